@@ -1,0 +1,40 @@
+// Exceptions shared by the whole core. Texts are Windows-1253 bytes.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+
+namespace epinax {
+
+// An error of a record store. When raised on behalf of a named store the
+// message already reads "Name: message".
+class EDatabaseError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A file could not be opened, created, read or written.
+class EFileError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A silent abort: the operation stops and nobody is told. A refused row uses
+// it, because the row validation has already shown its own message.
+class EAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "Operation aborted"; }
+};
+
+[[noreturn]] inline void Abort() { throw EAbort(); }
+
+// Replaces the first "%s" of a message pattern.
+inline std::string FormatMessage(const std::string& pattern, const std::string& arg)
+{
+    std::string out = pattern;
+    if (auto at = out.find("%s"); at != std::string::npos)
+        out.replace(at, 2, arg);
+    return out;
+}
+
+}  // namespace epinax

@@ -1,0 +1,68 @@
+// Number forms of the program, independent of the process locale: the decimal
+// separator is always the Greek comma.
+//
+// Amounts are held exactly as decimals (a 128-bit mantissa and a power of ten),
+// so that 0,1 + 0,2 is 0,3 and 1,005 rounds to 1,01 as the user expects; the
+// only rounding is the one a format asks for.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace epinax {
+
+class Decimal {
+public:
+    Decimal() = default;
+    static Decimal FromInteger(std::int64_t value);
+
+    // Reads a decimal number as the program's conversions do: optional blanks
+    // around it, an optional sign, digits with at most one comma (digits on at
+    // least one side of it) and an optional exponent (E or e, optional sign,
+    // digits). No thousands separators and no point. The blanks and the
+    // exponent are accepted because the platform conversion the program was
+    // written against accepts them; no filter lets the user type them.
+    // Values of 10^36 or more do not fit and are not numbers.
+    static std::optional<Decimal> Parse(std::string_view text);
+
+    bool IsZero() const { return mantissa_ == 0; }
+    bool IsNegative() const { return mantissa_ < 0; }
+
+    Decimal operator+(const Decimal& other) const;  // exact; throws std::overflow_error
+    Decimal& operator+=(const Decimal& other) { return *this = *this + other; }
+    Decimal TimesPowerOfTen(int power) const;       // exact shift (x100, /100)
+    // Half away from zero, on the decimal digits.
+    Decimal RoundedTo(int decimals) const;
+    // Whole value, when the number has no fraction and fits in 64 bits.
+    std::optional<std::int64_t> ToInt64() const;
+
+    friend bool operator==(const Decimal& a, const Decimal& b);
+    friend bool operator<(const Decimal& a, const Decimal& b);
+
+    // The general form: at most 15 significant digits (half away from zero),
+    // no trailing zeros, a comma only for a fraction. Exponent form
+    // ("1,5E20", "1E-6") only for magnitudes of 10^15 and more or below 0,00001.
+    std::string ToGeneral() const;
+    // "0.##": at most two decimals without trailing zeros (1234,5; 12; 0).
+    std::string ToHashHash() const;
+    // "0.00": exactly two decimals (1234,50; 0,00).
+    std::string ToFixed2() const;
+
+private:
+    Decimal(__int128 mantissa, int scale) : mantissa_(mantissa), scale_(scale) {}
+    void Normalise();
+
+    __int128 mantissa_ = 0;  // value = mantissa_ * 10^-scale_
+    int scale_ = 0;          // may be negative for large exponents
+};
+
+// Reads an integer as the program's conversions do: optional leading blanks,
+// an optional sign, decimal digits, nothing after them; within 32 bits. The
+// leading blanks are accepted as the platform conversion accepts them; its
+// hexadecimal forms ("$1F", "0x1F") are not, as no field of a statement may
+// hold them.
+std::optional<std::int32_t> ParseInteger(std::string_view text);
+
+}  // namespace epinax

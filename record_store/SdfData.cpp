@@ -1,0 +1,283 @@
+#include "record_store/SdfData.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "common/Cp1253.h"
+#include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Numbers.h"
+
+namespace epinax {
+
+namespace {
+
+constexpr int kDefaultWidth = 250;
+// No real schema comes near this; it keeps a hostile schema from making a
+// single record take gigabytes.
+constexpr long kMaxRecordLength = 1 << 20;
+
+bool IsBlankOrControl(unsigned char c) { return c <= ' '; }
+
+std::string_view TrimBlanksAndControls(std::string_view text)
+{
+    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+std::string_view TrimBlanks(std::string_view text)
+{
+    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    return text;
+}
+
+// Splits the text into lines: CR, LF and CR LF each end a line; a line end at
+// the very end makes no empty last line. Returns the longest line's length.
+int SplitLines(std::string_view text, std::vector<std::string_view>& lines)
+{
+    size_t longest = 0;
+    const char* p = text.data();
+    const char* end = p + text.size();
+    while (p < end) {
+        auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+        const char* limit = lf ? lf : end;
+        auto* cr = static_cast<const char*>(std::memchr(p, '\r', limit - p));
+        const char* lineEnd = cr ? cr : limit;
+        lines.emplace_back(p, lineEnd - p);
+        longest = std::max(longest, static_cast<size_t>(lineEnd - p));
+        if (cr)
+            p = (cr + 1 == lf) ? lf + 1 : cr + 1;
+        else
+            p = lf ? lf + 1 : end;
+    }
+    return static_cast<int>(std::min<size_t>(longest, kMaxRecordLength));
+}
+
+}  // namespace
+
+TFixedFormatDataSet::TFixedFormatDataSet(std::string name) : TDataSet(std::move(name)) {}
+
+TFixedFormatDataSet::~TFixedFormatDataSet()
+{
+    // Closing writes unsaved changes; a destructor must not throw, and the
+    // owner closes its stores explicitly where a failure must be reported.
+    try {
+        Close();
+    } catch (...) {
+    }
+}
+
+void TFixedFormatDataSet::SetFileMustExist(bool value) { CheckInactive(); fileMustExist_ = value; }
+void TFixedFormatDataSet::SetReadOnly(bool value) { CheckInactive(); readOnly_ = value; }
+void TFixedFormatDataSet::SetFileName(std::string path) { CheckInactive(); fileName_ = std::move(path); }
+void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines) { CheckInactive(); schema_ = std::move(lines); }
+void TFixedFormatDataSet::SetTrimSpace(bool value) { CheckInactive(); trimSpace_ = value; }
+
+// ------------------------------------------------------------ open, close
+
+void TFixedFormatDataSet::InternalOpen()
+{
+    if (!fileMustExist_ && !FileExists(fileName_)) ReplaceFile(fileName_, {});
+    ReadRecordFile();
+}
+
+void TFixedFormatDataSet::ReadRecordFile()
+{
+    ClearList();
+    fileText_ = ReadWholeFile(fileName_);
+    if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
+
+    std::vector<std::string_view> lines;
+    int longest = SplitLines(fileText_, lines);
+    records_.reserve(lines.size());
+    for (size_t i = 0; i < lines.size(); ++i)
+        records_.push_back({TextToRecordView(lines[i]), static_cast<TBookmark>(i + 1)});
+    lastId_ = static_cast<TBookmark>(records_.size());
+    changed_ = false;
+    try {
+        BuildFields(longest > 0 ? longest : kDefaultWidth);
+    } catch (...) {
+        ClearList();
+        throw;
+    }
+}
+
+std::string_view TFixedFormatDataSet::TextToRecordView(std::string_view line)
+{
+    if (!ConvertsLines()) return line;
+    std::string record = TextToRecord(line);
+    if (record == line) return line;
+    return Keep(std::move(record));
+}
+
+void TFixedFormatDataSet::BuildFields(int defaultWidth)
+{
+    std::vector<TFieldDef> defs;
+    std::vector<int> offsets;
+    long length = 0;
+    for (const auto& raw : schema_) {
+        if (TrimBlanksAndControls(raw).empty()) continue;
+        TFieldDef def;
+        auto eq = raw.find('=');
+        std::string_view name = eq == std::string::npos ? std::string_view{} : TrimBlanks(std::string_view(raw).substr(0, eq));
+        if (!name.empty()) {
+            def.Name = std::string(name);
+            auto width = ParseInteger(std::string_view(raw).substr(eq + 1));
+            def.Size = (width && *width >= 0) ? *width : defaultWidth;
+        } else {
+            def.Name = std::string(TrimBlanks(raw));
+            def.Size = defaultWidth;
+        }
+        for (const auto& other : defs)
+            if (cp1253::SameTextIgnoringCase(other.Name, def.Name))
+                DatabaseError(FormatMessage("Duplicate field name '%s'", def.Name));
+        offsets.push_back(static_cast<int>(length));
+        length += def.Size;
+        if (length > kMaxRecordLength) DatabaseError("Record too long");
+        defs.push_back(std::move(def));
+    }
+    if (defs.empty()) {
+        defs.push_back({"Line", "ftString", defaultWidth});
+        offsets.push_back(0);
+        length = defaultWidth;
+    }
+    recordLength_ = length > 0 ? static_cast<int>(length) : kDefaultWidth;
+    SetFields(std::move(defs), offsets);
+}
+
+void TFixedFormatDataSet::InternalClose()
+{
+    if (!readOnly_ && changed_) WriteRecordFile(fileName_);
+    ClearList();
+}
+
+void TFixedFormatDataSet::ClearList()
+{
+    records_.clear();
+    keptTexts_.clear();
+    fileText_.clear();
+    fileText_.shrink_to_fit();
+    lastId_ = 0;
+    changed_ = false;
+}
+
+// ---------------------------------------------------------------- saving
+
+void TFixedFormatDataSet::WriteRecordFile(const std::string& path) const
+{
+    FileReplacer out(path);
+    for (const auto& entry : records_) {
+        out.Write(entry.text);
+        out.Write("\r\n");
+    }
+    out.Commit();
+}
+
+void TFixedFormatDataSet::SaveAs(const std::string& path)
+{
+    CheckActive();
+    WriteRecordFile(path);
+    fileName_ = path;
+    changed_ = false;
+}
+
+void TFixedFormatDataSet::DropBlankRecords()
+{
+    CheckActive();
+    CheckCanModifyStore();
+    if (State() != TDataSetState::dsBrowse) DatabaseError("Dataset in edit or insert mode");
+    for (int i = static_cast<int>(records_.size()) - 1; i >= 0; --i) {
+        if (!TrimBlanksAndControls(records_[i].text).empty()) continue;
+        records_.erase(records_.begin() + i);
+        changed_ = true;
+    }
+    Resync();
+    NotifyDataSetChanged();
+}
+
+void TFixedFormatDataSet::RewriteFile()
+{
+    CheckActive();
+    std::vector<Entry> rewritten = records_;
+    for (auto& entry : rewritten) {
+        std::string text = RecordToText(TextToRecord(entry.text));
+        if (text != entry.text) entry.text = Keep(std::move(text));
+    }
+    std::swap(records_, rewritten);
+    try {
+        WriteRecordFile(fileName_);
+    } catch (...) {
+        std::swap(records_, rewritten);
+        throw;
+    }
+}
+
+void TFixedFormatDataSet::CheckCanModifyStore() const
+{
+    if (readOnly_) DatabaseError("Cannot modify a read-only dataset");
+}
+
+// -------------------------------------------------------- record storage
+
+std::string TFixedFormatDataSet::RecordToText(std::string_view recordText) const
+{
+    return std::string(recordText.substr(0, recordLength_));
+}
+
+std::string TFixedFormatDataSet::TextToRecord(std::string_view line) const { return std::string(line); }
+
+std::string_view TFixedFormatDataSet::Keep(std::string text)
+{
+    keptTexts_.push_back(std::move(text));
+    return keptTexts_.back();
+}
+
+std::string_view TFixedFormatDataSet::InternalRecordText(int index) const { return records_.at(index).text; }
+
+TBookmark TFixedFormatDataSet::InternalRecordId(int index) const { return records_.at(index).id; }
+
+void TFixedFormatDataSet::InternalStore(int index, std::string_view recordText)
+{
+    records_.at(index).text = Keep(RecordToText(recordText));
+    changed_ = true;
+}
+
+void TFixedFormatDataSet::InternalInsertRecord(int index, std::string_view recordText)
+{
+    std::string_view text = Keep(RecordToText(recordText));
+    records_.insert(records_.begin() + index, Entry{text, ++lastId_});
+    changed_ = true;
+}
+
+void TFixedFormatDataSet::InternalDelete(int index)
+{
+    records_.erase(records_.begin() + index);
+    changed_ = true;
+}
+
+// ----------------------------------------------------------------- fields
+
+std::optional<std::string_view> TFixedFormatDataSet::ReadField(const TField& field, std::string_view recordText) const
+{
+    std::string_view text = recordText.substr(0, recordLength_);
+    if (static_cast<size_t>(field.Offset()) >= text.size()) return std::nullopt;
+    std::string_view value = text.substr(field.Offset(), field.Size());
+    if (trimSpace_)
+        while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
+    return value;
+}
+
+void TFixedFormatDataSet::WriteField(const TField& field, std::string& recordText, std::string_view value) const
+{
+    size_t offset = field.Offset();
+    size_t end = offset + field.Size();
+    if (recordText.size() < end) recordText.resize(end, ' ');
+    std::fill(recordText.begin() + offset, recordText.begin() + end, ' ');
+    value = value.substr(0, field.Size());
+    std::copy(value.begin(), value.end(), recordText.begin() + offset);
+    if (recordText.size() > static_cast<size_t>(recordLength_)) recordText.resize(recordLength_);
+}
+
+}  // namespace epinax

@@ -1,0 +1,95 @@
+// TFixedFormatDataSet: a table of fixed-width text records kept in a text
+// file, one record per line, cut into fields by a Schema of Name=width lines.
+// The whole file is held in memory while the store is open; the texts are
+// Windows-1253 bytes and are never converted.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "record_store/DataSet.h"
+
+namespace epinax {
+
+class TFixedFormatDataSet : public TDataSet {
+public:
+    explicit TFixedFormatDataSet(std::string name = "FixedFormatDataSet");
+    ~TFixedFormatDataSet() override;
+
+    // Properties; set only while the store is closed.
+    bool FileMustExist() const { return fileMustExist_; }
+    void SetFileMustExist(bool value);
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool value);
+    const std::string& FileName() const { return fileName_; }
+    void SetFileName(std::string path);
+    const std::vector<std::string>& Schema() const { return schema_; }
+    void SetSchema(std::vector<std::string> lines);
+    bool TrimSpace() const { return trimSpace_; }
+    void SetTrimSpace(bool value);
+
+    int RecordLength() const { return recordLength_; }
+    bool Changed() const { return changed_; }
+
+    // Writes the list to `path` at once and makes it the file of the store.
+    void SaveAs(const std::string& path);
+    // Deletes every record that holds nothing but blanks and control characters.
+    void DropBlankRecords();
+    // Cuts every record to the record length and writes the file at once.
+    void RewriteFile();
+
+    // The stored text of a record, and the record text of a stored line.
+    virtual std::string RecordToText(std::string_view recordText) const;
+    virtual std::string TextToRecord(std::string_view line) const;
+    // A subclass that overrides TextToRecord returns true here, so that the
+    // lines of a file go through it at open; this class stores them as read,
+    // which keeps opening a large file at the cost of reading it.
+    virtual bool ConvertsLines() const { return false; }
+
+    // The stored text of the record at a list index.
+    std::string_view RecordTextAt(int index) const { return InternalRecordText(index); }
+
+protected:
+    void InternalOpen() override;
+    void InternalClose() override;
+    int InternalRecordCount() const override { return static_cast<int>(records_.size()); }
+    std::string_view InternalRecordText(int index) const override;
+    TBookmark InternalRecordId(int index) const override;
+    void InternalStore(int index, std::string_view recordText) override;
+    void InternalInsertRecord(int index, std::string_view recordText) override;
+    void InternalDelete(int index) override;
+    bool IsReadOnly() const override { return readOnly_; }
+    std::optional<std::string_view> ReadField(const TField& field, std::string_view recordText) const override;
+    void WriteField(const TField& field, std::string& recordText, std::string_view value) const override;
+
+private:
+    struct Entry {
+        std::string_view text;  // into fileText_ or keptTexts_
+        TBookmark id;
+    };
+
+    void ReadRecordFile();
+    void BuildFields(int longestLine);
+    void WriteRecordFile(const std::string& path) const;
+    std::string_view Keep(std::string text);
+    std::string_view TextToRecordView(std::string_view line);
+    void CheckCanModifyStore() const;
+    void ClearList();
+
+    bool fileMustExist_ = true;
+    bool readOnly_ = false;
+    bool trimSpace_ = true;
+    std::string fileName_;
+    std::vector<std::string> schema_;
+
+    std::string fileText_;               // the file as read at open
+    std::deque<std::string> keptTexts_;  // texts stored since open; deque keeps them in place
+    std::vector<Entry> records_;
+    int recordLength_ = 0;
+    TBookmark lastId_ = 0;
+    bool changed_ = false;
+};
+
+}  // namespace epinax

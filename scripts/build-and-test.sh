@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Builds and tests twice: the normal tree, then a tree under AddressSanitizer
+# and UndefinedBehaviorSanitizer, so memory errors in the core fail the run.
+set -euo pipefail
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+
+bash scripts/install-deps.sh
+
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake --build build -j2
+ctest --test-dir build --output-on-failure -j2
+
+cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DEPINAX_SANITIZE=ON -DEPINAX_BENCH=OFF
+cmake --build build-asan -j2
+ctest --test-dir build-asan --output-on-failure -j2

@@ -1,0 +1,64 @@
+// Shared helpers of the core tests.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace epinax::test {
+
+// A fresh directory per test, removed afterwards.
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (std::filesystem::temp_directory_path() / "epinax-test-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ignored;
+        std::filesystem::permissions(path_, std::filesystem::perms::owner_all, ignored);
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string File(const std::string& name) const { return path_ + "/" + name; }
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+inline void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+inline std::vector<std::string> CustomerSchema()
+{
+    return {"RecordType=1", "AA=5",     "AFMCust=9", "NameCust=27",     "ProfCust=15", "Ypovolh=1", "City=10",
+            "Street=16",    "StreetNo=3", "TK=5",    "NoTimologion=7", "Value=16",    "FILLER=35"};
+}
+
+// A 150-character counterparty record.
+inline std::string CustomerLine(const std::string& afm, const std::string& name)
+{
+    std::string line(150, ' ');
+    line.replace(0, 1, "2");
+    line.replace(6, afm.size(), afm);
+    line.replace(15, name.size(), name);
+    return line;
+}
+
+}  // namespace epinax::test

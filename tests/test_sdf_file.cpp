@@ -1,0 +1,304 @@
+// The record file: schema, reading, field conversion, writing.
+#include <sys/stat.h>
+
+#include "TestSupport.h"
+#include "common/Errors.h"
+#include "record_store/SdfData.h"
+
+using namespace epinax;
+using namespace epinax::test;
+
+namespace {
+
+struct Store {
+    TempDir dir;
+    TFixedFormatDataSet data{"FixedFormatDataSet1"};
+
+    explicit Store(const std::string& contents, std::vector<std::string> schema = CustomerSchema())
+    {
+        WriteBytes(dir.File("record2"), contents);
+        data.SetFileName(dir.File("record2"));
+        data.SetSchema(std::move(schema));
+    }
+    std::string File() const { return ReadBytes(dir.File("record2")); }
+};
+
+}  // namespace
+
+TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
+{
+    Store s("");
+    s.data.Open();
+    EXPECT_EQ(s.data.RecordCount(), 0);
+    EXPECT_EQ(s.data.FieldCount(), 13);
+    EXPECT_EQ(s.data.RecordLength(), 150);
+    EXPECT_EQ(s.data.FieldByName("Value").Offset(), 99);
+    EXPECT_EQ(s.data.FieldByName("FILLER").Size(), 35);
+    EXPECT_STREQ(s.data.Fields(0).DataType(), "ftString");
+}
+
+TEST(RecordFileSchema, WithoutSchemaOneLineFieldOfTheLongestLine)
+{
+    Store s(std::string(37, 'x') + "\r\nabc\r\n", {});
+    s.data.Open();
+    ASSERT_EQ(s.data.FieldCount(), 1);
+    EXPECT_EQ(s.data.Fields(0).FieldName(), "Line");
+    EXPECT_EQ(s.data.Fields(0).Size(), 37);
+
+    Store empty("", {" ", "\t"});
+    empty.data.Open();
+    ASSERT_EQ(empty.data.FieldCount(), 1);
+    EXPECT_EQ(empty.data.Fields(0).Size(), 250);
+    EXPECT_EQ(empty.data.RecordLength(), 250);
+}
+
+TEST(RecordFileSchema, BadWidthsFallBackToTheDefaultWidth)
+{
+    Store s(std::string(40, 'x') + "\r\n", {"A=3", " Name ", "B=abc", "C=", "D = 2"});
+    s.data.Open();
+    ASSERT_EQ(s.data.FieldCount(), 5);
+    EXPECT_EQ(s.data.Fields(1).FieldName(), "Name");
+    EXPECT_EQ(s.data.Fields(1).Size(), 40);
+    EXPECT_EQ(s.data.Fields(2).Size(), 40);
+    EXPECT_EQ(s.data.Fields(3).Size(), 40);
+    EXPECT_EQ(s.data.Fields(4).FieldName(), "D");
+    EXPECT_EQ(s.data.Fields(4).Size(), 2);
+    EXPECT_EQ(s.data.RecordLength(), 3 + 40 * 3 + 2);
+}
+
+TEST(RecordFileSchema, AllZeroWidthsGiveARecordLengthOf250)
+{
+    Store s("abc\r\n", {"A=0"});
+    s.data.Open();
+    EXPECT_EQ(s.data.RecordLength(), 250);
+}
+
+TEST(RecordFileSchema, DuplicateFieldNamesFailTheOpen)
+{
+    Store s("", {"A=1", "a=2"});
+    EXPECT_THROW(s.data.Open(), EDatabaseError);
+    EXPECT_FALSE(s.data.Active());
+}
+
+TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)
+{
+    Store s("", {"AFMCust=9", "\xCF\xCD\xCF\xCC\xC1=5"});  // ΟΝΟΜΑ
+    s.data.Open();
+    EXPECT_EQ(&s.data.FieldByName("afmcust"), &s.data.Fields(0));
+    EXPECT_EQ(&s.data.FieldByName("\xEF\xED\xEF\xEC\xE1"), &s.data.Fields(1));  // ονομα
+    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);              // όνομα: a tonos is no case
+    try {
+        s.data.FieldByName("Missing");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Field 'Missing' not found");
+    }
+}
+
+TEST(RecordFileProperties, CannotChangeWhileOpen)
+{
+    Store s("");
+    s.data.Open();
+    try {
+        s.data.SetFileName("other");
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Cannot perform this operation on an open dataset");
+    }
+    EXPECT_THROW(s.data.SetSchema({}), EDatabaseError);
+    EXPECT_THROW(s.data.SetTrimSpace(false), EDatabaseError);
+    EXPECT_THROW(s.data.SetReadOnly(true), EDatabaseError);
+    EXPECT_THROW(s.data.SetFileMustExist(false), EDatabaseError);
+    EXPECT_EQ(s.data.FileName(), s.dir.File("record2"));
+}
+
+TEST(RecordFileProperties, MissingFile)
+{
+    TempDir dir;
+    TFixedFormatDataSet data("FixedFormatDataSet1");
+    data.SetFileName(dir.File("none"));
+    try {
+        data.Open();
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.File("none"));
+    }
+    EXPECT_FALSE(data.Active());
+
+    data.SetFileMustExist(false);
+    data.Open();
+    EXPECT_EQ(data.RecordCount(), 0);
+    EXPECT_TRUE(std::filesystem::exists(dir.File("none")));
+}
+
+TEST(RecordFileReading, LineEndsAndNul)
+{
+    Store s("a\rb\nc\r\n\r\nd", {});
+    s.data.Open();
+    ASSERT_EQ(s.data.RecordCount(), 5);
+    std::vector<std::string> texts;
+    for (int i = 0; i < 5; ++i) texts.emplace_back(s.data.RecordTextAt(i));
+    EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "c", "", "d"}));
+
+    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {});
+    nul.data.Open();
+    ASSERT_EQ(nul.data.RecordCount(), 2);
+    EXPECT_EQ(nul.data.RecordTextAt(1), "tw");
+}
+
+TEST(RecordFileReading, ShortAndLongLines)
+{
+    std::string shortLine = CustomerLine("123456783", "ABC").substr(0, 110);
+    std::string longLine = CustomerLine("123456783", "LONG") + "0123456789";
+    Store s(shortLine + "\r\n" + longLine + "\r\n");
+    s.data.Open();
+    // FILLER starts after position 110 and is null; Value straddles it.
+    EXPECT_TRUE(s.data.FieldByName("FILLER").IsNull());
+    EXPECT_FALSE(s.data.FieldByName("Value").IsNull());
+    EXPECT_EQ(s.data.FieldByName("Value").AsString(), "");
+    EXPECT_EQ(s.data.RecordTextAt(0).size(), 110u);  // not padded until posted
+
+    s.data.Next();
+    EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");  // the 10 extra characters are ignored
+    s.data.Edit();
+    s.data.FieldByName("NameCust").SetAsString("LONGER");
+    s.data.Post();
+    EXPECT_EQ(s.data.RecordTextAt(1).size(), 150u);
+}
+
+TEST(RecordFileFields, TrimSpaceRemovesOnlyTrailingBlanks)
+{
+    std::string line = "AB" + std::string("  ABC  ") + std::string(5, ' ');
+    Store trimmed(line + "\r\n", {"X=2", "Y=7", "Z=5"});
+    trimmed.data.Open();
+    EXPECT_EQ(trimmed.data.FieldByName("Y").AsString(), "  ABC");
+    EXPECT_EQ(trimmed.data.FieldByName("Z").AsString(), "");
+    EXPECT_FALSE(trimmed.data.FieldByName("Z").IsNull());
+
+    Store kept(line + "\r\n", {"X=2", "Y=7", "Z=5"});
+    kept.data.SetTrimSpace(false);
+    kept.data.Open();
+    EXPECT_EQ(kept.data.FieldByName("Y").AsString(), "  ABC  ");
+    EXPECT_EQ(kept.data.FieldByName("Z").AsString(), "     ");
+}
+
+TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
+{
+    Store s("", {"A=3", "City=10", "B=4"});
+    s.data.Open();
+    s.data.Append();
+    EXPECT_TRUE(s.data.FieldByName("City").IsNull());
+    s.data.FieldByName("City").SetAsString("\xC1\xC8\xC7\xCD\xC1");  // ΑΘΗΝΑ
+    EXPECT_EQ(s.data.CurrentRecordText(), "   \xC1\xC8\xC7\xCD\xC1     ");
+    EXPECT_EQ(s.data.FieldByName("A").AsString(), "");
+    EXPECT_FALSE(s.data.FieldByName("A").IsNull());
+    EXPECT_TRUE(s.data.FieldByName("B").IsNull());
+
+    s.data.FieldByName("City").SetAsString("ABCDEFGHIJK");
+    EXPECT_EQ(s.data.FieldByName("City").AsString(), "ABCDEFGHIJ");
+    s.data.FieldByName("B").SetAsString("xy");
+    EXPECT_EQ(s.data.CurrentRecordText().size(), 17u);
+    s.data.Post();
+    EXPECT_EQ(s.data.RecordTextAt(0), "   ABCDEFGHIJxy  ");
+}
+
+TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
+{
+    const std::string original = "one\ntwo\n";
+    Store s(original, {"Line=5"});
+    s.data.Open();
+    s.data.Close();
+    EXPECT_EQ(s.File(), original);
+
+    s.data.Open();
+    s.data.Edit();
+    s.data.Fields(0).SetAsString("ONE");
+    s.data.Post();
+    s.data.Close();
+    EXPECT_EQ(s.File(), "ONE  \r\ntwo\r\n");
+}
+
+TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
+{
+    Store s("one\r\n", {"Line=5"});
+    s.data.Open();
+    s.data.Append();
+    s.data.Fields(0).SetAsString("two");
+    s.data.Post();
+    s.data.Edit();
+    s.data.Fields(0).SetAsString("pending");  // not posted: not written
+    s.data.SaveAs(s.dir.File("copy"));
+    EXPECT_EQ(s.data.FileName(), s.dir.File("copy"));
+    EXPECT_EQ(s.data.State(), TDataSetState::dsEdit);
+    EXPECT_EQ(ReadBytes(s.dir.File("copy")), "one\r\ntwo  \r\n");
+    s.data.Cancel();
+    s.data.Close();
+    EXPECT_EQ(s.File(), "one\r\n");
+    EXPECT_EQ(ReadBytes(s.dir.File("copy")), "one\r\ntwo  \r\n");
+}
+
+TEST(RecordFileWriting, ReadOnlyStoreNeverWrites)
+{
+    Store s("one\r\n", {"Line=5"});
+    s.data.SetReadOnly(true);
+    s.data.Open();
+    EXPECT_FALSE(s.data.CanModify());
+    try {
+        s.data.Edit();
+        FAIL();
+    } catch (const EDatabaseError& e) {
+        EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Cannot modify a read-only dataset");
+    }
+    EXPECT_THROW(s.data.Delete(), EDatabaseError);
+    EXPECT_THROW(s.data.Append(), EDatabaseError);
+    s.data.Close();
+    EXPECT_EQ(s.File(), "one\r\n");
+}
+
+TEST(RecordFileWriting, EmptyListGivesEmptyFile)
+{
+    Store s("one\r\n", {"Line=5"});
+    s.data.Open();
+    s.data.Delete();
+    s.data.Close();
+    EXPECT_EQ(s.File(), "");
+}
+
+TEST(RecordFileWriting, DropBlankRecordsAndRewriteFile)
+{
+    Store s("a\r\n  \r\n\t\r\nb   toolong\r\n\r\n", {"Line=6"});
+    s.data.Open();
+    s.data.DropBlankRecords();
+    ASSERT_EQ(s.data.RecordCount(), 2);
+    EXPECT_TRUE(s.data.Changed());
+
+    s.data.RewriteFile();
+    EXPECT_TRUE(s.data.Changed());  // left as it was
+    EXPECT_EQ(s.File(), "a\r\nb   to\r\n");
+}
+
+TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
+{
+    Store s("one\r\n", {"Line=5"});
+    s.data.Open();
+    s.data.Append();
+    s.data.Fields(0).SetAsString("two");
+    s.data.Post();
+
+    WriteBytes(s.dir.File("locked"), "earlier\r\n");
+    ::chmod(s.dir.File("locked").c_str(), 0444);
+    try {
+        s.data.SaveAs(s.dir.File("locked"));
+        FAIL();
+    } catch (const EFileError& e) {
+        EXPECT_EQ(std::string(e.what()), "Cannot create file " + s.dir.File("locked"));
+    }
+    EXPECT_EQ(ReadBytes(s.dir.File("locked")), "earlier\r\n");
+    EXPECT_EQ(s.data.FileName(), s.dir.File("record2"));
+    EXPECT_TRUE(s.data.Changed());
+
+    EXPECT_THROW(s.data.SaveAs(s.dir.File("no/such/dir/file")), EFileError);
+    EXPECT_EQ(s.data.RecordCount(), 2);
+    s.data.Close();
+    EXPECT_EQ(s.File(), "one\r\ntwo  \r\n");
+}
