@@ -19,6 +19,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// A text that is not the number it should be: "'%s' is not a valid
+// floating point value", "'%s' is not a valid integer value".
+class EConvertError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
 // A silent abort: the operation stops and nobody is told. A refused row uses
 // it, because the row validation has already shown its own message.
 class EAbort : public std::exception {

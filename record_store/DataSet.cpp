@@ -28,9 +28,11 @@ std::vector<std::string> SplitFieldNames(std::string_view names)
     return out;
 }
 
-unsigned char UpperLatin(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+}  // namespace
 
-bool KeyMatches(std::string_view fieldText, std::string_view key, bool caseInsensitive, bool partialKey)
+static unsigned char UpperLatin(unsigned char c) { return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c; }
+
+bool KeyValueMatches(std::string_view fieldText, std::string_view key, bool caseInsensitive, bool partialKey)
 {
     fieldText = Trimmed(fieldText);
     key = Trimmed(key);
@@ -40,8 +42,6 @@ bool KeyMatches(std::string_view fieldText, std::string_view key, bool caseInsen
         if (UpperLatin(fieldText[i]) != UpperLatin(key[i])) return false;
     return true;
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------- TField
 
@@ -459,7 +459,7 @@ bool TDataSet::FindRecord(std::string_view keyFields, const std::vector<std::str
         std::string_view text = InternalRecordText(i);
         bool all = true;
         for (size_t k = 0; k < keys.size() && all; ++k)
-            all = KeyMatches(ReadField(*keys[k], text).value_or(""), valueFor(k), caseInsensitive, partialKey);
+            all = KeyValueMatches(ReadField(*keys[k], text).value_or(""), valueFor(k), caseInsensitive, partialKey);
         if (all && Accepts(i)) {
             MoveTo(i, false, false);
             return true;

@@ -60,6 +60,11 @@ private:
     int size_;
 };
 
+// The key comparison of FindRecord: blanks trimmed from both ends of both
+// texts; the key must equal the field text, or only its beginning when
+// `partialKey`; `caseInsensitive` folds the Latin letters a to z only.
+bool KeyValueMatches(std::string_view fieldText, std::string_view key, bool caseInsensitive, bool partialKey);
+
 class TDataSet {
 public:
     explicit TDataSet(std::string name);

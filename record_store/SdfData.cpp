@@ -6,6 +6,7 @@
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Files.h"
+#include "common/Lines.h"
 #include "common/Numbers.h"
 
 namespace epinax {
@@ -31,28 +32,6 @@ std::string_view TrimBlanks(std::string_view text)
     while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
     while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
     return text;
-}
-
-// Splits the text into lines: CR, LF and CR LF each end a line; a line end at
-// the very end makes no empty last line. Returns the longest line's length.
-int SplitLines(std::string_view text, std::vector<std::string_view>& lines)
-{
-    size_t longest = 0;
-    const char* p = text.data();
-    const char* end = p + text.size();
-    while (p < end) {
-        auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-        const char* limit = lf ? lf : end;
-        auto* cr = static_cast<const char*>(std::memchr(p, '\r', limit - p));
-        const char* lineEnd = cr ? cr : limit;
-        lines.emplace_back(p, lineEnd - p);
-        longest = std::max(longest, static_cast<size_t>(lineEnd - p));
-        if (cr)
-            p = (cr + 1 == lf) ? lf + 1 : cr + 1;
-        else
-            p = lf ? lf + 1 : end;
-    }
-    return static_cast<int>(std::min<size_t>(longest, kMaxRecordLength));
 }
 
 }  // namespace
@@ -89,15 +68,15 @@ void TFixedFormatDataSet::ReadRecordFile()
     fileText_ = ReadWholeFile(fileName_);
     if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
 
-    std::vector<std::string_view> lines;
-    int longest = SplitLines(fileText_, lines);
-    records_.reserve(lines.size());
-    for (size_t i = 0; i < lines.size(); ++i)
-        records_.push_back({TextToRecordView(lines[i]), static_cast<TBookmark>(i + 1)});
+    size_t longest = 0;
+    ForEachLine(fileText_, [&](std::string_view line) {
+        longest = std::max(longest, line.size());
+        records_.push_back({TextToRecordView(line), static_cast<TBookmark>(records_.size() + 1)});
+    });
     lastId_ = static_cast<TBookmark>(records_.size());
     changed_ = false;
     try {
-        BuildFields(longest > 0 ? longest : kDefaultWidth);
+        BuildFields(longest > 0 ? static_cast<int>(std::min<size_t>(longest, kMaxRecordLength)) : kDefaultWidth);
     } catch (...) {
         ClearList();
         throw;

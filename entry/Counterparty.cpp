@@ -1,0 +1,100 @@
+#include "entry/Counterparty.h"
+
+#include "common/Errors.h"
+#include "common/Greek.h"
+#include "common/Numbers.h"
+#include "entry/TaxNumber.h"
+
+namespace epinax {
+
+namespace {
+
+bool IsCustomers(TSide side) { return side == TSide::Customers; }
+
+}  // namespace
+
+const char* AfmFieldName(TSide side) { return IsCustomers(side) ? "AFMCust" : "AFMProm"; }
+const char* NameFieldName(TSide side) { return IsCustomers(side) ? "NameCust" : "NameProm"; }
+const char* ProfFieldName(TSide side) { return IsCustomers(side) ? "ProfCust" : "ProfProm"; }
+
+std::vector<std::string> CounterpartySchema(TSide side)
+{
+    return {"RecordType=1",
+            "AA=5",
+            std::string(AfmFieldName(side)) + "=9",
+            std::string(NameFieldName(side)) + "=27",
+            std::string(ProfFieldName(side)) + "=15",
+            "Ypovolh=1",
+            "City=10",
+            "Street=16",
+            "StreetNo=3",
+            "TK=5",
+            "NoTimologion=7",
+            "Value=16",
+            "FILLER=35"};
+}
+
+std::vector<TGridColumn> GridColumns(TSide side)
+{
+    // The supplier grid's titles of the tax number and value end with a blank.
+    std::string tail = IsCustomers(side) ? "" : " ";
+    return {
+        {AfmFieldName(side), G("ΑΦΜ (*)") + tail, 0},
+        {NameFieldName(side), G("ΕΠΩΝΥΜΙΑ"), IsCustomers(side) ? 141 : 140},
+        {ProfFieldName(side), G("ΕΠΑΓΓΕΛΜΑ"), IsCustomers(side) ? 92 : 103},
+        {"Ypovolh", G("ΥΠΟΧΡΕΟΣ (*)"), 74},
+        {"City", G("ΠΟΛΗ"), 0},
+        {"Street", G("ΟΔΟΣ"), 0},
+        {"StreetNo", G("ΑΡΙΘΜΟΣ"), 0},
+        {"TK", "TK", 0},
+        {"NoTimologion", G("ΑΡΙΘΜΟΣ ΤΙΜΟΛΟΓΙΩΝ (*)"), 125},
+        {"Value", G("ΑΞΙΑ (*)") + tail, 0},
+    };
+}
+
+std::optional<char> GridColumnKeyFilter(int column, char key, std::string_view editorText)
+{
+    switch (column) {
+    case 3: return ZeroOneKeyFilter(key);
+    case 7:
+    case 8: return DigitKeyFilter(key);
+    case 9: return AmountKeyFilter(key, editorText);
+    default: return key;
+    }
+}
+
+Decimal StrToFloat(const std::string& text)
+{
+    if (auto value = Decimal::Parse(text)) return *value;
+    throw EConvertError("'" + text + "' is not a valid floating point value");
+}
+
+int StrToInt(const std::string& text)
+{
+    if (auto value = ParseInteger(text)) return *value;
+    throw EConvertError("'" + text + "' is not a valid integer value");
+}
+
+std::string SameAsOwnAfmMessage() { return G("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."); }
+
+std::string DuplicateAfmMessage(TSide side, const std::string& afm)
+{
+    return G("Ο ΑΦΜ: ") + afm +
+           G(IsCustomers(side) ? " έχει εισαχθεί 2 φορές στους πελάτες" : " έχει εισαχθεί 2 φορές στους προμηθευτές");
+}
+
+std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row)
+{
+    if (row.afm.empty() || row.ypovolh.empty() || row.noTimologion.empty() || row.value.empty())
+        return G("Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία");
+    if (row.ypovolh == "0" && !CheckAfm(row.afm))
+        return G(IsCustomers(side) ? "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"
+                                   : "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή");
+    if (StrToFloat(row.value).IsZero() && StrToInt(row.noTimologion) < 2)
+        return G("Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 ");
+    if (IsCustomers(side) && StrToFloat(row.noTimologion) < Decimal::FromInteger(1))
+        return G("Ο αριθμός τιμολογίων πρέπει να είναι >0 ");
+    return std::nullopt;
+}
+
+}  // namespace epinax

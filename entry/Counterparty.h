@@ -1,0 +1,54 @@
+// The counterparty record of both lists, the grid columns over it, and the
+// row rules a record must pass when it is posted.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Numbers.h"
+
+namespace epinax {
+
+enum class TSide { Customers, Suppliers };
+
+constexpr int kRecordLength = 150;
+
+// Schema lines ("RecordType=1", "AA=5", "AFMCust=9", ...).
+std::vector<std::string> CounterpartySchema(TSide side);
+// The names of the fields that differ: AFMCust/AFMProm and so on.
+const char* AfmFieldName(TSide side);
+const char* NameFieldName(TSide side);
+const char* ProfFieldName(TSide side);
+
+// The ten grid columns: field, title, width in pixels (0: the view's own).
+struct TGridColumn {
+    std::string field;
+    std::string title;  // Windows-1253
+    int width;
+};
+std::vector<TGridColumn> GridColumns(TSide side);
+
+// The keystroke filter of a grid column (the unsaved-changes flag and the
+// beep are the caller's).
+std::optional<char> GridColumnKeyFilter(int column, char key, std::string_view editorText);
+
+// The values of a row as the row rules read them (trailing blanks removed).
+struct TRowValues {
+    std::string afm, ypovolh, noTimologion, value;
+};
+
+// The verdict of the row rules that look at one row alone: nothing when the
+// row passes, else the refusal message (Windows-1253). A value or invoice
+// count that is no number throws EConvertError, as the conversion does.
+std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row);
+std::string SameAsOwnAfmMessage();
+std::string DuplicateAfmMessage(TSide side, const std::string& afm);
+
+// Number conversions of the row rules, with the platform's error texts.
+
+Decimal StrToFloat(const std::string& text);
+int StrToInt(const std::string& text);
+
+}  // namespace epinax

@@ -1,0 +1,49 @@
+// The gate every counterparty row passes when it is posted.
+#include "common/Errors.h"
+#include "common/Greek.h"
+#include "statement/Statement.h"
+
+namespace epinax {
+
+void TStatement::Refuse(const std::string& message)
+{
+    ui_.Beep();
+    ui_.ShowMessage(message);
+    PostSucceeded = false;
+    Abort();
+}
+
+// The other rows are the ones stored in the list: the pending row is not
+// among them, and the working file holds exactly these rows.
+bool TStatement::HasDuplicateAfm(TSide side, const std::string& afm)
+{
+    TFixedFormatDataSet& list = List(side);
+    const TField& field = list.FieldByName(AfmFieldName(side));
+    for (int i = 0; i < list.RecordCount(); ++i) {
+        auto text = list.FieldTextAt(i, field);
+        if (KeyValueMatches(text, afm, false, false)) return true;
+    }
+    return false;
+}
+
+void TStatement::ValidateRow(TSide side)
+{
+    TFixedFormatDataSet& list = List(side);
+    list.FieldByName("FILLER").SetAsString(std::string(35, ' '));
+    list.FieldByName("RecordType").SetAsString(side == TSide::Customers ? "2" : "4");
+
+    std::string afm = list.FieldByName(AfmFieldName(side)).AsString();
+    if (afm == header.AFM) Refuse(SameAsOwnAfmMessage());
+
+    bool isNew = side == TSide::Customers ? NewCustomerRow : NewSupplierRow;
+    if (isNew && HasDuplicateAfm(side, afm)) Refuse(DuplicateAfmMessage(side, afm));
+
+    TRowValues row{afm, list.FieldByName("Ypovolh").AsString(), list.FieldByName("NoTimologion").AsString(),
+                   list.FieldByName("Value").AsString()};
+    if (auto refusal = RowRuleRefusal(side, row)) Refuse(*refusal);
+
+    list.FieldByName("Value").SetAsString(StrToFloat(row.value).ToHashHash());
+    PostSucceeded = true;
+}
+
+}  // namespace epinax

@@ -1,0 +1,48 @@
+// The statement header as the header controls hold it, its limits, and its
+// line in the statement file (line type 1).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace epinax {
+
+struct TStatementHeader {
+    std::string YearOfData, Edit1, CompanyName, AFM, AntikeimenoErgasion, Town, Street, Number, TK, Tel, Fax,
+        email, Egatastash;
+    int ComboBox1 = -1;  // position of the chosen tax office; -1 for none
+    bool Credit = false; // RadioButton2 (credit balances) rather than RadioButton1 (debit invoices)
+
+    bool operator==(const TStatementHeader&) const = default;
+};
+
+// One header edit: its name, its text in the header, its maximum length and
+// the key filter it types through.
+enum class TKeyRule { Any, Digits, Installation, Amount, None };
+
+struct THeaderEdit {
+    const char* name;
+    std::string TStatementHeader::*text;
+    int maxLength;
+    TKeyRule keys;
+};
+
+// The header edits in tab order (ComboBox1 and the radio buttons excepted).
+const std::vector<THeaderEdit>& HeaderEdits();
+const THeaderEdit* FindHeaderEdit(std::string_view name);
+
+// Public-sector value edits and the key rules of the other edits of the window.
+constexpr int kEditPubMaxLength = 16;
+
+// The year check: not empty, an integer from 1900 to the current year.
+bool YearAccepted(std::string_view year, int currentYear);
+
+// Fills the header from a header line. Throws on a slice it cannot take.
+void FillHeaderFromLine(TStatementHeader& header, std::string_view line);
+
+// Line type 1: exactly 150 characters, each field at its width.
+std::string HeaderLine(const TStatementHeader& header);
+
+}  // namespace epinax

@@ -1,0 +1,189 @@
+// Save As and Open of the statement file.
+#include <memory>
+
+#include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Greek.h"
+#include "statement/Statement.h"
+#include "statement/StatementFile.h"
+
+namespace epinax {
+
+namespace {
+
+std::string FileNameOnly(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+std::string SuccessText()
+{
+    const char* const lines[] = {
+        "Επιτυχής Αποθήκευση Αρχείου.",
+        "",
+        "Η Συγκεντρωτική Κατάσταση έχει αποθηκευτεί στον υπολογιστή σας.",
+        "",
+        "Για να υποβάλλετε ηλεκτρονικά την Συγκεντρωτική Κατάσταση Πελατών-Προμηθευτών ",
+        "θα πρέπει να συμπιέσετε (zip) το αρχείο που αποθηκεύσατε και να συνδεθείτε μέσω ",
+        "διαδικτύου στην αντίστοιχη υπηρεσία της ΚΕΦΥΣ (e-ΠΙΝΑΞ).",
+        "",
+        "Για να συμπιέσετε το αρχείο επιλέξτε το μενού \"Εργαλεία\" -> \"Δημιουργία Συμπιεσμένου",
+        "Αρχείου (zip)\". Για να συνδεθείτε μέσω διαδικτύου στην υπηρεσία e-ΠΙΝΑΞ επιλέξτε το μενού",
+        "\"Εργαλεία\" -> \"Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης\".",
+    };
+    std::string text;
+    for (const char* line : lines) text += (text.empty() ? "" : "\r\n") + G(line);
+    return text;
+}
+
+std::string CannotWriteMessage(const std::string& path)
+{
+    return G("Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου ") + path +
+           G(". Ελέγξτε ότι ο φάκελος υπάρχει, ότι έχετε δικαίωμα εγγραφής και ότι υπάρχει ελεύθερος χώρος.");
+}
+
+}  // namespace
+
+std::string SaveAsSuccessText() { return SuccessText(); }
+
+// ------------------------------------------------------------------ Save As
+
+bool TStatement::N7Click()
+{
+    SaveChecksPassed = CheckBeforeSave();
+    if (!SaveChecksPassed) return false;
+    auto path = ui_.ChooseSaveFile(programDirectory_, header.AFM + (header.Credit ? ".PIS" : ""));
+    if (!path) return false;
+    if (FileExists(*path) &&
+        ui_.AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + FileNameOnly(*path) + ";",
+                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrNo)
+        return false;
+
+    ui_.ShowHourglass();
+    std::optional<std::string> problem;
+    try {
+        NormalisePublicValue(EditPub1);
+        NormalisePublicValue(EditPub2);
+        ui_.BeginLongWork();
+        problem = WriteStatementFile(*path);
+    } catch (...) {
+        ui_.EndLongWork();
+        throw;
+    }
+    ui_.EndLongWork();
+    if (problem) {
+        ui_.Beep();
+        ui_.ShowMessage(*problem);
+        return false;
+    }
+    UnsavedChanges = false;
+    Changed();
+    ui_.ShowMessage(SuccessText());
+    return true;
+}
+
+// The file is written beside its place and renamed over it at the end, so a
+// statement that cannot be written whole leaves any earlier file as it was.
+std::optional<std::string> TStatement::WriteStatementFile(const std::string& path)
+{
+    try {
+        FileReplacer out(path);
+        auto writeLine = [&](const std::string& line) {
+            out.Write(line);
+            out.Write("\r\n");
+        };
+        writeLine(FormCodeLine(header.Credit, Today()));
+        writeLine(HeaderLine(header));
+        std::string problem;
+        for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+            TFixedFormatDataSet& list = List(side);
+            int count = list.RecordCount();
+            for (int i = 0; i < count; ++i) {
+                auto line = CounterpartyLine(side, i + 1, list.RecordTextAt(i), problem);
+                if (!line) return problem;
+                writeLine(*line);
+            }
+            if (list.Active()) list.First();
+            const bool customers = side == TSide::Customers;
+            if (count != 0 || !PublicValueCents(EditPub(side)).IsZero()) {
+                auto line = TotalsLine(side, EditPub(side), customers ? EditSum : EditSum2,
+                                       customers ? EditSumValue : EditSumValue2, problem);
+                if (!line) return problem;
+                writeLine(*line);
+            }
+        }
+        out.Commit();
+    } catch (const EFileError&) {
+        return CannotWriteMessage(path);
+    }
+    return std::nullopt;
+}
+
+// --------------------------------------------------------------------- Open
+
+void TStatement::N2Click()
+{
+    auto path = ui_.ChooseOpenFile(programDirectory_);
+    if (!path) return;
+    std::string bytes;
+    try {
+        bytes = ReadWholeFile(*path);
+    } catch (const EFileError&) {
+        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + *path + ".");
+        return;
+    }
+    TReadOutcome outcome = ReadStatement(bytes);
+    if (outcome.problem) {
+        if (!outcome.notAStatement) ui_.Beep();
+        ui_.ShowMessage(outcome.problem->message);
+        return;
+    }
+    LoadStatement(*outcome.contents);
+}
+
+namespace {
+
+std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::vector<std::string>& lines)
+{
+    auto out = std::make_unique<FileReplacer>(path);
+    for (const auto& line : lines) {
+        out->Write(line);
+        out->Write("\r\n");
+    }
+    return out;
+}
+
+}  // namespace
+
+// The new working files are written in full beside the old ones before any
+// of them replaces its predecessor: a full disk leaves the statement being
+// edited exactly as it was.
+void TStatement::LoadStatement(const TStatementContents& contents)
+{
+    std::unique_ptr<FileReplacer> staged[3];
+    try {
+        staged[0] = Stage(WorkingFile("generaldata"), contents.headerLines);
+        staged[1] = Stage(WorkingFile("record2"), contents.customers);
+        staged[2] = Stage(WorkingFile("record4"), contents.suppliers);
+    } catch (const EFileError&) {
+        ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: δεν υπάρχει χώρος για τα αρχεία εργασίας στον φάκελο ") +
+                      workingDirectory_ + ".");
+        return;
+    }
+    FixedFormatDataSet1.Close();
+    FixedFormatDataSet2.Close();
+    for (auto& file : staged) file->Commit();
+
+    EditPub1 = contents.editPub1;
+    EditPub2 = contents.editPub2;
+    if (header.Credit != contents.credit) RadioButtonClick(contents.credit);
+    LoadHeader();
+    OpenLists();
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        bool customers = side == TSide::Customers;
+        SetCountLabel(side);
+        copy(WorkingFile(customers ? "record2" : "record4"), WorkingFile(customers ? "record21" : "record22"));
+        UpdateTotals(side);
+    }
+    StatementLoaded = true;
+    Changed();
+}
+
+}  // namespace epinax

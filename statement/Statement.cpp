@@ -1,0 +1,232 @@
+// The statement's lifecycle: start, New, the tab switch, the header handlers,
+// closing and the removal of the working files.
+#include "statement/Statement.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Greek.h"
+#include "common/Lines.h"
+#include "entry/TaxNumber.h"
+#include "statement/TaxOffices.h"
+
+namespace epinax {
+
+namespace {
+
+const char* const kWorkingFiles[] = {"generaldata", "record2", "record4", "record21", "record22"};
+
+}  // namespace
+
+TStatement::TStatement(std::string programDirectory, IUserInterface& ui, TClock today)
+    : programDirectory_(std::move(programDirectory)), ui_(ui), today_(std::move(today))
+{
+    if (!programDirectory_.empty() && programDirectory_.back() != '/') programDirectory_ += '/';
+    workingDirectory_ = programDirectory_ + "temp/";
+    ::mkdir(workingDirectory_.c_str(), 0777);  // an existing directory is fine
+    BindStores();
+}
+
+TStatement::~TStatement() = default;
+
+void TStatement::BindStores()
+{
+    FixedFormatDataSet1.SetFileName(WorkingFile("record2"));
+    FixedFormatDataSet2.SetFileName(WorkingFile("record4"));
+    FixedFormatDataSet3.SetFileName(WorkingFile("record21"));
+    FixedFormatDataSet4.SetFileName(WorkingFile("record22"));
+    FixedFormatDataSet1.SetSchema(CounterpartySchema(TSide::Customers));
+    FixedFormatDataSet3.SetSchema(CounterpartySchema(TSide::Customers));
+    FixedFormatDataSet2.SetSchema(CounterpartySchema(TSide::Suppliers));
+    FixedFormatDataSet4.SetSchema(CounterpartySchema(TSide::Suppliers));
+
+    auto& customers = FixedFormatDataSet1;
+    customers.BeforePost = [this](TDataSet& d) { FixedFormatDataSet1BeforePost(d); };
+    customers.AfterPost = [this](TDataSet& d) { FixedFormatDataSet1AfterPost(d); };
+    customers.AfterDelete = [this](TDataSet& d) { FixedFormatDataSet1AfterDelete(d); };
+    customers.OnNewRecord = [this](TDataSet& d) { FixedFormatDataSet1NewRecord(d); };
+    customers.AfterEdit = [this](TDataSet& d) { FixedFormatDataSet1AfterEdit(d); };
+    customers.OnCalcFields = [](TDataSet&) {};
+
+    auto& suppliers = FixedFormatDataSet2;
+    suppliers.BeforePost = [this](TDataSet& d) { FixedFormatDataSet2BeforePost(d); };
+    suppliers.AfterPost = [this](TDataSet& d) { FixedFormatDataSet2AfterPost(d); };
+    suppliers.AfterDelete = [this](TDataSet& d) { FixedFormatDataSet2AfterDelete(d); };
+    suppliers.OnNewRecord = [this](TDataSet& d) { FixedFormatDataSet2NewRecord(d); };
+    suppliers.AfterEdit = [this](TDataSet& d) { FixedFormatDataSet2AfterEdit(d); };
+}
+
+// ---------------------------------------------------------------- New
+
+void TStatement::N5Click()
+{
+    if (ui_.AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
+                            {G("Ναι"), G("Όχι")}) == mrNo)
+        return;
+    FixedFormatDataSet1.Close();
+    FixedFormatDataSet2.Close();
+    for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
+    LoadHeader();
+    header.ComboBox1 = -1;
+    OpenLists();
+    EditSum.clear();
+    EditSumValue.clear();
+    EditSum2.clear();
+    EditSumValue2.clear();
+    EditPub1.clear();
+    EditPub2.clear();
+    if (header.Credit) RadioButtonClick(false);
+    StatementLoaded = true;
+    SetCountLabel(TSide::Customers);
+    SetCountLabel(TSide::Suppliers);
+    Changed();
+}
+
+void TStatement::OpenLists()
+{
+    FixedFormatDataSet1.Open();
+    FixedFormatDataSet2.Open();
+}
+
+void TStatement::SetCountLabel(TSide side)
+{
+    std::string count = std::to_string(List(side).RecordCount());
+    if (side == TSide::Customers)
+        Label32 = count + G(" Εγγραφές (Πελάτες)");
+    else
+        Label33 = count + G(" Εγγραφές (Προμηθευτές)");
+}
+
+void TStatement::LoadHeader()
+{
+    std::string text = ReadWholeFile(WorkingFile("generaldata"));
+    std::string_view firstLine;
+    ForEachLine(text, [&, first = true](std::string_view line) mutable {
+        if (first) firstLine = line;
+        first = false;
+    });
+    try {
+        FillHeaderFromLine(header, firstLine);
+    } catch (const std::exception&) {
+        ui_.Beep();
+        ui_.ShowMessage(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"));
+    }
+    Changed();
+}
+
+// ------------------------------------------------------------- switching
+
+bool TStatement::SettlePendingRow(TSide side)
+{
+    PostSucceeded = true;
+    try {
+        List(side).Post();
+    } catch (...) {
+        // A store with nothing pending says so; a refused row has told the
+        // user already. Neither is for this caller to show.
+    }
+    return PostSucceeded;
+}
+
+void TStatement::PageControl1Change(int newPage)
+{
+    TSide leaving = newPage == 0 ? TSide::Suppliers : TSide::Customers;
+    ActivePage = SettlePendingRow(leaving) ? newPage : 1 - newPage;
+    Changed();
+}
+
+// ---------------------------------------------------------------- header
+
+std::optional<char> TStatement::EditKeyPress(std::string_view control, char key, std::string_view currentText)
+{
+    std::optional<char> accepted;
+    if (control.starts_with("EditSum")) {
+        accepted = std::nullopt;  // the totals are for reading only
+    } else if (control == "EditPub1" || control == "EditPub2") {
+        UnsavedChanges = true;
+        accepted = AmountKeyFilter(key, currentText);
+    } else if (const THeaderEdit* edit = FindHeaderEdit(control)) {
+        UnsavedChanges = true;
+        switch (edit->keys) {
+        case TKeyRule::Digits: accepted = DigitKeyFilter(key); break;
+        case TKeyRule::Installation: accepted = InstallationKeyFilter(key, currentText); break;
+        case TKeyRule::Amount: accepted = AmountKeyFilter(key, currentText); break;
+        case TKeyRule::None: accepted = std::nullopt; break;
+        case TKeyRule::Any: accepted = key; break;
+        }
+    } else {
+        accepted = key;
+    }
+    if (!accepted) ui_.Beep();
+    return accepted;
+}
+
+std::optional<char> TStatement::DBGridKeyPress(TSide, int column, char key, std::string_view editorText)
+{
+    UnsavedChanges = true;
+    auto accepted = GridColumnKeyFilter(column, key, editorText);
+    if (!accepted) ui_.Beep();
+    return accepted;
+}
+
+void TStatement::ComboBox1Change(int index)
+{
+    UnsavedChanges = true;
+    header.ComboBox1 = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1;
+}
+
+void TStatement::RadioButtonClick(bool credit)
+{
+    header.Credit = credit;
+    UnsavedChanges = true;
+}
+
+bool TStatement::YearOfDataExit()
+{
+    if (YearAccepted(header.YearOfData, Today().year)) return true;
+    ui_.Beep();
+    ui_.ShowMessage(G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"));
+    ui_.SetFocus("YearOfData");
+    return false;
+}
+
+bool TStatement::AFMExit()
+{
+    if (CheckAfm(header.AFM)) return true;
+    ui_.ShowMessage(G("Λάθος ΑΦΜ Υπόχρεου"));
+    ui_.SetFocus("AFM");
+    return false;
+}
+
+// --------------------------------------------------------------- closing
+
+bool TStatement::FormClose()
+{
+    if (UnsavedChanges) {
+        int answer = ui_.AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
+                                         {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
+                                         {G("Ναι"), G("Όχι"), G("Άκυρο")});
+        if (answer == mrCancel) return false;
+        // A save that did not happen (refused, cancelled, failed) keeps the
+        // window open: closing now would lose the typed statement.
+        if (answer == mrYes && !N7Click()) return false;
+    }
+    for (auto* store : {&FixedFormatDataSet1, &FixedFormatDataSet2}) {
+        try {
+            store->Close();
+        } catch (...) {
+        }
+    }
+    RemoveWorkingFiles();
+    return true;
+}
+
+void TStatement::RemoveWorkingFiles()
+{
+    for (const char* name : kWorkingFiles) ::unlink(WorkingFile(name).c_str());
+    ::rmdir(workingDirectory_.c_str());
+}
+
+}  // namespace epinax

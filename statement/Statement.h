@@ -1,0 +1,127 @@
+// The statement being edited: the header, the two lists in their record
+// stores over the working files, the totals and the editing state, with the
+// main window's handlers that change them. The window only presents what
+// this class decides.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Date.h"
+#include "common/Numbers.h"
+#include "entry/Counterparty.h"
+#include "record_store/SdfData.h"
+#include "statement/Header.h"
+#include "statement/StatementFile.h"
+#include "statement/UserInterface.h"
+
+namespace epinax {
+
+// The text of the box that confirms a completed Save As.
+std::string SaveAsSuccessText();
+
+class TStatement {
+public:
+    // `programDirectory` ends with a separator; the working files live in its
+    // "temp/" subdirectory, which is created here.
+    TStatement(std::string programDirectory, IUserInterface& ui, TClock today = LocalToday);
+    ~TStatement();
+    TStatement(const TStatement&) = delete;
+    TStatement& operator=(const TStatement&) = delete;
+
+    // ------------------------------------------------------------- state
+    TStatementHeader header;
+    std::string EditSum, EditSumValue, EditSum2, EditSumValue2;  // totals
+    std::string EditPub1, EditPub2;                              // public-sector values
+    std::string Label32, Label33;                                // row counts
+
+    bool UnsavedChanges = false;
+    bool SaveChecksPassed = true;
+    bool PostSucceeded = true;
+    bool NewCustomerRow = false;
+    bool NewSupplierRow = false;
+    // New or a completed Open has run: Save As, Print, Find and the import are
+    // available and the welcome panel is gone.
+    bool StatementLoaded = false;
+    int ActivePage = 0;  // 0 customers, 1 suppliers
+
+    TFixedFormatDataSet FixedFormatDataSet1{"FixedFormatDataSet1"};  // customers, temp/record2
+    TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};  // suppliers, temp/record4
+    TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};  // scratch, temp/record21
+    TFixedFormatDataSet FixedFormatDataSet4{"FixedFormatDataSet4"};  // scratch, temp/record22
+
+    TFixedFormatDataSet& List(TSide side) { return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2; }
+    TFixedFormatDataSet& Scratch(TSide side) { return side == TSide::Customers ? FixedFormatDataSet3 : FixedFormatDataSet4; }
+    std::string& EditPub(TSide side) { return side == TSide::Customers ? EditPub1 : EditPub2; }
+
+    const std::string& ProgramDirectory() const { return programDirectory_; }
+    std::string WorkingFile(const char* name) const { return workingDirectory_ + name; }
+    TDate Today() const { return today_(); }
+    IUserInterface& UI() { return ui_; }
+
+    // ---------------------------------------------------------- lifecycle
+    void N5Click();                       // New
+    void N2Click();                       // Open
+    bool N7Click();                       // Save As; true when the file was written
+    bool FormClose();                     // false cancels the close
+    void PageControl1Change(int newPage); // ActivePage says where the user ended up
+    void RemoveWorkingFiles();
+    void LoadHeader();
+
+    // ------------------------------------------------------------- header
+    // The key handlers of the edits: they set the unsaved-changes flag, filter
+    // the key and beep when it is refused. `control` is the edit's name.
+    std::optional<char> EditKeyPress(std::string_view control, char key, std::string_view currentText);
+    std::optional<char> DBGridKeyPress(TSide side, int column, char key, std::string_view editorText);
+    void ComboBox1Change(int index);
+    void RadioButtonClick(bool credit);  // RadioButton1Click / RadioButton2Click
+    bool YearOfDataExit();               // false: refused and the focus put back
+    bool AFMExit();
+    void EditPub1Exit() { NormalisePublicValue(EditPub1); }
+    void EditPub2Exit() { NormalisePublicValue(EditPub2); }
+
+    // ------------------------------------------------------------- checks
+    bool CheckBeforeSave();
+
+    // --------------------------------------------------------- list events
+    void FixedFormatDataSet1BeforePost(TDataSet&) { ValidateRow(TSide::Customers); }
+    void FixedFormatDataSet2BeforePost(TDataSet&) { ValidateRow(TSide::Suppliers); }
+    void FixedFormatDataSet1AfterPost(TDataSet&) { RefreshList(TSide::Customers); }
+    void FixedFormatDataSet2AfterPost(TDataSet&) { RefreshList(TSide::Suppliers); }
+    void FixedFormatDataSet1AfterDelete(TDataSet&) { RefreshList(TSide::Customers); }
+    void FixedFormatDataSet2AfterDelete(TDataSet&) { RefreshList(TSide::Suppliers); }
+    void FixedFormatDataSet1NewRecord(TDataSet&) { NewCustomerRow = true; }
+    void FixedFormatDataSet2NewRecord(TDataSet&) { NewSupplierRow = true; }
+    void FixedFormatDataSet1AfterEdit(TDataSet&) { NewCustomerRow = false; }
+    void FixedFormatDataSet2AfterEdit(TDataSet&) { NewSupplierRow = false; }
+
+    // Posts a pending row of the list, swallowing every error; false when the
+    // row validation refused it (and has told the user).
+    bool SettlePendingRow(TSide side);
+
+    // Recomputes the count label and totals of a list from its record store.
+    void RefreshList(TSide side);
+    void NormalisePublicValue(std::string& text);
+
+private:
+    void BindStores();
+    void ValidateRow(TSide side);
+    void Refuse(const std::string& message);
+    bool HasDuplicateAfm(TSide side, const std::string& afm);
+    void UpdateTotals(TSide side);
+    void OpenLists();
+    void SetCountLabel(TSide side);
+    bool CheckListAfms(TSide side);
+    std::optional<std::string> WriteStatementFile(const std::string& path);
+    void LoadStatement(const TStatementContents& contents);
+    void Changed() { ui_.StatementChanged(); }
+
+    std::string programDirectory_;
+    std::string workingDirectory_;
+    IUserInterface& ui_;
+    TClock today_;
+};
+
+}  // namespace epinax

@@ -1,0 +1,83 @@
+// The statement file the authority accepts: lines of 150 characters ended by
+// CR LF. Line 0 form code and date, 1 header, 2 customers, 3 customer totals,
+// 4 suppliers, 5 supplier totals.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Date.h"
+#include "entry/Counterparty.h"
+
+namespace epinax {
+
+constexpr int kLineLength = 150;
+constexpr int kMaxRowsPerList = 99999;
+
+// ------------------------------------------------------------------ writer
+
+std::string FormCodeLine(bool credit, TDate date);
+
+// Line type 2 or 4 from a stored counterparty record, or nothing with the
+// reason in `problem` (Windows-1253) when the row cannot be written.
+std::optional<std::string> CounterpartyLine(TSide side, int position, std::string_view record, std::string& problem);
+
+// Line type 3 or 5 from the texts of the public-sector value, the invoice
+// total and the value total of one side.
+std::optional<std::string> TotalsLine(TSide side, const std::string& editPub, const std::string& editSum,
+                                      const std::string& editSumValue, std::string& problem);
+
+// The public-sector value in cents; zero when its text is no number.
+Decimal PublicValueCents(const std::string& editPub);
+
+// ------------------------------------------------------------------ reader
+
+// The first line must name the form: "0IL01", with a Latin or Greek capital
+// I, in any letter case.
+bool IsStatementFormLine(std::string_view firstLine);
+bool IsCreditForm(std::string_view firstLine) ;
+
+struct TLineProblem {
+    int lineNumber;       // 1-based
+    std::string message;  // Windows-1253
+};
+
+// What an Open takes from a statement file.
+struct TStatementContents {
+    bool credit = false;
+    std::vector<std::string> headerLines;  // type 1, as read
+    std::vector<std::string> customers;    // converted to working-file records
+    std::vector<std::string> suppliers;
+    std::string editPub1 = "0", editPub2 = "0";
+};
+
+// Splits the bytes into lines as a text file reader does.
+std::vector<std::string_view> StatementLines(std::string_view bytes);
+
+// The problem of one line after the first, as Open sees it; nothing when the
+// line is good. `line` is the whole line without its end.
+std::optional<std::string> StatementLineProblem(std::string_view line);
+
+// Positions 93-99 and 100-115 of a type 2 or 4 line in their working-file form.
+std::string ToWorkingRecord(std::string_view line);
+
+// The public-sector value of a type 3 or 5 line, in the general form.
+std::optional<std::string> PublicValueOfTotalsLine(std::string_view line);
+
+// Reads a whole statement: the contents, or the first problem. A file is
+// refused as a whole, so that a refused file changes nothing.
+struct TReadOutcome {
+    std::optional<TStatementContents> contents;
+    std::optional<TLineProblem> problem;
+    bool notAStatement = false;  // the first line has no form code
+};
+TReadOutcome ReadStatement(std::string_view bytes);
+
+// Messages of the reader.
+std::string InvalidFileMessage();
+std::string OpenProblemMessage();
+std::string LineLengthMessage();
+
+}  // namespace epinax

@@ -1,0 +1,50 @@
+// Everything the statement core shows to the user or asks of the user goes
+// through this interface: the main window implements it with real dialogs,
+// the command-line tool and the tests with scripted answers. All texts are
+// Windows-1253 bytes.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace epinax {
+
+enum class TMsgDlgBtn { mbYes, mbNo, mbCancel };
+
+// Result codes of a question.
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
+class IUserInterface {
+public:
+    virtual ~IUserInterface() = default;
+
+    virtual void Beep() = 0;
+    // A plain message box: no icon, one OK button, the application title.
+    virtual void ShowMessage(const std::string& text) = 0;
+    // The application's general error display, for errors no handler foresees.
+    virtual void ShowError(const std::string& text) = 0;
+    // A question with caller-given button captions, in button order; returns
+    // mrYes, mrNo or mrCancel (the close box gives mrCancel).
+    virtual int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
+                                const std::vector<std::string>& captions) = 0;
+    // Moves the input focus to the named control ("YearOfData", "AFM", ...).
+    virtual void SetFocus(const std::string& control) = 0;
+    // File dialogs, starting in `directory`; nothing when cancelled.
+    virtual std::optional<std::string> ChooseSaveFile(const std::string& directory,
+                                                      const std::string& proposedName) = 0;
+    virtual std::optional<std::string> ChooseOpenFile(const std::string& directory) = 0;
+    // The hourglass over the whole application.
+    virtual void ShowHourglass() = 0;
+    // Long work: hide the grids and navigators and show the wait window,
+    // painted at once; and back again, with the normal cursor.
+    virtual void BeginLongWork() = 0;
+    virtual void EndLongWork() = 0;
+    // The statement's values changed (header, totals, labels, tabs, menus):
+    // whatever shows them reads them again.
+    virtual void StatementChanged() {}
+};
+
+}  // namespace epinax

@@ -1,0 +1,106 @@
+// A statement in a temporary program directory, driven through a scripted
+// user interface, with a fixed date.
+#pragma once
+
+#include "ScriptedUi.h"
+#include "TestSupport.h"
+#include "common/Errors.h"
+#include "common/Greek.h"
+#include "statement/Statement.h"
+
+namespace epinax {
+
+inline void PrintTo(const TStatementHeader& h, std::ostream* out)
+{
+    *out << cp1253::ToUtf8(HeaderLine(h)) << (h.Credit ? " credit" : " debit") << " office " << h.ComboBox1;
+}
+
+}  // namespace epinax
+
+namespace epinax::test {
+
+constexpr TDate kToday{2025, 3, 14};
+
+struct Row {
+    std::string afm, name, ypovolh = "0", invoices = "1", value = "10";
+};
+
+class StatementTest : public ::testing::Test {
+protected:
+    TempDir dir;
+    ScriptedUi ui;
+    TStatement doc{dir.Path() + "/", ui, [] { return kToday; }};
+
+    void New()
+    {
+        ui.answers.push_back(mrYes);
+        doc.N5Click();
+        ui.Take();
+    }
+    // A header that passes every check.
+    void ValidHeader()
+    {
+        doc.header.YearOfData = "2024";
+        doc.header.AFM = "123456783";
+        doc.header.Egatastash = "E";
+        doc.header.ComboBox1 = 9;  // ΑΘΗΝΩΝ Α', 1101
+        doc.header.CompanyName = "ACME";
+    }
+    // Appends a row as the grid would and posts it; false when refused.
+    bool Add(TSide side, const Row& row)
+    {
+        auto& list = doc.List(side);
+        list.Append();
+        Set(side, row);
+        return Post(side);
+    }
+    void Set(TSide side, const Row& row)
+    {
+        auto& list = doc.List(side);
+        list.FieldByName(AfmFieldName(side)).SetAsString(row.afm);
+        list.FieldByName(NameFieldName(side)).SetAsString(G(row.name));
+        list.FieldByName("Ypovolh").SetAsString(row.ypovolh);
+        list.FieldByName("NoTimologion").SetAsString(row.invoices);
+        list.FieldByName("Value").SetAsString(row.value);
+    }
+    bool Post(TSide side)
+    {
+        try {
+            doc.List(side).Post();
+            return true;
+        } catch (const EAbort&) {
+            return false;
+        }
+    }
+    std::string Working(const char* name) { return ReadBytes(doc.WorkingFile(name)); }
+    // Saves to `name` in the test directory; the path.
+    std::string Save(const std::string& name = "out")
+    {
+        std::string path = dir.File(name);
+        ui.files.push_back(path);
+        doc.N7Click();
+        return path;
+    }
+    std::string Open(const std::string& path)
+    {
+        ui.files.push_back(path);
+        doc.N2Click();
+        return path;
+    }
+    static std::string Message(const std::string& utf8) { return "message: " + utf8; }
+};
+
+inline std::vector<std::string> FileLines(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = bytes.find("\r\n", at);
+        if (end == std::string::npos) end = bytes.size();
+        lines.push_back(bytes.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
+}  // namespace epinax::test

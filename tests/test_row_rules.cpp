@@ -1,0 +1,210 @@
+// The row validation on post and the list refresh after it.
+#include "StatementFixture.h"
+
+using namespace epinax;
+using namespace epinax::test;
+
+namespace {
+
+const Row kGood{"123456783", "ΠΑΠΑΔΟΠΟΥΛΟΣ", "0", "3", "100,5"};
+
+}  // namespace
+
+class RowRules : public StatementTest {
+protected:
+    void SetUp() override
+    {
+        New();
+        doc.header.AFM = "999999999";
+    }
+    std::vector<std::string> Refusal(const std::string& utf8) { return {"beep", Message(utf8)}; }
+};
+
+TEST_F(RowRules, AcceptedRowIsCompletedCountedAndTotalled)
+{
+    ASSERT_TRUE(Add(TSide::Customers, kGood));
+    EXPECT_TRUE(doc.PostSucceeded);
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label32), "1 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(doc.EditSum, "3");
+    EXPECT_EQ(doc.EditSumValue, "100,50");
+    std::string record(doc.FixedFormatDataSet1.RecordTextAt(0));
+    ASSERT_EQ(record.size(), 150u);
+    EXPECT_EQ(record[0], '2');
+    EXPECT_EQ(record.substr(115), std::string(35, ' '));
+    EXPECT_EQ(Working("record2"), record + "\r\n");
+    EXPECT_EQ(Working("record21"), record + "\r\n");
+    EXPECT_EQ(doc.FixedFormatDataSet1.FileName(), doc.WorkingFile("record2"));
+}
+
+TEST_F(RowRules, SameAsOwnTaxNumberComesFirst)
+{
+    Row row = kGood;
+    row.afm = "999999999";
+    row.ypovolh = "1";
+    EXPECT_FALSE(Add(TSide::Customers, row));
+    EXPECT_EQ(ui.Take(), Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
+    EXPECT_FALSE(doc.PostSucceeded);
+    EXPECT_EQ(doc.FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+
+    // Both empty: still the same-number message, not the completeness one.
+    doc.header.AFM = "";
+    doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("");
+    EXPECT_FALSE(Post(TSide::Customers));
+    EXPECT_EQ(ui.Take(), Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
+}
+
+TEST_F(RowRules, DuplicatesOnlyForNewRowsAndWithinOneList)
+{
+    ASSERT_TRUE(Add(TSide::Customers, kGood));
+    ASSERT_TRUE(Add(TSide::Suppliers, kGood));  // the other list does not count
+    EXPECT_FALSE(Add(TSide::Customers, kGood));
+    EXPECT_EQ(ui.Take(), Refusal("Ο ΑΦΜ: 123456783 έχει εισαχθεί 2 φορές στους πελάτες"));
+    doc.List(TSide::Customers).Cancel();
+
+    Row other = kGood;
+    other.afm = "000000050";
+    ASSERT_TRUE(Add(TSide::Customers, other));
+    auto& list = doc.List(TSide::Customers);
+    list.Edit();
+    list.FieldByName("AFMCust").SetAsString("123456783");
+    EXPECT_TRUE(Post(TSide::Customers));  // an edited row is left to the save checks
+}
+
+TEST_F(RowRules, RequiredFieldsTaxNumberAndInvoiceRules)
+{
+    const std::string required = "Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία";
+    struct Case {
+        TSide side;
+        Row row;
+        std::string message;  // empty: accepted
+    } cases[] = {
+        {TSide::Customers, {"123456783", "A", "", "3", "1"}, required},
+        {TSide::Customers, {"123456783", "A", "0", "3", ""}, required},
+        {TSide::Customers, {"123456780", "A", "0", "3", "1"}, "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"},
+        {TSide::Suppliers, {"123456780", "A", "0", "3", "1"}, "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή"},
+        {TSide::Customers, {"123456780", "A", "1", "3", "1"}, ""},
+        {TSide::Customers, {"000000050", "A", "0", "1", "0"}, "Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "},
+        {TSide::Suppliers, {"000000050", "A", "0", "2", "0"}, ""},
+        {TSide::Customers, {"111111111", "A", "1", "0", "100"}, "Ο αριθμός τιμολογίων πρέπει να είναι >0 "},
+        {TSide::Suppliers, {"111111111", "A", "1", "0", "100"}, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.row.afm + " " + c.message);
+        bool accepted = Add(c.side, c.row);
+        EXPECT_EQ(accepted, c.message.empty());
+        if (!accepted) {
+            EXPECT_EQ(ui.Take(), Refusal(c.message));
+            doc.List(c.side).Cancel();
+        }
+        ui.Take();
+        if (accepted) doc.List(c.side).Delete();
+    }
+}
+
+TEST_F(RowRules, ValueIsStoredInItsShortForm)
+{
+    std::pair<const char*, const char*> forms[] = {{"1234,567", "1234,57"}, {"0,10", "0,1"}, {"007", "7"}, {"12,", "12"}};
+    for (auto [typed, stored] : forms) {
+        Row row = kGood;
+        row.value = typed;
+        ASSERT_TRUE(Add(TSide::Customers, row)) << typed;
+        EXPECT_EQ(doc.FixedFormatDataSet1.FieldByName("Value").AsString(), stored);
+        doc.FixedFormatDataSet1.Delete();
+    }
+}
+
+TEST_F(RowRules, NumberThatIsNoNumberStopsThePostWithTheConversionError)
+{
+    Row row = kGood;
+    row.value = "1.5";
+    doc.PostSucceeded = true;
+    doc.List(TSide::Customers).Append();
+    Set(TSide::Customers, row);
+    try {
+        doc.List(TSide::Customers).Post();
+        FAIL();
+    } catch (const EConvertError& e) {
+        EXPECT_STREQ(e.what(), "'1.5' is not a valid floating point value");
+    }
+    EXPECT_TRUE(doc.PostSucceeded);
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+}
+
+TEST_F(RowRules, UntypedNewRowIsDroppedWithoutValidation)
+{
+    ASSERT_TRUE(Add(TSide::Customers, kGood));
+    doc.List(TSide::Customers).Append();
+    doc.List(TSide::Customers).First();
+    EXPECT_TRUE(ui.Take().empty());
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+}
+
+TEST_F(RowRules, DeleteRefreshesFilesCountAndTotals)
+{
+    ASSERT_TRUE(Add(TSide::Customers, kGood));
+    doc.FixedFormatDataSet1.Delete();
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label32), "0 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(doc.EditSum, "0");
+    EXPECT_EQ(doc.EditSumValue, "0,00");
+    EXPECT_EQ(Working("record2"), "");
+    EXPECT_EQ(Working("record21"), "");
+}
+
+TEST_F(RowRules, SupplierTotalsAreExact)
+{
+    ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "1", "0,1"}));
+    ASSERT_TRUE(Add(TSide::Suppliers, {"000000050", "B", "0", "2", "0,2"}));
+    EXPECT_EQ(doc.EditSumValue2, "0,30");
+    EXPECT_EQ(doc.EditSum2, "3");
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label33), "2 Εγγραφές (Προμηθευτές)");
+    EXPECT_EQ(doc.EditSum, "");  // the other list is untouched
+}
+
+TEST_F(RowRules, PublicValueIsNormalisedOnLeaving)
+{
+    std::pair<const char*, const char*> forms[] = {
+        {"7", "0"}, {"", "0"}, {"07", "7"}, {"15", "15"}, {"1234,567", "1234,57"}, {"12,50", "12,5"}};
+    for (auto [typed, shown] : forms) {
+        doc.EditPub1 = typed;
+        doc.EditPub1Exit();
+        EXPECT_EQ(doc.EditPub1, shown) << typed;
+    }
+}
+
+TEST_F(RowRules, TabSwitchKeepsARefusedRowOnItsTab)
+{
+    doc.List(TSide::Customers).Append();
+    Set(TSide::Customers, {"123456780", "A", "0", "1", "5"});
+    doc.PageControl1Change(1);
+    EXPECT_EQ(doc.ActivePage, 0);
+    EXPECT_EQ(ui.Take(), Refusal("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"));
+
+    doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("123456783");
+    doc.PageControl1Change(1);
+    EXPECT_EQ(doc.ActivePage, 1);
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+    doc.PageControl1Change(0);
+    EXPECT_EQ(doc.ActivePage, 0);
+}
+
+TEST_F(RowRules, KeyHandlersSetTheFlagAndBeepOnRefusal)
+{
+    doc.UnsavedChanges = false;
+    EXPECT_FALSE(doc.EditKeyPress("TK", 'a', ""));
+    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
+    EXPECT_EQ(doc.EditKeyPress("Egatastash", static_cast<char>(197), ""), 'E');
+    EXPECT_EQ(doc.EditKeyPress("CompanyName", 'x', ""), 'x');
+    EXPECT_EQ(doc.EditKeyPress("EditPub1", ',', "1,5"), std::nullopt);
+
+    doc.UnsavedChanges = false;
+    EXPECT_FALSE(doc.EditKeyPress("EditSum", '1', ""));
+    EXPECT_FALSE(doc.UnsavedChanges);
+
+    EXPECT_FALSE(doc.DBGridKeyPress(TSide::Customers, 3, '2', ""));
+    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_EQ(doc.DBGridKeyPress(TSide::Customers, 9, ',', ""), ',');
+    EXPECT_FALSE(doc.DBGridKeyPress(TSide::Suppliers, 9, ',', "1,"));
+    EXPECT_EQ(doc.DBGridKeyPress(TSide::Suppliers, 0, 'x', ""), 'x');
+    EXPECT_FALSE(doc.DBGridKeyPress(TSide::Suppliers, 8, 'x', ""));
+}

@@ -1,0 +1,440 @@
+// New, the checks before saving, Save As, Open and closing.
+#include <sys/stat.h>
+
+#include "StatementFixture.h"
+#include "statement/StatementFile.h"
+
+using namespace epinax;
+using namespace epinax::test;
+
+namespace {
+
+std::string Padded(std::string text, size_t width = 150)
+{
+    text.resize(width, ' ');
+    return text;
+}
+
+}  // namespace
+
+class Lifecycle : public StatementTest {};
+
+TEST_F(Lifecycle, NewAnsweredNoChangesNothing)
+{
+    New();
+    ValidHeader();
+    ASSERT_TRUE(Add(TSide::Customers, {"123456780", "A", "1", "2", "5"}));
+    ui.answers.push_back(mrNo);
+    doc.N5Click();
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{"ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]"});
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+    EXPECT_EQ(doc.header.AFM, "123456783");
+}
+
+TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
+{
+    New();
+    ValidHeader();
+    ASSERT_TRUE(Add(TSide::Customers, {"123456780", "A", "1", "2", "5"}));
+    doc.RadioButtonClick(true);
+    doc.UnsavedChanges = false;
+    doc.EditPub1 = "5";
+    New();
+    EXPECT_FALSE(doc.header.Credit);
+    EXPECT_TRUE(doc.UnsavedChanges);  // the kind changed
+    EXPECT_EQ(doc.header, TStatementHeader{});
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+    EXPECT_EQ(doc.EditPub1, "");
+    EXPECT_EQ(doc.EditSum, "");
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label33), "0 Εγγραφές (Προμηθευτές)");
+    EXPECT_EQ(Working("record2"), "");
+    EXPECT_EQ(Working("generaldata"), "");
+
+    doc.UnsavedChanges = false;
+    New();
+    EXPECT_FALSE(doc.UnsavedChanges);  // debit already: no click
+}
+
+TEST_F(Lifecycle, CloseAsksOnlyWithUnsavedChangesAndRemovesTheWorkingFiles)
+{
+    EXPECT_TRUE(doc.FormClose());
+    EXPECT_TRUE(ui.Take().empty());
+    EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
+
+    TStatement second(dir.Path() + "/", ui, [] { return kToday; });
+    ui.answers.push_back(mrYes);
+    second.N5Click();
+    second.UnsavedChanges = true;
+    ui.answers = {mrCancel};
+    EXPECT_FALSE(second.FormClose());
+    ui.answers = {mrYes};  // the checks refuse: no year
+    EXPECT_FALSE(second.FormClose());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
+    ui.answers = {mrNo};
+    ui.Take();
+    EXPECT_TRUE(second.FormClose());
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{
+                             "ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]"});
+    EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
+}
+
+TEST_F(Lifecycle, CloseStaysOpenWhenTheSaveDidNotHappen)
+{
+    New();
+    ValidHeader();
+    doc.UnsavedChanges = true;
+    ui.answers = {mrYes};  // save first; the file dialog is then cancelled
+    EXPECT_FALSE(doc.FormClose());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
+
+    WriteBytes(dir.File("out"), "x");
+    ui.answers = {mrYes, mrNo};  // save first; refuse to overwrite
+    ui.files.push_back(dir.File("out"));
+    EXPECT_FALSE(doc.FormClose());
+    EXPECT_EQ(ReadBytes(dir.File("out")), "x");
+
+    ui.answers = {mrYes};
+    ui.files.push_back(dir.File("saved"));
+    EXPECT_TRUE(doc.FormClose());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("saved")));
+}
+
+// ----------------------------------------------------------------- checks
+
+class SaveChecks : public StatementTest {
+protected:
+    void SetUp() override
+    {
+        New();
+        ValidHeader();
+    }
+    std::vector<std::string> Check()
+    {
+        ui.Take();
+        doc.CheckBeforeSave();
+        return ui.Take();
+    }
+};
+
+TEST_F(SaveChecks, HeaderInOrder)
+{
+    const std::string prefix = "message: Η αποθήκευση σε αρχείο απέτυχε: ";
+    const std::string yearMessage =
+        prefix + "Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.";
+    for (const char* year : {"1899", "2026", ""}) {
+        doc.header.YearOfData = year;
+        EXPECT_EQ(Check(), (std::vector<std::string>{"beep", yearMessage, "focus: YearOfData"})) << year;
+    }
+    doc.header.YearOfData = "1900";
+    doc.header.AFM = "123456789";
+    EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και "
+                                                          "επαναλάβετε την αποθήκευση.",
+                                                 "focus: AFM"}));
+    doc.header.AFM = "123456783";
+    doc.header.Egatastash = "";
+    doc.header.ComboBox1 = -1;
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           prefix + "Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.",
+                           "focus: Egatastash"}));
+    doc.header.Egatastash = "0";
+    EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.",
+                                                 "focus: ComboBox1"}));
+    doc.header.ComboBox1 = 0;
+    doc.header.YearOfData = "2025";
+    EXPECT_TRUE(Check().empty());
+    EXPECT_TRUE(doc.CheckBeforeSave());
+}
+
+TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
+{
+    const std::string prefix = "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: ";
+    ASSERT_TRUE(Add(TSide::Customers, {"000000050", "A", "0", "2", "5"}));
+    ASSERT_TRUE(Add(TSide::Suppliers, {"000000050", "A", "0", "2", "5"}));
+    // Edited rows escape the duplicate check on post; the save check finds them.
+    for (const char* afm : {"111111111", "222222222", "111111111", "111111111"}) {
+        ASSERT_TRUE(Add(TSide::Customers, {"000000104", "A", "1", "2", "5"}));
+        doc.FixedFormatDataSet1.Edit();
+        doc.FixedFormatDataSet1.FieldByName("AFMCust").SetAsString(afm);
+        ASSERT_TRUE(Post(TSide::Customers));
+    }
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           "beep", prefix + "111111111 έχει εισαχθεί 2 φορές στους πελάτες. Διορθώστε το και "
+                                            "επαναλάβετε την αποθήκευση."}));
+
+    doc.header.AFM = "000000050";
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           "beep", prefix + "000000050 στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου. Διορθώστε το "
+                                            "και επαναλάβετε την αποθήκευση."}));
+}
+
+TEST_F(SaveChecks, SupplierMessagesAndASingleRowList)
+{
+    doc.header.AFM = "000000050";
+    ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", "5"}));
+    doc.header.AFM = "123456783";  // changed after the row was posted
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           "beep", "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 123456783 στους προμηθευτές "
+                                   "είναι ίδιος με τον ΑΦΜ Υπόχρεου.  Διορθώστε το και επαναλάβετε την αποθήκευση."}));
+}
+
+TEST_F(SaveChecks, RefusedPendingRowStopsEverything)
+{
+    doc.FixedFormatDataSet1.Append();
+    Set(TSide::Customers, {"123456780", "A", "0", "2", "5"});
+    doc.FixedFormatDataSet2.Append();
+    Set(TSide::Suppliers, {"123456780", "A", "0", "2", "5"});
+    EXPECT_EQ(Check(), (std::vector<std::string>{
+                           "beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"}));
+    EXPECT_EQ(doc.FixedFormatDataSet2.State(), TDataSetState::dsInsert);  // not posted
+    EXPECT_FALSE(doc.CheckBeforeSave());
+}
+
+// ---------------------------------------------------------------- Save As
+
+class SaveAs : public StatementTest {
+protected:
+    void SetUp() override
+    {
+        New();
+        ValidHeader();
+    }
+};
+
+TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
+{
+    ASSERT_TRUE(Add(TSide::Customers, {"000000050", "Α", "0", "10", "0,5"}));
+    ASSERT_TRUE(Add(TSide::Customers, {"000000104", "Β", "0", "3", "765"}));
+    ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΓΑΜΜΑ", "1", "12", "234,5"}));
+    doc.EditPub1 = "50";
+    doc.EditPub2 = "5";
+    ui.Take();
+    std::string path = Save();
+    auto log = ui.Take();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[0], "save dialog: 123456783");
+    EXPECT_EQ(log[1], "hourglass");
+    EXPECT_EQ(log[2], "wait shown");
+    EXPECT_EQ(log[3], "wait hidden");
+    EXPECT_EQ(log[4], "message: " + cp1253::ToUtf8(SaveAsSuccessText()));
+    EXPECT_TRUE(log[4].find("Επιτυχής Αποθήκευση Αρχείου.\r\n\r\nΗ Συγκεντρωτική") != std::string::npos);
+    EXPECT_FALSE(doc.UnsavedChanges);
+    EXPECT_EQ(doc.EditPub2, "0");
+
+    auto lines = FileLines(ReadBytes(path));
+    ASSERT_EQ(lines.size(), 6u);
+    for (const auto& line : lines) EXPECT_EQ(line.size(), 150u);
+    EXPECT_EQ(lines[0], Padded("0IL01    20250314"));
+    EXPECT_EQ(lines[2].substr(0, 15), "200001000000050");
+    const std::string& third = lines[4];
+    EXPECT_EQ(third.substr(0, 6), "200003");
+    EXPECT_EQ(third.substr(92, 7), "0000012");
+    EXPECT_EQ(third.substr(99, 16), "0000000000023450");
+    EXPECT_EQ(third.substr(115), std::string(35, ' '));
+    EXPECT_EQ(third.substr(15, 27), Padded(G("ΓΑΜΜΑ"), 27));
+    EXPECT_EQ(lines[5], Padded("3999999011" "0000000000005000" "999999999" "0000000000000025" "0000000000105000"));
+    EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).size() - 2), "\r\n");
+}
+
+TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
+{
+    doc.RadioButtonClick(true);
+    doc.EditPub2 = "100";
+    ui.files.push_back(dir.File("credit"));
+    doc.N7Click();
+    EXPECT_EQ(ui.log.front(), "save dialog: 123456783.PIS");
+    auto lines = FileLines(ReadBytes(dir.File("credit")));
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].substr(0, 9), "0IL01.PIS");
+    EXPECT_EQ(lines[2], Padded("5999999011" "0000000000010000" "999999999" "0000000000000000" "0000000000010000"));
+
+    doc.EditPub2 = "";
+    EXPECT_EQ(FileLines(ReadBytes(Save("plain"))).size(), 2u);
+}
+
+TEST_F(SaveAs, OverwriteQuestionAndIdenticalSecondSave)
+{
+    ASSERT_TRUE(Add(TSide::Suppliers, {"123456780", "Α", "1", "0", "7"}));
+    std::string first = ReadBytes(Save());
+    ui.answers = {mrNo};
+    ui.Take();
+    ui.files.push_back(dir.File("out"));
+    EXPECT_FALSE(doc.N7Click());
+    EXPECT_EQ(ui.Take()[1], "ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο out; [Ναι|Όχι]");
+    ui.answers = {mrYes};
+    EXPECT_EQ(ReadBytes(Save()), first);
+    EXPECT_EQ(FileLines(first)[2].substr(92, 7), "0000000");
+}
+
+TEST_F(SaveAs, RefusedAmountLeavesTheEarlierFileAndRestoresTheWindow)
+{
+    ASSERT_TRUE(Add(TSide::Customers, {"123456780", "Α", "1", "1", "9999999999999999"}));
+    WriteBytes(dir.File("out"), "earlier");
+    doc.UnsavedChanges = true;
+    ui.Take();
+    Save();
+    auto log = ui.Take();
+    EXPECT_EQ(ReadBytes(dir.File("out")), "earlier");
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log[log.size() - 3], "wait hidden");
+    EXPECT_EQ(log.back(), "message: Η αποθήκευση σε αρχείο απέτυχε: Η αξία της εγγραφής 1 στους πελάτες δεν χωράει "
+                          "στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο).");
+    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // temp and out
+}
+
+TEST_F(SaveAs, ReadOnlyTargetGetsAGreekMessage)
+{
+    WriteBytes(dir.File("locked"), "earlier");
+    ::chmod(dir.File("locked").c_str(), 0444);
+    Save("locked");
+    EXPECT_EQ(ReadBytes(dir.File("locked")), "earlier");
+    EXPECT_NE(ui.log.back().find("Δεν ήταν δυνατή η εγγραφή του αρχείου"), std::string::npos);
+    EXPECT_EQ(ui.log[ui.log.size() - 3], "wait hidden");
+}
+
+TEST(StatementLines, TooManyRowsAndFullWidthFields)
+{
+    std::string problem;
+    std::string record = Padded("2     123456783");
+    record.replace(92, 7, "1      ");
+    record.replace(99, 16, "5               ");
+    EXPECT_FALSE(CounterpartyLine(TSide::Customers, 100000, record, problem));
+    EXPECT_EQ(cp1253::ToUtf8(problem),
+              "Η αποθήκευση σε αρχείο απέτυχε: Η λίστα των πελατών έχει περισσότερες από 99999 εγγραφές.");
+    auto line = CounterpartyLine(TSide::Suppliers, 99999, record, problem);
+    ASSERT_TRUE(line);
+    EXPECT_EQ(line->size(), 150u);
+    EXPECT_EQ(line->substr(0, 6), "499999");
+    EXPECT_EQ((*line)[57], ' ');  // an empty obligation flag still takes its place
+}
+
+// ------------------------------------------------------------------- Open
+
+class OpenFile : public StatementTest {
+protected:
+    void SetUp() override
+    {
+        New();
+        ValidHeader();
+        doc.header.Tel = "2101234";
+        ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΠΡΩΤΟΣ", "0", "10", "0,5"}));
+        ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "12", "1234,5"}));
+        ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "2", "0"}));
+        doc.EditPub1 = "50";
+        saved = ReadBytes(Save());
+        ui.Take();
+    }
+    std::string saved;
+};
+
+TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
+{
+    TStatementHeader header = doc.header;
+    TempDir other;
+    ScriptedUi otherUi;
+    TStatement reopened(other.Path() + "/", otherUi, [] { return kToday; });
+    WriteBytes(other.File("in"), saved);
+    otherUi.files.push_back(other.File("in"));
+    reopened.N2Click();
+    EXPECT_TRUE(otherUi.log.size() == 1) << otherUi.log.back();
+    EXPECT_EQ(reopened.header.Tel, "2101234   ");
+    TStatementHeader trimmed = reopened.header;
+    trimmed.Tel = "2101234";
+    trimmed.Fax = "";
+    EXPECT_EQ(trimmed, header);
+    EXPECT_EQ(reopened.FixedFormatDataSet1.RecordCount(), 2);
+    EXPECT_EQ(reopened.FixedFormatDataSet1.FieldTextAt(1, reopened.FixedFormatDataSet1.FieldByName("Value")), "1234,5");
+    EXPECT_EQ(reopened.FixedFormatDataSet1.FieldTextAt(1, reopened.FixedFormatDataSet1.FieldByName("AA")), "00002");
+    EXPECT_EQ(reopened.EditSum, doc.EditSum);
+    EXPECT_EQ(reopened.EditSumValue, "1235,00");
+    EXPECT_EQ(reopened.EditSumValue2, "0,00");
+    EXPECT_EQ(reopened.EditPub1, "50");
+    EXPECT_EQ(reopened.EditPub2, "0");
+    EXPECT_EQ(cp1253::ToUtf8(reopened.Label32), "2 Εγγραφές (Πελάτες)");
+    EXPECT_TRUE(reopened.StatementLoaded);
+    EXPECT_EQ(ReadBytes(other.File("temp/record21")), ReadBytes(other.File("temp/record2")));
+
+    otherUi.files.push_back(other.File("again"));
+    reopened.N7Click();
+    EXPECT_EQ(ReadBytes(other.File("again")), saved);
+}
+
+TEST_F(OpenFile, FormCodesAndKind)
+{
+    auto withFirst = [&](const std::string& first) {
+        std::string bytes = saved;
+        bytes.replace(0, 17, first);
+        return bytes;
+    };
+    WriteBytes(dir.File("lower"), withFirst("0il01.pis20250314"));
+    Open(dir.File("lower"));
+    EXPECT_FALSE(doc.header.Credit);
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+
+    WriteBytes(dir.File("iota"), withFirst("0\xC9L01.PIS20250314"));
+    doc.UnsavedChanges = false;
+    Open(dir.File("iota"));
+    EXPECT_TRUE(doc.header.Credit);
+    EXPECT_TRUE(doc.UnsavedChanges);
+}
+
+TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
+{
+    doc.EditPub2 = "7";
+    doc.header.CompanyName = "TYPED";
+    const std::string record2 = Working("record2");
+    auto lines = FileLines(saved);
+    struct Case {
+        std::string bytes;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {"1" + saved.substr(1), {"message: Μη έγκυρο αρχείο"}},
+        {saved + "\r\n", {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής "
+                                   "είναι λανθασμένο"}},
+        {saved + lines[0] + "\r\n", {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
+        {saved + "3999999011XXXX" + std::string(136, ' ') + "\r\n",
+         {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
+        {saved + lines[2].substr(0, 92) + "       " + lines[2].substr(99) + "\r\n",
+         {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
+    };
+    for (const auto& c : cases) {
+        WriteBytes(dir.File("bad"), c.bytes);
+        Open(dir.File("bad"));
+        auto log = ui.Take();
+        log.erase(log.begin());  // the open dialog
+        EXPECT_EQ(log, c.shown);
+        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+        EXPECT_TRUE(doc.FixedFormatDataSet1.Active());
+        EXPECT_EQ(Working("record2"), record2);
+        EXPECT_EQ(doc.EditPub2, "7");
+        EXPECT_EQ(doc.header.CompanyName, "TYPED");
+        EXPECT_EQ(doc.EditSumValue, "1235,00");
+    }
+    Open(dir.File("missing"));
+    EXPECT_NE(ui.log.back().find("error: Δεν ήταν δυνατό να διαβαστεί"), std::string::npos);
+}
+
+TEST_F(OpenFile, LinesInAnyOrderAndOnlyTheFirstHeader)
+{
+    auto lines = FileLines(saved);
+    std::string header2 = lines[1];
+    header2.replace(15, 4, "ZZZZ");
+    // form, supplier, header, customer, second header, customer; no totals
+    std::string bytes = lines[0] + "\r\n" + lines[5] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + header2 +
+                        "\r\n" + lines[3] + "\r\n";
+    WriteBytes(dir.File("mixed"), bytes);
+    Open(dir.File("mixed"));
+    EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), 1);
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+    EXPECT_EQ(doc.header.CompanyName, "ACME");
+    EXPECT_EQ(doc.EditPub1, "0");  // no type 3 line
+}
+
+TEST_F(OpenFile, LoadHeaderProblemsAndGeneraldataAfterNew)
+{
+    WriteBytes(doc.WorkingFile("generaldata"), "12024" "9999" "42");
+    doc.LoadHeader();
+    EXPECT_EQ(doc.header.ComboBox1, -1);
+    EXPECT_EQ(doc.header.Edit1, "42");
+    EXPECT_EQ(doc.header.AFM, "");
+}

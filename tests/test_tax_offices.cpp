@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "common/Cp1253.h"
+#include "statement/Header.h"
+#include "statement/TaxOffices.h"
+
+namespace epinax {
+inline void PrintTo(const TStatementHeader& h, std::ostream* out) { *out << cp1253::ToUtf8(HeaderLine(h)) << "|" << h.Tel << "|" << h.ComboBox1; }
+}  // namespace epinax
+
+using namespace epinax;
+
+TEST(TaxOffices, PairedByPosition)
+{
+    ASSERT_EQ(ComboBox1Items().size(), 285u);
+    ASSERT_EQ(DOYCodes().size(), 285u);
+    EXPECT_EQ(cp1253::ToUtf8(ComboBox1Items()[9]), "ΑΘΗΝΩΝ Α'");
+    EXPECT_EQ(DOYCodes()[9], "1101");
+    EXPECT_EQ(cp1253::ToUtf8(ComboBox1Items()[0]), "ΑΓ. ΑΘΑΝΑΣΙΟΥ");
+    EXPECT_EQ(cp1253::ToUtf8(ComboBox1Items()[284]), "ΨΥΧΙΚΟΥ");
+    EXPECT_EQ(DOYCodes()[284], "1175");
+    EXPECT_EQ(IndexOfDOYCode("4234"), 190);
+    EXPECT_EQ(IndexOfDOYCode("9999"), -1);
+    EXPECT_EQ(std::set<std::string>(DOYCodes().begin(), DOYCodes().end()).size(), 285u);
+    for (const auto& code : DOYCodes()) EXPECT_EQ(code.size(), 4u);
+}
+
+TEST(HeaderLine, FieldsAtTheirPlaces)
+{
+    TStatementHeader h;
+    h.YearOfData = "2024";
+    h.ComboBox1 = 9;
+    h.Edit1 = "12";
+    h.CompanyName = "ACME";
+    h.AFM = "123456783";
+    h.Tel = "2101234";
+    h.email = "a@b.example";
+    h.Egatastash = "E";
+    std::string line = HeaderLine(h);
+    ASSERT_EQ(line.size(), 150u);
+    EXPECT_EQ(line.substr(0, 15), "120241101" "12    ");
+    EXPECT_EQ(line.substr(33, 9), "123456783");
+    EXPECT_EQ(line.substr(92, 10), "2101234   ");
+    EXPECT_EQ(line.substr(146), "   E");
+
+    TStatementHeader back;
+    FillHeaderFromLine(back, line);
+    EXPECT_EQ(back.Tel, "2101234   ");  // telephone and fax keep their blanks
+    EXPECT_EQ(back.Fax, std::string(10, ' '));
+    back.Tel = h.Tel;
+    back.Fax = h.Fax;
+    EXPECT_EQ(back, h);
+
+    h.Egatastash = "12";
+    EXPECT_EQ(HeaderLine(h).substr(146), "  12");
+}
+
+TEST(HeaderLine, ShortLinesAndUnknownCodes)
+{
+    TStatementHeader h;
+    h.ComboBox1 = 3;
+    FillHeaderFromLine(h, "12024999912");
+    EXPECT_EQ(h.YearOfData, "2024");
+    EXPECT_EQ(h.ComboBox1, -1);
+    EXPECT_EQ(h.Edit1, "12");
+    EXPECT_EQ(h.AFM, "");
+    FillHeaderFromLine(h, "");
+    EXPECT_EQ(h, TStatementHeader{});
+}
+
+TEST(HeaderYear, FromNineteenHundredToThisYear)
+{
+    EXPECT_FALSE(YearAccepted("1899", 2025));
+    EXPECT_TRUE(YearAccepted("1900", 2025));
+    EXPECT_TRUE(YearAccepted("2025", 2025));
+    EXPECT_FALSE(YearAccepted("2026", 2025));
+    EXPECT_FALSE(YearAccepted("", 2025));
+}
