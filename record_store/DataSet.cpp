@@ -9,10 +9,12 @@ namespace {
 
 const char* const kNotEditing = "Dataset not in edit or insert mode";
 
+// Blanks and control characters, as the platform's trimming removes them.
 std::string_view Trimmed(std::string_view text)
 {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
     return text;
 }
 

@@ -82,6 +82,12 @@ public:
     void EditPub1Exit() { NormalisePublicValue(EditPub1); }
     void EditPub2Exit() { NormalisePublicValue(EditPub2); }
 
+    // -------------------------------------------------------- sort, find
+    void Button2Click() { SortList(TSide::Customers); }
+    void Button3Click() { SortList(TSide::Suppliers); }
+    void SortList(TSide side);
+    void N17Click();  // find in the list of the active tab
+
     // ------------------------------------------------------------- checks
     bool CheckBeforeSave();
 

@@ -17,6 +17,13 @@ constexpr int mrCancel = 2;
 constexpr int mrYes = 6;
 constexpr int mrNo = 7;
 
+// What the find window returns when the user presses "ΟΚ".
+struct TFindRequest {
+    std::string SearchText;  // as typed, not trimmed
+    bool ByAFM = true;
+    bool PartialMatch = false;
+};
+
 class IUserInterface {
 public:
     virtual ~IUserInterface() = default;
@@ -42,6 +49,10 @@ public:
     // painted at once; and back again, with the normal cursor.
     virtual void BeginLongWork() = 0;
     virtual void EndLongWork() = 0;
+    // A warning box: warning icon, title "Warning", one OK button.
+    virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
+    // The find window, modal; nothing when the user cancels it.
+    virtual std::optional<TFindRequest> AskFind() { return std::nullopt; }
     // The statement's values changed (header, totals, labels, tabs, menus):
     // whatever shows them reads them again.
     virtual void StatementChanged() {}

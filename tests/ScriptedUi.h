@@ -18,6 +18,7 @@ public:
     std::vector<std::string> log;          // "beep", "message: ...", "ask: ...", "focus: AFM", ...
     std::deque<int> answers;               // for AskConfirmation; mrYes when empty
     std::deque<std::optional<std::string>> files;  // for the file dialogs; cancel when empty
+    std::deque<std::optional<TFindRequest>> finds; // for the find window; cancel when empty
 
     void Beep() override { log.push_back("beep"); }
     void ShowMessage(const std::string& text) override { log.push_back("message: " + cp1253::ToUtf8(text)); }
@@ -40,6 +41,12 @@ public:
     {
         log.push_back("open dialog");
         return Next(files, std::optional<std::string>());
+    }
+    void ShowWarning(const std::string& text) override { log.push_back("warning: " + cp1253::ToUtf8(text)); }
+    std::optional<TFindRequest> AskFind() override
+    {
+        log.push_back("find window");
+        return Next(finds, std::optional<TFindRequest>());
     }
     void ShowHourglass() override { log.push_back("hourglass"); }
     void BeginLongWork() override { log.push_back("wait shown"); }

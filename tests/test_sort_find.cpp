@@ -1,0 +1,143 @@
+// Sorting a list and finding a row in it.
+#include <sys/stat.h>
+
+#include "StatementFixture.h"
+
+using namespace epinax;
+using namespace epinax::test;
+
+class SortFind : public StatementTest {
+protected:
+    void SetUp() override
+    {
+        New();
+        doc.header.AFM = "999999999";
+    }
+    void AddNamed(TSide side, const std::string& afm, const std::string& name, const std::string& prof = "")
+    {
+        auto& list = doc.List(side);
+        list.Append();
+        Set(side, {afm, name, "1", "1", "5"});
+        list.FieldByName(ProfFieldName(side)).SetAsString(G(prof));
+        ASSERT_TRUE(Post(side)) << ui.log.back();
+    }
+    std::vector<std::string> Names(TSide side)
+    {
+        auto& list = doc.List(side);
+        std::vector<std::string> names;
+        for (int i = 0; i < list.RecordCount(); ++i)
+            names.push_back(cp1253::ToUtf8(list.FieldTextAt(i, list.FieldByName(NameFieldName(side)))));
+        return names;
+    }
+    std::string CurrentName(TSide side)
+    {
+        return cp1253::ToUtf8(doc.List(side).FieldByName(NameFieldName(side)).AsString());
+    }
+    std::vector<std::string> Find(const std::string& text, bool byAfm, bool partial)
+    {
+        ui.Take();
+        ui.finds.push_back(TFindRequest{G(text), byAfm, partial});
+        doc.N17Click();
+        return ui.Take();
+    }
+};
+
+TEST_F(SortFind, SortsByTheTailsInByteOrder)
+{
+    const char* names[] = {"ΑΒΓ", "ΑΒ", "αβ", "ΆΝΝΑ", "ZETA", "", "ΑΒ"};
+    const char* afms[] = {"100000001", "100000002", "100000003", "100000004", "100000005", "100000006", "100000007"};
+    for (int i = 0; i < 7; ++i) AddNamed(TSide::Customers, afms[i], names[i], i == 6 ? "Α" : "");
+    std::string totals = doc.EditSum + doc.EditSumValue;
+    doc.UnsavedChanges = false;
+    doc.FixedFormatDataSet1.Last();
+    ui.Take();
+    doc.Button2Click();
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{"hourglass", "wait shown", "wait hidden"}));
+    EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"", "ZETA", "ΆΝΝΑ", "ΑΒ", "ΑΒ", "ΑΒΓ", "αβ"}));
+    // Equal names go by the profession that follows them.
+    EXPECT_EQ(doc.FixedFormatDataSet1.FieldTextAt(4, doc.FixedFormatDataSet1.FieldByName("AFMCust")), "100000007");
+    EXPECT_EQ(CurrentName(TSide::Customers), "");
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecNo(), 1);
+    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_EQ(doc.EditSum + doc.EditSumValue, totals);
+    std::string file = Working("record2");
+    EXPECT_EQ(file.size(), 7u * 152);
+    EXPECT_EQ(file.substr(6, 9), "100000006");
+}
+
+TEST_F(SortFind, EmptyListAndRefusedPendingRow)
+{
+    doc.UnsavedChanges = false;
+    doc.Button3Click();
+    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_EQ(Working("record4"), "");
+
+    AddNamed(TSide::Suppliers, "100000001", "Β");
+    AddNamed(TSide::Suppliers, "100000002", "Α");
+    doc.UnsavedChanges = false;
+    doc.FixedFormatDataSet2.Append();
+    Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
+    ui.Take();
+    doc.Button3Click();
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{"beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή "
+                                                           "προμηθευτή"}));
+    EXPECT_EQ(Names(TSide::Suppliers), (std::vector<std::string>{"Β", "Α"}));
+    EXPECT_FALSE(doc.UnsavedChanges);
+    EXPECT_EQ(doc.FixedFormatDataSet2.State(), TDataSetState::dsInsert);
+}
+
+TEST_F(SortFind, FailedRewriteLeavesListFileAndScreen)
+{
+    AddNamed(TSide::Customers, "100000001", "Β");
+    AddNamed(TSide::Customers, "100000002", "Α");
+    std::string before = Working("record2");
+    ::chmod(doc.WorkingFile("record2").c_str(), 0444);
+    ui.Take();
+    doc.Button2Click();
+    auto log = ui.Take();
+    ASSERT_EQ(log.size(), 5u);
+    EXPECT_EQ(log[2], "wait hidden");
+    EXPECT_NE(log[4].find("Η ταξινόμηση απέτυχε"), std::string::npos);
+    EXPECT_EQ(Working("record2"), before);
+    EXPECT_TRUE(doc.FixedFormatDataSet1.Active());
+    EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"Β", "Α"}));
+}
+
+TEST_F(SortFind, FindsByTaxNumberAndByName)
+{
+    AddNamed(TSide::Customers, "100000001", "ΠΑΠΑΣ ΑΕ");
+    AddNamed(TSide::Customers, "123456783", "ΠΑΠΑΣ");
+    AddNamed(TSide::Customers, "123456791", "ΑΛΛΟΣ");
+    AddNamed(TSide::Suppliers, "123456783", "ΠΡΟΜΗΘΕΥΤΗΣ");
+
+    EXPECT_EQ(Find("ΠΑΠΑΣ", false, false), std::vector<std::string>{"find window"});
+    EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ");
+    Find("ΠΑΠΑΣ", false, true);
+    EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ ΑΕ");
+    Find("  12345 ", true, true);
+    EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ");
+    Find("12345", true, false);
+    EXPECT_EQ(Find("12345", true, false), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε ο ΑΦΜ"}));
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecNo(), 1);
+    EXPECT_EQ(Find("παπας", false, true), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε η Επωνυμία"}));
+
+    doc.PageControl1Change(1);
+    Find("123456783", true, false);
+    EXPECT_EQ(CurrentName(TSide::Suppliers), "ΠΡΟΜΗΘΕΥΤΗΣ");
+
+    ui.Take();
+    doc.N17Click();  // cancelled: nothing searched
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{"find window"});
+}
+
+TEST_F(SortFind, FindSettlesBothListsFirst)
+{
+    doc.FixedFormatDataSet2.Append();
+    Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
+    ui.finds.push_back(TFindRequest{"1", true, true});
+    ui.Take();
+    doc.N17Click();
+    auto log = ui.Take();
+    ASSERT_EQ(log.size(), 2u);  // the refusal only, no find window
+    EXPECT_EQ(log[0], "beep");
+}
