@@ -52,7 +52,7 @@ void TStatement::SortList(TSide side)
         ui_.EndLongWork();
         ui_.Beep();
         ui_.ShowMessage(G("Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
-                        list.FileName() + G(". Η λίστα έμεινε όπως ήταν."));
+                        DisplayPath(list.FileName()) + G(". Η λίστα έμεινε όπως ήταν."));
         return;
     }
     list.Open();

@@ -119,6 +119,10 @@ public:
     std::optional<TBookmark> GetBookmark() const;
     void GotoBookmark(TBookmark bookmark);
 
+    // The id of the stored record at a list index, for views that move the
+    // cursor to a row they show.
+    TBookmark RecordIdAt(int index) const { return InternalRecordId(index); }
+
     // The record text under the cursor (or being edited); "No Records" when
     // there is none.
     std::string_view CurrentRecordText() const;

@@ -14,6 +14,9 @@ PACKAGES=(
     zlib1g-dev
     libjpeg-dev
     nlohmann-json3-dev
+    qt6-base-dev
+    libx11-dev
+    fonts-dejavu-core
 )
 
 missing=()

@@ -11,7 +11,7 @@ namespace epinax {
 
 namespace {
 
-std::string FileNameOnly(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string FileNameOnly(const std::string& path) { return DisplayPath(path.substr(path.rfind('/') + 1)); }
 
 std::string SuccessText()
 {
@@ -35,7 +35,7 @@ std::string SuccessText()
 
 std::string CannotWriteMessage(const std::string& path)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου ") + path +
+    return G("Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου ") + DisplayPath(path) +
            G(". Ελέγξτε ότι ο φάκελος υπάρχει, ότι έχετε δικαίωμα εγγραφής και ότι υπάρχει ελεύθερος χώρος.");
 }
 
@@ -126,7 +126,7 @@ void TStatement::N2Click()
     try {
         bytes = ReadWholeFile(*path);
     } catch (const EFileError&) {
-        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + *path + ".");
+        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(*path) + ".");
         return;
     }
     TReadOutcome outcome = ReadStatement(bytes);
@@ -164,7 +164,7 @@ void TStatement::LoadStatement(const TStatementContents& contents)
         staged[2] = Stage(WorkingFile("record4"), contents.suppliers);
     } catch (const EFileError&) {
         ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: δεν υπάρχει χώρος για τα αρχεία εργασίας στον φάκελο ") +
-                      workingDirectory_ + ".");
+                      DisplayPath(workingDirectory_) + ".");
         return;
     }
     FixedFormatDataSet1.Close();

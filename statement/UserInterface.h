@@ -10,9 +10,10 @@
 
 namespace epinax {
 
-enum class TMsgDlgBtn { mbYes, mbNo, mbCancel };
+enum class TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel };
 
 // Result codes of a question.
+constexpr int mrOk = 1;
 constexpr int mrCancel = 2;
 constexpr int mrYes = 6;
 constexpr int mrNo = 7;

@@ -1,0 +1,25 @@
+#include "ui/Application.h"
+
+#include "common/Errors.h"
+#include "ui/Dialogs.h"
+#include "ui/GreekText.h"
+
+namespace epinax::ui {
+
+TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("epinax"));
+}
+
+bool TApplication::notify(QObject* receiver, QEvent* event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EAbort&) {
+    } catch (const std::exception& error) {
+        TDialogs::ShowError(activeWindow(), FromCp1253(error.what()));
+    }
+    return false;
+}
+
+}  // namespace epinax::ui

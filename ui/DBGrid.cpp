@@ -1,0 +1,237 @@
+#include "ui/DBGrid.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPainter>
+
+#include "statement/Statement.h"
+#include "ui/Dialogs.h"
+#include "ui/GreekText.h"
+#include "ui/Handlers.h"
+#include "ui/RecordStoreModel.h"
+
+namespace epinax::ui {
+
+namespace {
+
+bool IsEditing(const TDataSet& store)
+{
+    return store.State() == TDataSetState::dsEdit || store.State() == TDataSetState::dsInsert;
+}
+
+}  // namespace
+
+// ------------------------------------------------------------ TCellDelegate
+
+TCellDelegate::TCellDelegate(TDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
+{
+    TRecordStoreModel* model = grid_->Model();
+    if (index.row() != model->CurrentRow()) return nullptr;  // the store is elsewhere: a refused row
+    if (!RunHandler(grid_, [&] { model->Store().Edit(); })) return nullptr;
+    auto* editor = new QLineEdit(parent);
+    editor->setFrame(false);
+    editor->setMaxLength(model->FieldWidth(index.column()));
+    editor->setValidator(new TCp1253Validator(editor));
+    editor->installEventFilter(grid_);
+    editor_ = editor;
+    return editor;
+}
+
+void TCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const
+{
+    if (editor == editor_) editor_ = nullptr;
+    QStyledItemDelegate::destroyEditor(editor, index);
+}
+
+void TCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
+{
+    RunHandler(grid_, [&] { QStyledItemDelegate::setModelData(editor, model, index); });
+}
+
+void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
+{
+    QStyleOptionViewItem cell = option;
+    initStyleOption(&cell, index);
+    bool currentRow = index.row() == grid_->Model()->CurrentRow();
+    bool focused = index == grid_->currentIndex();
+    QColor background = focused ? TDBGrid::FocusedCellColour() : currentRow ? TDBGrid::CurrentRowColour() : Qt::white;
+    painter->fillRect(option.rect, background);
+    painter->setPen(focused ? Qt::white : Qt::black);
+    painter->setFont(option.font);
+    QRect text = option.rect.adjusted(2, 0, -2, 0);
+    painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
+}
+
+// ------------------------------------------------------------------ TDBGrid
+
+TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
+    : QTableView(parent), statement_(statement), side_(side)
+{
+    setObjectName(side == TSide::Customers ? QStringLiteral("DBGrid1") : QStringLiteral("DBGrid2"));
+    model_ = new TRecordStoreModel(statement.List(side), side, this);
+    delegate_ = new TCellDelegate(this);
+    setModel(model_);
+    setItemDelegate(delegate_);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+                    QAbstractItemView::EditKeyPressed);
+    setTabKeyNavigation(true);
+    setWordWrap(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    verticalHeader()->setFixedWidth(18);
+    horizontalHeader()->setHighlightSections(false);
+    // The customers' columns keep their widths; the suppliers' can be resized.
+    horizontalHeader()->setSectionResizeMode(side == TSide::Customers ? QHeaderView::Fixed : QHeaderView::Interactive);
+    const auto columns = GridColumns(side);
+    for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
+        int width = columns[c].width;
+        if (width == 0) width = fontMetrics().horizontalAdvance(QLatin1Char('0')) * (model_->FieldWidth(c) + 2) + 8;
+        setColumnWidth(c, std::max(width, 40));
+    }
+    statement.List(side).FlushEditingControl = [this] { CommitEditor(); };
+    statement.List(side).AddDataListener([this](TDataEvent event) {
+        if (event != TDataEvent::RecordChanged) FollowStore();
+    });
+    connect(model_, &QAbstractItemModel::modelReset, this, &TDBGrid::FollowStore);
+}
+
+QColor TDBGrid::CurrentRowColour() { return QColor(212, 208, 200); }
+QColor TDBGrid::FocusedCellColour() { return QColor(122, 150, 223); }
+
+void TDBGrid::CommitEditor()
+{
+    if (QLineEdit* editor = delegate_->ActiveEditor()) commitData(editor);
+}
+
+void TDBGrid::LeaveGrid()
+{
+    TDataSet& store = model_->Store();
+    CommitEditor();
+    if (store.State() == TDataSetState::dsInsert && !store.Modified()) store.Cancel();
+}
+
+void TDBGrid::FollowStore()
+{
+    if (following_ || !model_->Store().Active()) return;
+    following_ = true;
+    int row = model_->CurrentRow();
+    int column = std::max(0, currentIndex().column());
+    if (row >= 0 && row < model_->rowCount() && currentIndex().row() != row)
+        setCurrentIndex(model_->index(row, column));
+    viewport()->update();
+    following_ = false;
+}
+
+void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableView::currentChanged(current, previous);
+    viewport()->update();
+    if (following_ || !current.isValid() || current.row() == model_->CurrentRow()) return;
+    MoveStoreToRow(current.row());
+}
+
+void TDBGrid::MoveStoreToRow(int row)
+{
+    TDataSet& store = model_->Store();
+    int index = model_->RecordIndexOfRow(row);
+    bool moved = index >= 0 && RunHandler(this, [&] { store.GotoBookmark(store.RecordIdAt(index)); });
+    if (!moved) FollowStore();  // a refused row keeps the cursor
+    following_ = true;
+    if (currentIndex().row() != model_->CurrentRow())
+        setCurrentIndex(model_->index(model_->CurrentRow(), std::max(0, currentIndex().column())));
+    following_ = false;
+}
+
+void TDBGrid::AppendAtEnd()
+{
+    TDataSet& store = model_->Store();
+    bool untouchedNewRow = store.State() == TDataSetState::dsInsert && !store.Modified();
+    if (untouchedNewRow) return;
+    CommitEditor();
+    RunHandler(this, [&] { store.Append(); });
+    FollowStore();
+}
+
+void TDBGrid::InsertAtCursor()
+{
+    CommitEditor();
+    RunHandler(this, [&] { model_->Store().Insert(); });
+    FollowStore();
+}
+
+void TDBGrid::DeleteWithQuestion()
+{
+    if (statement_.UI().AskConfirmation("Delete record?", {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel}, {"OK", "Cancel"}) ==
+        mrCancel)
+        return;
+    RunHandler(this, [&] { model_->Store().Delete(); });
+    FollowStore();
+}
+
+void TDBGrid::keyPressEvent(QKeyEvent* event)
+{
+    TDataSet& store = model_->Store();
+    if (!store.Active()) return QTableView::keyPressEvent(event);
+    bool editing = state() == QAbstractItemView::EditingState;
+    if (event->key() == Qt::Key_Down && !editing && currentIndex().row() == model_->rowCount() - 1) {
+        AppendAtEnd();
+        return;
+    }
+    if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {
+        InsertAtCursor();
+        return;
+    }
+    if (event->key() == Qt::Key_Delete && (event->modifiers() & Qt::ControlModifier)) {
+        DeleteWithQuestion();
+        return;
+    }
+    if (event->key() == Qt::Key_Escape && !editing && IsEditing(store)) {
+        RunHandler(this, [&] { store.Cancel(); });
+        FollowStore();
+        return;
+    }
+    if (!editing && !event->text().isEmpty() && event->text().at(0).isPrint()) {
+        // The first key of a cell that is not being edited yet is filtered
+        // against the empty text; the editor that it opens then takes it.
+        if (!FilterKey(event, QString())) return;
+        firstKeyFiltered_ = true;
+    }
+    QTableView::keyPressEvent(event);
+    firstKeyFiltered_ = false;
+}
+
+bool TDBGrid::FilterKey(QKeyEvent* event, const QString& editorText)
+{
+    QChar typed = event->key() == Qt::Key_Backspace ? QChar(8) : event->text().at(0);
+    auto key = KeyToCp1253(typed);
+    auto text = ToCp1253(editorText);
+    if (!key || !text) {
+        statement_.UnsavedChanges = true;
+        QApplication::beep();
+        return false;
+    }
+    return statement_.DBGridKeyPress(side_, currentIndex().column(), *key, *text).has_value();
+}
+
+bool TDBGrid::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && watched == delegate_->ActiveEditor()) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        bool character = !key->text().isEmpty() && key->text().at(0).isPrint();
+        if (character || key->key() == Qt::Key_Backspace) {
+            if (firstKeyFiltered_) {
+                firstKeyFiltered_ = false;
+                return false;
+            }
+            return !FilterKey(key, delegate_->ActiveEditor()->text());
+        }
+    }
+    return QTableView::eventFilter(watched, event);
+}
+
+}  // namespace epinax::ui

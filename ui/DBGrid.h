@@ -1,0 +1,80 @@
+// The grid of a list: a table view over the list's record store in which the
+// store's edit, insert, post and cancel are what the user sees. Moving to
+// another row posts the pending row; a refused row keeps the cursor.
+#pragma once
+
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <functional>
+
+#include "entry/Counterparty.h"
+
+class QLineEdit;
+
+namespace epinax {
+class TStatement;
+}
+
+namespace epinax::ui {
+
+class TRecordStoreModel;
+class TDBGrid;
+
+// Paints the band of the current row and the focused cell, and edits a cell
+// in a line edit held to the field's width and code page.
+class TCellDelegate : public QStyledItemDelegate {
+    Q_OBJECT
+public:
+    explicit TCellDelegate(TDBGrid* grid);
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+
+    QLineEdit* ActiveEditor() const { return editor_; }
+
+private:
+    TDBGrid* grid_;
+    mutable QLineEdit* editor_ = nullptr;
+};
+
+class TDBGrid : public QTableView {
+    Q_OBJECT
+public:
+    TDBGrid(TStatement& statement, TSide side, QWidget* parent = nullptr);
+
+    TRecordStoreModel* Model() const { return model_; }
+    TSide Side() const { return side_; }
+    // Writes the text of an open cell editor into its field.
+    void CommitEditor();
+    // Leaving the grid: the editor's text goes into the field, and a new row
+    // that was never typed into is dropped.
+    void LeaveGrid();
+    // Shows the store's current row as the grid's current row.
+    void FollowStore();
+
+    static QColor CurrentRowColour();
+    static QColor FocusedCellColour();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class TCellDelegate;
+    bool FilterKey(QKeyEvent* event, const QString& editorText);
+    void MoveStoreToRow(int row);
+    void AppendAtEnd();
+    void InsertAtCursor();
+    void DeleteWithQuestion();
+
+    TStatement& statement_;
+    TSide side_;
+    TRecordStoreModel* model_;
+    TCellDelegate* delegate_;
+    bool following_ = false;
+    bool firstKeyFiltered_ = false;
+};
+
+}  // namespace epinax::ui

@@ -1,0 +1,40 @@
+// The record navigator above a grid: first, last, insert, delete, post and
+// cancel, with the program's own question before a delete.
+#pragma once
+
+#include <QWidget>
+
+class QToolButton;
+
+namespace epinax {
+class TStatement;
+}
+
+namespace epinax::ui {
+
+class TDBGrid;
+
+class TDBNavigator : public QWidget {
+    Q_OBJECT
+public:
+    enum TNavigateBtn { nbFirst, nbLast, nbInsert, nbDelete, nbPost, nbCancel };
+
+    TDBNavigator(TStatement& statement, TDBGrid& grid, QWidget* parent = nullptr);
+    QToolButton* Button(TNavigateBtn button) const { return buttons_[button]; }
+    // Runs a button's action as a click does.
+    void BtnClick(TNavigateBtn button);
+
+private:
+    // Stops the navigator's action when it returns false.
+    bool BeforeAction(TNavigateBtn button);
+    void UpdateButtons();
+
+    TStatement& statement_;
+    TDBGrid& grid_;
+    QToolButton* buttons_[6] {};
+};
+
+// The six captions that stand above the navigator's buttons.
+QWidget* NavigatorCaptions(QWidget* parent);
+
+}  // namespace epinax::ui

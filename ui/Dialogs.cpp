@@ -1,0 +1,198 @@
+#include "ui/Dialogs.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <deque>
+
+namespace epinax::ui {
+
+namespace {
+
+struct Queues {
+    std::deque<int> answers;
+    std::deque<std::optional<QString>> files;
+    std::deque<std::optional<TFindRequest>> finds;
+    bool recordOnly = false;
+    QStringList shown;
+};
+
+Queues& Q()
+{
+    static Queues queues;
+    return queues;
+}
+
+int CodeOf(TMsgDlgBtn button)
+{
+    switch (button) {
+    case TMsgDlgBtn::mbYes: return mrYes;
+    case TMsgDlgBtn::mbNo: return mrNo;
+    case TMsgDlgBtn::mbOK: return mrOk;
+    case TMsgDlgBtn::mbCancel: return mrCancel;
+    }
+    return mrCancel;
+}
+
+QString PlatformCaption(TMsgDlgBtn button)
+{
+    switch (button) {
+    case TMsgDlgBtn::mbYes: return QStringLiteral(u"Ναι");
+    case TMsgDlgBtn::mbNo: return QStringLiteral(u"Όχι");
+    case TMsgDlgBtn::mbOK: return QStringLiteral(u"OK");
+    case TMsgDlgBtn::mbCancel: return QStringLiteral(u"Άκυρο");
+    }
+    return {};
+}
+
+// Message texts of the core end lines with CR LF.
+QString Lines(const QString& text)
+{
+    QString out = text;
+    out.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return out;
+}
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
+{
+    QMessageBox box(icon, title, Lines(text), QMessageBox::NoButton, parent);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
+}  // namespace
+
+QString ApplicationTitle() { return QStringLiteral(u"Συγκεντρωτικές καταστάσεις πελατών-προμηθευτών"); }
+
+// ------------------------------------------------------------ TConfirmDialog
+
+TConfirmDialog::TConfirmDialog(QWidget* parent, const QString& text, const std::vector<TMsgDlgBtn>& buttons,
+                               const QStringList& captions)
+    : QDialog(parent)
+{
+    setWindowTitle(ApplicationTitle());
+    auto* layout = new QVBoxLayout(this);
+    auto* label = new QLabel(Lines(text), this);
+    label->setObjectName(QStringLiteral("Message"));
+    label->setWordWrap(false);
+    layout->addWidget(label);
+    auto* row = new QHBoxLayout;
+    row->addStretch();
+    // Buttons always stand in this order, whatever order the caller named them in.
+    const TMsgDlgBtn order[] = {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel};
+    int captionIndex = 0;
+    bool hasCancel = false;
+    for (TMsgDlgBtn button : order) {
+        if (std::find(buttons.begin(), buttons.end(), button) == buttons.end()) continue;
+        QString caption = captionIndex < captions.size() ? captions[captionIndex] : PlatformCaption(button);
+        ++captionIndex;
+        auto* push = new QPushButton(caption, this);
+        push->setObjectName(QStringLiteral("Button%1").arg(CodeOf(button)));
+        int code = CodeOf(button);
+        connect(push, &QPushButton::clicked, this, [this, code] {
+            result_ = code;
+            accept();
+        });
+        if (button == TMsgDlgBtn::mbYes) push->setDefault(true);
+        hasCancel = hasCancel || button == TMsgDlgBtn::mbCancel;
+        row->addWidget(push);
+    }
+    escapeResult_ = hasCancel ? mrCancel : mrNo;
+    row->addStretch();
+    layout->addLayout(row);
+}
+
+void TConfirmDialog::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        result_ = escapeResult_;
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+// ------------------------------------------------------------------ TDialogs
+
+void TDialogs::SetNextAnswer(int code) { Q().answers.push_back(code); }
+void TDialogs::SetNextFileName(const std::optional<QString>& path) { Q().files.push_back(path); }
+void TDialogs::SetNextFind(const std::optional<TFindRequest>& request) { Q().finds.push_back(request); }
+void TDialogs::SetRecordOnly(bool recordOnly) { Q().recordOnly = recordOnly; }
+QStringList& TDialogs::Shown() { return Q().shown; }
+
+void TDialogs::ShowMessage(QWidget* parent, const QString& text)
+{
+    Q().shown << QStringLiteral("message: ") + text;
+    if (!Q().recordOnly) ShowBox(parent, QMessageBox::NoIcon, ApplicationTitle(), text);
+}
+
+void TDialogs::ShowWarning(QWidget* parent, const QString& text)
+{
+    Q().shown << QStringLiteral("warning: ") + text;
+    if (!Q().recordOnly) ShowBox(parent, QMessageBox::Warning, QStringLiteral("Warning"), text);
+}
+
+void TDialogs::ShowError(QWidget* parent, const QString& text)
+{
+    Q().shown << QStringLiteral("error: ") + text;
+    if (!Q().recordOnly) ShowBox(parent, QMessageBox::Critical, ApplicationTitle(), text);
+}
+
+int TDialogs::AskConfirmation(QWidget* parent, const QString& text, const std::vector<TMsgDlgBtn>& buttons,
+                              const QStringList& captions)
+{
+    Q().shown << QStringLiteral("ask: ") + text;
+    if (!Q().answers.empty()) {
+        int answer = Q().answers.front();
+        Q().answers.pop_front();
+        return answer;
+    }
+    if (Q().recordOnly) return mrYes;
+    TConfirmDialog dialog(parent, text, buttons, captions);
+    dialog.exec();
+    return dialog.Result();
+}
+
+std::optional<QString> TDialogs::SaveFileName(QWidget* parent, const QString& directory, const QString& proposed)
+{
+    if (!Q().files.empty() || Q().recordOnly) {
+        if (Q().files.empty()) return std::nullopt;
+        auto path = Q().files.front();
+        Q().files.pop_front();
+        return path;
+    }
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral(u"Αποθήκευση ως"),
+                                                directory + proposed, QString(), nullptr,
+                                                QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+std::optional<QString> TDialogs::OpenFileName(QWidget* parent, const QString& directory)
+{
+    if (!Q().files.empty() || Q().recordOnly) {
+        if (Q().files.empty()) return std::nullopt;
+        auto path = Q().files.front();
+        Q().files.pop_front();
+        return path;
+    }
+    QString path = QFileDialog::getOpenFileName(parent, QStringLiteral(u"Άνοιγμα"), directory,
+                                                QStringLiteral(u"Όλα τα αρχεία (*)"));
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+bool TDialogs::TakeQueuedFind(std::optional<TFindRequest>& request)
+{
+    if (Q().finds.empty()) return false;
+    request = Q().finds.front();
+    Q().finds.pop_front();
+    return true;
+}
+
+}  // namespace epinax::ui

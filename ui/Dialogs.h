@@ -1,0 +1,60 @@
+// The program's modal dialogs: plain messages, the application's error
+// display, questions with caller-given captions, file dialogs. Tests queue the
+// answers beforehand and have the messages recorded instead of shown, so that
+// no test ever waits on a modal window.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <vector>
+
+#include "statement/UserInterface.h"
+
+class QPushButton;
+
+namespace epinax::ui {
+
+QString ApplicationTitle();
+
+// The question box: no icon, the application title, the buttons in the fixed
+// order Yes, No, OK, Cancel with the captions given, Yes the default, Escape
+// on Cancel (else No), the close box giving Cancel (2).
+class TConfirmDialog : public QDialog {
+    Q_OBJECT
+public:
+    TConfirmDialog(QWidget* parent, const QString& text, const std::vector<TMsgDlgBtn>& buttons,
+                   const QStringList& captions);
+    int Result() const { return result_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    int result_ = mrCancel;  // also what the close box gives
+    int escapeResult_ = mrCancel;
+};
+
+class TDialogs {
+public:
+    // --- for tests
+    static void SetNextAnswer(int code);
+    static void SetNextFileName(const std::optional<QString>& path);
+    static void SetNextFind(const std::optional<TFindRequest>& request);
+    static void SetRecordOnly(bool recordOnly);  // messages recorded, never shown
+    static QStringList& Shown();                 // "message: ...", "ask: ...", "error: ...", "warning: ..."
+
+    // --- for the program
+    static void ShowMessage(QWidget* parent, const QString& text);
+    static void ShowWarning(QWidget* parent, const QString& text);
+    static void ShowError(QWidget* parent, const QString& text);
+    static int AskConfirmation(QWidget* parent, const QString& text, const std::vector<TMsgDlgBtn>& buttons,
+                               const QStringList& captions);
+    static std::optional<QString> SaveFileName(QWidget* parent, const QString& directory, const QString& proposed);
+    static std::optional<QString> OpenFileName(QWidget* parent, const QString& directory);
+    // A queued find answer, if a test gave one.
+    static bool TakeQueuedFind(std::optional<TFindRequest>& request);
+};
+
+}  // namespace epinax::ui

@@ -1,0 +1,569 @@
+#include "ui/Main.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include "statement/TaxOffices.h"
+#include "ui/DBGrid.h"
+#include "ui/DBNavigator.h"
+#include "ui/Dialogs.h"
+#include "ui/FindUnit.h"
+#include "ui/GreekText.h"
+#include "ui/Handlers.h"
+#include "ui/KeyLed.h"
+#include "ui/Pictures.h"
+#include "ui/RecordStoreModel.h"
+#include "ui/WaitMessage.h"
+
+namespace epinax::ui {
+
+namespace {
+
+constexpr int kClientWidth = 908;
+constexpr int kClientHeight = 543;
+
+QString Text(const char16_t* text) { return QString::fromUtf16(text); }
+
+QString LocalPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
+std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QLabel* Caption(const char16_t* text, QWidget* parent)
+{
+    auto* label = new QLabel(Text(text), parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    return label;
+}
+
+QLineEdit* ReadOnlyTotal(const char* name, QWidget* parent)
+{
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(name));
+    edit->setReadOnly(true);
+    edit->setFixedWidth(110);
+    edit->setAlignment(Qt::AlignRight);
+    return edit;
+}
+
+}  // namespace
+
+TForm1::TForm1(const Options& options, QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("Form1"));
+    LoadPictures();
+    statement_ = std::make_unique<TStatement>(options.programDirectory, *this, options.today);
+    FormCreate();
+}
+
+TForm1::~TForm1()
+{
+    QApplication::instance()->removeEventFilter(this);
+}
+
+// ---------------------------------------------------------------- start-up
+
+void TForm1::FormCreate()
+{
+    KeyLed1 = new TKeyLed(this);
+    KeyLed1->SetCapsLock(true);
+    setWindowTitle(QStringLiteral(u"e-ΠΙΝΑΞ"));
+    setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
+
+    auto* central = new QWidget(this);
+    central->setFixedSize(kClientWidth, kClientHeight);
+    setCentralWidget(central);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(6, 4, 6, 4);
+    layout->setSpacing(4);
+    layout->addWidget(BuildHeader(central));
+
+    PageControl1 = new QTabWidget(central);
+    PageControl1->setObjectName(QStringLiteral("PageControl1"));
+    PageControl1->addTab(BuildTab(TSide::Customers), Text(u"ΠΕΛΑΤΕΣ"));
+    PageControl1->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟΜΗΘΕΥΤΕΣ"));
+    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    layout->addWidget(PageControl1, 1);
+    UpdateTabMarks();
+
+    BuildMenu();
+    BuildWelcomePanel(central);
+    wait_ = new TForm2(this);
+    Find = new TFind(this);
+
+    qApp->installEventFilter(this);  // the wheel over the grids
+    connect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
+    layout->activate();
+    setFixedSize(sizeHint());
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    ReadFromStatement();
+}
+
+void TForm1::BuildMenu()
+{
+    auto notYet = [](QAction* action) {
+        action->setEnabled(false);
+        action->setToolTip(Text(u"Δεν είναι ακόμη διαθέσιμο σε αυτή την έκδοση"));
+    };
+    auto add = [this](QMenu* menu, const char* name, const char16_t* caption) {
+        QAction* action = menu->addAction(Text(caption));
+        action->setObjectName(QString::fromLatin1(name));
+        return action;
+    };
+    QMenu* file = menuBar()->addMenu(Text(u"Αρχείο"));
+    connect(add(file, "N5", u"Νέο"), &QAction::triggered, this, &TForm1::N5Click);
+    connect(add(file, "N2", u"Άνοιγμα"), &QAction::triggered, this, &TForm1::N2Click);
+    N7 = add(file, "N7", u"Αποθήκευση ως...");
+    connect(N7, &QAction::triggered, this, &TForm1::N7Click);
+    file->addSeparator();
+    connect(add(file, "N4", u"Έξοδος"), &QAction::triggered, this, &TForm1::N4Click);
+
+    QMenu* print = menuBar()->addMenu(Text(u"Εκτύπωση"));
+    print->setToolTipsVisible(true);
+    N14 = print->menuAction();
+    notYet(add(print, "N15", u"Συγκεντρωτική κατάσταση Πελατών"));
+    notYet(add(print, "N16", u"Συγκεντρωτική κατάσταση Προμηθευτών"));
+
+    QMenu* tools = menuBar()->addMenu(Text(u"Εργαλεία"));
+    tools->setToolTipsVisible(true);
+    N17 = add(tools, "N17", u"Εύρεση...");
+    N17->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(N17, &QAction::triggered, this, &TForm1::N17Click);
+    Excel1 = add(tools, "Excel1", u"Εισαγωγή στοιχείων από Excel");
+    notYet(Excel1);
+    tools->addSeparator();
+    notYet(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (zip)"));
+    notYet(add(tools, "N9", u"Δημιουργία συντόμευσης στην Επιφ. Εργασίας"));
+    notYet(add(tools, "e1", u"Σύνδεση με εξυπηρετητή ΚΕΦΥΣ (www.kefys.example)"));
+    QAction* submit = add(tools, "N20", u"Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
+    submit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    notYet(submit);
+
+    QMenu* help = menuBar()->addMenu(Text(u"Βοήθεια"));
+    help->setToolTipsVisible(true);
+    notYet(add(help, "N13", u"Οδηγίες εφαρμογής"));
+    notYet(add(help, "N12", u"Σχετικά..."));
+}
+
+QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
+{
+    auto* edit = new QLineEdit(parent);
+    QString key = QString::fromLatin1(name);
+    edit->setObjectName(key);
+    edit->setMaxLength(maxLength);
+    edit->setValidator(new TCp1253Validator(edit));
+    edit->installEventFilter(this);
+    connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) { EditTextEdited(edit, text); });
+    edits_.insert(key, edit);
+    return edit;
+}
+
+QWidget* TForm1::BuildHeader(QWidget* parent)
+{
+    auto* header = new QWidget(parent);
+    auto* grid = new QGridLayout(header);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(3);
+    auto edit = [&](const char* name) {
+        const THeaderEdit* limits = FindHeaderEdit(name);
+        return AddEdit(header, name, limits ? limits->maxLength : 32767);
+    };
+    // In tab order, row by row.
+    grid->addWidget(Caption(u"Έτος που αφορούν\nτα στοιχεία: (*)", header), 0, 0);
+    grid->addWidget(edit("YearOfData"), 0, 1);
+    grid->addWidget(Caption(u"ΔΟΥ: (*) ", header), 0, 2);
+    ComboBox1 = new QComboBox(header);
+    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
+    for (const auto& name : ComboBox1Items()) ComboBox1->addItem(FromCp1253(name));
+    ComboBox1->setCurrentIndex(-1);
+    ComboBox1->setMaxVisibleItems(20);
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this](int index) { Run([&] { statement_->ComboBox1Change(index); }); });
+    grid->addWidget(ComboBox1, 0, 3);
+    grid->addWidget(Caption(u"Αριθμός Φακέλου\n(για τις ΑΕ):", header), 0, 4);
+    grid->addWidget(edit("Edit1"), 0, 5);
+
+    grid->addWidget(Caption(u"Επωνυμία Επιχείρησης:", header), 1, 0);
+    grid->addWidget(edit("CompanyName"), 1, 1);
+    grid->addWidget(Caption(u"ΑΦΜ: (*) ", header), 1, 2);
+    grid->addWidget(edit("AFM"), 1, 3);
+    grid->addWidget(Caption(u"Αντικείμενο Εργασιών\n(Επάγγελμα):", header), 1, 4);
+    grid->addWidget(edit("AntikeimenoErgasion"), 1, 5);
+
+    grid->addWidget(Caption(u"Διεύθυνση - Πόλη:", header), 2, 0);
+    grid->addWidget(edit("Town"), 2, 1);
+    grid->addWidget(Caption(u"Οδός:", header), 2, 2);
+    grid->addWidget(edit("Street"), 2, 3);
+    auto* numberRow = new QHBoxLayout;
+    numberRow->addWidget(Caption(u"Αριθμός:", header));
+    numberRow->addWidget(edit("Number"));
+    numberRow->addWidget(Caption(u"Τ.Κ.:", header));
+    numberRow->addWidget(edit("TK"));
+    grid->addLayout(numberRow, 2, 4, 1, 2);
+
+    grid->addWidget(Caption(u"Τηλέφωνο:", header), 3, 0);
+    grid->addWidget(edit("Tel"), 3, 1);
+    grid->addWidget(Caption(u"Φαξ:", header), 3, 2);
+    grid->addWidget(edit("Fax"), 3, 3);
+    grid->addWidget(Caption(u"Email:", header), 3, 4);
+    grid->addWidget(edit("email"), 3, 5);
+
+    grid->addWidget(Caption(u"Είδος Εγκατάστασης: (*) ", header), 4, 0);
+    QLineEdit* egatastash = edit("Egatastash");
+    egatastash->setToolTip(Text(u"- Ε συνολικά για την έδρα και τα υποκαταστήματα\n- 0 (μηδέν) μόνο της έδρας\n"
+                                u"- Αριθμός εγκατάστασης μητρώου Kelvo για υποκατάστημα"));
+    grid->addWidget(egatastash, 4, 1);
+    RadioButton1 = new QRadioButton(Text(u"Χρεωστικά Τιμολόγια"), header);
+    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
+    RadioButton1->setChecked(true);
+    RadioButton2 = new QRadioButton(Text(u"Πιστωτικά Υπόλοιπα"), header);
+    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
+    connect(RadioButton1, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(false); }); });
+    connect(RadioButton2, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(true); }); });
+    auto* kinds = new QHBoxLayout;
+    kinds->addWidget(RadioButton1);
+    kinds->addWidget(RadioButton2);
+    kinds->addStretch();
+    grid->addLayout(kinds, 4, 2, 1, 2);
+    auto* required = new QLabel(Text(u"(*) Υποχρεωτικά Στοιχεία"), header);
+    grid->addWidget(required, 4, 4, 1, 2, Qt::AlignRight);
+    for (int column : {1, 3, 5}) grid->setColumnStretch(column, 1);
+    return header;
+}
+
+QWidget* TForm1::BuildTab(TSide side)
+{
+    bool customers = side == TSide::Customers;
+    auto* page = new QWidget;
+    auto* layout = new QVBoxLayout(page);
+    layout->setContentsMargins(4, 2, 4, 2);
+    layout->setSpacing(2);
+
+    TDBGrid* grid = new TDBGrid(*statement_, side, page);
+    (customers ? DBGrid1 : DBGrid2) = grid;
+    grid->setToolTip(customers ? Text(u"Στη στήλη ΥΠΟΧΡΕΟΣ γράφουμε 0 αν ο αντισυμβαλλόμενος \nέχει υποχρέωση "
+                                      u"υποβολής συγκεντρωτικών καταστάσεων ή \n1 εάν δεν έχει")
+                               : Text(u"Συμπληρώστε οπωσδήποτε τα πεδία ΑΦΜ, ΥΠΟΧΡΕΟΣ \n(0 αν ο αντισυμβαλλόμενος "
+                                      u"έχει υποχρέωση υποβολής \nσυγκεντρωτικών καταστάσεων ή 1 εάν δεν έχει), "
+                                      u"ΑΡΙΘΜΟΣ\nΤΙΜΟΛΟΓΙΩΝ και ΑΞΙΑ"));
+    auto* navigator = new TDBNavigator(*statement_, *grid, page);
+    (customers ? DBNavigator1 : DBNavigator2) = navigator;
+
+    auto* sort = new QPushButton(Text(u"Ταξινόμηση"), page);
+    sort->setObjectName(customers ? QStringLiteral("Button2") : QStringLiteral("Button3"));
+    if (customers) sort->setToolTip(Text(u"Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
+    connect(sort, &QPushButton::clicked, this, customers ? &TForm1::Button2Click : &TForm1::Button3Click);
+
+    layout->addWidget(NavigatorCaptions(page));
+    auto* bar = new QHBoxLayout;
+    bar->addWidget(navigator);
+    bar->addStretch();
+    bar->addWidget(sort);
+    layout->addLayout(bar);
+    layout->addWidget(grid, 1);
+
+    auto* bottom = new QHBoxLayout;
+    QLabel* count = new QLabel(page);
+    count->setObjectName(customers ? QStringLiteral("Label32") : QStringLiteral("Label33"));
+    (customers ? Label32 : Label33) = count;
+    bottom->addWidget(count);
+    bottom->addStretch();
+    bottom->addWidget(new QLabel(Text(u"Σύνολα:"), page));
+    for (const char* name : {customers ? "EditSum" : "EditSum2", customers ? "EditSumValue" : "EditSumValue2"}) {
+        QLineEdit* total = ReadOnlyTotal(name, page);
+        total->installEventFilter(this);
+        edits_.insert(QString::fromLatin1(name), total);
+        bottom->addWidget(total);
+    }
+    bottom->addSpacing(16);
+    bottom->addWidget(new QLabel(Text(u"Αξία Δημοσίου:"), page));
+    QLineEdit* pub = AddEdit(page, customers ? "EditPub1" : "EditPub2", kEditPubMaxLength);
+    pub->setFixedWidth(130);
+    pub->setAlignment(Qt::AlignRight);
+    bottom->addWidget(pub);
+    layout->addLayout(bottom);
+    return page;
+}
+
+void TForm1::BuildWelcomePanel(QWidget* parent)
+{
+    Panel2 = new QWidget(parent);
+    Panel2->setObjectName(QStringLiteral("Panel2"));
+    Panel2->setAutoFillBackground(true);
+    Panel2->setGeometry(0, 0, kClientWidth, kClientHeight);
+    auto* image = new QLabel(Panel2);
+    image->setObjectName(QStringLiteral("Image1"));
+    QPixmap picture(QStringLiteral(":/pictures/welcome.png"));
+    image->setPixmap(picture);
+    image->resize(picture.size());
+    image->move(kClientWidth / 2 - picture.width() / 2, 50);
+    auto* label = new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), Panel2);
+    label->setObjectName(QStringLiteral("Label18"));
+    QFont font = label->font();
+    font.setPointSizeF(font.pointSizeF() * 1.2);
+    font.setBold(true);
+    label->setFont(font);
+    label->adjustSize();
+    label->move(kClientWidth / 2 - label->width() / 2, picture.height() + 100);
+    Panel2->raise();
+}
+
+void TForm1::UpdateTabMarks()
+{
+    QIcon active(QStringLiteral(":/pictures/tab-active.png"));
+    QIcon inactive(QStringLiteral(":/pictures/tab-inactive.png"));
+    for (int page = 0; page < PageControl1->count(); ++page)
+        PageControl1->setTabIcon(page, page == PageControl1->currentIndex() ? active : inactive);
+}
+
+// -------------------------------------------------- the window follows the statement
+
+void TForm1::ReadFromStatement()
+{
+    if (reading_) return;
+    reading_ = true;
+    const TStatement& s = *statement_;
+    auto show = [&](const char* name, const std::string& value) {
+        QLineEdit* edit = edits_.value(QString::fromLatin1(name));
+        QString text = FromCp1253(value);
+        if (edit && edit->text() != text) edit->setText(text);
+    };
+    for (const auto& field : HeaderEdits()) show(field.name, s.header.*(field.text));
+    show("EditSum", s.EditSum);
+    show("EditSumValue", s.EditSumValue);
+    show("EditSum2", s.EditSum2);
+    show("EditSumValue2", s.EditSumValue2);
+    show("EditPub1", s.EditPub1);
+    show("EditPub2", s.EditPub2);
+    if (ComboBox1->currentIndex() != s.header.ComboBox1) ComboBox1->setCurrentIndex(s.header.ComboBox1);
+    (s.header.Credit ? RadioButton2 : RadioButton1)->setChecked(true);
+    Label32->setText(FromCp1253(s.Label32));
+    Label33->setText(FromCp1253(s.Label33));
+    if (PageControl1->currentIndex() != s.ActivePage) {
+        QSignalBlocker block(PageControl1);
+        PageControl1->setCurrentIndex(s.ActivePage);
+    }
+    UpdateTabMarks();
+    for (QAction* action : {N7, N14, N17}) action->setEnabled(s.StatementLoaded);
+    Panel2->setVisible(!s.StatementLoaded);
+    reading_ = false;
+}
+
+void TForm1::StatementChanged() { ReadFromStatement(); }
+
+bool TForm1::Run(const std::function<void()>& handler)
+{
+    bool done = RunHandler(this, handler);
+    ReadFromStatement();
+    return done;
+}
+
+// ----------------------------------------------------------------- handlers
+
+void TForm1::N5Click()
+{
+    if (Run([&] { statement_->N5Click(); }) && statement_->StatementLoaded) DBGrid1->FollowStore();
+}
+
+void TForm1::N2Click() { Run([&] { statement_->N2Click(); }); }
+void TForm1::N7Click() { Run([&] { statement_->N7Click(); }); }
+void TForm1::N4Click() { close(); }
+void TForm1::N17Click() { Run([&] { statement_->N17Click(); }); }
+void TForm1::Button2Click() { Run([&] { statement_->Button2Click(); }); }
+void TForm1::Button3Click() { Run([&] { statement_->Button3Click(); }); }
+
+void TForm1::PageControl1Change(int index)
+{
+    if (reading_) return;
+    // The grid being left gives up its editor first, as leaving it does.
+    Grid(index == 0 ? TSide::Suppliers : TSide::Customers)->CommitEditor();
+    Run([&] { statement_->PageControl1Change(index); });
+}
+
+void TForm1::closeEvent(QCloseEvent* event)
+{
+    if (closing_) return event->accept();
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
+    bool close = false;
+    Run([&] { close = statement_->FormClose(); });
+    if (!close) return event->ignore();
+    closing_ = true;
+    KeyLed1->SetCapsLock(false);
+    event->accept();
+}
+
+// ----------------------------------------------------- the edits of the window
+
+void TForm1::EditTextEdited(QLineEdit* edit, const QString& text)
+{
+    auto value = ToCp1253(text);
+    if (!value) return;  // the validator holds such texts off
+    std::string name = edit->objectName().toStdString();
+    if (const THeaderEdit* field = FindHeaderEdit(name)) statement_->header.*(field->text) = *value;
+    else if (name == "EditPub1") statement_->EditPub1 = *value;
+    else if (name == "EditPub2") statement_->EditPub2 = *value;
+}
+
+bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
+{
+    int key = event->key();
+    if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;  // focus moves on
+    QChar typed;
+    if (key == Qt::Key_Backspace) typed = QChar(8);
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter) typed = QChar(13);
+    else if (!event->text().isEmpty() && event->text().at(0).isPrint()) typed = event->text().at(0);
+    else return false;  // keys that make no character
+
+    auto byte = KeyToCp1253(typed);
+    auto current = ToCp1253(edit->text());
+    std::optional<char> accepted;
+    if (byte && current) accepted = statement_->EditKeyPress(edit->objectName().toStdString(), *byte, *current);
+    else QApplication::beep();
+    if (!accepted) return true;
+    if (*accepted == *byte) return false;
+    edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key
+    EditTextEdited(edit, edit->text());
+    return true;
+}
+
+void TForm1::EditExit(QLineEdit* edit)
+{
+    QString name = edit->objectName();
+    if (inExit_ || closing_) return;
+    inExit_ = true;
+    if (name == QStringLiteral("YearOfData")) Run([&] { statement_->YearOfDataExit(); });
+    else if (name == QStringLiteral("AFM")) Run([&] { statement_->AFMExit(); });
+    else if (name == QStringLiteral("EditPub1")) Run([&] { statement_->EditPub1Exit(); });
+    else if (name == QStringLiteral("EditPub2")) Run([&] { statement_->EditPub2Exit(); });
+    inExit_ = false;
+}
+
+void TForm1::FocusChanged(QWidget* old, QWidget* now)
+{
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        TDBGrid* grid = Grid(side);
+        bool wasIn = old && (old == grid || grid->isAncestorOf(old));
+        bool isIn = now && (now == grid || grid->isAncestorOf(now));
+        if (wasIn && !isIn && now) RunHandler(this, [&] { grid->LeaveGrid(); });
+    }
+}
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Wheel) {
+        for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+            TDBGrid* grid = Grid(side);
+            auto* widget = qobject_cast<QWidget*>(watched);
+            if (!widget || !(widget == grid || grid->isAncestorOf(widget))) continue;
+            auto* wheel = static_cast<QWheelEvent*>(event);
+            // Toward the user (a negative or zero turn) is one row down.
+            int key = wheel->angleDelta().y() <= 0 ? Qt::Key_Down : Qt::Key_Up;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+            QApplication::sendEvent(grid, &press);
+            return true;
+        }
+        return false;
+    }
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit || !edits_.contains(edit->objectName()) || edits_.value(edit->objectName()) != edit) return false;
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (edit->isReadOnly()) {  // the totals take no key
+            bool character = !key->text().isEmpty() && key->text().at(0).isPrint();
+            if (character || key->key() == Qt::Key_Backspace) QApplication::beep();
+            return character || key->key() == Qt::Key_Backspace;
+        }
+        return EditKeyPress(edit, key);
+    }
+    if (event->type() == QEvent::FocusOut) {
+        auto reason = static_cast<QFocusEvent*>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            QTimer::singleShot(0, this, [this, edit] { EditExit(edit); });
+    }
+    return false;
+}
+
+// --------------------------------------------------------- IUserInterface
+
+void TForm1::Beep() { QApplication::beep(); }
+void TForm1::ShowMessage(const std::string& text) { TDialogs::ShowMessage(this, FromCp1253(text)); }
+void TForm1::ShowError(const std::string& text) { TDialogs::ShowError(this, FromCp1253(text)); }
+void TForm1::ShowWarning(const std::string& text) { TDialogs::ShowWarning(this, FromCp1253(text)); }
+
+int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
+                            const std::vector<std::string>& captions)
+{
+    QStringList shown;
+    for (const auto& caption : captions) shown << FromCp1253(caption);
+    return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);
+}
+
+void TForm1::SetFocus(const std::string& control)
+{
+    if (auto* widget = findChild<QWidget*>(QString::fromStdString(control))) widget->setFocus(Qt::OtherFocusReason);
+}
+
+std::optional<std::string> TForm1::ChooseSaveFile(const std::string& directory, const std::string& proposedName)
+{
+    auto path = TDialogs::SaveFileName(this, LocalPath(directory), FromCp1253(proposedName));
+    if (!path) return std::nullopt;
+    return FileSystemPath(*path);
+}
+
+std::optional<std::string> TForm1::ChooseOpenFile(const std::string& directory)
+{
+    auto path = TDialogs::OpenFileName(this, LocalPath(directory));
+    if (!path) return std::nullopt;
+    return FileSystemPath(*path);
+}
+
+void TForm1::ShowHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+
+void TForm1::BeginLongWork()
+{
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        Grid(side)->hide();
+        Navigator(side)->hide();
+    }
+    wait_->ShowNow();
+}
+
+void TForm1::EndLongWork()
+{
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        Grid(side)->show();
+        Navigator(side)->show();
+    }
+    wait_->hide();
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+std::optional<TFindRequest> TForm1::AskFind()
+{
+    std::optional<TFindRequest> queued;
+    if (!TDialogs::TakeQueuedFind(queued)) {
+        Find->exec();
+        if (Find->Cancelled) return std::nullopt;
+        auto text = ToCp1253(Find->SearchText);
+        if (!text) return std::nullopt;
+        return TFindRequest{*text, Find->ByAFM, Find->PartialMatch};
+    }
+    return queued;
+}
+
+}  // namespace epinax::ui

@@ -1,0 +1,117 @@
+// TForm1, the main window: the header, the two tabs with their grids, the
+// menu, and the welcome panel until a statement is started. The statement
+// itself (TStatement) decides everything; the window presents it and is the
+// statement's user interface.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+#include <memory>
+
+#include "common/Date.h"
+#include "statement/Statement.h"
+#include "statement/UserInterface.h"
+
+class QAction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+
+namespace epinax::ui {
+
+class TDBGrid;
+class TDBNavigator;
+class TFind;
+class TForm2;
+class TKeyLed;
+
+class TForm1 : public QMainWindow, public IUserInterface {
+    Q_OBJECT
+public:
+    struct Options {
+        std::string programDirectory;  // ends with a separator
+        TClock today = LocalToday;
+    };
+    explicit TForm1(const Options& options, QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    TStatement& Statement() { return *statement_; }
+    TDBGrid* Grid(TSide side) const { return side == TSide::Customers ? DBGrid1 : DBGrid2; }
+    TDBNavigator* Navigator(TSide side) const { return side == TSide::Customers ? DBNavigator1 : DBNavigator2; }
+    TFind* FindWindow() const { return Find; }
+
+    // Menu and button handlers.
+    void N5Click();   // Νέο
+    void N2Click();   // Άνοιγμα
+    void N7Click();   // Αποθήκευση ως...
+    void N4Click();   // Έξοδος
+    void N17Click();  // Εύρεση...
+    void Button2Click();
+    void Button3Click();
+    void PageControl1Change(int index);
+
+    // IUserInterface
+    void Beep() override;
+    void ShowMessage(const std::string& text) override;
+    void ShowError(const std::string& text) override;
+    void ShowWarning(const std::string& text) override;
+    int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
+                        const std::vector<std::string>& captions) override;
+    void SetFocus(const std::string& control) override;
+    std::optional<std::string> ChooseSaveFile(const std::string& directory, const std::string& proposedName) override;
+    std::optional<std::string> ChooseOpenFile(const std::string& directory) override;
+    void ShowHourglass() override;
+    void BeginLongWork() override;
+    void EndLongWork() override;
+    void StatementChanged() override;
+    std::optional<TFindRequest> AskFind() override;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;  // FormClose
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void FormCreate();
+    void BuildMenu();
+    QWidget* BuildHeader(QWidget* parent);
+    QWidget* BuildTab(TSide side);
+    void BuildWelcomePanel(QWidget* parent);
+    QLineEdit* AddEdit(QWidget* parent, const char* name, int maxLength);
+    void ReadFromStatement();
+    void UpdateTabMarks();
+    bool EditKeyPress(QLineEdit* edit, QKeyEvent* event);
+    void EditExit(QLineEdit* edit);
+    void EditTextEdited(QLineEdit* edit, const QString& text);
+    void FocusChanged(QWidget* old, QWidget* now);
+    bool Run(const std::function<void()>& handler);
+
+    std::unique_ptr<TStatement> statement_;
+    TForm2* wait_ = nullptr;
+    TFind* Find = nullptr;
+    TKeyLed* KeyLed1 = nullptr;
+
+    QMap<QString, QLineEdit*> edits_;
+    QComboBox* ComboBox1 = nullptr;
+    QRadioButton* RadioButton1 = nullptr;
+    QRadioButton* RadioButton2 = nullptr;
+    QTabWidget* PageControl1 = nullptr;
+    TDBGrid* DBGrid1 = nullptr;
+    TDBGrid* DBGrid2 = nullptr;
+    TDBNavigator* DBNavigator1 = nullptr;
+    TDBNavigator* DBNavigator2 = nullptr;
+    QLabel* Label32 = nullptr;
+    QLabel* Label33 = nullptr;
+    QWidget* Panel2 = nullptr;  // the welcome panel
+    QAction* N7 = nullptr;
+    QAction* N14 = nullptr;
+    QAction* N17 = nullptr;
+    QAction* Excel1 = nullptr;
+    bool reading_ = false;     // the window is being filled from the statement
+    bool inExit_ = false;      // an exit check is showing its message
+    bool closing_ = false;
+};
+
+}  // namespace epinax::ui

@@ -1,0 +1,32 @@
+// e-ΠΙΝΑΞ: the aggregate statement of customers and suppliers.
+#include <QLockFile>
+
+#include "ui/Application.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+#include "ui/MessageUnit.h"
+#include "ui/ProgramDirectory.h"
+
+int main(int argc, char** argv)
+{
+    using namespace epinax::ui;
+    TApplication application(argc, argv);
+    TProgramDirectories directories = ProgramDirectories();
+
+    // Two copies over one set of working files would overwrite each other's lists.
+    QLockFile lock(directories.program + QStringLiteral("epinax.lock"));
+    lock.setStaleLockTime(0);
+    if (!lock.tryLock(0)) {
+        TDialogs::ShowMessage(nullptr, QStringLiteral(u"Το πρόγραμμα e-ΠΙΝΑΞ εκτελείται ήδη σε αυτόν τον υπολογιστή "
+                                                      u"με τον ίδιο φάκελο εργασίας.\nΣυνεχίστε στο ανοιχτό παράθυρο "
+                                                      u"ή κλείστε το και ξαναδοκιμάστε."));
+        return 1;
+    }
+    TForm1 form({directories.program.toStdString()});
+    {
+        TFormMessage message(&form);
+        message.exec();
+    }
+    form.show();
+    return application.exec();
+}
