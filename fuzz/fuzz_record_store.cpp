@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "common/Errors.h"
@@ -220,10 +221,29 @@ void CheckReopened(const std::string& path, const std::vector<std::string>& sche
     ReadEverything(reopened);
 }
 
+// Removes the files of one input when it is done, so an interrupted run
+// leaves at most an empty directory behind.
+class Cleanup {
+public:
+    explicit Cleanup(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+    ~Cleanup()
+    {
+        std::error_code ignored;
+        for (const std::string& path : paths_)
+            std::filesystem::remove(path, ignored);
+    }
+    Cleanup(const Cleanup&) = delete;
+    Cleanup& operator=(const Cleanup&) = delete;
+
+private:
+    std::vector<std::string> paths_;
+};
+
 void Exercise(const Case& c)
 {
     const std::string source = Dir().File("records.txt");
     const std::string saved = Dir().File("saved.txt");
+    const Cleanup cleanup({source, saved});
     WriteFile(source, c.file);
     TFixedFormatDataSet store("Fuzz");
     if (!OpenOrRefuse(store, source, c.schema))

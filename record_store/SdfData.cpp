@@ -255,7 +255,10 @@ void TFixedFormatDataSet::WriteField(const TField& field, std::string& recordTex
     if (recordText.size() < end) recordText.resize(end, ' ');
     std::fill(recordText.begin() + offset, recordText.begin() + end, ' ');
     value = value.substr(0, field.Size());
-    std::copy(value.begin(), value.end(), recordText.begin() + offset);
+    // A line end or a NUL inside a field would split or cut the record when
+    // the file is read again: such bytes are stored as blanks.
+    std::transform(value.begin(), value.end(), recordText.begin() + offset,
+                   [](char c) { return c == '\r' || c == '\n' || c == '\0' ? ' ' : c; });
     if (recordText.size() > static_cast<size_t>(recordLength_)) recordText.resize(recordLength_);
 }
 

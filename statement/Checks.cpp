@@ -3,6 +3,7 @@
 
 #include "common/Greek.h"
 #include "entry/TaxNumber.h"
+#include "statement/Checks.h"
 #include "statement/Statement.h"
 
 namespace epinax {
@@ -19,25 +20,33 @@ std::string ListMessage(const std::string& afm, const char* ending)
 
 }  // namespace
 
+std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear)
+{
+    std::vector<THeaderRefusal> refusals;
+    auto refuse = [&](const char* message, const char* control, bool beep) {
+        refusals.push_back({G(kPrefix) + G(message), control, beep});
+    };
+    if (!YearAccepted(header.YearOfData, currentYear))
+        refuse("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.",
+               "YearOfData", true);
+    if (!CheckAfm(header.AFM))
+        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", "AFM", false);
+    if (header.Egatastash.empty())
+        refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", "Egatastash", false);
+    if (header.ComboBox1 < 0) refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", "ComboBox1", false);
+    return refusals;
+}
+
 bool TStatement::CheckBeforeSave()
 {
-    auto fail = [&](const char* message, const char* control, bool beep) {
-        if (beep) ui_.Beep();
-        ui_.ShowMessage(G(kPrefix) + G(message));
-        ui_.SetFocus(control);
+    auto refusals = HeaderRefusals(header, Today().year);
+    if (!refusals.empty()) {
+        const THeaderRefusal& first = refusals.front();
+        if (first.beep) ui_.Beep();
+        ui_.ShowMessage(first.message);
+        ui_.SetFocus(first.control);
         return false;
-    };
-    if (!YearAccepted(header.YearOfData, Today().year))
-        return fail("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.",
-                    "YearOfData", true);
-    if (!CheckAfm(header.AFM))
-        return fail("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", "AFM",
-                    false);
-    if (header.Egatastash.empty())
-        return fail("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", "Egatastash", false);
-    if (header.ComboBox1 < 0)
-        return fail("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", "ComboBox1", false);
-
+    }
     if (!SettlePendingRow(TSide::Customers)) return false;
     if (!SettlePendingRow(TSide::Suppliers)) return false;
     return CheckListAfms(TSide::Customers) && CheckListAfms(TSide::Suppliers);

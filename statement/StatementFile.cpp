@@ -181,6 +181,9 @@ std::optional<std::string> TakeLine(std::string_view line, TStatementContents& c
 {
     if (!line.empty() && (line[0] < '1' || line[0] > '5')) return OpenProblemMessage();
     if (line.size() != kLineLength) return LineLengthMessage();
+    // A NUL ends a line for the record store that reads the working file, so
+    // such a line could not be kept whole.
+    if (line.find('\0') != std::string_view::npos) return OpenProblemMessage();
     switch (line[0]) {
     case '1': contents.headerLines.emplace_back(line); break;
     case '3':

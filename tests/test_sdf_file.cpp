@@ -194,6 +194,8 @@ TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
     EXPECT_FALSE(s.data.FieldByName("A").IsNull());
     EXPECT_TRUE(s.data.FieldByName("B").IsNull());
 
+    s.data.FieldByName("City").SetAsString(std::string("a\r\nb\0c", 6));  // would split the line on reading
+    EXPECT_EQ(s.data.FieldByName("City").AsString(), "a  b c");
     s.data.FieldByName("City").SetAsString("ABCDEFGHIJK");
     EXPECT_EQ(s.data.FieldByName("City").AsString(), "ABCDEFGHIJ");
     s.data.FieldByName("B").SetAsString("xy");

@@ -396,6 +396,8 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
          {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
         {saved + lines[2].substr(0, 92) + "       " + lines[2].substr(99) + "\r\n",
          {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
+        {saved + lines[2].substr(0, 70) + std::string(1, '\0') + lines[2].substr(71) + "\r\n",
+         {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
     };
     for (const auto& c : cases) {
         WriteBytes(dir.File("bad"), c.bytes);

@@ -105,7 +105,16 @@ QColor TDBGrid::FocusedCellColour() { return QColor(122, 150, 223); }
 
 void TDBGrid::CommitEditor()
 {
-    if (QLineEdit* editor = delegate_->ActiveEditor()) commitData(editor);
+    QLineEdit* editor = delegate_->ActiveEditor();
+    if (editor && state() == QAbstractItemView::EditingState) commitData(editor);
+}
+
+void TDBGrid::FinishEditing()
+{
+    QLineEdit* editor = delegate_->ActiveEditor();
+    if (!editor || state() != QAbstractItemView::EditingState) return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
 }
 
 void TDBGrid::LeaveGrid()
@@ -152,14 +161,14 @@ void TDBGrid::AppendAtEnd()
     TDataSet& store = model_->Store();
     bool untouchedNewRow = store.State() == TDataSetState::dsInsert && !store.Modified();
     if (untouchedNewRow) return;
-    CommitEditor();
+    FinishEditing();
     RunHandler(this, [&] { store.Append(); });
     FollowStore();
 }
 
 void TDBGrid::InsertAtCursor()
 {
-    CommitEditor();
+    FinishEditing();
     RunHandler(this, [&] { model_->Store().Insert(); });
     FollowStore();
 }
@@ -169,6 +178,7 @@ void TDBGrid::DeleteWithQuestion()
     if (statement_.UI().AskConfirmation("Delete record?", {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel}, {"OK", "Cancel"}) ==
         mrCancel)
         return;
+    FinishEditing();
     RunHandler(this, [&] { model_->Store().Delete(); });
     FollowStore();
 }
@@ -178,7 +188,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
     TDataSet& store = model_->Store();
     if (!store.Active()) return QTableView::keyPressEvent(event);
     bool editing = state() == QAbstractItemView::EditingState;
-    if (event->key() == Qt::Key_Down && !editing && currentIndex().row() == model_->rowCount() - 1) {
+    if (event->key() == Qt::Key_Down && currentIndex().row() == model_->rowCount() - 1) {
         AppendAtEnd();
         return;
     }
@@ -191,6 +201,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     if (event->key() == Qt::Key_Escape && !editing && IsEditing(store)) {
+        FinishEditing();
         RunHandler(this, [&] { store.Cancel(); });
         FollowStore();
         return;
@@ -212,7 +223,7 @@ bool TDBGrid::FilterKey(QKeyEvent* event, const QString& editorText)
     auto text = ToCp1253(editorText);
     if (!key || !text) {
         statement_.UnsavedChanges = true;
-        QApplication::beep();
+        TDialogs::Beep();
         return false;
     }
     return statement_.DBGridKeyPress(side_, currentIndex().column(), *key, *text).has_value();

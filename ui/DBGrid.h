@@ -47,6 +47,8 @@ public:
     TSide Side() const { return side_; }
     // Writes the text of an open cell editor into its field.
     void CommitEditor();
+    // The same, and closes the editor.
+    void FinishEditing();
     // Leaving the grid: the editor's text goes into the field, and a new row
     // that was never typed into is dropped.
     void LeaveGrid();

@@ -123,7 +123,20 @@ void TDialogs::SetNextAnswer(int code) { Q().answers.push_back(code); }
 void TDialogs::SetNextFileName(const std::optional<QString>& path) { Q().files.push_back(path); }
 void TDialogs::SetNextFind(const std::optional<TFindRequest>& request) { Q().finds.push_back(request); }
 void TDialogs::SetRecordOnly(bool recordOnly) { Q().recordOnly = recordOnly; }
+
+void TDialogs::ClearQueues()
+{
+    Q().answers.clear();
+    Q().files.clear();
+    Q().finds.clear();
+}
 QStringList& TDialogs::Shown() { return Q().shown; }
+
+void TDialogs::Beep()
+{
+    Q().shown << QStringLiteral("beep");
+    QApplication::beep();
+}
 
 void TDialogs::ShowMessage(QWidget* parent, const QString& text)
 {

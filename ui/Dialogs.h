@@ -43,9 +43,11 @@ public:
     static void SetNextFileName(const std::optional<QString>& path);
     static void SetNextFind(const std::optional<TFindRequest>& request);
     static void SetRecordOnly(bool recordOnly);  // messages recorded, never shown
+    static void ClearQueues();
     static QStringList& Shown();                 // "message: ...", "ask: ...", "error: ...", "warning: ..."
 
     // --- for the program
+    static void Beep();
     static void ShowMessage(QWidget* parent, const QString& text);
     static void ShowWarning(QWidget* parent, const QString& text);
     static void ShowError(QWidget* parent, const QString& text);

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ui/Dialogs.h"
 #include "ui/GreekText.h"
 
 namespace epinax::ui {
@@ -81,7 +82,7 @@ bool TFind::Edit1KeyPress(QKeyEvent* event)
     QString text = event->text();
     bool character = !text.isEmpty() && text.at(0).isPrint();
     if (byAfm && character && (text.at(0).unicode() < u'0' || text.at(0).unicode() > u'9')) {
-        QApplication::beep();
+        TDialogs::Beep();
         return true;
     }
     Edit1->setMaxLength(byAfm ? 9 : 27);

@@ -25,6 +25,8 @@ std::optional<char> KeyToCp1253(QChar character)
 
 QValidator::State TCp1253Validator::validate(QString& input, int&) const
 {
+    for (QChar c : input)
+        if (c.unicode() < 0x20) return Invalid;  // control characters have no place in a field
     return ToCp1253(input) ? Acceptable : Invalid;
 }
 

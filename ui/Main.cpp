@@ -104,7 +104,9 @@ void TForm1::FormCreate()
     wait_ = new TForm2(this);
     Find = new TFind(this);
 
-    qApp->installEventFilter(this);  // the wheel over the grids
+    // One filter for the whole application: the wheel over the grids, and the
+    // keys and exits of the edits.
+    qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
     layout->activate();
     setFixedSize(sizeHint());
@@ -166,7 +168,6 @@ QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
     edit->setObjectName(key);
     edit->setMaxLength(maxLength);
     edit->setValidator(new TCp1253Validator(edit));
-    edit->installEventFilter(this);
     connect(edit, &QLineEdit::textEdited, this, [this, edit](const QString& text) { EditTextEdited(edit, text); });
     edits_.insert(key, edit);
     return edit;
@@ -286,7 +287,6 @@ QWidget* TForm1::BuildTab(TSide side)
     bottom->addWidget(new QLabel(Text(u"Σύνολα:"), page));
     for (const char* name : {customers ? "EditSum" : "EditSum2", customers ? "EditSumValue" : "EditSumValue2"}) {
         QLineEdit* total = ReadOnlyTotal(name, page);
-        total->installEventFilter(this);
         edits_.insert(QString::fromLatin1(name), total);
         bottom->addWidget(total);
     }
@@ -433,7 +433,7 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
     auto current = ToCp1253(edit->text());
     std::optional<char> accepted;
     if (byte && current) accepted = statement_->EditKeyPress(edit->objectName().toStdString(), *byte, *current);
-    else QApplication::beep();
+    else TDialogs::Beep();
     if (!accepted) return true;
     if (*accepted == *byte) return false;
     edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key
@@ -443,13 +443,22 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
 
 void TForm1::EditExit(QLineEdit* edit)
 {
-    QString name = edit->objectName();
+    if (edit == skipExit_) {
+        skipExit_ = nullptr;
+        return;
+    }
     if (inExit_ || closing_) return;
     inExit_ = true;
-    if (name == QStringLiteral("YearOfData")) Run([&] { statement_->YearOfDataExit(); });
-    else if (name == QStringLiteral("AFM")) Run([&] { statement_->AFMExit(); });
+    QWidget* gained = QApplication::focusWidget();
+    QString name = edit->objectName();
+    bool passed = true;
+    if (name == QStringLiteral("YearOfData")) Run([&] { passed = statement_->YearOfDataExit(); });
+    else if (name == QStringLiteral("AFM")) Run([&] { passed = statement_->AFMExit(); });
     else if (name == QStringLiteral("EditPub1")) Run([&] { statement_->EditPub1Exit(); });
     else if (name == QStringLiteral("EditPub2")) Run([&] { statement_->EditPub2Exit(); });
+    // The control that had just taken the focus gives it back at once; it
+    // was never really entered, so it is not checked on the way out.
+    if (!passed && gained && gained != edit) skipExit_ = gained;
     inExit_ = false;
 }
 
@@ -485,7 +494,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (edit->isReadOnly()) {  // the totals take no key
             bool character = !key->text().isEmpty() && key->text().at(0).isPrint();
-            if (character || key->key() == Qt::Key_Backspace) QApplication::beep();
+            if (character || key->key() == Qt::Key_Backspace) TDialogs::Beep();
             return character || key->key() == Qt::Key_Backspace;
         }
         return EditKeyPress(edit, key);
@@ -500,7 +509,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 // --------------------------------------------------------- IUserInterface
 
-void TForm1::Beep() { QApplication::beep(); }
+void TForm1::Beep() { TDialogs::Beep(); }
 void TForm1::ShowMessage(const std::string& text) { TDialogs::ShowMessage(this, FromCp1253(text)); }
 void TForm1::ShowError(const std::string& text) { TDialogs::ShowError(this, FromCp1253(text)); }
 void TForm1::ShowWarning(const std::string& text) { TDialogs::ShowWarning(this, FromCp1253(text)); }

@@ -111,6 +111,7 @@ private:
     QAction* Excel1 = nullptr;
     bool reading_ = false;     // the window is being filled from the statement
     bool inExit_ = false;      // an exit check is showing its message
+    QWidget* skipExit_ = nullptr;  // took the focus only until a refused exit took it back
     bool closing_ = false;
 };
 

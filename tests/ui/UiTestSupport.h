@@ -19,6 +19,18 @@ inline void Type(QWidget* widget, const QString& text)
     }
 }
 
+// Types into whatever has the focus, as a keyboard does: the first key into
+// a grid cell opens its editor, which takes the keys that follow.
+inline void TypeFocused(const QString& text)
+{
+    for (QChar c : text) Type(QApplication::focusWidget(), QString(c));
+}
+
+inline void KeyFocused(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
+{
+    QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+}
+
 inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
 {
     QTest::keyClick(widget, key, modifiers);

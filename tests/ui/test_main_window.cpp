@@ -1,4 +1,5 @@
 // The main window, driven as a user drives it.
+#include <QAbstractItemModelTester>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -30,13 +31,53 @@ class MainWindowTest : public QObject {
     TForm1& Form() { return *form_; }
     TStatement& Doc() { return form_->Statement(); }
     QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    QStringList TakeShown() { return std::exchange(TDialogs::Shown(), {}); }
+    QStringList TakeShown()
+    {
+        QStringList shown = std::exchange(TDialogs::Shown(), {});
+        if (qEnvironmentVariableIsSet("EPINAX_TEST_VERBOSE")) qDebug() << shown;
+        return shown;
+    }
     QString Path(const QString& name) { return dir_->filePath(name); }
     QString Bytes(const QString& name)
     {
         QFile file(Path(name));
         file.open(QIODevice::ReadOnly);
         return QString::fromLatin1(file.readAll());
+    }
+
+    TDBGrid* Grid(TSide side) { return form_->Grid(side); }
+    // Puts the focus on a cell of a grid, as a click does.
+    void FocusCell(TSide side, int row, int column)
+    {
+        TDBGrid* grid = Grid(side);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(row, column));
+    }
+    // Types a whole row into the current row of a grid, cell by cell.
+    void TypeRow(TSide side, const QStringList& cells)
+    {
+        for (int column = 0; column < cells.size(); ++column) {
+            FocusCell(side, Grid(side)->currentIndex().row(), column);
+            if (!cells[column].isEmpty()) TypeFocused(cells[column]);
+            Grid(side)->CommitEditor();
+        }
+    }
+    // Fills a valid header through the edits.
+    void TypeHeader()
+    {
+        Edit("YearOfData")->setFocus();
+        TypeFocused(QStringLiteral("2024"));
+        Edit("AFM")->setFocus();
+        TypeFocused(QStringLiteral("123456783"));
+        Edit("Egatastash")->setFocus();
+        TypeFocused(QStringLiteral(u"Ε"));
+        Edit("CompanyName")->setFocus();
+        TypeFocused(QStringLiteral(u"ΑΚΜΕ ΑΕ"));
+        auto* combo = form_->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        combo->setCurrentIndex(9);
+        emit combo->activated(9);
+        QTest::qWait(0);
+        TakeShown();
     }
 
     void New()
@@ -50,17 +91,20 @@ private slots:
     void init()
     {
         TDialogs::SetRecordOnly(true);
+        TDialogs::ClearQueues();
         TDialogs::Shown().clear();
         dir_ = std::make_unique<QTemporaryDir>();
         TForm1::Options options{dir_->path().toStdString() + "/", [] { return TDate{2025, 3, 14}; }};
         form_ = std::make_unique<TForm1>(options);
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QApplication::setActiveWindow(form_.get());
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }
 
     void cleanup()
     {
-        TDialogs::SetNextAnswer(mrNo);  // closing with changes: do not save
+        Doc().UnsavedChanges = false;
         form_->close();
         form_.reset();
         TDialogs::Shown().clear();
@@ -82,6 +126,265 @@ private slots:
         QVERIFY(form_->findChild<QAction*>(QStringLiteral("N7"))->isEnabled());
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label32"))->text(), QStringLiteral(u"0 Εγγραφές (Πελάτες)"));
         QVERIFY(QFile::exists(Path(QStringLiteral("temp/record2"))));
+    }
+
+    void headerKeysAreFilteredAndBeep()
+    {
+        New();
+        Doc().UnsavedChanges = false;
+        Edit("TK")->setFocus();
+        TypeFocused(QStringLiteral("1a2"));
+        QCOMPARE(Edit("TK")->text(), QStringLiteral("12"));
+        QVERIFY(Doc().UnsavedChanges);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
+        Edit("Egatastash")->setFocus();
+        TypeFocused(QStringLiteral(u"Εe1E"));
+        QCOMPARE(Edit("Egatastash")->text(), QStringLiteral("E1"));
+        QCOMPARE(TakeShown().count(QStringLiteral("beep")), 2);
+        QCOMPARE(Doc().header.Egatastash, std::string("E1"));
+        Edit("CompanyName")->setFocus();
+        TypeFocused(QStringLiteral(u"ΠΑΠΑΣ Ж"));  // a character outside the code page is refused
+        QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΠΑΠΑΣ "));
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
+        QCOMPARE(cp1253::ToUtf8(Doc().header.CompanyName), std::string("ΠΑΠΑΣ "));
+        Edit("EditSum")->setFocus();
+        Doc().UnsavedChanges = false;
+        TypeFocused(QStringLiteral("5"));
+        QVERIFY(!Doc().UnsavedChanges);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
+    }
+
+    void pastedTextIsHeldToLimitsAndCodePage()
+    {
+        New();
+        Edit("AFM")->setFocus();
+        Edit("AFM")->insert(QStringLiteral("12345678901234"));
+        QCOMPARE(Edit("AFM")->text(), QStringLiteral("123456789"));
+        Edit("CompanyName")->insert(QStringLiteral(u"中文"));
+        QCOMPARE(Edit("CompanyName")->text(), QString());
+    }
+
+    void leavingYearAndTaxNumberChecksThem()
+    {
+        New();
+        Edit("YearOfData")->setFocus();
+        TypeFocused(QStringLiteral("1899"));
+        Edit("AFM")->setFocus();
+        QTest::qWait(0);
+        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία")}));
+        QCOMPARE(QApplication::focusWidget(), Edit("YearOfData"));
+
+        Edit("YearOfData")->selectAll();
+        TypeFocused(QStringLiteral("2025"));
+        Edit("AFM")->setFocus();
+        TypeFocused(QStringLiteral("123456789"));
+        Edit("Town")->setFocus();
+        QTest::qWait(0);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"message: Λάθος ΑΦΜ Υπόχρεου")});
+        QCOMPARE(QApplication::focusWidget(), Edit("AFM"));
+    }
+
+    void rowTypedRefusedCorrectedAndPosted()
+    {
+        New();
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        TypeHeader();
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QAbstractItemModelTester tester(Grid(TSide::Customers)->model(),
+                                        QAbstractItemModelTester::FailureReportingMode::QtTest);
+        FocusCell(TSide::Customers, 0, 0);
+        TypeRow(TSide::Customers, {QStringLiteral("123456780"), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"), QString(),
+                                   QStringLiteral("0"), QString(), QString(), QString(), QString(),
+                                   QStringLiteral("3"), QStringLiteral("100,5")});
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        Key(Grid(TSide::Customers), Qt::Key_Down);  // leaving the row posts it
+        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη")}));
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 0);
+        QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"));
+
+        FocusCell(TSide::Customers, 0, 0);
+        TypeFocused(QStringLiteral("000000050"));
+        Grid(TSide::Customers)->CommitEditor();
+        auto* post = Form().Navigator(TSide::Customers)->Button(TDBNavigator::nbPost);
+        post->click();
+        QCOMPARE(TakeShown(), QStringList{});
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label32"))->text(), QStringLiteral(u"1 Εγγραφές (Πελάτες)"));
+        QCOMPARE(Edit("EditSum")->text(), QStringLiteral("3"));
+        QCOMPARE(Edit("EditSumValue")->text(), QStringLiteral("100,50"));
+    }
+
+    void gridColumnsFilterKeys()
+    {
+        New();
+        FocusCell(TSide::Customers, 0, 3);
+        TypeFocused(QStringLiteral("2"));
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
+        FocusCell(TSide::Customers, 0, 9);
+        TypeFocused(QStringLiteral("1,5,a"));
+        Grid(TSide::Customers)->CommitEditor();
+        QCOMPARE(Grid(TSide::Customers)->model()->index(0, 9).data().toString(), QStringLiteral("1,5"));
+        QCOMPARE(TakeShown().count(QStringLiteral("beep")), 2);
+        FocusCell(TSide::Customers, 0, 1);
+        TypeFocused(QStringLiteral(u"Όνομα 1,"));
+        Grid(TSide::Customers)->CommitEditor();
+        QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"Όνομα 1,"));
+    }
+
+    void tabSwitchWithARefusedRowStays()
+    {
+        New();
+        TypeHeader();
+        FocusCell(TSide::Customers, 0, 0);
+        TypeRow(TSide::Customers, {QStringLiteral("123456783")});  // the own number
+        auto* tabs = form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
+        tabs->setCurrentIndex(1);
+        QCOMPARE(tabs->currentIndex(), 0);
+        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου.")}));
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+
+        Doc().FixedFormatDataSet1.Cancel();
+        tabs->setCurrentIndex(1);
+        QCOMPARE(tabs->currentIndex(), 1);
+    }
+
+    void deleteAsksFirst()
+    {
+        New();
+        TypeHeader();
+        FocusCell(TSide::Suppliers, 0, 0);
+        TypeRow(TSide::Suppliers, {QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"),
+                                   QString(), QString(), QString(), QString(), QStringLiteral("0"), QStringLiteral("7")});
+        Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbPost);
+        QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 1);
+        TakeShown();
+        TDialogs::SetNextAnswer(mrNo);
+        Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Είστε σίγουρος;")});
+        QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 1);
+        TDialogs::SetNextAnswer(mrYes);
+        Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
+        QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 0);
+        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(), QStringLiteral(u"0 Εγγραφές (Προμηθευτές)"));
+        QCOMPARE(Edit("EditSumValue2")->text(), QStringLiteral("0,00"));
+    }
+
+    void downOnTheLastRowAppendsAndInsertInserts()
+    {
+        New();
+        TypeHeader();
+        FocusCell(TSide::Customers, 0, 0);
+        TypeRow(TSide::Customers, {QStringLiteral("000000050"), QStringLiteral("B"), QString(), QStringLiteral("1"),
+                                   QString(), QString(), QString(), QString(), QStringLiteral("1"), QStringLiteral("7")});
+        Key(Grid(TSide::Customers), Qt::Key_Down);
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 1);
+        Key(Grid(TSide::Customers), Qt::Key_Up);  // the untouched new row is dropped
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QCOMPARE(Grid(TSide::Customers)->model()->rowCount(), 1);
+        Key(Grid(TSide::Customers), Qt::Key_Insert);
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().FixedFormatDataSet1.PendingInsertIndex(), 0);
+        Edit("Town")->setFocus();  // leaving the grid drops the untouched row
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+    }
+
+    void saveAsThenOpenRestoresEverything()
+    {
+        New();
+        TypeHeader();
+        FocusCell(TSide::Customers, 0, 0);
+        TypeRow(TSide::Customers, {QStringLiteral("000000050"), QStringLiteral(u"ΠΕΛΑΤΗΣ"), QString(), QStringLiteral("0"),
+                                   QString(), QString(), QString(), QString(), QStringLiteral("12"), QStringLiteral("1234,5")});
+        Edit("EditPub1")->setFocus();
+        TypeFocused(QStringLiteral("50"));
+        TDialogs::SetNextFileName(Path(QStringLiteral("out")));
+        Form().N7Click();
+        QStringList shown = TakeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown[0].startsWith(QStringLiteral(u"message: Επιτυχής Αποθήκευση Αρχείου.")));
+        QVERIFY(!Doc().UnsavedChanges);
+        QString bytes = Bytes(QStringLiteral("out"));
+        QStringList lines = bytes.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("0IL01    20250314").leftJustified(150));
+        QCOMPARE(lines[2].mid(0, 15), QStringLiteral("200001000000050"));
+        QCOMPARE(lines[2].mid(92, 23), QStringLiteral("00000120000000000123450"));
+        QCOMPARE(lines[3].mid(10, 16), QStringLiteral("0000000000005000"));
+        QVERIFY(Grid(TSide::Customers)->isVisible());
+
+        New();
+        QCOMPARE(Edit("AFM")->text(), QString());
+        TDialogs::SetNextFileName(Path(QStringLiteral("out")));
+        Form().N2Click();
+        QCOMPARE(TakeShown(), QStringList{});
+        QCOMPARE(Edit("AFM")->text(), QStringLiteral("123456783"));
+        QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΑΚΜΕ ΑΕ"));
+        QCOMPARE(form_->findChild<QComboBox*>(QStringLiteral("ComboBox1"))->currentIndex(), 9);
+        QCOMPARE(Edit("EditPub1")->text(), QStringLiteral("50"));
+        QCOMPARE(Edit("EditSumValue")->text(), QStringLiteral("1234,50"));
+        QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΠΕΛΑΤΗΣ"));
+        QVERIFY(form_->findChild<QRadioButton*>(QStringLiteral("RadioButton1"))->isChecked());
+    }
+
+    void closingAsksOnlyWithUnsavedChanges()
+    {
+        QVERIFY(form_->close());
+        QCOMPARE(TakeShown(), QStringList{});
+        QVERIFY(!QFile::exists(Path(QStringLiteral("temp"))));
+    }
+
+    void closingWithChangesFollowsTheAnswer()
+    {
+        New();
+        TypeHeader();
+        TDialogs::SetNextAnswer(mrCancel);
+        QVERIFY(!form_->close());
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(std::nullopt);  // the save dialog is cancelled: the window stays
+        QVERIFY(!form_->close());
+        QVERIFY(QFile::exists(Path(QStringLiteral("temp/record2"))));
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(Path(QStringLiteral("saved")));
+        QVERIFY(form_->close());
+        QVERIFY(QFile::exists(Path(QStringLiteral("saved"))));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("temp"))));
+    }
+
+    void closingWithChangesAnsweredNo()
+    {
+        New();
+        Doc().UnsavedChanges = true;
+        TDialogs::SetNextAnswer(mrNo);
+        QVERIFY(form_->close());
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;")});
+    }
+
+    void wheelMovesOneRowPerNotch()
+    {
+        New();
+        TypeHeader();
+        for (const char* afm : {"000000050", "000000104"}) {
+            Doc().FixedFormatDataSet1.Append();
+            Doc().FixedFormatDataSet1.FieldByName("AFMCust").SetAsString(afm);
+            Doc().FixedFormatDataSet1.FieldByName("Ypovolh").SetAsString("1");
+            Doc().FixedFormatDataSet1.FieldByName("NoTimologion").SetAsString("1");
+            Doc().FixedFormatDataSet1.FieldByName("Value").SetAsString("1");
+            Doc().FixedFormatDataSet1.Post();
+        }
+        Doc().FixedFormatDataSet1.First();
+        QWidget* viewport = Grid(TSide::Customers)->viewport();
+        QPoint at = viewport->rect().center();
+        QWheelEvent toUser(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                           Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &toUser);
+        QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 1);
+        QWheelEvent away(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
+                         Qt::NoScrollPhase, false);
+        QApplication::sendEvent(viewport, &away);
+        QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 0);
     }
 };
 

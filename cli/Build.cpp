@@ -1,0 +1,178 @@
+#include "cli/Build.h"
+
+#include <cstdio>
+#include <functional>
+#include <utility>
+
+#include "cli/CliError.h"
+#include "cli/Workspace.h"
+#include "common/Cp1253.h"
+#include "common/Errors.h"
+#include "entry/TaxNumber.h"
+#include "statement/Statement.h"
+#include "statement/TaxOffices.h"
+
+namespace epinax::cli {
+
+namespace {
+
+using TKeyHandler = std::function<std::optional<char>(char key, std::string_view textSoFar)>;
+
+std::string Utf8(std::string_view cp1253Text) { return cp1253::ToUtf8(cp1253Text); }
+
+[[noreturn]] void Refuse(const std::string& utf8Message) { throw CliError(kExitRefused, utf8Message); }
+
+std::string KeyShown(char key)
+{
+    auto byte = static_cast<unsigned char>(key);
+    if (byte >= 0x20 && byte != 0x7F) return "«" + Utf8(std::string_view(&key, 1)) + "»";
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", byte);
+    return code;
+}
+
+std::string Keys(const std::string& utf8, const std::string& what)
+{
+    std::string bad;
+    auto keys = cp1253::FromUtf8(utf8, &bad);
+    if (!keys) Refuse(what + ": ο χαρακτήρας «" + bad + "» δεν υπάρχει στην ελληνική κωδικοσελίδα (Windows-1253)");
+    return *keys;
+}
+
+// Types a value key by key into an edit that holds at most `maxLength`
+// characters: the edit's key handler decides on each key and may change it,
+// and a backspace it lets through takes back the last character. `what`
+// names the edit in messages.
+std::string TypeInto(const std::string& utf8, size_t maxLength, const TKeyHandler& keyPress, const std::string& what)
+{
+    std::string text;
+    for (char key : Keys(utf8, what)) {
+        std::optional<char> accepted = keyPress(key, text);
+        if (!accepted) Refuse(what + ": το πρόγραμμα δεν δέχεται τον χαρακτήρα " + KeyShown(key));
+        if (*accepted == kBackspace) {
+            if (!text.empty()) text.pop_back();
+            continue;
+        }
+        if (text.size() >= maxLength) Refuse(what + ": χωράει έως " + std::to_string(maxLength) + " χαρακτήρες");
+        text += *accepted;
+    }
+    return text;
+}
+
+std::string EditNamed(const std::string& name) { return "Γενικά στοιχεία, πεδίο «" + name + "»"; }
+
+void TypeHeader(TStatement& statement, const TStatementInput& input)
+{
+    for (const THeaderEdit& edit : HeaderEdits()) {
+        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(edit.name, key, text); };
+        statement.header.*edit.text =
+            TypeInto(input.header.at(edit.name), edit.maxLength, keyPress, EditNamed(edit.name));
+    }
+    // A code the table does not have leaves no office chosen, as an empty one.
+    int office = IndexOfDOYCode(input.header.at("DOY"));
+    if (office >= 0) statement.ComboBox1Change(office);
+    if (input.credit) statement.RadioButtonClick(true);
+}
+
+std::string RowNamed(TSide side, size_t number)
+{
+    return std::string(side == TSide::Customers ? "Πελάτες" : "Προμηθευτές") + ", εγγραφή " + std::to_string(number);
+}
+
+void PostRow(TFixedFormatDataSet& list, RecordingUi& ui, const std::string& rowName)
+{
+    ui.Clear();
+    try {
+        list.Post();
+    } catch (const EAbort&) {
+        Refuse(rowName + ": " + Utf8(ui.LastMessage()));
+    } catch (const EConvertError& error) {
+        Refuse(rowName + ": " + Utf8(error.what()));
+    }
+}
+
+void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowInput& row, const std::string& rowName)
+{
+    TFixedFormatDataSet& list = statement.List(side);
+    list.Append();
+    std::vector<TGridColumn> columns = GridColumns(side);
+    for (size_t c = 0; c < columns.size() && c < row.size(); ++c) {
+        TField& field = list.FieldByName(columns[c].field);
+        int column = static_cast<int>(c);
+        auto keyPress = [&](char key, std::string_view text) { return statement.DBGridKeyPress(side, column, key, text); };
+        std::string what = rowName + ", πεδίο «" + kRowKeys[c] + "»";
+        field.SetAsString(TypeInto(row[c], static_cast<size_t>(field.Size()), keyPress, what));
+    }
+    PostRow(list, ui, rowName);
+}
+
+// After every post the statement rewrites both working files of the list and
+// adds up all its rows again, which makes a long list take quadratic time.
+// Nothing in the posting of the next row reads those files or totals, so the
+// refresh is held back while the rows go in and done once at the end.
+class HeldBackRefresh {
+public:
+    HeldBackRefresh(TStatement& statement, TSide side)
+        : statement_(statement), side_(side), afterPost_(std::exchange(statement.List(side).AfterPost, nullptr))
+    {
+    }
+    ~HeldBackRefresh() { statement_.List(side_).AfterPost = std::move(afterPost_); }
+    HeldBackRefresh(const HeldBackRefresh&) = delete;
+    HeldBackRefresh& operator=(const HeldBackRefresh&) = delete;
+
+private:
+    TStatement& statement_;
+    TSide side_;
+    TDataSetNotifyEvent afterPost_;
+};
+
+void EnterRows(TStatement& statement, RecordingUi& ui, TSide side, const std::vector<TRowInput>& rows)
+{
+    {
+        HeldBackRefresh heldBack(statement, side);
+        for (size_t i = 0; i < rows.size(); ++i) EnterRow(statement, ui, side, rows[i], RowNamed(side, i + 1));
+    }
+    if (!rows.empty()) statement.RefreshList(side);
+}
+
+// Leaving each edit normalises its text.
+void TypePublicValues(TStatement& statement, const TStatementInput& input)
+{
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
+        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(name, key, text); };
+        const std::string& value = side == TSide::Customers ? input.editPub1 : input.editPub2;
+        statement.EditPub(side) = TypeInto(value, kEditPubMaxLength, keyPress, "Πεδίο «" + name + "»");
+        try {
+            side == TSide::Customers ? statement.EditPub1Exit() : statement.EditPub2Exit();
+        } catch (const EConvertError& error) {
+            Refuse("Πεδίο «" + name + "»: " + Utf8(error.what()));
+        }
+    }
+}
+
+void SaveAs(TStatement& statement, RecordingUi& ui, const std::string& outPath, bool force)
+{
+    ui.Clear();
+    ui.saveFile = outPath;
+    ui.answer = force ? mrYes : mrNo;
+    if (statement.N7Click()) return;
+    Refuse(ui.messages.empty() ? "Το αρχείο " + outPath + " δεν γράφτηκε" : Utf8(ui.LastMessage()));
+}
+
+}  // namespace
+
+void BuildStatement(const TStatementInput& input, const std::string& outPath, bool force)
+{
+    RecordingUi ui;
+    Workspace workspace(ui, input.date ? FixedClock(*input.date) : TClock(LocalToday));
+    TStatement& statement = workspace.Statement();
+    statement.N5Click();
+    TypeHeader(statement, input);
+    EnterRows(statement, ui, TSide::Customers, input.customers);
+    EnterRows(statement, ui, TSide::Suppliers, input.suppliers);
+    TypePublicValues(statement, input);
+    SaveAs(statement, ui, outPath, force);
+}
+
+}  // namespace epinax::cli

@@ -1,0 +1,203 @@
+#include "cli/Commands.h"
+
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/Build.h"
+#include "cli/Check.h"
+#include "cli/CliError.h"
+#include "cli/JsonIo.h"
+#include "cli/Show.h"
+#include "cli/Workspace.h"
+#include "common/Cp1253.h"
+#include "common/Errors.h"
+#include "common/Files.h"
+
+namespace epinax::cli {
+
+namespace {
+
+const char* const kHelp = R"(epinax-cli: συγκεντρωτικές καταστάσεις πελατών και προμηθευτών από τη γραμμή εντολών
+epinax-cli: customer and supplier statements from the command line
+
+  epinax-cli build INPUT.json -o OUT [--force]
+      Πληκτρολογεί στο πρόγραμμα την κατάσταση του INPUT.json (γενικά στοιχεία,
+      πελάτες, προμηθευτές, αξίες δημοσίου), με τους ίδιους ελέγχους, και την
+      αποθηκεύει στο OUT. Ένα υπάρχον OUT αντικαθίσταται μόνο με --force.
+      Types the statement of INPUT.json into the program (header, customers,
+      suppliers, public-sector values), under the same checks, and saves it
+      as OUT. An existing OUT is replaced only with --force. INPUT "-" is stdin.
+
+  epinax-cli show FILE
+      Ανοίγει το αρχείο κατάστασης όπως το Άνοιγμα και το τυπώνει ως JSON, στη
+      μορφή του build, με τον αύξοντα αριθμό (AA) κάθε εγγραφής και τα σύνολα.
+      Opens the statement file as Open does and prints it as JSON, in the
+      shape build reads, with each row's number (AA) and the totals.
+
+  epinax-cli check FILE [--date YYYYMMDD]
+      Αναφέρει ΚΑΘΕ πρόβλημα του αρχείου με τη γραμμή του: γραμμές που το
+      Άνοιγμα απορρίπτει, γενικά στοιχεία που η αποθήκευση απορρίπτει, εγγραφές
+      που οι κανόνες απορρίπτουν, διπλούς ΑΦΜ και σύνολα που δεν συμφωνούν.
+      Η ημερομηνία (προεπιλογή: σήμερα) δίνει το τρέχον έτος του ελέγχου έτους.
+      Reports EVERY problem of the file with its line: lines Open refuses,
+      header fields Save As refuses, rows the row rules refuse, repeated tax
+      numbers and totals that disagree with the rows. The date (default:
+      today) gives the current year of the year check.
+
+Το JSON του build / The JSON of build (every value a string, missing keys empty):
+  {"date": "YYYYMMDD", "kind": "debit" | "credit",
+   "header": {"YearOfData", "DOY", "Edit1", "CompanyName", "AFM", "AntikeimenoErgasion",
+              "Town", "Street", "Number", "TK", "Tel", "Fax", "email", "Egatastash"},
+   "EditPub1": "...", "EditPub2": "...",
+   "customers": [{"AFM", "Name", "Prof", "Ypovolh", "City", "Street", "StreetNo",
+                  "TK", "NoTimologion", "Value"}, ...],
+   "suppliers": [...]}
+
+Έξοδος / Exit codes: 0 επιτυχία / success, 1 απορρίφθηκε από κανόνα / refused by a rule,
+2 λάθος χρήση ή αρχείο που δεν διαβάζεται / bad usage or unreadable input.
+Το stdout έχει μόνο JSON· τα μηνύματα πάνε στο stderr.
+stdout carries only JSON; messages go to stderr.
+)";
+
+struct TArguments {
+    std::string command;
+    std::vector<std::string> operands;
+    std::optional<std::string> output, date;
+    bool force = false;
+    bool help = false;
+};
+
+[[noreturn]] void Usage(const std::string& message)
+{
+    throw CliError(kExitUsage, message + "\n(epinax-cli --help)");
+}
+
+std::string ValueAfter(const std::vector<std::string>& args, size_t& i)
+{
+    if (i + 1 >= args.size()) Usage("Η επιλογή " + args[i] + " θέλει τιμή");
+    return args[++i];
+}
+
+bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out)
+{
+    const std::string& arg = args[i];
+    if (arg == "--help" || arg == "-h") out.help = true;
+    else if (arg == "--force") out.force = true;
+    else if (arg == "-o" || arg == "--output") out.output = ValueAfter(args, i);
+    else if (arg.starts_with("--output=")) out.output = arg.substr(9);
+    else if (arg == "--date") out.date = ValueAfter(args, i);
+    else if (arg.starts_with("--date=")) out.date = arg.substr(7);
+    else return false;
+    return true;
+}
+
+TArguments ParseArguments(const std::vector<std::string>& args)
+{
+    TArguments out;
+    bool optionsEnded = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (out.command.empty()) out.command = arg;
+            else out.operands.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (!TakeOption(args, i, out)) {
+            Usage("Άγνωστη επιλογή «" + arg + "»");
+        }
+    }
+    return out;
+}
+
+void Expect(const TArguments& a, const char* operand, bool output, bool force, bool date)
+{
+    if (a.operands.size() != 1) Usage(a.command + ": δώστε ένα αρχείο " + operand);
+    if ((a.output && !output) || (a.force && !force) || (a.date && !date))
+        Usage(a.command + ": επιλογή που δεν ισχύει για αυτή την εντολή");
+}
+
+std::string ReadInput(const std::string& path)
+{
+    if (path == "-") return std::string(std::istreambuf_iterator<char>(std::cin), {});
+    try {
+        return ReadWholeFile(path);
+    } catch (const EFileError&) {
+        throw CliError(kExitUsage, "Δεν ήταν δυνατό να διαβαστεί το αρχείο " + path);
+    }
+}
+
+void Print(const nlohmann::ordered_json& value) { std::cout << Dump(value) << std::endl; }
+
+int BuildCommand(const TArguments& a)
+{
+    Expect(a, "INPUT.json", true, true, false);
+    if (!a.output || a.output->empty()) Usage("build: δώστε το αρχείο που θα γραφτεί με -o OUT");
+    if (FileExists(*a.output) && !a.force)
+        throw CliError(kExitUsage, "Το αρχείο " + *a.output + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
+    TStatementInput input = ParseStatementInput(ReadInput(a.operands[0]));
+    BuildStatement(input, *a.output, a.force);
+    Print({{"written", *a.output}});
+    return kExitSuccess;
+}
+
+int ShowCommand(const TArguments& a)
+{
+    Expect(a, "FILE", false, false, false);
+    Print(ShowStatement(a.operands[0]));
+    return kExitSuccess;
+}
+
+int CheckCommand(const TArguments& a)
+{
+    Expect(a, "FILE", false, false, true);
+    TDate today = LocalToday();
+    if (a.date) {
+        auto date = ParseDate(*a.date);
+        if (!date) Usage("Η ημερομηνία «" + *a.date + "» δεν είναι της μορφής ΕΕΕΕΜΜΗΗ (YYYYMMDD)");
+        today = *date;
+    }
+    std::vector<TLineProblem> problems = CheckStatement(ReadInput(a.operands[0]), today);
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (const auto& problem : problems)
+        list.push_back({{"line", problem.lineNumber}, {"message", cp1253::ToUtf8(problem.message)}});
+    Print({{"problems", list}});
+    return problems.empty() ? kExitSuccess : kExitRefused;
+}
+
+int Dispatch(const TArguments& a)
+{
+    if (a.help || a.command == "help") {
+        std::cout << kHelp;
+        return kExitSuccess;
+    }
+    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show ή check");
+    if (a.command == "build") return BuildCommand(a);
+    if (a.command == "show") return ShowCommand(a);
+    if (a.command == "check") return CheckCommand(a);
+    Usage("Άγνωστη εντολή «" + a.command + "»");
+}
+
+}  // namespace
+
+int Run(int argc, char** argv)
+{
+    try {
+        return Dispatch(ParseArguments(std::vector<std::string>(argv + 1, argv + argc)));
+    } catch (const CliError& error) {
+        std::cerr << "epinax-cli: " << error.what() << std::endl;
+        return error.ExitCode();
+    } catch (const EFileError& error) {
+        std::cerr << "epinax-cli: " << cp1253::ToUtf8(error.what()) << std::endl;
+        return kExitUsage;
+    } catch (const std::exception& error) {
+        // Core errors no step foresees; their texts are Windows-1253.
+        std::cerr << "epinax-cli: " << cp1253::ToUtf8(error.what()) << std::endl;
+        return kExitRefused;
+    }
+}
+
+}  // namespace epinax::cli

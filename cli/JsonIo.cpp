@@ -1,0 +1,141 @@
+#include "cli/JsonIo.h"
+
+#include "cli/CliError.h"
+#include "cli/Workspace.h"
+#include "common/Cp1253.h"
+#include "statement/Header.h"
+#include "statement/Statement.h"
+#include "statement/TaxOffices.h"
+
+namespace epinax::cli {
+
+namespace {
+
+using nlohmann::json;
+using nlohmann::ordered_json;
+
+[[noreturn]] void BadInput(const std::string& message) { throw CliError(kExitUsage, message); }
+
+std::string StringAt(const json& object, const char* key, const std::string& where)
+{
+    auto it = object.find(key);
+    if (it == object.end()) return {};
+    if (!it->is_string()) BadInput("Η τιμή του «" + where + key + "» πρέπει να είναι κείμενο (JSON string)");
+    return it->get<std::string>();
+}
+
+const json& ObjectAt(const json& object, const char* key, const std::string& where)
+{
+    static const json empty = json::object();
+    auto it = object.find(key);
+    if (it == object.end()) return empty;
+    if (!it->is_object()) BadInput("Το «" + where + key + "» πρέπει να είναι αντικείμενο JSON (object)");
+    return *it;
+}
+
+std::vector<TRowInput> RowsAt(const json& object, const char* key)
+{
+    std::vector<TRowInput> rows;
+    auto it = object.find(key);
+    if (it == object.end()) return rows;
+    if (!it->is_array()) BadInput(std::string("Το «") + key + "» πρέπει να είναι πίνακας JSON (array)");
+    for (size_t i = 0; i < it->size(); ++i) {
+        std::string where = std::string(key) + "[" + std::to_string(i) + "].";
+        const json& row = (*it)[i];
+        if (!row.is_object()) BadInput("Το «" + where.substr(0, where.size() - 1) + "» πρέπει να είναι αντικείμενο JSON");
+        TRowInput values;
+        for (size_t c = 0; c < kRowKeys.size(); ++c) values[c] = StringAt(row, kRowKeys[c], where);
+        rows.push_back(std::move(values));
+    }
+    return rows;
+}
+
+void ReadDateAndKind(const json& root, TStatementInput& input)
+{
+    if (std::string date = StringAt(root, "date", ""); !date.empty()) {
+        input.date = ParseDate(date);
+        if (!input.date) BadInput("Η ημερομηνία «" + date + "» δεν είναι της μορφής ΕΕΕΕΜΜΗΗ (YYYYMMDD)");
+    }
+    std::string kind = StringAt(root, "kind", "");
+    if (kind != "" && kind != "debit" && kind != "credit")
+        BadInput("Το «kind» είναι «debit» (χρεωστικά τιμολόγια) ή «credit» (πιστωτικά), όχι «" + kind + "»");
+    input.credit = kind == "credit";
+}
+
+}  // namespace
+
+TStatementInput ParseStatementInput(std::string_view jsonText)
+{
+    json root;
+    try {
+        root = json::parse(jsonText);
+    } catch (const json::parse_error& error) {
+        BadInput(std::string("Μη έγκυρο JSON: ") + error.what());
+    }
+    if (!root.is_object()) BadInput("Το JSON πρέπει να είναι αντικείμενο (object)");
+    TStatementInput input;
+    ReadDateAndKind(root, input);
+    const json& header = ObjectAt(root, "header", "");
+    for (const THeaderEdit& edit : HeaderEdits()) input.header[edit.name] = StringAt(header, edit.name, "header.");
+    input.header["DOY"] = StringAt(header, "DOY", "header.");
+    input.editPub1 = StringAt(root, "EditPub1", "");
+    input.editPub2 = StringAt(root, "EditPub2", "");
+    input.customers = RowsAt(root, "customers");
+    input.suppliers = RowsAt(root, "suppliers");
+    return input;
+}
+
+namespace {
+
+ordered_json HeaderToJson(const TStatementHeader& header)
+{
+    ordered_json out = ordered_json::object();
+    for (const THeaderEdit& edit : HeaderEdits()) out[edit.name] = cp1253::ToUtf8(header.*edit.text);
+    bool chosen = header.ComboBox1 >= 0 && header.ComboBox1 < static_cast<int>(DOYCodes().size());
+    out["DOY"] = chosen ? DOYCodes()[header.ComboBox1] : std::string();
+    return out;
+}
+
+ordered_json RowsToJson(TStatement& statement, TSide side)
+{
+    TFixedFormatDataSet& list = statement.List(side);
+    ordered_json rows = ordered_json::array();
+    if (!list.Active()) return rows;
+    std::vector<TGridColumn> columns = GridColumns(side);
+    const TField& aa = list.FieldByName("AA");
+    for (int i = 0; i < list.RecordCount(); ++i) {
+        ordered_json row = ordered_json::object();
+        row["AA"] = cp1253::ToUtf8(list.FieldTextAt(i, aa));
+        for (size_t c = 0; c < columns.size() && c < kRowKeys.size(); ++c)
+            row[kRowKeys[c]] = cp1253::ToUtf8(list.FieldTextAt(i, list.FieldByName(columns[c].field)));
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+}  // namespace
+
+ordered_json StatementToJson(TStatement& statement, const std::string& date)
+{
+    ordered_json out = ordered_json::object();
+    if (!date.empty()) out["date"] = date;
+    out["kind"] = statement.header.Credit ? "credit" : "debit";
+    out["header"] = HeaderToJson(statement.header);
+    out["EditPub1"] = cp1253::ToUtf8(statement.EditPub1);
+    out["EditPub2"] = cp1253::ToUtf8(statement.EditPub2);
+    out["customers"] = RowsToJson(statement, TSide::Customers);
+    out["suppliers"] = RowsToJson(statement, TSide::Suppliers);
+    const std::pair<const char*, const std::string*> texts[] = {
+        {"EditSum", &statement.EditSum},   {"EditSumValue", &statement.EditSumValue},
+        {"EditSum2", &statement.EditSum2}, {"EditSumValue2", &statement.EditSumValue2},
+        {"Label32", &statement.Label32},   {"Label33", &statement.Label33}};
+    for (const auto& [key, text] : texts) out[key] = cp1253::ToUtf8(*text);
+    return out;
+}
+
+std::string Dump(const ordered_json& value)
+{
+    return value.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+}  // namespace epinax::cli

@@ -1,0 +1,64 @@
+// A statement run without windows: a private program directory, removed with
+// everything in it when the run ends, and a user interface that records what
+// the statement shows and answers what it asks from a script.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/Date.h"
+#include "statement/Statement.h"
+#include "statement/UserInterface.h"
+
+namespace epinax::cli {
+
+class RecordingUi : public IUserInterface {
+public:
+    std::vector<std::string> messages;  // ShowMessage and ShowError texts in order, Windows-1253
+    std::vector<std::string> focus;     // controls the statement sent the user back to
+    std::optional<std::string> openFile, saveFile;
+    int answer = mrYes;                 // to every question
+
+    void Clear();
+    std::string LastMessage() const { return messages.empty() ? std::string() : messages.back(); }
+
+    void Beep() override {}
+    void ShowMessage(const std::string& text) override { messages.push_back(text); }
+    void ShowError(const std::string& text) override { messages.push_back(text); }
+    int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
+    {
+        return answer;
+    }
+    void SetFocus(const std::string& control) override { focus.push_back(control); }
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return saveFile; }
+    std::optional<std::string> ChooseOpenFile(const std::string&) override { return openFile; }
+    void ShowHourglass() override {}
+    void BeginLongWork() override {}
+    void EndLongWork() override {}
+};
+
+class Workspace {
+public:
+    // Throws std::runtime_error when no private directory can be made.
+    Workspace(IUserInterface& ui, TClock today);
+    ~Workspace();
+    Workspace(const Workspace&) = delete;
+    Workspace& operator=(const Workspace&) = delete;
+
+    TStatement& Statement() { return *statement_; }
+    // A path inside the private directory, for files the run itself writes.
+    std::string File(const std::string& name) const { return directory_ + name; }
+
+private:
+    std::string directory_;  // ends with a separator
+    std::unique_ptr<TStatement> statement_;
+};
+
+// "YYYYMMDD" as a date, or nothing when it is not one.
+std::optional<TDate> ParseDate(std::string_view text);
+TClock FixedClock(TDate date);
+
+}  // namespace epinax::cli

@@ -1,0 +1,69 @@
+// Arbitrary bytes as a statement file. The reader may refuse them but must
+// never crash; what it accepts, Open must load whole, with as many rows in
+// each list as the reader took; and a loaded statement that passes the save
+// checks must be written as a file the reader accepts again, row for row.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+
+#include "cli/Workspace.h"
+#include "common/Files.h"
+#include "entry/TaxNumber.h"
+#include "statement/StatementFile.h"
+
+namespace {
+
+using namespace epinax;
+
+void Require(bool condition)
+{
+    if (!condition) std::abort();
+}
+
+// The header a save accepts, so that the rows decide whether it is written.
+void MakeHeaderAcceptable(TStatementHeader& header)
+{
+    header.YearOfData = "2023";
+    header.AFM = "000000012";
+    header.Egatastash = "E";
+    header.ComboBox1 = 0;
+}
+
+void SaveAndReadBack(TStatement& statement, cli::RecordingUi& ui, cli::Workspace& workspace)
+{
+    MakeHeaderAcceptable(statement.header);
+    ui.saveFile = workspace.File("saved");
+    if (!statement.N7Click()) return;
+    TReadOutcome again = ReadStatement(ReadWholeFile(*ui.saveFile));
+    Require(again.contents.has_value());
+    Require(static_cast<int>(again.contents->customers.size()) == statement.List(TSide::Customers).RecordCount());
+    Require(static_cast<int>(again.contents->suppliers.size()) == statement.List(TSide::Suppliers).RecordCount());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    std::string_view bytes(reinterpret_cast<const char*>(data), size);
+    TReadOutcome outcome = ReadStatement(bytes);
+    Require(outcome.contents.has_value() != outcome.problem.has_value());
+    if (!outcome.contents) return 0;
+    // The reader takes lines with a NUL byte, but the record store cuts its
+    // file at the first one: Open then loses rows or throws from the totals.
+    // Reported; such input is left out until the two agree.
+    if (bytes.find('\0') != std::string_view::npos) return 0;
+
+    cli::RecordingUi ui;
+    cli::Workspace workspace(ui, cli::FixedClock({2024, 3, 15}));
+    TStatement& statement = workspace.Statement();
+    ui.openFile = workspace.File("statement");
+    ReplaceFile(*ui.openFile, bytes);
+    statement.N2Click();
+    Require(statement.StatementLoaded);
+    Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) == outcome.contents->customers.size());
+    Require(static_cast<size_t>(statement.List(TSide::Suppliers).RecordCount()) == outcome.contents->suppliers.size());
+    SaveAndReadBack(statement, ui, workspace);
+    return 0;
+}
