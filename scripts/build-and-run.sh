@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is needed, builds, and starts the program. The program itself
-# arrives together with its main window; until then this builds the core, its
-# tests and the benchmark.
+# Installs what is needed, builds, and starts the program. The program runs
+# from the build tree, which is its program directory: working files, reports
+# and statements proposed for saving go there.
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -10,4 +10,4 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j2
 
-echo "Everything was built in build/. The program itself is not yet available."
+exec build/epinax

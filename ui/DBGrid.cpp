@@ -47,6 +47,11 @@ void TCellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) con
     QStyledItemDelegate::destroyEditor(editor, index);
 }
 
+void TCellDelegate::Forget(QWidget* editor) const
+{
+    if (editor == editor_) editor_ = nullptr;
+}
+
 void TCellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const
 {
     RunHandler(grid_, [&] { QStyledItemDelegate::setModelData(editor, model, index); });
@@ -105,16 +110,26 @@ QColor TDBGrid::FocusedCellColour() { return QColor(122, 150, 223); }
 
 void TDBGrid::CommitEditor()
 {
+    // An editor that the view has let go of (a row removed under it) is
+    // hidden first; its text has nowhere to go.
     QLineEdit* editor = delegate_->ActiveEditor();
-    if (editor && state() == QAbstractItemView::EditingState) commitData(editor);
+    if (editor && !editor->isHidden() && state() == QAbstractItemView::EditingState) commitData(editor);
+}
+
+// An editor on its way out takes no more commits: its text is in the field.
+void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+{
+    delegate_->Forget(editor);
+    QTableView::closeEditor(editor, hint);
 }
 
 void TDBGrid::FinishEditing()
 {
     QLineEdit* editor = delegate_->ActiveEditor();
-    if (!editor || state() != QAbstractItemView::EditingState) return;
+    if (!editor || !!editor->isHidden() || state() != QAbstractItemView::EditingState) return;
     commitData(editor);
     closeEditor(editor, QAbstractItemDelegate::NoHint);
+    setFocus(Qt::OtherFocusReason);
 }
 
 void TDBGrid::LeaveGrid()

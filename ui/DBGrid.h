@@ -32,6 +32,7 @@ public:
     void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
     QLineEdit* ActiveEditor() const { return editor_; }
+    void Forget(QWidget* editor) const;
 
 private:
     TDBGrid* grid_;
@@ -62,6 +63,7 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
     friend class TCellDelegate;

@@ -545,6 +545,7 @@ void TForm1::ShowHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); 
 
 void TForm1::BeginLongWork()
 {
+    focusBeforeWork_ = QApplication::focusWidget();
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         Grid(side)->hide();
         Navigator(side)->hide();
@@ -560,6 +561,8 @@ void TForm1::EndLongWork()
     }
     wait_->hide();
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    activateWindow();
+    if (focusBeforeWork_) focusBeforeWork_->setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<TFindRequest> TForm1::AskFind()

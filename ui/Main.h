@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QPointer>
 #include <memory>
 
 #include "common/Date.h"
@@ -111,7 +112,8 @@ private:
     QAction* Excel1 = nullptr;
     bool reading_ = false;     // the window is being filled from the statement
     bool inExit_ = false;      // an exit check is showing its message
-    QWidget* skipExit_ = nullptr;  // took the focus only until a refused exit took it back
+    QWidget* skipExit_ = nullptr;
+    QPointer<QWidget> focusBeforeWork_;  // given back when the wait window goes  // took the focus only until a refused exit took it back
     bool closing_ = false;
 };
 

@@ -23,7 +23,11 @@ inline void Type(QWidget* widget, const QString& text)
 // a grid cell opens its editor, which takes the keys that follow.
 inline void TypeFocused(const QString& text)
 {
-    for (QChar c : text) Type(QApplication::focusWidget(), QString(c));
+    for (QChar c : text) {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY2(focus, "nothing has the focus");
+        Type(focus, QString(c));
+    }
 }
 
 inline void KeyFocused(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)

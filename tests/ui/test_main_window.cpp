@@ -1,5 +1,8 @@
 // The main window, driven as a user drives it.
 #include <QAbstractItemModelTester>
+#include <QCheckBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -14,6 +17,8 @@
 #include "common/Files.h"
 #include "ui/DBGrid.h"
 #include "ui/DBNavigator.h"
+#include "ui/FindUnit.h"
+#include "ui/GreekText.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 #include "ui/RecordStoreModel.h"
@@ -50,6 +55,7 @@ class MainWindowTest : public QObject {
     void FocusCell(TSide side, int row, int column)
     {
         TDBGrid* grid = Grid(side);
+        QApplication::setActiveWindow(form_.get());
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(row, column));
     }
@@ -78,6 +84,38 @@ class MainWindowTest : public QObject {
         emit combo->activated(9);
         QTest::qWait(0);
         TakeShown();
+    }
+
+    void AddCustomer(const char* afm, const QString& name)
+    {
+        auto& list = Doc().FixedFormatDataSet1;
+        list.Append();
+        list.FieldByName("AFMCust").SetAsString(afm);
+        list.FieldByName("NameCust").SetAsString(*ToCp1253(name));
+        list.FieldByName("Ypovolh").SetAsString("1");
+        list.FieldByName("NoTimologion").SetAsString("1");
+        list.FieldByName("Value").SetAsString("1");
+        list.Post();
+        Grid(TSide::Customers)->FollowStore();
+    }
+    QString CurrentName()
+    {
+        return Grid(TSide::Customers)->model()->index(Grid(TSide::Customers)->currentIndex().row(), 1).data().toString();
+    }
+    // Answers the find window when it shows, as a user would.
+    void AnswerFind(const QString& text, bool byName, bool wholeField, bool ok = true)
+    {
+        QTimer::singleShot(0, this, [=, this] {
+            TFind* find = Form().FindWindow();
+            QVERIFY(find->isVisible());
+            find->findChild<QRadioButton*>(byName ? QStringLiteral("RadioButton2") : QStringLiteral("RadioButton1"))->setChecked(true);
+            auto* edit = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+            edit->clear();
+            edit->setFocus();
+            Type(edit, text);
+            find->findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->setChecked(wholeField);
+            find->findChild<QPushButton*>(ok ? QStringLiteral("Button1") : QStringLiteral("Button2"))->click();
+        });
     }
 
     void New()
@@ -202,6 +240,7 @@ private slots:
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
         QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 0);
         QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"));
+        QCOMPARE(QApplication::focusWidget(), Grid(TSide::Customers));
 
         FocusCell(TSide::Customers, 0, 0);
         TypeFocused(QStringLiteral("000000050"));
@@ -385,6 +424,92 @@ private slots:
                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &away);
         QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 0);
+    }
+
+    void sortButtonsSortTheirListOnly()
+    {
+        New();
+        TypeHeader();
+        AddCustomer("100000001", QStringLiteral(u"ΓΑΜΜΑ"));
+        AddCustomer("100000002", QStringLiteral(u"ΑΛΦΑ"));
+        Doc().UnsavedChanges = false;
+        form_->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
+        QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΑΛΦΑ"));
+        QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 0);
+        QVERIFY(Doc().UnsavedChanges);
+        QVERIFY(Grid(TSide::Customers)->isVisible());
+        QVERIFY(!QApplication::overrideCursor());
+
+        // A refused pending row: nothing changes.
+        FocusCell(TSide::Customers, 0, 0);
+        Key(Grid(TSide::Customers), Qt::Key_Insert);
+        TypeRow(TSide::Customers, {QStringLiteral("123456780"), QStringLiteral(u"ΩΜΕΓΑ"), QString(), QStringLiteral("0")});
+        Doc().UnsavedChanges = false;
+        TakeShown();
+        form_->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
+        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
+        QVERIFY(!Doc().UnsavedChanges);
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+    }
+
+    void findThroughTheWindow()
+    {
+        New();
+        TypeHeader();
+        AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΣ ΑΕ"));
+        AddCustomer("123450000", QStringLiteral(u"ΠΑΠΑΣ"));
+        AddCustomer("200000001", QStringLiteral(u"ΑΛΛΟΣ"));
+        Doc().FixedFormatDataSet1.First();
+
+        AnswerFind(QStringLiteral(u"ΠΑΠΑΣ"), true, true);
+        Form().N17Click();
+        QCOMPARE(CurrentName(), QStringLiteral(u"ΠΑΠΑΣ"));
+        AnswerFind(QStringLiteral(u"ΠΑΠΑΣ"), true, false);
+        Form().N17Click();
+        QCOMPARE(CurrentName(), QStringLiteral(u"ΠΑΠΑΣ ΑΕ"));
+        AnswerFind(QStringLiteral("2000"), false, false);
+        Form().N17Click();
+        QCOMPARE(CurrentName(), QStringLiteral(u"ΑΛΛΟΣ"));
+        TakeShown();
+        AnswerFind(QStringLiteral(u"παπας"), true, false);
+        Form().N17Click();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"warning: Δεν βρέθηκε η Επωνυμία")});
+        QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 0);
+
+        // The window keeps its text and choices; cancelling searches nothing.
+        TFind* find = Form().FindWindow();
+        QTimer::singleShot(0, this, [&] {
+            QCOMPARE(find->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral(u"παπας"));
+            QVERIFY(find->findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->isChecked());
+            QVERIFY(!find->findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked());
+            find->close();  // the close box counts as cancelling
+        });
+        Form().N17Click();
+        QVERIFY(find->Cancelled);
+        QCOMPARE(TakeShown(), QStringList{});
+    }
+
+    void findOnTheSupplierTabAndDigitsOnlyForTaxNumbers()
+    {
+        New();
+        TypeHeader();
+        auto& suppliers = Doc().FixedFormatDataSet2;
+        suppliers.Append();
+        suppliers.FieldByName("AFMProm").SetAsString("000000050");
+        suppliers.FieldByName("Ypovolh").SetAsString("1");
+        suppliers.FieldByName("NoTimologion").SetAsString("1");
+        suppliers.FieldByName("Value").SetAsString("1");
+        suppliers.Post();
+        form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
+        TakeShown();
+        AnswerFind(QStringLiteral("0a00000050"), false, true);
+        Form().N17Click();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});  // the letter
+        QCOMPARE(Form().FindWindow()->SearchText, QStringLiteral("000000050"));
+        QCOMPARE(suppliers.CurrentIndex(), 0);
+        AnswerFind(QStringLiteral("999"), false, true);
+        Form().N17Click();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"warning: Δεν βρέθηκε ο ΑΦΜ")});
     }
 };
 
