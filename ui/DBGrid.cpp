@@ -16,6 +16,14 @@ namespace epinax::ui {
 
 namespace {
 
+// The width of a field in a schema of Name=width lines.
+int FieldSizeOf(const std::vector<std::string>& schema, const std::string& field)
+{
+    for (const auto& line : schema)
+        if (line.rfind(field + "=", 0) == 0) return std::stoi(line.substr(field.size() + 1));
+    return 10;
+}
+
 bool IsEditing(const TDataSet& store)
 {
     return store.State() == TDataSetState::dsEdit || store.State() == TDataSetState::dsInsert;
@@ -86,17 +94,27 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
                     QAbstractItemView::EditKeyPressed);
     setTabKeyNavigation(true);
     setWordWrap(false);
-    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     verticalHeader()->setFixedWidth(18);
     horizontalHeader()->setHighlightSections(false);
     // The customers' columns keep their widths; the suppliers' can be resized.
     horizontalHeader()->setSectionResizeMode(side == TSide::Customers ? QHeaderView::Fixed : QHeaderView::Interactive);
+    // A smaller face than the window's keeps the ten columns within the
+    // window's fixed width; a column is never narrower than its title.
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.8);
+    setFont(small);
+    horizontalHeader()->setFont(small);
+    verticalHeader()->setDefaultSectionSize(QFontMetrics(small).height() + 6);
     const auto columns = GridColumns(side);
+    const auto schema = CounterpartySchema(side);
+    QFontMetrics metrics(small);
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-        int width = columns[c].width;
-        if (width == 0) width = fontMetrics().horizontalAdvance(QLatin1Char('0')) * (model_->FieldWidth(c) + 2) + 8;
-        setColumnWidth(c, std::max(width, 40));
+        int title = metrics.horizontalAdvance(FromCp1253(columns[c].title)) + 14;
+        int fieldSize = FieldSizeOf(schema, columns[c].field);
+        int width = columns[c].width ? columns[c].width
+                                     : metrics.horizontalAdvance(QLatin1Char('0')) * std::min(fieldSize, 12) + 10;
+        setColumnWidth(c, std::max(width, title));
     }
     statement.List(side).FlushEditingControl = [this] { CommitEditor(); };
     statement.List(side).AddDataListener([this](TDataEvent event) {

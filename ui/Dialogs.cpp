@@ -141,7 +141,11 @@ void TDialogs::Beep()
 void TDialogs::ShowMessage(QWidget* parent, const QString& text)
 {
     Q().shown << QStringLiteral("message: ") + text;
-    if (!Q().recordOnly) ShowBox(parent, QMessageBox::NoIcon, ApplicationTitle(), text);
+    if (Q().recordOnly) return;
+    // The program's messages are laid out in lines of their own; a box that
+    // wrapped them again would break them mid-line.
+    TConfirmDialog box(parent, text, {TMsgDlgBtn::mbOK}, {QStringLiteral("OK")});
+    box.exec();
 }
 
 void TDialogs::ShowWarning(QWidget* parent, const QString& text)

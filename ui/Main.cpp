@@ -243,7 +243,9 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
     grid->addLayout(kinds, 4, 2, 1, 2);
     auto* required = new QLabel(Text(u"(*) Υποχρεωτικά Στοιχεία"), header);
     grid->addWidget(required, 4, 4, 1, 2, Qt::AlignRight);
-    for (int column : {1, 3, 5}) grid->setColumnStretch(column, 1);
+    grid->setColumnStretch(1, 3);  // room for an 18-character name
+    grid->setColumnStretch(3, 3);
+    grid->setColumnStretch(5, 2);
     return header;
 }
 
