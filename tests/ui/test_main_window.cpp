@@ -148,6 +148,35 @@ private slots:
         TDialogs::Shown().clear();
     }
 
+    void confirmationBoxButtonsEscapeAndCloseBox()
+    {
+        auto ask = [](std::vector<TMsgDlgBtn> buttons, QStringList captions, std::function<void(TConfirmDialog&)> act) {
+            TConfirmDialog box(nullptr, QStringLiteral(u"Ερώτηση;"), buttons, captions);
+            QTimer::singleShot(0, &box, [&] { act(box); });
+            box.exec();
+            return box.Result();
+        };
+        using B = TMsgDlgBtn;
+        auto escape = [](TConfirmDialog& box) { QTest::keyClick(&box, Qt::Key_Escape); };
+        auto closeBox = [](TConfirmDialog& box) { box.close(); };
+        QCOMPARE(ask({B::mbYes, B::mbNo}, {QStringLiteral(u"Ναι"), QStringLiteral(u"Όχι")}, escape), mrNo);
+        QCOMPARE(ask({B::mbYes, B::mbNo, B::mbCancel}, {}, escape), mrCancel);
+        QCOMPARE(ask({B::mbYes, B::mbNo}, {}, closeBox), mrCancel);
+        QCOMPARE(ask({B::mbYes, B::mbNo, B::mbCancel}, {QStringLiteral(u"Πελατών"), QStringLiteral(u"Προμ/τών"), QStringLiteral(u"Ακύρωση")},
+                     [](TConfirmDialog& box) {
+                         auto buttons = box.findChildren<QPushButton*>();
+                         std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
+                         QCOMPARE(buttons.size(), 3);
+                         QCOMPARE(buttons[0]->text(), QStringLiteral(u"Πελατών"));
+                         QCOMPARE(buttons[1]->text(), QStringLiteral(u"Προμ/τών"));
+                         QCOMPARE(buttons[2]->text(), QStringLiteral(u"Ακύρωση"));
+                         QVERIFY(buttons[0]->isDefault());
+                         buttons[1]->click();
+                     }),
+                 mrNo);
+        QCOMPARE(ask({B::mbYes, B::mbNo}, {}, [](TConfirmDialog& box) { QTest::keyClick(&box, Qt::Key_Return); }), mrYes);
+    }
+
     void newAnsweredNoThenYes()
     {
         QVERIFY(form_->findChild<QWidget*>(QStringLiteral("Panel2"))->isVisible());
