@@ -231,6 +231,29 @@ private slots:
         QCOMPARE(Edit("CompanyName")->text(), QString());
     }
 
+    void pastedNumbersThatAreNoNumbersEndInAMessage()
+    {
+        New();
+        TypeHeader();
+        FocusCell(TSide::Customers, 0, 0);
+        TypeRow(TSide::Customers, {QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"),
+                                   QString(), QString(), QString(), QString(), QStringLiteral("1")});
+        FocusCell(TSide::Customers, 0, 9);
+        TypeFocused(QStringLiteral("1"));
+        qobject_cast<QLineEdit*>(QApplication::focusWidget())->insert(QStringLiteral("2a"));  // a paste
+        Key(Grid(TSide::Customers), Qt::Key_Down);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("error: '12a' is not a valid floating point value")});
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 0);
+
+        Edit("EditPub2")->setFocus();
+        Edit("EditPub2")->insert(QStringLiteral("x9"));
+        Edit("Town")->setFocus();
+        QTest::qWait(0);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("error: 'x9' is not a valid floating point value")});
+        QCOMPARE(Edit("EditPub2")->text(), QStringLiteral("x9"));
+    }
+
     void leavingYearAndTaxNumberChecksThem()
     {
         New();
