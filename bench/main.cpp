@@ -1,35 +1,29 @@
-// epinax-bench: how the record store compares with the plain system calls it
-// is built on. Every figure is a ratio against a reference timed in the same
-// run on the same file, so the numbers travel between machines; each side is
-// the best of several repetitions, which keeps a busy neighbour from showing
-// up as a slowdown.
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// epinax-bench: how the record store, and the statement built on it, compare
+// with the plain system calls and tools that do the same work. Every figure is
+// a ratio against a reference timed in the same run on the same file, so the
+// numbers travel between machines; each side is the best of several
+// repetitions, which keeps a busy neighbour from showing up as a slowdown.
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
-#include <initializer_list>
 #include <iostream>
 #include <memory>
 #include <random>
 #include <stdexcept>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "BenchSupport.h"
+#include "StatementFigures.h"
 #include "record_store/SdfData.h"
 
 namespace {
 
 using epinax::TFixedFormatDataSet;
-using Seconds = double;
+using namespace epinax::bench;
 
 constexpr int kRecordCount = 99'999;
 constexpr int kRecordLength = 150;
@@ -54,69 +48,6 @@ std::vector<std::string> CounterpartySchema()
         lines.push_back(std::string(field.name) + "=" + std::to_string(field.width));
     return lines;
 }
-
-// ---------------------------------------------------------------------------
-// Greek texts. The sample words are typed here in UTF-8 for readability and
-// turned into Windows-1253 by a converter that knows only what they use:
-// ASCII and the capital Greek letters, which the code page keeps in the same
-// order from 0xC1 on. The core's own converter is deliberately not used, so a
-// fault there cannot skew the data the store is timed on.
-
-std::string CapitalsToCp1253(std::string_view utf8)
-{
-    std::string out;
-    for (size_t i = 0; i < utf8.size(); ++i) {
-        const auto lead = static_cast<unsigned char>(utf8[i]);
-        if (lead < 0x80) {
-            out += static_cast<char>(lead);
-            continue;
-        }
-        if (i + 1 >= utf8.size())
-            throw std::logic_error("truncated UTF-8 in a sample word");
-        const char32_t code = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
-        if (code < U'Α' || code > U'Ω')
-            throw std::logic_error("sample words hold only capital Greek letters");
-        out += static_cast<char>(0xC1 + (code - U'Α'));
-    }
-    return out;
-}
-
-std::vector<std::string> Cp1253Words(std::initializer_list<std::string_view> words)
-{
-    std::vector<std::string> out;
-    for (std::string_view word : words)
-        out.push_back(CapitalsToCp1253(word));
-    return out;
-}
-
-struct Vocabulary {
-    std::vector<std::string> surnames = Cp1253Words({
-        "ΠΑΠΑΔΟΠΟΥΛΟΣ", "ΓΕΩΡΓΙΟΥ", "ΝΙΚΟΛΑΟΥ", "ΟΙΚΟΝΟΜΟΥ", "ΔΗΜΗΤΡΙΟΥ", "ΙΩΑΝΝΙΔΗΣ",
-        "ΚΩΝΣΤΑΝΤΙΝΙΔΗΣ", "ΒΑΣΙΛΕΙΟΥ", "ΜΑΚΡΗΣ", "ΠΑΠΠΑΣ", "ΚΑΡΑΓΙΑΝΝΗΣ", "ΑΘΑΝΑΣΙΟΥ",
-        "ΧΑΤΖΗΣ", "ΘΕΟΔΩΡΟΥ", "ΣΤΑΥΡΟΠΟΥΛΟΣ", "ΜΙΧΑΗΛΙΔΗΣ", "ΑΛΕΞΙΟΥ", "ΨΑΡΡΑΣ",
-        "ΖΑΦΕΙΡΙΟΥ", "ΦΩΤΙΟΥ", "ΚΥΡΙΑΚΟΥ", "ΛΑΜΠΡΟΠΟΥΛΟΣ", "ΤΣΑΚΙΡΗΣ", "ΞΕΝΟΣ",
-    });
-    std::vector<std::string> firstNames = Cp1253Words({
-        "ΓΙΑΝΝΗΣ", "ΜΑΡΙΑ", "ΝΙΚΟΣ", "ΕΛΕΝΗ", "ΚΩΣΤΑΣ", "ΑΙΚΑΤΕΡΙΝΗ", "ΔΗΜΗΤΡΗΣ",
-        "ΣΟΦΙΑ", "ΓΙΩΡΓΟΣ", "ΑΝΝΑ", "ΠΑΝΑΓΙΩΤΗΣ", "ΧΡΥΣΑ", "ΕΥΑΓΓΕΛΟΣ", "ΒΑΣΙΛΙΚΗ",
-    });
-    std::vector<std::string> tradeWords = Cp1253Words({
-        "ΔΟΜΙΚΗ", "ΕΜΠΟΡΙΚΗ", "ΤΕΧΝΙΚΗ", "ΤΡΟΦΙΜΑ", "ΜΕΤΑΦΟΡΙΚΗ", "ΞΥΛΕΙΑ", "ΧΡΩΜΑΤΑ",
-    });
-    std::vector<std::string> companyForms = Cp1253Words({"ΑΕ", "ΕΠΕ", "ΙΚΕ", "ΟΕ", "ΚΑΙ ΣΙΑ ΕΕ"});
-    std::vector<std::string> professions = Cp1253Words({
-        "ΕΜΠΟΡΙΟ", "ΚΑΤΑΣΚΕΥΕΣ", "ΕΣΤΙΑΣΗ", "ΜΕΤΑΦΟΡΕΣ", "ΛΟΓΙΣΤΙΚΑ", "ΦΑΡΜΑΚΕΙΟ",
-        "ΠΑΝΤΟΠΩΛΕΙΟ", "ΗΛΕΚΤΡΟΛΟΓΟΣ", "ΥΔΡΑΥΛΙΚΟΣ", "ΧΟΝΔΡΕΜΠΟΡΙΟ",
-    });
-    std::vector<std::string> cities = Cp1253Words({
-        "ΑΘΗΝΑ", "ΘΕΣ/ΝΙΚΗ", "ΠΕΙΡΑΙΑΣ", "ΠΑΤΡΑ", "ΛΑΡΙΣΑ", "ΒΟΛΟΣ", "ΧΑΝΙΑ",
-        "ΚΑΒΑΛΑ", "ΙΩΑΝΝΙΝΑ", "ΣΕΡΡΕΣ", "ΚΟΖΑΝΗ", "ΗΡΑΚΛΕΙΟ",
-    });
-    std::vector<std::string> streets = Cp1253Words({
-        "ΕΡΜΟΥ", "ΣΤΑΔΙΟΥ", "ΑΚΑΔΗΜΙΑΣ", "ΠΑΤΗΣΙΩΝ", "ΕΓΝΑΤΙΑΣ", "ΤΣΙΜΙΣΚΗ", "ΚΗΦΙΣΙΑΣ",
-        "ΒΕΝΙΖΕΛΟΥ", "ΜΗΤΡΟΠΟΛΕΩΣ", "ΑΓΙΟΥ ΔΗΜΗΤΡΙΟΥ", "28ΗΣ ΟΚΤΩΒΡΙΟΥ", "ΚΟΡΑΗ",
-    });
-};
 
 // ---------------------------------------------------------------------------
 // The record file.
@@ -212,69 +143,7 @@ void GenerateRecordFile(const std::string& path)
 }
 
 // ---------------------------------------------------------------------------
-// The references: the plain system calls.
-
-std::string PlainRead(const std::string& path)
-{
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw std::runtime_error("cannot open " + path);
-    struct stat info {};
-    ::fstat(fd, &info);
-    std::string bytes(static_cast<size_t>(info.st_size), '\0');
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (got <= 0)
-            break;
-        done += static_cast<size_t>(got);
-    }
-    ::close(fd);
-    bytes.resize(done);
-    return bytes;
-}
-
-void PlainWrite(const std::string& path, std::string_view bytes)
-{
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw std::runtime_error("cannot create " + path);
-    while (!bytes.empty()) {
-        const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put <= 0)
-            break;
-        bytes.remove_prefix(static_cast<size_t>(put));
-    }
-    ::close(fd);
-    if (!bytes.empty())
-        throw std::runtime_error("cannot write " + path);
-}
-
-// ---------------------------------------------------------------------------
 // The run.
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = "/tmp/epinax-bench-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr)
-            throw std::runtime_error("cannot create a directory under /tmp");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 struct Context {
     std::string dir;
@@ -284,20 +153,6 @@ struct Context {
 
     std::string NewOutputPath() { return dir + "/output-" + std::to_string(++outputs) + ".txt"; }
 };
-
-template <typename Work>
-Seconds Timed(Work&& work)
-{
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<Seconds>(std::chrono::steady_clock::now() - start).count();
-}
-
-void Require(bool condition, const std::string& what)
-{
-    if (!condition)
-        throw std::runtime_error("benchmark check failed: " + what);
-}
 
 std::unique_ptr<TFixedFormatDataSet> OpenStore(const std::string& path)
 {
@@ -362,22 +217,16 @@ Seconds StoreFindRecordMiss(Context& context)
     return spent;
 }
 
-// One figure: what is timed, and the plain work it is set against.
-struct Figure {
-    const char* name;
-    const char* comparedWith;
-    std::function<Seconds(Context&)> measured;
-    std::function<Seconds(Context&)> reference;
-};
-
-const std::vector<Figure>& Figures()
+std::vector<Figure> StoreFigures(Context& context)
 {
-    static const std::vector<Figure> figures{
-        {"open", "plain read() of the same file", StoreOpen, ReferenceRead},
-        {"post-saveas", "plain write() of the same bytes to a new file", StorePostSaveAs, ReferenceWrite},
-        {"findrecord-miss", "plain read() of the same file", StoreFindRecordMiss, ReferenceRead},
+    auto on = [&context](Seconds (*work)(Context&)) { return [&context, work] { return work(context); }; };
+    return {
+        {"open", "plain read() of the same file", kRepetitions, on(StoreOpen), on(ReferenceRead)},
+        {"post-saveas", "plain write() of the same bytes to a new file", kRepetitions, on(StorePostSaveAs),
+         on(ReferenceWrite)},
+        {"findrecord-miss", "plain read() of the same file", kRepetitions, on(StoreFindRecordMiss),
+         on(ReferenceRead)},
     };
-    return figures;
 }
 
 struct Timing {
@@ -386,14 +235,30 @@ struct Timing {
 };
 
 // The two sides take turns, so a slow patch of the machine hits both alike.
-Timing BestOf(const Figure& figure, Context& context)
+Timing BestOf(const Figure& figure)
 {
-    Timing best{figure.measured(context), figure.reference(context)};
-    for (int i = 1; i < kRepetitions; ++i) {
-        best.measured = std::min(best.measured, figure.measured(context));
-        best.reference = std::min(best.reference, figure.reference(context));
+    Timing best{figure.measured(), figure.reference()};
+    for (int i = 1; i < figure.repetitions; ++i) {
+        best.measured = std::min(best.measured, figure.measured());
+        best.reference = std::min(best.reference, figure.reference());
     }
     return best;
+}
+
+// EPINAX_BENCH_SECONDS=1 also shows both sides in milliseconds on stderr,
+// for telling a slower program from a faster reference.
+void Report(const std::vector<Figure>& figures)
+{
+    const bool showSeconds = std::getenv("EPINAX_BENCH_SECONDS") != nullptr;
+    for (const Figure& figure : figures) {
+        const Timing best = BestOf(figure);
+        std::printf("%s: ratio=%.2f (compared with %s)\n", figure.name.c_str(), best.measured / best.reference,
+                    figure.comparedWith.c_str());
+        std::fflush(stdout);
+        if (showSeconds)
+            std::fprintf(stderr, "  %s: %.1f ms against %.1f ms\n", figure.name.c_str(), best.measured * 1e3,
+                         best.reference * 1e3);
+    }
 }
 
 // VmHWM: the most resident memory the process has had so far.
@@ -430,11 +295,12 @@ int Run()
     context.fileBytes = PlainRead(context.recordFile);
     Require(context.fileBytes.size() == size_t{kRecordCount} * (kRecordLength + 2), "generated file size");
 
-    for (const Figure& figure : Figures()) {
-        const Timing best = BestOf(figure, context);
-        std::printf("%s: ratio=%.2f (compared with %s)\n", figure.name, best.measured / best.reference,
-                    figure.comparedWith);
-        std::fflush(stdout);
+    Report(StoreFigures(context));
+    {
+        // Made after the peak was taken: the statement's files and lists are
+        // much larger than the one store the peak is about.
+        StatementSuite statements;
+        Report(statements.Figures());
     }
     std::printf("peak-memory: MB=%.1f\n", peakMegabytes);
     return 0;
