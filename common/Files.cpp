@@ -174,6 +174,18 @@ void copy(const std::string& source, const std::string& destination)
     }
 }
 
+void ReplaceWithCopy(const std::string& source, const std::string& destination)
+{
+    if (IsMarkedReadOnly(destination)) FileError("Cannot create file %s", destination);
+    std::string linked = destination + ".link";
+    ::unlink(linked.c_str());
+    if (::link(source.c_str(), linked.c_str()) == 0) {
+        if (::rename(linked.c_str(), destination.c_str()) == 0) return;
+        ::unlink(linked.c_str());
+    }
+    copy(source, destination);
+}
+
 bool FileExists(const std::string& path)
 {
     struct stat info {};

@@ -45,6 +45,12 @@ private:
 // file %s" (destination).
 void copy(const std::string& source, const std::string& destination);
 
+// Makes `destination` a copy of `source`. Every file the program writes is
+// replaced whole through a new file, never changed in place, so a second name
+// for the same file (a hard link) is as good a copy as any and costs no
+// writing; where the file system has no links, the bytes are copied.
+void ReplaceWithCopy(const std::string& source, const std::string& destination);
+
 bool FileExists(const std::string& path);
 
 // The directory of the running executable, with its trailing separator.

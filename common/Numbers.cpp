@@ -314,6 +314,13 @@ void RoundToSignificantDigits(std::string& digits, long long& exponent, std::siz
 
 }  // namespace
 
+Decimal Decimal::FromCents(__int128 cents)
+{
+    Decimal result(cents, 2);
+    result.Normalise();
+    return result;
+}
+
 Decimal Decimal::FromInteger(std::int64_t value)
 {
     Decimal result(value, 0);
@@ -466,6 +473,49 @@ std::optional<std::int32_t> ParseInteger(std::string_view text)
     if (value > std::numeric_limits<std::int32_t>::max())
         return std::nullopt;
     return static_cast<std::int32_t>(value);
+}
+
+std::optional<std::int64_t> PlainDigits(std::string_view text)
+{
+    if (text.empty() || text.size() > 18) return std::nullopt;
+    std::int64_t value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+std::optional<std::int64_t> PlainAmountCents(std::string_view text)
+{
+    size_t comma = text.find(',');
+    std::string_view whole = text.substr(0, comma);
+    std::string_view fraction = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
+    if (whole.empty() || whole.size() > 16 || fraction.size() > 2) return std::nullopt;
+    if (comma != std::string_view::npos && fraction.empty()) return std::nullopt;
+    auto units = PlainDigits(whole);
+    if (!units) return std::nullopt;
+    std::int64_t cents = *units * 100;
+    if (!fraction.empty()) {
+        auto hundredths = PlainDigits(fraction);
+        if (!hundredths) return std::nullopt;
+        cents += fraction.size() == 1 ? *hundredths * 10 : *hundredths;
+    }
+    return cents;
+}
+
+void AppendCentsAsGeneral(std::string& out, std::int64_t cents)
+{
+    if (cents < 0) {
+        out += '-';
+        cents = -cents;
+    }
+    out += std::to_string(cents / 100);
+    int fraction = static_cast<int>(cents % 100);
+    if (fraction == 0) return;
+    out += ',';
+    out += static_cast<char>('0' + fraction / 10);
+    if (fraction % 10) out += static_cast<char>('0' + fraction % 10);
 }
 
 }  // namespace epinax

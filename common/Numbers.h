@@ -17,6 +17,8 @@ class Decimal {
 public:
     Decimal() = default;
     static Decimal FromInteger(std::int64_t value);
+    // A whole number of hundredths (cents).
+    static Decimal FromCents(__int128 cents);
 
     // Reads a decimal number as the program's conversions do: optional blanks
     // around it, an optional sign, digits with at most one comma (digits on at
@@ -57,6 +59,17 @@ private:
     __int128 mantissa_ = 0;  // value = mantissa_ * 10^-scale_
     int scale_ = 0;          // may be negative for large exponents
 };
+
+// The fast lane for the amounts the program itself writes, which are almost
+// all of them: "digits" or "digits,d" or "digits,dd", at most 16 digits
+// before the comma, nothing else. Their cents; nothing for any other text,
+// which then goes the long way through Decimal.
+std::optional<std::int64_t> PlainAmountCents(std::string_view text);
+// A text of 1 to 18 decimal digits and nothing else, as a number.
+std::optional<std::int64_t> PlainDigits(std::string_view text);
+// Appends cents divided by 100 in the general form ("1234,5", "12", "0,05");
+// exact for fewer than 10^15 cents, where the general form rounds nothing.
+void AppendCentsAsGeneral(std::string& out, std::int64_t cents);
 
 // Reads an integer as the program's conversions do: optional leading blanks,
 // an optional sign, decimal digits, nothing after them; within 32 bits. The

@@ -1,5 +1,6 @@
 // After every post and delete: the working files, the row count and the
 // totals of the list.
+#include "common/Files.h"
 #include "common/Greek.h"
 #include "statement/Statement.h"
 
@@ -10,27 +11,38 @@ void TStatement::RefreshList(TSide side)
     SetCountLabel(side);
     TFixedFormatDataSet& list = List(side);
     bool customers = side == TSide::Customers;
-    list.SaveAs(WorkingFile(customers ? "record21" : "record22"));
+    // Written once; the scratch file is then made its copy, which costs no
+    // second write (see ReplaceWithCopy).
     list.SaveAs(WorkingFile(customers ? "record2" : "record4"));
+    ReplaceWithCopy(list.FileName(), WorkingFile(customers ? "record21" : "record22"));
     UpdateTotals(side);
     Changed();
 }
 
 // The scratch file now holds exactly the list, so the sums are taken from the
-// list in memory rather than read back from the file.
+// list in memory rather than read back from the file. Amounts in the forms
+// the program writes are summed as whole cents; anything else is read the
+// long way, with the same result.
 void TStatement::UpdateTotals(TSide side)
 {
     TFixedFormatDataSet& list = List(side);
     const TField& invoicesField = list.FieldByName("NoTimologion");
     const TField& valueField = list.FieldByName("Value");
-    Decimal invoices, value;
+    __int128 plainInvoices = 0, plainCents = 0;
+    Decimal otherInvoices, otherValues;
     for (int i = 0; i < list.RecordCount(); ++i) {
-        invoices += StrToFloat(list.FieldTextAt(i, invoicesField));
-        value += StrToFloat(list.FieldTextAt(i, valueField));
+        std::string_view invoices = list.FieldViewAt(i, invoicesField);
+        std::string_view value = list.FieldViewAt(i, valueField);
+        if (auto count = PlainDigits(invoices)) plainInvoices += *count;
+        else otherInvoices += StrToFloat(std::string(invoices));
+        if (auto cents = PlainAmountCents(value)) plainCents += *cents;
+        else otherValues += StrToFloat(std::string(value));
     }
+    Decimal invoiceSum = Decimal::FromCents(plainInvoices * 100) + otherInvoices;
+    Decimal valueSum = Decimal::FromCents(plainCents) + otherValues;
     bool customers = side == TSide::Customers;
-    (customers ? EditSum : EditSum2) = invoices.ToGeneral();
-    (customers ? EditSumValue : EditSumValue2) = value.ToFixed2();
+    (customers ? EditSum : EditSum2) = invoiceSum.ToGeneral();
+    (customers ? EditSumValue : EditSumValue2) = valueSum.ToFixed2();
 }
 
 void TStatement::NormalisePublicValue(std::string& text)

@@ -20,8 +20,7 @@ bool TStatement::HasDuplicateAfm(TSide side, const std::string& afm)
     TFixedFormatDataSet& list = List(side);
     const TField& field = list.FieldByName(AfmFieldName(side));
     for (int i = 0; i < list.RecordCount(); ++i) {
-        auto text = list.FieldTextAt(i, field);
-        if (KeyValueMatches(text, afm, false, false)) return true;
+        if (KeyValueMatches(list.FieldViewAt(i, field), afm, false, false)) return true;
     }
     return false;
 }

@@ -436,6 +436,12 @@ std::string TDataSet::FieldTextAt(int index, const TField& field) const
     return std::string(ReadField(field, InternalRecordText(index)).value_or(""));
 }
 
+std::string_view TDataSet::FieldViewAt(int index, const TField& field) const
+{
+    if (index < 0 || index >= RecordCount()) return {};
+    return ReadField(field, InternalRecordText(index)).value_or(std::string_view());
+}
+
 std::string_view TDataSet::CurrentRecordText() const
 {
     CheckActive();

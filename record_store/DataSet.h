@@ -130,6 +130,8 @@ public:
     // Reading a field of any stored record without moving the cursor, for
     // views that show many rows at once.
     std::string FieldTextAt(int index, const TField& field) const;
+    // The same without a copy, valid until the list changes.
+    std::string_view FieldViewAt(int index, const TField& field) const;
 
     // The control that edits a field on screen (a grid's cell editor) writes
     // its text into the field when this is called, before a post.

@@ -56,6 +56,19 @@ void TFixedFormatDataSet::SetTrimSpace(bool value) { CheckInactive(); trimSpace_
 
 // ------------------------------------------------------------ open, close
 
+void TFixedFormatDataSet::OpenWithText(std::string fileText)
+{
+    if (Active()) return;
+    givenText_ = std::move(fileText);
+    try {
+        Open();
+    } catch (...) {
+        givenText_.reset();
+        throw;
+    }
+    givenText_.reset();
+}
+
 void TFixedFormatDataSet::InternalOpen()
 {
     if (!fileMustExist_ && !FileExists(fileName_)) ReplaceFile(fileName_, {});
@@ -65,7 +78,7 @@ void TFixedFormatDataSet::InternalOpen()
 void TFixedFormatDataSet::ReadRecordFile()
 {
     ClearList();
-    fileText_ = ReadWholeFile(fileName_);
+    fileText_ = givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_);
     if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
 
     size_t longest = 0;

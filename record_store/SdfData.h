@@ -5,6 +5,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,6 +33,10 @@ public:
 
     int RecordLength() const { return recordLength_; }
     bool Changed() const { return changed_; }
+
+    // Opens the store as Open does, on the contents of its file that the
+    // caller already holds (having just written them), sparing a second read.
+    void OpenWithText(std::string fileText);
 
     // Writes the list to `path` at once and makes it the file of the store.
     void SaveAs(const std::string& path);
@@ -85,6 +90,7 @@ private:
     std::vector<std::string> schema_;
 
     std::string fileText_;               // the file as read at open
+    std::optional<std::string> givenText_;  // the file's contents, when the caller holds them
     std::deque<std::string> keptTexts_;  // texts stored since open; deque keeps them in place
     std::vector<Entry> records_;
     int recordLength_ = 0;

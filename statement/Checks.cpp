@@ -1,7 +1,10 @@
 // The checks a statement must pass before it is written to a file.
+#include <algorithm>
+#include <cstdint>
 #include <unordered_map>
 
 #include "common/Greek.h"
+#include "common/Numbers.h"
 #include "entry/TaxNumber.h"
 #include "statement/Checks.h"
 #include "statement/Statement.h"
@@ -52,38 +55,80 @@ bool TStatement::CheckBeforeSave()
     return CheckListAfms(TSide::Customers) && CheckListAfms(TSide::Suppliers);
 }
 
+namespace {
+
+// A key per text such that equal texts, and only they, share a key: a tax
+// number of digits is its value with its length, any other text a number of
+// its own above all of those.
+class AfmKeys {
+public:
+    std::uint64_t KeyOf(std::string_view afm)
+    {
+        auto digits = afm.size() <= 9 ? PlainDigits(afm) : std::nullopt;
+        if (digits || afm.empty()) return static_cast<std::uint64_t>(digits.value_or(0)) * 16 + afm.size();
+        auto [it, added] = others_.emplace(afm, others_.size());
+        return (std::uint64_t{1} << 40) + it->second;
+    }
+
+private:
+    std::unordered_map<std::string_view, std::uint64_t> others_;
+};
+
+// The position of the first row that a later row repeats, or `size` when no
+// row is repeated; one pass over an open-addressing table of first positions.
+size_t FirstRepeatedRow(const std::vector<std::string_view>& afms)
+{
+    size_t capacity = 16;
+    while (capacity < afms.size() * 2) capacity *= 2;
+    constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
+    std::vector<std::pair<std::uint64_t, size_t>> table(capacity, {kEmpty, 0});
+    AfmKeys keys;
+    size_t first = afms.size();
+    for (size_t i = 0; i < afms.size(); ++i) {
+        std::uint64_t key = keys.KeyOf(afms[i]);
+        size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 20 & (capacity - 1);
+        while (table[slot].first != kEmpty && table[slot].first != key) slot = (slot + 1) & (capacity - 1);
+        if (table[slot].first == key)
+            first = std::min(first, table[slot].second);
+        else
+            table[slot] = {key, i};
+    }
+    return first;
+}
+
+}  // namespace
+
 // The earliest row with a problem decides: first its equality with the own
 // tax number, then a later row with the same number. Every row is compared
 // with the own number, also in a list of one row. The lists are scanned in
-// memory, where they equal their working files; a hash of the last position
-// of each number keeps large lists fast.
+// memory, where they equal their working files.
 bool TStatement::CheckListAfms(TSide side)
 {
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return true;
     const TField& field = list.FieldByName(AfmFieldName(side));
-    std::vector<std::string> afms;
+    std::vector<std::string_view> afms;
     afms.reserve(list.RecordCount());
-    for (int i = 0; i < list.RecordCount(); ++i) afms.push_back(list.FieldTextAt(i, field));
-
-    std::unordered_map<std::string_view, size_t> lastPosition;
-    for (size_t i = 0; i < afms.size(); ++i) lastPosition[afms[i]] = i;
-
-    bool customers = side == TSide::Customers;
-    for (size_t i = 0; i < afms.size(); ++i) {
-        const char* ending = nullptr;
-        if (afms[i] == header.AFM)
-            ending = customers ? " στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου."
-                               : " στους προμηθευτές είναι ίδιος με τον ΑΦΜ Υπόχρεου. ";
-        else if (lastPosition[afms[i]] > i)
-            ending = customers ? " έχει εισαχθεί 2 φορές στους πελάτες." : " έχει εισαχθεί 2 φορές στους προμηθευτές.";
-        if (ending) {
-            ui_.Beep();
-            ui_.ShowMessage(ListMessage(afms[i], ending) + G(kRepeat));
-            return false;
-        }
+    for (int i = 0; i < list.RecordCount(); ++i) {
+        // Nine digits in place need no trimming: the common case, read directly.
+        std::string_view record = list.RecordTextAt(i);
+        bool nineDigits = record.size() >= 15 && std::all_of(record.begin() + 6, record.begin() + 15,
+                                                              [](char c) { return c >= '0' && c <= '9'; });
+        afms.push_back(nineDigits ? record.substr(6, 9) : list.FieldViewAt(i, field));
     }
-    return true;
+
+    size_t own = std::find(afms.begin(), afms.end(), std::string_view(header.AFM)) - afms.begin();
+    size_t repeated = FirstRepeatedRow(afms);
+    size_t row = std::min(own, repeated);
+    if (row == afms.size()) return true;
+    bool customers = side == TSide::Customers;
+    const char* ending = row == own ? (customers ? " στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου."
+                                                 : " στους προμηθευτές είναι ίδιος με τον ΑΦΜ Υπόχρεου. ")
+                                    : (customers ? " έχει εισαχθεί 2 φορές στους πελάτες."
+                                                 : " έχει εισαχθεί 2 φορές στους προμηθευτές.");
+    ui_.Beep();
+    ui_.ShowMessage(ListMessage(std::string(afms[row]), ending) + G(kRepeat));
+    return false;
 }
 
 }  // namespace epinax

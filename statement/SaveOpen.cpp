@@ -1,5 +1,6 @@
 // Save As and Open of the statement file.
 #include <memory>
+#include <utility>
 
 #include "common/Errors.h"
 #include "common/Files.h"
@@ -92,14 +93,21 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
         writeLine(FormCodeLine(header.Credit, Today()));
         writeLine(HeaderLine(header));
         std::string problem;
+        std::string lines;
+        lines.reserve(1 << 20);
         for (TSide side : {TSide::Customers, TSide::Suppliers}) {
             TFixedFormatDataSet& list = List(side);
             int count = list.RecordCount();
             for (int i = 0; i < count; ++i) {
-                auto line = CounterpartyLine(side, i + 1, list.RecordTextAt(i), problem);
-                if (!line) return problem;
-                writeLine(*line);
+                if (!AppendCounterpartyLine(lines, side, i + 1, list.RecordTextAt(i), problem)) return problem;
+                lines += "\r\n";
+                if (lines.size() >= (1 << 20)) {
+                    out.Write(lines);
+                    lines.clear();
+                }
             }
+            out.Write(lines);
+            lines.clear();
             if (list.Active()) list.First();
             const bool customers = side == TSide::Customers;
             if (count != 0 || !PublicValueCents(EditPub(side)).IsZero()) {
@@ -140,28 +148,40 @@ void TStatement::N2Click()
 
 namespace {
 
-std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::vector<std::string>& lines)
+std::string Joined(const std::vector<std::string>& lines)
+{
+    size_t size = 0;
+    for (const auto& line : lines) size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const auto& line : lines) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& text)
 {
     auto out = std::make_unique<FileReplacer>(path);
-    for (const auto& line : lines) {
-        out->Write(line);
-        out->Write("\r\n");
-    }
+    out->Write(text);
     return out;
 }
 
 }  // namespace
 
-// The new working files are written in full beside the old ones before any
-// of them replaces its predecessor: a full disk leaves the statement being
-// edited exactly as it was.
+// The new working files and their scratch copies are written in full beside
+// the old ones before any of them replaces its predecessor: a full disk
+// leaves the statement being edited exactly as it was.
 void TStatement::LoadStatement(const TStatementContents& contents)
 {
-    std::unique_ptr<FileReplacer> staged[3];
+    std::string customers = contents.customers;
+    std::string suppliers = contents.suppliers;
+    std::vector<std::unique_ptr<FileReplacer>> staged;
     try {
-        staged[0] = Stage(WorkingFile("generaldata"), contents.headerLines);
-        staged[1] = Stage(WorkingFile("record2"), contents.customers);
-        staged[2] = Stage(WorkingFile("record4"), contents.suppliers);
+        staged.push_back(Stage(WorkingFile("generaldata"), Joined(contents.headerLines)));
+        staged.push_back(Stage(WorkingFile("record2"), customers));
+        staged.push_back(Stage(WorkingFile("record4"), suppliers));
     } catch (const EFileError&) {
         ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: δεν υπάρχει χώρος για τα αρχεία εργασίας στον φάκελο ") +
                       DisplayPath(workingDirectory_) + ".");
@@ -170,16 +190,18 @@ void TStatement::LoadStatement(const TStatementContents& contents)
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
     for (auto& file : staged) file->Commit();
+    ReplaceWithCopy(WorkingFile("record2"), WorkingFile("record21"));
+    ReplaceWithCopy(WorkingFile("record4"), WorkingFile("record22"));
 
     EditPub1 = contents.editPub1;
     EditPub2 = contents.editPub2;
     if (header.Credit != contents.credit) RadioButtonClick(contents.credit);
     LoadHeader();
-    OpenLists();
+    // The lists take the bytes just written rather than reading them back.
+    FixedFormatDataSet1.OpenWithText(std::move(customers));
+    FixedFormatDataSet2.OpenWithText(std::move(suppliers));
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-        bool customers = side == TSide::Customers;
         SetCountLabel(side);
-        copy(WorkingFile(customers ? "record2" : "record4"), WorkingFile(customers ? "record21" : "record22"));
         UpdateTotals(side);
     }
     StatementLoaded = true;

@@ -73,48 +73,154 @@ std::string FormCodeLine(bool credit, TDate date)
     return line;
 }
 
-std::optional<std::string> CounterpartyLine(TSide side, int position, std::string_view record, std::string& problem)
+namespace {
+
+constexpr std::int64_t kCentsLimit = 10'000'000'000'000'000;  // 16 digits
+
+// Zero-fills a non-negative number into line[at, at + width).
+void PutZeroFilled(char* line, size_t at, size_t width, std::int64_t value)
 {
-    auto number = ZeroFilled(std::to_string(position), 5);
-    if (!number) {
+    for (size_t i = width; i-- > 0; value /= 10) line[at + i] = static_cast<char>('0' + value % 10);
+}
+
+// The invoice count as the line takes it: the stored text zero-filled.
+bool PutInvoices(char* line, std::string_view text)
+{
+    if (auto plain = PlainDigits(text); plain && text.size() <= 7) {
+        PutZeroFilled(line, 92, 7, *plain);
+        return true;
+    }
+    if (!ParseInteger(text)) return false;
+    auto filled = ZeroFilled(text, 7);
+    if (!filled) return false;
+    std::copy(filled->begin(), filled->end(), line + 92);
+    return true;
+}
+
+// The value in cents, or nothing when it is no number (`isNumber` false) or
+// does not fit the field.
+std::optional<std::int64_t> ValueCents(std::string_view text, bool& isNumber)
+{
+    isNumber = true;
+    if (auto cents = PlainAmountCents(text)) {
+        if (*cents < kCentsLimit) return cents;
+        return std::nullopt;
+    }
+    auto value = Decimal::Parse(text);
+    if (!value) {
+        isNumber = false;
+        return std::nullopt;
+    }
+    auto cents = value->TimesPowerOfTen(2).ToInt64();
+    if (!cents || *cents < 0 || *cents >= kCentsLimit) return std::nullopt;
+    return cents;
+}
+
+}  // namespace
+
+namespace {
+
+// Reads the digits of a blank-padded field: true with the value and digit
+// count when the field is digits followed only by blanks.
+bool ReadPaddedDigits(const char* field, size_t width, std::int64_t& value, size_t& digits)
+{
+    value = 0;
+    digits = 0;
+    while (digits < width && field[digits] >= '0' && field[digits] <= '9')
+        value = value * 10 + (field[digits++] - '0');
+    for (size_t i = digits; i < width; ++i)
+        if (field[i] != ' ') return false;
+    return digits > 0;
+}
+
+// A blank-padded "digits[,d[d]]" field written as zero-filled cents into
+// out[0, 16), by copying its digits; false for any other text or for an
+// amount of 16 digits or more in cents.
+bool PutPaddedCents(const char* field, char* out)
+{
+    constexpr size_t kWidth = 16;
+    size_t units = 0;
+    while (units < kWidth && field[units] >= '0' && field[units] <= '9') ++units;
+    if (units == 0 || units > 14) return false;
+    char fraction[2] = {'0', '0'};
+    size_t at = units;
+    if (at < kWidth && field[at] == ',') {
+        ++at;
+        int places = 0;
+        while (at < kWidth && places < 2 && field[at] >= '0' && field[at] <= '9') fraction[places++] = field[at++];
+        if (places == 0) return false;
+    }
+    for (; at < kWidth; ++at)
+        if (field[at] != ' ') return false;
+    std::fill(out, out + kWidth - units - 2, '0');
+    std::copy(field, field + units, out + kWidth - units - 2);
+    out[kWidth - 2] = fraction[0];
+    out[kWidth - 1] = fraction[1];
+    return true;
+}
+
+// The common case, a full record whose numbers are in the forms the row
+// rules store, without any copying but the line's own bytes.
+bool PutPlainCounterpartyLine(char* line, TSide side, int position, std::string_view record)
+{
+    if (record.size() < 115) return false;
+    std::int64_t invoices;
+    size_t digits;
+    if (!ReadPaddedDigits(record.data() + 92, 7, invoices, digits)) return false;
+    if (!PutPaddedCents(record.data() + 99, line + 99)) return false;
+    line[0] = IsCustomers(side) ? '2' : '4';
+    PutZeroFilled(line, 1, 5, position);
+    std::copy(record.data() + 6, record.data() + 92, line + 6);
+    std::fill(line + 92, line + 99 - digits, '0');
+    std::copy(record.data() + 92, record.data() + 92 + digits, line + 99 - digits);
+    return true;
+}
+
+}  // namespace
+
+bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::string_view record, std::string& problem)
+{
+    if (position > kMaxRowsPerList) {
         problem = G("Η αποθήκευση σε αρχείο απέτυχε: Η λίστα ") +
                   G(IsCustomers(side) ? "των πελατών" : "των προμηθευτών") +
                   G(" έχει περισσότερες από 99999 εγγραφές.");
-        return std::nullopt;
+        return false;
     }
-    std::string_view invoicesText = FieldOf(record, 93, 7);
-    if (!ParseInteger(invoicesText)) {
-        problem = RowProblem(side, position, "Ο αριθμός τιμολογίων");
-        problem.replace(problem.size() - 1, 1, G(" δεν είναι αριθμός."));
-        return std::nullopt;
-    }
-    auto value = Decimal::Parse(FieldOf(record, 100, 16));
-    if (!value) {
-        problem = RowProblem(side, position, "Η αξία");
-        problem.replace(problem.size() - 1, 1, G(" δεν είναι αριθμός."));
-        return std::nullopt;
-    }
-    auto cents = WholeNumber(value->TimesPowerOfTen(2), 16);
-    auto invoices = ZeroFilled(invoicesText, 7);
-    if (!cents) {
-        problem = RowProblem(side, position, "Η αξία");
-        problem.replace(problem.size() - 1, 1, G(" δεν χωράει στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο)."));
-        return std::nullopt;
-    }
-
+    // The line is made in place at the end of `out` and taken back on a refusal.
+    size_t start = out.size();
+    out.resize(start + kLineLength, ' ');
+    char* line = out.data() + start;
+    if (PutPlainCounterpartyLine(line, side, position, record)) return true;
+    auto refuse = [&](const char* what, const char* ending) {
+        out.resize(start);
+        problem = RowProblem(side, position, what);
+        problem.replace(problem.size() - 1, 1, G(ending));
+        return false;
+    };
+    line[0] = IsCustomers(side) ? '2' : '4';
+    PutZeroFilled(line, 1, 5, position);
     // Positions 7 to 92 are text fields at the same places as in the record:
     // each is its field text, blank-filled to its width.
-    std::string line(kLineLength, ' ');
-    line[0] = IsCustomers(side) ? '2' : '4';
-    line.replace(1, 5, *number);
     static constexpr struct { size_t from, width; } kTextFields[] = {
         {7, 9}, {16, 27}, {43, 15}, {58, 1}, {59, 10}, {69, 16}, {85, 3}, {88, 5}};
     for (auto field : kTextFields) {
         std::string_view text = FieldOf(record, field.from, field.width);
-        line.replace(field.from - 1, text.size(), text);
+        std::copy(text.begin(), text.end(), line + field.from - 1);
     }
-    line.replace(92, 7, *invoices);
-    line.replace(99, 16, *cents);
+    if (!PutInvoices(line, FieldOf(record, 93, 7))) return refuse("Ο αριθμός τιμολογίων", " δεν είναι αριθμός.");
+    bool isNumber = true;
+    auto cents = ValueCents(FieldOf(record, 100, 16), isNumber);
+    if (!cents)
+        return refuse("Η αξία", isNumber ? " δεν χωράει στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο)."
+                                         : " δεν είναι αριθμός.");
+    PutZeroFilled(line, 99, 16, *cents);
+    return true;
+}
+
+std::optional<std::string> CounterpartyLine(TSide side, int position, std::string_view record, std::string& problem)
+{
+    std::string line;
+    if (!AppendCounterpartyLine(line, side, position, record, problem)) return std::nullopt;
     return line;
 }
 
@@ -176,6 +282,48 @@ std::vector<std::string_view> StatementLines(std::string_view bytes) { return Sp
 
 namespace {
 
+constexpr std::int64_t kExactGeneralLimit = 1'000'000'000'000'000;  // the general form rounds nothing below
+
+// Writes a number left-aligned and blank-filled into text[0, width).
+void PutLeftAligned(char* text, size_t width, std::int64_t value)
+{
+    char digits[20];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value > 0);
+    std::fill(text, text + width, ' ');
+    for (int i = 0; i < count; ++i) text[i] = digits[count - 1 - i];
+}
+
+// Converts the two numbers of a record in place when both are plain
+// zero-filled numbers, as the program writes them; false otherwise.
+bool ConvertPlainNumbers(char* record, std::string_view line)
+{
+    auto invoices = PlainDigits(line.substr(92, 7));
+    auto cents = PlainDigits(line.substr(99, 16));
+    if (!invoices || !cents || *cents >= kExactGeneralLimit) return false;
+    PutLeftAligned(record + 92, 7, *invoices);
+    PutLeftAligned(record + 99, 16, *cents / 100);
+    if (int fraction = static_cast<int>(*cents % 100)) {
+        char* end = std::find(record + 99, record + 115, ' ');
+        *end++ = ',';
+        *end++ = static_cast<char>('0' + fraction / 10);
+        if (fraction % 10) *end = static_cast<char>('0' + fraction % 10);
+    }
+    return true;
+}
+
+bool ConvertPlainNumbers(std::string& record, std::string_view line)
+{
+    return ConvertPlainNumbers(record.data(), line);
+}
+
+}  // namespace
+
+namespace {
+
 // Checks one line after the first and takes what it carries into `contents`.
 std::optional<std::string> TakeLine(std::string_view line, TStatementContents& contents)
 {
@@ -194,11 +342,23 @@ std::optional<std::string> TakeLine(std::string_view line, TStatementContents& c
         break;
     }
     default: {
-        std::string record = ToWorkingRecord(line);
-        // The totals read every row's invoice count and value as numbers.
-        if (!Decimal::Parse(FieldOf(record, 93, 7)) || !Decimal::Parse(FieldOf(record, 100, 16)))
-            return OpenProblemMessage();
-        (line[0] == '2' ? contents.customers : contents.suppliers).push_back(std::move(record));
+        // The record goes straight into the list's working-file text. The
+        // totals read every row's invoice count and value as numbers; plain
+        // zero-filled numbers are numbers by their form.
+        bool customer = line[0] == '2';
+        std::string& text = customer ? contents.customers : contents.suppliers;
+        size_t start = text.size();
+        text.append(line);
+        if (!ConvertPlainNumbers(text.data() + start, line)) {
+            std::string record = ToWorkingRecord(line);
+            if (!Decimal::Parse(FieldOf(record, 93, 7)) || !Decimal::Parse(FieldOf(record, 100, 16))) {
+                text.resize(start);
+                return OpenProblemMessage();
+            }
+            text.replace(start, record.size(), record);
+        }
+        text += "\r\n";
+        ++(customer ? contents.customerCount : contents.supplierCount);
     }
     }
     return std::nullopt;
@@ -212,10 +372,11 @@ std::optional<std::string> StatementLineProblem(std::string_view line)
     return TakeLine(line, scratch);
 }
 
+
 std::string ToWorkingRecord(std::string_view line)
 {
     std::string record(line);
-    if (record.size() < 115) return record;
+    if (record.size() < 115 || ConvertPlainNumbers(record, line)) return record;
     std::string_view invoices = std::string_view(line).substr(92, 7);
     if (auto count = ParseInteger(invoices)) {
         std::string text = std::to_string(*count);
@@ -251,6 +412,7 @@ TReadOutcome ReadStatement(std::string_view bytes)
     }
     TStatementContents contents;
     contents.credit = IsCreditForm(lines[0]);
+    contents.customers.reserve(bytes.size());
     for (size_t i = 1; i < lines.size(); ++i) {
         if (auto problem = TakeLine(lines[i], contents)) {
             outcome.problem = TLineProblem{static_cast<int>(i + 1), *problem};

@@ -23,6 +23,8 @@ std::string FormCodeLine(bool credit, TDate date);
 // Line type 2 or 4 from a stored counterparty record, or nothing with the
 // reason in `problem` (Windows-1253) when the row cannot be written.
 std::optional<std::string> CounterpartyLine(TSide side, int position, std::string_view record, std::string& problem);
+// The same, appended to `out`; false with the reason in `problem`.
+bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::string_view record, std::string& problem);
 
 // Line type 3 or 5 from the texts of the public-sector value, the invoice
 // total and the value total of one side.
@@ -48,8 +50,10 @@ struct TLineProblem {
 struct TStatementContents {
     bool credit = false;
     std::vector<std::string> headerLines;  // type 1, as read
-    std::vector<std::string> customers;    // converted to working-file records
-    std::vector<std::string> suppliers;
+    // The working-file texts of the two lists: converted records, each
+    // ended by CR LF.
+    std::string customers, suppliers;
+    int customerCount = 0, supplierCount = 0;
     std::string editPub1 = "0", editPub2 = "0";
 };
 
