@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <thread>
 
 #include "common/Errors.h"
 
@@ -63,6 +64,26 @@ mode_t NewFileMode(const std::string& path)
 }
 
 constexpr size_t kWriteChunk = 1 << 20;
+
+const char* const kDiscarded = ".discarded-";
+
+// A large file whose last name goes away takes the kernel a while to free.
+// The user does not wait for that: the old file is renamed aside at once and
+// removed on a thread of its own (the name is gone from every listing the
+// program reads; a discarded file left by a crash is removed at close).
+void DiscardAside(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_size < (1 << 20))
+        return;
+    std::string aside = path + kDiscarded + std::to_string(::getpid()) + "-" + std::to_string(info.st_ino);
+    if (::rename(path.c_str(), aside.c_str()) != 0) return;
+    try {
+        std::thread([aside] { ::unlink(aside.c_str()); }).detach();
+    } catch (...) {
+        ::unlink(aside.c_str());
+    }
+}
 
 }  // namespace
 
@@ -134,7 +155,12 @@ void FileReplacer::Commit()
     Flush();
     int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0 || ::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    if (::close(fd) != 0) {
+        ::unlink(tempPath_.c_str());
+        FileError("Cannot write file %s", path_);
+    }
+    DiscardAside(path_);
+    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         ::unlink(tempPath_.c_str());
         FileError("Cannot write file %s", path_);
     }
@@ -180,10 +206,19 @@ void ReplaceWithCopy(const std::string& source, const std::string& destination)
     std::string linked = destination + ".link";
     ::unlink(linked.c_str());
     if (::link(source.c_str(), linked.c_str()) == 0) {
+        DiscardAside(destination);
         if (::rename(linked.c_str(), destination.c_str()) == 0) return;
         ::unlink(linked.c_str());
     }
     copy(source, destination);
+}
+
+void RemoveDiscardedFiles(const std::string& directory)
+{
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ignored))
+        if (entry.path().filename().string().find(kDiscarded) != std::string::npos)
+            std::filesystem::remove(entry.path(), ignored);
 }
 
 bool FileExists(const std::string& path)

@@ -51,6 +51,10 @@ void copy(const std::string& source, const std::string& destination);
 // writing; where the file system has no links, the bytes are copied.
 void ReplaceWithCopy(const std::string& source, const std::string& destination);
 
+// Removes what the replacement of large files set aside in a directory and
+// had not removed yet (only after a crash).
+void RemoveDiscardedFiles(const std::string& directory);
+
 bool FileExists(const std::string& path);
 
 // The directory of the running executable, with its trailing separator.

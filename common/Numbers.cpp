@@ -475,33 +475,56 @@ std::optional<std::int32_t> ParseInteger(std::string_view text)
     return static_cast<std::int32_t>(value);
 }
 
+namespace {
+
+bool IsDigitChar(char c) { return c >= '0' && c <= '9'; }
+
+}  // namespace
+
 std::optional<std::int64_t> PlainDigits(std::string_view text)
 {
-    if (text.empty() || text.size() > 18) return std::nullopt;
-    std::int64_t value = 0;
-    for (char c : text) {
-        if (c < '0' || c > '9') return std::nullopt;
-        value = value * 10 + (c - '0');
-    }
-    return value;
+    if (text.empty() || text.size() > 18 || text.back() == ' ') return std::nullopt;
+    return PaddedDigits(text);
 }
 
 std::optional<std::int64_t> PlainAmountCents(std::string_view text)
 {
-    size_t comma = text.find(',');
-    std::string_view whole = text.substr(0, comma);
-    std::string_view fraction = comma == std::string_view::npos ? std::string_view() : text.substr(comma + 1);
-    if (whole.empty() || whole.size() > 16 || fraction.size() > 2) return std::nullopt;
-    if (comma != std::string_view::npos && fraction.empty()) return std::nullopt;
-    auto units = PlainDigits(whole);
-    if (!units) return std::nullopt;
-    std::int64_t cents = *units * 100;
-    if (!fraction.empty()) {
-        auto hundredths = PlainDigits(fraction);
-        if (!hundredths) return std::nullopt;
-        cents += fraction.size() == 1 ? *hundredths * 10 : *hundredths;
+    if (text.empty() || text.back() == ' ') return std::nullopt;
+    return PaddedAmountCents(text);
+}
+
+// These two run over every row of a list at every post: one pass, no copies.
+std::optional<std::int64_t> PaddedDigits(std::string_view field)
+{
+    size_t at = 0;
+    std::int64_t value = 0;
+    while (at < field.size() && at < 18 && IsDigitChar(field[at])) value = value * 10 + (field[at++] - '0');
+    if (at == 0) return std::nullopt;
+    for (size_t i = at; i < field.size(); ++i)
+        if (field[i] != ' ') return std::nullopt;
+    return value;
+}
+
+std::optional<std::int64_t> PaddedAmountCents(std::string_view field)
+{
+    size_t at = 0;
+    std::int64_t units = 0;
+    while (at < field.size() && at < 17 && IsDigitChar(field[at])) units = units * 10 + (field[at++] - '0');
+    if (at == 0 || at > 16) return std::nullopt;
+    std::int64_t hundredths = 0;
+    if (at < field.size() && field[at] == ',') {
+        ++at;
+        int places = 0;
+        while (at < field.size() && places < 2 && IsDigitChar(field[at])) {
+            hundredths = hundredths * 10 + (field[at++] - '0');
+            ++places;
+        }
+        if (places == 0) return std::nullopt;
+        if (places == 1) hundredths *= 10;
     }
-    return cents;
+    for (; at < field.size(); ++at)
+        if (field[at] != ' ') return std::nullopt;
+    return units * 100 + hundredths;
 }
 
 void AppendCentsAsGeneral(std::string& out, std::int64_t cents)

@@ -65,6 +65,11 @@ private:
 // before the comma, nothing else. Their cents; nothing for any other text,
 // which then goes the long way through Decimal.
 std::optional<std::int64_t> PlainAmountCents(std::string_view text);
+// The same read from a blank-padded field of the record ("1234,5" and blanks);
+// nothing when the field holds anything else.
+std::optional<std::int64_t> PaddedAmountCents(std::string_view field);
+// A blank-padded field of 1 to 18 digits and blanks after them, as a number.
+std::optional<std::int64_t> PaddedDigits(std::string_view field);
 // A text of 1 to 18 decimal digits and nothing else, as a number.
 std::optional<std::int64_t> PlainDigits(std::string_view text);
 // Appends cents divided by 100 in the general form ("1234,5", "12", "0,05");

@@ -30,13 +30,17 @@ void TStatement::UpdateTotals(TSide side)
     const TField& valueField = list.FieldByName("Value");
     __int128 plainInvoices = 0, plainCents = 0;
     Decimal otherInvoices, otherValues;
+    const size_t invoicesAt = invoicesField.Offset(), valueAt = valueField.Offset();
+    const size_t recordEnd = valueAt + valueField.Size();
     for (int i = 0; i < list.RecordCount(); ++i) {
-        std::string_view invoices = list.FieldViewAt(i, invoicesField);
-        std::string_view value = list.FieldViewAt(i, valueField);
-        if (auto count = PlainDigits(invoices)) plainInvoices += *count;
-        else otherInvoices += StrToFloat(std::string(invoices));
-        if (auto cents = PlainAmountCents(value)) plainCents += *cents;
-        else otherValues += StrToFloat(std::string(value));
+        std::string_view record = list.RecordTextAt(i);
+        bool whole = record.size() >= recordEnd;
+        auto count = whole ? PaddedDigits(record.substr(invoicesAt, invoicesField.Size())) : std::nullopt;
+        auto cents = whole ? PaddedAmountCents(record.substr(valueAt, valueField.Size())) : std::nullopt;
+        if (count) plainInvoices += *count;
+        else otherInvoices += StrToFloat(std::string(list.FieldViewAt(i, invoicesField)));
+        if (cents) plainCents += *cents;
+        else otherValues += StrToFloat(std::string(list.FieldViewAt(i, valueField)));
     }
     Decimal invoiceSum = Decimal::FromCents(plainInvoices * 100) + otherInvoices;
     Decimal valueSum = Decimal::FromCents(plainCents) + otherValues;

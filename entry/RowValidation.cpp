@@ -19,6 +19,18 @@ bool TStatement::HasDuplicateAfm(TSide side, const std::string& afm)
 {
     TFixedFormatDataSet& list = List(side);
     const TField& field = list.FieldByName(AfmFieldName(side));
+    // A key that fills the field exactly, with no blank or control character
+    // at either end, matches only the same bytes in place.
+    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
+    bool filling = afm.size() == static_cast<size_t>(field.Size()) && !blank(afm.front()) && !blank(afm.back());
+    if (filling) {
+        const size_t at = field.Offset();
+        for (int i = 0; i < list.RecordCount(); ++i) {
+            std::string_view record = list.RecordTextAt(i);
+            if (record.size() >= at + afm.size() && record.compare(at, afm.size(), afm) == 0) return true;
+        }
+        return false;
+    }
     for (int i = 0; i < list.RecordCount(); ++i) {
         if (KeyValueMatches(list.FieldViewAt(i, field), afm, false, false)) return true;
     }

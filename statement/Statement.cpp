@@ -226,6 +226,7 @@ bool TStatement::FormClose()
 void TStatement::RemoveWorkingFiles()
 {
     for (const char* name : kWorkingFiles) ::unlink(WorkingFile(name).c_str());
+    RemoveDiscardedFiles(workingDirectory_);
     ::rmdir(workingDirectory_.c_str());
 }
 
