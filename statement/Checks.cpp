@@ -64,10 +64,17 @@ class AfmKeys {
 public:
     std::uint64_t KeyOf(std::string_view afm)
     {
-        auto digits = afm.size() <= 9 ? PlainDigits(afm) : std::nullopt;
-        if (digits || afm.empty()) return static_cast<std::uint64_t>(digits.value_or(0)) * 16 + afm.size();
+        if (afm.size() <= 9) {
+            std::uint64_t value = 0;
+            bool digits = true;
+            for (char c : afm) {
+                digits = digits && c >= '0' && c <= '9';
+                value = value * 10 + static_cast<unsigned char>(c - '0');
+            }
+            if (digits) return value * 16 + afm.size();
+        }
         auto [it, added] = others_.emplace(afm, others_.size());
-        return (std::uint64_t{1} << 40) + it->second;
+        return (std::uint64_t{1} << 35) + it->second;
     }
 
 private:
@@ -75,24 +82,31 @@ private:
 };
 
 // The position of the first row that a later row repeats, or `size` when no
-// row is repeated; one pass over an open-addressing table of first positions.
+// row is repeated. The keys, each with its row's position in the low bits,
+// are put in order by a radix sort on the key bits (sequential passes, kind to
+// the cache on a list of a hundred thousand rows); equal keys then stand
+// together.
 size_t FirstRepeatedRow(const std::vector<std::string_view>& afms)
 {
-    size_t capacity = 16;
-    while (capacity < afms.size() * 2) capacity *= 2;
-    constexpr std::uint64_t kEmpty = ~std::uint64_t{0};
-    std::vector<std::pair<std::uint64_t, size_t>> table(capacity, {kEmpty, 0});
+    constexpr int kPositionBits = 28;  // keys stay below 2^36
+    constexpr int kDigitBits = 12;
+    constexpr int kPasses = 3;         // 36 key bits
     AfmKeys keys;
-    size_t first = afms.size();
-    for (size_t i = 0; i < afms.size(); ++i) {
-        std::uint64_t key = keys.KeyOf(afms[i]);
-        size_t slot = (key * 0x9E3779B97F4A7C15ull) >> 20 & (capacity - 1);
-        while (table[slot].first != kEmpty && table[slot].first != key) slot = (slot + 1) & (capacity - 1);
-        if (table[slot].first == key)
-            first = std::min(first, table[slot].second);
-        else
-            table[slot] = {key, i};
+    std::vector<std::uint64_t> keyed(afms.size()), other(afms.size());
+    for (size_t i = 0; i < afms.size(); ++i) keyed[i] = keys.KeyOf(afms[i]) << kPositionBits | i;
+    for (int pass = 0; pass < kPasses; ++pass) {
+        const int shift = kPositionBits + pass * kDigitBits;
+        std::vector<size_t> start((1 << kDigitBits) + 1, 0);
+        for (std::uint64_t value : keyed) ++start[(value >> shift & ((1 << kDigitBits) - 1)) + 1];
+        for (size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
+        for (std::uint64_t value : keyed) other[start[value >> shift & ((1 << kDigitBits) - 1)]++] = value;
+        keyed.swap(other);
     }
+    const std::uint64_t positionMask = (std::uint64_t{1} << kPositionBits) - 1;
+    size_t first = afms.size();
+    for (size_t k = 1; k < keyed.size(); ++k)
+        if (keyed[k] >> kPositionBits == keyed[k - 1] >> kPositionBits)
+            first = std::min<size_t>(first, std::min(keyed[k] & positionMask, keyed[k - 1] & positionMask));
     return first;
 }
 

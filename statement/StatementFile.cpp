@@ -282,36 +282,46 @@ std::vector<std::string_view> StatementLines(std::string_view bytes) { return Sp
 
 namespace {
 
-constexpr std::int64_t kExactGeneralLimit = 1'000'000'000'000'000;  // the general form rounds nothing below
 
-// Writes a number left-aligned and blank-filled into text[0, width).
-void PutLeftAligned(char* text, size_t width, std::int64_t value)
+bool AllDigits(std::string_view text)
 {
-    char digits[20];
-    int count = 0;
-    do {
-        digits[count++] = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value > 0);
-    std::fill(text, text + width, ' ');
-    for (int i = 0; i < count; ++i) text[i] = digits[count - 1 - i];
+    for (char c : text)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Writes the digits of a zero-filled number without its leading zeros
+// (one "0" for zero) left-aligned and blank-filled into out[0, width); the
+// last `decimals` digits go after a comma, trailing zeros dropped.
+void PutWithoutLeadingZeros(char* out, size_t width, std::string_view digits, size_t decimals)
+{
+    std::string_view whole = digits.substr(0, digits.size() - decimals);
+    std::string_view fraction = digits.substr(digits.size() - decimals);
+    size_t zeros = 0;
+    while (zeros + 1 < whole.size() && whole[zeros] == '0') ++zeros;
+    whole.remove_prefix(zeros);
+    while (!fraction.empty() && fraction.back() == '0') fraction.remove_suffix(1);
+    char* end = std::copy(whole.begin(), whole.end(), out);
+    if (!fraction.empty()) {
+        *end++ = ',';
+        end = std::copy(fraction.begin(), fraction.end(), end);
+    }
+    std::fill(end, out + width, ' ');
 }
 
 // Converts the two numbers of a record in place when both are plain
-// zero-filled numbers, as the program writes them; false otherwise.
+// zero-filled numbers, as the program writes them, by moving their digits;
+// false otherwise.
 bool ConvertPlainNumbers(char* record, std::string_view line)
 {
-    auto invoices = PlainDigits(line.substr(92, 7));
-    auto cents = PlainDigits(line.substr(99, 16));
-    if (!invoices || !cents || *cents >= kExactGeneralLimit) return false;
-    PutLeftAligned(record + 92, 7, *invoices);
-    PutLeftAligned(record + 99, 16, *cents / 100);
-    if (int fraction = static_cast<int>(*cents % 100)) {
-        char* end = std::find(record + 99, record + 115, ' ');
-        *end++ = ',';
-        *end++ = static_cast<char>('0' + fraction / 10);
-        if (fraction % 10) *end = static_cast<char>('0' + fraction % 10);
-    }
+    std::string_view invoices = line.substr(92, 7), cents = line.substr(99, 16);
+    // Below 10^15 cents the general form rounds nothing.
+    if (!AllDigits(invoices) || !AllDigits(cents) || cents[0] != '0') return false;
+    char converted[23];
+    PutWithoutLeadingZeros(converted, 7, invoices, 0);
+    PutWithoutLeadingZeros(converted + 7, 16, cents, 2);
+    // "0,00" cents come out as "0": the fraction drops and one zero stays.
+    std::copy(converted, converted + 23, record + 92);
     return true;
 }
 
