@@ -186,11 +186,20 @@ bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::str
                   G(" έχει περισσότερες από 99999 εγγραφές.");
         return false;
     }
+    {
+        // The common case fills positions 1 to 115 itself; only the filler
+        // is left to blank.
+        char plain[kLineLength];
+        std::fill(plain + 115, plain + kLineLength, ' ');
+        if (PutPlainCounterpartyLine(plain, side, position, record)) {
+            out.append(plain, kLineLength);
+            return true;
+        }
+    }
     // The line is made in place at the end of `out` and taken back on a refusal.
     size_t start = out.size();
     out.resize(start + kLineLength, ' ');
     char* line = out.data() + start;
-    if (PutPlainCounterpartyLine(line, side, position, record)) return true;
     auto refuse = [&](const char* what, const char* ending) {
         out.resize(start);
         problem = RowProblem(side, position, what);
