@@ -460,14 +460,21 @@ bool TDataSet::FindRecord(std::string_view keyFields, const std::vector<std::str
     if (IsEmpty() || Trimmed(keyFields).empty() || keyValues.empty()) return false;
     std::vector<TField*> keys;
     for (const auto& name : SplitFieldNames(keyFields)) keys.push_back(&FieldByName(name));
-    auto valueFor = [&](size_t k) -> std::string_view { return keyValues[keyValues.size() == 1 ? 0 : k]; };
     if (keyValues.size() != 1 && keyValues.size() < keys.size()) DatabaseError("Wrong number of key values");
+    // The keys are trimmed once, not once per record.
+    std::vector<std::string_view> values;
+    for (size_t k = 0; k < keys.size(); ++k) values.push_back(Trimmed(keyValues[keyValues.size() == 1 ? 0 : k]));
 
-    for (int i = 0; i < InternalRecordCount(); ++i) {
+    const int count = InternalRecordCount();
+    for (int i = 0; i < count; ++i) {
         std::string_view text = InternalRecordText(i);
         bool all = true;
-        for (size_t k = 0; k < keys.size() && all; ++k)
-            all = KeyValueMatches(ReadField(*keys[k], text).value_or(""), valueFor(k), caseInsensitive, partialKey);
+        for (size_t k = 0; k < keys.size() && all; ++k) {
+            std::string_view field = ReadField(*keys[k], text).value_or("");
+            // A field shorter than the key cannot match; most records of a
+            // miss end here, before any trimming.
+            all = field.size() >= values[k].size() && KeyValueMatches(field, values[k], caseInsensitive, partialKey);
+        }
         if (all && Accepts(i)) {
             MoveTo(i, false, false);
             return true;
