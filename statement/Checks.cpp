@@ -81,29 +81,28 @@ private:
     std::unordered_map<std::string_view, std::uint64_t> others_;
 };
 
+constexpr int kPositionBits = 28;  // keys stay below 2^36
+
 // The position of the first row that a later row repeats, or `size` when no
 // row is repeated. The keys, each with its row's position in the low bits,
 // are put in order by a radix sort on the key bits (sequential passes, kind to
 // the cache on a list of a hundred thousand rows); equal keys then stand
 // together.
-size_t FirstRepeatedRow(const std::vector<std::string_view>& afms)
+size_t FirstRepeatedRow(std::vector<std::uint64_t>& keyed, std::vector<std::uint64_t>& other)
 {
-    constexpr int kPositionBits = 28;  // keys stay below 2^36
     constexpr int kDigitBits = 12;
-    constexpr int kPasses = 3;         // 36 key bits
-    AfmKeys keys;
-    std::vector<std::uint64_t> keyed(afms.size()), other(afms.size());
-    for (size_t i = 0; i < afms.size(); ++i) keyed[i] = keys.KeyOf(afms[i]) << kPositionBits | i;
+    constexpr int kPasses = 3;  // 36 key bits
+    std::vector<std::uint32_t> start((1 << kDigitBits) + 1);
     for (int pass = 0; pass < kPasses; ++pass) {
         const int shift = kPositionBits + pass * kDigitBits;
-        std::vector<size_t> start((1 << kDigitBits) + 1, 0);
+        std::fill(start.begin(), start.end(), 0);
         for (std::uint64_t value : keyed) ++start[(value >> shift & ((1 << kDigitBits) - 1)) + 1];
         for (size_t d = 1; d < start.size(); ++d) start[d] += start[d - 1];
         for (std::uint64_t value : keyed) other[start[value >> shift & ((1 << kDigitBits) - 1)]++] = value;
         keyed.swap(other);
     }
     const std::uint64_t positionMask = (std::uint64_t{1} << kPositionBits) - 1;
-    size_t first = afms.size();
+    size_t first = keyed.size();
     for (size_t k = 1; k < keyed.size(); ++k)
         if (keyed[k] >> kPositionBits == keyed[k - 1] >> kPositionBits)
             first = std::min<size_t>(first, std::min(keyed[k] & positionMask, keyed[k - 1] & positionMask));
@@ -121,27 +120,34 @@ bool TStatement::CheckListAfms(TSide side)
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return true;
     const TField& field = list.FieldByName(AfmFieldName(side));
-    std::vector<std::string_view> afms;
-    afms.reserve(list.RecordCount());
-    for (int i = 0; i < list.RecordCount(); ++i) {
-        // Nine digits in place need no trimming: the common case, read directly.
-        std::string_view record = list.RecordTextAt(i);
+    // One pass over the rows: each row's key, with its position; nine digits
+    // in place need no trimming, the common case read directly.
+    const size_t rows = static_cast<size_t>(list.RecordCount());
+    std::vector<std::uint64_t> keyed(rows), other(rows);
+    AfmKeys keys;
+    const std::uint64_t ownKey = keys.KeyOf(header.AFM);
+    size_t own = rows;
+    auto afmOf = [&](size_t i) {
+        std::string_view record = list.RecordTextAt(static_cast<int>(i));
         bool nineDigits = record.size() >= 15 && std::all_of(record.begin() + 6, record.begin() + 15,
                                                               [](char c) { return c >= '0' && c <= '9'; });
-        afms.push_back(nineDigits ? record.substr(6, 9) : list.FieldViewAt(i, field));
+        return nineDigits ? record.substr(6, 9) : list.FieldViewAt(static_cast<int>(i), field);
+    };
+    for (size_t i = 0; i < rows; ++i) {
+        std::uint64_t key = keys.KeyOf(afmOf(i));
+        if (key == ownKey && own == rows) own = i;
+        keyed[i] = key << kPositionBits | i;
     }
-
-    size_t own = std::find(afms.begin(), afms.end(), std::string_view(header.AFM)) - afms.begin();
-    size_t repeated = FirstRepeatedRow(afms);
+    size_t repeated = FirstRepeatedRow(keyed, other);
     size_t row = std::min(own, repeated);
-    if (row == afms.size()) return true;
+    if (row == rows) return true;
     bool customers = side == TSide::Customers;
     const char* ending = row == own ? (customers ? " στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου."
                                                  : " στους προμηθευτές είναι ίδιος με τον ΑΦΜ Υπόχρεου. ")
                                     : (customers ? " έχει εισαχθεί 2 φορές στους πελάτες."
                                                  : " έχει εισαχθεί 2 φορές στους προμηθευτές.");
     ui_.Beep();
-    ui_.ShowMessage(ListMessage(std::string(afms[row]), ending) + G(kRepeat));
+    ui_.ShowMessage(ListMessage(std::string(afmOf(row)), ending) + G(kRepeat));
     return false;
 }
 
