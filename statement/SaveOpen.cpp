@@ -143,7 +143,7 @@ void TStatement::N2Click()
         ui_.ShowMessage(outcome.problem->message);
         return;
     }
-    LoadStatement(*outcome.contents);
+    LoadStatement(std::move(*outcome.contents));
 }
 
 namespace {
@@ -173,10 +173,10 @@ std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& 
 // The new working files and their scratch copies are written in full beside
 // the old ones before any of them replaces its predecessor: a full disk
 // leaves the statement being edited exactly as it was.
-void TStatement::LoadStatement(const TStatementContents& contents)
+void TStatement::LoadStatement(TStatementContents&& contents)
 {
-    std::string customers = contents.customers;
-    std::string suppliers = contents.suppliers;
+    std::string customers = std::move(contents.customers);
+    std::string suppliers = std::move(contents.suppliers);
     std::vector<std::unique_ptr<FileReplacer>> staged;
     try {
         staged.push_back(Stage(WorkingFile("generaldata"), Joined(contents.headerLines)));

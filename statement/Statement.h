@@ -121,7 +121,7 @@ private:
     void SetCountLabel(TSide side);
     bool CheckListAfms(TSide side);
     std::optional<std::string> WriteStatementFile(const std::string& path);
-    void LoadStatement(const TStatementContents& contents);
+    void LoadStatement(TStatementContents&& contents);
     void Changed() { ui_.StatementChanged(); }
 
     std::string programDirectory_;

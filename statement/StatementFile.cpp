@@ -423,22 +423,29 @@ std::optional<std::string> PublicValueOfTotalsLine(std::string_view line)
 TReadOutcome ReadStatement(std::string_view bytes)
 {
     TReadOutcome outcome;
-    std::vector<std::string_view> lines = StatementLines(bytes);
-    if (lines.empty() || !IsStatementFormLine(lines[0])) {
+    TStatementContents contents;
+    // Reserving costs no memory until it is written; it spares the copies of
+    // a growing text.
+    contents.customers.reserve(bytes.size());
+    contents.suppliers.reserve(bytes.size());
+    int lineNumber = 0;
+    ForEachLine(bytes, [&](std::string_view line) {
+        if (outcome.problem) return;
+        if (++lineNumber == 1) {
+            if (!IsStatementFormLine(line)) {
+                outcome.notAStatement = true;
+                outcome.problem = TLineProblem{1, InvalidFileMessage()};
+            }
+            contents.credit = IsCreditForm(line);
+            return;
+        }
+        if (auto problem = TakeLine(line, contents)) outcome.problem = TLineProblem{lineNumber, *problem};
+    });
+    if (lineNumber == 0) {
         outcome.notAStatement = true;
         outcome.problem = TLineProblem{1, InvalidFileMessage()};
-        return outcome;
     }
-    TStatementContents contents;
-    contents.credit = IsCreditForm(lines[0]);
-    contents.customers.reserve(bytes.size());
-    for (size_t i = 1; i < lines.size(); ++i) {
-        if (auto problem = TakeLine(lines[i], contents)) {
-            outcome.problem = TLineProblem{static_cast<int>(i + 1), *problem};
-            return outcome;
-        }
-    }
-    outcome.contents = std::move(contents);
+    if (!outcome.problem) outcome.contents = std::move(contents);
     return outcome;
 }
 
