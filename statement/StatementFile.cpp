@@ -83,17 +83,24 @@ void PutZeroFilled(char* line, size_t at, size_t width, std::int64_t value)
     for (size_t i = width; i-- > 0; value /= 10) line[at + i] = static_cast<char>('0' + value % 10);
 }
 
-// The invoice count as the line takes it: the stored text zero-filled.
-bool PutInvoices(char* line, std::string_view text)
+// The invoice count as the line takes it: the stored digits zero-filled. A
+// count stored with blanks or a sign before it (from a hand-made file) is
+// written as its value, so that the file can be read again; a negative count
+// has no place in the field. `isNumber` tells the two refusals apart.
+bool PutInvoices(char* line, std::string_view text, bool& isNumber)
 {
+    isNumber = true;
     if (auto plain = PlainDigits(text); plain && text.size() <= 7) {
         PutZeroFilled(line, 92, 7, *plain);
         return true;
     }
-    if (!ParseInteger(text)) return false;
-    auto filled = ZeroFilled(text, 7);
-    if (!filled) return false;
-    std::copy(filled->begin(), filled->end(), line + 92);
+    auto value = ParseInteger(text);
+    if (!value) {
+        isNumber = false;
+        return false;
+    }
+    if (*value < 0 || *value > 9'999'999) return false;
+    PutZeroFilled(line, 92, 7, *value);
     return true;
 }
 
@@ -216,8 +223,10 @@ bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::str
         std::string_view text = FieldOf(record, field.from, field.width);
         std::copy(text.begin(), text.end(), line + field.from - 1);
     }
-    if (!PutInvoices(line, FieldOf(record, 93, 7))) return refuse("Ο αριθμός τιμολογίων", " δεν είναι αριθμός.");
     bool isNumber = true;
+    if (!PutInvoices(line, FieldOf(record, 93, 7), isNumber))
+        return refuse("Ο αριθμός τιμολογίων", isNumber ? " δεν χωράει στο αρχείο (έως 7 ψηφία, χωρίς πρόσημο)."
+                                                       : " δεν είναι αριθμός.");
     auto cents = ValueCents(FieldOf(record, 100, 16), isNumber);
     if (!cents)
         return refuse("Η αξία", isNumber ? " δεν χωράει στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο)."

@@ -432,6 +432,22 @@ TEST_F(OpenFile, LinesInAnyOrderAndOnlyTheFirstHeader)
     EXPECT_EQ(doc.EditPub1, "0");  // no type 3 line
 }
 
+TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
+{
+    auto lines = FileLines(saved);
+    std::string row = lines[2];
+    row.replace(92, 7, " 0012  ");  // read as 12 by the platform's conversion
+    std::string bytes = lines[0] + "\r\n" + lines[1] + "\r\n" + row + "\r\n";
+    WriteBytes(dir.File("hand"), bytes);
+    Open(dir.File("hand"));
+    ASSERT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+    EXPECT_EQ(doc.EditSum, "12");
+    auto again = FileLines(ReadBytes(Save("again")));
+    ASSERT_EQ(again.size(), 4u);
+    EXPECT_EQ(again[2].substr(92, 7), "0000012");
+    EXPECT_TRUE(ReadStatement(ReadBytes(dir.File("again"))).contents);
+}
+
 TEST_F(OpenFile, LoadHeaderProblemsAndGeneraldataAfterNew)
 {
     WriteBytes(doc.WorkingFile("generaldata"), "12024" "9999" "42");
