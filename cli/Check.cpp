@@ -7,6 +7,7 @@
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Greek.h"
+#include "common/Text.h"
 #include "entry/TaxNumber.h"
 #include "statement/Checks.h"
 #include "statement/Header.h"
@@ -20,12 +21,6 @@ char RowType(TSide side) { return IsCustomers(side) ? '2' : '4'; }
 char TotalsType(TSide side) { return IsCustomers(side) ? '3' : '5'; }
 char TypeOf(std::string_view line) { return line.empty() ? ' ' : line[0]; }
 
-std::string BlankTrimmed(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return std::string(text);
-}
 
 // ------------------------------------------------------------ texts
 
@@ -202,7 +197,7 @@ void Checker::CheckRows(TSide side)
 void Checker::CheckRow(TSide side, size_t index, const TRowValues& row, std::unordered_set<std::string>& seen)
 {
     if (headerIndex_ && row.afm == header_.AFM) Report(index, SameAsOwnAfmMessage());
-    if (!seen.insert(BlankTrimmed(row.afm)).second) Report(index, DuplicateAfmMessage(side, row.afm));
+    if (!seen.insert(std::string(TrimBlanks(row.afm))).second) Report(index, DuplicateAfmMessage(side, row.afm));
     try {
         if (auto refusal = RowRuleRefusal(side, row)) Report(index, *refusal);
     } catch (const EConvertError& error) {

@@ -1,5 +1,7 @@
 #include "common/Numbers.h"
 
+#include "common/Text.h"
+
 #include <algorithm>
 #include <array>
 #include <cstddef>
@@ -135,14 +137,6 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-std::string_view TrimBlanks(std::string_view text)
-{
-    auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
 
 void ReadSign(std::string_view text, std::size_t& pos, bool& negative)
 {

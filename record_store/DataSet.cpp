@@ -2,6 +2,7 @@
 
 #include "common/Cp1253.h"
 #include "common/Errors.h"
+#include "common/Text.h"
 
 namespace epinax {
 
@@ -9,21 +10,13 @@ namespace {
 
 const char* const kNotEditing = "Dataset not in edit or insert mode";
 
-// Blanks and control characters, as the platform's trimming removes them.
-std::string_view Trimmed(std::string_view text)
-{
-    auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-    return text;
-}
 
 std::vector<std::string> SplitFieldNames(std::string_view names)
 {
     std::vector<std::string> out;
     while (true) {
         auto comma = names.find_first_of(",;");
-        out.emplace_back(Trimmed(names.substr(0, comma)));
+        out.emplace_back(TrimBlanksAndControls(names.substr(0, comma)));
         if (comma == std::string_view::npos) break;
         names.remove_prefix(comma + 1);
     }
@@ -36,8 +29,8 @@ static unsigned char UpperLatin(unsigned char c) { return (c >= 'a' && c <= 'z')
 
 bool KeyValueMatches(std::string_view fieldText, std::string_view key, bool caseInsensitive, bool partialKey)
 {
-    fieldText = Trimmed(fieldText);
-    key = Trimmed(key);
+    fieldText = TrimBlanksAndControls(fieldText);
+    key = TrimBlanksAndControls(key);
     if (fieldText.size() < key.size() || (!partialKey && fieldText.size() != key.size())) return false;
     if (!caseInsensitive) return fieldText.compare(0, key.size(), key) == 0;
     for (size_t i = 0; i < key.size(); ++i)
@@ -457,13 +450,13 @@ bool TDataSet::FindRecord(std::string_view keyFields, const std::vector<std::str
 {
     CheckActive();
     CheckBrowseMode();
-    if (IsEmpty() || Trimmed(keyFields).empty() || keyValues.empty()) return false;
+    if (IsEmpty() || TrimBlanksAndControls(keyFields).empty() || keyValues.empty()) return false;
     std::vector<TField*> keys;
     for (const auto& name : SplitFieldNames(keyFields)) keys.push_back(&FieldByName(name));
     if (keyValues.size() != 1 && keyValues.size() < keys.size()) DatabaseError("Wrong number of key values");
     // The keys are trimmed once, not once per record.
     std::vector<std::string_view> values;
-    for (size_t k = 0; k < keys.size(); ++k) values.push_back(Trimmed(keyValues[keyValues.size() == 1 ? 0 : k]));
+    for (size_t k = 0; k < keys.size(); ++k) values.push_back(TrimBlanksAndControls(keyValues[keyValues.size() == 1 ? 0 : k]));
 
     const int count = InternalRecordCount();
     for (int i = 0; i < count; ++i) {

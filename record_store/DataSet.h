@@ -178,6 +178,7 @@ protected:
     [[noreturn]] void DatabaseError(const std::string& message) const;  // "Name: message"
     void CheckActive() const;
     void CheckInactive() const;
+    void CheckCanModify() const;
     void NotifyDataSetChanged();
     void Resync();
 
@@ -187,7 +188,6 @@ private:
     std::optional<std::string_view> ReadActiveField(const TField& field) const;
     void WriteActiveField(const TField& field, std::string_view value);
     void CheckBrowseMode();
-    void CheckCanModify() const;
     void BeginInsert(bool append);
     void MoveTo(int index, bool bof, bool eof);
     bool Accepts(int index);

@@ -7,6 +7,7 @@
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Lines.h"
+#include "common/Text.h"
 #include "common/Numbers.h"
 
 namespace epinax {
@@ -17,22 +18,6 @@ constexpr int kDefaultWidth = 250;
 // No real schema comes near this; it keeps a hostile schema from making a
 // single record take gigabytes.
 constexpr long kMaxRecordLength = 1 << 20;
-
-bool IsBlankOrControl(unsigned char c) { return c <= ' '; }
-
-std::string_view TrimBlanksAndControls(std::string_view text)
-{
-    while (!text.empty() && IsBlankOrControl(text.front())) text.remove_prefix(1);
-    while (!text.empty() && IsBlankOrControl(text.back())) text.remove_suffix(1);
-    return text;
-}
-
-std::string_view TrimBlanks(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 }  // namespace
 
@@ -178,7 +163,7 @@ void TFixedFormatDataSet::SaveAs(const std::string& path)
 void TFixedFormatDataSet::DropBlankRecords()
 {
     CheckActive();
-    CheckCanModifyStore();
+    CheckCanModify();
     if (State() != TDataSetState::dsBrowse) DatabaseError("Dataset in edit or insert mode");
     for (int i = static_cast<int>(records_.size()) - 1; i >= 0; --i) {
         if (!TrimBlanksAndControls(records_[i].text).empty()) continue;
@@ -206,10 +191,6 @@ void TFixedFormatDataSet::RewriteFile()
     }
 }
 
-void TFixedFormatDataSet::CheckCanModifyStore() const
-{
-    if (readOnly_) DatabaseError("Cannot modify a read-only dataset");
-}
 
 // -------------------------------------------------------- record storage
 
@@ -256,9 +237,7 @@ std::optional<std::string_view> TFixedFormatDataSet::ReadField(const TField& fie
     std::string_view text = recordText.substr(0, recordLength_);
     if (static_cast<size_t>(field.Offset()) >= text.size()) return std::nullopt;
     std::string_view value = text.substr(field.Offset(), field.Size());
-    if (trimSpace_)
-        while (!value.empty() && value.back() == ' ') value.remove_suffix(1);
-    return value;
+    return trimSpace_ ? TrimTrailingBlanks(value) : value;
 }
 
 void TFixedFormatDataSet::WriteField(const TField& field, std::string& recordText, std::string_view value) const

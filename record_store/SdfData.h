@@ -80,7 +80,6 @@ private:
     void WriteRecordFile(const std::string& path) const;
     std::string_view Keep(std::string text);
     std::string_view TextToRecordView(std::string_view line);
-    void CheckCanModifyStore() const;
     void ClearList();
 
     bool fileMustExist_ = true;

@@ -1,6 +1,7 @@
 #include "statement/Header.h"
 
 #include "common/Numbers.h"
+#include "common/Text.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax {
@@ -13,17 +14,8 @@ std::string_view Slice(std::string_view line, size_t from, size_t width)
     return line.substr(from - 1, width);
 }
 
-std::string TrimRight(std::string_view text)
-{
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return std::string(text);
-}
-
-std::string Trim(std::string_view text)
-{
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    return TrimRight(text);
-}
+std::string TrimmedRight(std::string_view text) { return std::string(TrimTrailingBlanks(text)); }
+std::string Trimmed(std::string_view text) { return std::string(TrimBlanks(text)); }
 
 // Left-aligned and blank-filled, or cut, to exactly `width`.
 std::string Field(std::string_view text, size_t width)
@@ -76,43 +68,62 @@ bool YearAccepted(std::string_view year, int currentYear)
     return value && *value >= 1900 && *value <= currentYear;
 }
 
+namespace {
+
+// How a slice of the header line becomes the text of its edit.
+enum class TSliceForm { AsIs, NoTrailingBlanks, NoBlanksRightAligned };
+
+struct THeaderSlice {
+    std::string TStatementHeader::*text;
+    size_t from;  // 1-based position in the line
+    size_t width;
+    TSliceForm form;  // NoBlanksRightAligned: read without blanks, written right-aligned
+};
+
+constexpr size_t kTaxOfficeFrom = 6, kTaxOfficeWidth = 4;
+
+using H = TStatementHeader;
+const THeaderSlice kSlices[] = {
+    {&H::YearOfData, 2, 4, TSliceForm::AsIs},
+    {&H::Edit1, 10, 6, TSliceForm::NoTrailingBlanks},
+    {&H::CompanyName, 16, 18, TSliceForm::NoTrailingBlanks},
+    {&H::AFM, 34, 9, TSliceForm::AsIs},
+    {&H::AntikeimenoErgasion, 43, 16, TSliceForm::NoTrailingBlanks},
+    {&H::Town, 59, 10, TSliceForm::NoTrailingBlanks},
+    {&H::Street, 69, 16, TSliceForm::NoTrailingBlanks},
+    {&H::Number, 85, 3, TSliceForm::NoTrailingBlanks},
+    {&H::TK, 88, 5, TSliceForm::NoTrailingBlanks},
+    {&H::Tel, 93, 10, TSliceForm::AsIs},
+    {&H::Fax, 103, 10, TSliceForm::AsIs},
+    {&H::email, 113, 34, TSliceForm::NoTrailingBlanks},
+    {&H::Egatastash, 147, 4, TSliceForm::NoBlanksRightAligned},
+};
+
+}  // namespace
+
 void FillHeaderFromLine(TStatementHeader& header, std::string_view line)
 {
-    header.YearOfData = std::string(Slice(line, 2, 4));
-    header.ComboBox1 = IndexOfDOYCode(Slice(line, 6, 4));
-    header.Edit1 = TrimRight(Slice(line, 10, 6));
-    header.CompanyName = TrimRight(Slice(line, 16, 18));
-    header.AFM = std::string(Slice(line, 34, 9));
-    header.AntikeimenoErgasion = TrimRight(Slice(line, 43, 16));
-    header.Town = TrimRight(Slice(line, 59, 10));
-    header.Street = TrimRight(Slice(line, 69, 16));
-    header.Number = TrimRight(Slice(line, 85, 3));
-    header.TK = TrimRight(Slice(line, 88, 5));
-    header.Tel = std::string(Slice(line, 93, 10));
-    header.Fax = std::string(Slice(line, 103, 10));
-    header.email = TrimRight(Slice(line, 113, 34));
-    header.Egatastash = Trim(Slice(line, 147, 4));
+    header.ComboBox1 = IndexOfDOYCode(Slice(line, kTaxOfficeFrom, kTaxOfficeWidth));
+    for (const auto& slice : kSlices) {
+        std::string_view text = Slice(line, slice.from, slice.width);
+        header.*slice.text = slice.form == TSliceForm::AsIs               ? std::string(text)
+                             : slice.form == TSliceForm::NoTrailingBlanks ? TrimmedRight(text)
+                                                                          : Trimmed(text);
+    }
 }
 
 std::string HeaderLine(const TStatementHeader& h)
 {
     const auto& codes = DOYCodes();
     std::string code = h.ComboBox1 >= 0 && h.ComboBox1 < static_cast<int>(codes.size()) ? codes[h.ComboBox1] : "";
-    std::string line = "1";
-    line += Field(h.YearOfData, 4);
-    line += Field(code, 4);
-    line += Field(h.Edit1, 6);
-    line += Field(h.CompanyName, 18);
-    line += Field(h.AFM, 9);
-    line += Field(h.AntikeimenoErgasion, 16);
-    line += Field(h.Town, 10);
-    line += Field(h.Street, 16);
-    line += Field(h.Number, 3);
-    line += Field(h.TK, 5);
-    line += Field(h.Tel, 10);
-    line += Field(h.Fax, 10);
-    line += Field(h.email, 34);
-    line += RightAligned(h.Egatastash, 4);
+    std::string line(150, ' ');
+    line[0] = '1';
+    line.replace(kTaxOfficeFrom - 1, kTaxOfficeWidth, Field(code, kTaxOfficeWidth));
+    for (const auto& slice : kSlices) {
+        const std::string& text = h.*slice.text;
+        line.replace(slice.from - 1, slice.width,
+                     slice.form == TSliceForm::NoBlanksRightAligned ? RightAligned(text, slice.width) : Field(text, slice.width));
+    }
     return line;
 }
 

@@ -33,14 +33,13 @@ TStatement::~TStatement() = default;
 
 void TStatement::BindStores()
 {
-    FixedFormatDataSet1.SetFileName(WorkingFile("record2"));
-    FixedFormatDataSet2.SetFileName(WorkingFile("record4"));
-    FixedFormatDataSet3.SetFileName(WorkingFile("record21"));
-    FixedFormatDataSet4.SetFileName(WorkingFile("record22"));
-    FixedFormatDataSet1.SetSchema(CounterpartySchema(TSide::Customers));
-    FixedFormatDataSet3.SetSchema(CounterpartySchema(TSide::Customers));
-    FixedFormatDataSet2.SetSchema(CounterpartySchema(TSide::Suppliers));
-    FixedFormatDataSet4.SetSchema(CounterpartySchema(TSide::Suppliers));
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        bool customers = side == TSide::Customers;
+        List(side).SetFileName(WorkingFile(customers ? "record2" : "record4"));
+        Scratch(side).SetFileName(WorkingFile(customers ? "record21" : "record22"));
+        List(side).SetSchema(CounterpartySchema(side));
+        Scratch(side).SetSchema(CounterpartySchema(side));
+    }
 
     auto& customers = FixedFormatDataSet1;
     customers.BeforePost = [this](TDataSet& d) { FixedFormatDataSet1BeforePost(d); };

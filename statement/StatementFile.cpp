@@ -7,6 +7,7 @@
 #include "common/Greek.h"
 #include "common/Lines.h"
 #include "common/Numbers.h"
+#include "common/Text.h"
 
 namespace epinax {
 
@@ -14,18 +15,13 @@ namespace {
 
 bool IsCustomers(TSide side) { return side == TSide::Customers; }
 
-std::string_view TrimRight(std::string_view text)
-{
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
 
 // The slice of a record at 1-based positions, as the record store reads a
 // field: cut where the record ends, trailing blanks removed.
 std::string_view FieldOf(std::string_view record, size_t from, size_t width)
 {
     if (from - 1 >= record.size()) return {};
-    return TrimRight(record.substr(from - 1, width));
+    return TrimTrailingBlanks(record.substr(from - 1, width));
 }
 
 std::optional<std::string> ZeroFilled(std::string_view digits, size_t width)

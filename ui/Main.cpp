@@ -184,10 +184,12 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
         const THeaderEdit* limits = FindHeaderEdit(name);
         return AddEdit(header, name, limits ? limits->maxLength : 32767);
     };
+    auto pair = [&](int row, int column, const char16_t* caption, QWidget* widget) {
+        grid->addWidget(Caption(caption, header), row, column);
+        grid->addWidget(widget, row, column + 1);
+    };
     // In tab order, row by row.
-    grid->addWidget(Caption(u"Έτος που αφορούν\nτα στοιχεία: (*)", header), 0, 0);
-    grid->addWidget(edit("YearOfData"), 0, 1);
-    grid->addWidget(Caption(u"ΔΟΥ: (*) ", header), 0, 2);
+    pair(0, 0, u"Έτος που αφορούν\nτα στοιχεία: (*)", edit("YearOfData"));
     ComboBox1 = new QComboBox(header);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     for (const auto& name : ComboBox1Items()) ComboBox1->addItem(FromCp1253(name));
@@ -195,21 +197,15 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
     ComboBox1->setMaxVisibleItems(20);
     connect(ComboBox1, &QComboBox::activated, this,
             [this](int index) { Run([&] { statement_->ComboBox1Change(index); }); });
-    grid->addWidget(ComboBox1, 0, 3);
-    grid->addWidget(Caption(u"Αριθμός Φακέλου\n(για τις ΑΕ):", header), 0, 4);
-    grid->addWidget(edit("Edit1"), 0, 5);
+    pair(0, 2, u"ΔΟΥ: (*) ", ComboBox1);
+    pair(0, 4, u"Αριθμός Φακέλου\n(για τις ΑΕ):", edit("Edit1"));
 
-    grid->addWidget(Caption(u"Επωνυμία Επιχείρησης:", header), 1, 0);
-    grid->addWidget(edit("CompanyName"), 1, 1);
-    grid->addWidget(Caption(u"ΑΦΜ: (*) ", header), 1, 2);
-    grid->addWidget(edit("AFM"), 1, 3);
-    grid->addWidget(Caption(u"Αντικείμενο Εργασιών\n(Επάγγελμα):", header), 1, 4);
-    grid->addWidget(edit("AntikeimenoErgasion"), 1, 5);
+    pair(1, 0, u"Επωνυμία Επιχείρησης:", edit("CompanyName"));
+    pair(1, 2, u"ΑΦΜ: (*) ", edit("AFM"));
+    pair(1, 4, u"Αντικείμενο Εργασιών\n(Επάγγελμα):", edit("AntikeimenoErgasion"));
 
-    grid->addWidget(Caption(u"Διεύθυνση - Πόλη:", header), 2, 0);
-    grid->addWidget(edit("Town"), 2, 1);
-    grid->addWidget(Caption(u"Οδός:", header), 2, 2);
-    grid->addWidget(edit("Street"), 2, 3);
+    pair(2, 0, u"Διεύθυνση - Πόλη:", edit("Town"));
+    pair(2, 2, u"Οδός:", edit("Street"));
     auto* numberRow = new QHBoxLayout;
     numberRow->addWidget(Caption(u"Αριθμός:", header));
     numberRow->addWidget(edit("Number"));
@@ -217,12 +213,9 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
     numberRow->addWidget(edit("TK"));
     grid->addLayout(numberRow, 2, 4, 1, 2);
 
-    grid->addWidget(Caption(u"Τηλέφωνο:", header), 3, 0);
-    grid->addWidget(edit("Tel"), 3, 1);
-    grid->addWidget(Caption(u"Φαξ:", header), 3, 2);
-    grid->addWidget(edit("Fax"), 3, 3);
-    grid->addWidget(Caption(u"Email:", header), 3, 4);
-    grid->addWidget(edit("email"), 3, 5);
+    pair(3, 0, u"Τηλέφωνο:", edit("Tel"));
+    pair(3, 2, u"Φαξ:", edit("Fax"));
+    pair(3, 4, u"Email:", edit("email"));
 
     grid->addWidget(Caption(u"Είδος Εγκατάστασης: (*) ", header), 4, 0);
     QLineEdit* egatastash = edit("Egatastash");
