@@ -10,6 +10,7 @@
 #include "common/Errors.h"
 #include "entry/TaxNumber.h"
 #include "statement/Statement.h"
+#include "statement/StatementFile.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax::cli {
@@ -31,28 +32,45 @@ std::string KeyShown(char key)
     return code;
 }
 
+// C0 controls, DEL, and the C1 controls the code page's unassigned bytes
+// stand for: none is a character a field can show, and a line end would
+// split the line it is written into.
+bool IsControlCharacter(char key)
+{
+    char32_t codePoint = cp1253::ToUnicode(static_cast<unsigned char>(key));
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
+}
+
+std::string ControlCharacterShown(char key)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(key))));
+    return code;
+}
+
+// The value in Windows-1253, refused whole when it holds a character the
+// code page lacks or a control character, as the window's edits refuse them.
 std::string Keys(const std::string& utf8, const std::string& what)
 {
     std::string bad;
     auto keys = cp1253::FromUtf8(utf8, &bad);
     if (!keys) Refuse(what + ": ο χαρακτήρας «" + bad + "» δεν υπάρχει στην ελληνική κωδικοσελίδα (Windows-1253)");
+    for (char key : *keys)
+        if (IsControlCharacter(key))
+            Refuse(what + ": ο χαρακτήρας ελέγχου " + ControlCharacterShown(key) + " δεν επιτρέπεται σε πεδίο");
     return *keys;
 }
 
 // Types a value key by key into an edit that holds at most `maxLength`
-// characters: the edit's key handler decides on each key and may change it,
-// and a backspace it lets through takes back the last character. `what`
-// names the edit in messages.
+// characters: the edit's key handler decides on each key and may change it.
+// No control character (a backspace among them) gets this far. `what` names
+// the edit in messages.
 std::string TypeInto(const std::string& utf8, size_t maxLength, const TKeyHandler& keyPress, const std::string& what)
 {
     std::string text;
     for (char key : Keys(utf8, what)) {
         std::optional<char> accepted = keyPress(key, text);
         if (!accepted) Refuse(what + ": το πρόγραμμα δεν δέχεται τον χαρακτήρα " + KeyShown(key));
-        if (*accepted == kBackspace) {
-            if (!text.empty()) text.pop_back();
-            continue;
-        }
         if (text.size() >= maxLength) Refuse(what + ": χωράει έως " + std::to_string(maxLength) + " χαρακτήρες");
         text += *accepted;
     }
@@ -61,22 +79,42 @@ std::string TypeInto(const std::string& utf8, size_t maxLength, const TKeyHandle
 
 std::string EditNamed(const std::string& name) { return "Γενικά στοιχεία, πεδίο «" + name + "»"; }
 
+// The file fills a short telephone or fax number with blanks and Open keeps
+// them, so `show` prints them; they are the file's filling, not keys typed
+// into a digits-only edit, and the line comes out the same without them.
+std::string WithoutFileFilling(const THeaderEdit& edit, const std::string& value)
+{
+    if (edit.keys != TKeyRule::Digits) return value;
+    return value.substr(0, value.find_last_not_of(' ') + 1);
+}
+
 void TypeHeader(TStatement& statement, const TStatementInput& input)
 {
     for (const THeaderEdit& edit : HeaderEdits()) {
         auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(edit.name, key, text); };
-        statement.header.*edit.text =
-            TypeInto(input.header.at(edit.name), edit.maxLength, keyPress, EditNamed(edit.name));
+        std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
+        statement.header.*edit.text = TypeInto(value, edit.maxLength, keyPress, EditNamed(edit.name));
     }
     // A code the table does not have leaves no office chosen, as an empty one.
+    Keys(input.header.at("DOY"), EditNamed("DOY"));
     int office = IndexOfDOYCode(input.header.at("DOY"));
     if (office >= 0) statement.ComboBox1Change(office);
     if (input.credit) statement.RadioButtonClick(true);
 }
 
-std::string RowNamed(TSide side, size_t number)
+std::string ListNamed(TSide side) { return side == TSide::Customers ? "Πελάτες" : "Προμηθευτές"; }
+
+std::string RowNamed(TSide side, size_t number) { return ListNamed(side) + ", εγγραφή " + std::to_string(number); }
+
+// The file numbers the rows of a list with five digits.
+void RefuseTooManyRows(const TStatementInput& input)
 {
-    return std::string(side == TSide::Customers ? "Πελάτες" : "Προμηθευτές") + ", εγγραφή " + std::to_string(number);
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        size_t count = (side == TSide::Customers ? input.customers : input.suppliers).size();
+        if (count > static_cast<size_t>(kMaxRowsPerList))
+            Refuse(ListNamed(side) + ": η λίστα έχει " + std::to_string(count) + " εγγραφές· το αρχείο χωράει έως " +
+                   std::to_string(kMaxRowsPerList) + " εγγραφές ανά λίστα");
+    }
 }
 
 void PostRow(TFixedFormatDataSet& list, RecordingUi& ui, const std::string& rowName)
@@ -107,18 +145,22 @@ void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowInpu
 }
 
 // After every post the statement rewrites both working files of the list and
-// adds up all its rows again, which makes a long list take quadratic time.
-// Nothing in the posting of the next row reads those files or totals, so the
-// refresh is held back while the rows go in and done once at the end.
-class HeldBackRefresh {
+// adds up all its rows again, and the check for a repeated tax number reads
+// every row: a long list would take quadratic time. Nothing in the posting
+// of the next row reads those files or totals, so the refresh is held back
+// while the rows go in and done once at the end.
+class BulkEntry {
 public:
-    HeldBackRefresh(TStatement& statement, TSide side)
+    BulkEntry(TStatement& statement, TSide side)
         : statement_(statement), side_(side), afterPost_(std::exchange(statement.List(side).AfterPost, nullptr))
     {
     }
-    ~HeldBackRefresh() { statement_.List(side_).AfterPost = std::move(afterPost_); }
-    HeldBackRefresh(const HeldBackRefresh&) = delete;
-    HeldBackRefresh& operator=(const HeldBackRefresh&) = delete;
+    ~BulkEntry()
+    {
+        statement_.List(side_).AfterPost = std::move(afterPost_);
+    }
+    BulkEntry(const BulkEntry&) = delete;
+    BulkEntry& operator=(const BulkEntry&) = delete;
 
 private:
     TStatement& statement_;
@@ -129,7 +171,7 @@ private:
 void EnterRows(TStatement& statement, RecordingUi& ui, TSide side, const std::vector<TRowInput>& rows)
 {
     {
-        HeldBackRefresh heldBack(statement, side);
+        BulkEntry bulk(statement, side);
         for (size_t i = 0; i < rows.size(); ++i) EnterRow(statement, ui, side, rows[i], RowNamed(side, i + 1));
     }
     if (!rows.empty()) statement.RefreshList(side);
@@ -164,6 +206,7 @@ void SaveAs(TStatement& statement, RecordingUi& ui, const std::string& outPath, 
 
 void BuildStatement(const TStatementInput& input, const std::string& outPath, bool force)
 {
+    RefuseTooManyRows(input);
     RecordingUi ui;
     Workspace workspace(ui, input.date ? FixedClock(*input.date) : TClock(LocalToday));
     TStatement& statement = workspace.Statement();

@@ -157,7 +157,7 @@ int CheckCommand(const TArguments& a)
     TDate today = LocalToday();
     if (a.date) {
         auto date = ParseDate(*a.date);
-        if (!date) Usage("Η ημερομηνία «" + *a.date + "» δεν είναι της μορφής ΕΕΕΕΜΜΗΗ (YYYYMMDD)");
+        if (!date) Usage(DateRefusal(*a.date));
         today = *date;
     }
     std::vector<TLineProblem> problems = CheckStatement(ReadInput(a.operands[0]), today);

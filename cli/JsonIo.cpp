@@ -54,7 +54,7 @@ void ReadDateAndKind(const json& root, TStatementInput& input)
 {
     if (std::string date = StringAt(root, "date", ""); !date.empty()) {
         input.date = ParseDate(date);
-        if (!input.date) BadInput("Η ημερομηνία «" + date + "» δεν είναι της μορφής ΕΕΕΕΜΜΗΗ (YYYYMMDD)");
+        if (!input.date) BadInput(DateRefusal(date));
     }
     std::string kind = StringAt(root, "kind", "");
     if (kind != "" && kind != "debit" && kind != "credit")

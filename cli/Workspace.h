@@ -57,8 +57,11 @@ private:
     std::unique_ptr<TStatement> statement_;
 };
 
-// "YYYYMMDD" as a date, or nothing when it is not one.
+// "YYYYMMDD" as a date, or nothing when it is not one or names a day the
+// calendar does not have (31 April, 29 February of a common year).
 std::optional<TDate> ParseDate(std::string_view text);
+// Why `text` was not taken as a date (UTF-8).
+std::string DateRefusal(const std::string& text);
 TClock FixedClock(TDate date);
 
 }  // namespace epinax::cli

@@ -5,13 +5,17 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "TestSupport.h"
+#include "common/Cp1253.h"
 #include "entry/TaxNumber.h"
+#include "statement/TaxOffices.h"
 
 namespace {
 
@@ -267,6 +271,215 @@ TEST_F(CliTest, CheckReportsEveryProblemAtItsLine)
                                   "είναι λανθασμένο"}},
     };
     EXPECT_EQ(json::parse(checked.out)["problems"], expected) << checked.out;
+}
+
+// ------------------------------------------------ what build refuses
+
+// A control character would split or cut the line it is written into; every
+// field refuses it, as the window's edits do, and names itself.
+TEST_F(CliTest, BuildRefusesControlCharactersInEveryField)
+{
+    struct Case {
+        const char* where;
+        std::function<void(json&)> put;
+    };
+    const Case cases[] = {
+        {"πεδίο «CompanyName»", [](json& in) { in["header"]["CompanyName"] = "ΑΛΦΑ\nΑΕ"; }},
+        {"πεδίο «Tel»", [](json& in) { in["header"]["Tel"] = "210\t1234"; }},
+        {"πεδίο «email»", [](json& in) { in["header"]["email"] = "a\x7f@b.gr"; }},
+        {"πεδίο «DOY»", [](json& in) { in["header"]["DOY"] = "1101\r"; }},
+        {"πεδίο «Egatastash»", [](json& in) { in["header"]["Egatastash"] = "\bΕ"; }},
+        {"Πελάτες, εγγραφή 1, πεδίο «Name»",
+         [](json& in) { in["customers"][0]["Name"] = std::string("ΑΒ\0Γ", 5); }},
+        {"Πελάτες, εγγραφή 1, πεδίο «City»", [](json& in) { in["customers"][0]["City"] = "ΑΘΗΝΑ\u0081"; }},
+        {"Προμηθευτές, εγγραφή 1, πεδίο «Street»", [](json& in) { in["suppliers"][0]["Street"] = "\x1b[1m"; }},
+        {"Πεδίο «EditPub1»", [](json& in) { in["EditPub1"] = "5\n"; }},
+    };
+    for (const Case& c : cases) {
+        json input = Statement();
+        input["customers"] = {Row(ValidAfm("10000001"), "1", "5")};
+        input["suppliers"] = {Row(ValidAfm("10000002"), "1", "5")};
+        c.put(input);
+        Outcome built = Build(input);
+        EXPECT_EQ(built.code, 1) << c.where;
+        EXPECT_NE(built.err.find(std::string(c.where) + ": ο χαρακτήρας ελέγχου U+"), std::string::npos)
+            << c.where << ": " << built.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("OUT"))) << c.where;
+    }
+}
+
+TEST_F(CliTest, DatesTheCalendarDoesNotHaveAreRefused)
+{
+    for (const char* date : {"20230231", "20230431", "20230229", "19000229", "20231301", "20230100"}) {
+        json input = Statement();
+        input["date"] = date;
+        Outcome built = Build(input);
+        EXPECT_EQ(built.code, 2) << date;
+        EXPECT_NE(built.err.find(date), std::string::npos) << built.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("OUT"))) << date;
+        EXPECT_EQ(RunCli(dir, {"check", "missing.txt", "--date", date}).code, 2) << date;
+    }
+    for (const char* date : {"20240229", "20280229", "20231231"}) {
+        json input = Statement();
+        input["date"] = date;
+        EXPECT_EQ(Build(input, {"--force"}).code, 0) << date;
+        EXPECT_EQ(RunCli(dir, {"check", "OUT", "--date", date}).code, 0) << date;
+    }
+}
+
+// The duplicate is found however long the list, compared as the lookup
+// compares (blanks trimmed), and named at the row that repeats it.
+TEST_F(CliTest, BuildNamesTheRowThatRepeatsATaxNumber)
+{
+    json input = Statement();
+    json row = Row("1234", "1", "5");
+    row["Ypovolh"] = "1";
+    input["suppliers"] = json::array();
+    for (const char* afm : {"1234", "5678", " 5678", "1234 "}) {
+        row["AFM"] = afm;
+        input["suppliers"].push_back(row);
+    }
+    Outcome built = Build(input);
+    EXPECT_EQ(built.code, 1);
+    EXPECT_NE(built.err.find("Προμηθευτές, εγγραφή 3: Ο ΑΦΜ:  5678 έχει εισαχθεί 2 φορές στους προμηθευτές"),
+              std::string::npos)
+        << built.err;
+}
+
+TEST_F(CliTest, BuildRefusesAListLongerThanTheFileNumbersBeforeTypingIt)
+{
+    json input = Statement();
+    input["suppliers"] = json::array();
+    for (int i = 0; i < 100000; ++i) input["suppliers"].push_back(json::object());
+    Outcome built = Build(input);
+    EXPECT_EQ(built.code, 1);
+    EXPECT_NE(built.err.find("Προμηθευτές: η λίστα έχει 100000 εγγραφές"), std::string::npos) << built.err;
+    EXPECT_EQ(built.err.find("εγγραφή 1"), std::string::npos) << built.err;
+}
+
+// ------------------------------------------------------ show, then build
+
+// Statements of many shapes, each valid, from a seed.
+class StatementMaker {
+public:
+    explicit StatementMaker(unsigned seed) : random_(seed) {}
+
+    json Make()
+    {
+        json in = {{"date", "2024" + TwoDigits(Between(1, 12)) + TwoDigits(Between(1, 28))},
+                   {"kind", Chance(2) ? "credit" : "debit"}};
+        in["header"] = Header();
+        if (Chance(2)) in["EditPub1"] = Amount();
+        if (Chance(2)) in["EditPub2"] = Amount();
+        for (const char* list : {"customers", "suppliers"}) {
+            in[list] = json::array();
+            int count = Chance(3) ? 0 : Between(1, 25);
+            for (int i = 0; i < count; ++i) in[list].push_back(CounterpartyRow(list == std::string("customers")));
+        }
+        return in;
+    }
+
+private:
+    int Between(int low, int high) { return std::uniform_int_distribution<int>(low, high)(random_); }
+    bool Chance(int oneIn) { return Between(1, oneIn) == 1; }
+    static std::string TwoDigits(int n) { return (n < 10 ? "0" : "") + std::to_string(n); }
+
+    std::string Digits(int length)
+    {
+        std::string text;
+        for (int i = 0; i < length; ++i) text += static_cast<char>('0' + Between(0, 9));
+        return text;
+    }
+
+    // Any character a field can hold: Latin, Greek, signs and blanks.
+    std::string Text(int maxLength)
+    {
+        static const std::string kBytes = [] {
+            std::string bytes;
+            for (int b = 0x20; b < 0x7F; ++b) bytes += static_cast<char>(b);
+            for (int b = 0xA0; b < 0xFF; ++b)
+                if (b != 0xAA && b != 0xD2) bytes += static_cast<char>(b);
+            return bytes;
+        }();
+        std::string text;
+        int length = Between(0, maxLength);
+        for (int i = 0; i < length; ++i) text += kBytes[Between(0, static_cast<int>(kBytes.size()) - 1)];
+        return epinax::cp1253::ToUtf8(text);
+    }
+
+    std::string Amount()
+    {
+        std::string whole = std::to_string(Between(0, Chance(4) ? 999999999 : 9999));
+        switch (Between(0, 2)) {
+        case 0: return whole;
+        case 1: return whole + "," + Digits(1);
+        default: return whole + "," + Digits(2);
+        }
+    }
+
+    // A telephone number of 7 to 10 digits: a short one leaves blanks in the file.
+    std::string Phone() { return Chance(4) ? "" : Digits(Between(7, 10)); }
+
+    json Header()
+    {
+        const auto& offices = epinax::DOYCodes();
+        return {{"YearOfData", std::to_string(Between(1990, 2023))},
+                {"DOY", offices[Between(0, static_cast<int>(offices.size()) - 1)]},
+                {"Edit1", Digits(Between(0, 6))},
+                {"CompanyName", Text(18)},
+                {"AFM", kOwnAfm},
+                {"AntikeimenoErgasion", Text(16)},
+                {"Town", Text(10)},
+                {"Street", Text(16)},
+                {"Number", Text(3)},
+                {"TK", Digits(Between(0, 5))},
+                {"Tel", Phone()},
+                {"Fax", Phone()},
+                {"email", Text(34)},
+                {"Egatastash", Chance(2) ? "Ε" : Digits(Between(1, 3)) + (Chance(2) ? "E" : "")}};
+    }
+
+    // Tax numbers are told apart by a running number, so none repeats.
+    json CounterpartyRow(bool customer)
+    {
+        std::string number = std::to_string(10000000 + ++rows_);
+        bool liable = !Chance(4);
+        std::string value = Chance(5) ? "0" : Amount();
+        bool zero = value.find_first_not_of("0,") == std::string::npos;
+        int leastInvoices = zero ? 2 : customer ? 1 : 0;
+        return {{"AFM", liable ? ValidAfm(number) : "X" + number.substr(1)},
+                {"Name", Text(27)},
+                {"Prof", Text(15)},
+                {"Ypovolh", liable ? "0" : "1"},
+                {"City", Text(10)},
+                {"Street", Text(16)},
+                {"StreetNo", Text(3)},
+                {"TK", Digits(Between(0, 5))},
+                {"NoTimologion", std::to_string(Between(leastInvoices, Chance(3) ? 9999999 : 40))},
+                {"Value", value}};
+    }
+
+    std::mt19937 random_;
+    int rows_ = 0;
+};
+
+// What show prints is what build reads: building it again gives the same
+// file, byte for byte.
+TEST_F(CliTest, BuildOfWhatShowPrintsGivesTheSameFile)
+{
+    for (unsigned seed = 1; seed <= 30; ++seed) {
+        json input = StatementMaker(seed).Make();
+        Outcome first = Build(input, {"--force"});
+        ASSERT_EQ(first.code, 0) << "seed " << seed << ": " << first.err << "\n" << input.dump(1);
+        std::string bytes = ReadBytes(dir.File("OUT"));
+
+        Outcome shown = RunCli(dir, {"show", "OUT"});
+        ASSERT_EQ(shown.code, 0) << "seed " << seed << ": " << shown.err;
+        WriteBytes(dir.File("shown.json"), shown.out);
+        Outcome again = RunCli(dir, {"build", "shown.json", "-o", "AGAIN", "--force"});
+        ASSERT_EQ(again.code, 0) << "seed " << seed << ": " << again.err << "\n" << shown.out;
+        EXPECT_EQ(ReadBytes(dir.File("AGAIN")), bytes) << "seed " << seed;
+    }
 }
 
 // ------------------------------------------------------------------ usage
