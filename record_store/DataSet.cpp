@@ -1,5 +1,7 @@
 #include "record_store/DataSet.h"
 
+#include <utility>
+
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Text.h"
@@ -84,15 +86,60 @@ void TDataSet::CheckCanModify() const
     if (!CanModify()) DatabaseError("Cannot modify a read-only dataset");
 }
 
-void TDataSet::AddDataListener(std::function<void(TDataEvent)> listener)
+int TDataListeners::Add(TDataListener listener)
 {
-    listeners_.push_back(std::move(listener));
+    std::erase_if(entries_, [](const auto& entry) { return !entry.second; });
+    entries_.emplace_back(nextId_, std::move(listener));
+    return nextId_++;
 }
 
-void TDataSet::Notify(TDataEvent event)
+// A listener may let go of its subscription while it is being told of a
+// change; its place is then only emptied, and swept at the next Add.
+void TDataListeners::Remove(int id)
 {
-    for (auto& listener : listeners_) listener(event);
+    for (auto& entry : entries_)
+        if (entry.first == id) entry.second = nullptr;
+    if (notifying_ == 0) std::erase_if(entries_, [](const auto& entry) { return !entry.second; });
 }
+
+void TDataListeners::Notify(TDataEvent event)
+{
+    ++notifying_;
+    struct Done {
+        int& depth;
+        ~Done() { --depth; }
+    } done{notifying_};
+    // By index: a listener may add another while being told.
+    for (size_t i = 0; i < entries_.size(); ++i) {
+        if (!entries_[i].second) continue;
+        TDataListener listener = entries_[i].second;
+        listener(event);
+    }
+}
+
+TDataSubscription& TDataSubscription::operator=(TDataSubscription&& other) noexcept
+{
+    if (this != &other) {
+        Reset();
+        listeners_ = std::move(other.listeners_);
+        id_ = std::exchange(other.id_, 0);
+    }
+    return *this;
+}
+
+void TDataSubscription::Reset()
+{
+    if (auto listeners = listeners_.lock()) listeners->Remove(id_);
+    listeners_.reset();
+    id_ = 0;
+}
+
+TDataSubscription TDataSet::AddDataListener(TDataListener listener)
+{
+    return TDataSubscription(listeners_, listeners_->Add(std::move(listener)));
+}
+
+void TDataSet::Notify(TDataEvent event) { listeners_->Notify(event); }
 
 void TDataSet::NotifyDataSetChanged() { Notify(TDataEvent::DataSetChanged); }
 

@@ -24,6 +24,39 @@ class TDataSet;
 class TField;
 
 using TDataSetNotifyEvent = std::function<void(TDataSet&)>;
+using TDataListener = std::function<void(TDataEvent)>;
+
+// The views listening to a store. Shared with the subscriptions, so that a
+// view and its store may go in either order.
+class TDataListeners {
+public:
+    int Add(TDataListener listener);
+    void Remove(int id);
+    void Notify(TDataEvent event);
+
+private:
+    std::vector<std::pair<int, TDataListener>> entries_;
+    int nextId_ = 1;
+    int notifying_ = 0;
+};
+
+// A view's hold on its store's change notices; it lets go when destroyed.
+class [[nodiscard]] TDataSubscription {
+public:
+    TDataSubscription() = default;
+    TDataSubscription(std::weak_ptr<TDataListeners> listeners, int id) : listeners_(std::move(listeners)), id_(id) {}
+    ~TDataSubscription() { Reset(); }
+    TDataSubscription(TDataSubscription&& other) noexcept { *this = std::move(other); }
+    TDataSubscription& operator=(TDataSubscription&& other) noexcept;
+    TDataSubscription(const TDataSubscription&) = delete;
+    TDataSubscription& operator=(const TDataSubscription&) = delete;
+
+    void Reset();
+
+private:
+    std::weak_ptr<TDataListeners> listeners_;
+    int id_ = 0;
+};
 using TFilterRecordEvent = std::function<void(TDataSet&, bool& accept)>;
 using TDataSetErrorEvent = std::function<void(TDataSet&, const std::exception&, TDataAction&)>;
 
@@ -136,8 +169,9 @@ public:
     // The control that edits a field on screen (a grid's cell editor) writes
     // its text into the field when this is called, before a post.
     std::function<void()> FlushEditingControl;
-    // Views listening for changes.
-    void AddDataListener(std::function<void(TDataEvent)> listener);
+    // Views listening for changes; they hear nothing more once the returned
+    // subscription is gone.
+    TDataSubscription AddDataListener(TDataListener listener);
 
     bool Filtered = false;
     bool AutoCalcFields = true;
@@ -208,7 +242,7 @@ private:
     int insertIndex_ = -1;
     std::vector<std::unique_ptr<TField>> fields_;
     std::vector<TFieldDef> fieldDefs_;
-    std::vector<std::function<void(TDataEvent)>> listeners_;
+    std::shared_ptr<TDataListeners> listeners_ = std::make_shared<TDataListeners>();
 };
 
 }  // namespace epinax

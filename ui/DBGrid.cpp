@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
+#include <QPointer>
 
 #include "statement/Statement.h"
 #include "ui/Dialogs.h"
@@ -116,8 +117,11 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
                                      : metrics.horizontalAdvance(QLatin1Char('0')) * std::min(fieldSize, 12) + 10;
         setColumnWidth(c, std::max(width, title));
     }
-    statement.List(side).FlushEditingControl = [this] { CommitEditor(); };
-    statement.List(side).AddDataListener([this](TDataEvent event) {
+    // The store may outlive the grid: it reaches the grid only while it stands.
+    statement.List(side).FlushEditingControl = [grid = QPointer<TDBGrid>(this)] {
+        if (grid) grid->CommitEditor();
+    };
+    storeSubscription_ = statement.List(side).AddDataListener([this](TDataEvent event) {
         if (event != TDataEvent::RecordChanged) FollowStore();
     });
     connect(model_, &QAbstractItemModel::modelReset, this, &TDBGrid::FollowStore);
@@ -254,12 +258,8 @@ bool TDBGrid::FilterKey(QKeyEvent* event, const QString& editorText)
     QChar typed = event->key() == Qt::Key_Backspace ? QChar(8) : event->text().at(0);
     auto key = KeyToCp1253(typed);
     auto text = ToCp1253(editorText);
-    if (!key || !text) {
-        statement_.UnsavedChanges = true;
-        TDialogs::Beep();
-        return false;
-    }
-    return statement_.DBGridKeyPress(side_, currentIndex().column(), *key, *text).has_value();
+    return statement_.DBGridKeyPress(side_, currentIndex().column(), text ? key : std::nullopt, text.value_or(""))
+        .has_value();
 }
 
 bool TDBGrid::eventFilter(QObject* watched, QEvent* event)

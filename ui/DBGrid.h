@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "entry/Counterparty.h"
+#include "record_store/DataSet.h"
 
 class QLineEdit;
 
@@ -77,6 +78,7 @@ private:
     TSide side_;
     TRecordStoreModel* model_;
     TCellDelegate* delegate_;
+    TDataSubscription storeSubscription_;
     bool following_ = false;
     bool firstKeyFiltered_ = false;
 };

@@ -53,7 +53,7 @@ TDBNavigator::TDBNavigator(TStatement& statement, TDBGrid& grid, QWidget* parent
         buttons_[b] = button;
     }
     layout->addStretch();
-    statement.List(grid.Side()).AddDataListener([this](TDataEvent) { UpdateButtons(); });
+    storeSubscription_ = statement.List(grid.Side()).AddDataListener([this](TDataEvent) { UpdateButtons(); });
     UpdateButtons();
 }
 

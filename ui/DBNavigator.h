@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "record_store/DataSet.h"
+
 class QToolButton;
 
 namespace epinax {
@@ -31,6 +33,7 @@ private:
 
     TStatement& statement_;
     TDBGrid& grid_;
+    TDataSubscription storeSubscription_;
     QToolButton* buttons_[6] {};
 };
 

@@ -7,7 +7,7 @@ namespace epinax::ui {
 TRecordStoreModel::TRecordStoreModel(TFixedFormatDataSet& store, TSide side, QObject* parent)
     : QAbstractTableModel(parent), store_(store), side_(side), columns_(GridColumns(side))
 {
-    store_.AddDataListener([this](TDataEvent event) { StoreChanged(event); });
+    storeSubscription_ = store_.AddDataListener([this](TDataEvent event) { StoreChanged(event); });
     shape_ = CurrentShape();
 }
 

@@ -50,6 +50,7 @@ private:
     TSide side_;
     std::vector<TGridColumn> columns_;
     Shape shape_;
+    TDataSubscription storeSubscription_;
 };
 
 }  // namespace epinax::ui
