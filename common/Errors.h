@@ -13,10 +13,16 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A file could not be opened, created, read or written.
+// A file could not be opened, created, read or written; `SystemError` is the
+// system's reason (an errno value), 0 when the program itself refused.
 class EFileError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit EFileError(const std::string& message, int systemError = 0)
+        : std::runtime_error(message), systemError_(systemError) {}
+    int SystemError() const { return systemError_; }
+
+private:
+    int systemError_;
 };
 
 // A text that is not the number it should be: "'%s' is not a valid

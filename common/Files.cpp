@@ -9,9 +9,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "common/Errors.h"
+#include "common/Greek.h"
 
 namespace epinax {
 
@@ -30,16 +30,20 @@ private:
     int fd_;
 };
 
-[[noreturn]] void FileError(const char* pattern, const std::string& path)
+// `error` is taken before anything else can change errno.
+[[noreturn]] void FileError(const char* pattern, const std::string& path, int error)
 {
-    throw EFileError(FormatMessage(pattern, path));
+    throw EFileError(FormatMessage(pattern, path), error);
 }
+
+[[noreturn]] void FileError(const char* pattern, const std::string& path) { FileError(pattern, path, errno); }
 
 bool WriteAll(int fd, std::string_view bytes)
 {
     while (!bytes.empty()) {
         ssize_t written = ::write(fd, bytes.data(), bytes.size());
         if (written < 0 && errno == EINTR) continue;
+        if (written == 0) errno = ENOSPC;  // a write that takes nothing has found no room
         if (written <= 0) return false;
         bytes.remove_prefix(static_cast<size_t>(written));
     }
@@ -65,40 +69,37 @@ mode_t NewFileMode(const std::string& path)
 
 constexpr size_t kWriteChunk = 1 << 20;
 
-const char* const kDiscarded = ".discarded-";
-
-// A large file whose last name goes away takes the kernel a while to free.
-// The user does not wait for that: the old file is renamed aside at once and
-// removed on a thread of its own (the name is gone from every listing the
-// program reads; a discarded file left by a crash is removed at close).
-void DiscardAside(const std::string& path)
+// A power cut must not leave a file the user asked for empty: its bytes reach
+// the disk before its name moves to them, and the name's move reaches the disk
+// before the user is told it is saved.
+bool SyncDirectoryOf(const std::string& path)
 {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_size < (1 << 20))
-        return;
-    std::string aside = path + kDiscarded + std::to_string(::getpid()) + "-" + std::to_string(info.st_ino);
-    if (::rename(path.c_str(), aside.c_str()) != 0) return;
-    try {
-        std::thread([aside] { ::unlink(aside.c_str()); }).detach();
-    } catch (...) {
-        ::unlink(aside.c_str());
-    }
+    std::string directory = path.substr(0, path.rfind('/') + 1);
+    if (directory.empty()) directory = ".";
+    FileDescriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd && ::fsync(fd.get()) == 0;
 }
 
 }  // namespace
 
 std::string ReadWholeFile(const std::string& path)
 {
+    return *ReadFileUpTo(path, std::string::npos - 1);
+}
+
+std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit)
+{
     FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
     struct stat info {};
     if (!fd || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) FileError("Cannot open file %s", path);
-    // Read straight into the result: a large record file is read at the
-    // speed of the disk, without a second copy. The size may have changed
-    // since fstat, so read on until the end.
-    std::string text(static_cast<size_t>(info.st_size), '\0');
+    if (S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > limit) return std::nullopt;
+    // Read straight into the result: a large file is read at the speed of
+    // the disk, without a second copy. The size may have changed since fstat
+    // (or is none, for a pipe), so read on until the end or past the limit.
+    std::string text(S_ISREG(info.st_mode) ? static_cast<size_t>(info.st_size) : 0, '\0');
     size_t filled = 0;
-    char probe[4096];
-    while (true) {
+    char probe[65536];
+    while (filled <= limit) {
         bool full = filled == text.size();
         char* into = full ? probe : text.data() + filled;
         size_t room = full ? sizeof probe : text.size() - filled;
@@ -109,15 +110,17 @@ std::string ReadWholeFile(const std::string& path)
         if (full) text.append(probe, static_cast<size_t>(got));
         filled += static_cast<size_t>(got);
     }
+    if (filled > limit) return std::nullopt;
     text.resize(filled);
     return text;
 }
 
 // ------------------------------------------------------------ FileReplacer
 
-FileReplacer::FileReplacer(std::string path) : path_(std::move(path))
+FileReplacer::FileReplacer(std::string path, TDurability durability)
+    : path_(std::move(path)), durability_(durability)
 {
-    if (IsMarkedReadOnly(path_)) FileError("Cannot create file %s", path_);
+    if (IsMarkedReadOnly(path_)) FileError("Cannot create file %s", path_, EACCES);
     std::string pattern = path_ + ".XXXXXX";
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) FileError("Cannot create file %s", path_);
@@ -128,10 +131,8 @@ FileReplacer::FileReplacer(std::string path) : path_(std::move(path))
 
 FileReplacer::~FileReplacer()
 {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        ::unlink(tempPath_.c_str());
-    }
+    if (fd_ >= 0) ::close(fd_);
+    if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
 }
 
 void FileReplacer::Flush()
@@ -150,25 +151,44 @@ void FileReplacer::Write(std::string_view bytes)
     buffer_.append(bytes);
 }
 
-void FileReplacer::Commit()
+void FileReplacer::Finish()
 {
+    if (fd_ < 0) return;
     Flush();
     int fd = fd_;
     fd_ = -1;
+    bool written = durability_ != TDurability::UserFile || ::fsync(fd) == 0;
+    int error = errno;
     if (::close(fd) != 0) {
-        ::unlink(tempPath_.c_str());
-        FileError("Cannot write file %s", path_);
+        written = false;
+        error = errno;
     }
-    DiscardAside(path_);
-    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+    if (!written) {
         ::unlink(tempPath_.c_str());
-        FileError("Cannot write file %s", path_);
+        tempPath_.clear();
+        FileError("Cannot write file %s", path_, error);
     }
 }
 
-void ReplaceFile(const std::string& path, std::string_view contents)
+// The new file takes the name in one step: at no moment is there no file
+// under it, and the earlier file's data is freed only once its name is gone.
+void FileReplacer::Commit()
 {
-    FileReplacer out(path);
+    Finish();
+    if (tempPath_.empty()) FileError("Cannot write file %s", path_, 0);
+    if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
+        int error = errno;
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+        FileError("Cannot write file %s", path_, error);
+    }
+    tempPath_.clear();
+    if (durability_ == TDurability::UserFile && !SyncDirectoryOf(path_)) FileError("Cannot write file %s", path_);
+}
+
+void ReplaceFile(const std::string& path, std::string_view contents, TDurability durability)
+{
+    FileReplacer out(path, durability);
     out.Write(contents);
     out.Commit();
 }
@@ -190,35 +210,45 @@ void copy(const std::string& source, const std::string& destination)
     std::string bytes;
     try {
         bytes = ReadWholeFile(source);
-    } catch (const EFileError&) {
-        FileError("Cannot open file %s", source);
+    } catch (const EFileError& error) {
+        FileError("Cannot open file %s", source, error.SystemError());
     }
     try {
         ReplaceFile(target, bytes);
-    } catch (const EFileError&) {
-        FileError("Cannot create file %s", target);
+    } catch (const EFileError& error) {
+        FileError("Cannot create file %s", target, error.SystemError());
     }
 }
 
 void ReplaceWithCopy(const std::string& source, const std::string& destination)
 {
-    if (IsMarkedReadOnly(destination)) FileError("Cannot create file %s", destination);
+    if (IsMarkedReadOnly(destination)) FileError("Cannot create file %s", destination, EACCES);
     std::string linked = destination + ".link";
     ::unlink(linked.c_str());
     if (::link(source.c_str(), linked.c_str()) == 0) {
-        DiscardAside(destination);
         if (::rename(linked.c_str(), destination.c_str()) == 0) return;
         ::unlink(linked.c_str());
     }
     copy(source, destination);
 }
 
-void RemoveDiscardedFiles(const std::string& directory)
+std::string SystemReason(int error)
 {
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(directory, ignored))
-        if (entry.path().filename().string().find(kDiscarded) != std::string::npos)
-            std::filesystem::remove(entry.path(), ignored);
+    switch (error) {
+    case 0: return G("άγνωστη αιτία");
+    case ENOSPC: return G("δεν υπάρχει ελεύθερος χώρος στον δίσκο");
+    case EDQUOT: return G("εξαντλήθηκε ο χώρος που σας αναλογεί στον δίσκο");
+    case EACCES:
+    case EPERM: return G("δεν έχετε δικαίωμα εγγραφής");
+    case EROFS: return G("ο δίσκος δέχεται μόνο ανάγνωση");
+    case ENOENT:
+    case ENOTDIR: return G("ο φάκελος δεν υπάρχει");
+    case EFBIG: return G("το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος");
+    case EIO: return G("σφάλμα εισόδου/εξόδου του δίσκου");
+    case EMFILE:
+    case ENFILE: return G("είναι ανοιχτά πάρα πολλά αρχεία");
+    default: return G("σφάλμα συστήματος ") + std::to_string(error);
+    }
 }
 
 bool FileExists(const std::string& path)

@@ -1,6 +1,7 @@
 // File helpers of the core: whole-file reading, safe replacement, copying.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -8,6 +9,13 @@ namespace epinax {
 
 // Reads a whole file; EFileError "Cannot open file %s" when it cannot be read.
 std::string ReadWholeFile(const std::string& path);
+// The same for a file that may be no larger than `limit` bytes (a pipe too,
+// read once): nothing when it is larger, found before reading a regular file.
+std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit);
+
+// Working files are rewritten many times a minute and rebuilt from the lists
+// after a crash; a file the user asked for must survive a power cut too.
+enum class TDurability { WorkingFile, UserFile };
 
 // Replaces `path` with `contents` so that a failure at any point (a full disk,
 // an unwritable directory, a crash half-way) leaves the earlier file whole:
@@ -15,25 +23,31 @@ std::string ReadWholeFile(const std::string& path);
 // marked read-only is not replaced. Errors: EFileError "Cannot create file %s"
 // when the new file cannot be made, "Cannot write file %s" when the bytes
 // cannot all be written.
-void ReplaceFile(const std::string& path, std::string_view contents);
+void ReplaceFile(const std::string& path, std::string_view contents,
+                 TDurability durability = TDurability::WorkingFile);
 
 // Streams pieces into a new file beside `path` and renames it over `path` on
 // Commit(); dropped unfinished, it removes the new file and leaves `path` as
 // it was. Same errors as ReplaceFile.
 class FileReplacer {
 public:
-    explicit FileReplacer(std::string path);
+    explicit FileReplacer(std::string path, TDurability durability = TDurability::WorkingFile);
     ~FileReplacer();
     FileReplacer(const FileReplacer&) = delete;
     FileReplacer& operator=(const FileReplacer&) = delete;
 
     void Write(std::string_view bytes);
+    // Writes out everything and closes the new file, which is then whole
+    // beside `path`; a full disk shows here, before anything is replaced.
+    void Finish();
+    // Finishes, and renames the new file over `path`.
     void Commit();
 
 private:
     void Flush();
 
     std::string path_;
+    TDurability durability_;
     std::string tempPath_;
     int fd_ = -1;
     std::string buffer_;
@@ -51,9 +65,8 @@ void copy(const std::string& source, const std::string& destination);
 // writing; where the file system has no links, the bytes are copied.
 void ReplaceWithCopy(const std::string& source, const std::string& destination);
 
-// Removes what the replacement of large files set aside in a directory and
-// had not removed yet (only after a crash).
-void RemoveDiscardedFiles(const std::string& directory);
+// The system's reason for a failed file operation (an errno value), in Greek.
+std::string SystemReason(int error);
 
 bool FileExists(const std::string& path);
 
