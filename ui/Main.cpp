@@ -69,9 +69,17 @@ TForm1::TForm1(const Options& options, QWidget* parent) : QMainWindow(parent)
     FormCreate();
 }
 
+// Qt would break the application-wide connections only in ~QObject, after
+// the windows below are gone; a focus change while they go would then reach a
+// half-destroyed window. So the window stops listening first, and its
+// windows go while the statement they show still stands.
 TForm1::~TForm1()
 {
+    disconnect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
     QApplication::instance()->removeEventFilter(this);
+    delete Find;
+    delete wait_;
+    delete takeCentralWidget();
 }
 
 // ---------------------------------------------------------------- start-up
@@ -426,9 +434,8 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
 
     auto byte = KeyToCp1253(typed);
     auto current = ToCp1253(edit->text());
-    std::optional<char> accepted;
-    if (byte && current) accepted = statement_->EditKeyPress(edit->objectName().toStdString(), *byte, *current);
-    else TDialogs::Beep();
+    std::optional<char> accepted = statement_->EditKeyPress(edit->objectName().toStdString(),
+                                                            current ? byte : std::nullopt, current.value_or(""));
     if (!accepted) return true;
     if (*accepted == *byte) return false;
     edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key

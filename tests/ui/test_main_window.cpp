@@ -142,10 +142,32 @@ private slots:
 
     void cleanup()
     {
+        if (!form_) return;
         Doc().UnsavedChanges = false;
         form_->close();
         form_.reset();
         TDialogs::Shown().clear();
+    }
+
+    // The window goes with the focus in its find window and a cell being
+    // edited: nothing may reach it while it is half gone (the sanitizer tree
+    // runs this too).
+    void destroyingTheWindowWithFocusAnywhereIsSafe()
+    {
+        New();
+        TypeHeader();
+        FocusCell(TSide::Customers, 0, 1);
+        TypeFocused(QStringLiteral(u"ΟΝΟΜΑ"));
+        TFind* find = Form().FindWindow();
+        find->show();
+        QApplication::setActiveWindow(find);
+        auto* search = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        search->setFocus();
+        QTest::qWait(0);
+        QCOMPARE(QApplication::focusWidget(), search);
+        Doc().UnsavedChanges = false;
+        form_.reset();
+        QTest::qWait(0);
     }
 
     void confirmationBoxButtonsEscapeAndCloseBox()
@@ -214,6 +236,10 @@ private slots:
         QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΠΑΠΑΣ "));
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
         QCOMPARE(cp1253::ToUtf8(Doc().header.CompanyName), std::string("ΠΑΠΑΣ "));
+        Doc().UnsavedChanges = false;
+        TypeFocused(QStringLiteral(u"Ж"));  // refused, yet a key pressed like any other
+        QVERIFY(Doc().UnsavedChanges);
+        TakeShown();
         Edit("EditSum")->setFocus();
         Doc().UnsavedChanges = false;
         TypeFocused(QStringLiteral("5"));
@@ -250,8 +276,9 @@ private slots:
         Edit("EditPub2")->insert(QStringLiteral("x9"));
         Edit("Town")->setFocus();
         QTest::qWait(0);
-        QCOMPARE(TakeShown(), QStringList{QStringLiteral("error: 'x9' is not a valid floating point value")});
-        QCOMPARE(Edit("EditPub2")->text(), QStringLiteral("x9"));
+        // What is no number counts as no public-sector value at all.
+        QCOMPARE(TakeShown(), QStringList{});
+        QCOMPARE(Edit("EditPub2")->text(), QStringLiteral("0"));
     }
 
     void leavingYearAndTaxNumberChecksThem()
