@@ -226,8 +226,11 @@ void ReplaceWithCopy(const std::string& source, const std::string& destination)
     std::string linked = destination + ".link";
     ::unlink(linked.c_str());
     if (::link(source.c_str(), linked.c_str()) == 0) {
-        if (::rename(linked.c_str(), destination.c_str()) == 0) return;
+        bool renamed = ::rename(linked.c_str(), destination.c_str()) == 0;
+        // A rename between two names of one file does nothing and succeeds:
+        // the extra name stays behind unless it is removed here.
         ::unlink(linked.c_str());
+        if (renamed) return;
     }
     copy(source, destination);
 }

@@ -9,22 +9,29 @@
 
 namespace epinax {
 
-// Calls `onLine(std::string_view)` for every line; fast on large files.
+// Calls `onLine(std::string_view)` for every line, in one pass over the text:
+// the next LF is looked for once and kept until passed, so a text of lone CRs
+// is not searched to its end for every line.
 template <typename OnLine>
 void ForEachLine(std::string_view text, OnLine&& onLine)
 {
     const char* p = text.data();
     const char* end = p + text.size();
+    const char* lf = p;  // the next LF at or after p, or end; p itself: not looked for yet
+    bool lfKnown = false;
     while (p < end) {
-        auto* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
-        const char* limit = lf ? lf : end;
-        auto* cr = static_cast<const char*>(std::memchr(p, '\r', limit - p));
-        const char* lineEnd = cr ? cr : limit;
+        if (!lfKnown || lf < p) {
+            lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
+            if (!lf) lf = end;
+            lfKnown = true;
+        }
+        auto* cr = static_cast<const char*>(std::memchr(p, '\r', lf - p));
+        const char* lineEnd = cr ? cr : lf;
         onLine(std::string_view(p, lineEnd - p));
         if (cr)
             p = (cr + 1 == lf) ? lf + 1 : cr + 1;
         else
-            p = lf ? lf + 1 : end;
+            p = lf < end ? lf + 1 : end;
     }
 }
 

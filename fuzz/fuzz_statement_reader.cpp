@@ -1,12 +1,17 @@
 // Arbitrary bytes as a statement file. The reader may refuse them but must
-// never crash; what it accepts, Open must load whole, with as many rows in
-// each list as the reader took; and a loaded statement that passes the save
-// checks must be written as a file the reader accepts again, row for row.
+// never crash; what it refuses, Open must refuse without changing anything of
+// the statement being edited, its working files included; what it accepts,
+// Open must load whole, with as many rows in each list as the reader took;
+// and a loaded statement that passes the save checks must be written as a
+// file the reader accepts again, row for row.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
+
+#include "common/Errors.h"
 
 #include "cli/Workspace.h"
 #include "common/Files.h"
@@ -42,6 +47,31 @@ void SaveAndReadBack(TStatement& statement, cli::RecordingUi& ui, cli::Workspace
     Require(static_cast<int>(again.contents->supplierCount) == statement.List(TSide::Suppliers).RecordCount());
 }
 
+// A small statement being edited when the fuzzed file is opened.
+const char kEdited[] =
+    "0IL01    20240315                                                                                                                                     \r\n"
+    "120231101      ACME              000000012                                                                                                           E\r\n"
+    "200001000000050A                                         0                                  00000100000000000000050                                   \r\n"
+    "3999999011000000000000070099999999900000000000000100000000000000750                                                                                   \r\n";
+
+std::vector<std::string> Snapshot(TStatement& statement)
+{
+    std::vector<std::string> state{HeaderLine(statement.header), statement.EditSum,   statement.EditSumValue,
+                                   statement.EditSum2,           statement.EditSumValue2, statement.EditPub1,
+                                   statement.EditPub2,           statement.Label32,   statement.Label33,
+                                   statement.header.Credit ? "credit" : "debit"};
+    for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"}) {
+        try {
+            state.push_back(ReadWholeFile(statement.WorkingFile(name)));
+        } catch (const EFileError&) {
+            state.push_back("(none)");
+        }
+    }
+    for (TSide side : {TSide::Customers, TSide::Suppliers})
+        state.push_back(std::to_string(statement.List(side).RecordCount()));
+    return state;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
@@ -49,7 +79,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     TReadOutcome outcome = ReadStatement(bytes);
     Require(outcome.contents.has_value() != outcome.problem.has_value());
-    if (!outcome.contents) return 0;
+    if (!outcome.contents) {
+        cli::RecordingUi ui;
+        cli::Workspace workspace(ui, cli::FixedClock({2024, 3, 15}));
+        TStatement& statement = workspace.Statement();
+        ui.openFile = workspace.File("edited");
+        ReplaceFile(*ui.openFile, std::string_view(kEdited, sizeof kEdited - 1));
+        statement.N2Click();
+        Require(statement.StatementLoaded && statement.List(TSide::Customers).RecordCount() == 1);
+        auto before = Snapshot(statement);
+        ui.openFile = workspace.File("statement");
+        ReplaceFile(*ui.openFile, bytes);
+        statement.N2Click();
+        Require(Snapshot(statement) == before);
+        return 0;
+    }
     // The reader takes lines with a NUL byte, but the record store cuts its
     // file at the first one: Open then loses rows or throws from the totals.
     // Reported; such input is left out until the two agree.

@@ -85,7 +85,7 @@ bool TStatement::N7Click()
 std::optional<std::string> TStatement::WriteStatementFile(const std::string& path)
 {
     try {
-        FileReplacer out(path);
+        FileReplacer out(path, TDurability::UserFile);
         auto writeLine = [&](const std::string& line) {
             out.Write(line);
             out.Write("\r\n");
@@ -129,15 +129,20 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 void TStatement::N2Click()
 {
     auto path = ui_.ChooseOpenFile(programDirectory_);
-    if (!path) return;
-    std::string bytes;
+    if (!path || !WorkingDirectoryUsable()) return;
+    std::optional<std::string> bytes;
     try {
-        bytes = ReadWholeFile(*path);
-    } catch (const EFileError&) {
-        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(*path) + ".");
+        bytes = ReadFileUpTo(*path, kLargestStatementFileBytes);
+    } catch (const EFileError& error) {
+        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(*path) + " (" +
+                      SystemReason(error.SystemError()) + ").");
         return;
     }
-    TReadOutcome outcome = ReadStatement(bytes);
+    if (!bytes) {
+        ui_.ShowMessage(InvalidFileMessage());
+        return;
+    }
+    TReadOutcome outcome = ReadStatement(*bytes);
     if (outcome.problem) {
         if (!outcome.notAStatement) ui_.Beep();
         ui_.ShowMessage(outcome.problem->message);
@@ -165,6 +170,7 @@ std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& 
 {
     auto out = std::make_unique<FileReplacer>(path);
     out->Write(text);
+    out->Finish();
     return out;
 }
 
@@ -182,16 +188,22 @@ void TStatement::LoadStatement(TStatementContents&& contents)
         staged.push_back(Stage(WorkingFile("generaldata"), Joined(contents.headerLines)));
         staged.push_back(Stage(WorkingFile("record2"), customers));
         staged.push_back(Stage(WorkingFile("record4"), suppliers));
-    } catch (const EFileError&) {
-        ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: δεν υπάρχει χώρος για τα αρχεία εργασίας στον φάκελο ") +
-                      DisplayPath(workingDirectory_) + ".");
+    } catch (const EFileError& error) {
+        ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: τα αρχεία εργασίας δεν γράφτηκαν στον φάκελο ") +
+                      DisplayPath(workingDirectory_) + " (" + SystemReason(error.SystemError()) +
+                      G("). Η κατάσταση που επεξεργάζεστε δεν άλλαξε."));
         return;
     }
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
     for (auto& file : staged) file->Commit();
-    ReplaceWithCopy(WorkingFile("record2"), WorkingFile("record21"));
-    ReplaceWithCopy(WorkingFile("record4"), WorkingFile("record22"));
+    // The scratch copies are made again after every post and delete; one
+    // that cannot be made now is no reason to leave the statement half open.
+    try {
+        ReplaceWithCopy(WorkingFile("record2"), WorkingFile("record21"));
+        ReplaceWithCopy(WorkingFile("record4"), WorkingFile("record22"));
+    } catch (const EFileError&) {
+    }
 
     EditPub1 = contents.editPub1;
     EditPub2 = contents.editPub2;
@@ -200,10 +212,12 @@ void TStatement::LoadStatement(TStatementContents&& contents)
     // The lists take the bytes just written rather than reading them back.
     FixedFormatDataSet1.OpenWithText(std::move(customers));
     FixedFormatDataSet2.OpenWithText(std::move(suppliers));
-    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-        SetCountLabel(side);
-        UpdateTotals(side);
-    }
+    EditSum = std::move(contents.customerTotals.invoices);
+    EditSumValue = std::move(contents.customerTotals.value);
+    EditSum2 = std::move(contents.supplierTotals.invoices);
+    EditSumValue2 = std::move(contents.supplierTotals.value);
+    SetCountLabel(TSide::Customers);
+    SetCountLabel(TSide::Suppliers);
     StatementLoaded = true;
     Changed();
 }

@@ -64,6 +64,7 @@ void TStatement::N5Click()
     if (ui_.AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
                             {G("Ναι"), G("Όχι")}) == mrNo)
         return;
+    if (!WorkingDirectoryUsable()) return;
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
     for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
@@ -138,20 +139,28 @@ void TStatement::PageControl1Change(int newPage)
 
 // ---------------------------------------------------------------- header
 
-std::optional<char> TStatement::EditKeyPress(std::string_view control, char key, std::string_view currentText)
+// Every key pressed in a header edit, a grid or a public-sector edit marks the
+// statement changed, before its filter runs and whether or not it is then
+// refused; the totals are for reading only and mark nothing.
+bool TStatement::KeyMarksChange(std::string_view control)
 {
+    return control == "EditPub1" || control == "EditPub2" || FindHeaderEdit(control) != nullptr;
+}
+
+std::optional<char> TStatement::EditKeyPress(std::string_view control, std::optional<char> key,
+                                             std::string_view currentText)
+{
+    if (KeyMarksChange(control)) UnsavedChanges = true;
     std::optional<char> accepted;
-    if (control.starts_with("EditSum")) {
-        accepted = std::nullopt;  // the totals are for reading only
+    if (!key || control.starts_with("EditSum")) {
+        accepted = std::nullopt;
     } else if (control == "EditPub1" || control == "EditPub2") {
-        UnsavedChanges = true;
-        accepted = AmountKeyFilter(key, currentText);
+        accepted = AmountKeyFilter(*key, currentText);
     } else if (const THeaderEdit* edit = FindHeaderEdit(control)) {
-        UnsavedChanges = true;
         switch (edit->keys) {
-        case TKeyRule::Digits: accepted = DigitKeyFilter(key); break;
-        case TKeyRule::Installation: accepted = InstallationKeyFilter(key, currentText); break;
-        case TKeyRule::Amount: accepted = AmountKeyFilter(key, currentText); break;
+        case TKeyRule::Digits: accepted = DigitKeyFilter(*key); break;
+        case TKeyRule::Installation: accepted = InstallationKeyFilter(*key, currentText); break;
+        case TKeyRule::Amount: accepted = AmountKeyFilter(*key, currentText); break;
         case TKeyRule::None: accepted = std::nullopt; break;
         case TKeyRule::Any: accepted = key; break;
         }
@@ -162,10 +171,11 @@ std::optional<char> TStatement::EditKeyPress(std::string_view control, char key,
     return accepted;
 }
 
-std::optional<char> TStatement::DBGridKeyPress(TSide, int column, char key, std::string_view editorText)
+std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<char> key,
+                                               std::string_view editorText)
 {
     UnsavedChanges = true;
-    auto accepted = GridColumnKeyFilter(column, key, editorText);
+    auto accepted = key ? GridColumnKeyFilter(column, *key, editorText) : std::nullopt;
     if (!accepted) ui_.Beep();
     return accepted;
 }
@@ -222,10 +232,34 @@ bool TStatement::FormClose()
     return true;
 }
 
+// The working directory is used only when it is a real directory of this
+// user, looked at without following links: through a link, New and close
+// would truncate and delete files of the same names somewhere else.
+std::optional<std::string> TStatement::WorkingDirectoryProblem() const
+{
+    std::string directory = workingDirectory_.substr(0, workingDirectory_.size() - 1);
+    struct stat info {};
+    if (::lstat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid())
+        return std::nullopt;
+    return G("Ο φάκελος εργασίας ") + DisplayPath(directory) +
+           G(" δεν είναι φάκελος του προγράμματος (είναι σύνδεσμος, αρχείο ή φάκελος άλλου χρήστη). "
+             "Δεν έγινε καμία αλλαγή. Μετονομάστε τον ή μετακινήστε τον και ξεκινήστε ξανά το πρόγραμμα.");
+}
+
+bool TStatement::WorkingDirectoryUsable()
+{
+    ::mkdir(workingDirectory_.c_str(), 0777);  // removed meanwhile: made again
+    auto problem = WorkingDirectoryProblem();
+    if (!problem) return true;
+    ui_.Beep();
+    ui_.ShowMessage(*problem);
+    return false;
+}
+
 void TStatement::RemoveWorkingFiles()
 {
+    if (WorkingDirectoryProblem()) return;
     for (const char* name : kWorkingFiles) ::unlink(WorkingFile(name).c_str());
-    RemoveDiscardedFiles(workingDirectory_);
     ::rmdir(workingDirectory_.c_str());
 }
 

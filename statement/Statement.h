@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "common/Date.h"
@@ -69,12 +70,17 @@ public:
     void PageControl1Change(int newPage); // ActivePage says where the user ended up
     void RemoveWorkingFiles();
     void LoadHeader();
+    // Nothing when the working directory is a real directory of this user;
+    // otherwise the message that says why it is not used.
+    std::optional<std::string> WorkingDirectoryProblem() const;
 
     // ------------------------------------------------------------- header
     // The key handlers of the edits: they set the unsaved-changes flag, filter
-    // the key and beep when it is refused. `control` is the edit's name.
-    std::optional<char> EditKeyPress(std::string_view control, char key, std::string_view currentText);
-    std::optional<char> DBGridKeyPress(TSide side, int column, char key, std::string_view editorText);
+    // the key and beep when it is refused. `control` is the edit's name; a key
+    // that Windows-1253 cannot hold arrives as nothing and is refused.
+    std::optional<char> EditKeyPress(std::string_view control, std::optional<char> key, std::string_view currentText);
+    std::optional<char> DBGridKeyPress(TSide side, int column, std::optional<char> key, std::string_view editorText);
+    static bool KeyMarksChange(std::string_view control);
     void ComboBox1Change(int index);
     void RadioButtonClick(bool credit);  // RadioButton1Click / RadioButton2Click
     bool YearOfDataExit();               // false: refused and the focus put back
@@ -107,12 +113,19 @@ public:
     // row validation refused it (and has told the user).
     bool SettlePendingRow(TSide side);
 
+    // While rows are appended by the thousand (the command-line build), the
+    // list keeps its rows' tax numbers in an index, so that each post finds a
+    // repeated number without reading every row. The window never uses it.
+    void BeginBulkEntry(TSide side);
+    void EndBulkEntry(TSide side);
+
     // Recomputes the count label and totals of a list from its record store.
     void RefreshList(TSide side);
     void NormalisePublicValue(std::string& text);
 
 private:
     void BindStores();
+    bool WorkingDirectoryUsable();  // says why not, when not
     void ValidateRow(TSide side);
     void Refuse(const std::string& message);
     bool HasDuplicateAfm(TSide side, const std::string& afm);
@@ -123,6 +136,14 @@ private:
     std::optional<std::string> WriteStatementFile(const std::string& path);
     void LoadStatement(TStatementContents&& contents);
     void Changed() { ui_.StatementChanged(); }
+
+    // The tax numbers, trimmed, of the first `rowsIndexed` rows of a list.
+    struct TAfmIndex {
+        std::unordered_set<std::string> afms;
+        int rowsIndexed = 0;
+    };
+    std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
+    bool IndexedDuplicateAfm(TSide side, TAfmIndex& index, const std::string& afm);
 
     std::string programDirectory_;
     std::string workingDirectory_;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "common/Cp1253.h"
 #include "common/Greek.h"
 #include "common/Lines.h"
 #include "common/Numbers.h"
@@ -284,10 +285,10 @@ std::string LineLengthMessage()
 bool IsStatementFormLine(std::string_view line)
 {
     if (line.size() < 5 || line[0] != '0') return false;
-    char i = line[1];
-    bool iota = i == 'I' || i == 'i' || static_cast<unsigned char>(i) == 201;
-    char l = line[2];
-    return iota && (l == 'L' || l == 'l') && line.substr(3, 2) == "01";
+    // Letter case is ignored for the Greek iota as for the Latin letters.
+    unsigned char i = cp1253::ToUpper(static_cast<unsigned char>(line[1]));
+    bool iota = i == 'I' || i == 0xC9;  // Latin I or Greek capital iota
+    return iota && cp1253::ToUpper(static_cast<unsigned char>(line[2])) == 'L' && line.substr(3, 2) == "01";
 }
 
 bool IsCreditForm(std::string_view firstLine) { return firstLine.find(".PIS") != std::string_view::npos; }
@@ -425,6 +426,40 @@ std::optional<std::string> PublicValueOfTotalsLine(std::string_view line)
     return cents->TimesPowerOfTen(-2).ToGeneral();
 }
 
+namespace {
+
+// The line number of the n-th line (from 0) of a line type.
+int LineNumberOfRow(std::string_view bytes, char type, int row)
+{
+    int lineNumber = 0, found = -1, result = 0;
+    ForEachLine(bytes, [&](std::string_view line) {
+        ++lineNumber;
+        if (lineNumber > 1 && !line.empty() && line[0] == type && ++found == row && result == 0) result = lineNumber;
+    });
+    return result;
+}
+
+std::optional<TLineProblem> SumTotals(std::string_view bytes, TStatementContents& contents)
+{
+    constexpr size_t stride = kLineLength + 2;  // every working record is a whole line with CR LF
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        const bool customers = side == TSide::Customers;
+        std::string_view text = customers ? contents.customers : contents.suppliers;
+        int failedAt = 0;
+        try {
+            (customers ? contents.customerTotals : contents.supplierTotals) =
+                SumListTotals(customers ? contents.customerCount : contents.supplierCount,
+                              [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kLineLength); },
+                              &failedAt);
+        } catch (const std::exception&) {
+            return TLineProblem{LineNumberOfRow(bytes, customers ? '2' : '4', failedAt), OpenProblemMessage()};
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 TReadOutcome ReadStatement(std::string_view bytes)
 {
     TReadOutcome outcome;
@@ -450,6 +485,7 @@ TReadOutcome ReadStatement(std::string_view bytes)
         outcome.notAStatement = true;
         outcome.problem = TLineProblem{1, InvalidFileMessage()};
     }
+    if (!outcome.problem) outcome.problem = SumTotals(bytes, contents);
     if (!outcome.problem) outcome.contents = std::move(contents);
     return outcome;
 }

@@ -3,6 +3,7 @@
 // 4 suppliers, 5 supplier totals.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,9 @@ namespace epinax {
 
 constexpr int kLineLength = 150;
 constexpr int kMaxRowsPerList = 99999;
+// The largest legal statement file: form, header, both lists full with their
+// totals lines, every line with CR LF. Anything larger is refused unread.
+constexpr std::size_t kLargestStatementFileBytes = (2 + 2 * (kMaxRowsPerList + 1)) * (kLineLength + 2);
 
 // ------------------------------------------------------------------ writer
 
@@ -55,6 +59,8 @@ struct TStatementContents {
     std::string customers, suppliers;
     int customerCount = 0, supplierCount = 0;
     std::string editPub1 = "0", editPub2 = "0";
+    // The totals of the two lists, as the list refresh computes them.
+    TListTotals customerTotals, supplierTotals;
 };
 
 // Splits the bytes into lines as a text file reader does.
@@ -71,7 +77,8 @@ std::string ToWorkingRecord(std::string_view line);
 std::optional<std::string> PublicValueOfTotalsLine(std::string_view line);
 
 // Reads a whole statement: the contents, or the first problem. A file is
-// refused as a whole, so that a refused file changes nothing.
+// refused as a whole, so that a refused file changes nothing: every number
+// that the totals read is read here, by the totals themselves.
 struct TReadOutcome {
     std::optional<TStatementContents> contents;
     std::optional<TLineProblem> problem;

@@ -160,10 +160,12 @@ TEST_F(RowRules, SupplierTotalsAreExact)
     EXPECT_EQ(doc.EditSum, "");  // the other list is untouched
 }
 
+// Every number keeps its value, a single digit too; what is no number is 0.
 TEST_F(RowRules, PublicValueIsNormalisedOnLeaving)
 {
-    std::pair<const char*, const char*> forms[] = {
-        {"7", "0"}, {"", "0"}, {"07", "7"}, {"15", "15"}, {"1234,567", "1234,57"}, {"12,50", "12,5"}};
+    std::pair<const char*, const char*> forms[] = {{"7", "7"},   {"", "0"},           {",", "0"},
+                                                   {"07", "7"},  {"15", "15"},        {"1234,567", "1234,57"},
+                                                   {"12,50", "12,5"}, {"0,005", "0,01"}, {",5", "0,5"}};
     for (auto [typed, shown] : forms) {
         doc.EditPub1 = typed;
         doc.EditPub1Exit();

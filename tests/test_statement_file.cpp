@@ -218,10 +218,10 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     EXPECT_EQ(log[4], "message: " + cp1253::ToUtf8(SaveAsSuccessText()));
     EXPECT_TRUE(log[4].find("Επιτυχής Αποθήκευση Αρχείου.\r\n\r\nΗ Συγκεντρωτική") != std::string::npos);
     EXPECT_FALSE(doc.UnsavedChanges);
-    EXPECT_EQ(doc.EditPub2, "0");
+    EXPECT_EQ(doc.EditPub2, "5");  // a single digit keeps its value
 
     auto lines = FileLines(ReadBytes(path));
-    ASSERT_EQ(lines.size(), 6u);
+    ASSERT_EQ(lines.size(), 7u);
     for (const auto& line : lines) EXPECT_EQ(line.size(), 150u);
     EXPECT_EQ(lines[0], Padded("0IL01    20250314"));
     EXPECT_EQ(lines[2].substr(0, 15), "200001000000050");
@@ -232,6 +232,7 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     EXPECT_EQ(third.substr(115), std::string(35, ' '));
     EXPECT_EQ(third.substr(15, 27), Padded(G("ΓΑΜΜΑ"), 27));
     EXPECT_EQ(lines[5], Padded("3999999011" "0000000000005000" "999999999" "0000000000000025" "0000000000105000"));
+    EXPECT_EQ(lines[6], Padded("5999999011" "0000000000000500" "999999999" "0000000000000000" "0000000000000500"));
     EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).size() - 2), "\r\n");
 }
 

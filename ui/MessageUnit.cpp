@@ -14,6 +14,8 @@
 #include <QStringList>
 #include <QVBoxLayout>
 
+#include "common/Authority.h"
+
 namespace epinax::ui {
 
 namespace {
@@ -111,11 +113,11 @@ QString TFormMessage::MessageText() {
 
 QHBoxLayout* TFormMessage::MakeHeader() {
   auto* ministryNames = new QVBoxLayout;
-  ministryNames->addWidget(BoldLabel(QStringLiteral(u"ΥΠΟΥΡΓΕΙΟ ΟΙΚΟΝΟΜΙΚΩΝ"),
+  ministryNames->addWidget(BoldLabel(QString::fromUtf8(kMinistryName),
                                      QStringLiteral(u"LabelMinistry"), this));
   auto* authorityNames = new QVBoxLayout;
   authorityNames->setSpacing(2);
-  authorityNames->addWidget(BoldLabel(QStringLiteral(u"ΚΕΦΥΣ"),
+  authorityNames->addWidget(BoldLabel(QString::fromUtf8(kAuthorityName),
                                       QStringLiteral(u"LabelAuthority"), this));
   authorityNames->addWidget(BoldLabel(QStringLiteral(u"Κέντρο Φορολογικών Υπηρεσιών"),
                                       QStringLiteral(u"LabelAuthorityName"), this));

@@ -100,7 +100,7 @@ void TestAuxWindows::messageWindowTexts() {
   QCOMPARE(message.windowTitle(), QStringLiteral(u"e-ΠΙΝΑΞ"));
   QVERIFY(message.isModal());
   QVERIFY(HasNoCloseBox(message));
-  QVERIFY(LabelWithText(&message, QStringLiteral(u"ΥΠΟΥΡΓΕΙΟ ΟΙΚΟΝΟΜΙΚΩΝ")));
+  QVERIFY(LabelWithText(&message, QStringLiteral(u"ΥΠΟΥΡΓΕΙΟ ΣΤΑΘΜΙΣ")));
   QVERIFY(LabelWithText(&message, QStringLiteral(u"ΚΕΦΥΣ")));
   QVERIFY(LabelWithText(
       &message,
