@@ -148,15 +148,18 @@ void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowInpu
 // adds up all its rows again, and the check for a repeated tax number reads
 // every row: a long list would take quadratic time. Nothing in the posting
 // of the next row reads those files or totals, so the refresh is held back
-// while the rows go in and done once at the end.
+// while the rows go in and done once at the end, and the statement keeps an
+// index of the tax numbers meanwhile.
 class BulkEntry {
 public:
     BulkEntry(TStatement& statement, TSide side)
         : statement_(statement), side_(side), afterPost_(std::exchange(statement.List(side).AfterPost, nullptr))
     {
+        statement.BeginBulkEntry(side);
     }
     ~BulkEntry()
     {
+        statement_.EndBulkEntry(side_);
         statement_.List(side_).AfterPost = std::move(afterPost_);
     }
     BulkEntry(const BulkEntry&) = delete;
@@ -210,11 +213,19 @@ void BuildStatement(const TStatementInput& input, const std::string& outPath, bo
     RecordingUi ui;
     Workspace workspace(ui, input.date ? FixedClock(*input.date) : TClock(LocalToday));
     TStatement& statement = workspace.Statement();
-    statement.N5Click();
-    TypeHeader(statement, input);
-    EnterRows(statement, ui, TSide::Customers, input.customers);
-    EnterRows(statement, ui, TSide::Suppliers, input.suppliers);
-    TypePublicValues(statement, input);
+    // The statement's own files are all in the private directory (Save As
+    // reports a failure to write the user's file itself), so a file error
+    // here is the working space's.
+    try {
+        statement.N5Click();
+        if (ui.errorShown || !statement.StatementLoaded) workspace.Failed();
+        TypeHeader(statement, input);
+        EnterRows(statement, ui, TSide::Customers, input.customers);
+        EnterRows(statement, ui, TSide::Suppliers, input.suppliers);
+        TypePublicValues(statement, input);
+    } catch (const EFileError&) {
+        workspace.Failed();
+    }
     SaveAs(statement, ui, outPath, force);
 }
 

@@ -5,8 +5,8 @@
 
 #include "cli/Workspace.h"
 #include "common/Errors.h"
-#include "common/Files.h"
 #include "common/Greek.h"
+#include "common/Lines.h"
 #include "common/Text.h"
 #include "entry/TaxNumber.h"
 #include "statement/Checks.h"
@@ -53,42 +53,103 @@ std::string TotalsMismatchMessage(TSide side, int lineNumber, bool grandTotal, s
 
 // ------------------------------------------------------------ the checker
 
-class Checker {
+// Keeps the first `limit` problems in line order, and in the order they were
+// found within a line, however many are reported: a file of a million bad
+// lines costs no more memory than one of a thousand.
+class FirstProblems {
 public:
-    Checker(std::string_view bytes, TDate today)
-        : lines_(StatementLines(bytes)), bad_(lines_.size(), false), workspace_(ui_, FixedClock(today))
+    explicit FirstProblems(size_t limit) : limit_(limit) {}
+
+    // Whether a problem of this line would be among those kept.
+    bool Keeps(int lineNumber) const { return kept_.size() < limit_ || lineNumber < kept_.front().lineNumber; }
+    // A problem that is not kept needs no message.
+    void CountOnly() { ++count_; }
+
+    void Add(int lineNumber, std::string message)
     {
+        ++count_;
+        Entry entry{lineNumber, count_, std::move(message)};
+        if (kept_.size() == limit_ && !(limit_ > 0 && entry < kept_.front())) return;
+        kept_.push_back(std::move(entry));
+        std::push_heap(kept_.begin(), kept_.end());
+        if (kept_.size() > limit_) {
+            std::pop_heap(kept_.begin(), kept_.end());
+            kept_.pop_back();
+        }
     }
 
-    std::vector<TLineProblem> Run();
+    TCheckOutcome Take()
+    {
+        std::sort_heap(kept_.begin(), kept_.end());
+        TCheckOutcome outcome;
+        for (Entry& entry : kept_) outcome.problems.push_back({entry.lineNumber, std::move(entry.message)});
+        outcome.notShown = count_ - kept_.size();
+        return outcome;
+    }
 
 private:
-    void Report(size_t index, std::string message)
+    struct Entry {
+        int lineNumber;
+        size_t order;
+        std::string message;
+        bool operator<(const Entry& other) const
+        {
+            return lineNumber != other.lineNumber ? lineNumber < other.lineNumber : order < other.order;
+        }
+    };
+    size_t limit_;
+    size_t count_ = 0;
+    std::vector<Entry> kept_;  // a max-heap: the last kept problem on top
+};
+
+// A line that passed on its own, with its index in the file.
+struct TGoodLine {
+    size_t index;
+    std::string_view text;
+};
+
+class Checker {
+public:
+    Checker(std::string_view bytes, TDate today, size_t problemsShown)
+        : bytes_(bytes), workspace_(ui_, FixedClock(today)), problems_(problemsShown)
     {
-        problems_.push_back({static_cast<int>(index + 1), std::move(message)});
     }
+
+    TCheckOutcome Run();
+
+private:
+    void Report(size_t index, std::string message) { problems_.Add(static_cast<int>(index + 1), std::move(message)); }
     void CheckLines();
+    void CheckLine(size_t index, std::string_view line);
     void CheckHeader();
     bool LoadGoodLines();
-    std::vector<size_t> GoodLinesOfType(char type) const;
-    bool HasBadLineOfType(char type) const;
+    std::vector<TGoodLine> GoodLinesOfType(char type) const;
     void CheckRows(TSide side);
     void CheckRow(TSide side, size_t index, const TRowValues& row, std::unordered_set<std::string>& seen);
     void CheckTotals(TSide side);
-    void CompareTotal(TSide side, size_t index, bool grandTotal, const std::string& expectedLine);
+    void CompareTotal(TSide side, const TGoodLine& line, bool grandTotal, const std::string& expectedLine);
 
-    std::vector<std::string_view> lines_;
-    std::vector<bool> bad_;  // refused on its own: left out of the statement
+    std::string_view bytes_;
+    std::string_view formLine_;
+    // Only the lines that passed are kept (refused ones are left out of the
+    // statement), so that a file of short lines needs no list of them all.
+    std::vector<TGoodLine> goodLines_;
+    bool badLineOfType_[256] = {};
     std::optional<size_t> headerIndex_;
+    std::string_view headerLine_;
     TStatementHeader header_;
     RecordingUi ui_;
     Workspace workspace_;
-    std::vector<TLineProblem> problems_;
+    FirstProblems problems_;
 };
 
-std::vector<TLineProblem> Checker::Run()
+TCheckOutcome Checker::Run()
 {
-    if (lines_.empty() || !IsStatementFormLine(lines_[0])) return {{1, InvalidFileMessage()}};
+    formLine_ = bytes_.substr(0, bytes_.find_first_of("\r\n"));
+    if (bytes_.empty() || !IsStatementFormLine(formLine_)) {
+        Report(0, InvalidFileMessage());
+        return problems_.Take();
+    }
     CheckLines();
     CheckHeader();
     if (LoadGoodLines()) {
@@ -97,28 +158,41 @@ std::vector<TLineProblem> Checker::Run()
             CheckTotals(side);
         }
     }
-    std::stable_sort(problems_.begin(), problems_.end(),
-                     [](const TLineProblem& a, const TLineProblem& b) { return a.lineNumber < b.lineNumber; });
-    return std::move(problems_);
+    return problems_.Take();
+}
+
+void Checker::CheckLines()
+{
+    size_t index = 0;
+    ForEachLine(bytes_, [&](std::string_view line) {
+        if (index > 0) CheckLine(index, line);
+        ++index;
+    });
 }
 
 // The record store cuts its file at a NUL byte, so such a line would lose
 // the rows after it: it is reported and left out like a refused one.
-void Checker::CheckLines()
+void Checker::CheckLine(size_t index, std::string_view line)
 {
-    for (size_t i = 1; i < lines_.size(); ++i) {
-        std::string_view line = lines_[i];
-        if (line.find('\0') != std::string_view::npos) {
-            Report(i, NulMessage());
-            bad_[i] = true;
-        } else if (auto problem = StatementLineProblem(line)) {
-            Report(i, *problem);
-            bad_[i] = true;
-        }
-        if (!headerIndex_ && TypeOf(line) == '1') headerIndex_ = i;
+    // A line of the wrong length has one problem whatever else is wrong with
+    // it; past the problems shown it is only counted, which keeps a file of a
+    // million short lines quick.
+    bool wrongLength = line.size() != static_cast<size_t>(kLineLength);
+    std::optional<std::string> problem;
+    if (wrongLength && !problems_.Keeps(static_cast<int>(index + 1))) problems_.CountOnly();
+    else if (line.find('\0') != std::string_view::npos) problem = NulMessage();
+    else problem = StatementLineProblem(line);
+    if (problem) Report(index, std::move(*problem));
+    if (problem || wrongLength) badLineOfType_[static_cast<unsigned char>(TypeOf(line))] = true;
+    else goodLines_.push_back({index, line});
+    if (!headerIndex_ && TypeOf(line) == '1') {
+        headerIndex_ = index;
+        headerLine_ = line;
     }
 }
 
+// A header line of the wrong length has been refused for it; its fields,
+// taken from the wrong places, would only add false problems.
 void Checker::CheckHeader()
 {
     if (!headerIndex_) {
@@ -126,57 +200,49 @@ void Checker::CheckHeader()
         return;
     }
     try {
-        FillHeaderFromLine(header_, lines_[*headerIndex_]);
+        FillHeaderFromLine(header_, headerLine_);
     } catch (const std::exception&) {
         return;  // a header that cannot be taken apart is refused as a line already
     }
+    if (headerLine_.size() != static_cast<size_t>(kLineLength)) return;
     for (auto& refusal : HeaderRefusals(header_, workspace_.Statement().Today().year))
         Report(*headerIndex_, refusal.message);
 }
 
 // The lines that passed on their own make a statement Open accepts; the
-// program itself then reads the rows and adds up the totals.
+// program itself then reads the rows and adds up the totals. Open fails on
+// its own copy (ShowError) only for want of working space.
 bool Checker::LoadGoodLines()
 {
-    std::string text(lines_[0]);
-    for (size_t i = 1; i < lines_.size(); ++i) {
-        if (bad_[i]) continue;
-        text += "\r\n";
-        text += lines_[i];
-    }
     TStatement& statement = workspace_.Statement();
-    try {
-        std::string path = workspace_.File("statement");
-        ReplaceFile(path, text);
+    {
+        std::string text(formLine_);
+        text.reserve(formLine_.size() + goodLines_.size() * (kLineLength + 2));
+        for (const TGoodLine& line : goodLines_) {
+            text += "\r\n";
+            text += line.text;
+        }
         ui_.Clear();
-        ui_.openFile = path;
-        statement.N2Click();
-    } catch (const std::exception& error) {
-        ui_.messages.push_back(error.what());
+        ui_.openFile = workspace_.Write("statement", text);
     }
+    statement.N2Click();
+    if (ui_.errorShown) workspace_.Failed();
     if (!statement.StatementLoaded) Report(0, ui_.LastMessage());
     return statement.StatementLoaded;
 }
 
-std::vector<size_t> Checker::GoodLinesOfType(char type) const
+std::vector<TGoodLine> Checker::GoodLinesOfType(char type) const
 {
-    std::vector<size_t> found;
-    for (size_t i = 1; i < lines_.size(); ++i)
-        if (!bad_[i] && TypeOf(lines_[i]) == type) found.push_back(i);
+    std::vector<TGoodLine> found;
+    for (const TGoodLine& line : goodLines_)
+        if (TypeOf(line.text) == type) found.push_back(line);
     return found;
-}
-
-bool Checker::HasBadLineOfType(char type) const
-{
-    for (size_t i = 1; i < lines_.size(); ++i)
-        if (bad_[i] && TypeOf(lines_[i]) == type) return true;
-    return false;
 }
 
 void Checker::CheckRows(TSide side)
 {
     TFixedFormatDataSet& list = workspace_.Statement().List(side);
-    std::vector<size_t> rowLines = GoodLinesOfType(RowType(side));
+    std::vector<TGoodLine> rowLines = GoodLinesOfType(RowType(side));
     size_t count = std::min(rowLines.size(), static_cast<size_t>(list.RecordCount()));
     const TField& afm = list.FieldByName(AfmFieldName(side));
     const TField& ypovolh = list.FieldByName("Ypovolh");
@@ -187,7 +253,7 @@ void Checker::CheckRows(TSide side)
         int at = static_cast<int>(k);
         TRowValues row{list.FieldTextAt(at, afm), list.FieldTextAt(at, ypovolh), list.FieldTextAt(at, invoices),
                        list.FieldTextAt(at, value)};
-        CheckRow(side, rowLines[k], row, seen);
+        CheckRow(side, rowLines[k].index, row, seen);
     }
 }
 
@@ -209,39 +275,39 @@ void Checker::CheckRow(TSide side, size_t index, const TRowValues& row, std::uno
 // be judged; the row has been reported.
 void Checker::CheckTotals(TSide side)
 {
-    if (HasBadLineOfType(RowType(side))) return;
+    if (badLineOfType_[static_cast<unsigned char>(RowType(side))]) return;
     TStatement& statement = workspace_.Statement();
     bool customers = IsCustomers(side);
-    for (size_t index : GoodLinesOfType(TotalsType(side))) {
-        auto publicValue = PublicValueOfTotalsLine(lines_[index]);
+    for (const TGoodLine& line : GoodLinesOfType(TotalsType(side))) {
+        auto publicValue = PublicValueOfTotalsLine(line.text);
         if (!publicValue) continue;
         std::string problem;
         auto expected = TotalsLine(side, *publicValue, customers ? statement.EditSum : statement.EditSum2,
                                    customers ? statement.EditSumValue : statement.EditSumValue2, problem);
         if (!expected) {
-            Report(index, problem);
+            Report(line.index, problem);
             continue;
         }
-        CompareTotal(side, index, false, *expected);
-        CompareTotal(side, index, true, *expected);
+        CompareTotal(side, line, false, *expected);
+        CompareTotal(side, line, true, *expected);
     }
 }
 
 // Invoices at positions 36-51, the grand total at 52-67.
-void Checker::CompareTotal(TSide side, size_t index, bool grandTotal, const std::string& expectedLine)
+void Checker::CompareTotal(TSide side, const TGoodLine& line, bool grandTotal, const std::string& expectedLine)
 {
     size_t from = grandTotal ? 51 : 35;
     std::string_view expected = std::string_view(expectedLine).substr(from, 16);
-    std::string_view found = lines_[index].substr(from, 16);
+    std::string_view found = line.text.substr(from, 16);
     if (expected != found)
-        Report(index, TotalsMismatchMessage(side, static_cast<int>(index + 1), grandTotal, expected, found));
+        Report(line.index, TotalsMismatchMessage(side, static_cast<int>(line.index + 1), grandTotal, expected, found));
 }
 
 }  // namespace
 
-std::vector<TLineProblem> CheckStatement(std::string_view bytes, TDate today)
+TCheckOutcome CheckStatement(std::string_view bytes, TDate today, size_t problemsShown)
 {
-    return Checker(bytes, today).Run();
+    return Checker(bytes, today, problemsShown).Run();
 }
 
 }  // namespace epinax::cli

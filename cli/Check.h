@@ -3,6 +3,7 @@
 // would refuse, and totals lines that disagree with their rows.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 #include <vector>
 
@@ -11,9 +12,17 @@
 
 namespace epinax::cli {
 
-// The problems in line order, messages in Windows-1253; `today` gives the
-// current year of the year check. Throws std::runtime_error only when no
-// private directory can be made for the statement.
-std::vector<TLineProblem> CheckStatement(std::string_view bytes, TDate today);
+constexpr size_t kProblemsShown = 1000;
+
+struct TCheckOutcome {
+    std::vector<TLineProblem> problems;  // the first ones, in line order
+    size_t notShown = 0;                 // how many more there are
+};
+
+// The first `problemsShown` problems in line order, messages in
+// Windows-1253, and the count of the rest; `today` gives the current year of
+// the year check. Throws CliError (bad usage) when the tool's working space
+// fails.
+TCheckOutcome CheckStatement(std::string_view bytes, TDate today, size_t problemsShown = kProblemsShown);
 
 }  // namespace epinax::cli

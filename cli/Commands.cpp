@@ -2,7 +2,7 @@
 
 #include <cstdio>
 #include <iostream>
-#include <iterator>
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,12 +10,14 @@
 #include "cli/Build.h"
 #include "cli/Check.h"
 #include "cli/CliError.h"
+#include "cli/InputFile.h"
 #include "cli/JsonIo.h"
 #include "cli/Show.h"
 #include "cli/Workspace.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Files.h"
+#include "statement/StatementFile.h"
 
 namespace epinax::cli {
 
@@ -43,10 +45,12 @@ epinax-cli: customer and supplier statements from the command line
       Άνοιγμα απορρίπτει, γενικά στοιχεία που η αποθήκευση απορρίπτει, εγγραφές
       που οι κανόνες απορρίπτουν, διπλούς ΑΦΜ και σύνολα που δεν συμφωνούν.
       Η ημερομηνία (προεπιλογή: σήμερα) δίνει το τρέχον έτος του ελέγχου έτους.
+      Αναφέρονται έως τα πρώτα 1000 προβλήματα· το «moreProblems» μετρά τα υπόλοιπα.
       Reports EVERY problem of the file with its line: lines Open refuses,
       header fields Save As refuses, rows the row rules refuse, repeated tax
       numbers and totals that disagree with the rows. The date (default:
-      today) gives the current year of the year check.
+      today) gives the current year of the year check. At most the first
+      1000 problems are listed; "moreProblems" counts the rest.
 
 Το JSON του build / The JSON of build (every value a string, missing keys empty):
   {"date": "YYYYMMDD", "kind": "debit" | "credit",
@@ -58,7 +62,8 @@ epinax-cli: customer and supplier statements from the command line
    "suppliers": [...]}
 
 Έξοδος / Exit codes: 0 επιτυχία / success, 1 απορρίφθηκε από κανόνα / refused by a rule,
-2 λάθος χρήση ή αρχείο που δεν διαβάζεται / bad usage or unreadable input.
+2 λάθος χρήση, αρχείο που δεν διαβάζεται ή φάκελος εργασίας (TMPDIR) που δεν χρησιμοποιείται /
+bad usage, unreadable input or an unusable working directory (TMPDIR).
 Το stdout έχει μόνο JSON· τα μηνύματα πάνε στο stderr.
 stdout carries only JSON; messages go to stderr.
 )";
@@ -120,14 +125,10 @@ void Expect(const TArguments& a, const char* operand, bool output, bool force, b
         Usage(a.command + ": επιλογή που δεν ισχύει για αυτή την εντολή");
 }
 
-std::string ReadInput(const std::string& path)
+// A JSON statement is at most some hundred bytes a row; no limit is set.
+std::string ReadJsonInput(const std::string& path)
 {
-    if (path == "-") return std::string(std::istreambuf_iterator<char>(std::cin), {});
-    try {
-        return ReadWholeFile(path);
-    } catch (const EFileError&) {
-        throw CliError(kExitUsage, "Δεν ήταν δυνατό να διαβαστεί το αρχείο " + path);
-    }
+    return *ReadInputUpTo(path, std::numeric_limits<std::size_t>::max());
 }
 
 void Print(const nlohmann::ordered_json& value) { std::cout << Dump(value) << std::endl; }
@@ -138,7 +139,7 @@ int BuildCommand(const TArguments& a)
     if (!a.output || a.output->empty()) Usage("build: δώστε το αρχείο που θα γραφτεί με -o OUT");
     if (FileExists(*a.output) && !a.force)
         throw CliError(kExitUsage, "Το αρχείο " + *a.output + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
-    TStatementInput input = ParseStatementInput(ReadInput(a.operands[0]));
+    TStatementInput input = ParseStatementInput(ReadJsonInput(a.operands[0]));
     BuildStatement(input, *a.output, a.force);
     Print({{"written", *a.output}});
     return kExitSuccess;
@@ -147,8 +148,17 @@ int BuildCommand(const TArguments& a)
 int ShowCommand(const TArguments& a)
 {
     Expect(a, "FILE", false, false, false);
-    Print(ShowStatement(a.operands[0]));
+    ShowStatement(a.operands[0], std::cout);
+    std::cout << std::endl;
     return kExitSuccess;
+}
+
+// A file larger than any statement is refused unread, as Open refuses it.
+TCheckOutcome CheckOrRefuseUnread(const std::string& path, TDate today)
+{
+    auto bytes = ReadInputUpTo(path, kLargestStatementFileBytes);
+    if (!bytes) return {{{1, InvalidFileMessage()}}, 0};
+    return CheckStatement(*bytes, today);
 }
 
 int CheckCommand(const TArguments& a)
@@ -160,12 +170,14 @@ int CheckCommand(const TArguments& a)
         if (!date) Usage(DateRefusal(*a.date));
         today = *date;
     }
-    std::vector<TLineProblem> problems = CheckStatement(ReadInput(a.operands[0]), today);
+    TCheckOutcome outcome = CheckOrRefuseUnread(a.operands[0], today);
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
-    for (const auto& problem : problems)
+    for (const auto& problem : outcome.problems)
         list.push_back({{"line", problem.lineNumber}, {"message", cp1253::ToUtf8(problem.message)}});
-    Print({{"problems", list}});
-    return problems.empty() ? kExitSuccess : kExitRefused;
+    nlohmann::ordered_json report = {{"problems", std::move(list)}};
+    if (outcome.notShown > 0) report["moreProblems"] = outcome.notShown;
+    Print(report);
+    return outcome.problems.empty() ? kExitSuccess : kExitRefused;
 }
 
 int Dispatch(const TArguments& a)
@@ -185,6 +197,7 @@ int Dispatch(const TArguments& a)
 
 int Run(int argc, char** argv)
 {
+    RemoveWorkspaceOnSignals();
     try {
         return Dispatch(ParseArguments(std::vector<std::string>(argv + 1, argv + argc)));
     } catch (const CliError& error) {

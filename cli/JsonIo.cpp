@@ -96,41 +96,72 @@ ordered_json HeaderToJson(const TStatementHeader& header)
     return out;
 }
 
-ordered_json RowsToJson(TStatement& statement, TSide side)
+ordered_json RowToJson(TFixedFormatDataSet& list, const std::vector<TGridColumn>& columns, int row)
+{
+    ordered_json out = ordered_json::object();
+    out["AA"] = cp1253::ToUtf8(list.FieldTextAt(row, list.FieldByName("AA")));
+    for (size_t c = 0; c < columns.size() && c < kRowKeys.size(); ++c)
+        out[kRowKeys[c]] = cp1253::ToUtf8(list.FieldTextAt(row, list.FieldByName(columns[c].field)));
+    return out;
+}
+
+// Dump's text of a value that sits `depth` levels deep.
+std::string DumpAt(const ordered_json& value, size_t depth)
+{
+    std::string text = Dump(value);
+    std::string indented;
+    indented.reserve(text.size());
+    for (char c : text) {
+        indented += c;
+        if (c == '\n') indented.append(depth * 2, ' ');
+    }
+    return indented;
+}
+
+// Row after row, as Dump would print the array, without holding it whole.
+void WriteRows(std::ostream& out, TStatement& statement, TSide side)
 {
     TFixedFormatDataSet& list = statement.List(side);
-    ordered_json rows = ordered_json::array();
-    if (!list.Active()) return rows;
-    std::vector<TGridColumn> columns = GridColumns(side);
-    const TField& aa = list.FieldByName("AA");
-    for (int i = 0; i < list.RecordCount(); ++i) {
-        ordered_json row = ordered_json::object();
-        row["AA"] = cp1253::ToUtf8(list.FieldTextAt(i, aa));
-        for (size_t c = 0; c < columns.size() && c < kRowKeys.size(); ++c)
-            row[kRowKeys[c]] = cp1253::ToUtf8(list.FieldTextAt(i, list.FieldByName(columns[c].field)));
-        rows.push_back(std::move(row));
+    int count = list.Active() ? list.RecordCount() : 0;
+    if (count == 0) {
+        out << "[]";
+        return;
     }
-    return rows;
+    std::vector<TGridColumn> columns = GridColumns(side);
+    out << "[\n";
+    for (int i = 0; i < count; ++i)
+        out << "    " << DumpAt(RowToJson(list, columns, i), 2) << (i + 1 < count ? ",\n" : "\n");
+    out << "  ]";
 }
 
 }  // namespace
 
-ordered_json StatementToJson(TStatement& statement, const std::string& date)
+void WriteStatementJson(std::ostream& out, TStatement& statement, const std::string& date)
 {
-    ordered_json out = ordered_json::object();
-    if (!date.empty()) out["date"] = date;
-    out["kind"] = statement.header.Credit ? "credit" : "debit";
-    out["header"] = HeaderToJson(statement.header);
-    out["EditPub1"] = cp1253::ToUtf8(statement.EditPub1);
-    out["EditPub2"] = cp1253::ToUtf8(statement.EditPub2);
-    out["customers"] = RowsToJson(statement, TSide::Customers);
-    out["suppliers"] = RowsToJson(statement, TSide::Suppliers);
+    ordered_json head = ordered_json::object();
+    if (!date.empty()) head["date"] = date;
+    head["kind"] = statement.header.Credit ? "credit" : "debit";
+    head["header"] = HeaderToJson(statement.header);
+    head["EditPub1"] = cp1253::ToUtf8(statement.EditPub1);
+    head["EditPub2"] = cp1253::ToUtf8(statement.EditPub2);
+    ordered_json tail = ordered_json::object();
     const std::pair<const char*, const std::string*> texts[] = {
         {"EditSum", &statement.EditSum},   {"EditSumValue", &statement.EditSumValue},
         {"EditSum2", &statement.EditSum2}, {"EditSumValue2", &statement.EditSumValue2},
         {"Label32", &statement.Label32},   {"Label33", &statement.Label33}};
-    for (const auto& [key, text] : texts) out[key] = cp1253::ToUtf8(*text);
-    return out;
+    for (const auto& [key, text] : texts) tail[key] = cp1253::ToUtf8(*text);
+
+    bool first = true;
+    auto member = [&](const std::string& name) -> std::ostream& {
+        out << (first ? "{\n" : ",\n") << "  " << ordered_json(name).dump() << ": ";
+        first = false;
+        return out;
+    };
+    for (const auto& [name, value] : head.items()) member(name) << DumpAt(value, 1);
+    WriteRows(member("customers"), statement, TSide::Customers);
+    WriteRows(member("suppliers"), statement, TSide::Suppliers);
+    for (const auto& [name, value] : tail.items()) member(name) << DumpAt(value, 1);
+    out << "\n}";
 }
 
 std::string Dump(const ordered_json& value)

@@ -5,6 +5,7 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,8 +39,9 @@ struct TStatementInput {
 TStatementInput ParseStatementInput(std::string_view jsonText);
 
 // The statement in the same shape, with each row's "AA" and the texts under
-// the grids; `date` is left out when empty.
-nlohmann::ordered_json StatementToJson(TStatement& statement, const std::string& date);
+// the grids; `date` is left out when empty. Printed as Dump prints, a row at
+// a time, so that a long list never stands whole in memory as JSON.
+void WriteStatementJson(std::ostream& out, TStatement& statement, const std::string& date);
 
 // Indented JSON for stdout; never throws on odd bytes.
 std::string Dump(const nlohmann::ordered_json& value);

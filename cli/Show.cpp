@@ -3,43 +3,43 @@
 #include <algorithm>
 
 #include "cli/CliError.h"
+#include "cli/InputFile.h"
 #include "cli/JsonIo.h"
 #include "cli/Workspace.h"
 #include "common/Cp1253.h"
-#include "common/Errors.h"
-#include "common/Files.h"
-#include "statement/StatementFile.h"
 
 namespace epinax::cli {
 
 std::string DateOfFormLine(std::string_view bytes)
 {
-    std::vector<std::string_view> lines = StatementLines(bytes);
-    if (lines.empty() || lines[0].size() < 17) return {};
-    std::string_view date = lines[0].substr(9, 8);
+    std::string_view line = bytes.substr(0, bytes.find_first_of("\r\n"));
+    if (line.size() < 17) return {};
+    std::string_view date = line.substr(9, 8);
     bool digits = std::all_of(date.begin(), date.end(), [](char c) { return c >= '0' && c <= '9'; });
     return digits ? std::string(date) : std::string();
 }
 
-nlohmann::ordered_json ShowStatement(const std::string& path)
+// The file is read once, into a copy Open reads, so that a pipe serves as a
+// file does; the bytes are let go before Open reads them again.
+void ShowStatement(const std::string& path, std::ostream& out)
 {
-    std::string bytes;
-    try {
-        bytes = ReadWholeFile(path);
-    } catch (const EFileError&) {
-        throw CliError(kExitUsage, "Δεν ήταν δυνατό να διαβαστεί το αρχείο " + path);
-    }
+    std::string bytes = ReadStatementInput(path);
+    std::string date = DateOfFormLine(bytes);
     RecordingUi ui;
-    ui.openFile = path;
     Workspace workspace(ui, LocalToday);
+    ui.openFile = workspace.Write("statement", bytes);
+    std::string().swap(bytes);
     TStatement& statement = workspace.Statement();
     statement.N2Click();
+    // Open failing on a copy of its own (ShowError) is the working space's
+    // failure; a refusal of the file (ShowMessage) is the file's.
+    if (ui.errorShown) workspace.Failed();
     if (!statement.StatementLoaded) {
         std::string message;
         for (const auto& text : ui.messages) message += (message.empty() ? "" : "\n") + cp1253::ToUtf8(text);
         throw CliError(kExitRefused, message.empty() ? "Το αρχείο δεν άνοιξε" : message);
     }
-    return StatementToJson(statement, DateOfFormLine(bytes));
+    WriteStatementJson(out, statement, date);
 }
 
 }  // namespace epinax::cli

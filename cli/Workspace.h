@@ -1,6 +1,7 @@
 // A statement run without windows: a private program directory, removed with
-// everything in it when the run ends, and a user interface that records what
-// the statement shows and answers what it asks from a script.
+// everything in it when the run ends (or is interrupted), and a user
+// interface that records what the statement shows and answers what it asks
+// from a script.
 #pragma once
 
 #include <memory>
@@ -18,6 +19,7 @@ namespace epinax::cli {
 class RecordingUi : public IUserInterface {
 public:
     std::vector<std::string> messages;  // ShowMessage and ShowError texts in order, Windows-1253
+    bool errorShown = false;            // ShowError: something failed, rather than a rule refusing
     std::vector<std::string> focus;     // controls the statement sent the user back to
     std::optional<std::string> openFile, saveFile;
     int answer = mrYes;                 // to every question
@@ -27,7 +29,11 @@ public:
 
     void Beep() override {}
     void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void ShowError(const std::string& text) override { messages.push_back(text); }
+    void ShowError(const std::string& text) override
+    {
+        messages.push_back(text);
+        errorShown = true;
+    }
     int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
     {
         return answer;
@@ -42,20 +48,31 @@ public:
 
 class Workspace {
 public:
-    // Throws std::runtime_error when no private directory can be made.
+    // The directory is made in $TMPDIR (/tmp when unset) and named with the
+    // process id; directories of the same kind whose process is gone are
+    // removed first. Throws CliError (bad usage) naming the directory when
+    // none can be made.
     Workspace(IUserInterface& ui, TClock today);
     ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
 
     TStatement& Statement() { return *statement_; }
-    // A path inside the private directory, for files the run itself writes.
-    std::string File(const std::string& name) const { return directory_ + name; }
+    // Writes a file of the run's own into the private directory and returns
+    // its path; a failure is the working space's (see Failed).
+    std::string Write(const std::string& name, std::string_view bytes);
+    // Throws CliError (bad usage) naming the temporary directory: the tool's
+    // own working space failed, not the user's input.
+    [[noreturn]] void Failed() const;
 
 private:
     std::string directory_;  // ends with a separator
     std::unique_ptr<TStatement> statement_;
 };
+
+// From here on SIGINT and SIGTERM remove the private directory of the
+// running workspace before the process ends as the signal would end it.
+void RemoveWorkspaceOnSignals();
 
 // "YYYYMMDD" as a date, or nothing when it is not one or names a day the
 // calendar does not have (31 April, 29 February of a common year).

@@ -1,6 +1,7 @@
 // The gate every counterparty row passes when it is posted.
 #include "common/Errors.h"
 #include "common/Greek.h"
+#include "common/Text.h"
 #include "statement/Statement.h"
 
 namespace epinax {
@@ -13,10 +14,34 @@ void TStatement::Refuse(const std::string& message)
     Abort();
 }
 
+namespace {
+
+int IndexOf(TSide side) { return side == TSide::Customers ? 0 : 1; }
+
+}  // namespace
+
+void TStatement::BeginBulkEntry(TSide side) { afmIndex_[IndexOf(side)].emplace(); }
+
+void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
+
+// A bulk entry only appends, so the rows posted since the last look are the
+// ones after those already indexed. Numbers are compared as the lookup does:
+// blanks and control characters trimmed, the rest byte for byte.
+bool TStatement::IndexedDuplicateAfm(TSide side, TAfmIndex& index, const std::string& afm)
+{
+    TFixedFormatDataSet& list = List(side);
+    const TField& field = list.FieldByName(AfmFieldName(side));
+    if (index.rowsIndexed > list.RecordCount()) index = TAfmIndex{};
+    for (; index.rowsIndexed < list.RecordCount(); ++index.rowsIndexed)
+        index.afms.emplace(TrimBlanksAndControls(list.FieldViewAt(index.rowsIndexed, field)));
+    return index.afms.contains(std::string(TrimBlanksAndControls(afm)));
+}
+
 // The other rows are the ones stored in the list: the pending row is not
 // among them, and the working file holds exactly these rows.
 bool TStatement::HasDuplicateAfm(TSide side, const std::string& afm)
 {
+    if (auto& index = afmIndex_[IndexOf(side)]) return IndexedDuplicateAfm(side, *index, afm);
     TFixedFormatDataSet& list = List(side);
     const TField& field = list.FieldByName(AfmFieldName(side));
     // A key that fills the field exactly, with no blank or control character

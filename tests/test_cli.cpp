@@ -1,6 +1,8 @@
 // The command-line tool, run as a user runs it: a separate process in a
 // temporary directory, its exit code, its stdout (JSON) and stderr.
 #include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -29,9 +31,10 @@ struct Outcome {
     std::string out, err;
 };
 
-// Runs the tool with `args` in `dir`, which is also its TMPDIR so that
-// leftovers of its private directories can be seen.
-Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args)
+// Starts the tool with `args` in `dir`, which is also its TMPDIR so that
+// leftovers of its private directories can be seen; `inChild` runs in the
+// new process just before the tool starts.
+pid_t StartCli(const TempDir& dir, const std::vector<std::string>& args, const std::function<void()>& inChild = {})
 {
     std::string outFile = dir.File(".stdout"), errFile = dir.File(".stderr");
     pid_t child = ::fork();
@@ -40,18 +43,31 @@ Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args)
         ::dup2(::open(outFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
         ::dup2(::open(errFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
         ::setenv("TMPDIR", dir.Path().c_str(), 1);
+        if (inChild) inChild();
         std::vector<char*> argv{const_cast<char*>(EPINAX_CLI)};
         for (const auto& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
         argv.push_back(nullptr);
         ::execv(EPINAX_CLI, argv.data());
         ::_exit(127);
     }
+    return child;
+}
+
+Outcome FinishCli(const TempDir& dir, pid_t child, int* signal = nullptr)
+{
+    std::string outFile = dir.File(".stdout"), errFile = dir.File(".stderr");
     int status = 0;
     ::waitpid(child, &status, 0);
+    if (signal) *signal = WIFSIGNALED(status) ? WTERMSIG(status) : 0;
     Outcome outcome{WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadBytes(outFile), ReadBytes(errFile)};
     std::filesystem::remove(outFile);
     std::filesystem::remove(errFile);
     return outcome;
+}
+
+Outcome RunCli(const TempDir& dir, const std::vector<std::string>& args, const std::function<void()>& inChild = {})
+{
+    return FinishCli(dir, StartCli(dir, args, inChild));
 }
 
 // A tax number the check accepts, from eight digits of one's choosing.
@@ -480,6 +496,178 @@ TEST_F(CliTest, BuildOfWhatShowPrintsGivesTheSameFile)
         ASSERT_EQ(again.code, 0) << "seed " << seed << ": " << again.err << "\n" << shown.out;
         EXPECT_EQ(ReadBytes(dir.File("AGAIN")), bytes) << "seed " << seed;
     }
+}
+
+// ------------------------------------------------- the tool's own space
+
+class CliSpaceTest : public CliTest {
+protected:
+    void SetUp() override
+    {
+        json input = Statement();
+        for (int i = 0; i < 30; ++i) input["customers"].push_back(Row(ValidAfm(std::to_string(10000001 + i)), "1", "5"));
+        ASSERT_EQ(Build(input).code, 0);
+        WriteBytes(dir.File("in.json"), input.dump());
+    }
+    // Each command, with `inChild` spoiling its working space.
+    void ExpectEveryCommandBlamesTheWorkingSpace(const std::function<void()>& inChild, const std::string& named)
+    {
+        const std::vector<std::vector<std::string>> commands = {
+            {"build", "in.json", "-o", "AGAIN"}, {"show", "OUT"}, {"check", "OUT", "--date", "20240315"}};
+        for (const auto& args : commands) {
+            Outcome outcome = RunCli(dir, args, inChild);
+            EXPECT_EQ(outcome.code, 2) << args[0] << ": " << outcome.err << outcome.out;
+            EXPECT_NE(outcome.err.find("Ο φάκελος εργασίας " + named), std::string::npos) << args[0] << ": " << outcome.err;
+            EXPECT_EQ(outcome.err.find("Cannot"), std::string::npos) << outcome.err;
+            EXPECT_EQ(outcome.out.find("problems"), std::string::npos) << args[0] << ": " << outcome.out;
+            EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
+        }
+    }
+};
+
+TEST_F(CliSpaceTest, AnUnusableTemporaryDirectoryIsNamedAndEndsWithTwo)
+{
+    WriteBytes(dir.File("not-a-directory"), "x");
+    std::string base = dir.File("not-a-directory");
+    ExpectEveryCommandBlamesTheWorkingSpace([base] { ::setenv("TMPDIR", base.c_str(), 1); }, base);
+}
+
+// Files may grow to a few kilobytes only, as on a full disk: the copies and
+// working files of a 30-row statement do not fit.
+TEST_F(CliSpaceTest, AFullTemporaryDirectoryIsNamedAndEndsWithTwo)
+{
+    auto full = [] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit{2000, 2000};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    };
+    ExpectEveryCommandBlamesTheWorkingSpace(full, dir.Path());
+    EXPECT_TRUE(NoPrivateDirectoryLeft());
+}
+
+// ------------------------------------------------ sizes, pipes, signals
+
+TEST_F(CliTest, CheckTakesALineOfTheWrongLengthForThatAlone)
+{
+    ASSERT_EQ(Build(Statement()).code, 0);
+    std::vector<std::string> lines = Written();
+    lines[1].erase(40, 1);
+    std::string bytes;
+    for (const auto& line : lines) bytes += line + "\r\n";
+    WriteBytes(dir.File("SHORT"), bytes);
+    Outcome checked = RunCli(dir, {"check", "SHORT", "--date", "20240315"});
+    EXPECT_EQ(checked.code, 1);
+    json expected = {{{"line", 2}, {"message", "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της "
+                                               "γραμμής είναι λανθασμένο"}}};
+    EXPECT_EQ(json::parse(checked.out)["problems"], expected) << checked.out;
+}
+
+TEST_F(CliTest, CheckListsTheFirstThousandProblemsAndCountsTheRest)
+{
+    ASSERT_EQ(Build(Statement()).code, 0);
+    WriteBytes(dir.File("EMPTY-LINES"), ReadBytes(dir.File("OUT")) + std::string(3000, '\n'));
+    Outcome checked = RunCli(dir, {"check", "EMPTY-LINES", "--date", "20240315"});
+    EXPECT_EQ(checked.code, 1);
+    json report = json::parse(checked.out);
+    ASSERT_EQ(report["problems"].size(), 1000u);
+    EXPECT_EQ(report["problems"][0]["line"], 3);
+    EXPECT_EQ(report["problems"][999]["line"], 1002);
+    EXPECT_EQ(report["moreProblems"], 2000);
+}
+
+// Larger than form, header, two full lists and their totals at 152 bytes a
+// line: refused unread, as Open refuses a file that is no statement.
+TEST_F(CliTest, AFileLargerThanAnyStatementIsRefusedUnread)
+{
+    const size_t largest = (2 + 2 * (99999 + 1)) * 152;
+    ASSERT_EQ(Build(Statement()).code, 0);
+    std::string bytes = ReadBytes(dir.File("OUT"));
+    std::string line = Written()[1] + "\r\n";
+    while (bytes.size() <= largest) bytes += line;
+    WriteBytes(dir.File("HUGE"), bytes);
+
+    Outcome shown = RunCli(dir, {"show", "HUGE"});
+    EXPECT_EQ(shown.code, 1);
+    EXPECT_NE(shown.err.find("Μη έγκυρο αρχείο"), std::string::npos) << shown.err;
+    Outcome checked = RunCli(dir, {"check", "HUGE", "--date", "20240315"});
+    EXPECT_EQ(checked.code, 1);
+    EXPECT_EQ(json::parse(checked.out)["problems"], json({{{"line", 1}, {"message", "Μη έγκυρο αρχείο"}}}));
+    EXPECT_TRUE(NoPrivateDirectoryLeft());
+
+    // Sixty-four gigabytes that take no disk: read, they would not fit in memory.
+    std::filesystem::resize_file(dir.File("HUGE"), 64ull << 30);
+    for (const char* command : {"show", "check"}) {
+        Outcome outcome = RunCli(dir, {command, "HUGE"});
+        EXPECT_EQ(outcome.code, 1) << command;
+        EXPECT_NE((outcome.out + outcome.err).find("Μη έγκυρο αρχείο"), std::string::npos) << outcome.err;
+    }
+}
+
+// A pipe can be read once only.
+TEST_F(CliTest, ShowAndCheckReadAPipe)
+{
+    json input = Statement();
+    input["customers"] = {Row(ValidAfm("10000001"), "1", "5")};
+    ASSERT_EQ(Build(input).code, 0);
+    std::string bytes = ReadBytes(dir.File("OUT"));
+    for (const char* command : {"show", "check"}) {
+        int ends[2];
+        ASSERT_EQ(::pipe(ends), 0);
+        ASSERT_EQ(::write(ends[1], bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+        ::close(ends[1]);
+        Outcome outcome = RunCli(dir, {command, "/dev/stdin"}, [&] { ::dup2(ends[0], 0); });
+        ::close(ends[0]);
+        EXPECT_EQ(outcome.code, 0) << command << ": " << outcome.err;
+        if (command == std::string("show")) {
+            EXPECT_EQ(json::parse(outcome.out)["customers"].size(), 1u);
+        }
+    }
+}
+
+// The working files of the longest list take the build a while to type: the
+// signal comes as soon as they exist.
+TEST_F(CliTest, AnInterruptedRunRemovesItsDirectory)
+{
+    json input = Statement();
+    for (int i = 0; i < 99999; ++i) input["customers"].push_back(Row(ValidAfm(std::to_string(10000001 + i)), "1", "5"));
+    WriteBytes(dir.File("in.json"), input.dump());
+    auto workingFileExists = [&] {
+        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+            if (entry.path().filename().string().starts_with("epinax-cli-") &&
+                std::filesystem::exists(entry.path() / "temp" / "record2"))
+                return true;
+        return false;
+    };
+    for (int signal : {SIGINT, SIGTERM}) {
+        pid_t child = StartCli(dir, {"build", "in.json", "-o", "OUT"});
+        for (int wait = 0; wait < 20000 && !workingFileExists(); ++wait) ::usleep(500);
+        ::kill(child, signal);
+        int ended = 0;
+        FinishCli(dir, child, &ended);
+        EXPECT_EQ(ended, signal) << "the build ended before the signal came";
+        EXPECT_TRUE(NoPrivateDirectoryLeft()) << signal;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("OUT")));
+    }
+}
+
+// A run ended by kill -9 leaves its directory; the next run removes it, and
+// only it: the directory of a live process stays.
+TEST_F(CliTest, ARunRemovesTheDirectoriesOfDeadRuns)
+{
+    pid_t dead = ::fork();
+    if (dead == 0) ::_exit(0);
+    ::waitpid(dead, nullptr, 0);
+    std::string left = dir.File("epinax-cli-" + std::to_string(dead) + "-AbC123");
+    std::string alive = dir.File("epinax-cli-" + std::to_string(::getpid()) + "-XyZ789");
+    for (const auto& path : {left, alive}) {
+        std::filesystem::create_directories(path + "/temp");
+        WriteBytes(path + "/temp/record2", "2");
+    }
+    EXPECT_EQ(RunCli(dir, {"check", "missing"}).code, 2);
+    ASSERT_EQ(Build(Statement()).code, 0);
+    EXPECT_FALSE(std::filesystem::exists(left));
+    EXPECT_TRUE(std::filesystem::exists(alive + "/temp/record2"));
+    std::filesystem::remove_all(alive);
 }
 
 // ------------------------------------------------------------------ usage
