@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "BenchSupport.h"
+#include "CliFigures.h"
 #include "StatementFigures.h"
 #include "record_store/SdfData.h"
 
@@ -302,6 +303,12 @@ int Run()
         StatementSuite statements;
         Report(statements.Figures());
     }
+#ifdef EPINAX_CLI
+    {
+        CliSuite cli(EPINAX_CLI);
+        Report(cli.Figures());
+    }
+#endif
     std::printf("peak-memory: MB=%.1f\n", peakMegabytes);
     return 0;
 }
