@@ -69,7 +69,7 @@ TStatementInput ParseStatementInput(std::string_view jsonText)
     json root;
     try {
         root = json::parse(jsonText);
-    } catch (const json::parse_error& error) {
+    } catch (const json::exception& error) {  // a syntax error, or a number no double can hold
         BadInput(std::string("Μη έγκυρο JSON: ") + error.what());
     }
     if (!root.is_object()) BadInput("Το JSON πρέπει να είναι αντικείμενο (object)");

@@ -58,6 +58,8 @@ public:
     Workspace& operator=(const Workspace&) = delete;
 
     TStatement& Statement() { return *statement_; }
+    // A path inside the private directory, for files the run itself writes.
+    std::string File(const std::string& name) const { return directory_ + name; }
     // Writes a file of the run's own into the private directory and returns
     // its path; a failure is the working space's (see Failed).
     std::string Write(const std::string& name, std::string_view bytes);

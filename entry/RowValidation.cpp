@@ -20,7 +20,7 @@ int IndexOf(TSide side) { return side == TSide::Customers ? 0 : 1; }
 
 }  // namespace
 
-void TStatement::BeginBulkEntry(TSide side) { afmIndex_[IndexOf(side)].emplace(); }
+void TStatement::BeginBulkEntry(TSide side) { afmIndex_[IndexOf(side)] = TAfmIndex{}; }
 
 void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
 

@@ -24,7 +24,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     using namespace epinax;
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    std::vector<TLineProblem> problems = cli::CheckStatement(bytes, {2024, 3, 15});
+    cli::TCheckOutcome outcome = cli::CheckStatement(bytes, {2024, 3, 15});
+    const std::vector<TLineProblem>& problems = outcome.problems;
+    Require(problems.size() <= cli::kProblemsShown);
+    Require(outcome.notShown == 0 || problems.size() == cli::kProblemsShown);
 
     int lastLine = std::max<int>(1, static_cast<int>(StatementLines(bytes).size()));
     int previous = 1;

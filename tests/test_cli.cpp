@@ -681,6 +681,10 @@ TEST_F(CliTest, BadUsageAndHelp)
     EXPECT_EQ(Build({{"header", {{"AFM", 94019245}}}}).code, 2);
     EXPECT_EQ(Build({{"customers", {"not a row"}}}).code, 2);
     EXPECT_EQ(RunCli(dir, {"build", "in.json"}).code, 2);
+    WriteBytes(dir.File("in.json"), "{\"header\": {}, \"unused\": 1e999}");
+    Outcome overflow = RunCli(dir, {"build", "in.json", "-o", "OUT"});
+    EXPECT_EQ(overflow.code, 2);
+    EXPECT_NE(overflow.err.find("Μη έγκυρο JSON"), std::string::npos) << overflow.err;
     EXPECT_EQ(RunCli(dir, {"frobnicate"}).code, 2);
     EXPECT_EQ(RunCli(dir, {}).code, 2);
     EXPECT_EQ(RunCli(dir, {"check", "missing.txt"}).code, 2);
