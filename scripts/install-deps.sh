@@ -17,6 +17,11 @@ PACKAGES=(
     qt6-base-dev
     libx11-dev
     fonts-dejavu-core
+    pkg-config
+    libfreexl-dev
+    libgsf-1-dev
+    libzip-dev
+    libexpat1-dev
 )
 
 missing=()

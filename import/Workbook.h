@@ -1,0 +1,78 @@
+// Workbook readers: the cells of a workbook's first worksheet, as the import
+// of counterparties reads them. Four kinds of file are read: Excel 97-2003
+// (.xls), Excel 2007 and later (.xlsx), OpenDocument (.ods) and text with
+// separated values (.csv). Texts are Windows-1253 bytes, as everywhere in the
+// core.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace epinax {
+
+// The file could not be opened, is no workbook, or holds a cell that cannot be
+// read faithfully. The message is Greek (Windows-1253) and meant for the user.
+class EWorkbookError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+struct TCell {
+    enum class Kind { Empty, Text, Number };
+    Kind kind = Kind::Empty;
+    std::string text;   // Windows-1253; only for Text
+    double number = 0;  // only for Number; booleans are 1 and 0, dates their serial number
+
+    static TCell Text(std::string text) { return {Kind::Text, std::move(text), 0}; }
+    static TCell Number(double number) { return {Kind::Number, {}, number}; }
+    bool IsEmpty() const { return kind == Kind::Empty; }
+    friend bool operator==(const TCell&, const TCell&) = default;
+};
+
+// The first worksheet's cells from A1 to its last used cell (the last row and
+// the last column that hold a value; formatting alone does not count). An
+// empty worksheet gives an empty block.
+struct TSheetBlock {
+    // A list holds at most 99999 rows, so a longer sheet can never be imported.
+    static constexpr int kMaxRows = 99999;
+    // The widest sheet a spreadsheet program makes (column XFD).
+    static constexpr int kMaxColumns = 16384;
+    // The import reads columns A to J; only the first 16 columns are kept, so
+    // a wide sheet costs no memory. `columns` is still the sheet's real width.
+    static constexpr int kStoredColumns = 16;
+
+    int rows = 0;
+    int columns = 0;
+    std::vector<TCell> cells;  // rows x StoredColumns(), row-major
+
+    int StoredColumns() const { return columns < kStoredColumns ? columns : kStoredColumns; }
+    // Row and column from 0. Throws std::out_of_range outside the block; a
+    // column inside the block but past the stored ones reads as empty.
+    const TCell& At(int row, int column) const;
+};
+
+// Picks the reader by the file's extension, in any letter case; a file with
+// another extension is read when its content shows an .xls, .xlsx or .ods
+// workbook, and refused otherwise. Throws EWorkbookError.
+TSheetBlock ReadFirstSheet(const std::string& path);
+
+// The readers themselves, whatever the file's name.
+//  .xls: a formula cell is refused, since its value cannot be read.
+//  .ods: several paragraphs of one cell are joined by a line break (LF), as a
+//        line break inside an Excel cell; covered cells of a merged area are
+//        empty, as Excel keeps only the first cell of the area.
+//  .csv: every cell is text, an empty field an empty cell. The separator is
+//        ';' when the first record has one outside quotes, ',' otherwise. The
+//        bytes are UTF-8 when they are valid UTF-8 (a byte order mark may
+//        lead), Windows-1253 otherwise.
+TSheetBlock ReadXls(const std::string& path);
+TSheetBlock ReadXlsx(const std::string& path);
+TSheetBlock ReadOds(const std::string& path);
+TSheetBlock ReadCsv(const std::string& path);
+
+// The name of a cell in messages, "B7", from a row and a column counted from 0.
+std::string CellName(int row, int column);
+
+}  // namespace epinax

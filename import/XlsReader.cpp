@@ -1,0 +1,176 @@
+// Excel 97-2003 (.xls) through FreeXL. FreeXL reads numbers, texts and dates
+// but gives a formula cell as empty, and an error value as a plain number, so
+// the first sheet's record stream (taken out of the compound file by libgsf)
+// is walked once for those two kinds of record: a sheet that has them is
+// refused, never read with holes or false numbers in it.
+#include <freexl.h>
+#include <gsf/gsf.h>
+
+#include <memory>
+#include <mutex>
+
+#include "import/WorkbookParts.h"
+
+namespace epinax {
+
+namespace workbook {
+namespace {
+
+// The largest workbook stream read for the walk; Excel 97-2003 sheets end at
+// 65536 rows, which stay far below it.
+constexpr gsf_off_t kMaxStream = 256 << 20;
+
+enum : std::uint16_t {
+    kFormula = 0x0006,
+    kFormulaBiff3 = 0x0206,
+    kFormulaBiff4 = 0x0406,
+    kBoolErr = 0x0205,
+    kBoundSheet = 0x0085,
+    kEndOfStream = 0x000A,
+};
+
+struct GObjectUnref {
+    void operator()(void* object) const { g_object_unref(object); }
+};
+template <typename T>
+using TGsfPointer = std::unique_ptr<T, GObjectUnref>;
+
+std::uint16_t Word(const std::string& bytes, std::size_t at)
+{
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+std::uint32_t DoubleWord(const std::string& bytes, std::size_t at)
+{
+    return Word(bytes, at) | static_cast<std::uint32_t>(Word(bytes, at + 2)) << 16;
+}
+
+// The workbook stream ("Workbook", or "Book" in Excel 5 files); empty when
+// the compound file has neither.
+std::string WorkbookStream(const std::string& path)
+{
+    static std::once_flag initialised;
+    std::call_once(initialised, gsf_init);
+    TGsfPointer<GsfInput> file(gsf_input_stdio_new(path.c_str(), nullptr));
+    if (!file) return {};
+    TGsfPointer<GsfInfile> compound(gsf_infile_msole_new(file.get(), nullptr));
+    if (!compound) return {};
+    TGsfPointer<GsfInput> stream(gsf_infile_child_by_name(compound.get(), "Workbook"));
+    if (!stream) stream.reset(gsf_infile_child_by_name(compound.get(), "Book"));
+    if (!stream) return {};
+    const gsf_off_t size = gsf_input_size(stream.get());
+    if (size <= 0) return {};
+    if (size > kMaxStream) ThrowTooLarge(path);
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    if (gsf_input_read(stream.get(), bytes.size(), reinterpret_cast<guint8*>(bytes.data())) == nullptr) return {};
+    return bytes;
+}
+
+// Where the first sheet's records begin: the first sheet named in the
+// workbook's globals; a file without that list is one sheet from the start.
+std::size_t FirstSheetOffset(const std::string& stream)
+{
+    for (std::size_t at = 0; at + 4 <= stream.size();) {
+        const std::uint16_t type = Word(stream, at);
+        const std::uint16_t length = Word(stream, at + 2);
+        if (type == kBoundSheet && length >= 4 && at + 8 <= stream.size()) return DoubleWord(stream, at + 4);
+        if (type == kEndOfStream) break;
+        at += 4u + length;
+    }
+    return 0;
+}
+
+const char* ErrorName(unsigned char code)
+{
+    switch (code) {
+    case 0x00: return "#NULL!";
+    case 0x07: return "#DIV/0!";
+    case 0x0F: return "#VALUE!";
+    case 0x17: return "#REF!";
+    case 0x1D: return "#NAME?";
+    case 0x24: return "#NUM!";
+    case 0x2A: return "#N/A";
+    default: return "#?";
+    }
+}
+
+// Refuses a first sheet that holds a formula or an error value.
+void RefuseUnreadableCells(const std::string& stream)
+{
+    std::size_t at = FirstSheetOffset(stream);
+    bool begun = false;
+    while (at + 4 <= stream.size()) {
+        const std::uint16_t type = Word(stream, at);
+        const std::uint16_t length = Word(stream, at + 2);
+        const std::size_t body = at + 4;
+        if (type == kEndOfStream && begun) return;
+        begun = true;
+        const bool cell = body + 4 <= stream.size() && length >= 4;
+        if (cell && (type == kFormula || type == kFormulaBiff3 || type == kFormulaBiff4))
+            ThrowFormulaInXls(Word(stream, body), Word(stream, body + 2));
+        if (cell && type == kBoolErr && length >= 8 && body + 8 <= stream.size() && stream[body + 7] != 0)
+            ThrowErrorValue(Word(stream, body), Word(stream, body + 2),
+                            ErrorName(static_cast<unsigned char>(stream[body + 6])));
+        at = body + length;
+    }
+}
+
+struct FreeXlClose {
+    void operator()(const void* handle) const { freexl_close(handle); }
+};
+
+TCell CellValue(const void* handle, unsigned row, unsigned short column)
+{
+    FreeXL_CellValue value{};
+    if (freexl_get_cell_value(handle, row, column, &value) != FREEXL_OK) ThrowDamagedCell(row, column);
+    switch (value.type) {
+    case FREEXL_CELL_INT: return TCell::Number(value.value.int_value);
+    case FREEXL_CELL_DOUBLE: return TCell::Number(value.value.double_value);
+    case FREEXL_CELL_TEXT:
+    case FREEXL_CELL_SST_TEXT: return TextCell(row, column, value.value.text_value ? value.value.text_value : "");
+    case FREEXL_CELL_DATE:
+    case FREEXL_CELL_DATETIME:
+    case FREEXL_CELL_TIME: {
+        // FreeXL writes dates out; they are given back as the serial number Excel keeps.
+        const auto serial = DateSerial(value.value.text_value ? value.value.text_value : "");
+        if (!serial) ThrowDamagedCell(row, column);
+        return TCell::Number(*serial);
+    }
+    default: return {};
+    }
+}
+
+std::unique_ptr<const void, FreeXlClose> OpenFirstSheet(const std::string& path)
+{
+    const void* raw = nullptr;
+    const int opened = freexl_open(path.c_str(), &raw);
+    std::unique_ptr<const void, FreeXlClose> handle(raw);
+    if (opened != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
+    unsigned int password = 0;
+    if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password != FREEXL_BIFF_PLAIN)
+        ThrowPasswordProtected(path);
+    if (freexl_select_active_worksheet(raw, 0) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
+    return handle;
+}
+
+}  // namespace
+}  // namespace workbook
+
+TSheetBlock ReadXls(const std::string& path)
+{
+    using namespace workbook;
+    EnsureReadable(path);
+    const auto handle = OpenFirstSheet(path);
+    RefuseUnreadableCells(WorkbookStream(path));
+    unsigned int rows = 0;
+    unsigned short columns = 0;
+    if (freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
+    TBlockBuilder block;
+    for (unsigned row = 0; row < rows; ++row)
+        for (unsigned short column = 0; column < columns; ++column)
+            block.Set(row, column, CellValue(handle.get(), row, column));
+    return block.Finish();
+}
+
+}  // namespace epinax
