@@ -139,10 +139,46 @@ void TDBGrid::CommitEditor()
 }
 
 // An editor on its way out takes no more commits: its text is in the field.
+// Tab out of the last cell of the last row starts a new row, as Down does.
 void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     delegate_->Forget(editor);
-    QTableView::closeEditor(editor, hint);
+    bool newRow = hint == QAbstractItemDelegate::EditNextItem && AtLastCellOfLastRow();
+    QTableView::closeEditor(editor, newRow ? QAbstractItemDelegate::NoHint : hint);
+    if (newRow) TabPastTheLastRow();
+}
+
+bool TDBGrid::AtLastCellOfLastRow() const
+{
+    QModelIndex current = currentIndex();
+    return current.isValid() && current.row() == model_->rowCount() - 1 &&
+           current.column() == model_->columnCount() - 1;
+}
+
+void TDBGrid::TabPastTheLastRow()
+{
+    AppendAtEnd();
+    if (model_->CurrentRow() >= 0) setCurrentIndex(model_->index(model_->CurrentRow(), 0));
+}
+
+// Tab and Shift+Tab go along a row and on to the next or previous one, and
+// never wrap from the last cell to the first: what is typed next would
+// overwrite the first row.
+QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+{
+    QModelIndex current = currentIndex();
+    if (!current.isValid() || (action != MoveNext && action != MovePrevious))
+        return QTableView::moveCursor(action, modifiers);
+    const int lastColumn = model_->columnCount() - 1;
+    int row = current.row(), column = current.column();
+    if (action == MoveNext) {
+        if (column < lastColumn) ++column;
+        else if (row < model_->rowCount() - 1) ++row, column = 0;
+    } else {
+        if (column > 0) --column;
+        else if (row > 0) --row, column = lastColumn;
+    }
+    return model_->index(row, column);
 }
 
 void TDBGrid::FinishEditing()
@@ -150,6 +186,14 @@ void TDBGrid::FinishEditing()
     QLineEdit* editor = delegate_->ActiveEditor();
     if (!editor || !!editor->isHidden() || state() != QAbstractItemView::EditingState) return;
     commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+    setFocus(Qt::OtherFocusReason);
+}
+
+void TDBGrid::DropEditor()
+{
+    QLineEdit* editor = delegate_->ActiveEditor();
+    if (!editor || state() != QAbstractItemView::EditingState) return;
     closeEditor(editor, QAbstractItemDelegate::NoHint);
     setFocus(Qt::OtherFocusReason);
 }
@@ -227,6 +271,10 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
     bool editing = state() == QAbstractItemView::EditingState;
     if (event->key() == Qt::Key_Down && currentIndex().row() == model_->rowCount() - 1) {
         AppendAtEnd();
+        return;
+    }
+    if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::NoModifier && AtLastCellOfLastRow()) {
+        TabPastTheLastRow();
         return;
     }
     if (event->key() == Qt::Key_Insert && event->modifiers() == Qt::NoModifier) {

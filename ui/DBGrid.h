@@ -51,9 +51,13 @@ public:
     void CommitEditor();
     // The same, and closes the editor.
     void FinishEditing();
+    // Closes an open editor whose text has nowhere more to go (the row was
+    // posted or cancelled).
+    void DropEditor();
     // Leaving the grid: the editor's text goes into the field, and a new row
     // that was never typed into is dropped.
     void LeaveGrid();
+    bool CellEditorOpen() const { return state() == QAbstractItemView::EditingState; }
     // Shows the store's current row as the grid's current row.
     void FollowStore();
 
@@ -65,12 +69,15 @@ protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
 
 private:
     friend class TCellDelegate;
     bool FilterKey(QKeyEvent* event, const QString& editorText);
     void MoveStoreToRow(int row);
     void AppendAtEnd();
+    bool AtLastCellOfLastRow() const;
+    void TabPastTheLastRow();
     void InsertAtCursor();
     void DeleteWithQuestion();
 

@@ -74,8 +74,9 @@ void TDBNavigator::BtnClick(TNavigateBtn button)
         case nbLast: store.Last(); break;
         case nbInsert: grid_.CommitEditor(); store.Insert(); break;
         case nbDelete: store.Delete(); break;
-        case nbPost: store.Post(); break;
-        case nbCancel: store.Cancel(); break;
+        // As after any other post, the row shows as stored: no editor stays open.
+        case nbPost: store.Post(); grid_.DropEditor(); break;
+        case nbCancel: store.Cancel(); grid_.DropEditor(); break;
         }
     });
     grid_.FollowStore();

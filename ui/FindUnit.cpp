@@ -85,8 +85,20 @@ bool TFind::Edit1KeyPress(QKeyEvent* event)
         TDialogs::Beep();
         return true;
     }
-    Edit1->setMaxLength(byAfm ? 9 : 27);
+    // Setting the limit resets the editor's cursor and selection, so it is
+    // set only when the choice changed it.
+    const int limit = byAfm ? 9 : 27;
+    if (Edit1->maxLength() != limit) Edit1->setMaxLength(limit);
     return false;
+}
+
+// The window opens with its remembered text selected in the search box, so
+// that typing replaces it and Enter searches.
+void TFind::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    Edit1->setFocus(Qt::OtherFocusReason);
+    Edit1->selectAll();
 }
 
 bool TFind::eventFilter(QObject* watched, QEvent* event)

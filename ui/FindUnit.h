@@ -28,6 +28,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void reject() override;  // Escape and the close box count as "Ακύρωση"
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool Edit1KeyPress(QKeyEvent* event);

@@ -16,7 +16,9 @@ namespace epinax::ui {
 
 namespace {
 
-enum class Lock { Caps, Num, Scroll };
+using Lock = IKeyboardLocks::Lock;
+
+IKeyboardLocks* testLocks = nullptr;
 
 // The X display of the application, or a private connection when Qt does
 // not hand one out; closed again when the handle goes.
@@ -80,6 +82,7 @@ bool ReadIndicator(Display* display) {
 }
 
 bool ReadLock(Lock lock) {
+  if (testLocks) return testLocks->IsOn(lock);
   DisplayHandle handle;
   Display* display = handle.get();
   if (!display) return false;
@@ -92,6 +95,7 @@ bool ReadLock(Lock lock) {
 
 void WriteLock(Lock lock, bool on) {
   if (ReadLock(lock) == on) return;
+  if (testLocks) return testLocks->Set(lock, on);
   DisplayHandle handle;
   Display* display = handle.get();
   if (!display) return;
@@ -117,6 +121,17 @@ bool TKeyLed::ScrollLock() const { return ReadLock(Lock::Scroll); }
 void TKeyLed::SetCapsLock(bool on) { WriteLock(Lock::Caps, on); }
 void TKeyLed::SetNumLock(bool on) { WriteLock(Lock::Num, on); }
 void TKeyLed::SetScrollLock(bool on) { WriteLock(Lock::Scroll, on); }
+
+void TKeyLed::SetLocksForTests(IKeyboardLocks* locks) { testLocks = locks; }
+
+TCapsLockOff::TCapsLockOff(TKeyLed* keyLed)
+    : keyLed_(keyLed), wasOn_(keyLed && keyLed->CapsLock()) {
+  if (wasOn_) keyLed_->SetCapsLock(false);
+}
+
+TCapsLockOff::~TCapsLockOff() {
+  if (wasOn_) keyLed_->SetCapsLock(true);
+}
 
 QString TKeyLed::About() const {
   return QStringLiteral(

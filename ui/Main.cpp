@@ -531,6 +531,7 @@ void TForm1::SetFocus(const std::string& control)
 
 std::optional<std::string> TForm1::ChooseSaveFile(const std::string& directory, const std::string& proposedName)
 {
+    TCapsLockOff typedNamesAsTyped(KeyLed1);
     auto path = TDialogs::SaveFileName(this, LocalPath(directory), FromCp1253(proposedName));
     if (!path) return std::nullopt;
     return FileSystemPath(*path);
@@ -538,6 +539,7 @@ std::optional<std::string> TForm1::ChooseSaveFile(const std::string& directory, 
 
 std::optional<std::string> TForm1::ChooseOpenFile(const std::string& directory)
 {
+    TCapsLockOff typedNamesAsTyped(KeyLed1);
     auto path = TDialogs::OpenFileName(this, LocalPath(directory));
     if (!path) return std::nullopt;
     return FileSystemPath(*path);

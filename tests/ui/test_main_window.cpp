@@ -20,12 +20,31 @@
 #include "ui/FindUnit.h"
 #include "ui/GreekText.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyLed.h"
 #include "ui/Main.h"
 #include "ui/RecordStoreModel.h"
 
 using namespace epinax;
 using namespace epinax::ui;
 using namespace epinax::ui::test;
+
+namespace {
+
+// The lock keys without an X server: their states, and every change made.
+class RecordedLocks : public IKeyboardLocks {
+public:
+    bool caps = true;
+    std::vector<bool> capsChanges;
+    bool IsOn(Lock lock) override { return lock == Lock::Caps && caps; }
+    void Set(Lock lock, bool on) override
+    {
+        if (lock != Lock::Caps) return;
+        caps = on;
+        capsChanges.push_back(on);
+    }
+};
+
+}  // namespace
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -325,9 +344,12 @@ private slots:
         TypeFocused(QStringLiteral("000000050"));
         Grid(TSide::Customers)->CommitEditor();
         auto* post = Form().Navigator(TSide::Customers)->Button(TDBNavigator::nbPost);
+        QVERIFY(Grid(TSide::Customers)->CellEditorOpen());
         post->click();
         QCOMPARE(TakeShown(), QStringList{});
         QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QVERIFY(!Grid(TSide::Customers)->CellEditorOpen());  // no editor left open
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label32"))->text(), QStringLiteral(u"1 Εγγραφές (Πελάτες)"));
         QCOMPARE(Edit("EditSum")->text(), QStringLiteral("3"));
         QCOMPARE(Edit("EditSumValue")->text(), QStringLiteral("100,50"));
@@ -407,6 +429,68 @@ private slots:
         QCOMPARE(Doc().FixedFormatDataSet1.PendingInsertIndex(), 0);
         Edit("Town")->setFocus();  // leaving the grid drops the untouched row
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+    }
+
+    // A whole row typed with Tab between the cells, as an accountant types:
+    // Tab out of the last cell starts the next row, never the first one, and
+    // Shift+Tab goes back along the rows without wrapping either.
+    void tabMovesAlongRowsAndNeverWraps()
+    {
+        New();
+        TypeHeader();
+        TDBGrid* grid = Grid(TSide::Customers);
+        FocusCell(TSide::Customers, 0, 0);
+        auto typeRowWithTabs = [&](const QStringList& cells) {
+            for (const QString& cell : cells) {
+                if (!cell.isEmpty()) TypeFocused(cell);
+                KeyFocused(Qt::Key_Tab);
+            }
+        };
+        typeRowWithTabs({QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"), QString(),
+                         QString(), QString(), QString(), QStringLiteral("1"), QStringLiteral("7")});
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 0));
+        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        typeRowWithTabs({QStringLiteral("000000104"), QStringLiteral("B"), QString(), QStringLiteral("1"), QString(),
+                         QString(), QString(), QString(), QStringLiteral("2"), QStringLiteral("8")});
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 2);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(2, 0));
+        QCOMPARE(TakeShown(), QStringList{});
+
+        // From a middle row's last cell to the next row's first, not editing.
+        Key(grid, Qt::Key_Escape);
+        grid->setCurrentIndex(grid->model()->index(0, 9));
+        Key(grid, Qt::Key_Tab);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(1, 0));
+        Key(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 9));
+        grid->setCurrentIndex(grid->model()->index(0, 0));
+        Key(grid, Qt::Key_Backtab, Qt::ShiftModifier);
+        QCOMPARE(grid->currentIndex(), grid->model()->index(0, 0));
+        // The first customer was never typed over.
+        QCOMPARE(grid->model()->index(0, 1).data().toString(), QStringLiteral("A"));
+        QCOMPARE(grid->model()->index(1, 1).data().toString(), QStringLiteral("B"));
+    }
+
+    // File names are typed as they are while a file dialog is open; the
+    // Greek capitals of the data come back afterwards.
+    void capsLockIsOffWhileAFileDialogIsOpen()
+    {
+        RecordedLocks locks;
+        TKeyLed::SetLocksForTests(&locks);
+        New();
+        TypeHeader();
+        TDialogs::SetNextFileName(Path(QStringLiteral("saved")));
+        Form().N7Click();
+        QCOMPARE(locks.capsChanges, (std::vector<bool>{false, true}));
+        TDialogs::SetNextFileName(std::nullopt);  // the open dialog cancelled
+        Form().N2Click();
+        QCOMPARE(locks.capsChanges, (std::vector<bool>{false, true, false, true}));
+        locks.caps = false;  // switched off by the user: left off
+        Form().N2Click();
+        QCOMPARE(locks.capsChanges.size(), size_t{4});
+        TKeyLed::SetLocksForTests(nullptr);
+        TakeShown();
     }
 
     void saveAsThenOpenRestoresEverything()
@@ -566,6 +650,41 @@ private slots:
         Form().N17Click();
         QVERIFY(find->Cancelled);
         QCOMPARE(TakeShown(), QStringList{});
+    }
+
+    // The search box takes the first key typed and keeps cursor and
+    // selection as any edit does.
+    void findBoxTakesTheFirstKeyAndKeepsTheCursor()
+    {
+        New();
+        TypeHeader();
+        AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΣ"));
+        AddCustomer("123450000", QStringLiteral(u"ΑΛΛΟΣ"));
+        Doc().FixedFormatDataSet1.First();
+        TFind* find = Form().FindWindow();
+        auto* search = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
+        search->setText(QStringLiteral("999"));  // remembered from an earlier use
+        QTimer::singleShot(0, this, [&] {
+            QApplication::setActiveWindow(find);  // the desktop would
+            QCOMPARE(QApplication::focusWidget(), search);
+            QCOMPARE(search->selectedText(), QStringLiteral("999"));
+            TypeFocused(QStringLiteral("12"));  // replaces the remembered text
+            QCOMPARE(search->text(), QStringLiteral("12"));
+            KeyFocused(Qt::Key_Left);
+            KeyFocused(Qt::Key_Left);
+            TypeFocused(QStringLiteral("0"));
+            QCOMPARE(search->text(), QStringLiteral("012"));
+            QCOMPARE(search->cursorPosition(), 1);
+            search->setSelection(1, 2);
+            TypeFocused(QStringLiteral("3"));
+            QCOMPARE(search->text(), QStringLiteral("03"));
+            search->setText(QStringLiteral("1234"));
+            find->findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->setChecked(false);
+            search->setFocus();
+            KeyFocused(Qt::Key_Return);
+        });
+        Form().N17Click();
+        QCOMPARE(CurrentName(), QStringLiteral(u"ΑΛΛΟΣ"));
     }
 
     void findOnTheSupplierTabAndDigitsOnlyForTaxNumbers()
