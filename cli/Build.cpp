@@ -18,6 +18,9 @@ namespace epinax::cli {
 namespace {
 
 using TKeyHandler = std::function<std::optional<char>(char key, std::string_view textSoFar)>;
+// The name of a field or row in messages, made only when one is refused: a
+// long list would otherwise spend much of its time naming rows.
+using TNamer = std::function<std::string()>;
 
 std::string Utf8(std::string_view cp1253Text) { return cp1253::ToUtf8(cp1253Text); }
 
@@ -50,14 +53,14 @@ std::string ControlCharacterShown(char key)
 
 // The value in Windows-1253, refused whole when it holds a character the
 // code page lacks or a control character, as the window's edits refuse them.
-std::string Keys(const std::string& utf8, const std::string& what)
+std::string Keys(const std::string& utf8, const TNamer& what)
 {
     std::string bad;
     auto keys = cp1253::FromUtf8(utf8, &bad);
-    if (!keys) Refuse(what + ": ο χαρακτήρας «" + bad + "» δεν υπάρχει στην ελληνική κωδικοσελίδα (Windows-1253)");
+    if (!keys) Refuse(what() + ": ο χαρακτήρας «" + bad + "» δεν υπάρχει στην ελληνική κωδικοσελίδα (Windows-1253)");
     for (char key : *keys)
         if (IsControlCharacter(key))
-            Refuse(what + ": ο χαρακτήρας ελέγχου " + ControlCharacterShown(key) + " δεν επιτρέπεται σε πεδίο");
+            Refuse(what() + ": ο χαρακτήρας ελέγχου " + ControlCharacterShown(key) + " δεν επιτρέπεται σε πεδίο");
     return *keys;
 }
 
@@ -65,13 +68,13 @@ std::string Keys(const std::string& utf8, const std::string& what)
 // characters: the edit's key handler decides on each key and may change it.
 // No control character (a backspace among them) gets this far. `what` names
 // the edit in messages.
-std::string TypeInto(const std::string& utf8, size_t maxLength, const TKeyHandler& keyPress, const std::string& what)
+std::string TypeInto(const std::string& utf8, size_t maxLength, const TKeyHandler& keyPress, const TNamer& what)
 {
     std::string text;
     for (char key : Keys(utf8, what)) {
         std::optional<char> accepted = keyPress(key, text);
-        if (!accepted) Refuse(what + ": το πρόγραμμα δεν δέχεται τον χαρακτήρα " + KeyShown(key));
-        if (text.size() >= maxLength) Refuse(what + ": χωράει έως " + std::to_string(maxLength) + " χαρακτήρες");
+        if (!accepted) Refuse(what() + ": το πρόγραμμα δεν δέχεται τον χαρακτήρα " + KeyShown(key));
+        if (text.size() >= maxLength) Refuse(what() + ": χωράει έως " + std::to_string(maxLength) + " χαρακτήρες");
         text += *accepted;
     }
     return text;
@@ -93,10 +96,10 @@ void TypeHeader(TStatement& statement, const TStatementInput& input)
     for (const THeaderEdit& edit : HeaderEdits()) {
         auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(edit.name, key, text); };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
-        statement.header.*edit.text = TypeInto(value, edit.maxLength, keyPress, EditNamed(edit.name));
+        statement.header.*edit.text = TypeInto(value, edit.maxLength, keyPress, [&] { return EditNamed(edit.name); });
     }
     // A code the table does not have leaves no office chosen, as an empty one.
-    Keys(input.header.at("DOY"), EditNamed("DOY"));
+    Keys(input.header.at("DOY"), [] { return EditNamed("DOY"); });
     int office = IndexOfDOYCode(input.header.at("DOY"));
     if (office >= 0) statement.ComboBox1Change(office);
     if (input.credit) statement.RadioButtonClick(true);
@@ -117,29 +120,42 @@ void RefuseTooManyRows(const TStatementInput& input)
     }
 }
 
-void PostRow(TFixedFormatDataSet& list, RecordingUi& ui, const std::string& rowName)
+void PostRow(TFixedFormatDataSet& list, RecordingUi& ui, const TNamer& rowName)
 {
     ui.Clear();
     try {
         list.Post();
     } catch (const EAbort&) {
-        Refuse(rowName + ": " + Utf8(ui.LastMessage()));
+        Refuse(rowName() + ": " + Utf8(ui.LastMessage()));
     } catch (const EConvertError& error) {
-        Refuse(rowName + ": " + Utf8(error.what()));
+        Refuse(rowName() + ": " + Utf8(error.what()));
     }
 }
 
-void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowInput& row, const std::string& rowName)
+// The grid's columns in order, each with the field it edits.
+struct TRowColumns {
+    std::vector<TGridColumn> columns;
+    std::vector<TField*> fields;
+};
+
+TRowColumns RowColumns(TFixedFormatDataSet& list, TSide side)
+{
+    TRowColumns out{GridColumns(side), {}};
+    for (const TGridColumn& column : out.columns) out.fields.push_back(&list.FieldByName(column.field));
+    return out;
+}
+
+void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowColumns& grid, const TRowInput& row,
+              size_t number)
 {
     TFixedFormatDataSet& list = statement.List(side);
+    auto rowName = [&] { return RowNamed(side, number); };
     list.Append();
-    std::vector<TGridColumn> columns = GridColumns(side);
-    for (size_t c = 0; c < columns.size() && c < row.size(); ++c) {
-        TField& field = list.FieldByName(columns[c].field);
+    for (size_t c = 0; c < grid.fields.size() && c < row.size(); ++c) {
         int column = static_cast<int>(c);
         auto keyPress = [&](char key, std::string_view text) { return statement.DBGridKeyPress(side, column, key, text); };
-        std::string what = rowName + ", πεδίο «" + kRowKeys[c] + "»";
-        field.SetAsString(TypeInto(row[c], static_cast<size_t>(field.Size()), keyPress, what));
+        auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
+        grid.fields[c]->SetAsString(TypeInto(row[c], static_cast<size_t>(grid.fields[c]->Size()), keyPress, what));
     }
     PostRow(list, ui, rowName);
 }
@@ -175,7 +191,8 @@ void EnterRows(TStatement& statement, RecordingUi& ui, TSide side, const std::ve
 {
     {
         BulkEntry bulk(statement, side);
-        for (size_t i = 0; i < rows.size(); ++i) EnterRow(statement, ui, side, rows[i], RowNamed(side, i + 1));
+        TRowColumns grid = RowColumns(statement.List(side), side);
+        for (size_t i = 0; i < rows.size(); ++i) EnterRow(statement, ui, side, grid, rows[i], i + 1);
     }
     if (!rows.empty()) statement.RefreshList(side);
 }
@@ -187,7 +204,7 @@ void TypePublicValues(TStatement& statement, const TStatementInput& input)
         std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
         auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(name, key, text); };
         const std::string& value = side == TSide::Customers ? input.editPub1 : input.editPub2;
-        statement.EditPub(side) = TypeInto(value, kEditPubMaxLength, keyPress, "Πεδίο «" + name + "»");
+        statement.EditPub(side) = TypeInto(value, kEditPubMaxLength, keyPress, [&] { return "Πεδίο «" + name + "»"; });
         try {
             side == TSide::Customers ? statement.EditPub1Exit() : statement.EditPub2Exit();
         } catch (const EConvertError& error) {
