@@ -52,9 +52,10 @@ bool TStatement::N7Click()
     if (!SaveChecksPassed) return false;
     auto path = ui_.ChooseSaveFile(programDirectory_, header.AFM + (header.Credit ? ".PIS" : ""));
     if (!path) return false;
+    // Only a clear Yes replaces a file: the close box is no answer.
     if (FileExists(*path) &&
         ui_.AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + FileNameOnly(*path) + ";",
-                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrNo)
+                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
         return false;
 
     ui_.ShowHourglass();
@@ -128,6 +129,7 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 
 void TStatement::N2Click()
 {
+    if (!MayReplaceStatement()) return;
     auto path = ui_.ChooseOpenFile(programDirectory_);
     if (!path || !WorkingDirectoryUsable()) return;
     std::optional<std::string> bytes;

@@ -61,8 +61,10 @@ void TStatement::BindStores()
 
 void TStatement::N5Click()
 {
+    if (!MayReplaceStatement()) return;
+    // Only a clear Yes starts afresh: the close box is no answer.
     if (ui_.AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
-                            {G("Ναι"), G("Όχι")}) == mrNo)
+                            {G("Ναι"), G("Όχι")}) != mrYes)
         return;
     if (!WorkingDirectoryUsable()) return;
     FixedFormatDataSet1.Close();
@@ -211,17 +213,23 @@ bool TStatement::AFMExit()
 
 // --------------------------------------------------------------- closing
 
+// Asked before anything replaces the statement being edited (close, New,
+// Open) while it has unsaved changes; false: stop, nothing replaced. A save
+// that did not happen (refused, cancelled, failed) stops too: going on would
+// lose the typed statement.
+bool TStatement::MayReplaceStatement()
+{
+    if (!UnsavedChanges) return true;
+    int answer = ui_.AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
+                                     {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
+                                     {G("Ναι"), G("Όχι"), G("Άκυρο")});
+    if (answer == mrCancel) return false;
+    return answer != mrYes || N7Click();
+}
+
 bool TStatement::FormClose()
 {
-    if (UnsavedChanges) {
-        int answer = ui_.AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
-                                         {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
-                                         {G("Ναι"), G("Όχι"), G("Άκυρο")});
-        if (answer == mrCancel) return false;
-        // A save that did not happen (refused, cancelled, failed) keeps the
-        // window open: closing now would lose the typed statement.
-        if (answer == mrYes && !N7Click()) return false;
-    }
+    if (!MayReplaceStatement()) return false;
     for (auto* store : {&FixedFormatDataSet1, &FixedFormatDataSet2}) {
         try {
             store->Close();

@@ -126,6 +126,7 @@ public:
 private:
     void BindStores();
     bool WorkingDirectoryUsable();  // says why not, when not
+    bool MayReplaceStatement();
     void ValidateRow(TSide side);
     void Refuse(const std::string& message);
     bool HasDuplicateAfm(TSide side, const std::string& afm);

@@ -321,10 +321,12 @@ TEST_F(PinnedOpen, KindFollowsTheFormCodeBothWays)
     std::vector<std::string> greek = lines;
     greek[0].replace(0, 9, "0\xC9L01    ");
     doc.RadioButtonClick(true);
+    doc.UnsavedChanges = false;  // else Open first asks about saving
     EXPECT_TRUE(Opened(Joined(greek)).empty());
     EXPECT_FALSE(doc.header.Credit);
     EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
     greek[0].replace(0, 9, "0\xC9l01.PIS");
+    doc.UnsavedChanges = false;
     EXPECT_TRUE(Opened(Joined(greek)).empty());
     EXPECT_TRUE(doc.header.Credit);
 }

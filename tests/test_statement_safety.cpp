@@ -273,3 +273,64 @@ TEST_F(StatementSafety, ASingleDigitPublicValueReachesTheFile)
     EXPECT_EQ(saved[3].substr(10, 16), "0000000000000700");
     EXPECT_EQ(saved[5].substr(10, 16), "0000000000000700");
 }
+
+// New and Open replace the statement being edited: with unsaved changes they
+// first ask as closing does, and go on only as closing would.
+TEST_F(StatementSafety, NewAndOpenAskBeforeReplacingUnsavedWork)
+{
+    const std::string saveQuestion = "ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]";
+    const std::string newQuestion = "ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]";
+    auto edited = [&] {
+        doc.UnsavedChanges = true;
+        ui.Take();
+    };
+    auto rows = [&] { return doc.FixedFormatDataSet1.RecordCount(); };
+
+    edited();
+    ui.answers = {mrCancel};
+    doc.N5Click();
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{saveQuestion});
+    EXPECT_EQ(rows(), 1);
+
+    ui.answers = {mrYes};  // save, but the dialog is cancelled: nothing replaced
+    doc.N5Click();
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, "save dialog: 123456783"}));
+    EXPECT_EQ(rows(), 1);
+
+    ui.answers = {mrCancel};  // Open: not even the file dialog
+    doc.N2Click();
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{saveQuestion});
+
+    ui.answers = {mrNo};
+    doc.N2Click();
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, "open dialog"}));
+
+    ui.answers = {mrNo, mrCancel};  // the close box on New's own question starts nothing
+    doc.N5Click();
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, newQuestion}));
+    EXPECT_EQ(rows(), 1);
+
+    ui.answers = {mrYes, mrYes};  // saved first, then a new statement
+    ui.files = {dir.File("kept")};
+    doc.N5Click();
+    auto log = ui.Take();
+    ASSERT_GE(log.size(), 3u);
+    EXPECT_EQ(log.back(), newQuestion);
+    EXPECT_EQ(FileLines(ReadBytes(dir.File("kept"))).size(), 6u);
+    EXPECT_EQ(rows(), 0);
+
+    ui.answers = {mrYes};  // nothing unsaved: only New's question
+    doc.N5Click();
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{newQuestion});
+}
+
+// The close box on the overwrite question replaces nothing.
+TEST_F(StatementSafety, OverwriteNeedsAClearYes)
+{
+    WriteBytes(dir.File("there"), "keep");
+    for (int answer : {mrNo, mrCancel}) {
+        ui.answers = {answer};
+        Save("there");
+        EXPECT_EQ(ReadBytes(dir.File("there")), "keep");
+    }
+}

@@ -564,6 +564,28 @@ private slots:
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;")});
     }
 
+    // New and Open through the menu ask as closing does, before anything.
+    void newAndOpenWithUnsavedChangesAskFirst()
+    {
+        const QString question = QStringLiteral(u"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;");
+        New();
+        TypeHeader();
+        AddCustomer("100000001", QStringLiteral(u"ΠΡΩΤΟΣ"));
+        Doc().UnsavedChanges = true;
+        TDialogs::SetNextAnswer(mrCancel);
+        Form().N2Click();
+        QCOMPARE(TakeShown(), QStringList{question});
+        TDialogs::SetNextAnswer(mrCancel);
+        Form().N5Click();
+        QCOMPARE(TakeShown(), QStringList{question});
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        TDialogs::SetNextAnswer(mrNo);
+        TDialogs::SetNextAnswer(mrYes);
+        Form().N5Click();
+        QCOMPARE(TakeShown(), (QStringList{question, QStringLiteral(u"ask: Δημιουργία νέου αρχείου;")}));
+        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 0);
+    }
+
     void wheelMovesOneRowPerNotch()
     {
         New();
