@@ -61,7 +61,10 @@ public:
     explicit FirstProblems(size_t limit) : limit_(limit) {}
 
     // Whether a problem of this line would be among those kept.
-    bool Keeps(int lineNumber) const { return kept_.size() < limit_ || lineNumber < kept_.front().lineNumber; }
+    bool Keeps(int lineNumber) const
+    {
+        return kept_.size() < limit_ || (!kept_.empty() && lineNumber < kept_.front().lineNumber);
+    }
     // A problem that is not kept needs no message.
     void CountOnly() { ++count_; }
 
