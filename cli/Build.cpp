@@ -230,9 +230,9 @@ void BuildStatement(const TStatementInput& input, const std::string& outPath, bo
     RecordingUi ui;
     Workspace workspace(ui, input.date ? FixedClock(*input.date) : TClock(LocalToday));
     TStatement& statement = workspace.Statement();
-    // The statement's own files are all in the private directory (Save As
-    // reports a failure to write the user's file itself), so a file error
-    // here is the working space's.
+    // The statement's own files are all in the private directory and Save As
+    // turns a failure to write the user's file into its message, so a file
+    // error that gets here is the working space's.
     try {
         statement.N5Click();
         if (ui.errorShown || !statement.StatementLoaded) workspace.Failed();
@@ -240,10 +240,10 @@ void BuildStatement(const TStatementInput& input, const std::string& outPath, bo
         EnterRows(statement, ui, TSide::Customers, input.customers);
         EnterRows(statement, ui, TSide::Suppliers, input.suppliers);
         TypePublicValues(statement, input);
+        SaveAs(statement, ui, outPath, force);
     } catch (const EFileError&) {
         workspace.Failed();
     }
-    SaveAs(statement, ui, outPath, force);
 }
 
 }  // namespace epinax::cli
