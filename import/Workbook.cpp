@@ -347,11 +347,12 @@ std::optional<double> DateSerial(std::string_view text)
     if (!y || text.size() < 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
     const auto m = Digits(text.substr(5), 2);
     const auto d = Digits(text.substr(8), 2);
-    if (!m || !d || *m < 1 || *m > 12 || *d < 1 || *d > DaysInMonth(*y, *m)) return std::nullopt;
-    // Excel counts a 29 February 1900 that never was, so dates before March
-    // 1900 are one day lower than the days since 30 December 1899.
-    double serial = static_cast<double>(DaysFromCivil(*y, *m, *d) - DaysFromCivil(1899, 12, 30));
-    if (serial < 61) serial -= 1;
+    // Excel counts a 29 February 1900 that never was (serial 60), so dates
+    // before March 1900 are one day lower than the days since 30 December 1899.
+    const bool excelsLeapDay = *y == 1900 && m == 2 && d == 29;
+    if (!m || !d || *m < 1 || *m > 12 || *d < 1 || (*d > DaysInMonth(*y, *m) && !excelsLeapDay)) return std::nullopt;
+    double serial = excelsLeapDay ? 60 : static_cast<double>(DaysFromCivil(*y, *m, *d) - DaysFromCivil(1899, 12, 30));
+    if (!excelsLeapDay && serial < 61) serial -= 1;
     std::string_view rest = text.substr(10);
     if (rest.empty()) return serial;
     if (rest[0] != 'T' && rest[0] != ' ') return std::nullopt;

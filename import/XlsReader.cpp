@@ -8,6 +8,7 @@
 
 #include <memory>
 #include <mutex>
+#include <optional>
 
 #include "import/WorkbookParts.h"
 
@@ -27,6 +28,10 @@ enum : std::uint16_t {
     kBoolErr = 0x0205,
     kBoundSheet = 0x0085,
     kEndOfStream = 0x000A,
+    kBeginning = 0x0809,
+    kLabel = 0x0204,
+    kRichLabel = 0x00D6,
+    kFormat = 0x041E,
 };
 
 struct GObjectUnref {
@@ -116,6 +121,47 @@ void RefuseUnreadableCells(const std::string& stream)
     }
 }
 
+// Where a record's text begins and how its length is written, for the
+// records FreeXL turns into UTF-8 as it opens the file.
+struct TTextField {
+    std::size_t lengthAt;  // from the start of the body
+    bool wideLength;       // two bytes, else one
+};
+std::optional<TTextField> TextFieldOf(std::uint16_t type, bool biff8)
+{
+    switch (type) {
+    case kLabel:
+    case kRichLabel: return TTextField{6, true};
+    case kFormat: return TTextField{2, biff8};
+    case kBoundSheet: return TTextField{6, false};
+    default: return std::nullopt;
+    }
+}
+
+// FreeXL trusts the length a record gives its text and reads past the record
+// when it lies, so such a file is refused before FreeXL sees it.
+bool TextLengthsFit(const std::string& stream)
+{
+    bool biff8 = false;
+    for (std::size_t at = 0; at + 4 <= stream.size();) {
+        const std::uint16_t type = Word(stream, at);
+        const std::size_t length = Word(stream, at + 2);
+        const std::size_t body = at + 4;
+        if (body + length > stream.size()) return true;  // the stream's end; FreeXL stops there too
+        if (type == kBeginning && length >= 2) biff8 = Word(stream, body) == 0x0600;
+        if (const auto field = TextFieldOf(type, biff8)) {
+            const std::size_t header = field->lengthAt + (field->wideLength ? 2 : 1) + (biff8 ? 1 : 0);
+            if (length < header) return false;
+            const std::size_t characters =
+                field->wideLength ? Word(stream, body + field->lengthAt) : static_cast<unsigned char>(stream[body + field->lengthAt]);
+            const bool twoBytes = biff8 && (static_cast<unsigned char>(stream[body + header - 1]) & 0x01) != 0;
+            if (header + characters * (twoBytes ? 2 : 1) > length) return false;
+        }
+        at = body + length;
+    }
+    return true;
+}
+
 struct FreeXlClose {
     void operator()(const void* handle) const { freexl_close(handle); }
 };
@@ -161,8 +207,12 @@ TSheetBlock ReadXls(const std::string& path)
 {
     using namespace workbook;
     EnsureReadable(path);
+    const std::string stream = WorkbookStream(path);
+    // The walk for formulas needs the stream; a compound file libgsf cannot
+    // take apart is damaged, whatever FreeXL would make of it.
+    if (stream.empty() || !TextLengthsFit(stream)) ThrowNotWorkbook(path, ".xls");
     const auto handle = OpenFirstSheet(path);
-    RefuseUnreadableCells(WorkbookStream(path));
+    RefuseUnreadableCells(stream);
     unsigned int rows = 0;
     unsigned short columns = 0;
     if (freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");

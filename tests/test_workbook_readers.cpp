@@ -11,6 +11,7 @@
 #include "TestSupport.h"
 #include "common/Greek.h"
 #include "import/Workbook.h"
+#include "import/WorkbookParts.h"
 
 namespace epinax {
 
@@ -267,6 +268,24 @@ TEST(ReaderChoice, ExtensionInAnyCaseThenContent)
     EXPECT_EQ(ReadFirstSheet(copy("narrow.xlsx", "narrow")).columns, 3);
     EXPECT_EQ(ReadFirstSheet(copy("narrow.ods", "narrow.ods.bak")).columns, 3);
     EXPECT_NE(Refusal(copy("good.csv", "good.txt")).find("δεν είναι βιβλίο εργασίας"), std::string::npos);
+}
+
+// FreeXL and OpenDocument write dates out; they are given back as Excel's
+// serial numbers, with Excel's 29 February 1900.
+TEST(Dates, AsExcelSerialNumbers)
+{
+    using workbook::DateSerial;
+    EXPECT_EQ(DateSerial("1900-01-01"), 1);
+    EXPECT_EQ(DateSerial("1900-02-28"), 59);
+    EXPECT_EQ(DateSerial("1900-02-29"), 60);
+    EXPECT_EQ(DateSerial("1900-03-01"), 61);
+    EXPECT_EQ(DateSerial("2024-01-31"), 45322);
+    EXPECT_EQ(DateSerial("2024-01-31T12:00:00"), 45322.5);
+    EXPECT_EQ(DateSerial("2024-01-31 06:00:00"), 45322.25);
+    EXPECT_EQ(DateSerial("18:00:00"), 0.75);
+    EXPECT_EQ(DateSerial("2023-02-29"), std::nullopt);
+    EXPECT_EQ(DateSerial("2024-13-01"), std::nullopt);
+    EXPECT_EQ(DateSerial("2024-01-31X"), std::nullopt);
 }
 
 TEST(CellNames, AsSpreadsheetsWriteThem)
