@@ -6,6 +6,11 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPointer>
+#include <QScrollBar>
+#include <QStyle>
+
+#include <algorithm>
+#include <numeric>
 
 #include "statement/Statement.h"
 #include "ui/Dialogs.h"
@@ -115,8 +120,10 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
         int fieldSize = FieldSizeOf(schema, columns[c].field);
         int width = columns[c].width ? columns[c].width
                                      : metrics.horizontalAdvance(QLatin1Char('0')) * std::min(fieldSize, 12) + 10;
-        setColumnWidth(c, std::max(width, title));
+        naturalWidths_.push_back(std::max(width, title));
+        titleWidths_.push_back(title);
     }
+    FitColumns();
     // The store may outlive the grid: it reaches the grid only while it stands.
     statement.List(side).FlushEditingControl = [grid = QPointer<TDBGrid>(this)] {
         if (grid) grid->CommitEditor();
@@ -125,6 +132,49 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
         if (event != TDataEvent::RecordChanged) FollowStore();
     });
     connect(model_, &QAbstractItemModel::modelReset, this, &TDBGrid::FollowStore);
+}
+
+// Every column shows whole at the window's fixed size, with or without a
+// vertical scroll bar, so that moving to the value column never scrolls the
+// tax number out of sight: where the natural widths do not fit, the columns
+// give up what they have beyond their titles, in proportion, and then, if
+// still needed, the titles are cut too.
+void TDBGrid::FitColumns()
+{
+    const int room = viewport()->width() - (verticalScrollBar()->isVisible()
+                                                 ? 0
+                                                 : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
+    std::vector<int> widths = FittedWidths(naturalWidths_, titleWidths_, room);
+    for (int c = 0; c < static_cast<int>(widths.size()); ++c)
+        if (columnWidth(c) != widths[c]) setColumnWidth(c, widths[c]);
+}
+
+std::vector<int> TDBGrid::FittedWidths(const std::vector<int>& natural, const std::vector<int>& minimum, int room)
+{
+    auto sum = [](const std::vector<int>& values) { return std::accumulate(values.begin(), values.end(), 0); };
+    std::vector<int> widths = natural;
+    auto shrink = [&](const std::vector<int>& floor) {
+        const int excess = sum(widths) - room;
+        const int spare = sum(widths) - sum(floor);
+        if (excess <= 0 || spare <= 0) return;
+        int left = excess;
+        for (size_t c = 0; c < widths.size() && left > 0; ++c) {
+            const long long above = widths[c] - floor[c];
+            int give = static_cast<int>((above * excess + spare - 1) / spare);  // rounded up: the sum reaches the room
+            give = std::min({give, static_cast<int>(above), left});
+            widths[c] -= give;
+            left -= give;
+        }
+    };
+    shrink(minimum);
+    shrink(std::vector<int>(widths.size(), 20));
+    return widths;
+}
+
+void TDBGrid::resizeEvent(QResizeEvent* event)
+{
+    QTableView::resizeEvent(event);
+    FitColumns();  // the window has a fixed size: this runs while it is laid out, not after a user's resize
 }
 
 QColor TDBGrid::CurrentRowColour() { return QColor(212, 208, 200); }

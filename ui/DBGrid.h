@@ -6,6 +6,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <functional>
+#include <vector>
 
 #include "entry/Counterparty.h"
 #include "record_store/DataSet.h"
@@ -61,6 +62,9 @@ public:
     // Shows the store's current row as the grid's current row.
     void FollowStore();
 
+    // Column widths that fit `room`: the natural ones where they fit, else
+    // shrunk toward `minimum`, and below it only when even that does not fit.
+    static std::vector<int> FittedWidths(const std::vector<int>& natural, const std::vector<int>& minimum, int room);
     static QColor CurrentRowColour();
     static QColor FocusedCellColour();
 
@@ -70,6 +74,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
     QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     friend class TCellDelegate;
@@ -86,6 +91,8 @@ private:
     TRecordStoreModel* model_;
     TCellDelegate* delegate_;
     TDataSubscription storeSubscription_;
+    void FitColumns();
+    std::vector<int> naturalWidths_, titleWidths_;
     bool following_ = false;
     bool firstKeyFiltered_ = false;
 };

@@ -97,13 +97,15 @@ void TForm1::FormCreate()
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 4, 6, 4);
     layout->setSpacing(4);
-    layout->addWidget(BuildHeader(central));
+    headerArea_ = BuildHeader(central);
+    layout->addWidget(headerArea_);
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
     PageControl1->addTab(BuildTab(TSide::Customers), Text(u"ΠΕΛΑΤΕΣ"));
     PageControl1->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟΜΗΘΕΥΤΕΣ"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    PageControl1->setCornerWidget(BuildKindButtons(PageControl1), Qt::TopRightCorner);
     layout->addWidget(PageControl1, 1);
     UpdateTabMarks();
 
@@ -134,39 +136,39 @@ void TForm1::BuildMenu()
         action->setObjectName(QString::fromLatin1(name));
         return action;
     };
-    QMenu* file = menuBar()->addMenu(Text(u"Αρχείο"));
-    connect(add(file, "N5", u"Νέο"), &QAction::triggered, this, &TForm1::N5Click);
-    connect(add(file, "N2", u"Άνοιγμα"), &QAction::triggered, this, &TForm1::N2Click);
-    N7 = add(file, "N7", u"Αποθήκευση ως...");
+    QMenu* file = menuBar()->addMenu(Text(u"&Αρχείο"));
+    connect(add(file, "N5", u"&Νέο"), &QAction::triggered, this, &TForm1::N5Click);
+    connect(add(file, "N2", u"Ά&νοιγμα"), &QAction::triggered, this, &TForm1::N2Click);
+    N7 = add(file, "N7", u"Α&ποθήκευση ως...");
     connect(N7, &QAction::triggered, this, &TForm1::N7Click);
     file->addSeparator();
-    connect(add(file, "N4", u"Έξοδος"), &QAction::triggered, this, &TForm1::N4Click);
+    connect(add(file, "N4", u"Έ&ξοδος"), &QAction::triggered, this, &TForm1::N4Click);
 
-    QMenu* print = menuBar()->addMenu(Text(u"Εκτύπωση"));
+    QMenu* print = menuBar()->addMenu(Text(u"Εκ&τύπωση"));
     print->setToolTipsVisible(true);
     N14 = print->menuAction();
-    notYet(add(print, "N15", u"Συγκεντρωτική κατάσταση Πελατών"));
-    notYet(add(print, "N16", u"Συγκεντρωτική κατάσταση Προμηθευτών"));
+    notYet(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"));
+    notYet(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"));
 
-    QMenu* tools = menuBar()->addMenu(Text(u"Εργαλεία"));
+    QMenu* tools = menuBar()->addMenu(Text(u"Ε&ργαλεία"));
     tools->setToolTipsVisible(true);
-    N17 = add(tools, "N17", u"Εύρεση...");
+    N17 = add(tools, "N17", u"&Εύρεση...");
     N17->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(N17, &QAction::triggered, this, &TForm1::N17Click);
-    Excel1 = add(tools, "Excel1", u"Εισαγωγή στοιχείων από Excel");
+    Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
     notYet(Excel1);
     tools->addSeparator();
-    notYet(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (zip)"));
-    notYet(add(tools, "N9", u"Δημιουργία συντόμευσης στην Επιφ. Εργασίας"));
-    notYet(add(tools, "e1", u"Σύνδεση με εξυπηρετητή ΚΕΦΥΣ (www.kefys.example)"));
-    QAction* submit = add(tools, "N20", u"Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
+    notYet(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (&zip)"));
+    notYet(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"));
+    notYet(add(tools, "e1", u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (www.kefys.example)"));
+    QAction* submit = add(tools, "N20", u"&Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
     submit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     notYet(submit);
 
-    QMenu* help = menuBar()->addMenu(Text(u"Βοήθεια"));
+    QMenu* help = menuBar()->addMenu(Text(u"&Βοήθεια"));
     help->setToolTipsVisible(true);
-    notYet(add(help, "N13", u"Οδηγίες εφαρμογής"));
-    notYet(add(help, "N12", u"Σχετικά..."));
+    notYet(add(help, "N13", u"&Οδηγίες εφαρμογής"));
+    notYet(add(help, "N12", u"&Σχετικά..."));
 }
 
 QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
@@ -181,73 +183,98 @@ QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
     return edit;
 }
 
+// Each box is as wide as its typical content: digits for the numbers, the
+// field's length for texts, so that a typed line shows whole.
+void TForm1::SizeForContent(QLineEdit* edit, int characters, bool digits)
+{
+    QFontMetrics metrics(edit->font());
+    int perCharacter = digits ? metrics.horizontalAdvance(QLatin1Char('0')) : metrics.averageCharWidth() + 1;
+    edit->setFixedWidth(perCharacter * characters + 14);
+}
+
 QWidget* TForm1::BuildHeader(QWidget* parent)
 {
     auto* header = new QWidget(parent);
     auto* grid = new QGridLayout(header);
     grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(6);
+    grid->setHorizontalSpacing(8);
     grid->setVerticalSpacing(3);
     auto edit = [&](const char* name) {
-        const THeaderEdit* limits = FindHeaderEdit(name);
-        return AddEdit(header, name, limits ? limits->maxLength : 32767);
+        const THeaderEdit* field = FindHeaderEdit(name);
+        QLineEdit* box = AddEdit(header, name, field ? field->maxLength : 32767);
+        if (field) SizeForContent(box, field->maxLength, field->keys == TKeyRule::Digits);
+        return box;
     };
-    auto pair = [&](int row, int column, const char16_t* caption, QWidget* widget) {
+    auto pair = [&](int row, int column, const char16_t* caption, QWidget* widget, int span = 1) {
         grid->addWidget(Caption(caption, header), row, column);
-        grid->addWidget(widget, row, column + 1);
+        grid->addWidget(widget, row, column + 1, 1, span, Qt::AlignLeft);
     };
-    // In tab order, row by row.
+    // Row by row, in tab order.
     pair(0, 0, u"Έτος που αφορούν\nτα στοιχεία: (*)", edit("YearOfData"));
     ComboBox1 = new QComboBox(header);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     for (const auto& name : ComboBox1Items()) ComboBox1->addItem(FromCp1253(name));
     ComboBox1->setCurrentIndex(-1);
+    // A list of about twenty offices at a time, not the whole screen's height
+    // that some styles give a drop-down list.
+    ComboBox1->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
     ComboBox1->setMaxVisibleItems(20);
+    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(ComboBox1, &QComboBox::activated, this,
             [this](int index) { Run([&] { statement_->ComboBox1Change(index); }); });
-    pair(0, 2, u"ΔΟΥ: (*) ", ComboBox1);
+    pair(0, 2, u"ΔΟΥ: (*)", ComboBox1);
     pair(0, 4, u"Αριθμός Φακέλου\n(για τις ΑΕ):", edit("Edit1"));
 
     pair(1, 0, u"Επωνυμία Επιχείρησης:", edit("CompanyName"));
-    pair(1, 2, u"ΑΦΜ: (*) ", edit("AFM"));
+    pair(1, 2, u"ΑΦΜ: (*)", edit("AFM"));
     pair(1, 4, u"Αντικείμενο Εργασιών\n(Επάγγελμα):", edit("AntikeimenoErgasion"));
 
     pair(2, 0, u"Διεύθυνση - Πόλη:", edit("Town"));
     pair(2, 2, u"Οδός:", edit("Street"));
     auto* numberRow = new QHBoxLayout;
-    numberRow->addWidget(Caption(u"Αριθμός:", header));
+    numberRow->setSpacing(8);
     numberRow->addWidget(edit("Number"));
+    numberRow->addSpacing(10);
     numberRow->addWidget(Caption(u"Τ.Κ.:", header));
     numberRow->addWidget(edit("TK"));
-    grid->addLayout(numberRow, 2, 4, 1, 2);
+    numberRow->addStretch();
+    grid->addWidget(Caption(u"Αριθμός:", header), 2, 4);
+    grid->addLayout(numberRow, 2, 5);
 
     pair(3, 0, u"Τηλέφωνο:", edit("Tel"));
     pair(3, 2, u"Φαξ:", edit("Fax"));
-    pair(3, 4, u"Email:", edit("email"));
+    auto* required = new QLabel(Text(u"(*) Υποχρεωτικά Στοιχεία"), header);
+    grid->addWidget(required, 3, 4, 1, 2, Qt::AlignRight);
 
-    grid->addWidget(Caption(u"Είδος Εγκατάστασης: (*) ", header), 4, 0);
+    pair(4, 0, u"Email:", edit("email"), 3);
     QLineEdit* egatastash = edit("Egatastash");
     egatastash->setToolTip(Text(u"- Ε συνολικά για την έδρα και τα υποκαταστήματα\n- 0 (μηδέν) μόνο της έδρας\n"
                                 u"- Αριθμός εγκατάστασης μητρώου Kelvo για υποκατάστημα"));
-    grid->addWidget(egatastash, 4, 1);
-    RadioButton1 = new QRadioButton(Text(u"Χρεωστικά Τιμολόγια"), header);
+    pair(4, 4, u"Είδος Εγκατάστασης: (*)", egatastash);
+    grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
+    grid->setColumnStretch(5, 1);
+    return header;
+}
+
+// The kind of the statement, at the right of the tabs: between the header
+// and the lists, where it takes no height of its own.
+QWidget* TForm1::BuildKindButtons(QWidget* parent)
+{
+    auto* kinds = new QWidget(parent);
+    auto* layout = new QHBoxLayout(kinds);
+    layout->setContentsMargins(0, 0, 4, 2);
+    RadioButton1 = new QRadioButton(Text(u"Χρεωστικά Τιμολόγια"), kinds);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
     RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(Text(u"Πιστωτικά Υπόλοιπα"), header);
+    RadioButton2 = new QRadioButton(Text(u"Πιστωτικά Υπόλοιπα"), kinds);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(false); }); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(true); }); });
-    auto* kinds = new QHBoxLayout;
-    kinds->addWidget(RadioButton1);
-    kinds->addWidget(RadioButton2);
-    kinds->addStretch();
-    grid->addLayout(kinds, 4, 2, 1, 2);
-    auto* required = new QLabel(Text(u"(*) Υποχρεωτικά Στοιχεία"), header);
-    grid->addWidget(required, 4, 4, 1, 2, Qt::AlignRight);
-    grid->setColumnStretch(1, 3);  // room for an 18-character name
-    grid->setColumnStretch(3, 3);
-    grid->setColumnStretch(5, 2);
-    return header;
+    layout->addWidget(RadioButton1);
+    layout->addSpacing(12);
+    layout->addWidget(RadioButton2);
+    return kinds;
 }
 
 QWidget* TForm1::BuildTab(TSide side)
@@ -364,6 +391,9 @@ void TForm1::ReadFromStatement()
     UpdateTabMarks();
     for (QAction* action : {N7, N14, N17}) action->setEnabled(s.StatementLoaded);
     Panel2->setVisible(!s.StatementLoaded);
+    // What lies under the welcome panel takes no focus and checks nothing.
+    headerArea_->setEnabled(s.StatementLoaded);
+    PageControl1->setEnabled(s.StatementLoaded);
     reading_ = false;
 }
 
@@ -474,8 +504,21 @@ void TForm1::FocusChanged(QWidget* old, QWidget* now)
     }
 }
 
+// F10 opens the menu, as on the common Linux desktops.
+bool TForm1::OpenMenuByKey(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* key = static_cast<QKeyEvent*>(event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::NoModifier || !widget || widget->window() != this)
+        return false;
+    if (!menuBar()->actions().isEmpty()) menuBar()->setActiveAction(menuBar()->actions().first());
+    return true;
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    if (OpenMenuByKey(watched, event)) return true;
     if (event->type() == QEvent::Wheel) {
         for (TSide side : {TSide::Customers, TSide::Suppliers}) {
             TDBGrid* grid = Grid(side);

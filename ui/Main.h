@@ -78,6 +78,8 @@ private:
     void FormCreate();
     void BuildMenu();
     QWidget* BuildHeader(QWidget* parent);
+    QWidget* BuildKindButtons(QWidget* parent);
+    static void SizeForContent(QLineEdit* edit, int characters, bool digits);
     QWidget* BuildTab(TSide side);
     void BuildWelcomePanel(QWidget* parent);
     QLineEdit* AddEdit(QWidget* parent, const char* name, int maxLength);
@@ -87,6 +89,7 @@ private:
     void EditExit(QLineEdit* edit);
     void EditTextEdited(QLineEdit* edit, const QString& text);
     void FocusChanged(QWidget* old, QWidget* now);
+    bool OpenMenuByKey(QObject* watched, QEvent* event);
     bool Run(const std::function<void()>& handler);
 
     std::unique_ptr<TStatement> statement_;
@@ -106,6 +109,7 @@ private:
     QLabel* Label32 = nullptr;
     QLabel* Label33 = nullptr;
     QWidget* Panel2 = nullptr;  // the welcome panel
+    QWidget* headerArea_ = nullptr;
     QAction* N7 = nullptr;
     QAction* N14 = nullptr;
     QAction* N17 = nullptr;

@@ -6,6 +6,9 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QScrollBar>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -70,6 +73,7 @@ class MainWindowTest : public QObject {
     }
 
     TDBGrid* Grid(TSide side) { return form_->Grid(side); }
+    QTabWidget* PageControl() { return form_->findChild<QTabWidget*>(QStringLiteral("PageControl1")); }
     // Puts the focus on a cell of a grid, as a click does.
     void FocusCell(TSide side, int row, int column)
     {
@@ -187,6 +191,32 @@ private slots:
         Doc().UnsavedChanges = false;
         form_.reset();
         QTest::qWait(0);
+    }
+
+    // Before a statement is open the menu is reached by keyboard alone, and
+    // nothing hidden under the welcome panel holds the focus or checks itself.
+    void menuByKeyboardOnTheStartWindow()
+    {
+        QWidget* focus = QApplication::focusWidget();
+        QVERIFY(!focus || !focus->isEnabled() || !Edit("YearOfData")->isEnabled());
+        QVERIFY(!Edit("YearOfData")->isEnabled());
+        QVERIFY(!Grid(TSide::Customers)->isEnabled());
+
+        QMenuBar* bar = form_->menuBar();
+        QTest::keyClick(form_.get(), Qt::Key_F10);
+        QTRY_VERIFY(bar->activeAction() != nullptr);
+        QCOMPARE(bar->activeAction()->text(), QStringLiteral(u"&Αρχείο"));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : form_.get(), Qt::Key_Escape);
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        QTest::keyClick(form_.get(), Qt::Key_Alt);
+        QTest::qWait(0);
+        QCOMPARE(TakeShown(), QStringList{});  // no year message, however often
+
+        // The entries carry Greek mnemonics.
+        QCOMPARE(QKeySequence::mnemonic(bar->actions().first()->text()), QKeySequence(QKeyCombination(Qt::ALT, Qt::Key(0x0391))));  // Alt+Α
+        New();
+        QVERIFY(Edit("YearOfData")->isEnabled());
+        QVERIFY(Grid(TSide::Customers)->isEnabled());
     }
 
     void confirmationBoxButtonsEscapeAndCloseBox()
@@ -584,6 +614,47 @@ private slots:
         Form().N5Click();
         QCOMPARE(TakeShown(), (QStringList{question, QStringLiteral(u"ask: Δημιουργία νέου αρχείου;")}));
         QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 0);
+    }
+
+    // Every column shows whole, with or without a vertical scroll bar, on
+    // both tabs: no horizontal scrolling ever hides the tax number.
+    void everyColumnFitsTheGrid()
+    {
+        New();
+        TypeHeader();
+        auto columnsFit = [&](TSide side) {
+            TDBGrid* grid = Grid(side);
+            int right = grid->horizontalHeader()->sectionViewportPosition(9) + grid->columnWidth(9);
+            return right <= grid->viewport()->width() && !grid->horizontalScrollBar()->isVisible();
+        };
+        for (int rows : {0, 1, 40}) {
+            for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+                auto& list = Doc().List(side);
+                while (list.RecordCount() < rows) {
+                    list.Append();
+                    list.FieldByName(AfmFieldName(side)).SetAsString(std::to_string(100000000 + list.RecordCount() * 10));
+                    list.FieldByName("Ypovolh").SetAsString("1");
+                    list.FieldByName("NoTimologion").SetAsString("1");
+                    list.FieldByName("Value").SetAsString("1");
+                    list.Post();
+                }
+                PageControl()->setCurrentIndex(side == TSide::Customers ? 0 : 1);
+                QTest::qWait(0);
+                QVERIFY2(columnsFit(side), qPrintable(QStringLiteral("%1 rows").arg(rows)));
+                Grid(side)->setCurrentIndex(Grid(side)->model()->index(0, 9));  // the value column
+                QCOMPARE(Grid(side)->horizontalScrollBar()->value(), 0);
+            }
+        }
+        PageControl()->setCurrentIndex(0);
+        QTest::qWait(0);
+        QVERIFY(Grid(TSide::Customers)->verticalScrollBar()->isVisible());  // 40 rows do not fit
+        QVERIFY(columnsFit(TSide::Customers));
+        QCOMPARE(TDBGrid::FittedWidths({100, 200}, {50, 60}, 300), (std::vector<int>{100, 200}));
+        auto shrunk = TDBGrid::FittedWidths({100, 200}, {50, 60}, 200);
+        QCOMPARE(shrunk[0] + shrunk[1], 200);
+        QVERIFY(shrunk[0] >= 50 && shrunk[1] >= 60);
+        auto cut = TDBGrid::FittedWidths({100, 200}, {50, 60}, 80);
+        QVERIFY(cut[0] + cut[1] <= 80);
     }
 
     void wheelMovesOneRowPerNotch()
