@@ -31,6 +31,7 @@ public:
 
     bool IsZero() const { return mantissa_ == 0; }
     bool IsNegative() const { return mantissa_ < 0; }
+    Decimal Abs() const { return mantissa_ < 0 ? Decimal(-mantissa_, scale_) : *this; }
 
     Decimal operator+(const Decimal& other) const;  // exact; throws std::overflow_error
     Decimal& operator+=(const Decimal& other) { return *this = *this + other; }

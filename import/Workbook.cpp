@@ -1,6 +1,8 @@
 // The block of cells, the choice of reader and what the readers share.
 #include "import/Workbook.h"
 
+#include "import/Isolated.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -50,7 +52,7 @@ std::string FirstBytes(const std::string& path, std::size_t count)
 TSheetBlock ReadByContent(const std::string& path)
 {
     const std::string head = FirstBytes(path, 8);
-    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadXls(path);
+    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadInChildProcess(ReadXls, path);
     if (head.starts_with("PK\x03\x04")) {
         try {
             return ReadXlsx(path);
@@ -76,7 +78,9 @@ const TCell& TSheetBlock::At(int row, int column) const
 TSheetBlock ReadFirstSheet(const std::string& path)
 {
     const std::string extension = Extension(path);
-    if (extension == ".xls") return ReadXls(path);
+    // FreeXL can still crash on some damaged files: only a child process
+    // goes down with it.
+    if (extension == ".xls") return ReadInChildProcess(ReadXls, path);
     if (extension == ".xlsx") return ReadXlsx(path);
     if (extension == ".ods") return ReadOds(path);
     if (extension == ".csv") return ReadCsv(path);

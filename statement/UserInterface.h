@@ -57,6 +57,27 @@ public:
     // The statement's values changed (header, totals, labels, tabs, menus):
     // whatever shows them reads them again.
     virtual void StatementChanged() {}
+    // The file dialog for a workbook to import from.
+    virtual std::optional<std::string> ChooseWorkbook(const std::string& directory)
+    {
+        return ChooseOpenFile(directory);
+    }
+    // Long work that the user may stop (an import): told now and then how far
+    // it has got; false when the user asked to stop. ProgressDone ends it.
+    virtual bool Progress(const std::string& /*what*/, int /*done*/, int /*total*/) { return true; }
+    virtual void ProgressDone() {}
+};
+
+// Ends the progress shown by long work on every way out of it.
+class TProgressScope {
+public:
+    explicit TProgressScope(IUserInterface& ui) : ui_(ui) {}
+    ~TProgressScope() { ui_.ProgressDone(); }
+    TProgressScope(const TProgressScope&) = delete;
+    TProgressScope& operator=(const TProgressScope&) = delete;
+
+private:
+    IUserInterface& ui_;
 };
 
 }  // namespace epinax

@@ -240,6 +240,23 @@ def formulas():
             convert(source, path("formulas." + kind))
 
 
+# Two counterparties that the import takes whole: the second tax number is a
+# number that lost its leading zeros, its value negative.
+IMPORT_ROWS = [
+    ["094014201", "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.", "ΕΜΠΟΡΙΟ", 0, "ΑΘΗΝΑ", "ΣΤΑΔΙΟΥ", "12", "10564", 3, 1500.5],
+    [104, "ΝΙΚΟΛΑΟΥ", "ΛΟΓΙΣΤΗΣ", 1, "ΠΑΤΡΑ", "ΜΑΙΖΩΝΟΣ", 5, 26221, 1, -250],
+]
+
+
+def import_sheets():
+    write_xlsx("import-good.xlsx", [("Πελάτες", IMPORT_ROWS)])
+    write_xls("import-good.xls", [("Πελάτες", IMPORT_ROWS)])
+    convert(path("import-good.xlsx"), path("import-good.ods"))
+    lines = [";".join(str(v).replace(".", ",") if isinstance(v, float) else str(v) for v in row) for row in IMPORT_ROWS]
+    lines[1] = "000000104" + lines[1][3:]  # a text file keeps its zeros
+    write_csv("import-good.csv", "\r\n".join(lines) + "\r\n")
+
+
 def main():
     if os.path.isdir(OUT):
         shutil.rmtree(OUT)
@@ -270,6 +287,7 @@ def main():
             out.write("Αυτό δεν είναι βιβλίο εργασίας.\n")
         open(path("empty." + kind), "w").close()
     write_zip("zip-without-workbook.xlsx", [("readme.txt", "καμία σχέση")])
+    import_sheets()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,40 @@
+// The import of counterparties from a workbook into one of the two lists: a
+// checking pass over every row, then an inserting pass through the list's
+// ordinary posting, so that every imported row meets exactly the rules a
+// typed row meets.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "entry/Counterparty.h"
+#include "import/Workbook.h"
+
+namespace epinax {
+
+class TStatement;
+
+using TWorkbookReader = std::function<TSheetBlock(const std::string& path)>;
+
+// The menu command: settles pending rows, asks which list, lets the user
+// choose the workbook, and imports it. `read` is the workbook reader.
+void Excel1Click(TStatement& statement, const TWorkbookReader& read);
+
+// The same without the question and the file dialog, for a list chosen
+// beforehand (the command-line tool). True when every row went in.
+bool ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);
+
+// A cell as the checks read it: empty gives "", a text stays as it is, a
+// number gives its shortest decimal form with the Greek comma ("1", "1500,5").
+std::string CellText(const TCell& cell);
+
+// The message for the first row that the checking pass refuses, with its row
+// number counted from 1; nothing when every row passes.
+std::optional<std::string> FirstRowProblem(const TSheetBlock& block, const std::string& ownAfm);
+
+// The messages of the import (Windows-1253).
+std::string ImportOpenFailureMessage();
+std::string ImportInsertFailureMessage();
+
+}  // namespace epinax

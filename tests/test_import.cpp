@@ -1,0 +1,269 @@
+// The import of counterparties from a workbook: the question, the checking
+// pass and its messages in their order, the inserting pass through the row
+// validation, and what a complete or interrupted import leaves behind.
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "StatementFixture.h"
+#include "import/Import.h"
+#include "import/Isolated.h"
+
+using namespace epinax;
+using namespace epinax::test;
+
+namespace {
+
+using Cells = std::vector<TCell>;
+
+TCell T(const char* utf8) { return TCell::Text(G(utf8)); }
+TCell N(double number) { return TCell::Number(number); }
+TCell E() { return {}; }
+
+TSheetBlock Block(const std::vector<Cells>& rows, int columns = 10)
+{
+    TSheetBlock block;
+    block.rows = static_cast<int>(rows.size());
+    block.columns = columns;
+    for (const Cells& row : rows) {
+        Cells stored = row;
+        stored.resize(static_cast<size_t>(block.StoredColumns()));
+        block.cells.insert(block.cells.end(), stored.begin(), stored.end());
+    }
+    return block;
+}
+
+// A counterparty row: tax number, name, obliged, invoices, value.
+Cells SheetRow(TCell afm, const char* name, TCell obliged, TCell invoices, TCell value)
+{
+    return {afm, T(name), T("ΕΜΠΟΡΙΟ"), obliged, T("ΑΘΗΝΑ"), T("ΟΔΟΣ"), N(12), T("10564"), invoices, value};
+}
+
+const std::string kQuestion = "ask: Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών; [Πελατών|Προμ/τών|Ακύρωση]";
+const std::string kInsertFailure = "message: Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε";
+
+class Import : public StatementTest {
+protected:
+    void SetUp() override
+    {
+        New();
+        ValidHeader();
+        doc.UnsavedChanges = false;
+    }
+    // Runs the menu command on `block`, answering the question with `answer`.
+    std::vector<std::string> Run(const TSheetBlock& block, int answer = mrYes)
+    {
+        ui.answers.push_back(answer);
+        ui.files.push_back(dir.File("book.xlsx"));
+        Excel1Click(doc, [&](const std::string&) { return block; });
+        auto log = ui.Take();
+        std::erase(log, "open dialog");
+        return log;
+    }
+    std::string Field(TSide side, int row, const char* name)
+    {
+        auto& list = doc.List(side);
+        return cp1253::ToUtf8(list.FieldTextAt(row, list.FieldByName(name)));
+    }
+    static std::string RowMessage(int row, const char* ending)
+    {
+        return "message: Λάθος στη γραμμή " + std::to_string(row) + " του αρχείου: " + ending +
+               " Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
+    }
+};
+
+}  // namespace
+
+TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
+{
+    doc.ActivePage = 0;
+    auto log = Run(Block({SheetRow(T("094014201"), "ΠΑΠΑΔΟΠΟΥΛΟΣ", N(0), N(3), N(1500.5)),
+                          SheetRow(N(104), "Κώστας", T("1"), T("1"), N(-250)),
+                          SheetRow(T("998877665"), "ALPHA", N(1), N(2), T("0,5"))}),
+                   mrNo);
+    EXPECT_EQ(log, std::vector<std::string>{kQuestion});
+    auto& list = doc.List(TSide::Suppliers);
+    ASSERT_EQ(list.RecordCount(), 3);
+    EXPECT_EQ(Field(TSide::Suppliers, 0, "AFMProm"), "094014201");
+    EXPECT_EQ(Field(TSide::Suppliers, 1, "AFMProm"), "000000104");  // the number's lost zeros back
+    EXPECT_EQ(Field(TSide::Suppliers, 1, "Value"), "250");          // a negative amount stored positive
+    EXPECT_EQ(Field(TSide::Suppliers, 0, "Value"), "1500,5");
+    EXPECT_EQ(Field(TSide::Suppliers, 0, "StreetNo"), "12");
+    EXPECT_EQ(Field(TSide::Suppliers, 0, "RecordType"), "4");
+    EXPECT_EQ(doc.ActivePage, 1);
+    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_EQ(doc.EditSum2, "6");
+    EXPECT_EQ(doc.EditSumValue2, G("1751,00"));
+    EXPECT_EQ(doc.Label33, G("3 Εγγραφές (Προμηθευτές)"));
+    // The working files hold the imported rows, as after any post.
+    EXPECT_EQ(FileLines(Working("record4")).size(), 3u);
+    EXPECT_EQ(Working("record22"), Working("record4"));
+}
+
+TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
+{
+    const Cells good = SheetRow(T("094014201"), "Α", N(0), N(1), N(1));
+    struct Case {
+        Cells bad;
+        std::string message;
+    } cases[] = {
+        {{T("ΑΦΜ"), T("ΕΠΩΝΥΜΙΑ"), T("ΕΠΑΓΓΕΛΜΑ"), T("ΥΠΟΧΡΕΟΣ")},
+         RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
+        {{}, RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},  // a blank row
+        {SheetRow(T("998877665"), "Β", N(1.5), N(1), N(1)), RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
+        {SheetRow(T("998877665"), "Β", T("1 "), N(1), N(1)), RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
+        {SheetRow(T("998877665"), "Β", N(1), N(1.5), N(1)),
+         RowMessage(2, "Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή.")},
+        {SheetRow(T("998877665"), "Β", N(1), N(1), T("1.5")),
+         RowMessage(2, "Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι το κόμμα).")},
+        {SheetRow(T("123456789"), "Β", T("0"), N(1), N(1)), RowMessage(2, "H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ.")},
+        {SheetRow(T("123456783"), "Β", N(1), N(1), N(1)),
+         RowMessage(2, "Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου.")},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        auto log = Run(Block({good, c.bad, good}));
+        EXPECT_EQ(log, (std::vector<std::string>{kQuestion, c.message}));
+        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+        EXPECT_FALSE(doc.UnsavedChanges);
+    }
+    // The Latin H of that one message is the message's own.
+    auto problem = FirstRowProblem(Block({SheetRow(T("123456789"), "Β", N(0), N(1), N(1))}), "");
+    ASSERT_TRUE(problem);
+    EXPECT_NE(problem->find("H \xF3\xF4\xDE\xEB\xE7"), std::string::npos);
+    // Obliged 1: no tax number check in this pass.
+    EXPECT_FALSE(FirstRowProblem(Block({SheetRow(T("123456789"), "Β", N(1), N(1), N(1))}), ""));
+}
+
+// A row the checks pass but the row validation refuses: its message, then
+// the import's; the rows before it stay, and so do the files and totals.
+TEST_F(Import, ARefusedPostStopsTheImportKeepingTheRowsBefore)
+{
+    auto log = Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
+                          SheetRow(T("094014201"), "Γ", N(0), N(1), N(1)), SheetRow(T("000000050"), "Δ", N(0), N(1), N(1))}));
+    EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "beep", "message: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές στους πελάτες",
+                                             kInsertFailure}));
+    auto& list = doc.FixedFormatDataSet1;
+    EXPECT_EQ(list.RecordCount(), 2);
+    EXPECT_EQ(list.State(), TDataSetState::dsInsert);  // the refused row, for the user to correct
+    EXPECT_EQ(doc.EditSum, "3");
+    EXPECT_EQ(FileLines(Working("record2")).size(), 2u);
+    EXPECT_FALSE(doc.UnsavedChanges);  // an interrupted import marks nothing
+    EXPECT_EQ(doc.ActivePage, 0);
+}
+
+TEST_F(Import, ARowAlreadyInTheListIsARepeat)
+{
+    ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΗΔΗ"}));
+    auto log = Run(Block({SheetRow(T("000000050"), "Α", N(0), N(2), N(10))}));
+    EXPECT_EQ(log.back(), kInsertFailure);
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+}
+
+TEST_F(Import, BlocksThatAreNoListEndWithTheOpenFailure)
+{
+    const std::string failure = "message: Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε "
+                                "εγκατεστημένο Excel στον υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε "
+                                "είναι αρχείο Excel.";
+    EXPECT_EQ(Run(Block({{T("094014201"), T("Α"), T("Ε"), N(0)}}, 9)), (std::vector<std::string>{kQuestion, failure}));
+    EXPECT_EQ(Run(Block({{T("Α1")}}, 1)), (std::vector<std::string>{kQuestion, failure}));
+    EXPECT_EQ(Run(Block({}, 0)), (std::vector<std::string>{kQuestion, failure}));
+    ui.answers.push_back(mrYes);
+    ui.files.push_back(dir.File("none.xlsx"));
+    Excel1Click(doc, [](const std::string&) -> TSheetBlock { throw EWorkbookError("no workbook"); });
+    EXPECT_EQ(ui.Take().back(), failure);
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+}
+
+TEST_F(Import, CancellingTheQuestionOrTheDialogReadsNothing)
+{
+    int reads = 0;
+    auto counting = [&](const std::string&) {
+        ++reads;
+        return Block({});
+    };
+    ui.answers.push_back(mrCancel);
+    Excel1Click(doc, counting);
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{kQuestion});
+    ui.answers.push_back(mrYes);  // the file dialog cancelled
+    Excel1Click(doc, counting);
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{kQuestion, "open dialog"}));
+    EXPECT_EQ(reads, 0);
+    EXPECT_FALSE(doc.UnsavedChanges);
+}
+
+TEST_F(Import, APendingRowThatIsRefusedEndsItBeforeTheQuestion)
+{
+    doc.FixedFormatDataSet1.Append();
+    Set(TSide::Customers, {"123456789", "ΛΑΘΟΣ"});
+    ui.Take();
+    Excel1Click(doc, [](const std::string&) { return Block({}); });
+    auto log = ui.Take();
+    ASSERT_EQ(log.size(), 2u);  // the validation's beep and message, no question
+    EXPECT_EQ(log[0], "beep");
+}
+
+TEST(ImportCells, NumbersBecomeTheirShortestTextWithTheGreekComma)
+{
+    EXPECT_EQ(CellText(N(1)), "1");
+    EXPECT_EQ(CellText(N(1500.5)), G("1500,5"));
+    EXPECT_EQ(CellText(N(-250)), "-250");
+    EXPECT_EQ(CellText(N(0.1)), G("0,1"));
+    EXPECT_EQ(CellText(N(94014201)), "94014201");
+    EXPECT_EQ(CellText(E()), "");
+    EXPECT_EQ(CellText(T("κείμενο")), G("κείμενο"));
+}
+
+// Each reader's file goes through the same import.
+TEST_F(Import, RealWorkbooksOfEveryKind)
+{
+    for (const char* name : {"import-good.xlsx", "import-good.ods", "import-good.xls", "import-good.csv"}) {
+        SCOPED_TRACE(name);
+        std::string path = std::string(EPINAX_TEST_DATA) + "/workbooks/" + name;
+        doc.UnsavedChanges = false;
+        New();
+        doc.UnsavedChanges = false;
+        ui.answers.push_back(mrYes);
+        ui.files.push_back(path);
+        Excel1Click(doc, ReadFirstSheet);
+        auto log = ui.Take();
+        EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "open dialog"}));
+        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+        EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
+        EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");
+        EXPECT_EQ(doc.EditSumValue, G("1750,50"));
+        EXPECT_EQ(doc.EditSum, "4");
+    }
+}
+
+// A damaged .xls that crashes the reader library takes only a child process
+// with it; the program hears that the file cannot be read.
+TEST(ImportIsolation, AReaderThatCrashesOrHangsTakesOnlyTheChild)
+{
+    const std::string known = std::string(EPINAX_TEST_DATA) + "/../fuzz/import/known-crashes/freexl-open-segv.xls";
+    EXPECT_THROW(ReadFirstSheet(known), EWorkbookError);
+    auto crash = [](const std::string&) -> TSheetBlock {
+        ::raise(SIGSEGV);
+        return {};
+    };
+    EXPECT_THROW(ReadInChildProcess(crash, "x.xls"), EWorkbookError);
+    auto hang = [](const std::string&) -> TSheetBlock {
+        ::pause();
+        return {};
+    };
+    EXPECT_THROW(ReadInChildProcess(hang, "x.xls", 1), EWorkbookError);
+    try {
+        ReadInChildProcess([](const std::string&) -> TSheetBlock { throw EWorkbookError("δικό του"); }, "x.xls");
+        ADD_FAILURE();
+    } catch (const EWorkbookError& error) {
+        EXPECT_EQ(std::string(error.what()), "δικό του");
+    }
+    // What a child reads comes back cell for cell.
+    std::string good = std::string(EPINAX_TEST_DATA) + "/workbooks/import-good.xls";
+    TSheetBlock direct = ReadXls(good);
+    TSheetBlock isolated = ReadFirstSheet(good);
+    EXPECT_EQ(isolated.rows, direct.rows);
+    EXPECT_EQ(isolated.columns, direct.columns);
+    EXPECT_EQ(isolated.cells, direct.cells);
+}
