@@ -48,6 +48,11 @@ public:
         log.push_back("find window");
         return Next(finds, std::optional<TFindRequest>());
     }
+    // Long work: the user stops it at the call numbered `stopAtProgress` (from 0).
+    int stopAtProgress = -1;
+    int progressCalls = 0;
+    bool Progress(const std::string&, int, int) override { return progressCalls++ != stopAtProgress; }
+    void ProgressDone() override { log.push_back("progress done"); }
     void ShowHourglass() override { log.push_back("hourglass"); }
     void BeginLongWork() override { log.push_back("wait shown"); }
     void EndLongWork() override { log.push_back("wait hidden"); }

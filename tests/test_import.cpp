@@ -59,6 +59,7 @@ protected:
         Excel1Click(doc, [&](const std::string&) { return block; });
         auto log = ui.Take();
         std::erase(log, "open dialog");
+        std::erase(log, "progress done");
         return log;
     }
     std::string Field(TSide side, int row, const char* name)
@@ -153,6 +154,26 @@ TEST_F(Import, ARefusedPostStopsTheImportKeepingTheRowsBefore)
     EXPECT_EQ(doc.ActivePage, 0);
 }
 
+// Stopped while checking, nothing goes in; stopped while inserting, the rows
+// posted stay, as after a refused post, but without its message.
+TEST_F(Import, StoppingByTheUserInEitherPass)
+{
+    auto block = Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
+                        SheetRow(T("000000050"), "Γ", N(0), N(1), N(1))});
+    ui.stopAtProgress = 1;  // the second row of the checking pass
+    EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+
+    ui.progressCalls = 0;
+    ui.stopAtProgress = 3 + 2;  // the third row of the inserting pass
+    EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
+    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+    EXPECT_EQ(doc.FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(FileLines(Working("record2")).size(), 2u);
+    EXPECT_EQ(doc.EditSum, "3");
+    EXPECT_FALSE(doc.UnsavedChanges);
+}
+
 TEST_F(Import, ARowAlreadyInTheListIsARepeat)
 {
     ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΗΔΗ"}));
@@ -228,7 +249,7 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         ui.files.push_back(path);
         Excel1Click(doc, ReadFirstSheet);
         auto log = ui.Take();
-        EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "open dialog"}));
+        EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "open dialog", "progress done"}));
         EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
         EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
         EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");

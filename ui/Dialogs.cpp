@@ -204,6 +204,26 @@ std::optional<QString> TDialogs::OpenFileName(QWidget* parent, const QString& di
     return path;
 }
 
+std::optional<QString> TDialogs::WorkbookFileName(QWidget* parent, const QString& directory)
+{
+    if (!Q().files.empty() || Q().recordOnly) {
+        if (Q().files.empty()) return std::nullopt;
+        auto path = Q().files.front();
+        Q().files.pop_front();
+        return path;
+    }
+    const QString filters = QStringList{
+        QStringLiteral(u"Λογιστικά φύλλα (*.xls *.xlsx *.ods *.csv)"),
+        QStringLiteral(u"Excel 97-2003 (*.xls)"),
+        QStringLiteral(u"Excel (*.xlsx)"),
+        QStringLiteral(u"OpenDocument (*.ods)"),
+        QStringLiteral(u"Κείμενο με διαχωριστικά (*.csv)"),
+    }.join(QStringLiteral(";;"));
+    QString path = QFileDialog::getOpenFileName(parent, QStringLiteral(u"Εισαγωγή στοιχείων"), directory, filters);
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
 bool TDialogs::TakeQueuedFind(std::optional<TFindRequest>& request)
 {
     if (Q().finds.empty()) return false;

@@ -55,6 +55,7 @@ public:
                                const QStringList& captions);
     static std::optional<QString> SaveFileName(QWidget* parent, const QString& directory, const QString& proposed);
     static std::optional<QString> OpenFileName(QWidget* parent, const QString& directory);
+    static std::optional<QString> WorkbookFileName(QWidget* parent, const QString& directory);
     // A queued find answer, if a test gave one.
     static bool TakeQueuedFind(std::optional<TFindRequest>& request);
 };

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -18,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "import/Import.h"
 #include "statement/TaxOffices.h"
 #include "ui/DBGrid.h"
 #include "ui/DBNavigator.h"
@@ -156,7 +158,7 @@ void TForm1::BuildMenu()
     N17->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(N17, &QAction::triggered, this, &TForm1::N17Click);
     Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
-    notYet(Excel1);
+    connect(Excel1, &QAction::triggered, this, &TForm1::Excel1Click);
     tools->addSeparator();
     notYet(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (&zip)"));
     notYet(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"));
@@ -389,7 +391,7 @@ void TForm1::ReadFromStatement()
         PageControl1->setCurrentIndex(s.ActivePage);
     }
     UpdateTabMarks();
-    for (QAction* action : {N7, N14, N17}) action->setEnabled(s.StatementLoaded);
+    for (QAction* action : {N7, N14, N17, Excel1}) action->setEnabled(s.StatementLoaded);
     Panel2->setVisible(!s.StatementLoaded);
     // What lies under the welcome panel takes no focus and checks nothing.
     headerArea_->setEnabled(s.StatementLoaded);
@@ -417,6 +419,12 @@ void TForm1::N2Click() { Run([&] { statement_->N2Click(); }); }
 void TForm1::N7Click() { Run([&] { statement_->N7Click(); }); }
 void TForm1::N4Click() { close(); }
 void TForm1::N17Click() { Run([&] { statement_->N17Click(); }); }
+
+void TForm1::Excel1Click()
+{
+    Run([&] { epinax::Excel1Click(*statement_, ReadFirstSheet); });
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
+}
 void TForm1::Button2Click() { Run([&] { statement_->Button2Click(); }); }
 void TForm1::Button3Click() { Run([&] { statement_->Button3Click(); }); }
 
@@ -578,6 +586,40 @@ std::optional<std::string> TForm1::ChooseSaveFile(const std::string& directory, 
     auto path = TDialogs::SaveFileName(this, LocalPath(directory), FromCp1253(proposedName));
     if (!path) return std::nullopt;
     return FileSystemPath(*path);
+}
+
+std::optional<std::string> TForm1::ChooseWorkbook(const std::string& directory)
+{
+    TCapsLockOff typedNamesAsTyped(KeyLed1);
+    auto path = TDialogs::WorkbookFileName(this, LocalPath(directory));
+    if (!path) return std::nullopt;
+    return FileSystemPath(*path);
+}
+
+// Shown only when the work takes more than a second; the user's Cancel is
+// heard at the next row.
+bool TForm1::Progress(const std::string& what, int done, int total)
+{
+    if (!progress_) {
+        progress_ = new QProgressDialog(this);
+        progress_->setWindowTitle(ApplicationTitle());
+        progress_->setCancelButtonText(QStringLiteral(u"Διακοπή"));
+        progress_->setMinimumDuration(1000);
+        progress_->setWindowModality(Qt::WindowModal);
+        progress_->setAutoReset(false);
+        progress_->setAutoClose(false);
+    }
+    if (done % 256 != 0 && done + 1 != total) return !progress_->wasCanceled();
+    progress_->setMaximum(total);
+    progress_->setLabelText(FromCp1253(what) + QStringLiteral(u": %1 από %2").arg(done).arg(total));
+    progress_->setValue(done);
+    return !progress_->wasCanceled();
+}
+
+void TForm1::ProgressDone()
+{
+    delete progress_;
+    progress_ = nullptr;
 }
 
 std::optional<std::string> TForm1::ChooseOpenFile(const std::string& directory)

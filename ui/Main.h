@@ -18,6 +18,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QProgressDialog;
 class QRadioButton;
 class QTabWidget;
 
@@ -50,6 +51,7 @@ public:
     void N7Click();   // Αποθήκευση ως...
     void N4Click();   // Έξοδος
     void N17Click();  // Εύρεση...
+    void Excel1Click();  // Εισαγωγή στοιχείων από Excel
     void Button2Click();
     void Button3Click();
     void PageControl1Change(int index);
@@ -69,6 +71,9 @@ public:
     void EndLongWork() override;
     void StatementChanged() override;
     std::optional<TFindRequest> AskFind() override;
+    std::optional<std::string> ChooseWorkbook(const std::string& directory) override;
+    bool Progress(const std::string& what, int done, int total) override;
+    void ProgressDone() override;
 
 protected:
     void closeEvent(QCloseEvent* event) override;  // FormClose
@@ -119,6 +124,7 @@ private:
     QWidget* skipExit_ = nullptr;
     QPointer<QWidget> focusBeforeWork_;  // given back when the wait window goes  // took the focus only until a refused exit took it back
     bool closing_ = false;
+    QProgressDialog* progress_ = nullptr;
 };
 
 }  // namespace epinax::ui

@@ -657,6 +657,26 @@ private slots:
         QVERIFY(cut[0] + cut[1] <= 80);
     }
 
+    // A workbook imported through the menu fills the list, its counts and
+    // totals, and shows its tab, as typed rows would.
+    void importThroughTheMenu()
+    {
+        New();
+        TypeHeader();
+        QVERIFY(form_->findChild<QAction*>(QStringLiteral("Excel1"))->isEnabled());
+        Doc().UnsavedChanges = false;
+        TDialogs::SetNextAnswer(mrNo);  // "Προμ/τών"
+        TDialogs::SetNextFileName(QString::fromUtf8(EPINAX_TEST_DATA "/workbooks/import-good.xlsx"));
+        form_->findChild<QAction*>(QStringLiteral("Excel1"))->trigger();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;")});
+        QCOMPARE(PageControl()->currentIndex(), 1);
+        QCOMPARE(Grid(TSide::Suppliers)->model()->rowCount(), 2);
+        QCOMPARE(Grid(TSide::Suppliers)->model()->index(1, 0).data().toString(), QStringLiteral("000000104"));
+        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(), QStringLiteral(u"2 Εγγραφές (Προμηθευτές)"));
+        QCOMPARE(Edit("EditSumValue2")->text(), QStringLiteral("1750,50"));
+        QVERIFY(Doc().UnsavedChanges);
+    }
+
     void wheelMovesOneRowPerNotch()
     {
         New();
