@@ -29,6 +29,7 @@ std::string PlainRead(const std::string& path);
 void PlainWrite(const std::string& path, std::string_view bytes);
 // open/read/write/close of `source` into a new file `destination`.
 void PlainCopy(const std::string& source, const std::string& destination);
+void PlainDurableCopy(const std::string& source, const std::string& destination);
 
 class TempDir {
 public:
@@ -68,5 +69,9 @@ struct Vocabulary {
 
     std::vector<std::string> surnames, firstNames, tradeWords, companyForms, professions, cities, streets;
 };
+
+// Times each figure, the best of its repetitions on both sides, and prints
+// "NAME: ratio=R (compared with WHAT)".
+void Report(const std::vector<Figure>& figures);
 
 }  // namespace epinax::bench

@@ -230,38 +230,6 @@ std::vector<Figure> StoreFigures(Context& context)
     };
 }
 
-struct Timing {
-    Seconds measured;
-    Seconds reference;
-};
-
-// The two sides take turns, so a slow patch of the machine hits both alike.
-Timing BestOf(const Figure& figure)
-{
-    Timing best{figure.measured(), figure.reference()};
-    for (int i = 1; i < figure.repetitions; ++i) {
-        best.measured = std::min(best.measured, figure.measured());
-        best.reference = std::min(best.reference, figure.reference());
-    }
-    return best;
-}
-
-// EPINAX_BENCH_SECONDS=1 also shows both sides in milliseconds on stderr,
-// for telling a slower program from a faster reference.
-void Report(const std::vector<Figure>& figures)
-{
-    const bool showSeconds = std::getenv("EPINAX_BENCH_SECONDS") != nullptr;
-    for (const Figure& figure : figures) {
-        const Timing best = BestOf(figure);
-        std::printf("%s: ratio=%.2f (compared with %s)\n", figure.name.c_str(), best.measured / best.reference,
-                    figure.comparedWith.c_str());
-        std::fflush(stdout);
-        if (showSeconds)
-            std::fprintf(stderr, "  %s: %.1f ms against %.1f ms\n", figure.name.c_str(), best.measured * 1e3,
-                         best.reference * 1e3);
-    }
-}
-
 // VmHWM: the most resident memory the process has had so far.
 double PeakResidentMegabytes()
 {
