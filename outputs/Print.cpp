@@ -1,0 +1,303 @@
+#include "outputs/Print.h"
+
+#include <functional>
+#include <string_view>
+#include <vector>
+
+#include "common/Files.h"
+#include "common/Greek.h"
+#include "common/Numbers.h"
+#include "common/Text.h"
+
+namespace epinax {
+
+namespace {
+
+bool IsCustomers(TSide side) { return side == TSide::Customers; }
+
+// The hidden template of the main window (Memo1, Memo2): the page head, the
+// outer table and the title. The suppliers' template ends with one more
+// empty line, which the report keeps.
+std::vector<std::string> TemplateLines(TSide side)
+{
+    const std::string whose = IsCustomers(side) ? G("ΠΕΛΑΤΩΝ") : G("ΠΡΟΜΗΘΕΥΤΩΝ");
+    std::vector<std::string> lines{
+        "",
+        "<html>",
+        "<head>",
+        "<meta http-equiv=\"Content-Type\" content=\"text/html; charset=windows-1253\">",
+        G("<title>ΣΥΓΚΕΝΤΡΩΤΙΚΗ ΚΑΤΑΣΤΑΣΗ ") + whose + "</title>",
+        "<style type=\"text/css\">",
+        "<!--",
+        ".style2 {font-size: 12}",
+        "",
+        "-->",
+        "</style>",
+        "</head>",
+        "",
+        "<body>",
+        "<table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\" border=\"0\" >",
+        G("<thead style=\"display:table-header-group\"><tr><th><font size=\"1\">ΥΠΟΥΡΓΕΙΟ ΣΤΑΘΜΙΣ - ΚΕΦΥΣ"
+          "</font></th></tr></thead>"),
+        "",
+        G("<tr><td class=\"style2\" ><center><b>ΣΥΓΚΕΝΤΡΩΤΙΚΗ ΚΑΤΑΣΤΑΣΗ "),
+        whose + G("</b></center><br></td></tr>"),
+        "",
+        "<tr><td>",
+    };
+    if (!IsCustomers(side)) lines.push_back("");
+    return lines;
+}
+
+std::string PublicSectorRowText(TSide side)
+{
+    return IsCustomers(side) ? G("Πωλήσεις στο Δημόσιο κ.λ.π.") : G("Αγορές από Δημόσιο κ.λ.π.");
+}
+
+// A text that is no number, the empty one included, counts as 0.
+Decimal AmountOrZero(const std::string& text) { return Decimal::Parse(text).value_or(Decimal()); }
+
+// The report's text as it grows; handed on in large pieces when a sink is
+// given, so that a long list is not held whole in memory on its way to disk.
+class ReportText {
+public:
+    using Sink = std::function<void(std::string_view)>;
+
+    explicit ReportText(Sink sink = nullptr) : sink_(std::move(sink)) {}
+
+    void Line(std::string_view text)
+    {
+        text_ += text;
+        EndLine();
+    }
+
+    // Texts of the user and of the records go into the page as text, never
+    // as markup: a name such as "Α & Β <ΟΕ>" must print as typed.
+    void Escaped(std::string_view text)
+    {
+        for (size_t special; (special = text.find_first_of("&<>")) != std::string_view::npos;) {
+            text_ += text.substr(0, special);
+            text_ += text[special] == '&' ? "&amp;" : text[special] == '<' ? "&lt;" : "&gt;";
+            text.remove_prefix(special + 1);
+        }
+        text_ += text;
+    }
+
+    void Raw(std::string_view markup) { text_ += markup; }
+
+    void EndLine()
+    {
+        text_ += "\r\n";
+        if (sink_ && text_.size() >= kPieceSize) HandOn();
+    }
+
+    // A cell line: one table cell holding a text.
+    void Cell(std::string_view text)
+    {
+        text_ += "<td class=\"style2\">";
+        Escaped(text);
+        text_ += "</td>";
+        EndLine();
+    }
+
+    // The address texts joined as the form writes them: "a, b c" and so on.
+    void Cell(std::initializer_list<std::string_view> partsAndSeparators)
+    {
+        text_ += "<td class=\"style2\">";
+        bool isPart = true;
+        for (std::string_view piece : partsAndSeparators) {
+            if (isPart)
+                Escaped(piece);
+            else
+                Raw(piece);
+            isPart = !isPart;
+        }
+        text_ += "</td>";
+        EndLine();
+    }
+
+    // What has not been handed on yet; all of it when there is no sink.
+    std::string Take()
+    {
+        if (sink_) HandOn();
+        return std::move(text_);
+    }
+
+private:
+    // Pieces as large as the file writer's own buffer go straight to the file.
+    static constexpr size_t kPieceSize = 1 << 20;
+
+    void HandOn()
+    {
+        sink_(text_);
+        text_.clear();
+    }
+
+    Sink sink_;
+    std::string text_;
+};
+
+void WriteTemplate(ReportText& out, const TReportInput& input)
+{
+    for (const std::string& line : TemplateLines(input.side))
+        out.Line(line);
+    out.EndLine();
+    if (input.credit) out.Line(G("<center>ΠΙΣΤΩΤΙΚΑ ΥΠΟΛΟΙΠΑ</center></br></td></tr><tr><td>"));
+}
+
+void WriteHeaderBlock(ReportText& out, const TReportHeader& header)
+{
+    out.Line("<table cellpadding=\"0\" cellspacing=\"0\" width=\"100%\"  border=\"0\">");
+    out.Line("<tr>");
+    out.Line(G("<td class=\"style2\">Προς Δ.Ο.Υ.:</td>"));
+    out.Cell(header.taxOfficeName);
+    out.Cell(header.taxOfficeCode);
+    out.Line(G("<td class=\"style2\">Έτος:</td>"));
+    out.Cell(header.year);
+    out.Line(G("<td class=\"style2\">Αριθ. Κατάστασης:</td>"));
+    out.Line("<td class=\"style2\">&nbsp;</td>");
+    out.Line(G("<td class=\"style2\">* Συμπληρώνεται από την Υπηρεσία</td>"));
+    out.Line("</tr><tr>");
+    std::string blank = "<td class=\"style2\">&nbsp;</td>";
+    out.Line(blank + blank + blank + blank + blank);
+    out.Line(G("<td class=\"style2\">Αριθ. Φακέλου:</td>"));
+    out.Cell(header.folder);
+    out.Line(G("<td class=\"style2\">(για τις Α.Ε.)</td>"));
+    out.Line("</tr></table>");
+}
+
+void WriteTaxpayerBlock(ReportText& out, const TReportHeader& header)
+{
+    out.Line("<table width=\"100%\"  border=\"0\" cellspacing=\"0\" cellpadding=\"0\">");
+    out.Line(G("<tr><td class=\"style2\" colspan=\"6\"><br><center><b>ΣΤΟΙΧΕΙΑ ΥΠΟΧΡΕΟΥ</b></center></td></tr>"));
+    out.Line(G("<tr><td class=\"style2\">Ονοματεπώνυμο ή Επωνυμία:</td>"));
+    out.Raw("<td class=\"style2\" colspan=\"3\">");
+    out.Escaped(header.companyName);
+    out.Line("</td>");
+    out.Line(G("<td class=\"style2\">ΑΦΜ:</td>"));
+    out.Cell(header.afm);
+    out.Line(G("</tr><tr><td class=\"style2\">Πατρώνυμο:</td>"));
+    out.Line("<td class=\"style2\" colspan=\"5\">&nbsp;</td></tr>");
+    out.Line(G("<tr><td class=\"style2\">Επάγγελμα:</td>"));
+    out.Cell(header.profession);
+    out.Line(G("<td class=\"style2\">Διεύθυνση:</td>"));
+    out.Cell({header.town, ", ", header.street, " ", header.number, ", ", header.tk});
+    out.Line(G("<td class=\"style2\">Τηλ:</td>"));
+    out.Cell(header.tel);
+    out.Line(
+        G("</tr><tr><td class=\"style2\">&nbsp;</td><td class=\"style2\">&nbsp;</td><td "
+          "class=\"style2\">&nbsp;</td><td class=\"style2\">(πόλη, οδός, αριθμός, Τ.Κ.)</td><td "
+          "class=\"style2\">&nbsp;</td><td class=\"style2\">&nbsp;</td></tr>"));
+    out.Line("<tr><td class=\"style2\" colspan=\"6\">&nbsp;</td></tr></table>");
+}
+
+void WriteListHead(ReportText& out)
+{
+    out.Line("<table width=\"100%\"  border=\"1\" cellspacing=\"0\" cellpadding=\"0\">");
+    out.Line("<thead style=\"display:table-header-group\"><tr>");
+    out.Line(
+        G("<th class=\"style2\"><center>α/α</center></th><th class=\"style2\"><center>ΑΦΜ</center></th><th "
+          "class=\"style2\"><center>Ονοματεπώνυμο ή Επωνυμία συναλλασομένου</center></th>"));
+    out.Line(
+        G("<th class=\"style2\"><center>Κωδικός \"1\" <BR> Επάγγελμα <BR>για μη υπόχρεους</center></th><th "
+          "class=\"style2\"><center>Διεύθυνση</center></th><th class=\"style2\"><center>Αριθμός Φορολ. "
+          "Στοιχείων</center></th>"));
+    out.Line(G("<th class=\"style2\"><center>Καθαρή αξία</center></th></tr></thead>"));
+}
+
+// The fields a row of the form shows, looked up once for the whole list.
+struct TRowFields {
+    explicit TRowFields(TFixedFormatDataSet& list, TSide side)
+        : afm(list.FieldByName(AfmFieldName(side))),
+          name(list.FieldByName(NameFieldName(side))),
+          ypovolh(list.FieldByName("Ypovolh")),
+          city(list.FieldByName("City")),
+          street(list.FieldByName("Street")),
+          streetNo(list.FieldByName("StreetNo")),
+          invoices(list.FieldByName("NoTimologion")),
+          value(list.FieldByName("Value"))
+    {
+    }
+    const TField &afm, &name, &ypovolh, &city, &street, &streetNo, &invoices, &value;
+};
+
+// One block per stored record, numbered from 1 in list order. The profession
+// and the postal code are not on the form.
+void WriteRows(ReportText& out, TFixedFormatDataSet& list, TSide side)
+{
+    const TRowFields fields(list, side);
+    auto text = [&list](int index, const TField& field) { return TrimTrailingBlanks(list.FieldViewAt(index, field)); };
+    for (int i = 0; i < list.RecordCount(); ++i) {
+        out.Line("<tr>");
+        out.Cell(std::to_string(i + 1));
+        out.Cell(text(i, fields.afm));
+        out.Cell(text(i, fields.name));
+        out.Cell(text(i, fields.ypovolh));
+        out.Cell({text(i, fields.city), ", ", text(i, fields.street), " ", text(i, fields.streetNo)});
+        out.Cell(text(i, fields.invoices));
+        out.Cell(text(i, fields.value));
+        out.Line("</tr>");
+    }
+}
+
+// The public-sector row, under the pseudo tax number 99999011, and the total
+// row, 99999999, whose value is the list's total plus the public sector's.
+void WriteClosingRows(ReportText& out, const TReportInput& input)
+{
+    const Decimal publicValue = AmountOrZero(input.publicValue);
+    const Decimal total = AmountOrZero(input.valueTotal) + publicValue;
+    out.Line("<tr><td class=\"style2\" colspan=\"7\">&nbsp;</td></tr>");
+    out.Line(
+        "<tr><td class=\"style2\">&nbsp;</td><td class=\"style2\">99999011</td><td class=\"style2\" "
+        "colspan=\"3\">" +
+        PublicSectorRowText(input.side) + "</td>");
+    out.Line("<td class=\"style2\">&nbsp;</td>");
+    out.Cell(publicValue.ToHashHash());
+    out.Line("</tr><tr><td class=\"style2\">&nbsp;</td><td class=\"style2\">99999999</td>");
+    out.Line(G("<td class=\"style2\" colspan=\"3\">ΣΥΝΟΛΟ</td>"));
+    out.Cell(input.invoiceTotal);
+    out.Cell(total.ToHashHash());
+    out.Line("</tr></table></td></tr></table></body></html>");
+}
+
+void WriteReport(ReportText& out, const TReportInput& input)
+{
+    WriteTemplate(out, input);
+    WriteHeaderBlock(out, input.header);
+    WriteTaxpayerBlock(out, input.header);
+    WriteListHead(out);
+    WriteRows(out, *input.list, input.side);
+    WriteClosingRows(out, input);
+}
+
+}  // namespace
+
+std::string ListReport(const TReportInput& input)
+{
+    ReportText out;
+    WriteReport(out, input);
+    return out.Take();
+}
+
+// The report is remade from the statement at every print, so a power cut
+// costs a second print and nothing more: it is written as a working file,
+// without waiting for the disk.
+void WriteListReport(const TReportInput& input, const std::string& path)
+{
+    FileReplacer file(path);
+    ReportText out([&file](std::string_view piece) { file.Write(piece); });
+    WriteReport(out, input);
+    out.Take();
+    file.Commit();
+}
+
+std::string ReportFileName(TSide side) { return IsCustomers(side) ? "Pelates.htm" : "Promitheftes.htm"; }
+
+std::string PrintFailureMessage() { return G("Υπήρξε κάποιο πρόβλημα κατά την προετοιμασία της εκτύπωσης"); }
+
+std::string PrinterFailureMessage()
+{
+    return G("Υπήρξε ένα πρόβλημα κατά την εκτύπωση. Βεβαιωθείτε ότι έχετε ορίσει κάποιον εκτυπωτή");
+}
+
+}  // namespace epinax
