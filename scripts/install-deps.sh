@@ -15,6 +15,7 @@ PACKAGES=(
     libjpeg-dev
     nlohmann-json3-dev
     qt6-base-dev
+    qt6-l10n-tools
     libx11-dev
     fonts-dejavu-core
     pkg-config

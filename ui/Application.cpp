@@ -3,12 +3,15 @@
 #include "common/Errors.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
+#include "ui/Translation.h"
 
 namespace epinax::ui {
 
 TApplication::TApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("epinax"));
+    // Before any window, so Qt's own dialogs speak Greek too; without it they stay in English.
+    InstallGreekTranslation(*this);
 }
 
 bool TApplication::notify(QObject* receiver, QEvent* event)
