@@ -1,0 +1,68 @@
+#include "outputs/ZipCommand.h"
+
+#include <cerrno>
+#include <optional>
+
+#include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Greek.h"
+
+namespace epinax {
+
+namespace {
+
+std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+std::string WithReason(const std::string& message, int error) { return message + ": " + SystemReason(error); }
+
+// A file that no archive can hold is refused before it is read into memory.
+std::string ReadSource(const std::string& path)
+{
+    std::optional<std::string> bytes;
+    try {
+        bytes = ReadFileUpTo(path, kZipLargestSize);
+    } catch (const EFileError& error) {
+        throw EFileError(
+            WithReason(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path), error.SystemError()),
+            error.SystemError());
+    }
+    if (!bytes)
+        throw EZipError(G("Το αρχείο ") + DisplayPath(path) +
+                        G(" είναι 4 GiB ή μεγαλύτερο· ένα αρχείο zip δέχεται αρχεία μικρότερα από 4 GiB."));
+    return std::move(*bytes);
+}
+
+}  // namespace
+
+std::string DefaultArchivePath(const std::string& chosenPath) { return chosenPath + ".zip"; }
+
+std::string MemberNameFor(const std::string& sourcePath)
+{
+    std::string name = FileNameOf(sourcePath);
+    if (name.empty()) throw EZipError(G("Το ") + DisplayPath(sourcePath) + G(" δεν είναι όνομα αρχείου."));
+    std::optional<std::string> stored = cp1253::FromUtf8(name);
+    if (!stored)
+        throw EZipError(G("Το όνομα του αρχείου ") + DisplayPath(name) +
+                        G(" έχει χαρακτήρες που δεν γράφονται με ελληνικά Windows (1253)· "
+                          "μετονομάστε το αρχείο και ξαναδοκιμάστε."));
+    return *stored;
+}
+
+void ZipOneFile(const std::string& sourcePath, const std::string& archivePath, const TLocalClock& clock)
+{
+    std::string name = MemberNameFor(sourcePath);
+    std::string bytes = ReadSource(sourcePath);
+    TZipFile archive(clock);
+    archive.AddMember(std::move(name), 0);
+    archive.SetMemberData(0, bytes);
+    bytes = std::string();  // the source is no longer needed while the archive is written
+    try {
+        archive.WriteToFile(archivePath);
+    } catch (const EFileError& error) {
+        throw EFileError(
+            WithReason(G("Δεν ήταν δυνατό να γραφτεί το αρχείο ") + DisplayPath(archivePath), error.SystemError()),
+            error.SystemError());
+    }
+}
+
+}  // namespace epinax
