@@ -12,6 +12,7 @@
 #include "cli/CliError.h"
 #include "cli/InputFile.h"
 #include "cli/JsonIo.h"
+#include "cli/Report.h"
 #include "cli/Show.h"
 #include "cli/Workspace.h"
 #include "common/Cp1253.h"
@@ -52,6 +53,14 @@ epinax-cli: customer and supplier statements from the command line
       today) gives the current year of the year check. At most the first
       1000 problems are listed; "moreProblems" counts the rest.
 
+  epinax-cli report FILE --customers|--suppliers [-o OUT.htm]
+      Ανοίγει το αρχείο κατάστασης όπως το Άνοιγμα και γράφει την εκτύπωση της
+      συγκεντρωτικής κατάστασης πελατών ή προμηθευτών (HTML, Windows-1253) στο
+      OUT.htm, αντικαθιστώντας το· προεπιλογή Pelates.htm ή Promitheftes.htm.
+      Opens the statement file as Open does and writes the printed statement
+      of its customers or suppliers (HTML, Windows-1253) to OUT.htm, replacing
+      it; by default Pelates.htm or Promitheftes.htm in this directory.
+
 Το JSON του build / The JSON of build (every value a string, missing keys empty):
   {"date": "YYYYMMDD", "kind": "debit" | "credit",
    "header": {"YearOfData", "DOY", "Edit1", "CompanyName", "AFM", "AntikeimenoErgasion",
@@ -72,6 +81,7 @@ struct TArguments {
     std::string command;
     std::vector<std::string> operands;
     std::optional<std::string> output, date;
+    std::vector<std::string> lists;  // --customers, --suppliers (report)
     bool force = false;
     bool help = false;
 };
@@ -96,6 +106,7 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out
     else if (arg.starts_with("--output=")) out.output = arg.substr(9);
     else if (arg == "--date") out.date = ValueAfter(args, i);
     else if (arg.starts_with("--date=")) out.date = arg.substr(7);
+    else if (arg == "--customers" || arg == "--suppliers") out.lists.push_back(arg);
     else return false;
     return true;
 }
@@ -121,7 +132,7 @@ TArguments ParseArguments(const std::vector<std::string>& args)
 void Expect(const TArguments& a, const char* operand, bool output, bool force, bool date)
 {
     if (a.operands.size() != 1) Usage(a.command + ": δώστε ένα αρχείο " + operand);
-    if ((a.output && !output) || (a.force && !force) || (a.date && !date))
+    if ((a.output && !output) || (a.force && !force) || (a.date && !date) || !a.lists.empty())
         Usage(a.command + ": επιλογή που δεν ισχύει για αυτή την εντολή");
 }
 
@@ -180,16 +191,30 @@ int CheckCommand(const TArguments& a)
     return outcome.problems.empty() ? kExitSuccess : kExitRefused;
 }
 
+int ReportCommand(TArguments a)
+{
+    if (a.lists.size() != 1) Usage("report: δώστε ένα από --customers, --suppliers");
+    const TSide side = a.lists[0] == "--customers" ? TSide::Customers : TSide::Suppliers;
+    a.lists.clear();
+    Expect(a, "FILE", true, false, false);
+    if (a.output && a.output->empty()) Usage("report: το -o θέλει όνομα αρχείου");
+    const std::string output = a.output.value_or(ReportFileName(side));
+    WriteStatementReport(a.operands[0], side, output);
+    Print({{"written", output}});
+    return kExitSuccess;
+}
+
 int Dispatch(const TArguments& a)
 {
     if (a.help || a.command == "help") {
         std::cout << kHelp;
         return kExitSuccess;
     }
-    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show ή check");
+    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check ή report");
     if (a.command == "build") return BuildCommand(a);
     if (a.command == "show") return ShowCommand(a);
     if (a.command == "check") return CheckCommand(a);
+    if (a.command == "report") return ReportCommand(a);
     Usage("Άγνωστη εντολή «" + a.command + "»");
 }
 

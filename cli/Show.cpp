@@ -19,14 +19,10 @@ std::string DateOfFormLine(std::string_view bytes)
     return digits ? std::string(date) : std::string();
 }
 
-// The file is read once, into a copy Open reads, so that a pipe serves as a
+// The file was read once, into a copy Open reads, so that a pipe serves as a
 // file does; the bytes are let go before Open reads them again.
-void ShowStatement(const std::string& path, std::ostream& out)
+void OpenStatement(Workspace& workspace, RecordingUi& ui, std::string bytes)
 {
-    std::string bytes = ReadStatementInput(path);
-    std::string date = DateOfFormLine(bytes);
-    RecordingUi ui;
-    Workspace workspace(ui, LocalToday);
     ui.openFile = workspace.Write("statement", bytes);
     std::string().swap(bytes);
     TStatement& statement = workspace.Statement();
@@ -39,7 +35,16 @@ void ShowStatement(const std::string& path, std::ostream& out)
         for (const auto& text : ui.messages) message += (message.empty() ? "" : "\n") + cp1253::ToUtf8(text);
         throw CliError(kExitRefused, message.empty() ? "Το αρχείο δεν άνοιξε" : message);
     }
-    WriteStatementJson(out, statement, date);
+}
+
+void ShowStatement(const std::string& path, std::ostream& out)
+{
+    std::string bytes = ReadStatementInput(path);
+    std::string date = DateOfFormLine(bytes);
+    RecordingUi ui;
+    Workspace workspace(ui, LocalToday);
+    OpenStatement(workspace, ui, std::move(bytes));
+    WriteStatementJson(out, workspace.Statement(), date);
 }
 
 }  // namespace epinax::cli
