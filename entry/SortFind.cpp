@@ -25,7 +25,7 @@ void TStatement::SortList(TSide side)
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return;
     ui_.ShowHourglass();
-    ui_.BeginLongWork();
+    TLongWork wait(ui_);
 
     std::vector<std::string_view> tails;
     tails.reserve(list.RecordCount());
@@ -49,14 +49,14 @@ void TStatement::SortList(TSide side)
     } catch (const std::exception&) {
         sorted.reset();
         if (!list.Active()) list.Open();
-        ui_.EndLongWork();
+        wait.End();
         ui_.Beep();
         ui_.ShowMessage(G("Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
                         DisplayPath(list.FileName()) + G(". Η λίστα έμεινε όπως ήταν."));
         return;
     }
     list.Open();
-    ui_.EndLongWork();
+    wait.End();
     list.First();
     UnsavedChanges = true;
     Changed();

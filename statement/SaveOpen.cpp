@@ -59,17 +59,11 @@ bool TStatement::N7Click()
         return false;
 
     ui_.ShowHourglass();
-    std::optional<std::string> problem;
-    try {
-        NormalisePublicValue(EditPub1);
-        NormalisePublicValue(EditPub2);
-        ui_.BeginLongWork();
-        problem = WriteStatementFile(*path);
-    } catch (...) {
-        ui_.EndLongWork();
-        throw;
-    }
-    ui_.EndLongWork();
+    NormalisePublicValue(EditPub1);
+    NormalisePublicValue(EditPub2);
+    TLongWork wait(ui_);
+    std::optional<std::string> problem = WriteStatementFile(*path);
+    wait.End();
     if (problem) {
         ui_.Beep();
         ui_.ShowMessage(*problem);

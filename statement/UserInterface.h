@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace epinax {
@@ -66,6 +67,23 @@ public:
     // it has got; false when the user asked to stop. ProgressDone ends it.
     virtual bool Progress(const std::string& /*what*/, int /*done*/, int /*total*/) { return true; }
     virtual void ProgressDone() {}
+};
+
+// The wait window for the life of a scope: hidden again on every way out,
+// or earlier by End() (before a message, which must not sit under it).
+class TLongWork {
+public:
+    explicit TLongWork(IUserInterface& ui) : ui_(&ui) { ui.BeginLongWork(); }
+    ~TLongWork() { End(); }
+    TLongWork(const TLongWork&) = delete;
+    TLongWork& operator=(const TLongWork&) = delete;
+    void End()
+    {
+        if (ui_) std::exchange(ui_, nullptr)->EndLongWork();
+    }
+
+private:
+    IUserInterface* ui_;
 };
 
 // Ends the progress shown by long work on every way out of it.
