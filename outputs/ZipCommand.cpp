@@ -1,6 +1,7 @@
 #include "outputs/ZipCommand.h"
 
 #include <cerrno>
+#include <filesystem>
 #include <optional>
 
 #include "common/Errors.h"
@@ -13,18 +14,31 @@ namespace {
 
 std::string FileNameOf(const std::string& path) { return path.substr(path.rfind('/') + 1); }
 
-std::string WithReason(const std::string& message, int error) { return message + ": " + SystemReason(error); }
+// SystemReason speaks of writing; these are the reasons a read fails.
+std::string ReadReason(int error)
+{
+    if (error == ENOENT) return G("το αρχείο δεν υπάρχει");
+    if (error == EACCES || error == EPERM) return G("δεν έχετε δικαίωμα ανάγνωσης");
+    if (error == EISDIR) return G("είναι φάκελος, όχι αρχείο");
+    return SystemReason(error);
+}
+
+[[noreturn]] void Unreadable(const std::string& path, int error)
+{
+    throw EFileError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path) + ": " + ReadReason(error),
+                     error);
+}
 
 // A file that no archive can hold is refused before it is read into memory.
 std::string ReadSource(const std::string& path)
 {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) Unreadable(path, EISDIR);
     std::optional<std::string> bytes;
     try {
         bytes = ReadFileUpTo(path, kZipLargestSize);
     } catch (const EFileError& error) {
-        throw EFileError(
-            WithReason(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path), error.SystemError()),
-            error.SystemError());
+        Unreadable(path, error.SystemError());
     }
     if (!bytes)
         throw EZipError(G("Το αρχείο ") + DisplayPath(path) +
@@ -59,9 +73,9 @@ void ZipOneFile(const std::string& sourcePath, const std::string& archivePath, c
     try {
         archive.WriteToFile(archivePath);
     } catch (const EFileError& error) {
-        throw EFileError(
-            WithReason(G("Δεν ήταν δυνατό να γραφτεί το αρχείο ") + DisplayPath(archivePath), error.SystemError()),
-            error.SystemError());
+        throw EFileError(G("Δεν ήταν δυνατό να γραφτεί το αρχείο ") + DisplayPath(archivePath) + ": " +
+                             SystemReason(error.SystemError()),
+                         error.SystemError());
     }
 }
 

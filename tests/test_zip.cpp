@@ -601,7 +601,16 @@ TEST(ZipCommand, RefusalsWriteNothing)
     } catch (const EFileError& error) {
         EXPECT_TRUE(Has(error.what(), G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + G(dir.File("ΛΕΙΠΕΙ.PIS"))))
             << cp1253::ToUtf8(error.what());
+        EXPECT_TRUE(Has(error.what(), G("το αρχείο δεν υπάρχει"))) << cp1253::ToUtf8(error.what());
         EXPECT_EQ(error.SystemError(), ENOENT);
+    }
+    // A folder is no file to pack.
+    std::filesystem::create_directory(dir.File("FOLDER.PIS"));
+    try {
+        ZipOneFile(dir.File("FOLDER.PIS"), archive);
+        FAIL() << "a folder was packed";
+    } catch (const EFileError& error) {
+        EXPECT_TRUE(Has(error.what(), G("είναι φάκελος"))) << cp1253::ToUtf8(error.what());
     }
     // A name Windows-1253 cannot hold.
     WriteBytes(dir.File("файл.txt"), "data");
