@@ -18,6 +18,7 @@
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Files.h"
+#include "outputs/ZipCommand.h"
 #include "statement/StatementFile.h"
 
 namespace epinax::cli {
@@ -60,6 +61,13 @@ epinax-cli: customer and supplier statements from the command line
       Opens the statement file as Open does and writes the printed statement
       of its customers or suppliers (HTML, Windows-1253) to OUT.htm, replacing
       it; by default Pelates.htm or Promitheftes.htm in this directory.
+
+  epinax-cli zip FILE [-o ARCHIVE] [--force]
+      Συμπιέζει το FILE σε αρχείο zip με αυτό ως μόνο περιεχόμενο, για την
+      υποβολή του· προεπιλογή το FILE.zip δίπλα του. Ένα υπάρχον ARCHIVE
+      αντικαθίσταται μόνο με --force.
+      Packs FILE into a zip archive holding it alone, for upload; by default
+      FILE.zip beside it. An existing ARCHIVE is replaced only with --force.
 
 Το JSON του build / The JSON of build (every value a string, missing keys empty):
   {"date": "YYYYMMDD", "kind": "debit" | "credit",
@@ -204,16 +212,31 @@ int ReportCommand(TArguments a)
     return kExitSuccess;
 }
 
+// Errors of the core are Windows-1253; an unreadable FILE or unwritable
+// ARCHIVE ends with 2, a file or name the format cannot hold with 1.
+int ZipCommand(const TArguments& a)
+{
+    Expect(a, "FILE", true, true, false);
+    if (a.output && a.output->empty()) Usage("zip: το -o θέλει όνομα αρχείου");
+    const std::string archive = a.output.value_or(DefaultArchivePath(a.operands[0]));
+    if (FileExists(archive) && !a.force)
+        throw CliError(kExitUsage, "Το αρχείο " + archive + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
+    ZipOneFile(a.operands[0], archive);
+    Print({{"written", archive}});
+    return kExitSuccess;
+}
+
 int Dispatch(const TArguments& a)
 {
     if (a.help || a.command == "help") {
         std::cout << kHelp;
         return kExitSuccess;
     }
-    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check ή report");
+    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check, report ή zip");
     if (a.command == "build") return BuildCommand(a);
     if (a.command == "show") return ShowCommand(a);
     if (a.command == "check") return CheckCommand(a);
+    if (a.command == "zip") return ZipCommand(a);
     if (a.command == "report") return ReportCommand(a);
     Usage("Άγνωστη εντολή «" + a.command + "»");
 }

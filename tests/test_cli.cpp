@@ -697,4 +697,100 @@ TEST_F(CliTest, BadUsageAndHelp)
     }
 }
 
+
+// -------------------------------------------------------------------- zip
+
+// stdout of a shell command, as bytes.
+std::string CommandOutput(const std::string& command)
+{
+    std::string out;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (!pipe) return out;
+    char chunk[65536];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) out.append(chunk, got);
+    ::pclose(pipe);
+    return out;
+}
+
+// A plain zip archive with the one member `name` (Windows-1253), flag 0 and
+// deflate, that Info-ZIP's unzip extracts to `data`.
+void ExpectArchiveOf(const std::string& archive, const std::string& name, const std::string& data)
+{
+    std::string bytes = ReadBytes(archive);
+    ASSERT_GE(bytes.size(), 30 + name.size());
+    EXPECT_EQ(bytes.substr(0, 4), "PK\x03\x04");
+    EXPECT_EQ(bytes.substr(6, 4), std::string("\x00\x00\x08\x00", 4)) << "flag 0, method 8";
+    EXPECT_EQ(bytes.substr(30, name.size()), name);
+    EXPECT_EQ(CommandOutput("zipinfo -1 '" + archive + "' | wc -l"), "1\n");
+    EXPECT_TRUE(CommandOutput("unzip -p '" + archive + "'") == data);
+}
+
+TEST_F(CliTest, ZipPacksAFileBesideItAndReplacesOnlyWhenForced)
+{
+    const std::string data = "0IL01" + std::string(145, ' ') + "\r\n";
+    WriteBytes(dir.File("ΔΗΛΩΣΗ.PIS"), data);
+    Outcome packed = RunCli(dir, {"zip", "ΔΗΛΩΣΗ.PIS"});
+    EXPECT_EQ(packed.code, 0) << packed.err;
+    EXPECT_EQ(json::parse(packed.out), json({{"written", "ΔΗΛΩΣΗ.PIS.zip"}}));
+    ExpectArchiveOf(dir.File("ΔΗΛΩΣΗ.PIS.zip"), "\xC4\xC7\xCB\xD9\xD3\xC7.PIS", data);
+
+    const std::string earlier = ReadBytes(dir.File("ΔΗΛΩΣΗ.PIS.zip"));
+    WriteBytes(dir.File("ΔΗΛΩΣΗ.PIS"), "changed");
+    Outcome refused = RunCli(dir, {"zip", "ΔΗΛΩΣΗ.PIS"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    EXPECT_TRUE(refused.out.empty());
+    EXPECT_EQ(ReadBytes(dir.File("ΔΗΛΩΣΗ.PIS.zip")), earlier);
+
+    EXPECT_EQ(RunCli(dir, {"zip", "ΔΗΛΩΣΗ.PIS", "--force"}).code, 0);
+    ExpectArchiveOf(dir.File("ΔΗΛΩΣΗ.PIS.zip"), "\xC4\xC7\xCB\xD9\xD3\xC7.PIS", "changed");
+
+    // -o names the archive as given; the member keeps the source's name.
+    std::filesystem::create_directory(dir.File("sub"));
+    Outcome named = RunCli(dir, {"zip", dir.File("ΔΗΛΩΣΗ.PIS"), "-o", "sub/A.zip"});
+    EXPECT_EQ(named.code, 0) << named.err;
+    ExpectArchiveOf(dir.File("sub/A.zip"), "\xC4\xC7\xCB\xD9\xD3\xC7.PIS", "changed");
+}
+
+TEST_F(CliTest, ZipNamesWhatItCannotReadOrWriteAndRefusesWhatTheFormatCannotHold)
+{
+    Outcome missing = RunCli(dir, {"zip", "ΛΕΙΠΕΙ.PIS"});
+    EXPECT_EQ(missing.code, 2);
+    EXPECT_NE(missing.err.find("Δεν ήταν δυνατό να διαβαστεί το αρχείο ΛΕΙΠΕΙ.PIS: το αρχείο δεν υπάρχει"),
+              std::string::npos)
+        << missing.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("ΛΕΙΠΕΙ.PIS.zip")));
+
+    WriteBytes(dir.File("X.PIS"), "data");
+    Outcome unwritable = RunCli(dir, {"zip", "X.PIS", "-o", "no/such/X.zip"});
+    EXPECT_EQ(unwritable.code, 2);
+    EXPECT_NE(unwritable.err.find("Δεν ήταν δυνατό να γραφτεί το αρχείο no/such/X.zip"), std::string::npos)
+        << unwritable.err;
+
+    WriteBytes(dir.File("файл.txt"), "data");
+    Outcome cyrillic = RunCli(dir, {"zip", "файл.txt"});
+    EXPECT_EQ(cyrillic.code, 1);
+    EXPECT_NE(cyrillic.err.find("μετονομάστε"), std::string::npos) << cyrillic.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("файл.txt.zip")));
+
+    {
+        std::ofstream(dir.File("BIG.PIS"));
+        std::filesystem::resize_file(dir.File("BIG.PIS"), std::uintmax_t{1} << 32);  // sparse
+    }
+    Outcome big = RunCli(dir, {"zip", "BIG.PIS"});
+    EXPECT_EQ(big.code, 1);
+    EXPECT_NE(big.err.find("4 GiB"), std::string::npos) << big.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("BIG.PIS.zip")));
+
+    EXPECT_EQ(RunCli(dir, {"zip"}).code, 2);
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "Y.PIS"}).code, 2);
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "--date", "20240101"}).code, 2);
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "-o", ""}).code, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("X.PIS.zip")));
+
+    Outcome help = RunCli(dir, {"--help"});
+    EXPECT_NE(help.out.find("Packs FILE into a zip archive"), std::string::npos);
+    EXPECT_NE(help.out.find("Συμπιέζει το FILE"), std::string::npos);
+}
+
 }  // namespace
