@@ -23,6 +23,8 @@ PACKAGES=(
     libgsf-1-dev
     libzip-dev
     libexpat1-dev
+    zip
+    unzip
 )
 
 missing=()
