@@ -18,6 +18,7 @@
 
 #include "BenchSupport.h"
 #include "CliFigures.h"
+#include "ReportFigures.h"
 #include "StatementFigures.h"
 #include "record_store/SdfData.h"
 
@@ -270,6 +271,10 @@ int Run()
         // much larger than the one store the peak is about.
         StatementSuite statements;
         Report(statements.Figures());
+    }
+    {
+        ReportSuite reports;
+        Report(reports.Figures());
     }
 #ifdef EPINAX_CLI
     {

@@ -1,5 +1,7 @@
 #include "outputs/Print.h"
 
+#include <algorithm>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <vector>
@@ -59,6 +61,11 @@ Decimal AmountOrZero(const std::string& text) { return Decimal::Parse(text).valu
 
 // The report's text as it grows; handed on in large pieces when a sink is
 // given, so that a long list is not held whole in memory on its way to disk.
+// Each piece of text makes room for itself once and is then copied in
+// without further checks: a full list is some hundred thousand rows of
+// short cells, where the checks of a string's every append, and the calls
+// the compiler would otherwise leave in (hence always_inline), would cost
+// more than the writing.
 class ReportText {
 public:
     using Sink = std::function<void(std::string_view)>;
@@ -67,43 +74,43 @@ public:
 
     void Line(std::string_view text)
     {
-        text_ += text;
+        Raw(text);
         EndLine();
+    }
+
+    [[gnu::always_inline]] void Raw(std::string_view markup)
+    {
+        Room(markup.size());
+        Put(markup);
     }
 
     // Texts of the user and of the records go into the page as text, never
     // as markup: a name such as "Α & Β <ΟΕ>" must print as typed.
-    void Escaped(std::string_view text)
+    [[gnu::always_inline]] void Escaped(std::string_view text)
     {
-        for (size_t special; (special = text.find_first_of("&<>")) != std::string_view::npos;) {
-            text_ += text.substr(0, special);
-            text_ += text[special] == '&' ? "&amp;" : text[special] == '<' ? "&lt;" : "&gt;";
-            text.remove_prefix(special + 1);
-        }
-        text_ += text;
+        Room(kLongestEntity * text.size());
+        PutEscaped(text);
     }
 
-    void Raw(std::string_view markup) { text_ += markup; }
-
-    void EndLine()
+    [[gnu::always_inline]] void EndLine()
     {
-        text_ += "\r\n";
-        if (sink_ && text_.size() >= kPieceSize) HandOn();
+        Raw(kLineEnd);
+        if (sink_ && used_ >= kPieceSize) HandOn();
     }
 
     // A cell line: one table cell holding a text.
     void Cell(std::string_view text)
     {
-        text_ += "<td class=\"style2\">";
+        Raw(kCellStart);
         Escaped(text);
-        text_ += "</td>";
+        Raw(kCellEnd);
         EndLine();
     }
 
     // The address texts joined as the form writes them: "a, b c" and so on.
     void Cell(std::initializer_list<std::string_view> partsAndSeparators)
     {
-        text_ += "<td class=\"style2\">";
+        Raw(kCellStart);
         bool isPart = true;
         for (std::string_view piece : partsAndSeparators) {
             if (isPart)
@@ -112,7 +119,7 @@ public:
                 Raw(piece);
             isPart = !isPart;
         }
-        text_ += "</td>";
+        Raw(kCellEnd);
         EndLine();
     }
 
@@ -120,21 +127,61 @@ public:
     std::string Take()
     {
         if (sink_) HandOn();
+        text_.resize(used_);
+        used_ = 0;
         return std::move(text_);
     }
 
 private:
+    static constexpr std::string_view kLineEnd = "\r\n";
+    static constexpr std::string_view kCellStart = "<td class=\"style2\">";
+    static constexpr std::string_view kCellEnd = "</td>";
+    static constexpr size_t kLongestEntity = 5;  // "&amp;"
     // Pieces as large as the file writer's own buffer go straight to the file.
     static constexpr size_t kPieceSize = 1 << 20;
 
+    [[gnu::always_inline]] static std::string_view EntityOf(char c)
+    {
+        switch (c) {
+        case '&': return "&amp;";
+        case '<': return "&lt;";
+        case '>': return "&gt;";
+        default: return {};
+        }
+    }
+
+    [[gnu::always_inline]] void Room(size_t bytes)
+    {
+        if (used_ + bytes > text_.size()) text_.resize(std::max(2 * text_.size(), used_ + bytes + kPieceSize));
+    }
+
+    [[gnu::always_inline]] void Put(std::string_view bytes)
+    {
+        std::memcpy(text_.data() + used_, bytes.data(), bytes.size());
+        used_ += bytes.size();
+    }
+
+    [[gnu::always_inline]] void PutEscaped(std::string_view text)
+    {
+        if (std::none_of(text.begin(), text.end(), [](char c) { return c == '&' || c == '<' || c == '>'; }))
+            return Put(text);
+        for (char c : text) {
+            if (std::string_view entity = EntityOf(c); !entity.empty())
+                Put(entity);
+            else
+                text_[used_++] = c;
+        }
+    }
+
     void HandOn()
     {
-        sink_(text_);
-        text_.clear();
+        sink_(std::string_view(text_.data(), used_));
+        used_ = 0;
     }
 
     Sink sink_;
-    std::string text_;
+    std::string text_;  // the report's bytes up to used_, then room
+    size_t used_ = 0;
 };
 
 void WriteTemplate(ReportText& out, const TReportInput& input)
@@ -205,20 +252,36 @@ void WriteListHead(ReportText& out)
     out.Line(G("<th class=\"style2\"><center>Καθαρή αξία</center></th></tr></thead>"));
 }
 
-// The fields a row of the form shows, looked up once for the whole list.
+// Where a field stands in the record, found once for the whole list. A
+// record is cut into fields here as the store cuts it (a field past a short
+// record's end is empty; trailing blanks are not part of the text), but from
+// its text taken once per row rather than once per field.
+class TFieldPlace {
+public:
+    TFieldPlace(TFixedFormatDataSet& list, std::string_view name)
+    {
+        const TField& field = list.FieldByName(name);
+        offset_ = static_cast<size_t>(field.Offset());
+        size_ = static_cast<size_t>(field.Size());
+    }
+    std::string_view In(std::string_view record) const
+    {
+        return offset_ < record.size() ? TrimTrailingBlanks(record.substr(offset_, size_)) : std::string_view();
+    }
+
+private:
+    size_t offset_ = 0, size_ = 0;
+};
+
+// The fields a row of the form shows.
 struct TRowFields {
-    explicit TRowFields(TFixedFormatDataSet& list, TSide side)
-        : afm(list.FieldByName(AfmFieldName(side))),
-          name(list.FieldByName(NameFieldName(side))),
-          ypovolh(list.FieldByName("Ypovolh")),
-          city(list.FieldByName("City")),
-          street(list.FieldByName("Street")),
-          streetNo(list.FieldByName("StreetNo")),
-          invoices(list.FieldByName("NoTimologion")),
-          value(list.FieldByName("Value"))
+    TRowFields(TFixedFormatDataSet& list, TSide side)
+        : afm(list, AfmFieldName(side)), name(list, NameFieldName(side)), ypovolh(list, "Ypovolh"),
+          city(list, "City"), street(list, "Street"), streetNo(list, "StreetNo"), invoices(list, "NoTimologion"),
+          value(list, "Value")
     {
     }
-    const TField &afm, &name, &ypovolh, &city, &street, &streetNo, &invoices, &value;
+    TFieldPlace afm, name, ypovolh, city, street, streetNo, invoices, value;
 };
 
 // One block per stored record, numbered from 1 in list order. The profession
@@ -226,16 +289,17 @@ struct TRowFields {
 void WriteRows(ReportText& out, TFixedFormatDataSet& list, TSide side)
 {
     const TRowFields fields(list, side);
-    auto text = [&list](int index, const TField& field) { return TrimTrailingBlanks(list.FieldViewAt(index, field)); };
+    const size_t recordLength = static_cast<size_t>(list.RecordLength());
     for (int i = 0; i < list.RecordCount(); ++i) {
+        const std::string_view record = list.RecordTextAt(i).substr(0, recordLength);
         out.Line("<tr>");
         out.Cell(std::to_string(i + 1));
-        out.Cell(text(i, fields.afm));
-        out.Cell(text(i, fields.name));
-        out.Cell(text(i, fields.ypovolh));
-        out.Cell({text(i, fields.city), ", ", text(i, fields.street), " ", text(i, fields.streetNo)});
-        out.Cell(text(i, fields.invoices));
-        out.Cell(text(i, fields.value));
+        out.Cell(fields.afm.In(record));
+        out.Cell(fields.name.In(record));
+        out.Cell(fields.ypovolh.In(record));
+        out.Cell({fields.city.In(record), ", ", fields.street.In(record), " ", fields.streetNo.In(record)});
+        out.Cell(fields.invoices.In(record));
+        out.Cell(fields.value.In(record));
         out.Line("</tr>");
     }
 }

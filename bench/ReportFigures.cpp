@@ -1,0 +1,119 @@
+#include "ReportFigures.h"
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "StatementGenerator.h"
+#include "common/Date.h"
+#include "outputs/Print.h"
+#include "statement/Statement.h"
+#include "statement/UserInterface.h"
+
+namespace epinax::bench {
+
+namespace {
+
+constexpr int kRows = 99'999;
+constexpr TDate kToday{2025, 3, 14};
+
+// Opens the one file it is given and refuses every question; counts the
+// messages, which a figure must not have caused.
+class OpenOnlyUi : public IUserInterface {
+public:
+    std::optional<std::string> file;
+    int messages = 0;
+
+    void Beep() override {}
+    void ShowMessage(const std::string&) override { ++messages; }
+    void ShowError(const std::string&) override { ++messages; }
+    int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
+    {
+        return mrCancel;
+    }
+    void SetFocus(const std::string&) override {}
+    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
+    std::optional<std::string> ChooseOpenFile(const std::string&) override { return file; }
+    void ShowHourglass() override {}
+    void BeginLongWork() override {}
+    void EndLongWork() override {}
+};
+
+}  // namespace
+
+// A statement opened through the menu, its customers' report written into
+// the program directory as the print menu writes it.
+class ReportBench {
+public:
+    ReportBench() : doc_(programDir_.Path() + "/", ui_, [] { return kToday; })
+    {
+        const std::string statementFile = data_.Path() + "/statement.txt";
+        GenerateStatementFile(statementFile, {kRows, 0, Tails::Distinct});
+        ui_.file = statementFile;
+        doc_.N2Click();
+        Require(ui_.messages == 0 && doc_.FixedFormatDataSet1.RecordCount() == kRows,
+                "the report's statement did not open whole");
+        CheckReport();
+    }
+
+    // The earlier report is removed first, untimed, as the copy's is.
+    Seconds WriteReport()
+    {
+        std::filesystem::remove(ReportPath());
+        return Timed([&] { WriteListReport(Input(), ReportPath()); });
+    }
+
+    Seconds CopyWorkingFile()
+    {
+        const std::string copy = doc_.WorkingFile("record2") + ".copy";
+        std::filesystem::remove(copy);
+        return Timed([&] { PlainCopy(doc_.WorkingFile("record2"), copy); });
+    }
+
+private:
+    std::string ReportPath() const { return doc_.ProgramDirectory() + ReportFileName(TSide::Customers); }
+
+    TReportInput Input()
+    {
+        TReportInput input;
+        input.side = TSide::Customers;
+        input.header.year = doc_.header.YearOfData;
+        input.header.companyName = doc_.header.CompanyName;
+        input.header.afm = doc_.header.AFM;
+        input.list = &doc_.FixedFormatDataSet1;
+        input.publicValue = doc_.EditPub1;
+        input.invoiceTotal = doc_.EditSum;
+        input.valueTotal = doc_.EditSumValue;
+        return input;
+    }
+
+    // Once, untimed: the figure must time a report with every row in it.
+    void CheckReport()
+    {
+        WriteReport();
+        const std::string report = PlainRead(ReportPath());
+        const std::string lastRow = "<td class=\"style2\">" + std::to_string(kRows) + "</td>\r\n";
+        Require(report.find(lastRow) != std::string::npos && report.ends_with("</body></html>\r\n"),
+                "the report does not hold the whole list");
+    }
+
+    TempDir data_;
+    TempDir programDir_;
+    OpenOnlyUi ui_;
+    TStatement doc_;
+};
+
+ReportSuite::ReportSuite() : bench_(std::make_unique<ReportBench>()) {}
+
+ReportSuite::~ReportSuite() = default;
+
+std::vector<Figure> ReportSuite::Figures()
+{
+    ReportBench& bench = *bench_;
+    return {
+        {"report-99999", "a plain copy of the list's working file", 11, [&bench] { return bench.WriteReport(); },
+         [&bench] { return bench.CopyWorkingFile(); }},
+    };
+}
+
+}  // namespace epinax::bench
