@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "common/Greek.h"
 #include "common/Numbers.h"
+#include "entry/RecordLayout.h"
 #include "entry/TaxNumber.h"
 
 namespace epinax {
@@ -19,19 +20,11 @@ const char* ProfFieldName(TSide side) { return IsCustomers(side) ? "ProfCust" : 
 
 std::vector<std::string> CounterpartySchema(TSide side)
 {
-    return {"RecordType=1",
-            "AA=5",
-            std::string(AfmFieldName(side)) + "=9",
-            std::string(NameFieldName(side)) + "=27",
-            std::string(ProfFieldName(side)) + "=15",
-            "Ypovolh=1",
-            "City=10",
-            "Street=16",
-            "StreetNo=3",
-            "TK=5",
-            "NoTimologion=7",
-            "Value=16",
-            "FILLER=35"};
+    std::vector<std::string> schema;
+    for (const TRecordField& field : kRecordFields)
+        schema.push_back(std::string(IsCustomers(side) ? field.customerName : field.supplierName) + "=" +
+                         std::to_string(field.width));
+    return schema;
 }
 
 std::vector<TGridColumn> GridColumns(TSide side)

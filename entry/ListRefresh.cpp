@@ -4,6 +4,7 @@
 #include "common/Files.h"
 #include "common/Greek.h"
 #include "common/Text.h"
+#include "entry/RecordLayout.h"
 #include "statement/Statement.h"
 
 namespace epinax {
@@ -25,7 +26,8 @@ void TStatement::RefreshList(TSide side)
 // anything else is read the long way, with the same result.
 TListTotals SumListTotals(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt)
 {
-    constexpr size_t invoicesAt = 92, invoicesWidth = 7, valueAt = 99, valueWidth = 16;
+    constexpr size_t invoicesAt = kInvoicesAt, invoicesWidth = kInvoicesWidth, valueAt = kValueAt,
+                     valueWidth = kValueWidth;
     auto field = [](std::string_view record, size_t at, size_t width) {
         return at < record.size() ? std::string(TrimTrailingBlanks(record.substr(at, width))) : std::string();
     };

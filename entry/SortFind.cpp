@@ -4,6 +4,7 @@
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Greek.h"
+#include "entry/RecordLayout.h"
 #include "entry/Sort.h"
 #include "statement/Statement.h"
 
@@ -11,7 +12,7 @@ namespace epinax {
 
 namespace {
 
-constexpr size_t kHeadLength = 15;  // RecordType, AA and the tax number
+constexpr size_t kHeadLength = kSortKeyAt;  // RecordType, AA and the tax number
 
 // The record at full field width: the fields read without trimming and
 // joined, which is the stored text up to the record length.

@@ -174,15 +174,11 @@ public:
     TDataSubscription AddDataListener(TDataListener listener);
 
     bool Filtered = false;
-    bool AutoCalcFields = true;
 
     TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
     TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
     TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
     TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
-    TDataSetNotifyEvent BeforeRefresh, AfterRefresh;
-    // Called for calculated fields only; a text record store has none.
-    TDataSetNotifyEvent OnCalcFields;
     TDataSetErrorEvent OnDeleteError, OnEditError, OnPostError;
     TFilterRecordEvent OnFilterRecord;
     TDataSetNotifyEvent OnNewRecord;

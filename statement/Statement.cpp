@@ -47,7 +47,6 @@ void TStatement::BindStores()
     customers.AfterDelete = [this](TDataSet& d) { FixedFormatDataSet1AfterDelete(d); };
     customers.OnNewRecord = [this](TDataSet& d) { FixedFormatDataSet1NewRecord(d); };
     customers.AfterEdit = [this](TDataSet& d) { FixedFormatDataSet1AfterEdit(d); };
-    customers.OnCalcFields = [](TDataSet&) {};
 
     auto& suppliers = FixedFormatDataSet2;
     suppliers.BeforePost = [this](TDataSet& d) { FixedFormatDataSet2BeforePost(d); };

@@ -50,6 +50,10 @@ public:
 
     TFixedFormatDataSet FixedFormatDataSet1{"FixedFormatDataSet1"};  // customers, temp/record2
     TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};  // suppliers, temp/record4
+    // The scratch copies' stores are given their files but never opened: the
+    // scratch files are kept equal to the working files (as links, after
+    // every post, delete and Open), and whole-list work reads the lists in
+    // memory, which hold the same rows.
     TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};  // scratch, temp/record21
     TFixedFormatDataSet FixedFormatDataSet4{"FixedFormatDataSet4"};  // scratch, temp/record22
 
