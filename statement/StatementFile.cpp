@@ -190,16 +190,24 @@ bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::str
                   G(" έχει περισσότερες από 99999 εγγραφές.");
         return false;
     }
-    {
-        // The common case fills positions 1 to 115 itself; only the filler
-        // is left to blank.
-        char plain[kLineLength];
-        std::fill(plain + 115, plain + kLineLength, ' ');
-        if (PutPlainCounterpartyLine(plain, side, position, record)) {
-            out.append(plain, kLineLength);
-            return true;
-        }
-    }
+    return AppendPlainCounterpartyLine(out, side, position, record) ||
+           AppendGeneralCounterpartyLine(out, side, position, record, problem);
+}
+
+bool AppendPlainCounterpartyLine(std::string& out, TSide side, int position, std::string_view record)
+{
+    // The common case fills positions 1 to 115 itself; only the filler is
+    // left to blank.
+    char plain[kLineLength];
+    std::fill(plain + 115, plain + kLineLength, ' ');
+    if (!PutPlainCounterpartyLine(plain, side, position, record)) return false;
+    out.append(plain, kLineLength);
+    return true;
+}
+
+bool AppendGeneralCounterpartyLine(std::string& out, TSide side, int position, std::string_view record,
+                                   std::string& problem)
+{
     // The line is made in place at the end of `out` and taken back on a refusal.
     size_t start = out.size();
     out.resize(start + kLineLength, ' ');

@@ -29,6 +29,13 @@ std::string FormCodeLine(bool credit, TDate date);
 std::optional<std::string> CounterpartyLine(TSide side, int position, std::string_view record, std::string& problem);
 // The same, appended to `out`; false with the reason in `problem`.
 bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::string_view record, std::string& problem);
+// Its two ways: the fast lane for records whose numbers are in the plain
+// forms the row rules store (false, with nothing appended, for any other),
+// and the general path for any record. Both give the same bytes wherever the
+// fast lane takes a record.
+bool AppendPlainCounterpartyLine(std::string& out, TSide side, int position, std::string_view record);
+bool AppendGeneralCounterpartyLine(std::string& out, TSide side, int position, std::string_view record,
+                                   std::string& problem);
 
 // Line type 3 or 5 from the texts of the public-sector value, the invoice
 // total and the value total of one side.
