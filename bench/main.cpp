@@ -20,6 +20,7 @@
 #include "CliFigures.h"
 #include "ReportFigures.h"
 #include "StatementFigures.h"
+#include "ZipFigures.h"
 #include "record_store/SdfData.h"
 
 namespace {
@@ -275,6 +276,10 @@ int Run()
     {
         ReportSuite reports;
         Report(reports.Figures());
+    }
+    {
+        ZipSuite zip;
+        Report(zip.Figures());
     }
 #ifdef EPINAX_CLI
     {
