@@ -17,8 +17,8 @@ namespace epinax {
 namespace {
 
 // __extension__ keeps -Wpedantic quiet about the 128-bit types.
-__extension__ typedef __int128 Int128;
-__extension__ typedef unsigned __int128 UInt128;
+__extension__ typedef TInt128 Int128;
+__extension__ typedef TUInt128 UInt128;
 
 // 10^38 is the largest power of ten an Int128 can hold.
 constexpr int kMaxPowerHeld = 38;
@@ -308,7 +308,7 @@ void RoundToSignificantDigits(std::string& digits, long long& exponent, std::siz
 
 }  // namespace
 
-Decimal Decimal::FromCents(__int128 cents)
+Decimal Decimal::FromCents(TInt128 cents)
 {
     Decimal result(cents, 2);
     result.Normalise();

@@ -13,12 +13,16 @@
 
 namespace epinax {
 
+// The compiler's 128-bit integers, which ISO C++ does not name.
+__extension__ typedef __int128 TInt128;
+__extension__ typedef unsigned __int128 TUInt128;
+
 class Decimal {
 public:
     Decimal() = default;
     static Decimal FromInteger(std::int64_t value);
     // A whole number of hundredths (cents).
-    static Decimal FromCents(__int128 cents);
+    static Decimal FromCents(TInt128 cents);
 
     // Reads a decimal number as the program's conversions do: optional blanks
     // around it, an optional sign, digits with at most one comma (digits on at
@@ -54,10 +58,10 @@ public:
     std::string ToFixed2() const;
 
 private:
-    Decimal(__int128 mantissa, int scale) : mantissa_(mantissa), scale_(scale) {}
+    Decimal(TInt128 mantissa, int scale) : mantissa_(mantissa), scale_(scale) {}
     void Normalise();
 
-    __int128 mantissa_ = 0;  // value = mantissa_ * 10^-scale_
+    TInt128 mantissa_ = 0;  // value = mantissa_ * 10^-scale_
     int scale_ = 0;          // may be negative for large exponents
 };
 

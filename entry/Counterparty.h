@@ -2,7 +2,6 @@
 // row rules a record must pass when it is posted.
 #pragma once
 
-#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,14 +45,6 @@ struct TRowValues {
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row);
 std::string SameAsOwnAfmMessage();
 std::string DuplicateAfmMessage(TSide side, const std::string& afm);
-
-// The totals of a list: the invoice count in the general form and the value
-// with two decimals. Throws EConvertError when a stored invoice count or value
-// is no number, or the sum is out of range; `failedAt` then names the record.
-struct TListTotals {
-    std::string invoices, value;
-};
-TListTotals SumListTotals(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt = nullptr);
 
 // Number conversions of the row rules, with the platform's error texts.
 

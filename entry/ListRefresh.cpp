@@ -1,26 +1,12 @@
-// After every post and delete: the working files, the row count and the
-// totals of the list.
+#include "entry/ListRefresh.h"
+
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Greek.h"
 #include "common/Text.h"
 #include "entry/RecordLayout.h"
-#include "statement/Statement.h"
 
 namespace epinax {
-
-void TStatement::RefreshList(TSide side)
-{
-    SetCountLabel(side);
-    TFixedFormatDataSet& list = List(side);
-    bool customers = side == TSide::Customers;
-    // Written once; the scratch file is then made its copy, which costs no
-    // second write (see ReplaceWithCopy).
-    list.SaveAs(WorkingFile(customers ? "record2" : "record4"));
-    ReplaceWithCopy(list.FileName(), WorkingFile(customers ? "record21" : "record22"));
-    UpdateTotals(side);
-    Changed();
-}
 
 // Amounts in the forms the program writes are summed as whole cents;
 // anything else is read the long way, with the same result.
@@ -31,7 +17,7 @@ TListTotals SumListTotals(int count, const std::function<std::string_view(int)>&
     auto field = [](std::string_view record, size_t at, size_t width) {
         return at < record.size() ? std::string(TrimTrailingBlanks(record.substr(at, width))) : std::string();
     };
-    __int128 plainInvoices = 0, plainCents = 0;
+    TInt128 plainInvoices = 0, plainCents = 0;
     Decimal otherInvoices, otherValues;
     int i = 0, lastOther = 0;  // a sum out of range is laid at the last number read the long way
     try {
@@ -56,27 +42,35 @@ TListTotals SumListTotals(int count, const std::function<std::string_view(int)>&
     }
 }
 
-// The scratch file now holds exactly the list, so the sums are taken from the
-// list in memory rather than read back from the file.
-void TStatement::UpdateTotals(TSide side)
+// The list in memory holds exactly what its files hold, so the sums are taken
+// from it rather than read back from the scratch file.
+TListTotals ListTotals(const TFixedFormatDataSet& list)
 {
-    TFixedFormatDataSet& list = List(side);
-    TListTotals totals = SumListTotals(list.RecordCount(), [&](int i) { return list.RecordTextAt(i); });
-    bool customers = side == TSide::Customers;
-    (customers ? EditSum : EditSum2) = std::move(totals.invoices);
-    (customers ? EditSumValue : EditSumValue2) = std::move(totals.value);
+    return SumListTotals(list.RecordCount(), [&](int i) { return list.RecordTextAt(i); });
+}
+
+// Written once; the scratch file is then made its copy, which costs no
+// second write (see ReplaceWithCopy).
+void RewriteListFiles(TFixedFormatDataSet& list, const std::string& workingFile, const std::string& scratchFile)
+{
+    list.SaveAs(workingFile);
+    ReplaceWithCopy(list.FileName(), scratchFile);
+}
+
+std::string CountLabel(TSide side, int count)
+{
+    return std::to_string(count) + G(side == TSide::Customers ? " Εγγραφές (Πελάτες)" : " Εγγραφές (Προμηθευτές)");
 }
 
 // Every number keeps its value, a single digit too (a declared 7 must not
 // become 0 in the file); only a text that is no number becomes "0".
-void TStatement::NormalisePublicValue(std::string& text)
+std::string NormalisedPublicValue(const std::string& text)
 {
     try {
-        text = StrToFloat(text).ToHashHash();
+        return StrToFloat(text).ToHashHash();
     } catch (const EConvertError&) {
-        text.assign(1, '0');  // not = "0": GCC 12 warns falsely of an overlap
+        return std::string(1, '0');
     }
-    Changed();
 }
 
 }  // namespace epinax

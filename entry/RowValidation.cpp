@@ -1,48 +1,23 @@
-// The gate every counterparty row passes when it is posted.
+#include "entry/RowValidation.h"
+
 #include "common/Errors.h"
-#include "common/Greek.h"
 #include "common/Text.h"
-#include "statement/Statement.h"
 
 namespace epinax {
 
-void TStatement::Refuse(const std::string& message)
+// Numbers are compared as the lookup does: blanks and control characters
+// trimmed, the rest byte for byte.
+bool TAfmIndex::Contains(const TFixedFormatDataSet& list, TSide side, const std::string& afm)
 {
-    ui_.Beep();
-    ui_.ShowMessage(message);
-    PostSucceeded = false;
-    Abort();
-}
-
-namespace {
-
-int IndexOf(TSide side) { return side == TSide::Customers ? 0 : 1; }
-
-}  // namespace
-
-void TStatement::BeginBulkEntry(TSide side) { afmIndex_[IndexOf(side)] = TAfmIndex{}; }
-
-void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
-
-// A bulk entry only appends, so the rows posted since the last look are the
-// ones after those already indexed. Numbers are compared as the lookup does:
-// blanks and control characters trimmed, the rest byte for byte.
-bool TStatement::IndexedDuplicateAfm(TSide side, TAfmIndex& index, const std::string& afm)
-{
-    TFixedFormatDataSet& list = List(side);
     const TField& field = list.FieldByName(AfmFieldName(side));
-    if (index.rowsIndexed > list.RecordCount()) index = TAfmIndex{};
-    for (; index.rowsIndexed < list.RecordCount(); ++index.rowsIndexed)
-        index.afms.emplace(TrimBlanksAndControls(list.FieldViewAt(index.rowsIndexed, field)));
-    return index.afms.contains(std::string(TrimBlanksAndControls(afm)));
+    if (rowsIndexed_ > list.RecordCount()) *this = TAfmIndex{};
+    for (; rowsIndexed_ < list.RecordCount(); ++rowsIndexed_)
+        afms_.emplace(TrimBlanksAndControls(list.FieldViewAt(rowsIndexed_, field)));
+    return afms_.contains(std::string(TrimBlanksAndControls(afm)));
 }
 
-// The other rows are the ones stored in the list: the pending row is not
-// among them, and the working file holds exactly these rows.
-bool TStatement::HasDuplicateAfm(TSide side, const std::string& afm)
+bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& afm)
 {
-    if (auto& index = afmIndex_[IndexOf(side)]) return IndexedDuplicateAfm(side, *index, afm);
-    TFixedFormatDataSet& list = List(side);
     const TField& field = list.FieldByName(AfmFieldName(side));
     // A key that fills the field exactly, with no blank or control character
     // at either end, matches only the same bytes in place.
@@ -62,24 +37,23 @@ bool TStatement::HasDuplicateAfm(TSide side, const std::string& afm)
     return false;
 }
 
-void TStatement::ValidateRow(TSide side)
+std::optional<std::string> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row)
 {
-    TFixedFormatDataSet& list = List(side);
     list.FieldByName("FILLER").SetAsString(std::string(35, ' '));
     list.FieldByName("RecordType").SetAsString(side == TSide::Customers ? "2" : "4");
 
     std::string afm = list.FieldByName(AfmFieldName(side)).AsString();
-    if (afm == header.AFM) Refuse(SameAsOwnAfmMessage());
+    if (afm == row.ownAfm) return SameAsOwnAfmMessage();
+    if (row.isNew) {
+        bool repeated = row.index ? row.index->Contains(list, side, afm) : ListHasAfm(list, side, afm);
+        if (repeated) return DuplicateAfmMessage(side, afm);
+    }
+    TRowValues values{afm, list.FieldByName("Ypovolh").AsString(), list.FieldByName("NoTimologion").AsString(),
+                      list.FieldByName("Value").AsString()};
+    if (auto refusal = RowRuleRefusal(side, values)) return refusal;
 
-    bool isNew = side == TSide::Customers ? NewCustomerRow : NewSupplierRow;
-    if (isNew && HasDuplicateAfm(side, afm)) Refuse(DuplicateAfmMessage(side, afm));
-
-    TRowValues row{afm, list.FieldByName("Ypovolh").AsString(), list.FieldByName("NoTimologion").AsString(),
-                   list.FieldByName("Value").AsString()};
-    if (auto refusal = RowRuleRefusal(side, row)) Refuse(*refusal);
-
-    list.FieldByName("Value").SetAsString(StrToFloat(row.value).ToHashHash());
-    PostSucceeded = true;
+    list.FieldByName("Value").SetAsString(StrToFloat(values.value).ToHashHash());
+    return std::nullopt;
 }
 
 }  // namespace epinax

@@ -451,6 +451,11 @@ TField& TDataSet::FieldByName(std::string_view name)
     DatabaseError(FormatMessage("Field '%s' not found", std::string(name)));
 }
 
+const TField& TDataSet::FieldByName(std::string_view name) const
+{
+    return const_cast<TDataSet*>(this)->FieldByName(name);  // finding changes nothing
+}
+
 std::optional<std::string_view> TDataSet::ReadActiveField(const TField& field) const
 {
     CheckActive();

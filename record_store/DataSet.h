@@ -143,6 +143,7 @@ public:
     int FieldCount() const { return static_cast<int>(fields_.size()); }
     TField& Fields(int index);
     TField& FieldByName(std::string_view name);
+    const TField& FieldByName(std::string_view name) const;
     TField* FindField(std::string_view name);
     const std::vector<TFieldDef>& FieldDefs() const { return fieldDefs_; }
 

@@ -91,15 +91,6 @@ void TStatement::OpenLists()
     FixedFormatDataSet2.Open();
 }
 
-void TStatement::SetCountLabel(TSide side)
-{
-    std::string count = std::to_string(List(side).RecordCount());
-    if (side == TSide::Customers)
-        Label32 = count + G(" Εγγραφές (Πελάτες)");
-    else
-        Label33 = count + G(" Εγγραφές (Προμηθευτές)");
-}
-
 void TStatement::LoadHeader()
 {
     std::string text = ReadWholeFile(WorkingFile("generaldata"));

@@ -7,12 +7,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
 #include "common/Date.h"
 #include "common/Numbers.h"
 #include "entry/Counterparty.h"
+#include "entry/RowValidation.h"
 #include "record_store/SdfData.h"
 #include "statement/Header.h"
 #include "statement/StatementFile.h"
@@ -133,7 +133,6 @@ private:
     bool MayReplaceStatement();
     void ValidateRow(TSide side);
     void Refuse(const std::string& message);
-    bool HasDuplicateAfm(TSide side, const std::string& afm);
     void UpdateTotals(TSide side);
     void OpenLists();
     void SetCountLabel(TSide side);
@@ -142,13 +141,7 @@ private:
     void LoadStatement(TStatementContents&& contents);
     void Changed() { ui_.StatementChanged(); }
 
-    // The tax numbers, trimmed, of the first `rowsIndexed` rows of a list.
-    struct TAfmIndex {
-        std::unordered_set<std::string> afms;
-        int rowsIndexed = 0;
-    };
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
-    bool IndexedDuplicateAfm(TSide side, TAfmIndex& index, const std::string& afm);
 
     std::string programDirectory_;
     std::string workingDirectory_;

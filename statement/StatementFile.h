@@ -11,6 +11,7 @@
 
 #include "common/Date.h"
 #include "entry/Counterparty.h"
+#include "entry/ListRefresh.h"
 
 namespace epinax {
 

@@ -1,0 +1,105 @@
+// The handlers of the two lists: the gate of a posted row, the refresh after
+// every post and delete, the public-sector values, sort and find. The rules
+// themselves are the entry layer's; these handlers tell the user.
+#include "common/Errors.h"
+#include "entry/ListRefresh.h"
+#include "entry/RowValidation.h"
+#include "entry/SortFind.h"
+#include "statement/Statement.h"
+
+namespace epinax {
+
+namespace {
+
+int IndexOf(TSide side) { return side == TSide::Customers ? 0 : 1; }
+
+}  // namespace
+
+// ------------------------------------------------------------ posting
+
+void TStatement::Refuse(const std::string& message)
+{
+    ui_.Beep();
+    ui_.ShowMessage(message);
+    PostSucceeded = false;
+    Abort();
+}
+
+void TStatement::BeginBulkEntry(TSide side) { afmIndex_[IndexOf(side)].emplace(); }
+
+void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
+
+void TStatement::ValidateRow(TSide side)
+{
+    auto& index = afmIndex_[IndexOf(side)];
+    TPostedRow row{header.AFM, side == TSide::Customers ? NewCustomerRow : NewSupplierRow,
+                   index ? &*index : nullptr};
+    if (auto refusal = ValidatePostedRow(List(side), side, row)) Refuse(*refusal);
+    PostSucceeded = true;
+}
+
+// ------------------------------------------------------------ refresh
+
+void TStatement::RefreshList(TSide side)
+{
+    SetCountLabel(side);
+    const bool customers = side == TSide::Customers;
+    RewriteListFiles(List(side), WorkingFile(customers ? "record2" : "record4"),
+                     WorkingFile(customers ? "record21" : "record22"));
+    UpdateTotals(side);
+    Changed();
+}
+
+void TStatement::UpdateTotals(TSide side)
+{
+    TListTotals totals = ListTotals(List(side));
+    const bool customers = side == TSide::Customers;
+    (customers ? EditSum : EditSum2) = std::move(totals.invoices);
+    (customers ? EditSumValue : EditSumValue2) = std::move(totals.value);
+}
+
+void TStatement::SetCountLabel(TSide side)
+{
+    (side == TSide::Customers ? Label32 : Label33) = CountLabel(side, List(side).RecordCount());
+}
+
+void TStatement::NormalisePublicValue(std::string& text)
+{
+    text = NormalisedPublicValue(text);
+    Changed();
+}
+
+// ------------------------------------------------------------ sort, find
+
+void TStatement::SortList(TSide side)
+{
+    if (!SettlePendingRow(side)) return;
+    TFixedFormatDataSet& list = List(side);
+    if (!list.Active()) return;
+    ui_.ShowHourglass();
+    TLongWork wait(ui_);
+    auto failure = SortListFile(list);
+    wait.End();
+    if (failure) {
+        ui_.Beep();
+        ui_.ShowMessage(*failure);
+        return;
+    }
+    UnsavedChanges = true;
+    Changed();
+}
+
+void TStatement::N17Click()
+{
+    if (!SettlePendingRow(TSide::Customers) || !SettlePendingRow(TSide::Suppliers)) return;
+    auto request = ui_.AskFind();
+    if (!request) return;
+    TSide side = ActivePage == 0 ? TSide::Customers : TSide::Suppliers;
+    TFixedFormatDataSet& list = List(side);
+    if (!list.Active()) return;
+    if (!FindRow(list, side, request->SearchText, request->ByAFM, request->PartialMatch))
+        ui_.ShowWarning(NotFoundMessage(request->ByAFM));
+    Changed();
+}
+
+}  // namespace epinax
