@@ -10,6 +10,7 @@
 #include "cli/Build.h"
 #include "cli/Check.h"
 #include "cli/CliError.h"
+#include "cli/Import.h"
 #include "cli/InputFile.h"
 #include "cli/JsonIo.h"
 #include "cli/Report.h"
@@ -61,6 +62,14 @@ epinax-cli: customer and supplier statements from the command line
       Opens the statement file as Open does and writes the printed statement
       of its customers or suppliers (HTML, Windows-1253) to OUT.htm, replacing
       it; by default Pelates.htm or Promitheftes.htm in this directory.
+
+  epinax-cli import FILE WORKBOOK --customers|--suppliers -o OUT [--force] [--date YYYYMMDD]
+      Ανοίγει το αρχείο κατάστασης, εισάγει τις γραμμές του WORKBOOK (.xls, .xlsx,
+      .ods ή .csv· στήλες A έως J, χωρίς επικεφαλίδες) στους πελάτες ή στους
+      προμηθευτές όπως η «Εισαγωγή στοιχείων από Excel», και αποθηκεύει στο OUT.
+      Opens the statement file, imports the rows of WORKBOOK (.xls, .xlsx, .ods
+      or .csv; columns A to J, no heading row) into its customers or suppliers
+      as the menu's import does, and saves it as OUT.
 
   epinax-cli zip FILE [-o ARCHIVE] [--force]
       Συμπιέζει το FILE σε αρχείο zip με αυτό ως μόνο περιεχόμενο, για την
@@ -226,18 +235,38 @@ int ZipCommand(const TArguments& a)
     return kExitSuccess;
 }
 
+int ImportCommand(TArguments a)
+{
+    if (a.lists.size() != 1) Usage("import: δώστε ένα από --customers, --suppliers");
+    const TSide side = a.lists[0] == "--customers" ? TSide::Customers : TSide::Suppliers;
+    a.lists.clear();
+    if (a.operands.size() != 2) Usage("import: δώστε το αρχείο κατάστασης και το βιβλίο εργασίας");
+    if (!a.output || a.output->empty()) Usage("import: δώστε το αρχείο που θα γραφτεί με -o OUT");
+    if (FileExists(*a.output) && !a.force)
+        throw CliError(kExitUsage, "Το αρχείο " + *a.output + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
+    std::optional<TDate> date;
+    if (a.date) {
+        date = ParseDate(*a.date);
+        if (!date) Usage(DateRefusal(*a.date));
+    }
+    ImportIntoStatement(a.operands[0], a.operands[1], side, *a.output, a.force, date);
+    Print({{"written", *a.output}});
+    return kExitSuccess;
+}
+
 int Dispatch(const TArguments& a)
 {
     if (a.help || a.command == "help") {
         std::cout << kHelp;
         return kExitSuccess;
     }
-    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check, report ή zip");
+    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check, report, import ή zip");
     if (a.command == "build") return BuildCommand(a);
     if (a.command == "show") return ShowCommand(a);
     if (a.command == "check") return CheckCommand(a);
     if (a.command == "zip") return ZipCommand(a);
     if (a.command == "report") return ReportCommand(a);
+    if (a.command == "import") return ImportCommand(a);
     Usage("Άγνωστη εντολή «" + a.command + "»");
 }
 

@@ -794,3 +794,32 @@ TEST_F(CliTest, ZipNamesWhatItCannotReadOrWriteAndRefusesWhatTheFormatCannotHold
 }
 
 }  // namespace
+
+// ------------------------------------------------------------------ import
+
+TEST_F(CliTest, ImportAddsAWorkbooksRowsAndSavesOrSaysWhyNot)
+{
+    ASSERT_EQ(Build(Statement()).code, 0);
+    const std::string workbooks = std::string(EPINAX_TEST_DATA) + "/workbooks/";
+    Outcome imported = RunCli(dir, {"import", "OUT", workbooks + "import-good.ods", "--suppliers", "-o", "WITH",
+                                    "--date", "20240315"});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    std::vector<std::string> lines = FileLines(ReadBytes(dir.File("WITH")));
+    ASSERT_EQ(lines.size(), 5u);  // form, header, two suppliers, their totals
+    EXPECT_EQ(lines[2].substr(0, 15), "400001094014201");
+    EXPECT_EQ(lines[3].substr(0, 15), "400002000000104");
+    EXPECT_EQ(lines[3].substr(99, 16), "0000000000025000");  // -250 stored as 250
+
+    Outcome again = RunCli(dir, {"import", "WITH", workbooks + "import-good.csv", "--suppliers", "-o", "AGAIN"});
+    EXPECT_EQ(again.code, 1);
+    EXPECT_NE(again.err.find("έχει εισαχθεί 2 φορές στους προμηθευτές"), std::string::npos) << again.err;
+    EXPECT_NE(again.err.find("Η εισαγωγή διακόπηκε"), std::string::npos) << again.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
+
+    Outcome narrow = RunCli(dir, {"import", "OUT", workbooks + "narrow.xlsx", "--customers", "-o", "N"});
+    EXPECT_EQ(narrow.code, 1);
+    EXPECT_NE(narrow.err.find("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου"), std::string::npos) << narrow.err;
+    EXPECT_EQ(RunCli(dir, {"import", "OUT", workbooks + "import-good.xlsx", "-o", "N"}).code, 2);  // which list?
+    EXPECT_EQ(RunCli(dir, {"import", "OUT", workbooks + "import-good.xlsx", "--customers", "-o", "WITH"}).code, 2);
+    EXPECT_TRUE(NoPrivateDirectoryLeft());
+}

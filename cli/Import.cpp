@@ -1,0 +1,39 @@
+#include "cli/Import.h"
+
+#include "cli/CliError.h"
+#include "cli/InputFile.h"
+#include "cli/Show.h"
+#include "cli/Workspace.h"
+#include "common/Cp1253.h"
+#include "import/Import.h"
+
+namespace epinax::cli {
+
+namespace {
+
+[[noreturn]] void RefuseWith(const RecordingUi& ui, const std::string& otherwise)
+{
+    std::string text;
+    for (const auto& message : ui.messages) text += (text.empty() ? "" : "\n") + cp1253::ToUtf8(message);
+    throw CliError(kExitRefused, text.empty() ? otherwise : text);
+}
+
+}  // namespace
+
+void ImportIntoStatement(const std::string& statementPath, const std::string& workbookPath, TSide side,
+                         const std::string& outPath, bool force, std::optional<TDate> date)
+{
+    RecordingUi ui;
+    Workspace workspace(ui, date ? FixedClock(*date) : TClock(LocalToday));
+    TStatement& statement = workspace.Statement();
+    OpenStatement(workspace, ui, ReadStatementInput(statementPath));
+    ui.Clear();
+    if (!ImportWorkbook(statement, side, workbookPath, ReadFirstSheet))
+        RefuseWith(ui, "Η εισαγωγή από το " + workbookPath + " διακόπηκε");
+    ui.Clear();
+    ui.saveFile = outPath;
+    ui.answer = force ? mrYes : mrNo;
+    if (!statement.N7Click()) RefuseWith(ui, "Το αρχείο " + outPath + " δεν γράφτηκε");
+}
+
+}  // namespace epinax::cli
