@@ -1,5 +1,7 @@
 #include "cli/Build.h"
 
+#include "statement/BulkEntry.h"
+
 #include <cstdio>
 #include <functional>
 #include <utility>
@@ -9,6 +11,7 @@
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "entry/TaxNumber.h"
+#include "statement/BulkEntry.h"
 #include "statement/Statement.h"
 #include "statement/StatementFile.h"
 #include "statement/TaxOffices.h"
@@ -160,37 +163,10 @@ void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowColu
     PostRow(list, ui, rowName);
 }
 
-// After every post the statement rewrites both working files of the list and
-// adds up all its rows again, and the check for a repeated tax number reads
-// every row: a long list would take quadratic time. Nothing in the posting
-// of the next row reads those files or totals, so the refresh is held back
-// while the rows go in and done once at the end, and the statement keeps an
-// index of the tax numbers meanwhile.
-class BulkEntry {
-public:
-    BulkEntry(TStatement& statement, TSide side)
-        : statement_(statement), side_(side), afterPost_(std::exchange(statement.List(side).AfterPost, nullptr))
-    {
-        statement.BeginBulkEntry(side);
-    }
-    ~BulkEntry()
-    {
-        statement_.EndBulkEntry(side_);
-        statement_.List(side_).AfterPost = std::move(afterPost_);
-    }
-    BulkEntry(const BulkEntry&) = delete;
-    BulkEntry& operator=(const BulkEntry&) = delete;
-
-private:
-    TStatement& statement_;
-    TSide side_;
-    TDataSetNotifyEvent afterPost_;
-};
-
 void EnterRows(TStatement& statement, RecordingUi& ui, TSide side, const std::vector<TRowInput>& rows)
 {
     {
-        BulkEntry bulk(statement, side);
+        TBulkEntry bulk(statement, side);
         TRowColumns grid = RowColumns(statement.List(side), side);
         for (size_t i = 0; i < rows.size(); ++i) EnterRow(statement, ui, side, grid, rows[i], i + 1);
     }
