@@ -6,6 +6,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 #include <QVBoxLayout>
 #include <deque>
@@ -220,6 +222,37 @@ std::optional<QString> TDialogs::WorkbookFileName(QWidget* parent, const QString
         QStringLiteral(u"Κείμενο με διαχωριστικά (*.csv)"),
     }.join(QStringLiteral(";;"));
     QString path = QFileDialog::getOpenFileName(parent, QStringLiteral(u"Εισαγωγή στοιχείων"), directory, filters);
+    if (path.isEmpty()) return std::nullopt;
+    return path;
+}
+
+bool TDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer)
+{
+    if (!Q().files.empty() || Q().recordOnly) {
+        std::optional<QString> path;
+        if (!Q().files.empty()) {
+            path = Q().files.front();
+            Q().files.pop_front();
+        }
+        if (!path) return false;
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(*path);
+        return true;
+    }
+    QPrintDialog dialog(&printer, parent);
+    return dialog.exec() == QDialog::Accepted;
+}
+
+std::optional<QString> TDialogs::PdfFileName(QWidget* parent, const QString& proposedPath)
+{
+    if (!Q().files.empty() || Q().recordOnly) {
+        if (Q().files.empty()) return std::nullopt;
+        auto path = Q().files.front();
+        Q().files.pop_front();
+        return path;
+    }
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral(u"Αποθήκευση PDF"), proposedPath,
+                                                QStringLiteral(u"Έγγραφα PDF (*.pdf)"));
     if (path.isEmpty()) return std::nullopt;
     return path;
 }

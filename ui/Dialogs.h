@@ -12,6 +12,7 @@
 
 #include "statement/UserInterface.h"
 
+class QPrinter;
 class QPushButton;
 
 namespace epinax::ui {
@@ -56,6 +57,11 @@ public:
     static std::optional<QString> SaveFileName(QWidget* parent, const QString& directory, const QString& proposed);
     static std::optional<QString> OpenFileName(QWidget* parent, const QString& directory);
     static std::optional<QString> WorkbookFileName(QWidget* parent, const QString& directory);
+    // The printer, through the print dialog; false when the user cancels. A
+    // queued file name prints into that PDF file instead, without the dialog.
+    static bool ChoosePrinter(QWidget* parent, QPrinter& printer);
+    // Where to save a PDF file, the dialog starting at `proposedPath`.
+    static std::optional<QString> PdfFileName(QWidget* parent, const QString& proposedPath);
     // A queued find answer, if a test gave one.
     static bool TakeQueuedFind(std::optional<TFindRequest>& request);
 };

@@ -149,8 +149,8 @@ void TForm1::BuildMenu()
     QMenu* print = menuBar()->addMenu(Text(u"Εκ&τύπωση"));
     print->setToolTipsVisible(true);
     N14 = print->menuAction();
-    notYet(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"));
-    notYet(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"));
+    connect(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"), &QAction::triggered, this, &TForm1::N15Click);
+    connect(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"), &QAction::triggered, this, &TForm1::N16Click);
 
     QMenu* tools = menuBar()->addMenu(Text(u"Ε&ργαλεία"));
     tools->setToolTipsVisible(true);
@@ -169,8 +169,9 @@ void TForm1::BuildMenu()
 
     QMenu* help = menuBar()->addMenu(Text(u"&Βοήθεια"));
     help->setToolTipsVisible(true);
-    notYet(add(help, "N13", u"&Οδηγίες εφαρμογής"));
-    notYet(add(help, "N12", u"&Σχετικά..."));
+    connect(add(help, "N13", u"&Οδηγίες εφαρμογής"), &QAction::triggered, this, &TForm1::N13Click);
+    connect(add(help, "N12", u"&Σχετικά..."), &QAction::triggered, this, &TForm1::N12Click);
+    InstallHelpKey();
 }
 
 QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)

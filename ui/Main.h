@@ -29,6 +29,8 @@ class TDBNavigator;
 class TFind;
 class TForm2;
 class TKeyLed;
+class TPrintForm;
+class TUserManual;
 
 class TForm1 : public QMainWindow, public IUserInterface {
     Q_OBJECT
@@ -55,6 +57,14 @@ public:
     void Button2Click();
     void Button3Click();
     void PageControl1Change(int index);
+    void N15Click();  // Συγκεντρωτική κατάσταση Πελατών
+    void N16Click();  // Συγκεντρωτική κατάσταση Προμηθευτών
+    void N13Click();  // Οδηγίες εφαρμογής
+    void N12Click();  // Σχετικά...
+    void F1KeyDown();  // F1 anywhere in the window, with or without Shift, Ctrl, Alt
+    // The print and manual windows: made at their first use, then kept.
+    TPrintForm* PrintWindow();
+    TUserManual* ManualWindow();
 
     // IUserInterface
     void Beep() override;
@@ -96,11 +106,16 @@ private:
     void FocusChanged(QWidget* old, QWidget* now);
     bool OpenMenuByKey(QObject* watched, QEvent* event);
     bool Run(const std::function<void()>& handler);
+    void PrintListReport(TSide side);
+    bool WriteAndShowReport(TSide side);
+    void InstallHelpKey();
 
     std::unique_ptr<TStatement> statement_;
     TForm2* wait_ = nullptr;
     TFind* Find = nullptr;
     TKeyLed* KeyLed1 = nullptr;
+    TPrintForm* PrintForm = nullptr;
+    TUserManual* UserManual = nullptr;  // a window of its own, deleted with this one
 
     QMap<QString, QLineEdit*> edits_;
     QComboBox* ComboBox1 = nullptr;

@@ -1,0 +1,384 @@
+// The print window, the manual and the About window, driven from the main
+// window as a user drives them.
+#include <QAction>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTextTable>
+#include <QTimer>
+#include <memory>
+
+#include "UiTestSupport.h"
+#include "outputs/Print.h"
+#include "ui/About.h"
+#include "ui/DBGrid.h"
+#include "ui/Dialogs.h"
+#include "ui/GreekText.h"
+#include "ui/Main.h"
+#include "ui/PrintForm.h"
+#include "ui/UserManualUnit.h"
+
+using namespace epinax;
+using namespace epinax::ui;
+using namespace epinax::ui::test;
+
+namespace {
+
+// The text of a PDF file, as pdftotext reads it; empty when it cannot.
+QString PdfText(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
+                                               QStringLiteral("-")});
+    if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
+
+}  // namespace
+
+class OutputsWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TForm1> form_;
+
+    TForm1& Form() { return *form_; }
+    TStatement& Doc() { return form_->Statement(); }
+    QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    QString Path(const QString& name) const { return dir_->filePath(name); }
+    QStringList TakeShown() { return std::exchange(TDialogs::Shown(), {}); }
+    QAction* MenuOf(int position) { return form_->menuBar()->actions().at(position); }
+
+    void New()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Form().N5Click();
+        TakeShown();
+    }
+
+    void TypeHeader()
+    {
+        Edit("YearOfData")->setFocus();
+        TypeFocused(QStringLiteral("2024"));
+        Edit("AFM")->setFocus();
+        TypeFocused(QStringLiteral("123456783"));
+        Edit("CompanyName")->setFocus();
+        TypeFocused(QStringLiteral(u"ΑΚΜΕ ΑΕ"));
+        auto* combo = form_->findChild<QComboBox*>(QStringLiteral("ComboBox1"));
+        combo->setCurrentIndex(9);
+        emit combo->activated(9);
+        QTest::qWait(0);
+        TakeShown();
+    }
+
+    void AddCustomer(const char* afm, const QString& name)
+    {
+        auto& list = Doc().FixedFormatDataSet1;
+        list.Append();
+        list.FieldByName("AFMCust").SetAsString(afm);
+        list.FieldByName("NameCust").SetAsString(*ToCp1253(name));
+        list.FieldByName("Ypovolh").SetAsString("1");
+        list.FieldByName("NoTimologion").SetAsString("3");
+        list.FieldByName("Value").SetAsString("1500");
+        list.Post();
+        Form().Grid(TSide::Customers)->FollowStore();
+    }
+
+    void PrintCustomers()
+    {
+        New();
+        TypeHeader();
+        AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ ΓΕΩΡΓΙΟΣ"));
+        Form().N15Click();
+    }
+
+private slots:
+    // The help pages as the build tree has them beside the program.
+    void initTestCase()
+    {
+        QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"));
+        help.mkpath(QStringLiteral("."));
+        QDir source(QStringLiteral(EPINAX_TEST_DATA "/../Help"));
+        for (const QString& page : source.entryList({QStringLiteral("*.htm")})) {
+            QFile::remove(help.filePath(page));
+            QVERIFY(QFile::copy(source.filePath(page), help.filePath(page)));
+        }
+    }
+
+    void init()
+    {
+        TDialogs::SetRecordOnly(true);
+        TDialogs::ClearQueues();
+        TDialogs::Shown().clear();
+        dir_ = std::make_unique<QTemporaryDir>();
+        TForm1::Options options{dir_->path().toStdString() + "/", [] { return TDate{2025, 3, 14}; }};
+        form_ = std::make_unique<TForm1>(options);
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        QApplication::setActiveWindow(form_.get());
+    }
+
+    void cleanup()
+    {
+        if (!form_) return;
+        Doc().UnsavedChanges = false;
+        form_->close();
+        form_.reset();
+        TDialogs::Shown().clear();
+    }
+
+    void printEntriesOnlyAfterNewHelpAlways()
+    {
+        QVERIFY(!MenuOf(1)->isEnabled());
+        QVERIFY(MenuOf(3)->isEnabled());
+        for (const char* name : {"N13", "N12"})
+            QVERIFY(form_->findChild<QAction*>(QString::fromLatin1(name))->isEnabled());
+        New();
+        QVERIFY(MenuOf(1)->isEnabled());
+        for (const char* name : {"N15", "N16"})
+            QVERIFY(form_->findChild<QAction*>(QString::fromLatin1(name))->isEnabled());
+    }
+
+    void customersReportShownAndSavedAsPdf()
+    {
+        PrintCustomers();
+        QCOMPARE(TakeShown(), QStringList{});
+        QVERIFY(QFile::exists(Path(QStringLiteral("Pelates.htm"))));
+        TPrintForm* window = Form().PrintWindow();
+        QVERIFY(window->isVisible());
+        QCOMPARE(window->windowTitle(), QStringLiteral(u"Εκτύπωση"));
+        QCOMPARE(window->size(), QSize(803, 587));
+        QVERIFY(window->Browser()->toPlainText().contains(QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ ΓΕΩΡΓΙΟΣ")));
+        QVERIFY(window->Browser()->toPlainText().contains(QStringLiteral(u"ΥΠΟΥΡΓΕΙΟ ΣΤΑΘΜΙΣ - ΚΕΦΥΣ")));
+
+        const QString pdf = Path(QStringLiteral("Pelates.pdf"));
+        TDialogs::SetNextFileName(pdf);
+        window->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
+        QCOMPARE(TakeShown(), QStringList{});
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        if (!HavePdfToText()) QSKIP("pdftotext (poppler-utils) is not installed");
+        QString text = PdfText(pdf);
+        QVERIFY2(text.contains(QStringLiteral(u"ΣΥΓΚΕΝΤΡΩΤΙΚΗ ΚΑΤΑΣΤΑΣΗ")), qPrintable(text));
+        QVERIFY(text.contains(QStringLiteral(u"ΠΕΛΑΤΩΝ")));
+        QVERIFY(text.contains(QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ")));
+    }
+
+    // The head rows of both tables are marked to repeat on every page.
+    void tableHeadsRepeatOnEveryPage()
+    {
+        PrintCustomers();
+        QTextDocument* document = Form().PrintWindow()->Browser()->document();
+        QList<int> heads;
+        std::function<void(QTextFrame*)> collect = [&](QTextFrame* frame) {
+            for (QTextFrame* child : frame->childFrames()) {
+                if (auto* table = qobject_cast<QTextTable*>(child)) heads << table->format().headerRowCount();
+                collect(child);
+            }
+        };
+        collect(document->rootFrame());
+        QVERIFY(heads.size() >= 4);
+        QCOMPARE(heads.first(), 1);  // the ministry line
+        QCOMPARE(heads.last(), 1);   // the column heads of the list
+    }
+
+    // The print button prints the shown page; a printer that cannot be
+    // written to gives the printer message and the window stays.
+    void printButtonPrintsAndReportsFailure()
+    {
+        PrintCustomers();
+        TPrintForm* window = Form().PrintWindow();
+        auto* print = window->findChild<QPushButton*>(QStringLiteral("Button1"));
+        QCOMPARE(print->text(), QStringLiteral(u"Εκτύπωση"));
+        const QString printed = Path(QStringLiteral("printed.pdf"));
+        TDialogs::SetNextFileName(printed);
+        print->click();
+        QCOMPARE(TakeShown(), QStringList{});
+        QVERIFY(QFileInfo(printed).size() > 0);
+
+        TDialogs::SetNextFileName(Path(QStringLiteral("no/such/folder/x.pdf")));
+        print->click();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrinterFailureMessage())});
+        QVERIFY(window->isVisible());
+
+        TDialogs::SetNextFileName(std::nullopt);  // the dialog cancelled
+        print->click();
+        QCOMPARE(TakeShown(), QStringList{});
+    }
+
+    void suppliersReportHasItsOwnFile()
+    {
+        New();
+        TypeHeader();
+        Form().N16Click();
+        QCOMPARE(TakeShown(), QStringList{});
+        QVERIFY(QFile::exists(Path(QStringLiteral("Promitheftes.htm"))));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("Pelates.htm"))));
+        QVERIFY(Form().PrintWindow()->Browser()->toPlainText().contains(QStringLiteral(u"ΠΡΟΜΗΘΕΥΤΩΝ")));
+    }
+
+    void refusedPendingRowWritesNothing()
+    {
+        New();
+        TypeHeader();
+        auto& list = Doc().FixedFormatDataSet1;
+        list.Append();
+        list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΧΩΡΙΣ ΑΦΜ")));
+        Form().N15Click();
+        // The row validation's own beep and message, and nothing of the print.
+        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"),
+                                           QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, "
+                                                          u"Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("Pelates.htm"))));
+        QVERIFY(!Form().PrintWindow()->isVisible());
+    }
+
+    void reportThatCannotBeWrittenGivesTheMessage()
+    {
+        New();
+        TypeHeader();
+        QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("Pelates.htm")));
+        Form().N15Click();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrintFailureMessage())});
+        QVERIFY(!Form().PrintWindow()->isVisible());
+    }
+
+    void f1WithAModifierOpensTheUsagePage()
+    {
+        New();
+        Edit("CompanyName")->setFocus();
+        QTest::keyClick(Edit("CompanyName"), Qt::Key_F1, Qt::ShiftModifier);
+        TUserManual* manual = Form().ManualWindow();
+        QVERIFY(manual->isVisible());
+        QVERIFY(manual->isWindow());
+        QVERIFY(!manual->parentWidget());
+        QCOMPARE(manual->Browser()->source().fileName(), QStringLiteral("usermanual.htm"));
+        QVERIFY(manual->Browser()->toPlainText().contains(QStringLiteral(u"Εισαγωγή")));
+
+        // The main window stays usable beside it.
+        QVERIFY(!QApplication::activeModalWidget());
+        QApplication::setActiveWindow(form_.get());
+        Edit("CompanyName")->setFocus();
+        TypeFocused(QStringLiteral(u"Β"));
+        QVERIFY(Edit("CompanyName")->text().endsWith(QStringLiteral(u"Β")));
+
+        for (auto modifiers : {Qt::NoModifier, Qt::ControlModifier, Qt::AltModifier}) {
+            manual->hide();
+            QTest::keyClick(Edit("CompanyName"), Qt::Key_F1, modifiers);
+            QVERIFY(manual->isVisible());
+        }
+    }
+
+    void n13OpensTheInstallationPage()
+    {
+        Form().N13Click();
+        TUserManual* manual = Form().ManualWindow();
+        QVERIFY(manual->isVisible());
+        QCOMPARE(manual->Browser()->source().fileName(), QStringLiteral("setup.htm"));
+        QVERIFY(manual->Browser()->toPlainText().contains(QStringLiteral("cmake --install build")));
+        QCOMPARE(manual->findChild<QLabel*>(QStringLiteral("Label4"))->text(), QStringLiteral(u"Επιλέξτε θέμα:"));
+
+        // The topics are clickable labels.
+        auto* terms = manual->findChild<QLabel*>(QStringLiteral("Label3"));
+        QCOMPARE(terms->text(), QStringLiteral(u"Όροι χρήσης εφαρμογής"));
+        QVERIFY(terms->font().bold());
+        QCOMPARE(terms->cursor().shape(), Qt::PointingHandCursor);
+        QTest::mouseClick(terms, Qt::LeftButton);
+        QCOMPARE(manual->Browser()->source().fileName(), QStringLiteral("oroi.htm"));
+        QVERIFY(manual->Browser()->toPlainText().contains(QStringLiteral("GPL")));
+
+        // Closing hides it; the same window comes back.
+        manual->close();
+        QVERIFY(!manual->isVisible());
+        Form().N13Click();
+        QCOMPARE(Form().ManualWindow(), manual);
+        QVERIFY(manual->isVisible());
+    }
+
+    void aMinimisedManualIsRestored()
+    {
+        Form().N13Click();
+        TUserManual* manual = Form().ManualWindow();
+        manual->showMinimized();
+        QVERIFY(manual->isMinimized());
+        QTest::keyClick(form_.get(), Qt::Key_F1);
+        QVERIFY(!manual->isMinimized());
+        QVERIFY(manual->isVisible());
+        QCOMPARE(manual->Browser()->source().fileName(), QStringLiteral("usermanual.htm"));
+    }
+
+    void manualPrintFailureGivesTheMessage()
+    {
+        Form().N13Click();
+        TUserManual* manual = Form().ManualWindow();
+        TDialogs::SetNextFileName(Path(QStringLiteral("no/such/folder/x.pdf")));
+        manual->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrinterFailureMessage())});
+        QVERIFY(manual->isVisible());
+    }
+
+    void aboutWindowTexts()
+    {
+        TAboutBox about;
+        QCOMPARE(about.windowTitle(), QStringLiteral(u"Σχετικά"));
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("ProductName"))->text(), QStringLiteral(u"e-ΠΙΝΑΞ"));
+        QCOMPARE(about.findChild<QLabel*>(QStringLiteral("Version"))->text(), QStringLiteral(u"Έκδοση 1.0.1.6"));
+        QVERIFY(about.findChild<QPushButton*>(QStringLiteral("OKButton"))->isDefault());
+        QVERIFY(!about.findChild<QLabel*>(QStringLiteral("ProgramIcon"))->pixmap().isNull());
+    }
+
+    void aboutKeySequence()
+    {
+        TAboutBox about;
+        about.show();
+        QWidget* ok = about.findChild<QPushButton*>(QStringLiteral("OKButton"));
+        Type(ok, QStringLiteral(u"ΠΙΝΑ."));  // one letter short
+        QCOMPARE(TakeShown(), QStringList{});
+        QCOMPARE(about.SequenceCounter(), 0);
+        Type(ok, QStringLiteral(u"ΠΙ1Ν ΑΞ"));  // other characters leave it intact
+        QCOMPARE(about.SequenceCounter(), 5);
+        QCOMPARE(TakeShown(), QStringList{});
+        Type(ok, QStringLiteral(u"."));
+        QCOMPARE(TakeShown().size(), 1);
+        Type(ok, QStringLiteral(u"."));  // again, and again it shows
+        QStringList shown = TakeShown();
+        qDebug() << shown;
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(shown.first().startsWith(QStringLiteral("message: e-ΠΙΝΑΞ")));
+
+        Type(ok, QStringLiteral(u"ΠΙΙΝΑΞ."));  // a letter out of order starts it again
+        QCOMPARE(TakeShown(), QStringList{});
+        Type(ok, QStringLiteral(u"πιναξ."));  // Caps Lock off: the small letters count
+        QCOMPARE(TakeShown().size(), 1);
+    }
+
+    void aSecondOpeningStartsAgain()
+    {
+        int counterAtOpening = -1;
+        auto typeAndClose = [&](const QString& keys) {
+            QTimer::singleShot(0, this, [&, keys] {
+                auto* about = qobject_cast<TAboutBox*>(QApplication::activeModalWidget());
+                QVERIFY(about);
+                counterAtOpening = about->SequenceCounter();
+                Type(about->findChild<QPushButton*>(QStringLiteral("OKButton")), keys);
+                QTest::keyClick(about->findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::Key_Return);
+            });
+            Form().N12Click();
+        };
+        typeAndClose(QStringLiteral(u"ΠΙΝΑ"));
+        QCOMPARE(counterAtOpening, 0);
+        typeAndClose(QStringLiteral(u"Ξ."));
+        QCOMPARE(counterAtOpening, 0);
+        QCOMPARE(TakeShown(), QStringList{});
+    }
+};
+
+QTEST_MAIN(OutputsWindowsTest)
+#include "test_outputs_windows.moc"

@@ -1,0 +1,143 @@
+// The main window's commands of the print and help menus: the printed
+// statement of each list, the manual (also on F1) and the About window.
+#include <QApplication>
+#include <QFile>
+#include <QKeyEvent>
+
+#include "outputs/Print.h"
+#include "statement/TaxOffices.h"
+#include "ui/About.h"
+#include "ui/DBGrid.h"
+#include "ui/Dialogs.h"
+#include "ui/GreekText.h"
+#include "ui/Main.h"
+#include "ui/PrintForm.h"
+#include "ui/UserManualUnit.h"
+
+namespace epinax::ui {
+
+namespace {
+
+// The name and code of the chosen tax office, both empty when none is.
+void SetTaxOffice(TReportHeader& out, int position)
+{
+    if (position < 0 || position >= static_cast<int>(DOYCodes().size())) return;
+    out.taxOfficeName = ComboBox1Items()[position];
+    out.taxOfficeCode = DOYCodes()[position];
+}
+
+TReportHeader ReportHeaderOf(const TStatementHeader& header)
+{
+    TReportHeader out;
+    out.year = header.YearOfData;
+    SetTaxOffice(out, header.ComboBox1);
+    out.folder = header.Edit1;
+    out.companyName = header.CompanyName;
+    out.afm = header.AFM;
+    out.profession = header.AntikeimenoErgasion;
+    out.town = header.Town;
+    out.street = header.Street;
+    out.number = header.Number;
+    out.tk = header.TK;
+    out.tel = header.Tel;
+    return out;
+}
+
+TReportInput ReportInputOf(TStatement& statement, TSide side)
+{
+    const bool customers = side == TSide::Customers;
+    TReportInput input;
+    input.side = side;
+    input.credit = statement.header.Credit;
+    input.header = ReportHeaderOf(statement.header);
+    input.list = &statement.List(side);
+    input.publicValue = statement.EditPub(side);
+    input.invoiceTotal = customers ? statement.EditSum : statement.EditSum2;
+    input.valueTotal = customers ? statement.EditSumValue : statement.EditSumValue2;
+    return input;
+}
+
+// F1 anywhere in the main window, whatever the modifiers and whichever of
+// its controls has the focus.
+class THelpKey : public QObject {
+public:
+    explicit THelpKey(TForm1* form) : QObject(form), form_(form) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
+            return false;
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if (!widget || widget->window() != form_) return false;
+        form_->F1KeyDown();
+        return true;
+    }
+
+private:
+    TForm1* form_;
+};
+
+}  // namespace
+
+// ------------------------------------------------------------ printed lists
+
+void TForm1::N15Click() { PrintListReport(TSide::Customers); }
+void TForm1::N16Click() { PrintListReport(TSide::Suppliers); }
+
+// A refused pending row has shown its own message and stops the print.
+void TForm1::PrintListReport(TSide side)
+{
+    Grid(side)->CommitEditor();
+    const bool settled = statement_->SettlePendingRow(side);
+    ReadFromStatement();
+    if (!settled) return;
+    Grid(side)->FollowStore();
+    if (!WriteAndShowReport(side)) TDialogs::ShowMessage(this, FromCp1253(PrintFailureMessage()));
+}
+
+bool TForm1::WriteAndShowReport(TSide side)
+{
+    const std::string path = statement_->ProgramDirectory() + ReportFileName(side);
+    try {
+        WriteListReport(ReportInputOf(*statement_, side), path);
+    } catch (...) {
+        return false;  // whatever went wrong, the user is told the one message
+    }
+    TPrintForm* window = PrintWindow();
+    if (!window->ShowReport(QFile::decodeName(QByteArray::fromStdString(path)), side)) return false;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return true;
+}
+
+TPrintForm* TForm1::PrintWindow()
+{
+    if (!PrintForm) PrintForm = new TPrintForm(this, KeyLed1);
+    return PrintForm;
+}
+
+// ------------------------------------------------------------------- help
+
+TUserManual* TForm1::ManualWindow()
+{
+    if (UserManual) return UserManual;
+    UserManual = new TUserManual(HelpDirectory());
+    // A window of its own has no parent to take it down.
+    connect(this, &QObject::destroyed, UserManual, [manual = UserManual] { delete manual; });
+    return UserManual;
+}
+
+void TForm1::N13Click() { ManualWindow()->ShowTopic(THelpTopic::Setup); }
+void TForm1::F1KeyDown() { ManualWindow()->ShowTopic(THelpTopic::Usage); }
+
+void TForm1::InstallHelpKey() { qApp->installEventFilter(new THelpKey(this)); }
+
+void TForm1::N12Click()
+{
+    TAboutBox about(this);
+    about.exec();
+}
+
+}  // namespace epinax::ui

@@ -1,0 +1,47 @@
+// The manual window: three help pages with a topic list and a print button.
+// One instance for the program's life, a window of its own (its own taskbar
+// entry), never modal; closing it only hides it.
+#pragma once
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace epinax::ui {
+
+class TPageBrowser;
+
+enum class THelpTopic { Setup, Usage, Terms };
+
+class TUserManual : public QWidget {
+    Q_OBJECT
+public:
+    // `helpDirectory` holds setup.htm, usermanual.htm and oroi.htm.
+    explicit TUserManual(const QString& helpDirectory);
+
+    // Navigates to the topic and brings the window up, restored if it was
+    // minimised.
+    void ShowTopic(THelpTopic topic);
+    void Navigate(THelpTopic topic);
+    TPageBrowser* Browser() const { return WebBrowser1; }
+    QString PagePath(THelpTopic topic) const;
+
+    void Button1Click();  // Εκτύπωση
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLabel* TopicLabel(const char* name, const QString& caption, THelpTopic topic);
+
+    QString helpDirectory_;
+    TPageBrowser* WebBrowser1 = nullptr;
+    QPushButton* Button1 = nullptr;
+};
+
+// Help/ beside the executable (a build tree or an unpacked copy), else the
+// installed one.
+QString HelpDirectory();
+
+}  // namespace epinax::ui
