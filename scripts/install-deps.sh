@@ -25,6 +25,7 @@ PACKAGES=(
     libexpat1-dev
     zip
     unzip
+    poppler-utils   # pdftotext: the window tests read the PDF that the print window saves
 )
 
 missing=()
