@@ -18,6 +18,7 @@
 
 #include "BenchSupport.h"
 #include "CliFigures.h"
+#include "ImportFigures.h"
 #include "ReportFigures.h"
 #include "StatementFigures.h"
 #include "ZipFigures.h"
@@ -280,6 +281,10 @@ int Run()
     {
         ZipSuite zip;
         Report(zip.Figures());
+    }
+    {
+        ImportSuite imports;
+        Report(imports.Figures());
     }
 #ifdef EPINAX_CLI
     {

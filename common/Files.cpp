@@ -8,7 +8,12 @@
 #include <cerrno>
 #include <algorithm>
 #include <cstdlib>
+#include <condition_variable>
+#include <deque>
 #include <filesystem>
+#include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "common/Errors.h"
 #include "common/Greek.h"
@@ -68,6 +73,84 @@ mode_t NewFileMode(const std::string& path)
 }
 
 constexpr size_t kWriteChunk = 1 << 20;
+
+const char* const kDiscarded = ".discarded-";
+
+// Freeing a large file's data takes the kernel a while once its last name
+// goes, and the lists' working files are replaced after every post. The user
+// does not wait for that: before the new file takes the name, the old data
+// gets a second name beside it (so the name itself is never empty, not even
+// for a moment), and that second name is removed here, on a worker of its
+// own. The worker is joined when the program ends, after it has removed all
+// it was given; a crash leaves the names behind, which RemoveDiscardedFiles
+// sweeps.
+class DiscardedFiles {
+public:
+    ~DiscardedFiles()
+    {
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        wake_.notify_one();
+        if (worker_.joinable()) worker_.join();
+    }
+
+    void Add(std::string path)
+    {
+        std::unique_lock lock(mutex_);
+        if (!worker_.joinable()) {
+            try {
+                worker_ = std::thread([this] { Run(); });
+            } catch (const std::system_error&) {
+                lock.unlock();
+                ::unlink(path.c_str());  // no worker: the caller waits after all
+                return;
+            }
+        }
+        paths_.push_back(std::move(path));
+        lock.unlock();
+        wake_.notify_one();
+    }
+
+private:
+    void Run()
+    {
+        std::unique_lock lock(mutex_);
+        while (true) {
+            wake_.wait(lock, [this] { return stopping_ || !paths_.empty(); });
+            if (paths_.empty()) return;
+            std::string path = std::move(paths_.front());
+            paths_.pop_front();
+            lock.unlock();
+            ::unlink(path.c_str());
+            lock.lock();
+        }
+    }
+
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::string> paths_;
+    bool stopping_ = false;
+    std::thread worker_;
+};
+
+DiscardedFiles& Discarded()
+{
+    static DiscardedFiles files;
+    return files;
+}
+
+// Gives the data under `path` a second name to be freed by the worker, when
+// it is large and `path` is its only name; the caller then renames over it.
+void KeepAsideForFreeing(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_nlink != 1 || info.st_size < (1 << 20))
+        return;
+    std::string aside = path + kDiscarded + std::to_string(::getpid()) + "-" + std::to_string(info.st_ino);
+    if (::link(path.c_str(), aside.c_str()) == 0) Discarded().Add(std::move(aside));
+}
 
 // A power cut must not leave a file the user asked for empty: its bytes reach
 // the disk before its name moves to them, and the name's move reaches the disk
@@ -176,6 +259,7 @@ void FileReplacer::Commit()
 {
     Finish();
     if (tempPath_.empty()) FileError("Cannot write file %s", path_, 0);
+    KeepAsideForFreeing(path_);
     if (::rename(tempPath_.c_str(), path_.c_str()) != 0) {
         int error = errno;
         ::unlink(tempPath_.c_str());
@@ -226,6 +310,7 @@ void ReplaceWithCopy(const std::string& source, const std::string& destination)
     std::string linked = destination + ".link";
     ::unlink(linked.c_str());
     if (::link(source.c_str(), linked.c_str()) == 0) {
+        KeepAsideForFreeing(destination);
         bool renamed = ::rename(linked.c_str(), destination.c_str()) == 0;
         // A rename between two names of one file does nothing and succeeds:
         // the extra name stays behind unless it is removed here.
@@ -233,6 +318,14 @@ void ReplaceWithCopy(const std::string& source, const std::string& destination)
         if (renamed) return;
     }
     copy(source, destination);
+}
+
+void RemoveDiscardedFiles(const std::string& directory)
+{
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ignored))
+        if (entry.path().filename().string().find(kDiscarded) != std::string::npos)
+            std::filesystem::remove(entry.path(), ignored);
 }
 
 std::string SystemReason(int error)

@@ -65,6 +65,10 @@ void copy(const std::string& source, const std::string& destination);
 // writing; where the file system has no links, the bytes are copied.
 void ReplaceWithCopy(const std::string& source, const std::string& destination);
 
+// Removes the second names that the replacement of large files gives their
+// old data for freeing, left in a directory by a crash.
+void RemoveDiscardedFiles(const std::string& directory);
+
 // The system's reason for a failed file operation (an errno value), in Greek.
 std::string SystemReason(int error);
 

@@ -258,6 +258,7 @@ void TStatement::RemoveWorkingFiles()
 {
     if (WorkingDirectoryProblem()) return;
     for (const char* name : kWorkingFiles) ::unlink(WorkingFile(name).c_str());
+    RemoveDiscardedFiles(workingDirectory_);
     ::rmdir(workingDirectory_.c_str());
 }
 
