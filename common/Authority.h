@@ -6,5 +6,8 @@ namespace epinax {
 
 inline constexpr char kMinistryName[] = "ΥΠΟΥΡΓΕΙΟ ΣΤΑΘΜΙΣ";
 inline constexpr char kAuthorityName[] = "ΚΕΦΥΣ";
+// The authority's web host: its site, its submission page, and where the
+// start-up window sends the user.
+inline constexpr char kAuthorityHost[] = "www.kefys.example";
 
 }  // namespace epinax

@@ -4,6 +4,7 @@
 set -euo pipefail
 
 PACKAGES=(
+    desktop-file-utils
     build-essential
     g++
     cmake

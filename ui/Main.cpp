@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "common/Authority.h"
 #include "import/Import.h"
 #include "statement/TaxOffices.h"
 #include "ui/DBGrid.h"
@@ -129,10 +130,6 @@ void TForm1::FormCreate()
 
 void TForm1::BuildMenu()
 {
-    auto notYet = [](QAction* action) {
-        action->setEnabled(false);
-        action->setToolTip(Text(u"Δεν είναι ακόμη διαθέσιμο σε αυτή την έκδοση"));
-    };
     auto add = [this](QMenu* menu, const char* name, const char16_t* caption) {
         QAction* action = menu->addAction(Text(caption));
         action->setObjectName(QString::fromLatin1(name));
@@ -160,12 +157,17 @@ void TForm1::BuildMenu()
     Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
     connect(Excel1, &QAction::triggered, this, &TForm1::Excel1Click);
     tools->addSeparator();
-    notYet(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (&zip)"));
-    notYet(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"));
-    notYet(add(tools, "e1", u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (www.kefys.example)"));
+    connect(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (&zip)"), &QAction::triggered, this,
+            &TForm1::zip1Click);
+    connect(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"), &QAction::triggered, this,
+            &TForm1::N9Click);
+    QAction* site = tools->addAction(Text(u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (") + QString::fromUtf8(kAuthorityHost) +
+                                     QLatin1Char(')'));
+    site->setObjectName(QStringLiteral("e1"));
+    connect(site, &QAction::triggered, this, &TForm1::e1Click);
     QAction* submit = add(tools, "N20", u"&Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
     submit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    notYet(submit);
+    connect(submit, &QAction::triggered, this, &TForm1::N20Click);
 
     QMenu* help = menuBar()->addMenu(Text(u"&Βοήθεια"));
     help->setToolTipsVisible(true);

@@ -61,6 +61,13 @@ public:
     void N16Click();  // Συγκεντρωτική κατάσταση Προμηθευτών
     void N13Click();  // Οδηγίες εφαρμογής
     void N12Click();  // Σχετικά...
+    void zip1Click();  // Δημιουργία συμπιεσμένου αρχείου (zip)
+    void N9Click();    // Δημιουργία συντόμευσης στην Επιφ. Εργασίας
+    void e1Click();    // Σύνδεση με εξυπηρετητή ΚΕΦΥΣ
+    void N20Click();   // Ηλεκτρονική υποβολή αρχείου
+    // Opens the address in the desktop's default browser; false when nothing
+    // could. No message either way.
+    static bool OpenInBrowser(const QString& address);
     void F1KeyDown();  // F1 anywhere in the window, with or without Shift, Ctrl, Alt
     // The print and manual windows: made at their first use, then kept.
     TPrintForm* PrintWindow();

@@ -102,7 +102,7 @@ QString TFormMessage::MessageText() {
       QStringLiteral(u"ευκολία και ταχύτητα. "),
       QString(),
       QStringLiteral(u"Η διαδικασία ολοκληρώνεται με την ηλεκτρονική υποβολή του αρχείου που "),
-      QStringLiteral(u"δημιουργεί το πρόγραμμα, στον δικτυακό τόπο του ΚΕΦΥΣ (www.kefys.example), "),
+      QStringLiteral(u"δημιουργεί το πρόγραμμα, στον δικτυακό τόπο του ΚΕΦΥΣ (%1), ").arg(QString::fromUtf8(kAuthorityHost)),
       QStringLiteral(u"σε ελάχιστο χρόνο. "),
       QString(),
       QStringLiteral(u"Σας προσκαλούμε να έρθετε μαζί μας στην ηλεκτρονική εποχή!"),

@@ -1,0 +1,92 @@
+// The Tools menu's ties to the outside: the zip archive for upload, the
+// desktop launcher and the authority's web pages.
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QUrl>
+
+#include "common/Cp1253.h"
+#include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Greek.h"
+#include "outputs/Links.h"
+#include "outputs/ZipCommand.h"
+#include "ui/Dialogs.h"
+#include "ui/GreekText.h"
+#include "ui/KeyLed.h"
+#include "ui/Main.h"
+
+namespace epinax::ui {
+
+namespace {
+
+QString ProgramDirectoryOf(const TStatement& statement)
+{
+    return QFile::decodeName(QByteArray::fromStdString(statement.ProgramDirectory()));
+}
+
+std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// The launcher's icon: the installed one by name; for a copy run from where
+// it was built, the program's own picture written beside it.
+std::string LauncherIcon(const QString& programDirectory)
+{
+    if (!QStandardPaths::locate(QStandardPaths::GenericDataLocation,
+                                QStringLiteral("icons/hicolor/256x256/apps/epinax.png"))
+             .isEmpty())
+        return "epinax";
+    const QString picture = programDirectory + QStringLiteral("epinax.png");
+    if (!QFileInfo::exists(picture)) QFile::copy(QStringLiteral(":/pictures/icon-256.png"), picture);
+    return FileSystemPath(picture);
+}
+
+}  // namespace
+
+void TForm1::zip1Click()
+{
+    Run([&] {
+        const QString directory = ProgramDirectoryOf(*statement_);
+        std::optional<QString> source, chosen;
+        {
+            TCapsLockOff typedNamesAsTyped(KeyLed1);
+            source = TDialogs::OpenFileName(this, directory);
+            if (!source) return;
+            chosen = TDialogs::SaveFileName(this, directory, QFileInfo(*source).fileName());
+            if (!chosen) return;
+        }
+        const std::string archive = DefaultArchivePath(FileSystemPath(*chosen));
+        const std::string shownName = DisplayPath(QFileInfo(*chosen).fileName().toStdString()) + ".zip;";
+        if (FileExists(archive) &&
+            AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + shownName,
+                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
+            return;
+        // Its errors name the file and reach the general error display.
+        ZipOneFile(FileSystemPath(*source), archive);
+    });
+}
+
+// A desktop directory that is missing or cannot be written gets the
+// launcher's own failure message, and nothing is written.
+void TForm1::N9Click()
+{
+    const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+    const QString program = QCoreApplication::applicationFilePath();
+    try {
+        if (desktop.isEmpty()) throw EFileError("no desktop directory", ENOENT);
+        WriteDesktopLauncher(FileSystemPath(desktop), FileSystemPath(program),
+                             LauncherIcon(ProgramDirectoryOf(*statement_)));
+    } catch (const EFileError&) {
+        ShowMessage(G("Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης"));
+    }
+}
+
+bool TForm1::OpenInBrowser(const QString& address) { return QDesktopServices::openUrl(QUrl(address)); }
+
+void TForm1::e1Click() { OpenInBrowser(QString::fromStdString(WebSiteAddress())); }
+
+void TForm1::N20Click() { OpenInBrowser(QString::fromStdString(SubmissionAddress())); }
+
+}  // namespace epinax::ui
