@@ -1,6 +1,7 @@
 #include "ui/PrintForm.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrinter>
@@ -11,6 +12,7 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+#include <memory>
 #include <vector>
 
 #include "outputs/Print.h"
@@ -24,6 +26,10 @@ namespace {
 
 constexpr int kClientWidth = 803;
 constexpr int kClientHeight = 587;
+// The page is laid out this wide, in screen pixels, and scaled down to the
+// paper: wide enough that the seven columns keep their words whole.
+constexpr qreal kPrintLayoutWidth = 820;
+constexpr qreal kPrintMargin = 12;
 
 // Only the head of a page names its character set.
 bool DeclaresUtf8(const QByteArray& bytes)
@@ -126,7 +132,13 @@ bool PrintDocument(const QTextDocument& document, QPrinter& printer)
     // A file printed into must be seen to be written anew.
     const QString output = printer.outputFileName();
     if (!output.isEmpty() && QFile::exists(output) && !QFile::remove(output)) return false;
-    document.print(&printer);
+    std::unique_ptr<QTextDocument> page(document.clone());
+    QTextFrameFormat frame = page->rootFrame()->frameFormat();
+    frame.setMargin(kPrintMargin);
+    page->rootFrame()->setFrameFormat(frame);
+    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
+    page->setPageSize(QSizeF(kPrintLayoutWidth, kPrintLayoutWidth * paper.height() / paper.width()));
+    page->print(&printer);
     if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) return false;
     return output.isEmpty() || QFileInfo(output).size() > 0;
 }
@@ -208,7 +220,10 @@ QString TPrintForm::ProposedPdfPath() const
 {
     QString name = FromCp1253(ReportFileName(side_));
     name = QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation) + QLatin1Char('/') + name;
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // A dialog at a folder that is not there would open anywhere.
+    if (!QDir(documents).exists()) documents = QDir::homePath();
+    return documents + QLatin1Char('/') + name;
 }
 
 }  // namespace epinax::ui

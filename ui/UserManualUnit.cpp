@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "ui/PrintForm.h"
@@ -46,6 +47,8 @@ TUserManual::TUserManual(const QString& helpDirectory)
     // manual is still open.
     setAttribute(Qt::WA_QuitOnClose, false);
     resize(900, 640);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 
     auto* topics = new QVBoxLayout;
     auto* prompt = new QLabel(QStringLiteral(u"Επιλέξτε θέμα:"), this);
