@@ -1,6 +1,6 @@
 #include "ui/UserManualUnit.h"
 
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QEvent>
 #include <QHBoxLayout>
