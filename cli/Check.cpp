@@ -1,4 +1,5 @@
 #include "cli/Check.h"
+#include "entry/Side.h"
 
 #include <algorithm>
 #include <unordered_set>
@@ -17,8 +18,8 @@ namespace epinax::cli {
 namespace {
 
 bool IsCustomers(TSide side) { return side == TSide::Customers; }
-char RowType(TSide side) { return IsCustomers(side) ? '2' : '4'; }
-char TotalsType(TSide side) { return IsCustomers(side) ? '3' : '5'; }
+char RowType(TSide side) { return SideInfo(side).lineType; }
+char TotalsType(TSide side) { return SideInfo(side).totalsLineType; }
 char TypeOf(std::string_view line) { return line.empty() ? ' ' : line[0]; }
 
 
@@ -43,7 +44,7 @@ std::string Shown(std::optional<Decimal> value, std::string_view raw, bool cents
 std::string TotalsMismatchMessage(TSide side, int lineNumber, bool grandTotal, std::string_view expected,
                                   std::string_view found)
 {
-    std::string whose = G(IsCustomers(side) ? "των πελατών" : "των προμηθευτών");
+    std::string whose = G(SideInfo(side).ofTheList);
     std::string what = grandTotal ? G("Η συνολική αξία της γραμμής ") : G("Το σύνολο τιμολογίων της γραμμής ");
     std::string with = grandTotal ? G(" και την αξία δημοσίου") : std::string();
     return what + std::to_string(lineNumber) + G(" δεν συμφωνεί με τις γραμμές ") + whose + with + G(" (αναμενόταν ") +

@@ -1,4 +1,5 @@
 #include "entry/Counterparty.h"
+#include "entry/Side.h"
 
 #include "common/Errors.h"
 #include "common/Greek.h"
@@ -14,9 +15,9 @@ bool IsCustomers(TSide side) { return side == TSide::Customers; }
 
 }  // namespace
 
-const char* AfmFieldName(TSide side) { return IsCustomers(side) ? "AFMCust" : "AFMProm"; }
-const char* NameFieldName(TSide side) { return IsCustomers(side) ? "NameCust" : "NameProm"; }
-const char* ProfFieldName(TSide side) { return IsCustomers(side) ? "ProfCust" : "ProfProm"; }
+const char* AfmFieldName(TSide side) { return SideInfo(side).afmField; }
+const char* NameFieldName(TSide side) { return SideInfo(side).nameField; }
+const char* ProfFieldName(TSide side) { return SideInfo(side).profField; }
 
 std::vector<std::string> CounterpartySchema(TSide side)
 {
@@ -73,7 +74,7 @@ std::string SameAsOwnAfmMessage() { return G("O ΑΦΜ που εισάγατε �
 std::string DuplicateAfmMessage(TSide side, const std::string& afm)
 {
     return G("Ο ΑΦΜ: ") + afm +
-           G(IsCustomers(side) ? " έχει εισαχθεί 2 φορές στους πελάτες" : " έχει εισαχθεί 2 φορές στους προμηθευτές");
+           G(" έχει εισαχθεί 2 φορές ") + G(SideInfo(side).inTheList);
 }
 
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row)

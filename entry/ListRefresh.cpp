@@ -1,4 +1,5 @@
 #include "entry/ListRefresh.h"
+#include "entry/Side.h"
 
 #include "common/Errors.h"
 #include "common/Files.h"
@@ -59,7 +60,7 @@ void RewriteListFiles(TFixedFormatDataSet& list, const std::string& workingFile,
 
 std::string CountLabel(TSide side, int count)
 {
-    return std::to_string(count) + G(side == TSide::Customers ? " Εγγραφές (Πελάτες)" : " Εγγραφές (Προμηθευτές)");
+    return std::to_string(count) + G(SideInfo(side).countLabel);
 }
 
 // Every number keeps its value, a single digit too (a declared 7 must not

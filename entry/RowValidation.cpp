@@ -1,4 +1,5 @@
 #include "entry/RowValidation.h"
+#include "entry/Side.h"
 
 #include "common/Errors.h"
 #include "common/Text.h"
@@ -40,7 +41,7 @@ bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& 
 std::optional<std::string> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row)
 {
     list.FieldByName("FILLER").SetAsString(std::string(35, ' '));
-    list.FieldByName("RecordType").SetAsString(side == TSide::Customers ? "2" : "4");
+    list.FieldByName("RecordType").SetAsString(std::string(1, SideInfo(side).lineType));
 
     std::string afm = list.FieldByName(AfmFieldName(side)).AsString();
     if (afm == row.ownAfm) return SameAsOwnAfmMessage();

@@ -2,6 +2,7 @@
 // every post and delete, the public-sector values, sort and find. The rules
 // themselves are the entry layer's; these handlers tell the user.
 #include "common/Errors.h"
+#include "entry/Side.h"
 #include "entry/ListRefresh.h"
 #include "entry/RowValidation.h"
 #include "entry/SortFind.h"
@@ -11,7 +12,7 @@ namespace epinax {
 
 namespace {
 
-int IndexOf(TSide side) { return side == TSide::Customers ? 0 : 1; }
+int IndexOf(TSide side) { return SideInfo(side).index; }
 
 }  // namespace
 
@@ -43,9 +44,7 @@ void TStatement::ValidateRow(TSide side)
 void TStatement::RefreshList(TSide side)
 {
     SetCountLabel(side);
-    const bool customers = side == TSide::Customers;
-    RewriteListFiles(List(side), WorkingFile(customers ? "record2" : "record4"),
-                     WorkingFile(customers ? "record21" : "record22"));
+    RewriteListFiles(List(side), WorkingFile(SideInfo(side).workingFile), WorkingFile(SideInfo(side).scratchFile));
     UpdateTotals(side);
     Changed();
 }

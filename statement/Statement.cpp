@@ -1,6 +1,7 @@
 // The statement's lifecycle: start, New, the tab switch, the header handlers,
 // closing and the removal of the working files.
 #include "statement/Statement.h"
+#include "entry/Side.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,9 +35,8 @@ TStatement::~TStatement() = default;
 void TStatement::BindStores()
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-        bool customers = side == TSide::Customers;
-        List(side).SetFileName(WorkingFile(customers ? "record2" : "record4"));
-        Scratch(side).SetFileName(WorkingFile(customers ? "record21" : "record22"));
+        List(side).SetFileName(WorkingFile(SideInfo(side).workingFile));
+        Scratch(side).SetFileName(WorkingFile(SideInfo(side).scratchFile));
         List(side).SetSchema(CounterpartySchema(side));
         Scratch(side).SetSchema(CounterpartySchema(side));
     }

@@ -1,4 +1,5 @@
 #include "statement/StatementFile.h"
+#include "entry/Side.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,7 +15,6 @@ namespace epinax {
 
 namespace {
 
-bool IsCustomers(TSide side) { return side == TSide::Customers; }
 
 
 // The slice of a record at 1-based positions, as the record store reads a
@@ -41,7 +41,7 @@ std::optional<std::string> WholeNumber(const Decimal& number, size_t width)
     return ZeroFilled(std::to_string(*whole), width);
 }
 
-std::string SideWord(TSide side) { return G(IsCustomers(side) ? "στους πελάτες" : "στους προμηθευτές"); }
+std::string SideWord(TSide side) { return G(SideInfo(side).inTheList); }
 
 std::string RowProblem(TSide side, int position, const char* what)
 {
@@ -52,7 +52,7 @@ std::string RowProblem(TSide side, int position, const char* what)
 std::string TotalsProblem(TSide side, const char* what)
 {
     return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + " " +
-           G(IsCustomers(side) ? "των πελατών" : "των προμηθευτών") + G(" δεν χωράει στο αρχείο.");
+           G(SideInfo(side).ofTheList) + G(" δεν χωράει στο αρχείο.");
 }
 
 }  // namespace
@@ -172,7 +172,7 @@ bool PutPlainCounterpartyLine(char* line, TSide side, int position, std::string_
     size_t digits;
     if (!ReadPaddedDigits(record.data() + 92, 7, invoices, digits)) return false;
     if (!PutPaddedCents(record.data() + 99, line + 99)) return false;
-    line[0] = IsCustomers(side) ? '2' : '4';
+    line[0] = SideInfo(side).lineType;
     PutZeroFilled(line, 1, 5, position);
     std::copy(record.data() + 6, record.data() + 92, line + 6);
     std::fill(line + 92, line + 99 - digits, '0');
@@ -186,7 +186,7 @@ bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::str
 {
     if (position > kMaxRowsPerList) {
         problem = G("Η αποθήκευση σε αρχείο απέτυχε: Η λίστα ") +
-                  G(IsCustomers(side) ? "των πελατών" : "των προμηθευτών") +
+                  G(SideInfo(side).ofTheList) +
                   G(" έχει περισσότερες από 99999 εγγραφές.");
         return false;
     }
@@ -218,7 +218,7 @@ bool AppendGeneralCounterpartyLine(std::string& out, TSide side, int position, s
         problem.replace(problem.size() - 1, 1, G(ending));
         return false;
     };
-    line[0] = IsCustomers(side) ? '2' : '4';
+    line[0] = SideInfo(side).lineType;
     PutZeroFilled(line, 1, 5, position);
     // Positions 7 to 92 are text fields at the same places as in the record:
     // each is its field text, blank-filled to its width.
@@ -272,7 +272,7 @@ std::optional<std::string> TotalsLine(TSide side, const std::string& editPub, co
     else if (!grandText) problem = TotalsProblem(side, "Η συνολική αξία");
     if (!pubText || !invoicesText || !grandText) return std::nullopt;
 
-    std::string line = IsCustomers(side) ? "3999999011" : "5999999011";
+    std::string line = SideInfo(side).totalsCode;
     line += *pubText;
     line += "999999999";
     line += *invoicesText;
@@ -460,7 +460,7 @@ std::optional<TLineProblem> SumTotals(std::string_view bytes, TStatementContents
                               [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kLineLength); },
                               &failedAt);
         } catch (const std::exception&) {
-            return TLineProblem{LineNumberOfRow(bytes, customers ? '2' : '4', failedAt), OpenProblemMessage()};
+            return TLineProblem{LineNumberOfRow(bytes, SideInfo(side).lineType, failedAt), OpenProblemMessage()};
         }
     }
     return std::nullopt;
