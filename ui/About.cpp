@@ -62,9 +62,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     auto* description = CentredLabel(
         QStringLiteral(u"Ηλεκτρονική Υποβολή Συγκεντρωτικών Καταστάσεων Πελατών - Προμηθευτών "), this, 1);
     description->setObjectName(QStringLiteral("Comments"));
-    auto* credit = CentredLabel(QStringLiteral(u"Για την υποβολή στο ΚΕΦΥΣ, κατά τα έντυπα του "
-                                               u"ΥΠΟΥΡΓΕΙΟΥ ΣΤΑΘΜΙΣ - ΚΕΦΥΣ"),
-                                this, -1);
+    auto* credit = CentredLabel(
+        QStringLiteral(u"Για την ηλεκτρονική υποβολή στο Κέντρο Φορολογικών Υπηρεσιών (ΚΕΦΥΣ)"), this, -1);
     credit->setObjectName(QStringLiteral("Copyright"));
 
     auto* texts = new QVBoxLayout;
