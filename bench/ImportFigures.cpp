@@ -32,7 +32,7 @@ public:
     {
         return mrYes;
     }
-    void SetFocus(const std::string&) override {}
+    void SetFocus(TControl) override {}
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return file; }
     void ShowHourglass() override {}

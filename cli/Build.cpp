@@ -97,7 +97,7 @@ std::string WithoutFileFilling(const THeaderEdit& edit, const std::string& value
 void TypeHeader(TStatement& statement, const TStatementInput& input)
 {
     for (const THeaderEdit& edit : HeaderEdits()) {
-        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(edit.name, key, text); };
+        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(edit.control, key, text); };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
         statement.header.*edit.text = TypeInto(value, edit.maxLength, keyPress, [&] { return EditNamed(edit.name); });
     }
@@ -178,7 +178,8 @@ void TypePublicValues(TStatement& statement, const TStatementInput& input)
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
-        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(name, key, text); };
+        const TControl control = side == TSide::Customers ? TControl::EditPub1 : TControl::EditPub2;
+        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(control, key, text); };
         const std::string& value = side == TSide::Customers ? input.editPub1 : input.editPub2;
         statement.EditPub(side) = TypeInto(value, kEditPubMaxLength, keyPress, [&] { return "Πεδίο «" + name + "»"; });
         try {

@@ -38,7 +38,7 @@ public:
     {
         return answer;
     }
-    void SetFocus(const std::string& control) override { focus.push_back(control); }
+    void SetFocus(TControl control) override { focus.emplace_back(ControlName(control)); }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return saveFile; }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return openFile; }
     void ShowHourglass() override {}

@@ -26,17 +26,17 @@ std::string ListMessage(const std::string& afm, const char* ending)
 std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear)
 {
     std::vector<THeaderRefusal> refusals;
-    auto refuse = [&](const char* message, const char* control, bool beep) {
+    auto refuse = [&](const char* message, TControl control, bool beep) {
         refusals.push_back({G(kPrefix) + G(message), control, beep});
     };
     if (!YearAccepted(header.YearOfData, currentYear))
         refuse("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.",
-               "YearOfData", true);
+               TControl::YearOfData, true);
     if (!CheckAfm(header.AFM))
-        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", "AFM", false);
+        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", TControl::AFM, false);
     if (header.Egatastash.empty())
-        refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", "Egatastash", false);
-    if (header.ComboBox1 < 0) refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", "ComboBox1", false);
+        refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", TControl::Egatastash, false);
+    if (header.ComboBox1 < 0) refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", TControl::ComboBox1, false);
     return refusals;
 }
 

@@ -10,7 +10,7 @@ namespace epinax {
 
 struct THeaderRefusal {
     std::string message;  // Windows-1253, the whole text the user sees
-    std::string control;  // where the focus goes
+    TControl control;     // where the focus goes
     bool beep;
 };
 

@@ -37,19 +37,19 @@ const std::vector<THeaderEdit>& HeaderEdits()
 {
     using H = TStatementHeader;
     static const std::vector<THeaderEdit> edits = {
-        {"YearOfData", &H::YearOfData, 4, TKeyRule::Digits},
-        {"Edit1", &H::Edit1, 6, TKeyRule::Digits},
-        {"CompanyName", &H::CompanyName, 18, TKeyRule::Any},
-        {"AFM", &H::AFM, 9, TKeyRule::Digits},
-        {"AntikeimenoErgasion", &H::AntikeimenoErgasion, 16, TKeyRule::Any},
-        {"Town", &H::Town, 10, TKeyRule::Any},
-        {"Street", &H::Street, 16, TKeyRule::Any},
-        {"Number", &H::Number, 3, TKeyRule::Any},
-        {"TK", &H::TK, 5, TKeyRule::Digits},
-        {"Tel", &H::Tel, 10, TKeyRule::Digits},
-        {"Fax", &H::Fax, 10, TKeyRule::Digits},
-        {"email", &H::email, 34, TKeyRule::Any},
-        {"Egatastash", &H::Egatastash, 4, TKeyRule::Installation},
+        {TControl::YearOfData, "YearOfData", &H::YearOfData, 4, TKeyRule::Digits},
+        {TControl::Edit1, "Edit1", &H::Edit1, 6, TKeyRule::Digits},
+        {TControl::CompanyName, "CompanyName", &H::CompanyName, 18, TKeyRule::Any},
+        {TControl::AFM, "AFM", &H::AFM, 9, TKeyRule::Digits},
+        {TControl::AntikeimenoErgasion, "AntikeimenoErgasion", &H::AntikeimenoErgasion, 16, TKeyRule::Any},
+        {TControl::Town, "Town", &H::Town, 10, TKeyRule::Any},
+        {TControl::Street, "Street", &H::Street, 16, TKeyRule::Any},
+        {TControl::Number, "Number", &H::Number, 3, TKeyRule::Any},
+        {TControl::TK, "TK", &H::TK, 5, TKeyRule::Digits},
+        {TControl::Tel, "Tel", &H::Tel, 10, TKeyRule::Digits},
+        {TControl::Fax, "Fax", &H::Fax, 10, TKeyRule::Digits},
+        {TControl::email, "email", &H::email, 34, TKeyRule::Any},
+        {TControl::Egatastash, "Egatastash", &H::Egatastash, 4, TKeyRule::Installation},
     };
     return edits;
 }
@@ -58,6 +58,13 @@ const THeaderEdit* FindHeaderEdit(std::string_view name)
 {
     for (const auto& edit : HeaderEdits())
         if (name == edit.name) return &edit;
+    return nullptr;
+}
+
+const THeaderEdit* FindHeaderEdit(TControl control)
+{
+    for (const auto& edit : HeaderEdits())
+        if (control == edit.control) return &edit;
     return nullptr;
 }
 

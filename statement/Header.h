@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "statement/Controls.h"
 namespace epinax {
 
 struct TStatementHeader {
@@ -23,6 +24,7 @@ struct TStatementHeader {
 enum class TKeyRule { Any, Digits, Installation, Amount, None };
 
 struct THeaderEdit {
+    TControl control;
     const char* name;
     std::string TStatementHeader::*text;
     int maxLength;
@@ -32,6 +34,7 @@ struct THeaderEdit {
 // The header edits in tab order (ComboBox1 and the radio buttons excepted).
 const std::vector<THeaderEdit>& HeaderEdits();
 const THeaderEdit* FindHeaderEdit(std::string_view name);
+const THeaderEdit* FindHeaderEdit(TControl control);
 
 // Public-sector value edits and the key rules of the other edits of the window.
 constexpr int kEditPubMaxLength = 16;

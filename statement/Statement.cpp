@@ -134,19 +134,21 @@ void TStatement::PageControl1Change(int newPage)
 // Every key pressed in a header edit, a grid or a public-sector edit marks the
 // statement changed, before its filter runs and whether or not it is then
 // refused; the totals are for reading only and mark nothing.
-bool TStatement::KeyMarksChange(std::string_view control)
+bool TStatement::KeyMarksChange(TControl control)
 {
-    return control == "EditPub1" || control == "EditPub2" || FindHeaderEdit(control) != nullptr;
+    return control == TControl::EditPub1 || control == TControl::EditPub2 || FindHeaderEdit(control) != nullptr;
 }
 
-std::optional<char> TStatement::EditKeyPress(std::string_view control, std::optional<char> key,
+std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<char> key,
                                              std::string_view currentText)
 {
     if (KeyMarksChange(control)) UnsavedChanges = true;
     std::optional<char> accepted;
-    if (!key || control.starts_with("EditSum")) {
+    const bool total = control == TControl::EditSum || control == TControl::EditSumValue ||
+                       control == TControl::EditSum2 || control == TControl::EditSumValue2;
+    if (!key || total) {
         accepted = std::nullopt;
-    } else if (control == "EditPub1" || control == "EditPub2") {
+    } else if (control == TControl::EditPub1 || control == TControl::EditPub2) {
         accepted = AmountKeyFilter(*key, currentText);
     } else if (const THeaderEdit* edit = FindHeaderEdit(control)) {
         switch (edit->keys) {
@@ -189,7 +191,7 @@ bool TStatement::YearOfDataExit()
     if (YearAccepted(header.YearOfData, Today().year)) return true;
     ui_.Beep();
     ui_.ShowMessage(G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"));
-    ui_.SetFocus("YearOfData");
+    ui_.SetFocus(TControl::YearOfData);
     return false;
 }
 
@@ -197,7 +199,7 @@ bool TStatement::AFMExit()
 {
     if (CheckAfm(header.AFM)) return true;
     ui_.ShowMessage(G("Λάθος ΑΦΜ Υπόχρεου"));
-    ui_.SetFocus("AFM");
+    ui_.SetFocus(TControl::AFM);
     return false;
 }
 

@@ -82,9 +82,9 @@ public:
     // The key handlers of the edits: they set the unsaved-changes flag, filter
     // the key and beep when it is refused. `control` is the edit's name; a key
     // that Windows-1253 cannot hold arrives as nothing and is refused.
-    std::optional<char> EditKeyPress(std::string_view control, std::optional<char> key, std::string_view currentText);
+    std::optional<char> EditKeyPress(TControl control, std::optional<char> key, std::string_view currentText);
     std::optional<char> DBGridKeyPress(TSide side, int column, std::optional<char> key, std::string_view editorText);
-    static bool KeyMarksChange(std::string_view control);
+    static bool KeyMarksChange(TControl control);
     void ComboBox1Change(int index);
     void RadioButtonClick(bool credit);  // RadioButton1Click / RadioButton2Click
     bool YearOfDataExit();               // false: refused and the focus put back

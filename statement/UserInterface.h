@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "statement/Controls.h"
+
 namespace epinax {
 
 enum class TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel };
@@ -39,8 +41,8 @@ public:
     // mrYes, mrNo or mrCancel (the close box gives mrCancel).
     virtual int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                                 const std::vector<std::string>& captions) = 0;
-    // Moves the input focus to the named control ("YearOfData", "AFM", ...).
-    virtual void SetFocus(const std::string& control) = 0;
+    // Moves the input focus to a control of the window.
+    virtual void SetFocus(TControl control) = 0;
     // File dialogs, starting in `directory`; nothing when cancelled.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& directory,
                                                       const std::string& proposedName) = 0;

@@ -192,15 +192,15 @@ TEST_F(RowRules, TabSwitchKeepsARefusedRowOnItsTab)
 TEST_F(RowRules, KeyHandlersSetTheFlagAndBeepOnRefusal)
 {
     doc.UnsavedChanges = false;
-    EXPECT_FALSE(doc.EditKeyPress("TK", 'a', ""));
+    EXPECT_FALSE(doc.EditKeyPress(TControl::TK, 'a', ""));
     EXPECT_TRUE(doc.UnsavedChanges);
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
-    EXPECT_EQ(doc.EditKeyPress("Egatastash", static_cast<char>(197), ""), 'E');
-    EXPECT_EQ(doc.EditKeyPress("CompanyName", 'x', ""), 'x');
-    EXPECT_EQ(doc.EditKeyPress("EditPub1", ',', "1,5"), std::nullopt);
+    EXPECT_EQ(doc.EditKeyPress(TControl::Egatastash, static_cast<char>(197), ""), 'E');
+    EXPECT_EQ(doc.EditKeyPress(TControl::CompanyName, 'x', ""), 'x');
+    EXPECT_EQ(doc.EditKeyPress(TControl::EditPub1, ',', "1,5"), std::nullopt);
 
     doc.UnsavedChanges = false;
-    EXPECT_FALSE(doc.EditKeyPress("EditSum", '1', ""));
+    EXPECT_FALSE(doc.EditKeyPress(TControl::EditSum, '1', ""));
     EXPECT_FALSE(doc.UnsavedChanges);
 
     EXPECT_FALSE(doc.DBGridKeyPress(TSide::Customers, 3, '2', ""));

@@ -241,21 +241,22 @@ TEST(FormCode, SmallGreekIotaIsAccepted)
 // cannot hold; the totals take no key and mark nothing.
 TEST_F(StatementSafety, EveryKeyMarksTheStatementChangedWhateverItsFate)
 {
-    for (const char* control : {"CompanyName", "YearOfData", "AFM", "Egatastash", "EditPub1", "EditPub2"}) {
+    for (TControl control : {TControl::CompanyName, TControl::YearOfData, TControl::AFM, TControl::Egatastash,
+                             TControl::EditPub1, TControl::EditPub2}) {
         for (std::optional<char> key : {std::optional<char>('A'), std::optional<char>()}) {
             doc.UnsavedChanges = false;
             doc.EditKeyPress(control, key, "");
-            EXPECT_TRUE(doc.UnsavedChanges) << control;
+            EXPECT_TRUE(doc.UnsavedChanges) << ControlName(control);
         }
     }
     ui.Take();
     doc.UnsavedChanges = false;
-    EXPECT_EQ(doc.EditKeyPress("CompanyName", std::nullopt, ""), std::nullopt);
+    EXPECT_EQ(doc.EditKeyPress(TControl::CompanyName, std::nullopt, ""), std::nullopt);
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
     EXPECT_EQ(doc.DBGridKeyPress(TSide::Customers, 1, std::nullopt, ""), std::nullopt);
     EXPECT_TRUE(doc.UnsavedChanges);
     doc.UnsavedChanges = false;
-    EXPECT_EQ(doc.EditKeyPress("EditSumValue", '1', ""), std::nullopt);
+    EXPECT_EQ(doc.EditKeyPress(TControl::EditSumValue, '1', ""), std::nullopt);
     EXPECT_FALSE(doc.UnsavedChanges);
 }
 

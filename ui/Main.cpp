@@ -473,10 +473,11 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
     else if (!event->text().isEmpty() && event->text().at(0).isPrint()) typed = event->text().at(0);
     else return false;  // keys that make no character
 
+    auto control = ControlNamed(edit->objectName().toStdString());
+    if (!control) return false;
     auto byte = KeyToCp1253(typed);
     auto current = ToCp1253(edit->text());
-    std::optional<char> accepted = statement_->EditKeyPress(edit->objectName().toStdString(),
-                                                            current ? byte : std::nullopt, current.value_or(""));
+    std::optional<char> accepted = statement_->EditKeyPress(*control, current ? byte : std::nullopt, current.value_or(""));
     if (!accepted) return true;
     if (*accepted == *byte) return false;
     edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key
@@ -578,9 +579,11 @@ int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBt
     return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);
 }
 
-void TForm1::SetFocus(const std::string& control)
+void TForm1::SetFocus(TControl control)
 {
-    if (auto* widget = findChild<QWidget*>(QString::fromStdString(control))) widget->setFocus(Qt::OtherFocusReason);
+    const std::string_view name = ControlName(control);
+    if (auto* widget = findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))))
+        widget->setFocus(Qt::OtherFocusReason);
 }
 
 std::optional<std::string> TForm1::ChooseSaveFile(const std::string& directory, const std::string& proposedName)

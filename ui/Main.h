@@ -80,7 +80,7 @@ public:
     void ShowWarning(const std::string& text) override;
     int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                         const std::vector<std::string>& captions) override;
-    void SetFocus(const std::string& control) override;
+    void SetFocus(TControl control) override;
     std::optional<std::string> ChooseSaveFile(const std::string& directory, const std::string& proposedName) override;
     std::optional<std::string> ChooseOpenFile(const std::string& directory) override;
     void ShowHourglass() override;
