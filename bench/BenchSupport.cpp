@@ -15,8 +15,7 @@ namespace epinax::bench {
 
 void Require(bool condition, const std::string& what)
 {
-    if (!condition)
-        throw std::runtime_error("benchmark check failed: " + what);
+    if (!condition) throw std::runtime_error("benchmark check failed: " + what);
 }
 
 // ---------------------------------------------------------------------------
@@ -25,16 +24,14 @@ void Require(bool condition, const std::string& what)
 std::string PlainRead(const std::string& path)
 {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw std::runtime_error("cannot open " + path);
+    if (fd < 0) throw std::runtime_error("cannot open " + path);
     struct stat info {};
     ::fstat(fd, &info);
     std::string bytes(static_cast<size_t>(info.st_size), '\0');
     size_t done = 0;
     while (done < bytes.size()) {
         const ssize_t got = ::read(fd, bytes.data() + done, bytes.size() - done);
-        if (got <= 0)
-            break;
+        if (got <= 0) break;
         done += static_cast<size_t>(got);
     }
     ::close(fd);
@@ -45,17 +42,14 @@ std::string PlainRead(const std::string& path)
 void PlainWrite(const std::string& path, std::string_view bytes)
 {
     const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0)
-        throw std::runtime_error("cannot create " + path);
+    if (fd < 0) throw std::runtime_error("cannot create " + path);
     while (!bytes.empty()) {
         const ssize_t put = ::write(fd, bytes.data(), bytes.size());
-        if (put <= 0)
-            break;
+        if (put <= 0) break;
         bytes.remove_prefix(static_cast<size_t>(put));
     }
     ::close(fd);
-    if (!bytes.empty())
-        throw std::runtime_error("cannot write " + path);
+    if (!bytes.empty()) throw std::runtime_error("cannot write " + path);
 }
 
 void PlainCopy(const std::string& source, const std::string& destination)
@@ -70,8 +64,7 @@ void PlainDurableCopy(const std::string& source, const std::string& destination)
     PlainCopy(source, destination);
     for (const std::string& path : {destination, std::filesystem::path(destination).parent_path().string()}) {
         const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0 || ::fsync(fd) != 0)
-            throw std::runtime_error("cannot sync " + path);
+        if (fd < 0 || ::fsync(fd) != 0) throw std::runtime_error("cannot sync " + path);
         ::close(fd);
     }
 }
@@ -81,8 +74,7 @@ void PlainDurableCopy(const std::string& source, const std::string& destination)
 TempDir::TempDir()
 {
     std::string pattern = "/tmp/epinax-bench-XXXXXX";
-    if (::mkdtemp(pattern.data()) == nullptr)
-        throw std::runtime_error("cannot create a directory under /tmp");
+    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("cannot create a directory under /tmp");
     path_ = pattern;
 }
 
@@ -104,11 +96,9 @@ std::string CapitalsToCp1253(std::string_view utf8)
             out += static_cast<char>(lead);
             continue;
         }
-        if (i + 1 >= utf8.size())
-            throw std::logic_error("truncated UTF-8 in a sample word");
+        if (i + 1 >= utf8.size()) throw std::logic_error("truncated UTF-8 in a sample word");
         const char32_t code = ((lead & 0x1Fu) << 6) | (static_cast<unsigned char>(utf8[++i]) & 0x3Fu);
-        if (code < U'Α' || code > U'Ω')
-            throw std::logic_error("sample words hold only capital Greek letters");
+        if (code < U'Α' || code > U'Ω') throw std::logic_error("sample words hold only capital Greek letters");
         out += static_cast<char>(0xC1 + (code - U'Α'));
     }
     return out;
@@ -119,8 +109,7 @@ namespace {
 std::vector<std::string> Cp1253Words(std::initializer_list<std::string_view> words)
 {
     std::vector<std::string> out;
-    for (std::string_view word : words)
-        out.push_back(CapitalsToCp1253(word));
+    for (std::string_view word : words) out.push_back(CapitalsToCp1253(word));
     return out;
 }
 
@@ -128,30 +117,76 @@ std::vector<std::string> Cp1253Words(std::initializer_list<std::string_view> wor
 
 Vocabulary::Vocabulary()
     : surnames(Cp1253Words({
-          "ΠΑΠΑΔΟΠΟΥΛΟΣ", "ΓΕΩΡΓΙΟΥ", "ΝΙΚΟΛΑΟΥ", "ΟΙΚΟΝΟΜΟΥ", "ΔΗΜΗΤΡΙΟΥ", "ΙΩΑΝΝΙΔΗΣ",
-          "ΚΩΝΣΤΑΝΤΙΝΙΔΗΣ", "ΒΑΣΙΛΕΙΟΥ", "ΜΑΚΡΗΣ", "ΠΑΠΠΑΣ", "ΚΑΡΑΓΙΑΝΝΗΣ", "ΑΘΑΝΑΣΙΟΥ",
-          "ΧΑΤΖΗΣ", "ΘΕΟΔΩΡΟΥ", "ΣΤΑΥΡΟΠΟΥΛΟΣ", "ΜΙΧΑΗΛΙΔΗΣ", "ΑΛΕΞΙΟΥ", "ΨΑΡΡΑΣ",
-          "ΖΑΦΕΙΡΙΟΥ", "ΦΩΤΙΟΥ", "ΚΥΡΙΑΚΟΥ", "ΛΑΜΠΡΟΠΟΥΛΟΣ", "ΤΣΑΚΙΡΗΣ", "ΞΕΝΟΣ",
+          "ΠΑΠΑΔΟΠΟΥΛΟΣ",   "ΓΕΩΡΓΙΟΥ",  "ΝΙΚΟΛΑΟΥ",     "ΟΙΚΟΝΟΜΟΥ",    "ΔΗΜΗΤΡΙΟΥ",   "ΙΩΑΝΝΙΔΗΣ",
+          "ΚΩΝΣΤΑΝΤΙΝΙΔΗΣ", "ΒΑΣΙΛΕΙΟΥ", "ΜΑΚΡΗΣ",       "ΠΑΠΠΑΣ",       "ΚΑΡΑΓΙΑΝΝΗΣ", "ΑΘΑΝΑΣΙΟΥ",
+          "ΧΑΤΖΗΣ",         "ΘΕΟΔΩΡΟΥ",  "ΣΤΑΥΡΟΠΟΥΛΟΣ", "ΜΙΧΑΗΛΙΔΗΣ",   "ΑΛΕΞΙΟΥ",     "ΨΑΡΡΑΣ",
+          "ΖΑΦΕΙΡΙΟΥ",      "ΦΩΤΙΟΥ",    "ΚΥΡΙΑΚΟΥ",     "ΛΑΜΠΡΟΠΟΥΛΟΣ", "ΤΣΑΚΙΡΗΣ",    "ΞΕΝΟΣ",
       })),
       firstNames(Cp1253Words({
-          "ΓΙΑΝΝΗΣ", "ΜΑΡΙΑ", "ΝΙΚΟΣ", "ΕΛΕΝΗ", "ΚΩΣΤΑΣ", "ΑΙΚΑΤΕΡΙΝΗ", "ΔΗΜΗΤΡΗΣ",
-          "ΣΟΦΙΑ", "ΓΙΩΡΓΟΣ", "ΑΝΝΑ", "ΠΑΝΑΓΙΩΤΗΣ", "ΧΡΥΣΑ", "ΕΥΑΓΓΕΛΟΣ", "ΒΑΣΙΛΙΚΗ",
+          "ΓΙΑΝΝΗΣ",
+          "ΜΑΡΙΑ",
+          "ΝΙΚΟΣ",
+          "ΕΛΕΝΗ",
+          "ΚΩΣΤΑΣ",
+          "ΑΙΚΑΤΕΡΙΝΗ",
+          "ΔΗΜΗΤΡΗΣ",
+          "ΣΟΦΙΑ",
+          "ΓΙΩΡΓΟΣ",
+          "ΑΝΝΑ",
+          "ΠΑΝΑΓΙΩΤΗΣ",
+          "ΧΡΥΣΑ",
+          "ΕΥΑΓΓΕΛΟΣ",
+          "ΒΑΣΙΛΙΚΗ",
       })),
       tradeWords(Cp1253Words({
-          "ΔΟΜΙΚΗ", "ΕΜΠΟΡΙΚΗ", "ΤΕΧΝΙΚΗ", "ΤΡΟΦΙΜΑ", "ΜΕΤΑΦΟΡΙΚΗ", "ΞΥΛΕΙΑ", "ΧΡΩΜΑΤΑ",
+          "ΔΟΜΙΚΗ",
+          "ΕΜΠΟΡΙΚΗ",
+          "ΤΕΧΝΙΚΗ",
+          "ΤΡΟΦΙΜΑ",
+          "ΜΕΤΑΦΟΡΙΚΗ",
+          "ΞΥΛΕΙΑ",
+          "ΧΡΩΜΑΤΑ",
       })),
       companyForms(Cp1253Words({"ΑΕ", "ΕΠΕ", "ΙΚΕ", "ΟΕ", "ΚΑΙ ΣΙΑ ΕΕ"})),
       professions(Cp1253Words({
-          "ΕΜΠΟΡΙΟ", "ΚΑΤΑΣΚΕΥΕΣ", "ΕΣΤΙΑΣΗ", "ΜΕΤΑΦΟΡΕΣ", "ΛΟΓΙΣΤΙΚΑ", "ΦΑΡΜΑΚΕΙΟ",
-          "ΠΑΝΤΟΠΩΛΕΙΟ", "ΗΛΕΚΤΡΟΛΟΓΟΣ", "ΥΔΡΑΥΛΙΚΟΣ", "ΧΟΝΔΡΕΜΠΟΡΙΟ",
+          "ΕΜΠΟΡΙΟ",
+          "ΚΑΤΑΣΚΕΥΕΣ",
+          "ΕΣΤΙΑΣΗ",
+          "ΜΕΤΑΦΟΡΕΣ",
+          "ΛΟΓΙΣΤΙΚΑ",
+          "ΦΑΡΜΑΚΕΙΟ",
+          "ΠΑΝΤΟΠΩΛΕΙΟ",
+          "ΗΛΕΚΤΡΟΛΟΓΟΣ",
+          "ΥΔΡΑΥΛΙΚΟΣ",
+          "ΧΟΝΔΡΕΜΠΟΡΙΟ",
       })),
       cities(Cp1253Words({
-          "ΑΘΗΝΑ", "ΘΕΣ/ΝΙΚΗ", "ΠΕΙΡΑΙΑΣ", "ΠΑΤΡΑ", "ΛΑΡΙΣΑ", "ΒΟΛΟΣ", "ΧΑΝΙΑ",
-          "ΚΑΒΑΛΑ", "ΙΩΑΝΝΙΝΑ", "ΣΕΡΡΕΣ", "ΚΟΖΑΝΗ", "ΗΡΑΚΛΕΙΟ",
+          "ΑΘΗΝΑ",
+          "ΘΕΣ/ΝΙΚΗ",
+          "ΠΕΙΡΑΙΑΣ",
+          "ΠΑΤΡΑ",
+          "ΛΑΡΙΣΑ",
+          "ΒΟΛΟΣ",
+          "ΧΑΝΙΑ",
+          "ΚΑΒΑΛΑ",
+          "ΙΩΑΝΝΙΝΑ",
+          "ΣΕΡΡΕΣ",
+          "ΚΟΖΑΝΗ",
+          "ΗΡΑΚΛΕΙΟ",
       })),
       streets(Cp1253Words({
-          "ΕΡΜΟΥ", "ΣΤΑΔΙΟΥ", "ΑΚΑΔΗΜΙΑΣ", "ΠΑΤΗΣΙΩΝ", "ΕΓΝΑΤΙΑΣ", "ΤΣΙΜΙΣΚΗ", "ΚΗΦΙΣΙΑΣ",
-          "ΒΕΝΙΖΕΛΟΥ", "ΜΗΤΡΟΠΟΛΕΩΣ", "ΑΓΙΟΥ ΔΗΜΗΤΡΙΟΥ", "28ΗΣ ΟΚΤΩΒΡΙΟΥ", "ΚΟΡΑΗ",
+          "ΕΡΜΟΥ",
+          "ΣΤΑΔΙΟΥ",
+          "ΑΚΑΔΗΜΙΑΣ",
+          "ΠΑΤΗΣΙΩΝ",
+          "ΕΓΝΑΤΙΑΣ",
+          "ΤΣΙΜΙΣΚΗ",
+          "ΚΗΦΙΣΙΑΣ",
+          "ΒΕΝΙΖΕΛΟΥ",
+          "ΜΗΤΡΟΠΟΛΕΩΣ",
+          "ΑΓΙΟΥ ΔΗΜΗΤΡΙΟΥ",
+          "28ΗΣ ΟΚΤΩΒΡΙΟΥ",
+          "ΚΟΡΑΗ",
       }))
 {
 }

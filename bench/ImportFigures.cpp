@@ -117,8 +117,10 @@ void WriteWorkbook(const std::string& path)
 class ImportBench {
 public:
     ImportBench()
-        : workbook_(data_.Path() + "/counterparties.xlsx"), emptyFile_(data_.Path() + "/empty.txt"),
-          fullFile_(data_.Path() + "/full.txt"), doc_(programDir_.Path() + "/", ui_, [] { return kToday; })
+        : workbook_(data_.Path() + "/counterparties.xlsx"),
+          emptyFile_(data_.Path() + "/empty.txt"),
+          fullFile_(data_.Path() + "/full.txt"),
+          doc_(programDir_.Path() + "/", ui_, [] { return kToday; })
     {
         WriteWorkbook(workbook_);
         GenerateStatementFile(emptyFile_, {0, 0, Tails::Distinct});

@@ -44,8 +44,7 @@ public:
     void ShowError(const std::string& text) override { ShowMessage(text); }
     int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
     {
-        if (answers.empty())
-            return mrCancel;
+        if (answers.empty()) return mrCancel;
         const int answer = answers.front();
         answers.pop_front();
         return answer;
@@ -60,8 +59,7 @@ public:
 private:
     std::optional<std::string> NextFile()
     {
-        if (files.empty())
-            return std::nullopt;
+        if (files.empty()) return std::nullopt;
         std::string path = files.front();
         files.pop_front();
         return path;
@@ -126,8 +124,7 @@ public:
     {
         BenchUi& ui = session_.ui;
         ui.files.push_back(savedFile_);
-        if (std::filesystem::exists(savedFile_))
-            ui.answers.push_back(mrYes);
+        if (std::filesystem::exists(savedFile_)) ui.answers.push_back(mrYes);
         bool saved = false;
         const Seconds spent = Timed([&] { saved = session_.doc.N7Click(); });
         Require(saved && ui.lastMessage == SaveAsSuccessText(), "Save As did not complete");
@@ -197,7 +194,8 @@ private:
 class SortBench {
 public:
     explicit SortBench(Tails tails)
-        : statementFile_(data_.Path() + "/statement.txt"), linesFile_(data_.Path() + "/lines.txt"),
+        : statementFile_(data_.Path() + "/statement.txt"),
+          linesFile_(data_.Path() + "/lines.txt"),
           sortedFile_(data_.Path() + "/sorted.txt")
     {
         GenerateStatementFile(statementFile_, {kRows, 0, tails});
@@ -235,8 +233,7 @@ public:
         bool same = static_cast<int>(lines.size()) == List().RecordCount();
         for (int i = 0; same && i < List().RecordCount(); ++i)
             same = TailOf(List().RecordTextAt(i)) == TailOf(lines[static_cast<size_t>(i)]);
-        if (!same)
-            std::fprintf(stderr, "%s: the program's order of tails differs from GNU sort's\n", figure);
+        if (!same) std::fprintf(stderr, "%s: the program's order of tails differs from GNU sort's\n", figure);
         std::filesystem::remove(sortedFile_);
     }
 
@@ -272,8 +269,7 @@ private:
     void CheckTails(Tails tails)
     {
         std::vector<std::string_view> all;
-        for (int i = 0; i < List().RecordCount(); ++i)
-            all.push_back(TailOf(List().RecordTextAt(i)));
+        for (int i = 0; i < List().RecordCount(); ++i) all.push_back(TailOf(List().RecordTextAt(i)));
         std::sort(all.begin(), all.end());
         int sharing = 0;
         for (size_t i = 0; i < all.size(); ++i)
@@ -290,21 +286,18 @@ private:
         std::vector<std::string> args{"sort", "-s", "-t", "\t", "-k1.16", linesFile_, "-o", sortedFile_};
         std::vector<std::string> env{"LC_ALL=C"};
         for (char** entry = environ; *entry != nullptr; ++entry)
-            if (!std::string_view(*entry).starts_with("LC_ALL="))
-                env.emplace_back(*entry);
+            if (!std::string_view(*entry).starts_with("LC_ALL=")) env.emplace_back(*entry);
         std::vector<char*> argv = Pointers(args), envp = Pointers(env);
         pid_t pid = 0;
         Require(::posix_spawnp(&pid, "sort", nullptr, nullptr, argv.data(), envp.data()) == 0, "cannot run sort");
         int status = 0;
-        Require(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0,
-                "GNU sort failed");
+        Require(::waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0, "GNU sort failed");
     }
 
     static std::vector<char*> Pointers(std::vector<std::string>& texts)
     {
         std::vector<char*> pointers;
-        for (std::string& text : texts)
-            pointers.push_back(text.data());
+        for (std::string& text : texts) pointers.push_back(text.data());
         pointers.push_back(nullptr);
         return pointers;
     }

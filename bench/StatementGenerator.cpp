@@ -29,8 +29,7 @@ std::string Padded(std::string text, size_t width)
 std::string Zeros(std::int64_t value, size_t width)
 {
     std::string digits = std::to_string(value);
-    if (digits.size() > width)
-        throw std::logic_error("a generated number does not fit its field");
+    if (digits.size() > width) throw std::logic_error("a generated number does not fit its field");
     return std::string(width - digits.size(), '0') + digits;
 }
 
@@ -81,10 +80,8 @@ private:
         if (tails_ == Tails::OneInTenRepeated && row % 20 == 0 && !originals_.empty())
             return originals_[static_cast<size_t>(Between(0, static_cast<int>(originals_.size()) - 1))];
         std::string tail = NewTail();
-        while (!seen_.insert(tail).second)
-            tail = NewTail();
-        if (tails_ == Tails::OneInTenRepeated)
-            originals_.push_back(tail);
+        while (!seen_.insert(tail).second) tail = NewTail();
+        if (tails_ == Tails::OneInTenRepeated) originals_.push_back(tail);
         return tail;
     }
 
@@ -130,19 +127,16 @@ public:
 
     void Add(const std::string& line)
     {
-        if (line.size() != kLine)
-            throw std::logic_error("a generated line is not 150 characters");
+        if (line.size() != kLine) throw std::logic_error("a generated line is not 150 characters");
         slice_ += line;
         slice_ += "\r\n";
-        if (slice_.size() >= (1u << 20))
-            Flush();
+        if (slice_.size() >= (1u << 20)) Flush();
     }
 
     void Finish()
     {
         Flush();
-        if (!out_.flush())
-            throw std::runtime_error("cannot write " + path_);
+        if (!out_.flush()) throw std::runtime_error("cannot write " + path_);
     }
 
 private:
@@ -159,10 +153,8 @@ private:
 
 void AddList(LineWriter& out, ListGenerator&& list, int rows)
 {
-    for (int row = 1; row <= rows; ++row)
-        out.Add(list.Row(row));
-    if (rows > 0)
-        out.Add(list.TotalsLine());
+    for (int row = 1; row <= rows; ++row) out.Add(list.Row(row));
+    if (rows > 0) out.Add(list.TotalsLine());
 }
 
 }  // namespace
@@ -171,8 +163,7 @@ std::string ValidAfm(int first8)
 {
     std::string digits = Zeros(first8, 8);
     int sum = 0;
-    for (int i = 0; i < 8; ++i)
-        sum += (digits[static_cast<size_t>(i)] - '0') << (8 - i);
+    for (int i = 0; i < 8; ++i) sum += (digits[static_cast<size_t>(i)] - '0') << (8 - i);
     return digits + static_cast<char>('0' + sum % 11 % 10);
 }
 

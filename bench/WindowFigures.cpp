@@ -114,8 +114,16 @@ public:
         ui::TDBGrid* grid = window_->Grid(TSide::Customers);
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(kRows - 1, 0));
-        const QStringList cells{QString::fromStdString(ValidAfm(30'000'000)), QStringLiteral(u"ΝΕΟΣ"), QString(), QStringLiteral("0"),
-                                QString(), QString(), QString(), QString(), QStringLiteral("3"), QStringLiteral("10,5")};
+        const QStringList cells{QString::fromStdString(ValidAfm(30'000'000)),
+                                QStringLiteral(u"ΝΕΟΣ"),
+                                QString(),
+                                QStringLiteral("0"),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QString(),
+                                QStringLiteral("3"),
+                                QStringLiteral("10,5")};
         const Seconds spent = Timed([&] {
             SendKey(grid, Qt::Key_Down);
             for (int column = 0; column < cells.size(); ++column) {

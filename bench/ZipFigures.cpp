@@ -72,8 +72,7 @@ private:
     {
         std::vector<std::string> args{"zip", "-q", "-j", "-6", "-X", archive, statement_};
         std::vector<char*> argv;
-        for (std::string& arg : args)
-            argv.push_back(arg.data());
+        for (std::string& arg : args) argv.push_back(arg.data());
         argv.push_back(nullptr);
         pid_t pid = 0;
         Require(::posix_spawnp(&pid, "zip", nullptr, nullptr, argv.data(), environ) == 0,

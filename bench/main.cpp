@@ -40,9 +40,19 @@ struct FieldSpec {
 
 // The counterparty record of the statement file: 150 bytes.
 constexpr std::array<FieldSpec, 13> kCounterpartyFields{{
-    {"RecordType", 1}, {"AA", 5}, {"AFMCust", 9}, {"NameCust", 27}, {"ProfCust", 15},
-    {"Ypovolh", 1}, {"City", 10}, {"Street", 16}, {"StreetNo", 3}, {"TK", 5},
-    {"NoTimologion", 7}, {"Value", 16}, {"FILLER", 35},
+    {"RecordType", 1},
+    {"AA", 5},
+    {"AFMCust", 9},
+    {"NameCust", 27},
+    {"ProfCust", 15},
+    {"Ypovolh", 1},
+    {"City", 10},
+    {"Street", 16},
+    {"StreetNo", 3},
+    {"TK", 5},
+    {"NoTimologion", 7},
+    {"Value", 16},
+    {"FILLER", 35},
 }};
 
 std::vector<std::string> CounterpartySchema()
@@ -66,12 +76,21 @@ public:
         std::string line;
         line.reserve(kRecordLength + 2);
         const std::array<std::string, 13> values{
-            "2", "", Afm(), Name(), Pick(words_.professions), "0", Pick(words_.cities),
-            Pick(words_.streets), std::to_string(Between(1, 199)), std::to_string(Between(10000, 85999)),
-            std::to_string(Between(1, 400)), Amount(), "",
+            "2",
+            "",
+            Afm(),
+            Name(),
+            Pick(words_.professions),
+            "0",
+            Pick(words_.cities),
+            Pick(words_.streets),
+            std::to_string(Between(1, 199)),
+            std::to_string(Between(10000, 85999)),
+            std::to_string(Between(1, 400)),
+            Amount(),
+            "",
         };
-        for (size_t i = 0; i < values.size(); ++i)
-            line += Padded(values[i], kCounterpartyFields[i].width);
+        for (size_t i = 0; i < values.size(); ++i) line += Padded(values[i], kCounterpartyFields[i].width);
         return line + "\r\n";
     }
 
@@ -94,11 +113,9 @@ private:
     std::string Afm()
     {
         std::string digits = std::to_string(Between(1, 9));
-        for (int i = 0; i < 7; ++i)
-            digits += static_cast<char>('0' + Between(0, 9));
+        for (int i = 0; i < 7; ++i) digits += static_cast<char>('0' + Between(0, 9));
         int sum = 0;
-        for (int i = 0; i < 8; ++i)
-            sum += (digits[static_cast<size_t>(i)] - '0') << (8 - i);
+        for (int i = 0; i < 8; ++i) sum += (digits[static_cast<size_t>(i)] - '0') << (8 - i);
         return digits + static_cast<char>('0' + sum % 11 % 10);
     }
 
@@ -142,8 +159,7 @@ void GenerateRecordFile(const std::string& path)
         }
     }
     out.write(slice.data(), static_cast<std::streamsize>(slice.size()));
-    if (!out.flush())
-        throw std::runtime_error("cannot write " + path);
+    if (!out.flush()) throw std::runtime_error("cannot write " + path);
 }
 
 // ---------------------------------------------------------------------------
@@ -228,8 +244,7 @@ std::vector<Figure> StoreFigures(Context& context)
         {"open", "plain read() of the same file", kRepetitions, on(StoreOpen), on(ReferenceRead)},
         {"post-saveas", "plain write() of the same bytes to a new file", kRepetitions, on(StorePostSaveAs),
          on(ReferenceWrite)},
-        {"findrecord-miss", "plain read() of the same file", kRepetitions, on(StoreFindRecordMiss),
-         on(ReferenceRead)},
+        {"findrecord-miss", "plain read() of the same file", kRepetitions, on(StoreFindRecordMiss), on(ReferenceRead)},
     };
 }
 

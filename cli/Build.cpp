@@ -50,7 +50,8 @@ bool IsControlCharacter(char key)
 std::string ControlCharacterShown(char key)
 {
     char code[16];
-    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(key))));
+    std::snprintf(code, sizeof code, "U+%04X",
+                  static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(key))));
     return code;
 }
 
@@ -97,7 +98,9 @@ std::string WithoutFileFilling(const THeaderEdit& edit, const std::string& value
 void TypeHeader(TStatement& statement, const TStatementInput& input)
 {
     for (const THeaderEdit& edit : HeaderEdits()) {
-        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(edit.control, key, text); };
+        auto keyPress = [&](char key, std::string_view text) {
+            return statement.EditKeyPress(edit.control, key, text);
+        };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
         statement.header.*edit.text = TypeInto(value, edit.maxLength, keyPress, [&] { return EditNamed(edit.name); });
     }
@@ -156,7 +159,9 @@ void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowColu
     list.Append();
     for (size_t c = 0; c < grid.fields.size() && c < row.size(); ++c) {
         int column = static_cast<int>(c);
-        auto keyPress = [&](char key, std::string_view text) { return statement.DBGridKeyPress(side, column, key, text); };
+        auto keyPress = [&](char key, std::string_view text) {
+            return statement.DBGridKeyPress(side, column, key, text);
+        };
         auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
         grid.fields[c]->SetAsString(TypeInto(row[c], static_cast<size_t>(grid.fields[c]->Size()), keyPress, what));
     }

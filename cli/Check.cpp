@@ -22,7 +22,6 @@ char RowType(TSide side) { return SideInfo(side).lineType; }
 char TotalsType(TSide side) { return SideInfo(side).totalsLineType; }
 char TypeOf(std::string_view line) { return line.empty() ? ' ' : line[0]; }
 
-
 // ------------------------------------------------------------ texts
 
 std::string NulMessage()
@@ -183,12 +182,17 @@ void Checker::CheckLine(size_t index, std::string_view line)
     // million short lines quick.
     bool wrongLength = line.size() != static_cast<size_t>(kLineLength);
     std::optional<std::string> problem;
-    if (wrongLength && !problems_.Keeps(static_cast<int>(index + 1))) problems_.CountOnly();
-    else if (line.find('\0') != std::string_view::npos) problem = NulMessage();
-    else problem = StatementLineProblem(line);
+    if (wrongLength && !problems_.Keeps(static_cast<int>(index + 1)))
+        problems_.CountOnly();
+    else if (line.find('\0') != std::string_view::npos)
+        problem = NulMessage();
+    else
+        problem = StatementLineProblem(line);
     if (problem) Report(index, std::move(*problem));
-    if (problem || wrongLength) badLineOfType_[static_cast<unsigned char>(TypeOf(line))] = true;
-    else goodLines_.push_back({index, line});
+    if (problem || wrongLength)
+        badLineOfType_[static_cast<unsigned char>(TypeOf(line))] = true;
+    else
+        goodLines_.push_back({index, line});
     if (!headerIndex_ && TypeOf(line) == '1') {
         headerIndex_ = index;
         headerLine_ = line;

@@ -103,10 +103,7 @@ struct TArguments {
     bool help = false;
 };
 
-[[noreturn]] void Usage(const std::string& message)
-{
-    throw CliError(kExitUsage, message + "\n(epinax-cli --help)");
-}
+[[noreturn]] void Usage(const std::string& message) { throw CliError(kExitUsage, message + "\n(epinax-cli --help)"); }
 
 std::string ValueAfter(const std::vector<std::string>& args, size_t& i)
 {
@@ -117,14 +114,22 @@ std::string ValueAfter(const std::vector<std::string>& args, size_t& i)
 bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out)
 {
     const std::string& arg = args[i];
-    if (arg == "--help" || arg == "-h") out.help = true;
-    else if (arg == "--force") out.force = true;
-    else if (arg == "-o" || arg == "--output") out.output = ValueAfter(args, i);
-    else if (arg.starts_with("--output=")) out.output = arg.substr(9);
-    else if (arg == "--date") out.date = ValueAfter(args, i);
-    else if (arg.starts_with("--date=")) out.date = arg.substr(7);
-    else if (arg == "--customers" || arg == "--suppliers") out.lists.push_back(arg);
-    else return false;
+    if (arg == "--help" || arg == "-h")
+        out.help = true;
+    else if (arg == "--force")
+        out.force = true;
+    else if (arg == "-o" || arg == "--output")
+        out.output = ValueAfter(args, i);
+    else if (arg.starts_with("--output="))
+        out.output = arg.substr(9);
+    else if (arg == "--date")
+        out.date = ValueAfter(args, i);
+    else if (arg.starts_with("--date="))
+        out.date = arg.substr(7);
+    else if (arg == "--customers" || arg == "--suppliers")
+        out.lists.push_back(arg);
+    else
+        return false;
     return true;
 }
 
@@ -135,8 +140,10 @@ TArguments ParseArguments(const std::vector<std::string>& args)
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (out.command.empty()) out.command = arg;
-            else out.operands.push_back(arg);
+            if (out.command.empty())
+                out.command = arg;
+            else
+                out.operands.push_back(arg);
         } else if (arg == "--") {
             optionsEnded = true;
         } else if (!TakeOption(args, i, out)) {

@@ -42,7 +42,8 @@ std::vector<TRowInput> RowsAt(const json& object, const char* key)
     for (size_t i = 0; i < it->size(); ++i) {
         std::string where = std::string(key) + "[" + std::to_string(i) + "].";
         const json& row = (*it)[i];
-        if (!row.is_object()) BadInput("Το «" + where.substr(0, where.size() - 1) + "» πρέπει να είναι αντικείμενο JSON");
+        if (!row.is_object())
+            BadInput("Το «" + where.substr(0, where.size() - 1) + "» πρέπει να είναι αντικείμενο JSON");
         TRowInput values;
         for (size_t c = 0; c < kRowKeys.size(); ++c) values[c] = StringAt(row, kRowKeys[c], where);
         rows.push_back(std::move(values));

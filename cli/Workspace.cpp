@@ -61,7 +61,8 @@ void RemoveDirectoriesOfDeadRuns(const std::string& base)
     for (std::filesystem::directory_iterator it(base, error), end; !error && it != end; it.increment(error)) {
         pid_t owner = OwnerOf(it->path().filename().string());
         std::error_code ignored;
-        if (owner > 0 && ProcessIsGone(owner) && it->is_directory(ignored)) std::filesystem::remove_all(it->path(), ignored);
+        if (owner > 0 && ProcessIsGone(owner) && it->is_directory(ignored))
+            std::filesystem::remove_all(it->path(), ignored);
     }
 }
 

@@ -22,7 +22,7 @@ public:
     bool errorShown = false;            // ShowError: something failed, rather than a rule refusing
     std::vector<std::string> focus;     // controls the statement sent the user back to
     std::optional<std::string> openFile, saveFile;
-    int answer = mrYes;                 // to every question
+    int answer = mrYes;  // to every question
 
     void Clear();
     std::string LastMessage() const { return messages.empty() ? std::string() : messages.back(); }

@@ -16,7 +16,7 @@ struct TDate {
 inline TDate LocalToday()
 {
     std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     localtime_r(&now, &local);
     return {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
 }

@@ -18,7 +18,9 @@ public:
 class EFileError : public std::runtime_error {
 public:
     explicit EFileError(const std::string& message, int systemError = 0)
-        : std::runtime_error(message), systemError_(systemError) {}
+        : std::runtime_error(message), systemError_(systemError)
+    {
+    }
     int SystemError() const { return systemError_; }
 
 private:
@@ -45,8 +47,7 @@ public:
 inline std::string FormatMessage(const std::string& pattern, const std::string& arg)
 {
     std::string out = pattern;
-    if (auto at = out.find("%s"); at != std::string::npos)
-        out.replace(at, 2, arg);
+    if (auto at = out.find("%s"); at != std::string::npos) out.replace(at, 2, arg);
     return out;
 }
 

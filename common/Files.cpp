@@ -5,10 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
-#include <cstdlib>
+#include <cerrno>
 #include <condition_variable>
+#include <cstdlib>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -25,7 +25,10 @@ namespace {
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() { if (fd_ >= 0) ::close(fd_); }
+    ~FileDescriptor()
+    {
+        if (fd_ >= 0) ::close(fd_);
+    }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int get() const { return fd_; }
@@ -165,10 +168,7 @@ bool SyncDirectoryOf(const std::string& path)
 
 }  // namespace
 
-std::string ReadWholeFile(const std::string& path)
-{
-    return *ReadFileUpTo(path, std::string::npos - 1);
-}
+std::string ReadWholeFile(const std::string& path) { return *ReadFileUpTo(path, std::string::npos - 1); }
 
 std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit)
 {
@@ -200,8 +200,7 @@ std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit)
 
 // ------------------------------------------------------------ FileReplacer
 
-FileReplacer::FileReplacer(std::string path, TDurability durability)
-    : path_(std::move(path)), durability_(durability)
+FileReplacer::FileReplacer(std::string path, TDurability durability) : path_(std::move(path)), durability_(durability)
 {
     if (IsMarkedReadOnly(path_)) FileError("Cannot create file %s", path_, EACCES);
     std::string pattern = path_ + ".XXXXXX";

@@ -23,8 +23,7 @@ enum class TDurability { WorkingFile, UserFile };
 // marked read-only is not replaced. Errors: EFileError "Cannot create file %s"
 // when the new file cannot be made, "Cannot write file %s" when the bytes
 // cannot all be written.
-void ReplaceFile(const std::string& path, std::string_view contents,
-                 TDurability durability = TDurability::WorkingFile);
+void ReplaceFile(const std::string& path, std::string_view contents, TDurability durability = TDurability::WorkingFile);
 
 // Streams pieces into a new file beside `path` and renames it over `path` on
 // Commit(); dropped unfinished, it removes the new file and leaves `path` as

@@ -40,18 +40,14 @@ constexpr std::array<UInt128, kMaxPowerHeld + 1> BuildPowersOfTen()
 {
     std::array<UInt128, kMaxPowerHeld + 1> powers{};
     powers[0] = 1;
-    for (std::size_t i = 1; i < powers.size(); ++i)
-        powers[i] = powers[i - 1] * 10;
+    for (std::size_t i = 1; i < powers.size(); ++i) powers[i] = powers[i - 1] * 10;
     return powers;
 }
 
 constexpr std::array<UInt128, kMaxPowerHeld + 1> kPowersOfTen = BuildPowersOfTen();
 
 // Through the unsigned type, so that the most negative mantissa has a magnitude too.
-UInt128 Magnitude(Int128 value)
-{
-    return value < 0 ? UInt128(0) - UInt128(value) : UInt128(value);
-}
+UInt128 Magnitude(Int128 value) { return value < 0 ? UInt128(0) - UInt128(value) : UInt128(value); }
 
 // Callers pass magnitudes below 2^127 only.
 Int128 WithSign(UInt128 magnitude, bool negative)
@@ -83,21 +79,17 @@ long long DigitCount(UInt128 value)
 
 int ThreeWay(UInt128 a, UInt128 b)
 {
-    if (a == b)
-        return 0;
+    if (a == b) return 0;
     return a < b ? -1 : 1;
 }
 
 // mantissa * 10^digits, or nothing when an Int128 cannot hold it.
 std::optional<Int128> ShiftedLeft(Int128 mantissa, long long digits)
 {
-    if (mantissa == 0 || digits == 0)
-        return mantissa;
-    if (digits > kMaxPowerHeld)
-        return std::nullopt;
+    if (mantissa == 0 || digits == 0) return mantissa;
+    if (digits > kMaxPowerHeld) return std::nullopt;
     Int128 shifted = 0;
-    if (__builtin_mul_overflow(mantissa, static_cast<Int128>(kPowersOfTen[digits]), &shifted))
-        return std::nullopt;
+    if (__builtin_mul_overflow(mantissa, static_cast<Int128>(kPowersOfTen[digits]), &shifted)) return std::nullopt;
     return shifted;
 }
 
@@ -107,18 +99,15 @@ int CompareMagnitudes(Int128 a, int aScale, Int128 b, int bScale)
 {
     UInt128 left = Magnitude(a);
     UInt128 right = Magnitude(b);
-    if (left == 0 || right == 0)
-        return ThreeWay(left, right);
+    if (left == 0 || right == 0) return ThreeWay(left, right);
     long long leftPlace = DigitCount(left) - aScale;
     long long rightPlace = DigitCount(right) - bScale;
-    if (leftPlace != rightPlace)
-        return leftPlace < rightPlace ? -1 : 1;
+    if (leftPlace != rightPlace) return leftPlace < rightPlace ? -1 : 1;
     // Same leading place, so the scales differ by at most the digits held.
     // An overflow of the widened side means it is the larger one.
     UInt128& widened = aScale < bScale ? left : right;
     UInt128 factor = kPowersOfTen[static_cast<std::size_t>(std::abs(aScale - bScale))];
-    if (__builtin_mul_overflow(widened, factor, &widened))
-        return aScale < bScale ? 1 : -1;
+    if (__builtin_mul_overflow(widened, factor, &widened)) return aScale < bScale ? 1 : -1;
     return ThreeWay(left, right);
 }
 
@@ -132,11 +121,7 @@ struct WrittenNumber {
     long long power = 0;
 };
 
-bool IsDigit(char c)
-{
-    return c >= '0' && c <= '9';
-}
-
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 void ReadSign(std::string_view text, std::size_t& pos, bool& negative)
 {
@@ -158,13 +143,10 @@ bool ReadSignificand(std::string_view text, std::size_t& pos, WrittenNumber& num
             afterComma = true;
             continue;
         }
-        if (!IsDigit(c))
-            break;
+        if (!IsDigit(c)) break;
         anyDigit = true;
-        if (afterComma)
-            ++fractionDigits;
-        if (c != '0' || !number.digits.empty())
-            number.digits += c;
+        if (afterComma) ++fractionDigits;
+        if (c != '0' || !number.digits.empty()) number.digits += c;
     }
     number.power -= fractionDigits;
     return anyDigit;
@@ -173,13 +155,11 @@ bool ReadSignificand(std::string_view text, std::size_t& pos, WrittenNumber& num
 // An optional "E[sign]digits"; false when the E is not followed by digits.
 bool ReadExponent(std::string_view text, std::size_t& pos, WrittenNumber& number)
 {
-    if (pos == text.size() || (text[pos] != 'E' && text[pos] != 'e'))
-        return true;
+    if (pos == text.size() || (text[pos] != 'E' && text[pos] != 'e')) return true;
     ++pos;
     bool negative = false;
     ReadSign(text, pos, negative);
-    if (pos == text.size() || !IsDigit(text[pos]))
-        return false;
+    if (pos == text.size() || !IsDigit(text[pos])) return false;
     long long exponent = 0;
     for (; pos < text.size() && IsDigit(text[pos]); ++pos)
         exponent = std::min(exponent * 10 + (text[pos] - '0'), kExponentCap);
@@ -216,10 +196,8 @@ struct HeldForm {
 UInt128 RoundedLeadingDigits(const std::string& digits, long long count)
 {
     UInt128 value = 0;
-    for (long long i = 0; i < count; ++i)
-        value = value * 10 + static_cast<unsigned>(digits[i] - '0');
-    if (count < static_cast<long long>(digits.size()) && digits[count] >= '5')
-        ++value;
+    for (long long i = 0; i < count; ++i) value = value * 10 + static_cast<unsigned>(digits[i] - '0');
+    if (count < static_cast<long long>(digits.size()) && digits[count] >= '5') ++value;
     return value;
 }
 
@@ -228,18 +206,14 @@ UInt128 RoundedLeadingDigits(const std::string& digits, long long count)
 std::optional<HeldForm> HoldWrittenNumber(const WrittenNumber& number)
 {
     auto written = static_cast<long long>(number.digits.size());
-    if (written == 0)
-        return HeldForm{};
+    if (written == 0) return HeldForm{};
     long long integerDigits = written + number.power;
-    if (integerDigits > kMaxIntegerDigits)
-        return std::nullopt;
+    if (integerDigits > kMaxIntegerDigits) return std::nullopt;
     long long kept = std::min({written, kMaxParsedDigits, integerDigits + kMaxParsedDecimals});
-    if (kept < 0)
-        return HeldForm{};
+    if (kept < 0) return HeldForm{};
     UInt128 magnitude = RoundedLeadingDigits(number.digits, kept);
     // A carry out of the kept digits can reach a 37th integer digit.
-    if (magnitude != 0 && DigitCount(magnitude) - kept + integerDigits > kMaxIntegerDigits)
-        return std::nullopt;
+    if (magnitude != 0 && DigitCount(magnitude) - kept + integerDigits > kMaxIntegerDigits) return std::nullopt;
     auto scale = static_cast<int>(kept - integerDigits);
     return HeldForm{WithSign(magnitude, number.negative), scale};
 }
@@ -255,8 +229,7 @@ std::string FixedForm(std::string digits, long long scale, long long minDecimals
         whole = digits + std::string(static_cast<std::size_t>(-scale), '0');
     } else {
         auto size = static_cast<long long>(digits.size());
-        if (size <= scale)
-            digits.insert(0, static_cast<std::size_t>(scale - size + 1), '0');
+        if (size <= scale) digits.insert(0, static_cast<std::size_t>(scale - size + 1), '0');
         auto split = digits.size() - static_cast<std::size_t>(scale);
         whole = digits.substr(0, split);
         fraction = digits.substr(split);
@@ -276,11 +249,9 @@ std::string SignedFixedForm(Int128 mantissa, int scale, long long minDecimals)
 std::string ExponentForm(const std::string& digits, long long exponent)
 {
     std::string out(1, digits[0]);
-    if (digits.size() > 1)
-        out += ',' + digits.substr(1);
+    if (digits.size() > 1) out += ',' + digits.substr(1);
     out += 'E';
-    if (exponent < 0)
-        out += '-';
+    if (exponent < 0) out += '-';
     out += DigitsOf(static_cast<UInt128>(exponent < 0 ? -exponent : exponent));
     return out;
 }
@@ -293,8 +264,7 @@ void RoundToSignificantDigits(std::string& digits, long long& exponent, std::siz
         bool roundUp = digits[count] >= '5';
         digits.resize(count);
         std::size_t i = digits.size();
-        while (roundUp && i > 0 && digits[i - 1] == '9')
-            digits[--i] = '0';
+        while (roundUp && i > 0 && digits[i - 1] == '9') digits[--i] = '0';
         if (roundUp && i == 0) {
             digits.insert(digits.begin(), '1');
             ++exponent;
@@ -302,8 +272,7 @@ void RoundToSignificantDigits(std::string& digits, long long& exponent, std::siz
             ++digits[i - 1];
         }
     }
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
+    while (digits.size() > 1 && digits.back() == '0') digits.pop_back();
 }
 
 }  // namespace
@@ -325,11 +294,9 @@ Decimal Decimal::FromInteger(std::int64_t value)
 std::optional<Decimal> Decimal::Parse(std::string_view text)
 {
     auto number = ReadNumber(text);
-    if (!number)
-        return std::nullopt;
+    if (!number) return std::nullopt;
     auto held = HoldWrittenNumber(*number);
-    if (!held)
-        return std::nullopt;
+    if (!held) return std::nullopt;
     Decimal result(held->mantissa, held->scale);
     result.Normalise();
     return result;
@@ -351,10 +318,8 @@ void Decimal::Normalise()
 
 Decimal Decimal::operator+(const Decimal& other) const
 {
-    if (other.IsZero())
-        return *this;
-    if (IsZero())
-        return other;
+    if (other.IsZero()) return *this;
+    if (IsZero()) return other;
     int scale = std::max(scale_, other.scale_);
     auto left = ShiftedLeft(mantissa_, static_cast<long long>(scale) - scale_);
     auto right = ShiftedLeft(other.mantissa_, static_cast<long long>(scale) - other.scale_);
@@ -368,8 +333,7 @@ Decimal Decimal::operator+(const Decimal& other) const
 
 Decimal Decimal::TimesPowerOfTen(int power) const
 {
-    if (IsZero())
-        return *this;
+    if (IsZero()) return *this;
     long long scale = static_cast<long long>(scale_) - power;
     if (scale < std::numeric_limits<int>::min() || scale > std::numeric_limits<int>::max())
         throw std::overflow_error("Decimal shift out of range");
@@ -378,17 +342,14 @@ Decimal Decimal::TimesPowerOfTen(int power) const
 
 Decimal Decimal::RoundedTo(int decimals) const
 {
-    if (scale_ <= decimals)
-        return *this;
+    if (scale_ <= decimals) return *this;
     long long dropped = static_cast<long long>(scale_) - decimals;
     // |mantissa| < 2^127 < 0,5 * 10^39: nothing is left after the cut.
-    if (dropped > kMaxPowerHeld)
-        return Decimal();
+    if (dropped > kMaxPowerHeld) return Decimal();
     UInt128 unit = kPowersOfTen[dropped];
     UInt128 magnitude = Magnitude(mantissa_);
     UInt128 kept = magnitude / unit;
-    if (magnitude % unit >= unit / 2)
-        ++kept;
+    if (magnitude % unit >= unit / 2) ++kept;
     Decimal result(WithSign(kept, IsNegative()), decimals);
     result.Normalise();
     return result;
@@ -396,39 +357,32 @@ Decimal Decimal::RoundedTo(int decimals) const
 
 std::optional<std::int64_t> Decimal::ToInt64() const
 {
-    if (scale_ > 0)
-        return std::nullopt;
+    if (scale_ > 0) return std::nullopt;
     auto whole = ShiftedLeft(mantissa_, -static_cast<long long>(scale_));
-    if (!whole || *whole < std::numeric_limits<std::int64_t>::min()
-        || *whole > std::numeric_limits<std::int64_t>::max())
+    if (!whole || *whole < std::numeric_limits<std::int64_t>::min() ||
+        *whole > std::numeric_limits<std::int64_t>::max())
         return std::nullopt;
     return static_cast<std::int64_t>(*whole);
 }
 
-bool operator==(const Decimal& a, const Decimal& b)
-{
-    return a.mantissa_ == b.mantissa_ && a.scale_ == b.scale_;
-}
+bool operator==(const Decimal& a, const Decimal& b) { return a.mantissa_ == b.mantissa_ && a.scale_ == b.scale_; }
 
 bool operator<(const Decimal& a, const Decimal& b)
 {
-    if (a.IsNegative() != b.IsNegative())
-        return a.IsNegative();
+    if (a.IsNegative() != b.IsNegative()) return a.IsNegative();
     int order = CompareMagnitudes(a.mantissa_, a.scale_, b.mantissa_, b.scale_);
     return a.IsNegative() ? order > 0 : order < 0;
 }
 
 std::string Decimal::ToGeneral() const
 {
-    if (IsZero())
-        return "0";
+    if (IsZero()) return "0";
     std::string digits = DigitsOf(Magnitude(mantissa_));
     long long exponent = static_cast<long long>(digits.size()) - 1 - scale_;
     RoundToSignificantDigits(digits, exponent, kGeneralSignificantDigits);
     bool fixed = exponent >= -5 && exponent < kGeneralSignificantDigits;
-    std::string body = fixed
-        ? FixedForm(digits, static_cast<long long>(digits.size()) - 1 - exponent, 0)
-        : ExponentForm(digits, exponent);
+    std::string body = fixed ? FixedForm(digits, static_cast<long long>(digits.size()) - 1 - exponent, 0)
+                             : ExponentForm(digits, exponent);
     return IsNegative() ? '-' + body : body;
 }
 
@@ -447,25 +401,20 @@ std::string Decimal::ToFixed2() const
 std::optional<std::int32_t> ParseInteger(std::string_view text)
 {
     std::size_t pos = text.find_first_not_of(' ');
-    if (pos == std::string_view::npos)
-        return std::nullopt;
+    if (pos == std::string_view::npos) return std::nullopt;
     bool negative = false;
     ReadSign(text, pos, negative);
-    if (pos == text.size())
-        return std::nullopt;
+    if (pos == text.size()) return std::nullopt;
     // One past INT32_MAX, the magnitude of INT32_MIN.
     constexpr long long kLargestMagnitude = 2147483648LL;
     long long magnitude = 0;
     for (; pos < text.size(); ++pos) {
-        if (!IsDigit(text[pos]))
-            return std::nullopt;
+        if (!IsDigit(text[pos])) return std::nullopt;
         magnitude = magnitude * 10 + (text[pos] - '0');
-        if (magnitude > kLargestMagnitude)
-            return std::nullopt;
+        if (magnitude > kLargestMagnitude) return std::nullopt;
     }
     long long value = negative ? -magnitude : magnitude;
-    if (value > std::numeric_limits<std::int32_t>::max())
-        return std::nullopt;
+    if (value > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
     return static_cast<std::int32_t>(value);
 }
 

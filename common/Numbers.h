@@ -39,7 +39,7 @@ public:
 
     Decimal operator+(const Decimal& other) const;  // exact; throws std::overflow_error
     Decimal& operator+=(const Decimal& other) { return *this = *this + other; }
-    Decimal TimesPowerOfTen(int power) const;       // exact shift (x100, /100)
+    Decimal TimesPowerOfTen(int power) const;  // exact shift (x100, /100)
     // Half away from zero, on the decimal digits.
     Decimal RoundedTo(int decimals) const;
     // Whole value, when the number has no fraction and fits in 64 bits.
@@ -62,7 +62,7 @@ private:
     void Normalise();
 
     TInt128 mantissa_ = 0;  // value = mantissa_ * 10^-scale_
-    int scale_ = 0;          // may be negative for large exponents
+    int scale_ = 0;         // may be negative for large exponents
 };
 
 // The fast lane for the amounts the program itself writes, which are almost

@@ -73,8 +73,7 @@ std::string SameAsOwnAfmMessage() { return G("O ΑΦΜ που εισάγατε �
 
 std::string DuplicateAfmMessage(TSide side, const std::string& afm)
 {
-    return G("Ο ΑΦΜ: ") + afm +
-           G(" έχει εισαχθεί 2 φορές ") + G(SideInfo(side).inTheList);
+    return G("Ο ΑΦΜ: ") + afm + G(" έχει εισαχθεί 2 φορές ") + G(SideInfo(side).inTheList);
 }
 
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row)

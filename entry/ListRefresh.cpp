@@ -28,10 +28,14 @@ TListTotals SumListTotals(int count, const std::function<std::string_view(int)>&
             auto invoices = whole ? PaddedDigits(record.substr(invoicesAt, invoicesWidth)) : std::nullopt;
             auto cents = whole ? PaddedAmountCents(record.substr(valueAt, valueWidth)) : std::nullopt;
             if (!invoices || !cents) lastOther = i;
-            if (invoices) plainInvoices += *invoices;
-            else otherInvoices += StrToFloat(field(record, invoicesAt, invoicesWidth));
-            if (cents) plainCents += *cents;
-            else otherValues += StrToFloat(field(record, valueAt, valueWidth));
+            if (invoices)
+                plainInvoices += *invoices;
+            else
+                otherInvoices += StrToFloat(field(record, invoicesAt, invoicesWidth));
+            if (cents)
+                plainCents += *cents;
+            else
+                otherValues += StrToFloat(field(record, valueAt, valueWidth));
         }
         i = lastOther;
         Decimal invoiceSum = Decimal::FromCents(plainInvoices * 100) + otherInvoices;
@@ -58,10 +62,7 @@ void RewriteListFiles(TFixedFormatDataSet& list, const std::string& workingFile,
     ReplaceWithCopy(list.FileName(), scratchFile);
 }
 
-std::string CountLabel(TSide side, int count)
-{
-    return std::to_string(count) + G(SideInfo(side).countLabel);
-}
+std::string CountLabel(TSide side, int count) { return std::to_string(count) + G(SideInfo(side).countLabel); }
 
 // Every number keeps its value, a single digit too (a declared 7 must not
 // become 0 in the file); only a text that is no number becomes "0".

@@ -32,7 +32,21 @@ inline constexpr std::array<TRecordField, 13> kRecordFields{{
 }};
 
 namespace field {
-enum : std::size_t { RecordType, AA, Afm, Name, Prof, Ypovolh, City, Street, StreetNo, TK, NoTimologion, Value, Filler };
+enum : std::size_t {
+    RecordType,
+    AA,
+    Afm,
+    Name,
+    Prof,
+    Ypovolh,
+    City,
+    Street,
+    StreetNo,
+    TK,
+    NoTimologion,
+    Value,
+    Filler
+};
 }
 
 // Where a field starts in the record, counted from 0.

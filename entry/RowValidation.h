@@ -29,8 +29,8 @@ private:
 bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& afm);
 
 struct TPostedRow {
-    std::string ownAfm;        // the header's tax number
-    bool isNew = false;        // a new row: a repeated tax number is refused
+    std::string ownAfm;          // the header's tax number
+    bool isNew = false;          // a new row: a repeated tax number is refused
     TAfmIndex* index = nullptr;  // during a bulk entry
 };
 

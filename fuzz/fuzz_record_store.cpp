@@ -28,8 +28,8 @@ using epinax::TFixedFormatDataSet;
 const std::vector<std::string>& CounterpartySchema()
 {
     static const std::vector<std::string> schema{
-        "RecordType=1", "AA=5", "AFMCust=9", "NameCust=27", "ProfCust=15", "Ypovolh=1", "City=10",
-        "Street=16", "StreetNo=3", "TK=5", "NoTimologion=7", "Value=16", "FILLER=35",
+        "RecordType=1", "AA=5",       "AFMCust=9", "NameCust=27",    "ProfCust=15", "Ypovolh=1", "City=10",
+        "Street=16",    "StreetNo=3", "TK=5",      "NoTimologion=7", "Value=16",    "FILLER=35",
     };
     return schema;
 }
@@ -87,8 +87,7 @@ std::vector<std::string> SplitSchema(std::string_view line)
     for (;;) {
         const std::size_t bar = line.find('|');
         lines.emplace_back(line.substr(0, bar));
-        if (bar == std::string_view::npos)
-            return lines;
+        if (bar == std::string_view::npos) return lines;
         line.remove_prefix(bar + 1);
     }
 }
@@ -100,8 +99,7 @@ std::string EditValueFrom(std::string_view input)
 {
     std::string value;
     for (char c : input.substr(input.size() > 24 ? input.size() - 24 : 0))
-        if (c != '\r' && c != '\n' && c != '\0')
-            value += c;
+        if (c != '\r' && c != '\n' && c != '\0') value += c;
     return value;
 }
 
@@ -129,8 +127,7 @@ void WriteFile(const std::string& path, std::string_view bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush())
-        Fail("cannot write the input file");
+    if (!out.flush()) Fail("cannot write the input file");
 }
 
 bool OpenOrRefuse(TFixedFormatDataSet& store, const std::string& path, const std::vector<std::string>& schema)
@@ -143,8 +140,7 @@ bool OpenOrRefuse(TFixedFormatDataSet& store, const std::string& path, const std
     } catch (const epinax::EDatabaseError&) {
     } catch (const epinax::EFileError&) {
     }
-    if (store.Active())
-        Fail("a store that refused to open is still active");
+    if (store.Active()) Fail("a store that refused to open is still active");
     return false;
 }
 
@@ -159,16 +155,13 @@ void ReadEverything(TFixedFormatDataSet& store)
         }
         bytes += store.CurrentRecordText().size();
     }
-    if (visited != store.RecordCount())
-        Fail("First/Next did not visit every record");
-    if (bytes == static_cast<std::size_t>(-1))
-        Fail("unreachable");  // keeps the reads from being optimised away
+    if (visited != store.RecordCount()) Fail("First/Next did not visit every record");
+    if (bytes == static_cast<std::size_t>(-1)) Fail("unreachable");  // keeps the reads from being optimised away
 }
 
 void LookUp(TFixedFormatDataSet& store, const Case& c)
 {
-    if (store.FieldCount() == 0)
-        return;
+    if (store.FieldCount() == 0) return;
     const std::string& key = store.Fields(0).FieldName();
     try {
         store.FindRecord(key, {c.editValue}, c.caseInsensitive, c.partialKey);
@@ -179,12 +172,10 @@ void LookUp(TFixedFormatDataSet& store, const Case& c)
 
 void EditFirst(TFixedFormatDataSet& store, const Case& c)
 {
-    if (store.IsEmpty() || store.FieldCount() == 0)
-        return;
+    if (store.IsEmpty() || store.FieldCount() == 0) return;
     store.First();
     store.Edit();
-    store.Fields(static_cast<int>(c.fieldPick % static_cast<std::size_t>(store.FieldCount())))
-        .SetAsString(c.editValue);
+    store.Fields(static_cast<int>(c.fieldPick % static_cast<std::size_t>(store.FieldCount()))).SetAsString(c.editValue);
     store.Post();
 }
 
@@ -197,11 +188,9 @@ bool WidthsDependOnFile(const std::vector<std::string>& schema)
         if (std::all_of(line.begin(), line.end(), [](unsigned char c) { return c <= ' '; }))
             continue;  // skipped by the store
         const std::size_t eq = line.find('=');
-        if (eq == std::string::npos || line.find_first_not_of(' ') >= eq)
-            return true;
+        if (eq == std::string::npos || line.find_first_not_of(' ') >= eq) return true;
         const auto width = epinax::ParseInteger(std::string_view(line).substr(eq + 1));
-        if (!width || *width < 0)
-            return true;
+        if (!width || *width < 0) return true;
     }
     return false;
 }
@@ -210,14 +199,12 @@ void CheckReopened(const std::string& path, const std::vector<std::string>& sche
 {
     TFixedFormatDataSet reopened("FuzzReopened");
     if (!OpenOrRefuse(reopened, path, schema)) {
-        if (!WidthsDependOnFile(schema))
-            Fail("a saved file could not be opened again");
+        if (!WidthsDependOnFile(schema)) Fail("a saved file could not be opened again");
         // The record count does not depend on the layout: count with a plain one.
         if (!OpenOrRefuse(reopened, path, {"Line=1"}))
             Fail("a saved file could not be opened again, even as plain lines");
     }
-    if (reopened.RecordCount() != expectedCount)
-        Fail("the saved file reads back with a different record count");
+    if (reopened.RecordCount() != expectedCount) Fail("the saved file reads back with a different record count");
     ReadEverything(reopened);
 }
 
@@ -229,8 +216,7 @@ public:
     ~Cleanup()
     {
         std::error_code ignored;
-        for (const std::string& path : paths_)
-            std::filesystem::remove(path, ignored);
+        for (const std::string& path : paths_) std::filesystem::remove(path, ignored);
     }
     Cleanup(const Cleanup&) = delete;
     Cleanup& operator=(const Cleanup&) = delete;
@@ -246,8 +232,7 @@ void Exercise(const Case& c)
     const Cleanup cleanup({source, saved});
     WriteFile(source, c.file);
     TFixedFormatDataSet store("Fuzz");
-    if (!OpenOrRefuse(store, source, c.schema))
-        return;
+    if (!OpenOrRefuse(store, source, c.schema)) return;
     ReadEverything(store);
     LookUp(store, c);
     EditFirst(store, c);

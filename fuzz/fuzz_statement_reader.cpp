@@ -49,16 +49,26 @@ void SaveAndReadBack(TStatement& statement, cli::RecordingUi& ui, cli::Workspace
 
 // A small statement being edited when the fuzzed file is opened.
 const char kEdited[] =
-    "0IL01    20240315                                                                                                                                     \r\n"
-    "120231101      ACME              000000012                                                                                                           E\r\n"
-    "200001000000050A                                         0                                  00000100000000000000050                                   \r\n"
-    "3999999011000000000000070099999999900000000000000100000000000000750                                                                                   \r\n";
+    "0IL01    20240315                                                                                                 "
+    "                                    \r\n"
+    "120231101      ACME              000000012                                                                        "
+    "                                   E\r\n"
+    "200001000000050A                                         0                                  "
+    "00000100000000000000050                                   \r\n"
+    "3999999011000000000000070099999999900000000000000100000000000000750                                               "
+    "                                    \r\n";
 
 std::vector<std::string> Snapshot(TStatement& statement)
 {
-    std::vector<std::string> state{HeaderLine(statement.header), statement.EditSum,   statement.EditSumValue,
-                                   statement.EditSum2,           statement.EditSumValue2, statement.EditPub1,
-                                   statement.EditPub2,           statement.Label32,   statement.Label33,
+    std::vector<std::string> state{HeaderLine(statement.header),
+                                   statement.EditSum,
+                                   statement.EditSumValue,
+                                   statement.EditSum2,
+                                   statement.EditSumValue2,
+                                   statement.EditPub1,
+                                   statement.EditPub2,
+                                   statement.Label32,
+                                   statement.Label33,
                                    statement.header.Credit ? "credit" : "debit"};
     for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"}) {
         try {
@@ -106,8 +116,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReplaceFile(*ui.openFile, bytes);
     statement.N2Click();
     Require(statement.StatementLoaded);
-    Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) == static_cast<size_t>(outcome.contents->customerCount));
-    Require(static_cast<size_t>(statement.List(TSide::Suppliers).RecordCount()) == static_cast<size_t>(outcome.contents->supplierCount));
+    Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) ==
+            static_cast<size_t>(outcome.contents->customerCount));
+    Require(static_cast<size_t>(statement.List(TSide::Suppliers).RecordCount()) ==
+            static_cast<size_t>(outcome.contents->supplierCount));
     SaveAndReadBack(statement, ui, workspace);
     return 0;
 }

@@ -23,11 +23,16 @@ char DetectSeparator(std::string_view text)
     bool quoted = false;
     bool sawComma = false;
     for (char c : text) {
-        if (c == '"') quoted = !quoted;
-        else if (quoted) continue;
-        else if (c == ';') return ';';
-        else if (c == ',') sawComma = true;
-        else if (IsLineEnd(c)) break;
+        if (c == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == ';')
+            return ';';
+        else if (c == ',')
+            sawComma = true;
+        else if (IsLineEnd(c))
+            break;
     }
     return sawComma ? ',' : ';';
 }

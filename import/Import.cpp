@@ -16,10 +16,7 @@ namespace {
 
 constexpr int kColumnsRead = 10;  // A to J
 
-std::string RowMessage(int row, const char* ending)
-{
-    return G("Λάθος στη γραμμή ") + std::to_string(row) + G(ending);
-}
+std::string RowMessage(int row, const char* ending) { return G("Λάθος στη γραμμή ") + std::to_string(row) + G(ending); }
 
 // Spreadsheets drop the leading zeros of numbers: a tax number typed as
 // 094014201 comes back as the number 94014201. A whole number of up to eight
@@ -53,30 +50,43 @@ std::optional<std::string> RowProblem(const TSheetBlock& block, int row, const s
     const int number = row + 1;
     const std::string obliged = CellText(block.At(row, 3));
     if (obliged != "0" && obliged != "1")
-        return RowMessage(number, " του αρχείου: Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1. "
-                                  "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+        return RowMessage(number,
+                          " του αρχείου: Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1. "
+                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
     if (!ParseInteger(CellText(block.At(row, 8))))
-        return RowMessage(number, " του αρχείου: Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή. "
-                                  "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+        return RowMessage(number,
+                          " του αρχείου: Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή. "
+                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
     if (!Decimal::Parse(CellText(block.At(row, 9))))
-        return RowMessage(number, " του αρχείου: Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι "
-                                  "το κόμμα). Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+        return RowMessage(number,
+                          " του αρχείου: Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι "
+                          "το κόμμα). Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
     const std::string afm = TaxNumberText(block.At(row, 0));
     // The Latin H of "H στήλη" is the message's own.
     if (IsZeroValue(block.At(row, 3)) && !CheckAfm(afm))
-        return RowMessage(number, " του αρχείου: H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ. "
-                                  "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+        return RowMessage(number,
+                          " του αρχείου: H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ. "
+                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
     if (afm == ownAfm)
-        return RowMessage(number, " του αρχείου: Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου. "
-                                  "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+        return RowMessage(number,
+                          " του αρχείου: Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου. "
+                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
     return std::nullopt;
 }
 
 // The ten fields of a row, in the order of the columns.
 std::vector<const char*> FieldNames(TSide side)
 {
-    return {AfmFieldName(side), NameFieldName(side), ProfFieldName(side), "Ypovolh",      "City",
-            "Street",           "StreetNo",          "TK",                "NoTimologion", "Value"};
+    return {AfmFieldName(side),
+            NameFieldName(side),
+            ProfFieldName(side),
+            "Ypovolh",
+            "City",
+            "Street",
+            "StreetNo",
+            "TK",
+            "NoTimologion",
+            "Value"};
 }
 
 void AssignRow(const std::vector<TField*>& fields, const TSheetBlock& block, int row)
@@ -167,8 +177,9 @@ std::optional<std::string> FirstRowProblem(const TSheetBlock& block, const std::
 
 std::string ImportOpenFailureMessage()
 {
-    return G("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
-             "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.");
+    return G(
+        "Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
+        "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.");
 }
 
 std::string ImportInsertFailureMessage()

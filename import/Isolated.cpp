@@ -165,8 +165,7 @@ TSheetBlock ReadInChildProcess(const std::function<TSheetBlock(const std::string
     ::close(pipeEnds[0]);
     if (!whole) ::kill(child, SIGKILL);
     int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
+    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
     if (!whole || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.empty())
         throw EWorkbookError(UnreadableMessage(path));
     if (bytes[0] == kError) throw EWorkbookError(bytes.substr(1));

@@ -73,8 +73,10 @@ public:
     }
     void End(std::string_view name)
     {
-        if (name == "annotation" && noteDepth_ > 0) --noteDepth_;
-        else if (noteDepth_ == 0 && (name == "p" || name == "h") && paragraphDepth_ > 0) --paragraphDepth_;
+        if (name == "annotation" && noteDepth_ > 0)
+            --noteDepth_;
+        else if (noteDepth_ == 0 && (name == "p" || name == "h") && paragraphDepth_ > 0)
+            --paragraphDepth_;
     }
     bool Text(std::string_view text)
     {
@@ -96,8 +98,10 @@ public:
         if (name == "table") ++tableDepth_;
         if (inCell_ && !text_.Start(name, attributes)) ThrowTextTooLong(row_, column_);
         if (tableDepth_ != 1 || inCell_) return;
-        if (name == "table-row") StartRow(attributes);
-        else if (name == "table-cell" || name == "covered-table-cell") StartCell(name, attributes);
+        if (name == "table-row")
+            StartRow(attributes);
+        else if (name == "table-cell" || name == "covered-table-cell")
+            StartCell(name, attributes);
     }
     void End(std::string_view name) override
     {
@@ -129,13 +133,20 @@ private:
     }
     void StartCell(std::string_view name, const char** attributes)
     {
-        cell_ = TCellStart{AttributeText(attributes, "value-type"), AttributeText(attributes, "value"), AttributeText(attributes, "date-value"),
-                           AttributeText(attributes, "time-value"), AttributeText(attributes, "boolean-value"),
-                           AttributeText(attributes, "string-value"), Attribute(attributes, "string-value") != nullptr,
-                           false, name == "covered-table-cell", RepeatAttribute(attributes, "number-columns-repeated")};
+        cell_ = TCellStart{AttributeText(attributes, "value-type"),
+                           AttributeText(attributes, "value"),
+                           AttributeText(attributes, "date-value"),
+                           AttributeText(attributes, "time-value"),
+                           AttributeText(attributes, "boolean-value"),
+                           AttributeText(attributes, "string-value"),
+                           Attribute(attributes, "string-value") != nullptr,
+                           false,
+                           name == "covered-table-cell",
+                           RepeatAttribute(attributes, "number-columns-repeated")};
         // LibreOffice marks a formula that failed with its own value type.
         for (const char** at = attributes; at[0] != nullptr; at += 2)
-            if (std::string_view(at[0]).ends_with("value-type") && std::string_view(at[1]) == "error") cell_.error = true;
+            if (std::string_view(at[0]).ends_with("value-type") && std::string_view(at[1]) == "error")
+                cell_.error = true;
         text_.Reset();
         inCell_ = true;
         cellDepth_ = tableDepth_;

@@ -189,8 +189,8 @@ std::optional<double> TimeFraction(std::string_view text)
     double seconds = *h * 3600.0 + *m * 60.0 + *s;
     std::string_view rest = text.substr(8);
     if (rest.starts_with('.') && rest.size() > 1) {
-        const auto fraction = ParseXmlNumber("0" + std::string(rest.substr(0, rest.find_first_not_of(
-                                                                              "0123456789", 1))));
+        const auto fraction =
+            ParseXmlNumber("0" + std::string(rest.substr(0, rest.find_first_not_of("0123456789", 1))));
         if (!fraction) return std::nullopt;
         seconds += *fraction;
     }
@@ -264,8 +264,8 @@ void EnsureReadable(const std::string& path)
 
 void ThrowCannotOpen(const std::string& path, int systemError)
 {
-    throw EWorkbookError(G("Δεν ήταν δυνατό να ανοίξει το αρχείο ") + FileName(path) + " (" +
-                         OpenReason(systemError) + ").");
+    throw EWorkbookError(G("Δεν ήταν δυνατό να ανοίξει το αρχείο ") + FileName(path) + " (" + OpenReason(systemError) +
+                         ").");
 }
 
 void ThrowNotWorkbook(const std::string& path, std::string_view kind)
@@ -295,8 +295,7 @@ void ThrowUnsupportedCharacter(std::int64_t row, std::int64_t column, std::strin
     cp1253::FromUtf8(utf8Text, &bad);
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(FirstCodePoint(bad)));
-    throw EWorkbookError(G("Το κελί ") + Cell(row, column) +
-                         G(" περιέχει χαρακτήρα που δεν υποστηρίζεται (") + code +
+    throw EWorkbookError(G("Το κελί ") + Cell(row, column) + G(" περιέχει χαρακτήρα που δεν υποστηρίζεται (") + code +
                          G("). Χρησιμοποιήστε μόνο ελληνικούς και λατινικούς χαρακτήρες."));
 }
 
@@ -370,9 +369,11 @@ bool IsValidUtf8(std::string_view bytes)
     std::size_t i = 0;
     while (i < bytes.size()) {
         const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = lead < 0x80 ? 1 : lead >= 0xC2 && lead <= 0xDF ? 2 : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xF0 && lead <= 0xF4                 ? 4
-                                                                            : 0;
+        std::size_t length = lead < 0x80                    ? 1
+                             : lead >= 0xC2 && lead <= 0xDF ? 2
+                             : lead >= 0xE0 && lead <= 0xEF ? 3
+                             : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                            : 0;
         if (length == 0 || i + length > bytes.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;

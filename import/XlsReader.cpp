@@ -42,8 +42,8 @@ using TGsfPointer = std::unique_ptr<T, GObjectUnref>;
 
 std::uint16_t Word(const std::string& bytes, std::size_t at)
 {
-    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                      static_cast<unsigned char>(bytes[at + 1]) << 8);
+    return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) | static_cast<unsigned char>(bytes[at + 1])
+                                                                                  << 8);
 }
 
 std::uint32_t DoubleWord(const std::string& bytes, std::size_t at)
@@ -152,8 +152,9 @@ bool TextLengthsFit(const std::string& stream)
         if (const auto field = TextFieldOf(type, biff8)) {
             const std::size_t header = field->lengthAt + (field->wideLength ? 2 : 1) + (biff8 ? 1 : 0);
             if (length < header) return false;
-            const std::size_t characters =
-                field->wideLength ? Word(stream, body + field->lengthAt) : static_cast<unsigned char>(stream[body + field->lengthAt]);
+            const std::size_t characters = field->wideLength
+                                               ? Word(stream, body + field->lengthAt)
+                                               : static_cast<unsigned char>(stream[body + field->lengthAt]);
             const bool twoBytes = biff8 && (static_cast<unsigned char>(stream[body + header - 1]) & 0x01) != 0;
             if (header + characters * (twoBytes ? 2 : 1) > length) return false;
         }

@@ -109,8 +109,9 @@ std::string DecodeEscapes(std::string_view text)
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size();) {
         unsigned code = 0;
-        const bool escape = i + 7 <= text.size() && text[i] == '_' && text[i + 1] == 'x' && text[i + 6] == '_' &&
-                            std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16).ptr == text.data() + i + 6;
+        const bool escape =
+            i + 7 <= text.size() && text[i] == '_' && text[i + 1] == 'x' && text[i + 6] == '_' &&
+            std::from_chars(text.data() + i + 2, text.data() + i + 6, code, 16).ptr == text.data() + i + 6;
         if (!escape) {
             out += text[i++];
             continue;
@@ -206,8 +207,10 @@ std::optional<TPosition> ParseReference(std::string_view reference)
     if (i == 0 || i == reference.size()) return std::nullopt;
     std::int64_t row = 0;
     const auto [end, error] = std::from_chars(reference.data() + i, reference.data() + reference.size(), row);
-    if (error == std::errc::result_out_of_range) row = std::int64_t{1} << 40;
-    else if (error != std::errc() || end != reference.data() + reference.size() || row < 1) return std::nullopt;
+    if (error == std::errc::result_out_of_range)
+        row = std::int64_t{1} << 40;
+    else if (error != std::errc() || end != reference.data() + reference.size() || row < 1)
+        return std::nullopt;
     return TPosition{row - 1, at.column - 1};
 }
 
@@ -217,18 +220,25 @@ public:
 
     void Start(std::string_view name, const char** attributes) override
     {
-        if (name == "row") StartRow(attributes);
-        else if (name == "c") StartCell(attributes);
-        else if (inCell_ && name == "v") inValue_ = true;
-        else if (inCell_ && name == "is") inInline_ = true;
+        if (name == "row")
+            StartRow(attributes);
+        else if (name == "c")
+            StartCell(attributes);
+        else if (inCell_ && name == "v")
+            inValue_ = true;
+        else if (inCell_ && name == "is")
+            inInline_ = true;
         if (inInline_) inline_.Start(name);
     }
     void End(std::string_view name) override
     {
         if (inInline_) inline_.End(name);
-        if (name == "v") inValue_ = false;
-        else if (name == "is") inInline_ = false;
-        else if (name == "c" && inCell_) EndCell();
+        if (name == "v")
+            inValue_ = false;
+        else if (name == "is")
+            inInline_ = false;
+        else if (name == "c" && inCell_)
+            EndCell();
     }
     void Text(std::string_view text) override
     {
@@ -250,8 +260,10 @@ private:
     static bool ParseRowNumber(std::string_view text, std::int64_t& row)
     {
         const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), row);
-        if (error == std::errc::result_out_of_range) row = std::int64_t{1} << 40;
-        else if (error != std::errc() || end != text.data() + text.size() || row < 1) return false;
+        if (error == std::errc::result_out_of_range)
+            row = std::int64_t{1} << 40;
+        else if (error != std::errc() || end != text.data() + text.size() || row < 1)
+            return false;
         return true;
     }
     void StartCell(const char** attributes)

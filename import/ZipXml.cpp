@@ -58,7 +58,8 @@ void XMLCALL OnEnd(void* data, const XML_Char* name)
 
 void XMLCALL OnText(void* data, const XML_Char* text, int length)
 {
-    Guarded(data, [&](TXmlHandler& handler) { handler.Text(std::string_view(text, static_cast<std::size_t>(length))); });
+    Guarded(data,
+            [&](TXmlHandler& handler) { handler.Text(std::string_view(text, static_cast<std::size_t>(length))); });
 }
 
 // Workbooks never declare a document type; one that does may only want to

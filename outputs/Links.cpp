@@ -34,10 +34,14 @@ std::string StringValue(const std::string& text)
 {
     std::string value;
     for (char c : text) {
-        if (c == '\\') value += "\\\\";
-        else if (c == '\n') value += "\\n";
-        else if (c == '\r') value += "\\r";
-        else value += c;
+        if (c == '\\')
+            value += "\\\\";
+        else if (c == '\n')
+            value += "\\n";
+        else if (c == '\r')
+            value += "\\r";
+        else
+            value += c;
     }
     return value;
 }
@@ -56,9 +60,15 @@ std::string DesktopEntryText(const std::string& programPath, const std::string& 
            "Type=Application\n"
            "Name=e-ΠΙΝΑΞ\n"
            "Comment=Συγκεντρωτικές καταστάσεις πελατών-προμηθευτών\n"
-           "Exec=" + ExecArgument(programPath) + "\n"
-           "Path=" + StringValue(DirectoryOf(programPath)) + "\n"
-           "Icon=" + StringValue(icon) + "\n"
+           "Exec=" +
+           ExecArgument(programPath) +
+           "\n"
+           "Path=" +
+           StringValue(DirectoryOf(programPath)) +
+           "\n"
+           "Icon=" +
+           StringValue(icon) +
+           "\n"
            "Terminal=false\n"
            "Categories=Office;Finance;\n";
 }

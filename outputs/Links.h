@@ -20,7 +20,6 @@ std::string DesktopEntryText(const std::string& programPath, const std::string& 
 // Writes the launcher into `desktopDirectory`, whole (beside and renamed),
 // and makes it executable, as desktops ask of launchers they are to trust.
 // Throws EFileError when the directory is missing or cannot be written.
-void WriteDesktopLauncher(const std::string& desktopDirectory, const std::string& programPath,
-                          const std::string& icon);
+void WriteDesktopLauncher(const std::string& desktopDirectory, const std::string& programPath, const std::string& icon);
 
 }  // namespace epinax

@@ -186,8 +186,7 @@ private:
 
 void WriteTemplate(ReportText& out, const TReportInput& input)
 {
-    for (const std::string& line : TemplateLines(input.side))
-        out.Line(line);
+    for (const std::string& line : TemplateLines(input.side)) out.Line(line);
     out.EndLine();
     if (input.credit) out.Line(G("<center>ΠΙΣΤΩΤΙΚΑ ΥΠΟΛΟΙΠΑ</center></br></td></tr><tr><td>"));
 }
@@ -276,8 +275,13 @@ private:
 // The fields a row of the form shows.
 struct TRowFields {
     TRowFields(TFixedFormatDataSet& list, TSide side)
-        : afm(list, AfmFieldName(side)), name(list, NameFieldName(side)), ypovolh(list, "Ypovolh"),
-          city(list, "City"), street(list, "Street"), streetNo(list, "StreetNo"), invoices(list, "NoTimologion"),
+        : afm(list, AfmFieldName(side)),
+          name(list, NameFieldName(side)),
+          ypovolh(list, "Ypovolh"),
+          city(list, "City"),
+          street(list, "Street"),
+          streetNo(list, "StreetNo"),
+          invoices(list, "NoTimologion"),
           value(list, "Value")
     {
     }

@@ -17,8 +17,7 @@ namespace {
 
 void PutLittleEndian(std::string& out, std::uint64_t value, int bytes)
 {
-    for (int i = 0; i < bytes; ++i)
-        out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 void Put16(std::string& out, std::uint16_t value) { PutLittleEndian(out, value, 2); }

@@ -12,7 +12,6 @@ namespace {
 
 const char* const kNotEditing = "Dataset not in edit or insert mode";
 
-
 std::vector<std::string> SplitFieldNames(std::string_view names)
 {
     std::vector<std::string> out;
@@ -376,15 +375,17 @@ void TDataSet::Post()
     if (state_ != TDataSetState::dsEdit && state_ != TDataSetState::dsInsert) DatabaseError(kNotEditing);
     if (FlushEditingControl) FlushEditingControl();
     Fire(BeforePost);
-    RunChecked([this] {
-        if (state_ == TDataSetState::dsEdit) {
-            InternalStore(current_, editText_);
-        } else {
-            int at = appending_ ? InternalRecordCount() : std::min(insertIndex_, InternalRecordCount());
-            InternalInsertRecord(at, editText_);
-            current_ = at;
-        }
-    }, OnPostError);
+    RunChecked(
+        [this] {
+            if (state_ == TDataSetState::dsEdit) {
+                InternalStore(current_, editText_);
+            } else {
+                int at = appending_ ? InternalRecordCount() : std::min(insertIndex_, InternalRecordCount());
+                InternalInsertRecord(at, editText_);
+                current_ = at;
+            }
+        },
+        OnPostError);
     state_ = TDataSetState::dsBrowse;
     editText_.clear();
     insertIndex_ = -1;
@@ -497,8 +498,8 @@ std::string_view TDataSet::CurrentRecordText() const
 
 // ----------------------------------------------------- lookup, bookmarks
 
-bool TDataSet::FindRecord(std::string_view keyFields, const std::vector<std::string>& keyValues,
-                          bool caseInsensitive, bool partialKey)
+bool TDataSet::FindRecord(std::string_view keyFields, const std::vector<std::string>& keyValues, bool caseInsensitive,
+                          bool partialKey)
 {
     CheckActive();
     CheckBrowseMode();
@@ -508,7 +509,8 @@ bool TDataSet::FindRecord(std::string_view keyFields, const std::vector<std::str
     if (keyValues.size() != 1 && keyValues.size() < keys.size()) DatabaseError("Wrong number of key values");
     // The keys are trimmed once, not once per record.
     std::vector<std::string_view> values;
-    for (size_t k = 0; k < keys.size(); ++k) values.push_back(TrimBlanksAndControls(keyValues[keyValues.size() == 1 ? 0 : k]));
+    for (size_t k = 0; k < keys.size(); ++k)
+        values.push_back(TrimBlanksAndControls(keyValues[keyValues.size() == 1 ? 0 : k]));
 
     const int count = InternalRecordCount();
     for (int i = 0; i < count; ++i) {

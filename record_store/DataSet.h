@@ -123,7 +123,7 @@ public:
     bool Eof() const { return eof_; }
     bool IsEmpty() const { return RecordCount() == 0; }
     int RecordCount() const;
-    int RecNo() const;        // the current record's id; -1 when there is none
+    int RecNo() const;  // the current record's id; -1 when there is none
     void SetRecNo(int position);
     int CurrentIndex() const { return current_; }  // 0-based list index, -1 when none
 
@@ -148,8 +148,8 @@ public:
     const std::vector<TFieldDef>& FieldDefs() const { return fieldDefs_; }
 
     // Lookup and bookmarks.
-    bool FindRecord(std::string_view keyFields, const std::vector<std::string>& keyValues,
-                    bool caseInsensitive, bool partialKey);
+    bool FindRecord(std::string_view keyFields, const std::vector<std::string>& keyValues, bool caseInsensitive,
+                    bool partialKey);
     std::optional<TBookmark> GetBookmark() const;
     void GotoBookmark(TBookmark bookmark);
 
@@ -225,7 +225,10 @@ private:
     int FindAccepted(int from, int step);
     void RunChecked(const std::function<void()>& operation, const TDataSetErrorEvent& onError);
     void Notify(TDataEvent event);
-    void Fire(const TDataSetNotifyEvent& event) { if (event) event(*this); }
+    void Fire(const TDataSetNotifyEvent& event)
+    {
+        if (event) event(*this);
+    }
 
     std::string name_;
     TDataSetState state_ = TDataSetState::dsInactive;

@@ -7,8 +7,8 @@
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Lines.h"
-#include "common/Text.h"
 #include "common/Numbers.h"
+#include "common/Text.h"
 
 namespace epinax {
 
@@ -33,11 +33,31 @@ TFixedFormatDataSet::~TFixedFormatDataSet()
     }
 }
 
-void TFixedFormatDataSet::SetFileMustExist(bool value) { CheckInactive(); fileMustExist_ = value; }
-void TFixedFormatDataSet::SetReadOnly(bool value) { CheckInactive(); readOnly_ = value; }
-void TFixedFormatDataSet::SetFileName(std::string path) { CheckInactive(); fileName_ = std::move(path); }
-void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines) { CheckInactive(); schema_ = std::move(lines); }
-void TFixedFormatDataSet::SetTrimSpace(bool value) { CheckInactive(); trimSpace_ = value; }
+void TFixedFormatDataSet::SetFileMustExist(bool value)
+{
+    CheckInactive();
+    fileMustExist_ = value;
+}
+void TFixedFormatDataSet::SetReadOnly(bool value)
+{
+    CheckInactive();
+    readOnly_ = value;
+}
+void TFixedFormatDataSet::SetFileName(std::string path)
+{
+    CheckInactive();
+    fileName_ = std::move(path);
+}
+void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines)
+{
+    CheckInactive();
+    schema_ = std::move(lines);
+}
+void TFixedFormatDataSet::SetTrimSpace(bool value)
+{
+    CheckInactive();
+    trimSpace_ = value;
+}
 
 // ------------------------------------------------------------ open, close
 
@@ -98,7 +118,8 @@ void TFixedFormatDataSet::BuildFields(int defaultWidth)
         if (TrimBlanksAndControls(raw).empty()) continue;
         TFieldDef def;
         auto eq = raw.find('=');
-        std::string_view name = eq == std::string::npos ? std::string_view{} : TrimBlanks(std::string_view(raw).substr(0, eq));
+        std::string_view name =
+            eq == std::string::npos ? std::string_view{} : TrimBlanks(std::string_view(raw).substr(0, eq));
         if (!name.empty()) {
             def.Name = std::string(name);
             auto width = ParseInteger(std::string_view(raw).substr(eq + 1));
@@ -190,7 +211,6 @@ void TFixedFormatDataSet::RewriteFile()
         throw;
     }
 }
-
 
 // -------------------------------------------------------- record storage
 

@@ -88,9 +88,9 @@ private:
     std::string fileName_;
     std::vector<std::string> schema_;
 
-    std::string fileText_;               // the file as read at open
+    std::string fileText_;                  // the file as read at open
     std::optional<std::string> givenText_;  // the file's contents, when the caller holds them
-    std::deque<std::string> keptTexts_;  // texts stored since open; deque keeps them in place
+    std::deque<std::string> keptTexts_;     // texts stored since open; deque keeps them in place
     std::vector<Entry> records_;
     int recordLength_ = 0;
     TBookmark lastId_ = 0;

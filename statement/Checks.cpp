@@ -33,7 +33,8 @@ std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int c
         refuse("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.",
                TControl::YearOfData, true);
     if (!CheckAfm(header.AFM))
-        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", TControl::AFM, false);
+        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", TControl::AFM,
+               false);
     if (header.Egatastash.empty())
         refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", TControl::Egatastash, false);
     if (header.ComboBox1 < 0) refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", TControl::ComboBox1, false);
@@ -130,7 +131,7 @@ bool TStatement::CheckListAfms(TSide side)
     auto afmOf = [&](size_t i) {
         std::string_view record = list.RecordTextAt(static_cast<int>(i));
         bool nineDigits = record.size() >= 15 && std::all_of(record.begin() + 6, record.begin() + 15,
-                                                              [](char c) { return c >= '0' && c <= '9'; });
+                                                             [](char c) { return c >= '0' && c <= '9'; });
         return nineDigits ? record.substr(6, 9) : list.FieldViewAt(static_cast<int>(i), field);
     };
     for (size_t i = 0; i < rows; ++i) {

@@ -8,14 +8,32 @@
 namespace epinax {
 
 enum class TControl {
-    YearOfData, ComboBox1, Edit1, CompanyName, AFM, AntikeimenoErgasion, Town, Street, Number, TK, Tel, Fax,
-    email, Egatastash, EditPub1, EditPub2, EditSum, EditSumValue, EditSum2, EditSumValue2,
+    YearOfData,
+    ComboBox1,
+    Edit1,
+    CompanyName,
+    AFM,
+    AntikeimenoErgasion,
+    Town,
+    Street,
+    Number,
+    TK,
+    Tel,
+    Fax,
+    email,
+    Egatastash,
+    EditPub1,
+    EditPub2,
+    EditSum,
+    EditSumValue,
+    EditSum2,
+    EditSumValue2,
 };
 
 inline constexpr std::string_view kControlNames[] = {
-    "YearOfData", "ComboBox1", "Edit1", "CompanyName", "AFM", "AntikeimenoErgasion", "Town", "Street", "Number",
-    "TK", "Tel", "Fax", "email", "Egatastash", "EditPub1", "EditPub2", "EditSum", "EditSumValue", "EditSum2",
-    "EditSumValue2",
+    "YearOfData", "ComboBox1",    "Edit1",    "CompanyName",   "AFM",   "AntikeimenoErgasion", "Town",     "Street",
+    "Number",     "TK",           "Tel",      "Fax",           "email", "Egatastash",          "EditPub1", "EditPub2",
+    "EditSum",    "EditSumValue", "EditSum2", "EditSumValue2",
 };
 
 constexpr std::string_view ControlName(TControl control) { return kControlNames[static_cast<int>(control)]; }

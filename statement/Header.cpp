@@ -129,7 +129,8 @@ std::string HeaderLine(const TStatementHeader& h)
     for (const auto& slice : kSlices) {
         const std::string& text = h.*slice.text;
         line.replace(slice.from - 1, slice.width,
-                     slice.form == TSliceForm::NoBlanksRightAligned ? RightAligned(text, slice.width) : Field(text, slice.width));
+                     slice.form == TSliceForm::NoBlanksRightAligned ? RightAligned(text, slice.width)
+                                                                    : Field(text, slice.width));
     }
     return line;
 }

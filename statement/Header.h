@@ -11,10 +11,10 @@
 namespace epinax {
 
 struct TStatementHeader {
-    std::string YearOfData, Edit1, CompanyName, AFM, AntikeimenoErgasion, Town, Street, Number, TK, Tel, Fax,
-        email, Egatastash;
-    int ComboBox1 = -1;  // position of the chosen tax office; -1 for none
-    bool Credit = false; // RadioButton2 (credit balances) rather than RadioButton1 (debit invoices)
+    std::string YearOfData, Edit1, CompanyName, AFM, AntikeimenoErgasion, Town, Street, Number, TK, Tel, Fax, email,
+        Egatastash;
+    int ComboBox1 = -1;   // position of the chosen tax office; -1 for none
+    bool Credit = false;  // RadioButton2 (credit balances) rather than RadioButton1 (debit invoices)
 
     bool operator==(const TStatementHeader&) const = default;
 };

@@ -2,9 +2,9 @@
 // every post and delete, the public-sector values, sort and find. The rules
 // themselves are the entry layer's; these handlers tell the user.
 #include "common/Errors.h"
-#include "entry/Side.h"
 #include "entry/ListRefresh.h"
 #include "entry/RowValidation.h"
+#include "entry/Side.h"
 #include "entry/SortFind.h"
 #include "statement/Statement.h"
 
@@ -33,8 +33,7 @@ void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
 void TStatement::ValidateRow(TSide side)
 {
     auto& index = afmIndex_[IndexOf(side)];
-    TPostedRow row{header.AFM, side == TSide::Customers ? NewCustomerRow : NewSupplierRow,
-                   index ? &*index : nullptr};
+    TPostedRow row{header.AFM, side == TSide::Customers ? NewCustomerRow : NewSupplierRow, index ? &*index : nullptr};
     if (auto refusal = ValidatePostedRow(List(side), side, row)) Refuse(*refusal);
     PostSucceeded = true;
 }

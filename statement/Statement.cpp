@@ -139,8 +139,7 @@ bool TStatement::KeyMarksChange(TControl control)
     return control == TControl::EditPub1 || control == TControl::EditPub2 || FindHeaderEdit(control) != nullptr;
 }
 
-std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<char> key,
-                                             std::string_view currentText)
+std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<char> key, std::string_view currentText)
 {
     if (KeyMarksChange(control)) UnsavedChanges = true;
     std::optional<char> accepted;
@@ -165,8 +164,7 @@ std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<cha
     return accepted;
 }
 
-std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<char> key,
-                                               std::string_view editorText)
+std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<char> key, std::string_view editorText)
 {
     UnsavedChanges = true;
     auto accepted = key ? GridColumnKeyFilter(column, *key, editorText) : std::nullopt;

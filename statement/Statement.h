@@ -57,8 +57,14 @@ public:
     TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};  // scratch, temp/record21
     TFixedFormatDataSet FixedFormatDataSet4{"FixedFormatDataSet4"};  // scratch, temp/record22
 
-    TFixedFormatDataSet& List(TSide side) { return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2; }
-    TFixedFormatDataSet& Scratch(TSide side) { return side == TSide::Customers ? FixedFormatDataSet3 : FixedFormatDataSet4; }
+    TFixedFormatDataSet& List(TSide side)
+    {
+        return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2;
+    }
+    TFixedFormatDataSet& Scratch(TSide side)
+    {
+        return side == TSide::Customers ? FixedFormatDataSet3 : FixedFormatDataSet4;
+    }
     std::string& EditPub(TSide side) { return side == TSide::Customers ? EditPub1 : EditPub2; }
 
     const std::string& ProgramDirectory() const { return programDirectory_; }
@@ -67,11 +73,11 @@ public:
     IUserInterface& UI() { return ui_; }
 
     // ---------------------------------------------------------- lifecycle
-    void N5Click();                       // New
-    void N2Click();                       // Open
-    bool N7Click();                       // Save As; true when the file was written
-    bool FormClose();                     // false cancels the close
-    void PageControl1Change(int newPage); // ActivePage says where the user ended up
+    void N5Click();                        // New
+    void N2Click();                        // Open
+    bool N7Click();                        // Save As; true when the file was written
+    bool FormClose();                      // false cancels the close
+    void PageControl1Change(int newPage);  // ActivePage says where the user ended up
     void RemoveWorkingFiles();
     void LoadHeader();
     // Nothing when the working directory is a real directory of this user;

@@ -15,8 +15,6 @@ namespace epinax {
 
 namespace {
 
-
-
 // The slice of a record at 1-based positions, as the record store reads a
 // field: cut where the record ends, trailing blanks removed.
 std::string_view FieldOf(std::string_view record, size_t from, size_t width)
@@ -45,14 +43,14 @@ std::string SideWord(TSide side) { return G(SideInfo(side).inTheList); }
 
 std::string RowProblem(TSide side, int position, const char* what)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + G(" της εγγραφής ") + std::to_string(position) +
-           " " + SideWord(side) + ".";
+    return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + G(" της εγγραφής ") + std::to_string(position) + " " +
+           SideWord(side) + ".";
 }
 
 std::string TotalsProblem(TSide side, const char* what)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + " " +
-           G(SideInfo(side).ofTheList) + G(" δεν χωράει στο αρχείο.");
+    return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + " " + G(SideInfo(side).ofTheList) +
+           G(" δεν χωράει στο αρχείο.");
 }
 
 }  // namespace
@@ -130,8 +128,7 @@ bool ReadPaddedDigits(const char* field, size_t width, std::int64_t& value, size
 {
     value = 0;
     digits = 0;
-    while (digits < width && field[digits] >= '0' && field[digits] <= '9')
-        value = value * 10 + (field[digits++] - '0');
+    while (digits < width && field[digits] >= '0' && field[digits] <= '9') value = value * 10 + (field[digits++] - '0');
     for (size_t i = digits; i < width; ++i)
         if (field[i] != ' ') return false;
     return digits > 0;
@@ -185,8 +182,7 @@ bool PutPlainCounterpartyLine(char* line, TSide side, int position, std::string_
 bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::string_view record, std::string& problem)
 {
     if (position > kMaxRowsPerList) {
-        problem = G("Η αποθήκευση σε αρχείο απέτυχε: Η λίστα ") +
-                  G(SideInfo(side).ofTheList) +
+        problem = G("Η αποθήκευση σε αρχείο απέτυχε: Η λίστα ") + G(SideInfo(side).ofTheList) +
                   G(" έχει περισσότερες από 99999 εγγραφές.");
         return false;
     }
@@ -222,16 +218,17 @@ bool AppendGeneralCounterpartyLine(std::string& out, TSide side, int position, s
     PutZeroFilled(line, 1, 5, position);
     // Positions 7 to 92 are text fields at the same places as in the record:
     // each is its field text, blank-filled to its width.
-    static constexpr struct { size_t from, width; } kTextFields[] = {
-        {7, 9}, {16, 27}, {43, 15}, {58, 1}, {59, 10}, {69, 16}, {85, 3}, {88, 5}};
+    static constexpr struct {
+        size_t from, width;
+    } kTextFields[] = {{7, 9}, {16, 27}, {43, 15}, {58, 1}, {59, 10}, {69, 16}, {85, 3}, {88, 5}};
     for (auto field : kTextFields) {
         std::string_view text = FieldOf(record, field.from, field.width);
         std::copy(text.begin(), text.end(), line + field.from - 1);
     }
     bool isNumber = true;
     if (!PutInvoices(line, FieldOf(record, 93, 7), isNumber))
-        return refuse("Ο αριθμός τιμολογίων", isNumber ? " δεν χωράει στο αρχείο (έως 7 ψηφία, χωρίς πρόσημο)."
-                                                       : " δεν είναι αριθμός.");
+        return refuse("Ο αριθμός τιμολογίων",
+                      isNumber ? " δεν χωράει στο αρχείο (έως 7 ψηφία, χωρίς πρόσημο)." : " δεν είναι αριθμός.");
     auto cents = ValueCents(FieldOf(record, 100, 16), isNumber);
     if (!cents)
         return refuse("Η αξία", isNumber ? " δεν χωράει στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο)."
@@ -267,9 +264,12 @@ std::optional<std::string> TotalsLine(TSide side, const std::string& editPub, co
         grandText = WholeNumber(grand, 16);
     } catch (const std::overflow_error&) {
     }
-    if (!pubText) problem = TotalsProblem(side, "Η Αξία Δημοσίου");
-    else if (!invoicesText) problem = TotalsProblem(side, "Ο αριθμός τιμολογίων");
-    else if (!grandText) problem = TotalsProblem(side, "Η συνολική αξία");
+    if (!pubText)
+        problem = TotalsProblem(side, "Η Αξία Δημοσίου");
+    else if (!invoicesText)
+        problem = TotalsProblem(side, "Ο αριθμός τιμολογίων");
+    else if (!grandText)
+        problem = TotalsProblem(side, "Η συνολική αξία");
     if (!pubText || !invoicesText || !grandText) return std::nullopt;
 
     std::string line = SideInfo(side).totalsCode;
@@ -304,7 +304,6 @@ bool IsCreditForm(std::string_view firstLine) { return firstLine.find(".PIS") !=
 std::vector<std::string_view> StatementLines(std::string_view bytes) { return SplitLines(bytes); }
 
 namespace {
-
 
 bool AllDigits(std::string_view text)
 {
@@ -405,7 +404,6 @@ std::optional<std::string> StatementLineProblem(std::string_view line)
     return TakeLine(line, scratch);
 }
 
-
 std::string ToWorkingRecord(std::string_view line)
 {
     std::string record(line);
@@ -455,10 +453,9 @@ std::optional<TLineProblem> SumTotals(std::string_view bytes, TStatementContents
         std::string_view text = customers ? contents.customers : contents.suppliers;
         int failedAt = 0;
         try {
-            (customers ? contents.customerTotals : contents.supplierTotals) =
-                SumListTotals(customers ? contents.customerCount : contents.supplierCount,
-                              [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kLineLength); },
-                              &failedAt);
+            (customers ? contents.customerTotals : contents.supplierTotals) = SumListTotals(
+                customers ? contents.customerCount : contents.supplierCount,
+                [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kLineLength); }, &failedAt);
         } catch (const std::exception&) {
             return TLineProblem{LineNumberOfRow(bytes, SideInfo(side).lineType, failedAt), OpenProblemMessage()};
         }

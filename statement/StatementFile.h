@@ -51,7 +51,7 @@ Decimal PublicValueCents(const std::string& editPub);
 // The first line must name the form: "0IL01", with a Latin or Greek capital
 // I, in any letter case.
 bool IsStatementFormLine(std::string_view firstLine);
-bool IsCreditForm(std::string_view firstLine) ;
+bool IsCreditForm(std::string_view firstLine);
 
 struct TLineProblem {
     int lineNumber;       // 1-based

@@ -15,10 +15,10 @@ namespace epinax::test {
 
 class ScriptedUi : public IUserInterface {
 public:
-    std::vector<std::string> log;          // "beep", "message: ...", "ask: ...", "focus: AFM", ...
-    std::deque<int> answers;               // for AskConfirmation; mrYes when empty
-    std::deque<std::optional<std::string>> files;  // for the file dialogs; cancel when empty
-    std::deque<std::optional<TFindRequest>> finds; // for the find window; cancel when empty
+    std::vector<std::string> log;                   // "beep", "message: ...", "ask: ...", "focus: AFM", ...
+    std::deque<int> answers;                        // for AskConfirmation; mrYes when empty
+    std::deque<std::optional<std::string>> files;   // for the file dialogs; cancel when empty
+    std::deque<std::optional<TFindRequest>> finds;  // for the find window; cancel when empty
 
     void Beep() override { log.push_back("beep"); }
     void ShowMessage(const std::string& text) override { log.push_back("message: " + cp1253::ToUtf8(text)); }

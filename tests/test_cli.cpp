@@ -21,10 +21,10 @@
 
 namespace {
 
-using nlohmann::json;
 using epinax::test::ReadBytes;
 using epinax::test::TempDir;
 using epinax::test::WriteBytes;
+using nlohmann::json;
 
 struct Outcome {
     int code = -1;
@@ -87,12 +87,12 @@ json Row(const std::string& afm, const std::string& invoices, const std::string&
 
 json Statement()
 {
-    return {{"date", "20240315"},
-            {"header",
-             {{"YearOfData", "2023"}, {"DOY", "1101"}, {"CompanyName", "ΑΛΦΑ ΑΕ"}, {"AFM", kOwnAfm},
-              {"Egatastash", "Ε"}}},
-            {"customers", json::array()},
-            {"suppliers", json::array()}};
+    return {
+        {"date", "20240315"},
+        {"header",
+         {{"YearOfData", "2023"}, {"DOY", "1101"}, {"CompanyName", "ΑΛΦΑ ΑΕ"}, {"AFM", kOwnAfm}, {"Egatastash", "Ε"}}},
+        {"customers", json::array()},
+        {"suppliers", json::array()}};
 }
 
 std::vector<std::string> FileLines(const std::string& bytes)
@@ -162,8 +162,13 @@ TEST_F(CliTest, BuildWritesTheTotalsWithThePublicValue)
     std::vector<std::string> lines = Written();
     ASSERT_EQ(lines.size(), 5u);
     EXPECT_EQ(lines[0].substr(0, 17), "0IL01.PIS20240315");
-    EXPECT_EQ(lines[4], "3999999011" "0000000000005000" "999999999" "0000000000000025" "0000000000105000" +
-                            std::string(83, ' '));
+    EXPECT_EQ(lines[4],
+              "3999999011"
+              "0000000000005000"
+              "999999999"
+              "0000000000000025"
+              "0000000000105000" +
+                  std::string(83, ' '));
 }
 
 TEST_F(CliTest, ShowGivesBackWhatWasBuilt)
@@ -276,15 +281,23 @@ TEST_F(CliTest, CheckReportsEveryProblemAtItsLine)
     Outcome checked = RunCli(dir, {"check", "BAD", "--date", "20240315"});
     EXPECT_EQ(checked.code, 1);
     json expected = {
-        {{"line", 2}, {"message", "Η αποθήκευση σε αρχείο απέτυχε: Γράψτε το έτος που αφορούν τα στοιχεία, με "
-                                  "τέσσερα ψηφία και επαναλάβετε την αποθήκευση."}},
-        {{"line", 2}, {"message", "Η αποθήκευση σε αρχείο απέτυχε: Συμπληρώστε το Είδος εγκατάστασης και "
-                                  "επαναλάβετε την αποθήκευση."}},
+        {{"line", 2},
+         {"message",
+          "Η αποθήκευση σε αρχείο απέτυχε: Γράψτε το έτος που αφορούν τα στοιχεία, με "
+          "τέσσερα ψηφία και επαναλάβετε την αποθήκευση."}},
+        {{"line", 2},
+         {"message",
+          "Η αποθήκευση σε αρχείο απέτυχε: Συμπληρώστε το Είδος εγκατάστασης και "
+          "επαναλάβετε την αποθήκευση."}},
         {{"line", 4}, {"message", "Ο ΑΦΜ: " + ValidAfm("10000001") + " έχει εισαχθεί 2 φορές στους πελάτες"}},
-        {{"line", 5}, {"message", "Το σύνολο τιμολογίων της γραμμής 5 δεν συμφωνεί με τις γραμμές των πελατών "
-                                  "(αναμενόταν 25, βρέθηκε 24)"}},
-        {{"line", 6}, {"message", "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής "
-                                  "είναι λανθασμένο"}},
+        {{"line", 5},
+         {"message",
+          "Το σύνολο τιμολογίων της γραμμής 5 δεν συμφωνεί με τις γραμμές των πελατών "
+          "(αναμενόταν 25, βρέθηκε 24)"}},
+        {{"line", 6},
+         {"message",
+          "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής "
+          "είναι λανθασμένο"}},
     };
     EXPECT_EQ(json::parse(checked.out)["problems"], expected) << checked.out;
 }
@@ -305,8 +318,7 @@ TEST_F(CliTest, BuildRefusesControlCharactersInEveryField)
         {"πεδίο «email»", [](json& in) { in["header"]["email"] = "a\x7f@b.gr"; }},
         {"πεδίο «DOY»", [](json& in) { in["header"]["DOY"] = "1101\r"; }},
         {"πεδίο «Egatastash»", [](json& in) { in["header"]["Egatastash"] = "\bΕ"; }},
-        {"Πελάτες, εγγραφή 1, πεδίο «Name»",
-         [](json& in) { in["customers"][0]["Name"] = std::string("ΑΒ\0Γ", 5); }},
+        {"Πελάτες, εγγραφή 1, πεδίο «Name»", [](json& in) { in["customers"][0]["Name"] = std::string("ΑΒ\0Γ", 5); }},
         {"Πελάτες, εγγραφή 1, πεδίο «City»", [](json& in) { in["customers"][0]["City"] = "ΑΘΗΝΑ\u0081"; }},
         {"Προμηθευτές, εγγραφή 1, πεδίο «Street»", [](json& in) { in["suppliers"][0]["Street"] = "\x1b[1m"; }},
         {"Πεδίο «EditPub1»", [](json& in) { in["EditPub1"] = "5\n"; }},
@@ -505,7 +517,8 @@ protected:
     void SetUp() override
     {
         json input = Statement();
-        for (int i = 0; i < 30; ++i) input["customers"].push_back(Row(ValidAfm(std::to_string(10000001 + i)), "1", "5"));
+        for (int i = 0; i < 30; ++i)
+            input["customers"].push_back(Row(ValidAfm(std::to_string(10000001 + i)), "1", "5"));
         ASSERT_EQ(Build(input).code, 0);
         WriteBytes(dir.File("in.json"), input.dump());
     }
@@ -517,7 +530,8 @@ protected:
         for (const auto& args : commands) {
             Outcome outcome = RunCli(dir, args, inChild);
             EXPECT_EQ(outcome.code, 2) << args[0] << ": " << outcome.err << outcome.out;
-            EXPECT_NE(outcome.err.find("Ο φάκελος εργασίας " + named), std::string::npos) << args[0] << ": " << outcome.err;
+            EXPECT_NE(outcome.err.find("Ο φάκελος εργασίας " + named), std::string::npos)
+                << args[0] << ": " << outcome.err;
             EXPECT_EQ(outcome.err.find("Cannot"), std::string::npos) << outcome.err;
             EXPECT_EQ(outcome.out.find("problems"), std::string::npos) << args[0] << ": " << outcome.out;
             EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
@@ -538,7 +552,9 @@ TEST_F(CliSpaceTest, AFullTemporaryDirectoryIsNamedAndEndsWithTwo)
 {
     auto full = [] {
         ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit{2000, 2000};
+        struct rlimit limit {
+            2000, 2000
+        };
         ::setrlimit(RLIMIT_FSIZE, &limit);
     };
     ExpectEveryCommandBlamesTheWorkingSpace(full, dir.Path());
@@ -557,8 +573,10 @@ TEST_F(CliTest, CheckTakesALineOfTheWrongLengthForThatAlone)
     WriteBytes(dir.File("SHORT"), bytes);
     Outcome checked = RunCli(dir, {"check", "SHORT", "--date", "20240315"});
     EXPECT_EQ(checked.code, 1);
-    json expected = {{{"line", 2}, {"message", "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της "
-                                               "γραμμής είναι λανθασμένο"}}};
+    json expected = {{{"line", 2},
+                      {"message",
+                       "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της "
+                       "γραμμής είναι λανθασμένο"}}};
     EXPECT_EQ(json::parse(checked.out)["problems"], expected) << checked.out;
 }
 
@@ -697,7 +715,6 @@ TEST_F(CliTest, BadUsageAndHelp)
     }
 }
 
-
 // -------------------------------------------------------------------- zip
 
 // stdout of a shell command, as bytes.
@@ -801,8 +818,8 @@ TEST_F(CliTest, ImportAddsAWorkbooksRowsAndSavesOrSaysWhyNot)
 {
     ASSERT_EQ(Build(Statement()).code, 0);
     const std::string workbooks = std::string(EPINAX_TEST_DATA) + "/workbooks/";
-    Outcome imported = RunCli(dir, {"import", "OUT", workbooks + "import-good.ods", "--suppliers", "-o", "WITH",
-                                    "--date", "20240315"});
+    Outcome imported = RunCli(
+        dir, {"import", "OUT", workbooks + "import-good.ods", "--suppliers", "-o", "WITH", "--date", "20240315"});
     ASSERT_EQ(imported.code, 0) << imported.err;
     std::vector<std::string> lines = FileLines(ReadBytes(dir.File("WITH")));
     ASSERT_EQ(lines.size(), 5u);  // form, header, two suppliers, their totals

@@ -10,16 +10,12 @@ using namespace epinax::cp1253;
 
 namespace {
 
-std::string Byte(unsigned char b)
-{
-    return std::string(1, static_cast<char>(b));
-}
+std::string Byte(unsigned char b) { return std::string(1, static_cast<char>(b)); }
 
 std::string AllBytes()
 {
     std::string all;
-    for (int b = 0; b < 256; ++b)
-        all += static_cast<char>(b);
+    for (int b = 0; b < 256; ++b) all += static_cast<char>(b);
     return all;
 }
 
@@ -48,8 +44,7 @@ TEST(Cp1253, EveryByteSurvivesARoundTrip)
 TEST(Cp1253, NoTwoBytesShareACodePoint)
 {
     std::set<char32_t> seen;
-    for (int b = 0; b < 256; ++b)
-        seen.insert(ToUnicode(static_cast<unsigned char>(b)));
+    for (int b = 0; b < 256; ++b) seen.insert(ToUnicode(static_cast<unsigned char>(b)));
     EXPECT_EQ(seen.size(), 256u);
 }
 
@@ -72,8 +67,7 @@ TEST(Cp1253, DecodesTheCodePage)
 
 TEST(Cp1253, HolesDecodeToCodePointsOfTheirOwn)
 {
-    for (unsigned char b : {0x81, 0x88, 0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0x90, 0x98, 0x9A, 0x9C, 0x9D,
-                            0x9E, 0x9F})
+    for (unsigned char b : {0x81, 0x88, 0x8A, 0x8C, 0x8D, 0x8E, 0x8F, 0x90, 0x98, 0x9A, 0x9C, 0x9D, 0x9E, 0x9F})
         EXPECT_EQ(ToUnicode(b), char32_t(b)) << "byte " << int(b);
     EXPECT_EQ(ToUnicode(0xAA), U'\uF8F9');
     EXPECT_EQ(ToUnicode(0xD2), U'\uF8FA');
@@ -124,11 +118,11 @@ TEST(Cp1253, RefusesMalformedUtf8)
         "\xED\xBF\xBF",      // low surrogate
         "\xF4\x90\x80\x80",  // above U+10FFFF
         "\xF8\x88\x80\x80\x80",
-        "\xC3",              // truncated
-        "\xE2\x82",          // truncated
-        "A\xCE",             // truncated at the end
-        "\x80",              // stray continuation
-        "\xC3\x28",          // bad continuation
+        "\xC3",      // truncated
+        "\xE2\x82",  // truncated
+        "A\xCE",     // truncated at the end
+        "\x80",      // stray continuation
+        "\xC3\x28",  // bad continuation
         "\xFF",
     };
     for (const char* text : malformed) {

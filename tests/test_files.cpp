@@ -208,7 +208,9 @@ TEST(FileRead, UpToALimitReadsPipesOnceAndRefusesWhatIsLarger)
         auto text = ReadFileUpTo(dir.File("pipe"), 70000);
         ::kill(writer, SIGKILL);
         ::waitpid(writer, nullptr, 0);
-        if (size == 70000) EXPECT_EQ(text, std::string(size, 'p'));
-        else EXPECT_EQ(text, std::nullopt);
+        if (size == 70000)
+            EXPECT_EQ(text, std::string(size, 'p'));
+        else
+            EXPECT_EQ(text, std::nullopt);
     }
 }

@@ -41,7 +41,8 @@ Cells SheetRow(TCell afm, const char* name, TCell obliged, TCell invoices, TCell
 }
 
 const std::string kQuestion = "ask: Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών; [Πελατών|Προμ/τών|Ακύρωση]";
-const std::string kInsertFailure = "message: Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε";
+const std::string kInsertFailure =
+    "message: Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε";
 
 class Import : public StatementTest {
 protected:
@@ -112,13 +113,16 @@ TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
         {{T("ΑΦΜ"), T("ΕΠΩΝΥΜΙΑ"), T("ΕΠΑΓΓΕΛΜΑ"), T("ΥΠΟΧΡΕΟΣ")},
          RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
         {{}, RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},  // a blank row
-        {SheetRow(T("998877665"), "Β", N(1.5), N(1), N(1)), RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
-        {SheetRow(T("998877665"), "Β", T("1 "), N(1), N(1)), RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
+        {SheetRow(T("998877665"), "Β", N(1.5), N(1), N(1)),
+         RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
+        {SheetRow(T("998877665"), "Β", T("1 "), N(1), N(1)),
+         RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
         {SheetRow(T("998877665"), "Β", N(1), N(1.5), N(1)),
          RowMessage(2, "Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή.")},
         {SheetRow(T("998877665"), "Β", N(1), N(1), T("1.5")),
          RowMessage(2, "Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι το κόμμα).")},
-        {SheetRow(T("123456789"), "Β", T("0"), N(1), N(1)), RowMessage(2, "H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ.")},
+        {SheetRow(T("123456789"), "Β", T("0"), N(1), N(1)),
+         RowMessage(2, "H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ.")},
         {SheetRow(T("123456783"), "Β", N(1), N(1), N(1)),
          RowMessage(2, "Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου.")},
     };
@@ -141,10 +145,12 @@ TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
 // the import's; the rows before it stay, and so do the files and totals.
 TEST_F(Import, ARefusedPostStopsTheImportKeepingTheRowsBefore)
 {
-    auto log = Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
-                          SheetRow(T("094014201"), "Γ", N(0), N(1), N(1)), SheetRow(T("000000050"), "Δ", N(0), N(1), N(1))}));
-    EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "beep", "message: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές στους πελάτες",
-                                             kInsertFailure}));
+    auto log =
+        Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
+                   SheetRow(T("094014201"), "Γ", N(0), N(1), N(1)), SheetRow(T("000000050"), "Δ", N(0), N(1), N(1))}));
+    EXPECT_EQ(log,
+              (std::vector<std::string>{
+                  kQuestion, "beep", "message: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές στους πελάτες", kInsertFailure}));
     auto& list = doc.FixedFormatDataSet1;
     EXPECT_EQ(list.RecordCount(), 2);
     EXPECT_EQ(list.State(), TDataSetState::dsInsert);  // the refused row, for the user to correct
@@ -158,8 +164,9 @@ TEST_F(Import, ARefusedPostStopsTheImportKeepingTheRowsBefore)
 // posted stay, as after a refused post, but without its message.
 TEST_F(Import, StoppingByTheUserInEitherPass)
 {
-    auto block = Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
-                        SheetRow(T("000000050"), "Γ", N(0), N(1), N(1))});
+    auto block =
+        Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
+               SheetRow(T("000000050"), "Γ", N(0), N(1), N(1))});
     ui.stopAtProgress = 1;  // the second row of the checking pass
     EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
     EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
@@ -184,9 +191,10 @@ TEST_F(Import, ARowAlreadyInTheListIsARepeat)
 
 TEST_F(Import, BlocksThatAreNoListEndWithTheOpenFailure)
 {
-    const std::string failure = "message: Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε "
-                                "εγκατεστημένο Excel στον υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε "
-                                "είναι αρχείο Excel.";
+    const std::string failure =
+        "message: Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε "
+        "εγκατεστημένο Excel στον υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε "
+        "είναι αρχείο Excel.";
     EXPECT_EQ(Run(Block({{T("094014201"), T("Α"), T("Ε"), N(0)}}, 9)), (std::vector<std::string>{kQuestion, failure}));
     EXPECT_EQ(Run(Block({{T("Α1")}}, 1)), (std::vector<std::string>{kQuestion, failure}));
     EXPECT_EQ(Run(Block({}, 0)), (std::vector<std::string>{kQuestion, failure}));

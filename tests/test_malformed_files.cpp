@@ -37,14 +37,10 @@ void Exercise(const std::string& bytes, std::vector<std::string> schema)
 TEST(MalformedRecordFiles, NeverCrash)
 {
     const std::vector<std::string> inputs = {
-        std::string("\0\0\0", 3),
-        std::string("abc\0def\r\nghi", 12),
-        std::string(100000, 'x'),
-        std::string(100000, 'x') + "\r\n" + std::string(5, '\xE1'),
-        std::string(300, '\xFF'),
-        "a\rb\rc\r",
-        "\r\r\r\n\n\n",
-        "no line end at all",
+        std::string("\0\0\0", 3), std::string("abc\0def\r\nghi", 12),
+        std::string(100000, 'x'), std::string(100000, 'x') + "\r\n" + std::string(5, '\xE1'),
+        std::string(300, '\xFF'), "a\rb\rc\r",
+        "\r\r\r\n\n\n",           "no line end at all",
     };
     for (const auto& bytes : inputs) {
         SCOPED_TRACE(bytes.substr(0, 20));

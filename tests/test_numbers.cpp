@@ -12,10 +12,7 @@
 
 namespace epinax {
 // Failure messages show the number rather than a byte dump.
-void PrintTo(const Decimal& value, std::ostream* out)
-{
-    *out << value.ToGeneral();
-}
+void PrintTo(const Decimal& value, std::ostream* out) { *out << value.ToGeneral(); }
 }  // namespace epinax
 
 using epinax::Decimal;
@@ -38,22 +35,34 @@ struct TextCase {
     const char* expected;
 };
 
-std::string Repeated(char c, std::size_t count)
-{
-    return std::string(count, c);
-}
+std::string Repeated(char c, std::size_t count) { return std::string(count, c); }
 
 }  // namespace
 
 TEST(DecimalParse, ReadsTheProgramsNumberForms)
 {
     const TextCase cases[] = {
-        {"0", "0"},           {"-0", "0"},          {"+0", "0"},         {"0012", "12"},
-        {"12,50", "12,5"},    {",5", "0,5"},        {"5,", "5"},         {"-,5", "-0,5"},
-        {"  12,5  ", "12,5"}, {" -7 ", "-7"},       {"+7", "7"},         {"000,000", "0"},
-        {"1E3", "1000"},      {"1e3", "1000"},      {"1,5E+2", "150"},   {"15E-1", "1,5"},
-        {"-2,5e-7", "-2,5E-7"}, {"0E999999999999", "0"}, {"1234,5", "1234,5"},
-        {"0,000001", "1E-6"}, {"1E-999999999", "0"},
+        {"0", "0"},
+        {"-0", "0"},
+        {"+0", "0"},
+        {"0012", "12"},
+        {"12,50", "12,5"},
+        {",5", "0,5"},
+        {"5,", "5"},
+        {"-,5", "-0,5"},
+        {"  12,5  ", "12,5"},
+        {" -7 ", "-7"},
+        {"+7", "7"},
+        {"000,000", "0"},
+        {"1E3", "1000"},
+        {"1e3", "1000"},
+        {"1,5E+2", "150"},
+        {"15E-1", "1,5"},
+        {"-2,5e-7", "-2,5E-7"},
+        {"0E999999999999", "0"},
+        {"1234,5", "1234,5"},
+        {"0,000001", "1E-6"},
+        {"1E-999999999", "0"},
     };
     for (const auto& c : cases) {
         auto parsed = Decimal::Parse(c.input);
@@ -65,13 +74,11 @@ TEST(DecimalParse, ReadsTheProgramsNumberForms)
 TEST(DecimalParse, RefusesEverythingElse)
 {
     const char* refused[] = {
-        "",     "   ",   ",",       "-",     "+",     "1.5",   "1.000,5", "1 000", "1,2,3",
-        "12a",  "a12",   "E5",      ",E5",   "1E",    "1E+",   "1,5E-",   "--1",   "+-1",
-        "- 1",  "0x1F",  "$1F",     "1e5,5", "\t12",  "12\t",  "1E5E5",   "12 ,5", "1,5 E3",
-        "∞",    "NaN",   "1E 5",    "1'000",
+        "",     "   ",  ",",     "-",     "+",      "1.5", "1.000,5", "1 000", "1,2,3", "12a", "a12",
+        "E5",   ",E5",  "1E",    "1E+",   "1,5E-",  "--1", "+-1",     "- 1",   "0x1F",  "$1F", "1e5,5",
+        "\t12", "12\t", "1E5E5", "12 ,5", "1,5 E3", "∞",   "NaN",     "1E 5",  "1'000",
     };
-    for (const char* text : refused)
-        EXPECT_EQ(Decimal::Parse(text), std::nullopt) << '"' << text << '"';
+    for (const char* text : refused) EXPECT_EQ(Decimal::Parse(text), std::nullopt) << '"' << text << '"';
 }
 
 TEST(DecimalParse, RefusesMagnitudesOf10To36AndMore)
@@ -103,10 +110,8 @@ TEST(DecimalParse, RoundsBeyondTheFortiethDecimal)
 
 TEST(DecimalParse, KeepsThirtyEightSignificantDigits)
 {
-    EXPECT_EQ(D("1234567890123456789012345678901234,56789"),
-              D("1234567890123456789012345678901234,5679"));
-    EXPECT_EQ(D("0,12345678901234567890123456789012345678"),
-              D("0,12345678901234567890123456789012345678"));
+    EXPECT_EQ(D("1234567890123456789012345678901234,56789"), D("1234567890123456789012345678901234,5679"));
+    EXPECT_EQ(D("0,12345678901234567890123456789012345678"), D("0,12345678901234567890123456789012345678"));
 }
 
 TEST(Decimal, EqualityIsByValue)
@@ -126,8 +131,8 @@ TEST(Decimal, EqualityIsByValue)
 
 TEST(Decimal, OrdersByValue)
 {
-    const char* ascending[] = {"-1E35", "-2", "-1,5", "-1", "-0,001", "0", "1E-40", "0,001",
-                               "0,1", "0,10001", "1", "1,5", "10", "99999999999999999999999999999999999,9",
+    const char* ascending[] = {"-1E35", "-2",  "-1,5",    "-1", "-0,001", "0",  "1E-40",
+                               "0,001", "0,1", "0,10001", "1",  "1,5",    "10", "99999999999999999999999999999999999,9",
                                "1E35"};
     for (std::size_t i = 0; i + 1 < std::size(ascending); ++i) {
         EXPECT_TRUE(D(ascending[i]) < D(ascending[i + 1])) << ascending[i] << " < " << ascending[i + 1];
@@ -157,8 +162,7 @@ TEST(Decimal, ManySmallAmountsSumExactly)
 {
     Decimal total;
     Decimal cent = D("0,01");
-    for (int i = 0; i < 99999; ++i)
-        total += cent;
+    for (int i = 0; i < 99999; ++i) total += cent;
     EXPECT_EQ(total, D("999,99"));
     EXPECT_EQ(total.ToFixed2(), "999,99");
     EXPECT_EQ(total.ToGeneral(), "999,99");
@@ -244,31 +248,33 @@ TEST(DecimalFormat, General)
         {"1E35", "1E35"},
         {"1E-40", "1E-40"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(D(c.input).ToGeneral(), c.expected) << c.input;
+    for (const auto& c : cases) EXPECT_EQ(D(c.input).ToGeneral(), c.expected) << c.input;
 }
 
 TEST(DecimalFormat, HashHash)
 {
     const TextCase cases[] = {
-        {"1234,5", "1234,5"}, {"1234,567", "1234,57"}, {"0", "0"},       {"12", "12"},
-        {"1,005", "1,01"},    {"2,675", "2,68"},       {"12,345", "12,35"}, {"0012", "12"},
-        {"12,50", "12,5"},    {"-1,005", "-1,01"},     {"-0,001", "0"},   {"-0,005", "-0,01"},
-        {"0,999", "1"},       {"1E20", "100000000000000000000"},          {"1200", "1200"},
+        {"1234,5", "1234,5"}, {"1234,567", "1234,57"},
+        {"0", "0"},           {"12", "12"},
+        {"1,005", "1,01"},    {"2,675", "2,68"},
+        {"12,345", "12,35"},  {"0012", "12"},
+        {"12,50", "12,5"},    {"-1,005", "-1,01"},
+        {"-0,001", "0"},      {"-0,005", "-0,01"},
+        {"0,999", "1"},       {"1E20", "100000000000000000000"},
+        {"1200", "1200"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(D(c.input).ToHashHash(), c.expected) << c.input;
+    for (const auto& c : cases) EXPECT_EQ(D(c.input).ToHashHash(), c.expected) << c.input;
 }
 
 TEST(DecimalFormat, Fixed2)
 {
     const TextCase cases[] = {
-        {"1234,5", "1234,50"}, {"0", "0,00"},      {"0,005", "0,01"},  {"-0,005", "-0,01"},
-        {"-0,004", "0,00"},    {"12", "12,00"},    {"1,999", "2,00"},  {"-12,3", "-12,30"},
-        {"1E20", "100000000000000000000,00"},      {"0,1", "0,10"},
+        {"1234,5", "1234,50"}, {"0", "0,00"},       {"0,005", "0,01"},
+        {"-0,005", "-0,01"},   {"-0,004", "0,00"},  {"12", "12,00"},
+        {"1,999", "2,00"},     {"-12,3", "-12,30"}, {"1E20", "100000000000000000000,00"},
+        {"0,1", "0,10"},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(D(c.input).ToFixed2(), c.expected) << c.input;
+    for (const auto& c : cases) EXPECT_EQ(D(c.input).ToFixed2(), c.expected) << c.input;
 }
 
 TEST(ParseInteger, AcceptsPlainDecimalIntegers)
@@ -288,19 +294,18 @@ TEST(ParseInteger, AcceptsPlainDecimalIntegers)
 TEST(ParseInteger, RefusesEverythingElse)
 {
     const char* refused[] = {
-        "",    " ",   "12 ", "$1F", "0x1F", "1,5", "1E3", "+",  "-",          "- 5",
-        "1 2", "\t12", "++1", "2147483648", "-2147483649", "99999999999999999999", "1.0", "a",
+        "",    " ",   "12 ", "$1F",  "0x1F", "1,5",        "1E3",         "+",
+        "-",   "- 5", "1 2", "\t12", "++1",  "2147483648", "-2147483649", "99999999999999999999",
+        "1.0", "a",
     };
-    for (const char* text : refused)
-        EXPECT_EQ(ParseInteger(text), std::nullopt) << '"' << text << '"';
+    for (const char* text : refused) EXPECT_EQ(ParseInteger(text), std::nullopt) << '"' << text << '"';
 }
 
 TEST(Numbers, IgnoreTheProcessLocale)
 {
     int localesTried = 0;
     for (const char* name : {"C.UTF-8", "de_DE.UTF-8", "de_DE", "el_GR.UTF-8", "el_GR"}) {
-        if (!std::setlocale(LC_ALL, name))
-            continue;
+        if (!std::setlocale(LC_ALL, name)) continue;
         ++localesTried;
         EXPECT_EQ(D("1234,5").ToGeneral(), "1234,5") << name;
         EXPECT_EQ(D("1234,5").ToFixed2(), "1234,50") << name;

@@ -28,7 +28,6 @@ std::string Joined(const std::vector<std::string>& lines)
     return bytes;
 }
 
-
 // Every text field of a counterparty row at its full width (Windows-1253).
 struct FullRow {
     std::string afm = "123456783";
@@ -145,7 +144,11 @@ TEST_F(PinnedWriter, TotalsLineOfACustomerListWithOnlyAPublicValue)
     doc.EditPub1 = "100";
     auto lines = FileLines(ReadBytes(Save()));
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[2], Padded("3999999011" "0000000000010000" "999999999" "0000000000000000" "0000000000010000"));
+    EXPECT_EQ(lines[2], Padded("3999999011"
+                               "0000000000010000"
+                               "999999999"
+                               "0000000000000000"
+                               "0000000000010000"));
 }
 
 TEST_F(PinnedWriter, InstallationTypeIsRightAlignedAndReadBackWithoutBlanks)
@@ -214,8 +217,9 @@ protected:
         EXPECT_TRUE(doc.FixedFormatDataSet2.Active());
         EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
         EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), 1);
-        EXPECT_EQ(cp1253::ToUtf8(doc.FixedFormatDataSet1.FieldTextAt(1, doc.FixedFormatDataSet1.FieldByName("NameCust"))),
-                  "ΔΕΥΤΕΡΟΣ");
+        EXPECT_EQ(
+            cp1253::ToUtf8(doc.FixedFormatDataSet1.FieldTextAt(1, doc.FixedFormatDataSet1.FieldByName("NameCust"))),
+            "ΔΕΥΤΕΡΟΣ");
         EXPECT_EQ(Working("record2"), record2);
         EXPECT_EQ(Working("generaldata"), generaldata);
         EXPECT_EQ(doc.header.CompanyName, "TYPED");
@@ -243,9 +247,9 @@ TEST_F(PinnedOpen, LineOneCharacterTooLongOrTooShort)
     const std::vector<std::string> lengthRefusal = {
         "beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο"};
     std::vector<std::string> longer = lines, shorter = lines, lastLonger = lines;
-    longer[2] += " ";                  // a customer line of 151
-    shorter[5].pop_back();             // a supplier line of 149
-    lastLonger.back() += "0";          // the last line, 151
+    longer[2] += " ";          // a customer line of 151
+    shorter[5].pop_back();     // a supplier line of 149
+    lastLonger.back() += "0";  // the last line, 151
     for (const auto& variant : {longer, shorter, lastLonger}) {
         EXPECT_EQ(Opened(Joined(variant)), lengthRefusal);
         ExpectUnchanged();
@@ -421,8 +425,9 @@ TEST_F(PinnedChecks, SupplierOwnNumberOnTheLastOfSeveralRows)
     AddEdited(TSide::Suppliers, {"111111111", "222222222", "000000050"});
     doc.header.AFM = "000000050";  // changed after the rows were posted
     EXPECT_EQ(Check(), (std::vector<std::string>{
-                           "beep", "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 000000050 στους προμηθευτές "
-                                   "είναι ίδιος με τον ΑΦΜ Υπόχρεου.  Διορθώστε το και επαναλάβετε την αποθήκευση."}));
+                           "beep",
+                           "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 000000050 στους προμηθευτές "
+                           "είναι ίδιος με τον ΑΦΜ Υπόχρεου.  Διορθώστε το και επαναλάβετε την αποθήκευση."}));
 }
 
 // ------------------------------------------------------------ row validation

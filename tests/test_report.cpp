@@ -26,11 +26,17 @@ struct TestRow {
 // The 150-character record of a row, each field at its place in the schema.
 std::string RecordOf(TSide side, const TestRow& row)
 {
-    const std::map<std::string, std::string> values{
-        {"RecordType", "2"}, {AfmFieldName(side), row.afm}, {NameFieldName(side), row.name},
-        {ProfFieldName(side), row.prof}, {"Ypovolh", row.ypovolh}, {"City", row.city},
-        {"Street", row.street}, {"StreetNo", row.streetNo}, {"TK", row.tk},
-        {"NoTimologion", row.invoices}, {"Value", row.value}};
+    const std::map<std::string, std::string> values{{"RecordType", "2"},
+                                                    {AfmFieldName(side), row.afm},
+                                                    {NameFieldName(side), row.name},
+                                                    {ProfFieldName(side), row.prof},
+                                                    {"Ypovolh", row.ypovolh},
+                                                    {"City", row.city},
+                                                    {"Street", row.street},
+                                                    {"StreetNo", row.streetNo},
+                                                    {"TK", row.tk},
+                                                    {"NoTimologion", row.invoices},
+                                                    {"Value", row.value}};
     std::string record;
     for (const std::string& line : CounterpartySchema(side)) {
         const std::string name = line.substr(0, line.find('='));
@@ -50,7 +56,8 @@ const TestRow kAlfa{"997733556", "ΑΛΦΑ ΑΕ", "", "1", "ΠΑΤΡΑ", "ΚΟΡ
 // The list of one side in a record store over its own working file.
 class List {
 public:
-    List(TSide side, const std::vector<TestRow>& rows) : store_(side == TSide::Customers ? "FixedFormatDataSet1" : "FixedFormatDataSet2")
+    List(TSide side, const std::vector<TestRow>& rows)
+        : store_(side == TSide::Customers ? "FixedFormatDataSet1" : "FixedFormatDataSet2")
     {
         std::string text;
         for (const TestRow& row : rows) text += RecordOf(side, row) + "\r\n";
@@ -110,8 +117,8 @@ struct FormRow {
 
 FormRow Shown(int number, const TestRow& row)
 {
-    return {std::to_string(number), row.afm, row.name, row.ypovolh,
-            row.city + ", " + row.street + " " + row.streetNo, row.invoices, row.value};
+    return {std::to_string(number), row.afm,  row.name, row.ypovolh, row.city + ", " + row.street + " " + row.streetNo,
+            row.invoices,           row.value};
 }
 
 struct Form {

@@ -81,9 +81,13 @@ TEST_F(RowRules, RequiredFieldsTaxNumberAndInvoiceRules)
         {TSide::Customers, {"123456783", "A", "", "3", "1"}, required},
         {TSide::Customers, {"123456783", "A", "0", "3", ""}, required},
         {TSide::Customers, {"123456780", "A", "0", "3", "1"}, "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"},
-        {TSide::Suppliers, {"123456780", "A", "0", "3", "1"}, "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή"},
+        {TSide::Suppliers,
+         {"123456780", "A", "0", "3", "1"},
+         "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή"},
         {TSide::Customers, {"123456780", "A", "1", "3", "1"}, ""},
-        {TSide::Customers, {"000000050", "A", "0", "1", "0"}, "Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "},
+        {TSide::Customers,
+         {"000000050", "A", "0", "1", "0"},
+         "Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "},
         {TSide::Suppliers, {"000000050", "A", "0", "2", "0"}, ""},
         {TSide::Customers, {"111111111", "A", "1", "0", "100"}, "Ο αριθμός τιμολογίων πρέπει να είναι >0 "},
         {TSide::Suppliers, {"111111111", "A", "1", "0", "100"}, ""},
@@ -103,7 +107,8 @@ TEST_F(RowRules, RequiredFieldsTaxNumberAndInvoiceRules)
 
 TEST_F(RowRules, ValueIsStoredInItsShortForm)
 {
-    std::pair<const char*, const char*> forms[] = {{"1234,567", "1234,57"}, {"0,10", "0,1"}, {"007", "7"}, {"12,", "12"}};
+    std::pair<const char*, const char*> forms[] = {
+        {"1234,567", "1234,57"}, {"0,10", "0,1"}, {"007", "7"}, {"12,", "12"}};
     for (auto [typed, stored] : forms) {
         Row row = kGood;
         row.value = typed;
@@ -163,8 +168,8 @@ TEST_F(RowRules, SupplierTotalsAreExact)
 // Every number keeps its value, a single digit too; what is no number is 0.
 TEST_F(RowRules, PublicValueIsNormalisedOnLeaving)
 {
-    std::pair<const char*, const char*> forms[] = {{"7", "7"},   {"", "0"},           {",", "0"},
-                                                   {"07", "7"},  {"15", "15"},        {"1234,567", "1234,57"},
+    std::pair<const char*, const char*> forms[] = {{"7", "7"},        {"", "0"},         {",", "0"},
+                                                   {"07", "7"},       {"15", "15"},      {"1234,567", "1234,57"},
                                                    {"12,50", "12,5"}, {"0,005", "0,01"}, {",5", "0,5"}};
     for (auto [typed, shown] : forms) {
         doc.EditPub1 = typed;

@@ -55,7 +55,8 @@ TEST(CursorEvents, AppendAndPost)
 {
     Recorded r;
     r.data.Append();
-    EXPECT_EQ(r.Take(), (Recorded::Events{"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
+    EXPECT_EQ(r.Take(),
+              (Recorded::Events{"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
     EXPECT_EQ(r.data.State(), TDataSetState::dsInsert);
     EXPECT_FALSE(r.data.Modified());
     r.data.Fields(0).SetAsString("D");
@@ -81,7 +82,8 @@ TEST(CursorEvents, EditOnAnEmptyStoreInserts)
 {
     Recorded r("");
     r.data.Edit();
-    EXPECT_EQ(r.Take(), (Recorded::Events{"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
+    EXPECT_EQ(r.Take(),
+              (Recorded::Events{"BeforeInsert", "BeforeScroll", "OnNewRecord", "AfterInsert", "AfterScroll"}));
     r.data.Fields(0).SetAsString("only");
     r.data.Post();
     EXPECT_EQ(r.Names(), (std::vector<std::string>{"only"}));
@@ -127,8 +129,8 @@ TEST(CursorEvents, UntouchedNewRecordIsDroppedWithoutValidation)
     r.data.Append();
     r.Take();
     r.data.First();
-    EXPECT_EQ(r.Take(), (Recorded::Events{"BeforeCancel", "BeforeScroll", "AfterCancel", "AfterScroll",
-                                          "BeforeScroll", "AfterScroll"}));
+    EXPECT_EQ(r.Take(), (Recorded::Events{"BeforeCancel", "BeforeScroll", "AfterCancel", "AfterScroll", "BeforeScroll",
+                                          "AfterScroll"}));
     EXPECT_EQ(r.data.RecordCount(), 3);
 }
 
@@ -319,7 +321,7 @@ TEST(CursorFind, WholeAndPartialKeys)
 
 TEST(CursorFind, CaseInsensitiveFoldsOnlyLatinLetters)
 {
-    Recorded r("\xD0\xC1\xD0\xC1\xD3\r\n");  // ΠΑΠΑΣ
+    Recorded r("\xD0\xC1\xD0\xC1\xD3\r\n");                                          // ΠΑΠΑΣ
     EXPECT_FALSE(r.data.FindRecord("Name", {"\xF0\xE1\xF0\xE1\xF2"}, true, false));  // παπας
     EXPECT_TRUE(r.data.FindRecord("Name", {"\xD0\xC1\xD0\xC1\xD3"}, true, false));
 }
@@ -354,7 +356,7 @@ TEST(CursorFilter, RejectedRecordsAreSkipped)
     EXPECT_EQ(r.Current(), "C");
     r.data.Prior();
     EXPECT_EQ(r.Current(), "A");
-    EXPECT_EQ(r.data.RecordCount(), 3);  // the filter does not count
+    EXPECT_EQ(r.data.RecordCount(), 3);                                // the filter does not count
     EXPECT_NE(std::find(asked.begin(), asked.end(), 2), asked.end());  // asked by position
 
     std::string shown;
@@ -365,4 +367,3 @@ TEST(CursorFilter, RejectedRecordsAreSkipped)
     EXPECT_EQ(shown, "filter failed");
     TDataSet::ApplicationErrorDisplay = nullptr;
 }
-

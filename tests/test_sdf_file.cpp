@@ -86,7 +86,7 @@ TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)
     s.data.Open();
     EXPECT_EQ(&s.data.FieldByName("afmcust"), &s.data.Fields(0));
     EXPECT_EQ(&s.data.FieldByName("\xEF\xED\xEF\xEC\xE1"), &s.data.Fields(1));  // ονομα
-    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);              // όνομα: a tonos is no case
+    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);               // όνομα: a tonos is no case
     try {
         s.data.FieldByName("Missing");
         FAIL();

@@ -9,10 +9,7 @@ using namespace epinax;
 
 namespace {
 
-std::vector<std::string_view> Views(const std::vector<std::string>& texts)
-{
-    return {texts.begin(), texts.end()};
-}
+std::vector<std::string_view> Views(const std::vector<std::string>& texts) { return {texts.begin(), texts.end()}; }
 
 }  // namespace
 

@@ -79,8 +79,9 @@ TEST_F(SortFind, EmptyListAndRefusedPendingRow)
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.Take();
     doc.Button3Click();
-    EXPECT_EQ(ui.Take(), (std::vector<std::string>{"beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή "
-                                                           "προμηθευτή"}));
+    EXPECT_EQ(ui.Take(), (std::vector<std::string>{"beep",
+                                                   "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή "
+                                                   "προμηθευτή"}));
     EXPECT_EQ(Names(TSide::Suppliers), (std::vector<std::string>{"Β", "Α"}));
     EXPECT_FALSE(doc.UnsavedChanges);
     EXPECT_EQ(doc.FixedFormatDataSet2.State(), TDataSetState::dsInsert);

@@ -73,8 +73,8 @@ TEST_F(Lifecycle, CloseAsksOnlyWithUnsavedChangesAndRemovesTheWorkingFiles)
     ui.answers = {mrNo};
     ui.Take();
     EXPECT_TRUE(second.FormClose());
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{
-                             "ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]"});
+    EXPECT_EQ(ui.Take(),
+              std::vector<std::string>{"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]"});
     EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
 }
 
@@ -133,9 +133,9 @@ TEST_F(SaveChecks, HeaderInOrder)
     doc.header.AFM = "123456783";
     doc.header.Egatastash = "";
     doc.header.ComboBox1 = -1;
-    EXPECT_EQ(Check(), (std::vector<std::string>{
-                           prefix + "Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.",
-                           "focus: Egatastash"}));
+    EXPECT_EQ(Check(),
+              (std::vector<std::string>{prefix + "Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.",
+                                        "focus: Egatastash"}));
     doc.header.Egatastash = "0";
     EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.",
                                                  "focus: ComboBox1"}));
@@ -173,8 +173,9 @@ TEST_F(SaveChecks, SupplierMessagesAndASingleRowList)
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", "5"}));
     doc.header.AFM = "123456783";  // changed after the row was posted
     EXPECT_EQ(Check(), (std::vector<std::string>{
-                           "beep", "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 123456783 στους προμηθευτές "
-                                   "είναι ίδιος με τον ΑΦΜ Υπόχρεου.  Διορθώστε το και επαναλάβετε την αποθήκευση."}));
+                           "beep",
+                           "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 123456783 στους προμηθευτές "
+                           "είναι ίδιος με τον ΑΦΜ Υπόχρεου.  Διορθώστε το και επαναλάβετε την αποθήκευση."}));
 }
 
 TEST_F(SaveChecks, RefusedPendingRowStopsEverything)
@@ -183,8 +184,8 @@ TEST_F(SaveChecks, RefusedPendingRowStopsEverything)
     Set(TSide::Customers, {"123456780", "A", "0", "2", "5"});
     doc.FixedFormatDataSet2.Append();
     Set(TSide::Suppliers, {"123456780", "A", "0", "2", "5"});
-    EXPECT_EQ(Check(), (std::vector<std::string>{
-                           "beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"}));
+    EXPECT_EQ(Check(),
+              (std::vector<std::string>{"beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"}));
     EXPECT_EQ(doc.FixedFormatDataSet2.State(), TDataSetState::dsInsert);  // not posted
     EXPECT_FALSE(doc.CheckBeforeSave());
 }
@@ -231,8 +232,16 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     EXPECT_EQ(third.substr(99, 16), "0000000000023450");
     EXPECT_EQ(third.substr(115), std::string(35, ' '));
     EXPECT_EQ(third.substr(15, 27), Padded(G("ΓΑΜΜΑ"), 27));
-    EXPECT_EQ(lines[5], Padded("3999999011" "0000000000005000" "999999999" "0000000000000025" "0000000000105000"));
-    EXPECT_EQ(lines[6], Padded("5999999011" "0000000000000500" "999999999" "0000000000000000" "0000000000000500"));
+    EXPECT_EQ(lines[5], Padded("3999999011"
+                               "0000000000005000"
+                               "999999999"
+                               "0000000000000025"
+                               "0000000000105000"));
+    EXPECT_EQ(lines[6], Padded("5999999011"
+                               "0000000000000500"
+                               "999999999"
+                               "0000000000000000"
+                               "0000000000000500"));
     EXPECT_EQ(ReadBytes(path).substr(ReadBytes(path).size() - 2), "\r\n");
 }
 
@@ -246,7 +255,11 @@ TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
     auto lines = FileLines(ReadBytes(dir.File("credit")));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].substr(0, 9), "0IL01.PIS");
-    EXPECT_EQ(lines[2], Padded("5999999011" "0000000000010000" "999999999" "0000000000000000" "0000000000010000"));
+    EXPECT_EQ(lines[2], Padded("5999999011"
+                               "0000000000010000"
+                               "999999999"
+                               "0000000000000000"
+                               "0000000000010000"));
 
     doc.EditPub2 = "";
     EXPECT_EQ(FileLines(ReadBytes(Save("plain"))).size(), 2u);
@@ -277,8 +290,9 @@ TEST_F(SaveAs, RefusedAmountLeavesTheEarlierFileAndRestoresTheWindow)
     EXPECT_EQ(ReadBytes(dir.File("out")), "earlier");
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log[log.size() - 3], "wait hidden");
-    EXPECT_EQ(log.back(), "message: Η αποθήκευση σε αρχείο απέτυχε: Η αξία της εγγραφής 1 στους πελάτες δεν χωράει "
-                          "στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο).");
+    EXPECT_EQ(log.back(),
+              "message: Η αποθήκευση σε αρχείο απέτυχε: Η αξία της εγγραφής 1 στους πελάτες δεν χωράει "
+              "στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο).");
     EXPECT_TRUE(doc.UnsavedChanges);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // temp and out
 }
@@ -390,8 +404,10 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
         std::vector<std::string> shown;
     } cases[] = {
         {"1" + saved.substr(1), {"message: Μη έγκυρο αρχείο"}},
-        {saved + "\r\n", {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής "
-                                   "είναι λανθασμένο"}},
+        {saved + "\r\n",
+         {"beep",
+          "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής "
+          "είναι λανθασμένο"}},
         {saved + lines[0] + "\r\n", {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
         {saved + "3999999011XXXX" + std::string(136, ' ') + "\r\n",
          {"beep", "message: Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"}},
@@ -451,7 +467,10 @@ TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
 
 TEST_F(OpenFile, LoadHeaderProblemsAndGeneraldataAfterNew)
 {
-    WriteBytes(doc.WorkingFile("generaldata"), "12024" "9999" "42");
+    WriteBytes(doc.WorkingFile("generaldata"),
+               "12024"
+               "9999"
+               "42");
     doc.LoadHeader();
     EXPECT_EQ(doc.header.ComboBox1, -1);
     EXPECT_EQ(doc.header.Edit1, "42");

@@ -39,9 +39,16 @@ protected:
     // Everything an Open could change, working files included.
     std::vector<std::string> Snapshot()
     {
-        std::vector<std::string> state{HeaderLine(doc.header), doc.EditSum,  doc.EditSumValue, doc.EditSum2,
-                                       doc.EditSumValue2,      doc.EditPub1, doc.EditPub2,     doc.Label32,
-                                       doc.Label33,            doc.header.Credit ? "credit" : "debit"};
+        std::vector<std::string> state{HeaderLine(doc.header),
+                                       doc.EditSum,
+                                       doc.EditSumValue,
+                                       doc.EditSum2,
+                                       doc.EditSumValue2,
+                                       doc.EditPub1,
+                                       doc.EditPub2,
+                                       doc.Label32,
+                                       doc.Label33,
+                                       doc.header.Credit ? "credit" : "debit"};
         for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
             state.push_back(Working(name));
         for (TSide side : {TSide::Customers, TSide::Suppliers})
@@ -73,7 +80,8 @@ TEST_F(StatementSafety, OpenRefusedByTheTotalsChangesNothing)
         changed[3].replace(99, 16, value);
         auto before = Snapshot();
         auto log = OpenBytes(Joined(changed));
-        EXPECT_EQ(log, (std::vector<std::string>{"beep", Message("Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου")}));
+        EXPECT_EQ(log,
+                  (std::vector<std::string>{"beep", Message("Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου")}));
         EXPECT_EQ(Snapshot(), before);
     }
     // And the line the tool names is the customer's.

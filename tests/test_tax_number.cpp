@@ -27,7 +27,9 @@ TEST(CheckAfm, RefusesAllZeroAndNonDigits)
     EXPECT_FALSE(CheckAfm("+12345678"));
     EXPECT_FALSE(CheckAfm(" 12345678"));
     EXPECT_FALSE(CheckAfm("12345678 "));
-    EXPECT_FALSE(CheckAfm("\xB3" "23456783"));  // a superscript digit is no digit
+    EXPECT_FALSE(
+        CheckAfm("\xB3"
+                 "23456783"));  // a superscript digit is no digit
 }
 
 TEST(KeyFilters, DigitAndZeroOne)

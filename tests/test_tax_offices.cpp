@@ -7,7 +7,10 @@
 #include "statement/TaxOffices.h"
 
 namespace epinax {
-inline void PrintTo(const TStatementHeader& h, std::ostream* out) { *out << cp1253::ToUtf8(HeaderLine(h)) << "|" << h.Tel << "|" << h.ComboBox1; }
+inline void PrintTo(const TStatementHeader& h, std::ostream* out)
+{
+    *out << cp1253::ToUtf8(HeaderLine(h)) << "|" << h.Tel << "|" << h.ComboBox1;
+}
 }  // namespace epinax
 
 using namespace epinax;
@@ -40,7 +43,9 @@ TEST(HeaderLine, FieldsAtTheirPlaces)
     h.Egatastash = "E";
     std::string line = HeaderLine(h);
     ASSERT_EQ(line.size(), 150u);
-    EXPECT_EQ(line.substr(0, 15), "120241101" "12    ");
+    EXPECT_EQ(line.substr(0, 15),
+              "120241101"
+              "12    ");
     EXPECT_EQ(line.substr(33, 9), "123456783");
     EXPECT_EQ(line.substr(92, 10), "2101234   ");
     EXPECT_EQ(line.substr(146), "   E");

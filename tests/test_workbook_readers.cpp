@@ -17,9 +17,12 @@ namespace epinax {
 
 void PrintTo(const TCell& cell, std::ostream* out)
 {
-    if (cell.kind == TCell::Kind::Text) *out << "text \"" << cp1253::ToUtf8(cell.text) << '"';
-    else if (cell.kind == TCell::Kind::Number) *out << "number " << cell.number;
-    else *out << "empty";
+    if (cell.kind == TCell::Kind::Text)
+        *out << "text \"" << cp1253::ToUtf8(cell.text) << '"';
+    else if (cell.kind == TCell::Kind::Number)
+        *out << "number " << cell.number;
+    else
+        *out << "empty";
 }
 
 namespace {
@@ -67,10 +70,12 @@ TEST_P(GoodSheet, MixedCellsBlankRowsAndTheSecondSheetIgnored)
     // Row 5 holds only a note in column L; a formatted empty cell at C40 is no used cell.
     ASSERT_EQ(block.rows, 5);
     ASSERT_EQ(block.columns, 12);
-    ExpectRow(block, 0, {T("094014201"), T("ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε."), T("ΕΜΠΟΡΙΟ"), N(0), T("ΑΘΗΝΑ"), T("ΣΤΑΔΙΟΥ"),
-                         T("12"), T("10564"), N(3), N(1500.5), E, E});
-    ExpectRow(block, 1, {N(94014201), T("Κώστας Νικολάου"), T("Λογιστής"), N(1), T("Πάτρα"), T("Μαιζώνος"), N(5),
-                         N(26221), N(1), N(-250)});
+    ExpectRow(block, 0,
+              {T("094014201"), T("ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε."), T("ΕΜΠΟΡΙΟ"), N(0), T("ΑΘΗΝΑ"), T("ΣΤΑΔΙΟΥ"), T("12"),
+               T("10564"), N(3), N(1500.5), E, E});
+    ExpectRow(block, 1,
+              {N(94014201), T("Κώστας Νικολάου"), T("Λογιστής"), N(1), T("Πάτρα"), T("Μαιζώνος"), N(5), N(26221), N(1),
+               N(-250)});
     ExpectRowEmpty(block, 2);
     ExpectRow(block, 3, {T("998877665"), T("ALPHA LTD"), T("SHIPPING"), N(1.5)});
     ExpectRow(block, 4, {E, E, E, E, E, E, E, E, E, E, E, T("σημείωση")});
@@ -87,10 +92,12 @@ TEST_P(GoodCsv, EveryCellIsText)
     const TSheetBlock block = ReadFirstSheet(Workbook(GetParam()));
     ASSERT_EQ(block.rows, 5);
     ASSERT_EQ(block.columns, 12);
-    ExpectRow(block, 0, {T("094014201"), T("ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε."), T("ΕΜΠΟΡΙΟ"), T("0"), T("ΑΘΗΝΑ"), T("ΣΤΑΔΙΟΥ"),
-                         T("12"), T("10564"), T("3"), T("1500,5"), E, E});
-    ExpectRow(block, 1, {T("94014201"), T("Κώστας Νικολάου"), T("Λογιστής"), T("1"), T("Πάτρα"), T("Μαιζώνος"),
-                         T("5"), T("26221"), T("1"), T("-250")});
+    ExpectRow(block, 0,
+              {T("094014201"), T("ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε."), T("ΕΜΠΟΡΙΟ"), T("0"), T("ΑΘΗΝΑ"), T("ΣΤΑΔΙΟΥ"), T("12"),
+               T("10564"), T("3"), T("1500,5"), E, E});
+    ExpectRow(block, 1,
+              {T("94014201"), T("Κώστας Νικολάου"), T("Λογιστής"), T("1"), T("Πάτρα"), T("Μαιζώνος"), T("5"),
+               T("26221"), T("1"), T("-250")});
     ExpectRowEmpty(block, 2);
     ExpectRow(block, 3, {T("998877665"), T("ALPHA LTD"), T("SHIPPING"), T("1,5")});
     ExpectRow(block, 4, {E, E, E, E, E, E, E, E, E, E, E, T("σημείωση")});
@@ -181,8 +188,7 @@ TEST(OdsStructure, RepetitionsParagraphsAndValueTypes)
     ASSERT_EQ(block.rows, 3);
     ASSERT_EQ(block.columns, 6);
     ExpectRow(block, 0, {N(7), N(7), N(7), TCell::Text(G("ΟΔΟΣ  ΕΡΜΟΥ") + "\n" + G("ΑΘΗΝΑ") + "\t1\n2"), E, N(0)});
-    for (int row : {1, 2})
-        ExpectRow(block, row, {N(0.25), N(-250), N(45322), N(0.5), T("ΤΙΜΗ"), T("χωρίς τύπο")});
+    for (int row : {1, 2}) ExpectRow(block, row, {N(0.25), N(-250), N(45322), N(0.5), T("ΤΙΜΗ"), T("χωρίς τύπο")});
 }
 
 TEST(OdsStructure, WideSheetKeepsItsWidthAndSixteenColumns)

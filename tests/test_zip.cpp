@@ -73,11 +73,9 @@ public:
     TArchive Archive()
     {
         TArchive archive;
-        while (Peek32() == 0x04034B50)
-            archive.locals.push_back(Local());
+        while (Peek32() == 0x04034B50) archive.locals.push_back(Local());
         archive.centralAt = at_;
-        while (Peek32() == 0x02014B50)
-            archive.centrals.push_back(Central());
+        while (Peek32() == 0x02014B50) archive.centrals.push_back(Central());
         archive.end = End();
         if (at_ != bytes_.size()) throw std::runtime_error("bytes after the end record's comment");
         return archive;
@@ -88,8 +86,7 @@ private:
     {
         if (at_ + width > bytes_.size()) throw std::runtime_error("archive cut short");
         std::uint32_t value = 0;
-        for (int i = 0; i < width; ++i)
-            value |= std::uint32_t{static_cast<unsigned char>(bytes_[at_ + i])} << (8 * i);
+        for (int i = 0; i < width; ++i) value |= std::uint32_t{static_cast<unsigned char>(bytes_[at_ + i])} << (8 * i);
         at_ += width;
         return value;
     }
@@ -221,8 +218,7 @@ TToolRun Tool(const std::string& command)
     FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
     if (!pipe) return run;
     char chunk[65536];
-    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;)
-        run.out.append(chunk, got);
+    for (std::size_t got; (got = std::fread(chunk, 1, sizeof chunk, pipe)) > 0;) run.out.append(chunk, got);
     int status = ::pclose(pipe);
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -267,8 +263,7 @@ void ExpectStandardReaderAgrees(const std::string& archive, const std::string& s
         {"file security status", "not encrypted"},
         {"file last modified on (DOS date/time)", "2025 Mar 14 13:45:58"},
         {"offset of local header from start of archive", "0"}};
-    for (const auto& [key, value] : fields)
-        EXPECT_EQ(ZipinfoField(info.out, key), value) << info.out;
+    for (const auto& [key, value] : fields) EXPECT_EQ(ZipinfoField(info.out, key), value) << info.out;
     EXPECT_TRUE(Has(info.out, "central directory contains 1 entry")) << info.out;
     EXPECT_TRUE(Has(info.out, "There is no zipfile comment.")) << info.out;
     EXPECT_FALSE(Has(info.out, "Central directory entry #2")) << info.out;
@@ -310,8 +305,7 @@ std::string StatementLike(double megabytes)
     for (int row = 1; text.size() < size; ++row) {
         std::string line =
             "2" + std::to_string(100000 + row).substr(1) + std::to_string(random() % 900000000 + 100000000);
-        while (line.size() < 130)
-            line += words[random() % words.size()] + " ";
+        while (line.size() < 130) line += words[random() % words.size()] + " ";
         line.resize(134, ' ');
         line += std::to_string(random() % 9000000000000000 + 1000000000000000);
         text += line + "\r\n";
@@ -422,8 +416,7 @@ TEST_F(ZipFileTest, IncompressibleDataRoundTrips)
 {
     std::mt19937 random(7);
     std::string data(300'000, '\0');
-    for (char& c : data)
-        c = static_cast<char>(random());
+    for (char& c : data) c = static_cast<char>(random());
     std::string bytes = PackFile("RANDOM.BIN", data);
     ExpectOneMemberArchive(bytes, "RANDOM.BIN", data);
     EXPECT_TRUE(Parse(bytes).locals[0].data == Compress2Raw(data));
@@ -539,8 +532,7 @@ TEST(ZipWriter, RefusesWhatTheFieldsCannotHold)
     EXPECT_THROW(names.SetComment(std::string(65536, 'c')), EZipError);
 
     TZipFile many([] { return kAdded; });
-    for (int i = 0; i < 65535; ++i)
-        many.AddMember("m", 0);
+    for (int i = 0; i < 65535; ++i) many.AddMember("m", 0);
     try {
         many.AddMember("m", 0);
         FAIL() << "a 65,536th member was taken";
@@ -634,8 +626,7 @@ TEST(ZipCommand, FailedWriteLeavesTheEarlierArchiveWhole)
 
     std::mt19937 random(3);
     std::string large(400'000, '\0');
-    for (char& c : large)
-        c = static_cast<char>(random());
+    for (char& c : large) c = static_cast<char>(random());
     WriteBytes(source, large);
     {
         FileSizeLimit limit(100'000);  // writes past this fail as on a full disk
@@ -650,8 +641,7 @@ TEST(ZipCommand, FailedWriteLeavesTheEarlierArchiveWhole)
     }
     EXPECT_EQ(ReadBytes(archive), earlier);
     std::size_t files = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-        ++files;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++files;
     EXPECT_EQ(files, 2u) << "the half-written archive was left behind";
 
     // A folder that is not there: the error names the archive.

@@ -22,11 +22,12 @@ constexpr char16_t kTerminator = u'.';
 
 QString CreditsText()
 {
-    return QStringLiteral(u"e-ΠΙΝΑΞ\n\n"
-                          u"Γράφτηκε σε C++ με τη βιβλιοθήκη Qt, για όσους συμπληρώνουν κάθε χρόνο\n"
-                          u"τις συγκεντρωτικές καταστάσεις πελατών και προμηθευτών.\n\n"
-                          u"Ευχαριστούμε όσους δοκίμασαν κάθε έκδοση και μας έγραψαν τι χρειάζεται.\n"
-                          u"Ελεύθερο λογισμικό, υπό την άδεια GNU GPL έκδοση 3 ή νεότερη.");
+    return QStringLiteral(
+        u"e-ΠΙΝΑΞ\n\n"
+        u"Γράφτηκε σε C++ με τη βιβλιοθήκη Qt, για όσους συμπληρώνουν κάθε χρόνο\n"
+        u"τις συγκεντρωτικές καταστάσεις πελατών και προμηθευτών.\n\n"
+        u"Ευχαριστούμε όσους δοκίμασαν κάθε έκδοση και μας έγραψαν τι χρειάζεται.\n"
+        u"Ελεύθερο λογισμικό, υπό την άδεια GNU GPL έκδοση 3 ή νεότερη.");
 }
 
 QLabel* CentredLabel(const QString& text, QWidget* parent, int pointSizeDelta = 0, bool bold = false)
@@ -59,11 +60,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent)
     product->setObjectName(QStringLiteral("ProductName"));
     auto* version = CentredLabel(VersionLine(), this);
     version->setObjectName(QStringLiteral("Version"));
-    auto* description = CentredLabel(
-        QStringLiteral(u"Ηλεκτρονική Υποβολή Συγκεντρωτικών Καταστάσεων Πελατών - Προμηθευτών "), this, 1);
+    auto* description =
+        CentredLabel(QStringLiteral(u"Ηλεκτρονική Υποβολή Συγκεντρωτικών Καταστάσεων Πελατών - Προμηθευτών "), this, 1);
     description->setObjectName(QStringLiteral("Comments"));
-    auto* credit = CentredLabel(
-        QStringLiteral(u"Για την ηλεκτρονική υποβολή στο Κέντρο Φορολογικών Υπηρεσιών (ΚΕΦΥΣ)"), this, -1);
+    auto* credit =
+        CentredLabel(QStringLiteral(u"Για την ηλεκτρονική υποβολή στο Κέντρο Φορολογικών Υπηρεσιών (ΚΕΦΥΣ)"), this, -1);
     credit->setObjectName(QStringLiteral("Copyright"));
 
     auto* texts = new QVBoxLayout;
@@ -106,8 +107,10 @@ void TAboutBox::CharacterTyped(QChar typed)
     } else if (letter > 0) {
         counter_ = counter_ == letter ? letter + 1 : 0;
     } else if (typed == QChar(kTerminator)) {
-        if (counter_ == static_cast<int>(SequenceLetters().size())) TDialogs::ShowMessage(this, CreditsText());
-        else counter_ = 0;
+        if (counter_ == static_cast<int>(SequenceLetters().size()))
+            TDialogs::ShowMessage(this, CreditsText());
+        else
+            counter_ = 0;
     }
 }
 

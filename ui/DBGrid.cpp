@@ -141,9 +141,9 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
 // still needed, the titles are cut too.
 void TDBGrid::FitColumns()
 {
-    const int room = viewport()->width() - (verticalScrollBar()->isVisible()
-                                                 ? 0
-                                                 : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
+    const int room =
+        viewport()->width() -
+        (verticalScrollBar()->isVisible() ? 0 : style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this));
     std::vector<int> widths = FittedWidths(naturalWidths_, titleWidths_, room);
     for (int c = 0; c < static_cast<int>(widths.size()); ++c)
         if (columnWidth(c) != widths[c]) setColumnWidth(c, widths[c]);
@@ -222,11 +222,15 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
     const int lastColumn = model_->columnCount() - 1;
     int row = current.row(), column = current.column();
     if (action == MoveNext) {
-        if (column < lastColumn) ++column;
-        else if (row < model_->rowCount() - 1) ++row, column = 0;
+        if (column < lastColumn)
+            ++column;
+        else if (row < model_->rowCount() - 1)
+            ++row, column = 0;
     } else {
-        if (column > 0) --column;
-        else if (row > 0) --row, column = lastColumn;
+        if (column > 0)
+            --column;
+        else if (row > 0)
+            --row, column = lastColumn;
     }
     return model_->index(row, column);
 }

@@ -72,11 +72,20 @@ void TDBNavigator::BtnClick(TNavigateBtn button)
         switch (button) {
         case nbFirst: store.First(); break;
         case nbLast: store.Last(); break;
-        case nbInsert: grid_.CommitEditor(); store.Insert(); break;
+        case nbInsert:
+            grid_.CommitEditor();
+            store.Insert();
+            break;
         case nbDelete: store.Delete(); break;
         // As after any other post, the row shows as stored: no editor stays open.
-        case nbPost: store.Post(); grid_.DropEditor(); break;
-        case nbCancel: store.Cancel(); grid_.DropEditor(); break;
+        case nbPost:
+            store.Post();
+            grid_.DropEditor();
+            break;
+        case nbCancel:
+            store.Cancel();
+            grid_.DropEditor();
+            break;
         }
     });
     grid_.FollowStore();

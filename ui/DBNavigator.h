@@ -34,7 +34,7 @@ private:
     TStatement& statement_;
     TDBGrid& grid_;
     TDataSubscription storeSubscription_;
-    QToolButton* buttons_[6] {};
+    QToolButton* buttons_[6]{};
 };
 
 // The six captions that stand above the navigator's buttons.

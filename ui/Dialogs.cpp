@@ -185,9 +185,8 @@ std::optional<QString> TDialogs::SaveFileName(QWidget* parent, const QString& di
         Q().files.pop_front();
         return path;
     }
-    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral(u"Αποθήκευση ως"),
-                                                directory + proposed, QString(), nullptr,
-                                                QFileDialog::DontConfirmOverwrite);
+    QString path = QFileDialog::getSaveFileName(parent, QStringLiteral(u"Αποθήκευση ως"), directory + proposed,
+                                                QString(), nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
     return path;
 }
@@ -214,13 +213,15 @@ std::optional<QString> TDialogs::WorkbookFileName(QWidget* parent, const QString
         Q().files.pop_front();
         return path;
     }
-    const QString filters = QStringList{
-        QStringLiteral(u"Λογιστικά φύλλα (*.xls *.xlsx *.ods *.csv)"),
-        QStringLiteral(u"Excel 97-2003 (*.xls)"),
-        QStringLiteral(u"Excel (*.xlsx)"),
-        QStringLiteral(u"OpenDocument (*.ods)"),
-        QStringLiteral(u"Κείμενο με διαχωριστικά (*.csv)"),
-    }.join(QStringLiteral(";;"));
+    const QString filters =
+        QStringList{
+            QStringLiteral(u"Λογιστικά φύλλα (*.xls *.xlsx *.ods *.csv)"),
+            QStringLiteral(u"Excel 97-2003 (*.xls)"),
+            QStringLiteral(u"Excel (*.xlsx)"),
+            QStringLiteral(u"OpenDocument (*.ods)"),
+            QStringLiteral(u"Κείμενο με διαχωριστικά (*.csv)"),
+        }
+            .join(QStringLiteral(";;"));
     QString path = QFileDialog::getOpenFileName(parent, QStringLiteral(u"Εισαγωγή στοιχείων"), directory, filters);
     if (path.isEmpty()) return std::nullopt;
     return path;

@@ -45,7 +45,7 @@ public:
     static void SetNextFind(const std::optional<TFindRequest>& request);
     static void SetRecordOnly(bool recordOnly);  // messages recorded, never shown
     static void ClearQueues();
-    static QStringList& Shown();                 // "message: ...", "ask: ...", "error: ...", "warning: ..."
+    static QStringList& Shown();  // "message: ...", "ask: ...", "error: ...", "warning: ..."
 
     // --- for the program
     static void Beep();

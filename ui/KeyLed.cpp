@@ -23,96 +23,98 @@ IKeyboardLocks* testLocks = nullptr;
 // The X display of the application, or a private connection when Qt does
 // not hand one out; closed again when the handle goes.
 class DisplayHandle {
- public:
-  DisplayHandle() {
-    if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
-    display_ = ApplicationDisplay();
-    if (!display_) {
-      display_ = XOpenDisplay(nullptr);
-      own_ = display_ != nullptr;
+public:
+    DisplayHandle()
+    {
+        if (QGuiApplication::platformName() != QLatin1String("xcb")) return;
+        display_ = ApplicationDisplay();
+        if (!display_) {
+            display_ = XOpenDisplay(nullptr);
+            own_ = display_ != nullptr;
+        }
     }
-  }
-  ~DisplayHandle() {
-    if (own_) XCloseDisplay(display_);
-  }
-  DisplayHandle(const DisplayHandle&) = delete;
-  DisplayHandle& operator=(const DisplayHandle&) = delete;
+    ~DisplayHandle()
+    {
+        if (own_) XCloseDisplay(display_);
+    }
+    DisplayHandle(const DisplayHandle&) = delete;
+    DisplayHandle& operator=(const DisplayHandle&) = delete;
 
-  Display* get() const { return display_; }
+    Display* get() const { return display_; }
 
- private:
-  static Display* ApplicationDisplay() {
+private:
+    static Display* ApplicationDisplay()
+    {
 #if QT_CONFIG(xcb)
-    if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>())
-      return x11->display();
+        if (auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>()) return x11->display();
 #endif
-    return nullptr;
-  }
+        return nullptr;
+    }
 
-  Display* display_ = nullptr;
-  bool own_ = false;
+    Display* display_ = nullptr;
+    bool own_ = false;
 };
 
-KeySym LockKeySym(Lock lock) {
-  switch (lock) {
+KeySym LockKeySym(Lock lock)
+{
+    switch (lock) {
     case Lock::Caps: return XK_Caps_Lock;
     case Lock::Num: return XK_Num_Lock;
     case Lock::Scroll: return XK_Scroll_Lock;
-  }
-  return XK_Caps_Lock;
+    }
+    return XK_Caps_Lock;
 }
 
 // The modifier a lock key latches; 0 when the keyboard map binds none (as is
 // usual for Scroll Lock).
-unsigned int ModifierOf(Display* display, Lock lock) {
-  if (lock == Lock::Caps) return LockMask;
-  return XkbKeysymToModifiers(display, LockKeySym(lock));
+unsigned int ModifierOf(Display* display, Lock lock)
+{
+    if (lock == Lock::Caps) return LockMask;
+    return XkbKeysymToModifiers(display, LockKeySym(lock));
 }
 
 // Scroll Lock has no modifier on most maps; its state is its indicator.
-Atom ScrollIndicator(Display* display) {
-  return XInternAtom(display, "Scroll Lock", False);
+Atom ScrollIndicator(Display* display) { return XInternAtom(display, "Scroll Lock", False); }
+
+bool ReadIndicator(Display* display)
+{
+    int on = 0;
+    if (!XkbGetNamedIndicator(display, ScrollIndicator(display), nullptr, &on, nullptr, nullptr)) return false;
+    return on != 0;
 }
 
-bool ReadIndicator(Display* display) {
-  int on = 0;
-  if (!XkbGetNamedIndicator(display, ScrollIndicator(display), nullptr, &on, nullptr, nullptr))
-    return false;
-  return on != 0;
+bool ReadLock(Lock lock)
+{
+    if (testLocks) return testLocks->IsOn(lock);
+    DisplayHandle handle;
+    Display* display = handle.get();
+    if (!display) return false;
+    const unsigned int mask = ModifierOf(display, lock);
+    if (mask == 0) return lock == Lock::Scroll && ReadIndicator(display);
+    XkbStateRec state{};
+    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success) return false;
+    return (state.locked_mods & mask) != 0;
 }
 
-bool ReadLock(Lock lock) {
-  if (testLocks) return testLocks->IsOn(lock);
-  DisplayHandle handle;
-  Display* display = handle.get();
-  if (!display) return false;
-  const unsigned int mask = ModifierOf(display, lock);
-  if (mask == 0) return lock == Lock::Scroll && ReadIndicator(display);
-  XkbStateRec state{};
-  if (XkbGetState(display, XkbUseCoreKbd, &state) != Success) return false;
-  return (state.locked_mods & mask) != 0;
-}
-
-void WriteLock(Lock lock, bool on) {
-  if (ReadLock(lock) == on) return;
-  if (testLocks) return testLocks->Set(lock, on);
-  DisplayHandle handle;
-  Display* display = handle.get();
-  if (!display) return;
-  const unsigned int mask = ModifierOf(display, lock);
-  if (mask != 0)
-    XkbLockModifiers(display, XkbUseCoreKbd, mask, on ? mask : 0);
-  else if (lock == Lock::Scroll)
-    XkbSetNamedIndicator(display, ScrollIndicator(display), True, on, False, nullptr);
-  // Wait for the server, so that reading straight after sees the change.
-  XSync(display, False);
+void WriteLock(Lock lock, bool on)
+{
+    if (ReadLock(lock) == on) return;
+    if (testLocks) return testLocks->Set(lock, on);
+    DisplayHandle handle;
+    Display* display = handle.get();
+    if (!display) return;
+    const unsigned int mask = ModifierOf(display, lock);
+    if (mask != 0)
+        XkbLockModifiers(display, XkbUseCoreKbd, mask, on ? mask : 0);
+    else if (lock == Lock::Scroll)
+        XkbSetNamedIndicator(display, ScrollIndicator(display), True, on, False, nullptr);
+    // Wait for the server, so that reading straight after sees the change.
+    XSync(display, False);
 }
 
 }  // namespace
 
-TKeyLed::TKeyLed(QObject* parent) : QObject(parent) {
-  setObjectName(QStringLiteral(u"KeyLed"));
-}
+TKeyLed::TKeyLed(QObject* parent) : QObject(parent) { setObjectName(QStringLiteral(u"KeyLed")); }
 
 bool TKeyLed::CapsLock() const { return ReadLock(Lock::Caps); }
 bool TKeyLed::NumLock() const { return ReadLock(Lock::Num); }
@@ -124,18 +126,19 @@ void TKeyLed::SetScrollLock(bool on) { WriteLock(Lock::Scroll, on); }
 
 void TKeyLed::SetLocksForTests(IKeyboardLocks* locks) { testLocks = locks; }
 
-TCapsLockOff::TCapsLockOff(TKeyLed* keyLed)
-    : keyLed_(keyLed), wasOn_(keyLed && keyLed->CapsLock()) {
-  if (wasOn_) keyLed_->SetCapsLock(false);
+TCapsLockOff::TCapsLockOff(TKeyLed* keyLed) : keyLed_(keyLed), wasOn_(keyLed && keyLed->CapsLock())
+{
+    if (wasOn_) keyLed_->SetCapsLock(false);
 }
 
-TCapsLockOff::~TCapsLockOff() {
-  if (wasOn_) keyLed_->SetCapsLock(true);
+TCapsLockOff::~TCapsLockOff()
+{
+    if (wasOn_) keyLed_->SetCapsLock(true);
 }
 
-QString TKeyLed::About() const {
-  return QStringLiteral(
-      u"Version 1.1 - lock keys (Caps Lock, Num Lock, Scroll Lock) as properties, for e-ΠΙΝΑΞ");
+QString TKeyLed::About() const
+{
+    return QStringLiteral(u"Version 1.1 - lock keys (Caps Lock, Num Lock, Scroll Lock) as properties, for e-ΠΙΝΑΞ");
 }
 
 }  // namespace epinax::ui

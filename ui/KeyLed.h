@@ -12,50 +12,50 @@ namespace epinax::ui {
 // Where the lock states are kept: the X server, or a stand-in that a test
 // installs so that no X server is needed.
 class IKeyboardLocks {
- public:
-  enum class Lock { Caps, Num, Scroll };
-  virtual ~IKeyboardLocks() = default;
-  virtual bool IsOn(Lock lock) = 0;
-  virtual void Set(Lock lock, bool on) = 0;
+public:
+    enum class Lock { Caps, Num, Scroll };
+    virtual ~IKeyboardLocks() = default;
+    virtual bool IsOn(Lock lock) = 0;
+    virtual void Set(Lock lock, bool on) = 0;
 };
 
 class TKeyLed : public QObject {
-  Q_OBJECT
-  Q_PROPERTY(bool CapsLock READ CapsLock WRITE SetCapsLock)
-  Q_PROPERTY(bool NumLock READ NumLock WRITE SetNumLock)
-  Q_PROPERTY(bool ScrollLock READ ScrollLock WRITE SetScrollLock)
-  Q_PROPERTY(QString About READ About CONSTANT)
+    Q_OBJECT
+    Q_PROPERTY(bool CapsLock READ CapsLock WRITE SetCapsLock)
+    Q_PROPERTY(bool NumLock READ NumLock WRITE SetNumLock)
+    Q_PROPERTY(bool ScrollLock READ ScrollLock WRITE SetScrollLock)
+    Q_PROPERTY(QString About READ About CONSTANT)
 
- public:
-  explicit TKeyLed(QObject* parent = nullptr);
+public:
+    explicit TKeyLed(QObject* parent = nullptr);
 
-  bool CapsLock() const;
-  bool NumLock() const;
-  bool ScrollLock() const;
-  // Each setter changes the lock only when it is not already in that state.
-  void SetCapsLock(bool on);
-  void SetNumLock(bool on);
-  void SetScrollLock(bool on);
+    bool CapsLock() const;
+    bool NumLock() const;
+    bool ScrollLock() const;
+    // Each setter changes the lock only when it is not already in that state.
+    void SetCapsLock(bool on);
+    void SetNumLock(bool on);
+    void SetScrollLock(bool on);
 
-  QString About() const;
+    QString About() const;
 
-  // Every TKeyLed then works on `locks` (nullptr: the X server again).
-  static void SetLocksForTests(IKeyboardLocks* locks);
+    // Every TKeyLed then works on `locks` (nullptr: the X server again).
+    static void SetLocksForTests(IKeyboardLocks* locks);
 };
 
 // Caps Lock off for the life of a file dialog: the Greek capitals of the
 // data are wrong for file names on a file system that tells case apart.
 // Afterwards the lock is as it was.
 class TCapsLockOff {
- public:
-  explicit TCapsLockOff(TKeyLed* keyLed);
-  ~TCapsLockOff();
-  TCapsLockOff(const TCapsLockOff&) = delete;
-  TCapsLockOff& operator=(const TCapsLockOff&) = delete;
+public:
+    explicit TCapsLockOff(TKeyLed* keyLed);
+    ~TCapsLockOff();
+    TCapsLockOff(const TCapsLockOff&) = delete;
+    TCapsLockOff& operator=(const TCapsLockOff&) = delete;
 
- private:
-  TKeyLed* keyLed_;
-  bool wasOn_;
+private:
+    TKeyLed* keyLed_;
+    bool wasOn_;
 };
 
 }  // namespace epinax::ui

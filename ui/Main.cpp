@@ -253,8 +253,9 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
 
     pair(4, 0, u"Email:", edit("email"), 3);
     QLineEdit* egatastash = edit("Egatastash");
-    egatastash->setToolTip(Text(u"- Ε συνολικά για την έδρα και τα υποκαταστήματα\n- 0 (μηδέν) μόνο της έδρας\n"
-                                u"- Αριθμός εγκατάστασης μητρώου Kelvo για υποκατάστημα"));
+    egatastash->setToolTip(
+        Text(u"- Ε συνολικά για την έδρα και τα υποκαταστήματα\n- 0 (μηδέν) μόνο της έδρας\n"
+             u"- Αριθμός εγκατάστασης μητρώου Kelvo για υποκατάστημα"));
     pair(4, 4, u"Είδος Εγκατάστασης: (*)", egatastash);
     grid->setColumnStretch(1, 1);
     grid->setColumnStretch(3, 1);
@@ -347,7 +348,8 @@ void TForm1::BuildWelcomePanel(QWidget* parent)
     image->setPixmap(picture);
     image->resize(picture.size());
     image->move(kClientWidth / 2 - picture.width() / 2, 50);
-    auto* label = new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), Panel2);
+    auto* label =
+        new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), Panel2);
     label->setObjectName(QStringLiteral("Label18"));
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 1.2);
@@ -418,18 +420,33 @@ void TForm1::N5Click()
     if (Run([&] { statement_->N5Click(); }) && statement_->StatementLoaded) DBGrid1->FollowStore();
 }
 
-void TForm1::N2Click() { Run([&] { statement_->N2Click(); }); }
-void TForm1::N7Click() { Run([&] { statement_->N7Click(); }); }
+void TForm1::N2Click()
+{
+    Run([&] { statement_->N2Click(); });
+}
+void TForm1::N7Click()
+{
+    Run([&] { statement_->N7Click(); });
+}
 void TForm1::N4Click() { close(); }
-void TForm1::N17Click() { Run([&] { statement_->N17Click(); }); }
+void TForm1::N17Click()
+{
+    Run([&] { statement_->N17Click(); });
+}
 
 void TForm1::Excel1Click()
 {
     Run([&] { epinax::Excel1Click(*statement_, ReadFirstSheet); });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
-void TForm1::Button2Click() { Run([&] { statement_->Button2Click(); }); }
-void TForm1::Button3Click() { Run([&] { statement_->Button3Click(); }); }
+void TForm1::Button2Click()
+{
+    Run([&] { statement_->Button2Click(); });
+}
+void TForm1::Button3Click()
+{
+    Run([&] { statement_->Button3Click(); });
+}
 
 void TForm1::PageControl1Change(int index)
 {
@@ -458,9 +475,12 @@ void TForm1::EditTextEdited(QLineEdit* edit, const QString& text)
     auto value = ToCp1253(text);
     if (!value) return;  // the validator holds such texts off
     std::string name = edit->objectName().toStdString();
-    if (const THeaderEdit* field = FindHeaderEdit(name)) statement_->header.*(field->text) = *value;
-    else if (name == "EditPub1") statement_->EditPub1 = *value;
-    else if (name == "EditPub2") statement_->EditPub2 = *value;
+    if (const THeaderEdit* field = FindHeaderEdit(name))
+        statement_->header.*(field->text) = *value;
+    else if (name == "EditPub1")
+        statement_->EditPub1 = *value;
+    else if (name == "EditPub2")
+        statement_->EditPub2 = *value;
 }
 
 bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
@@ -468,16 +488,21 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
     int key = event->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;  // focus moves on
     QChar typed;
-    if (key == Qt::Key_Backspace) typed = QChar(8);
-    else if (key == Qt::Key_Return || key == Qt::Key_Enter) typed = QChar(13);
-    else if (!event->text().isEmpty() && event->text().at(0).isPrint()) typed = event->text().at(0);
-    else return false;  // keys that make no character
+    if (key == Qt::Key_Backspace)
+        typed = QChar(8);
+    else if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        typed = QChar(13);
+    else if (!event->text().isEmpty() && event->text().at(0).isPrint())
+        typed = event->text().at(0);
+    else
+        return false;  // keys that make no character
 
     auto control = ControlNamed(edit->objectName().toStdString());
     if (!control) return false;
     auto byte = KeyToCp1253(typed);
     auto current = ToCp1253(edit->text());
-    std::optional<char> accepted = statement_->EditKeyPress(*control, current ? byte : std::nullopt, current.value_or(""));
+    std::optional<char> accepted =
+        statement_->EditKeyPress(*control, current ? byte : std::nullopt, current.value_or(""));
     if (!accepted) return true;
     if (*accepted == *byte) return false;
     edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key
@@ -496,10 +521,14 @@ void TForm1::EditExit(QLineEdit* edit)
     QWidget* gained = QApplication::focusWidget();
     QString name = edit->objectName();
     bool passed = true;
-    if (name == QStringLiteral("YearOfData")) Run([&] { passed = statement_->YearOfDataExit(); });
-    else if (name == QStringLiteral("AFM")) Run([&] { passed = statement_->AFMExit(); });
-    else if (name == QStringLiteral("EditPub1")) Run([&] { statement_->EditPub1Exit(); });
-    else if (name == QStringLiteral("EditPub2")) Run([&] { statement_->EditPub2Exit(); });
+    if (name == QStringLiteral("YearOfData"))
+        Run([&] { passed = statement_->YearOfDataExit(); });
+    else if (name == QStringLiteral("AFM"))
+        Run([&] { passed = statement_->AFMExit(); });
+    else if (name == QStringLiteral("EditPub1"))
+        Run([&] { statement_->EditPub1Exit(); });
+    else if (name == QStringLiteral("EditPub2"))
+        Run([&] { statement_->EditPub2Exit(); });
     // The control that had just taken the focus gives it back at once; it
     // was never really entered, so it is not checked on the way out.
     if (!passed && gained && gained != edit) skipExit_ = gained;

@@ -48,19 +48,19 @@ public:
     TFind* FindWindow() const { return Find; }
 
     // Menu and button handlers.
-    void N5Click();   // Νέο
-    void N2Click();   // Άνοιγμα
-    void N7Click();   // Αποθήκευση ως...
-    void N4Click();   // Έξοδος
-    void N17Click();  // Εύρεση...
+    void N5Click();      // Νέο
+    void N2Click();      // Άνοιγμα
+    void N7Click();      // Αποθήκευση ως...
+    void N4Click();      // Έξοδος
+    void N17Click();     // Εύρεση...
     void Excel1Click();  // Εισαγωγή στοιχείων από Excel
     void Button2Click();
     void Button3Click();
     void PageControl1Change(int index);
-    void N15Click();  // Συγκεντρωτική κατάσταση Πελατών
-    void N16Click();  // Συγκεντρωτική κατάσταση Προμηθευτών
-    void N13Click();  // Οδηγίες εφαρμογής
-    void N12Click();  // Σχετικά...
+    void N15Click();   // Συγκεντρωτική κατάσταση Πελατών
+    void N16Click();   // Συγκεντρωτική κατάσταση Προμηθευτών
+    void N13Click();   // Οδηγίες εφαρμογής
+    void N12Click();   // Σχετικά...
     void zip1Click();  // Δημιουργία συμπιεσμένου αρχείου (zip)
     void N9Click();    // Δημιουργία συντόμευσης στην Επιφ. Εργασίας
     void e1Click();    // Σύνδεση με εξυπηρετητή ΚΕΦΥΣ
@@ -141,10 +141,11 @@ private:
     QAction* N14 = nullptr;
     QAction* N17 = nullptr;
     QAction* Excel1 = nullptr;
-    bool reading_ = false;     // the window is being filled from the statement
-    bool inExit_ = false;      // an exit check is showing its message
+    bool reading_ = false;  // the window is being filled from the statement
+    bool inExit_ = false;   // an exit check is showing its message
     QWidget* skipExit_ = nullptr;
-    QPointer<QWidget> focusBeforeWork_;  // given back when the wait window goes  // took the focus only until a refused exit took it back
+    QPointer<QWidget> focusBeforeWork_;  // given back when the wait window goes  // took the focus only until a refused
+                                         // exit took it back
     bool closing_ = false;
     QProgressDialog* progress_ = nullptr;
 };

@@ -15,36 +15,36 @@ class QShowEvent;
 namespace epinax::ui {
 
 class TFormMessage : public QDialog {
-  Q_OBJECT
+    Q_OBJECT
 
- public:
-  explicit TFormMessage(QWidget* parent = nullptr);
+public:
+    explicit TFormMessage(QWidget* parent = nullptr);
 
-  // The fourteen lines of the message, as shown.
-  static QString MessageText();
+    // The fourteen lines of the message, as shown.
+    static QString MessageText();
 
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
-  void showEvent(QShowEvent* event) override;
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
- public slots:
-  // Escape and the window manager land here; only the button may close.
-  void reject() override;
+public slots:
+    // Escape and the window manager land here; only the button may close.
+    void reject() override;
 
- private slots:
-  void Button1Click();
+private slots:
+    void Button1Click();
 
- private:
-  QHBoxLayout* MakeHeader();
-  QWidget* MakeBar();
-  QLabel* MakeWelcome();
-  QHBoxLayout* MakeBody();
-  QPlainTextEdit* MakeMemo();
-  QHBoxLayout* MakeButtonRow();
+private:
+    QHBoxLayout* MakeHeader();
+    QWidget* MakeBar();
+    QLabel* MakeWelcome();
+    QHBoxLayout* MakeBody();
+    QPlainTextEdit* MakeMemo();
+    QHBoxLayout* MakeButtonRow();
 
-  QPushButton* button_ = nullptr;
-  bool closingByButton_ = false;
+    QPushButton* button_ = nullptr;
+    bool closingByButton_ = false;
 };
 
 }  // namespace epinax::ui

@@ -66,8 +66,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1)
-            return false;
+        if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) return false;
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || widget->window() != form_) return false;
         form_->F1KeyDown();

@@ -41,8 +41,9 @@ bool DeclaresUtf8(const QByteArray& bytes)
 
 QString PdfFailureMessage()
 {
-    return QStringLiteral(u"Υπήρξε ένα πρόβλημα κατά την αποθήκευση του αρχείου PDF. "
-                          u"Βεβαιωθείτε ότι ο φάκελος υπάρχει και ότι μπορείτε να γράψετε σε αυτόν.");
+    return QStringLiteral(
+        u"Υπήρξε ένα πρόβλημα κατά την αποθήκευση του αρχείου PDF. "
+        u"Βεβαιωθείτε ότι ο φάκελος υπάρχει και ότι μπορείτε να γράψετε σε αυτόν.");
 }
 
 // The number of <thead> rows of every table of the page, in the order the

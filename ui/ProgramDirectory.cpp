@@ -13,10 +13,7 @@ namespace {
 
 QString WithSeparator(QString path) { return path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/'); }
 
-bool Writable(const QString& directory)
-{
-    return ::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0;
-}
+bool Writable(const QString& directory) { return ::access(QFile::encodeName(directory).constData(), W_OK | X_OK) == 0; }
 
 }  // namespace
 

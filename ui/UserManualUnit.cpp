@@ -1,8 +1,8 @@
 #include "ui/UserManualUnit.h"
 
-#include <QGuiApplication>
 #include <QDir>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
@@ -37,8 +37,7 @@ QString HelpDirectory()
     return QStringLiteral(EPINAX_DATA_DIR "/Help/");
 }
 
-TUserManual::TUserManual(const QString& helpDirectory)
-    : QWidget(nullptr, Qt::Window), helpDirectory_(helpDirectory)
+TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Window), helpDirectory_(helpDirectory)
 {
     setObjectName(QStringLiteral("UserManual"));
     setWindowTitle(QStringLiteral(u"Οδηγίες εφαρμογής"));
@@ -104,8 +103,10 @@ void TUserManual::Navigate(THelpTopic topic)
 {
     QUrl page = QUrl::fromLocalFile(PagePath(topic));
     // The same page again is read again: it may have changed on disk.
-    if (WebBrowser1->source() == page) WebBrowser1->reload();
-    else WebBrowser1->setSource(page);
+    if (WebBrowser1->source() == page)
+        WebBrowser1->reload();
+    else
+        WebBrowser1->setSource(page);
 }
 
 void TUserManual::ShowTopic(THelpTopic topic)

@@ -22,50 +22,51 @@ QString WaitWords() { return QStringLiteral(u"Παρακαλώ περιμένε�
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {
-  setObjectName(QStringLiteral(u"Form2"));
-  setWindowTitle(WaitWords());
-  setModal(false);
+TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+{
+    setObjectName(QStringLiteral(u"Form2"));
+    setWindowTitle(WaitWords());
+    setModal(false);
 
-  text_ = new QLabel(WaitWords(), this);
-  text_->setObjectName(QStringLiteral(u"Label1"));
-  text_->setAlignment(Qt::AlignCenter);
-  QFont font = text_->font();
-  font.setPixelSize(kTextPixels);
-  text_->setFont(font);
+    text_ = new QLabel(WaitWords(), this);
+    text_->setObjectName(QStringLiteral(u"Label1"));
+    text_->setAlignment(Qt::AlignCenter);
+    QFont font = text_->font();
+    font.setPixelSize(kTextPixels);
+    text_->setFont(font);
 
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(text_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(text_);
 
-  // Wider than the usual box when the font in use needs it, so the words
-  // are never cut off.
-  const int textWidth = QFontMetrics(font).horizontalAdvance(WaitWords());
-  const int width = qMax(kClientWidth, textWidth + 2 * kSideMargin);
-  const int height = qMax(kClientHeight, QFontMetrics(font).height() + kSideMargin);
-  setFixedSize(width, height);
+    // Wider than the usual box when the font in use needs it, so the words
+    // are never cut off.
+    const int textWidth = QFontMetrics(font).horizontalAdvance(WaitWords());
+    const int width = qMax(kClientWidth, textWidth + 2 * kSideMargin);
+    const int height = qMax(kClientHeight, QFontMetrics(font).height() + kSideMargin);
+    setFixedSize(width, height);
 }
 
-void TForm2::ShowNow() {
-  show();
-  // Let the platform report the state it has (e.g. still minimised from an
-  // earlier call) before it is put right; otherwise that late report wins.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-  setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized |
-                                   Qt::WindowFullScreen));
-  CentreOnScreen();
-  raise();
-  repaint();
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+void TForm2::ShowNow()
+{
+    show();
+    // Let the platform report the state it has (e.g. still minimised from an
+    // earlier call) before it is put right; otherwise that late report wins.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    setWindowState(windowState() & ~(Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen));
+    CentreOnScreen();
+    raise();
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TForm2::CentreOnScreen() {
-  QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
-  if (!target) return;
-  QRect frame = frameGeometry();
-  frame.moveCenter(target->availableGeometry().center());
-  move(frame.topLeft());
+void TForm2::CentreOnScreen()
+{
+    QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
+    if (!target) return;
+    QRect frame = frameGeometry();
+    frame.moveCenter(target->availableGeometry().center());
+    move(frame.topLeft());
 }
 
 }  // namespace epinax::ui

@@ -9,19 +9,19 @@ class QLabel;
 namespace epinax::ui {
 
 class TForm2 : public QDialog {
-  Q_OBJECT
+    Q_OBJECT
 
- public:
-  explicit TForm2(QWidget* parent = nullptr);
+public:
+    explicit TForm2(QWidget* parent = nullptr);
 
-  // Shows the box and paints it at once: the caller is about to block the
-  // event loop, so an ordinary show() would leave an empty frame on screen.
-  void ShowNow();
+    // Shows the box and paints it at once: the caller is about to block the
+    // event loop, so an ordinary show() would leave an empty frame on screen.
+    void ShowNow();
 
- private:
-  void CentreOnScreen();
+private:
+    void CentreOnScreen();
 
-  QLabel* text_ = nullptr;
+    QLabel* text_ = nullptr;
 };
 
 }  // namespace epinax::ui

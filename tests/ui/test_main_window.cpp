@@ -1,17 +1,17 @@
 // The main window, driven as a user drives it.
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
-#include <QPushButton>
-#include <QTimer>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
-#include <QHeaderView>
 #include <QMenuBar>
-#include <QScrollBar>
+#include <QPushButton>
 #include <QRadioButton>
+#include <QScrollBar>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolButton>
 #include <memory>
 
@@ -20,9 +20,9 @@
 #include "common/Files.h"
 #include "ui/DBGrid.h"
 #include "ui/DBNavigator.h"
+#include "ui/Dialogs.h"
 #include "ui/FindUnit.h"
 #include "ui/GreekText.h"
-#include "ui/Dialogs.h"
 #include "ui/KeyLed.h"
 #include "ui/Main.h"
 #include "ui/RecordStoreModel.h"
@@ -123,7 +123,11 @@ class MainWindowTest : public QObject {
     }
     QString CurrentName()
     {
-        return Grid(TSide::Customers)->model()->index(Grid(TSide::Customers)->currentIndex().row(), 1).data().toString();
+        return Grid(TSide::Customers)
+            ->model()
+            ->index(Grid(TSide::Customers)->currentIndex().row(), 1)
+            .data()
+            .toString();
     }
     // Answers the find window when it shows, as a user would.
     void AnswerFind(const QString& text, bool byName, bool wholeField, bool ok = true)
@@ -131,7 +135,8 @@ class MainWindowTest : public QObject {
         QTimer::singleShot(0, this, [=, this] {
             TFind* find = Form().FindWindow();
             QVERIFY(find->isVisible());
-            find->findChild<QRadioButton*>(byName ? QStringLiteral("RadioButton2") : QStringLiteral("RadioButton1"))->setChecked(true);
+            find->findChild<QRadioButton*>(byName ? QStringLiteral("RadioButton2") : QStringLiteral("RadioButton1"))
+                ->setChecked(true);
             auto* edit = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
             edit->clear();
             edit->setFocus();
@@ -213,7 +218,8 @@ private slots:
         QCOMPARE(TakeShown(), QStringList{});  // no year message, however often
 
         // The entries carry Greek mnemonics.
-        QCOMPARE(QKeySequence::mnemonic(bar->actions().first()->text()), QKeySequence(QKeyCombination(Qt::ALT, Qt::Key(0x0391))));  // Alt+Α
+        QCOMPARE(QKeySequence::mnemonic(bar->actions().first()->text()),
+                 QKeySequence(QKeyCombination(Qt::ALT, Qt::Key(0x0391))));  // Alt+Α
         New();
         QVERIFY(Edit("YearOfData")->isEnabled());
         QVERIFY(Grid(TSide::Customers)->isEnabled());
@@ -233,7 +239,8 @@ private slots:
         QCOMPARE(ask({B::mbYes, B::mbNo}, {QStringLiteral(u"Ναι"), QStringLiteral(u"Όχι")}, escape), mrNo);
         QCOMPARE(ask({B::mbYes, B::mbNo, B::mbCancel}, {}, escape), mrCancel);
         QCOMPARE(ask({B::mbYes, B::mbNo}, {}, closeBox), mrCancel);
-        QCOMPARE(ask({B::mbYes, B::mbNo, B::mbCancel}, {QStringLiteral(u"Πελατών"), QStringLiteral(u"Προμ/τών"), QStringLiteral(u"Ακύρωση")},
+        QCOMPARE(ask({B::mbYes, B::mbNo, B::mbCancel},
+                     {QStringLiteral(u"Πελατών"), QStringLiteral(u"Προμ/τών"), QStringLiteral(u"Ακύρωση")},
                      [](TConfirmDialog& box) {
                          auto buttons = box.findChildren<QPushButton*>();
                          std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->x() < b->x(); });
@@ -245,7 +252,8 @@ private slots:
                          buttons[1]->click();
                      }),
                  mrNo);
-        QCOMPARE(ask({B::mbYes, B::mbNo}, {}, [](TConfirmDialog& box) { QTest::keyClick(&box, Qt::Key_Return); }), mrYes);
+        QCOMPARE(ask({B::mbYes, B::mbNo}, {}, [](TConfirmDialog& box) { QTest::keyClick(&box, Qt::Key_Return); }),
+                 mrYes);
     }
 
     void newAnsweredNoThenYes()
@@ -337,7 +345,9 @@ private slots:
         TypeFocused(QStringLiteral("1899"));
         Edit("AFM")->setFocus();
         QTest::qWait(0);
-        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία")}));
+        QCOMPARE(TakeShown(),
+                 (QStringList{QStringLiteral("beep"),
+                              QStringLiteral(u"message: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία")}));
         QCOMPARE(QApplication::focusWidget(), Edit("YearOfData"));
 
         Edit("YearOfData")->selectAll();
@@ -359,12 +369,14 @@ private slots:
         QAbstractItemModelTester tester(Grid(TSide::Customers)->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         FocusCell(TSide::Customers, 0, 0);
-        TypeRow(TSide::Customers, {QStringLiteral("123456780"), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"), QString(),
-                                   QStringLiteral("0"), QString(), QString(), QString(), QString(),
-                                   QStringLiteral("3"), QStringLiteral("100,5")});
+        TypeRow(TSide::Customers,
+                {QStringLiteral("123456780"), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"), QString(), QStringLiteral("0"),
+                 QString(), QString(), QString(), QString(), QStringLiteral("3"), QStringLiteral("100,5")});
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
         Key(Grid(TSide::Customers), Qt::Key_Down);  // leaving the row posts it
-        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη")}));
+        QCOMPARE(TakeShown(),
+                 (QStringList{QStringLiteral("beep"),
+                              QStringLiteral(u"message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη")}));
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
         QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 0);
         QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"));
@@ -411,7 +423,9 @@ private slots:
         auto* tabs = form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"));
         tabs->setCurrentIndex(1);
         QCOMPARE(tabs->currentIndex(), 0);
-        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου.")}));
+        QCOMPARE(TakeShown(),
+                 (QStringList{QStringLiteral("beep"),
+                              QStringLiteral(u"message: O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου.")}));
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
 
         Doc().FixedFormatDataSet1.Cancel();
@@ -424,8 +438,9 @@ private slots:
         New();
         TypeHeader();
         FocusCell(TSide::Suppliers, 0, 0);
-        TypeRow(TSide::Suppliers, {QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"),
-                                   QString(), QString(), QString(), QString(), QStringLiteral("0"), QStringLiteral("7")});
+        TypeRow(TSide::Suppliers,
+                {QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"), QString(), QString(),
+                 QString(), QString(), QStringLiteral("0"), QStringLiteral("7")});
         Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbPost);
         QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 1);
         TakeShown();
@@ -436,7 +451,8 @@ private slots:
         TDialogs::SetNextAnswer(mrYes);
         Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
         QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 0);
-        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(), QStringLiteral(u"0 Εγγραφές (Προμηθευτές)"));
+        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(),
+                 QStringLiteral(u"0 Εγγραφές (Προμηθευτές)"));
         QCOMPARE(Edit("EditSumValue2")->text(), QStringLiteral("0,00"));
     }
 
@@ -445,8 +461,9 @@ private slots:
         New();
         TypeHeader();
         FocusCell(TSide::Customers, 0, 0);
-        TypeRow(TSide::Customers, {QStringLiteral("000000050"), QStringLiteral("B"), QString(), QStringLiteral("1"),
-                                   QString(), QString(), QString(), QString(), QStringLiteral("1"), QStringLiteral("7")});
+        TypeRow(TSide::Customers,
+                {QStringLiteral("000000050"), QStringLiteral("B"), QString(), QStringLiteral("1"), QString(), QString(),
+                 QString(), QString(), QStringLiteral("1"), QStringLiteral("7")});
         Key(Grid(TSide::Customers), Qt::Key_Down);
         QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
@@ -528,8 +545,9 @@ private slots:
         New();
         TypeHeader();
         FocusCell(TSide::Customers, 0, 0);
-        TypeRow(TSide::Customers, {QStringLiteral("000000050"), QStringLiteral(u"ΠΕΛΑΤΗΣ"), QString(), QStringLiteral("0"),
-                                   QString(), QString(), QString(), QString(), QStringLiteral("12"), QStringLiteral("1234,5")});
+        TypeRow(TSide::Customers,
+                {QStringLiteral("000000050"), QStringLiteral(u"ΠΕΛΑΤΗΣ"), QString(), QStringLiteral("0"), QString(),
+                 QString(), QString(), QString(), QStringLiteral("12"), QStringLiteral("1234,5")});
         Edit("EditPub1")->setFocus();
         TypeFocused(QStringLiteral("50"));
         TDialogs::SetNextFileName(Path(QStringLiteral("out")));
@@ -591,7 +609,8 @@ private slots:
         Doc().UnsavedChanges = true;
         TDialogs::SetNextAnswer(mrNo);
         QVERIFY(form_->close());
-        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;")});
+        QCOMPARE(TakeShown(),
+                 QStringList{QStringLiteral(u"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;")});
     }
 
     // New and Open through the menu ask as closing does, before anything.
@@ -632,7 +651,8 @@ private slots:
                 auto& list = Doc().List(side);
                 while (list.RecordCount() < rows) {
                     list.Append();
-                    list.FieldByName(AfmFieldName(side)).SetAsString(std::to_string(100000000 + list.RecordCount() * 10));
+                    list.FieldByName(AfmFieldName(side))
+                        .SetAsString(std::to_string(100000000 + list.RecordCount() * 10));
                     list.FieldByName("Ypovolh").SetAsString("1");
                     list.FieldByName("NoTimologion").SetAsString("1");
                     list.FieldByName("Value").SetAsString("1");
@@ -672,7 +692,8 @@ private slots:
         QCOMPARE(PageControl()->currentIndex(), 1);
         QCOMPARE(Grid(TSide::Suppliers)->model()->rowCount(), 2);
         QCOMPARE(Grid(TSide::Suppliers)->model()->index(1, 0).data().toString(), QStringLiteral("000000104"));
-        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(), QStringLiteral(u"2 Εγγραφές (Προμηθευτές)"));
+        QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(),
+                 QStringLiteral(u"2 Εγγραφές (Προμηθευτές)"));
         QCOMPARE(Edit("EditSumValue2")->text(), QStringLiteral("1750,50"));
         QVERIFY(Doc().UnsavedChanges);
     }
@@ -719,11 +740,15 @@ private slots:
         // A refused pending row: nothing changes.
         FocusCell(TSide::Customers, 0, 0);
         Key(Grid(TSide::Customers), Qt::Key_Insert);
-        TypeRow(TSide::Customers, {QStringLiteral("123456780"), QStringLiteral(u"ΩΜΕΓΑ"), QString(), QStringLiteral("0")});
+        TypeRow(TSide::Customers,
+                {QStringLiteral("123456780"), QStringLiteral(u"ΩΜΕΓΑ"), QString(), QStringLiteral("0")});
         Doc().UnsavedChanges = false;
         TakeShown();
         form_->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
-        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
+        QCOMPARE(TakeShown(),
+                 (QStringList{QStringLiteral("beep"),
+                              QStringLiteral(
+                                  u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
         QVERIFY(!Doc().UnsavedChanges);
         QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
     }

@@ -34,8 +34,8 @@ namespace {
 QString PdfText(const QString& path)
 {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path,
-                                               QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-enc"), QStringLiteral("UTF-8"), path, QStringLiteral("-")});
     if (!process.waitForFinished(30000) || process.exitCode() != 0) return {};
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -233,9 +233,9 @@ private slots:
         list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΧΩΡΙΣ ΑΦΜ")));
         Form().N15Click();
         // The row validation's own beep and message, and nothing of the print.
-        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"),
-                                           QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, "
-                                                          u"Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
+        QCOMPARE(TakeShown(),
+                 (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, "
+                                                                     u"Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
         QVERIFY(!QFile::exists(Path(QStringLiteral("Pelates.htm"))));
         QVERIFY(!Form().PrintWindow()->isVisible());
     }

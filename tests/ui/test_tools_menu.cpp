@@ -47,7 +47,9 @@ private slots:
         TDialogs::ClearQueues();
         TDialogs::Shown().clear();
         dir_ = std::make_unique<QTemporaryDir>();
-        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] { return TDate{2025, 3, 14}; }});
+        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] {
+                                                             return TDate{2025, 3, 14};
+                                                         }});
     }
     void cleanup()
     {
@@ -80,7 +82,8 @@ private slots:
         TDialogs::SetNextAnswer(mrNo);
         Trigger("zip1");
         QCOMPARE(TDialogs::Shown(),
-                 QStringList{QStringLiteral(u"ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ΔΗΛΩΣΗ.PIS.zip;")});
+                 QStringList{
+                     QStringLiteral(u"ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ΔΗΛΩΣΗ.PIS.zip;")});
         QCOMPARE(Bytes(archive), written);
 
         // A source that cannot be read: the general error display, naming it.
@@ -113,8 +116,10 @@ private slots:
         QVERIFY(text.startsWith(QStringLiteral("[Desktop Entry]\n")));
         QVERIFY(text.contains(QStringLiteral("\nType=Application\n")));
         QVERIFY(text.contains(QStringLiteral(u"\nName=e-ΠΙΝΑΞ\n")));
-        QVERIFY(text.contains(QStringLiteral("\nExec=\"") + QCoreApplication::applicationFilePath() + QStringLiteral("\"\n")));
-        QVERIFY(text.contains(QStringLiteral("\nPath=") + QCoreApplication::applicationDirPath() + QStringLiteral("/\n")));
+        QVERIFY(text.contains(QStringLiteral("\nExec=\"") + QCoreApplication::applicationFilePath() +
+                              QStringLiteral("\"\n")));
+        QVERIFY(
+            text.contains(QStringLiteral("\nPath=") + QCoreApplication::applicationDirPath() + QStringLiteral("/\n")));
         QVERIFY(text.contains(QStringLiteral("\nTerminal=false\n")));
         QVERIFY(QFileInfo(launcher).isExecutable());
         const QString validator = QStandardPaths::findExecutable(QStringLiteral("desktop-file-validate"));

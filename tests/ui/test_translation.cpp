@@ -47,10 +47,7 @@ private slots:
     void editMenuIsGreek();
 };
 
-void TestTranslation::initTestCase()
-{
-    QVERIFY(epinax::ui::InstallGreekTranslation(*QCoreApplication::instance()));
-}
+void TestTranslation::initTestCase() { QVERIFY(epinax::ui::InstallGreekTranslation(*QCoreApplication::instance())); }
 
 void TestTranslation::greekForStandardTexts()
 {
@@ -77,15 +74,12 @@ void TestTranslation::fileDialogOpenIsGreek()
 
     auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
     QVERIFY(buttons);
-    for (QAbstractButton* button : buttons->buttons())
-        QVERIFY2(IsGreek(button->text()), qPrintable(button->text()));
+    for (QAbstractButton* button : buttons->buttons()) QVERIFY2(IsGreek(button->text()), qPrintable(button->text()));
     for (QToolButton* button : dialog.findChildren<QToolButton*>()) {
-        if (!button->toolTip().isEmpty())
-            QVERIFY2(IsGreek(button->toolTip()), qPrintable(button->toolTip()));
+        if (!button->toolTip().isEmpty()) QVERIFY2(IsGreek(button->toolTip()), qPrintable(button->toolTip()));
     }
     for (QAction* action : dialog.findChildren<QAction*>()) {
-        if (!action->text().isEmpty())
-            QVERIFY2(IsGreek(action->text()), qPrintable(action->text()));
+        if (!action->text().isEmpty()) QVERIFY2(IsGreek(action->text()), qPrintable(action->text()));
     }
 }
 
@@ -109,8 +103,7 @@ void TestTranslation::editMenuIsGreek()
     for (QAction* action : menu->actions()) {
         // The key after the tab is the keyboard's, not a word.
         const QString words = action->text().section(QLatin1Char('\t'), 0, 0);
-        if (!action->isSeparator())
-            QVERIFY2(IsGreek(words), qPrintable(action->text()));
+        if (!action->isSeparator()) QVERIFY2(IsGreek(words), qPrintable(action->text()));
     }
 }
 
