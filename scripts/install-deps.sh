@@ -11,6 +11,7 @@ PACKAGES=(
     libgtest-dev
     libgmock-dev
     clang-14
+    clang-format-14
     libclang-rt-14-dev
     zlib1g-dev
     libjpeg-dev
