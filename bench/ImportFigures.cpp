@@ -135,15 +135,15 @@ public:
 
     Seconds ImportInto(const std::string& statementFile, int rowsBefore)
     {
-        doc_.UnsavedChanges = false;
+        doc_.MarkSaved();
         ui_.file = statementFile;
         doc_.N2Click();
-        Require(doc_.FixedFormatDataSet1.RecordCount() == rowsBefore, "the statement did not open");
+        Require(doc_.List(TSide::Customers).RecordCount() == rowsBefore, "the statement did not open");
         ui_.messages = 0;
         bool imported = false;
         const Seconds spent =
             Timed([&] { imported = ImportWorkbook(doc_, TSide::Customers, workbook_, ReadFirstSheet); });
-        Require(imported && ui_.messages == 0 && doc_.FixedFormatDataSet1.RecordCount() == rowsBefore + kImportRows,
+        Require(imported && ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == rowsBefore + kImportRows,
                 "the import did not take every row");
         return spent;
     }

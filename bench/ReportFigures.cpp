@@ -51,7 +51,7 @@ public:
         GenerateStatementFile(statementFile, {kRows, 0, Tails::Distinct});
         ui_.file = statementFile;
         doc_.N2Click();
-        Require(ui_.messages == 0 && doc_.FixedFormatDataSet1.RecordCount() == kRows,
+        Require(ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == kRows,
                 "the report's statement did not open whole");
         CheckReport();
     }
@@ -77,13 +77,13 @@ private:
     {
         TReportInput input;
         input.side = TSide::Customers;
-        input.header.year = doc_.header.YearOfData;
-        input.header.companyName = doc_.header.CompanyName;
-        input.header.afm = doc_.header.AFM;
-        input.list = &doc_.FixedFormatDataSet1;
-        input.publicValue = doc_.EditPub1;
-        input.invoiceTotal = doc_.EditSum;
-        input.valueTotal = doc_.EditSumValue;
+        input.header.year = doc_.Header().YearOfData;
+        input.header.companyName = doc_.Header().CompanyName;
+        input.header.afm = doc_.Header().AFM;
+        input.list = &doc_.List(TSide::Customers);
+        input.publicValue = doc_.EditPub1();
+        input.invoiceTotal = doc_.EditSum();
+        input.valueTotal = doc_.EditSumValue();
         return input;
     }
 

@@ -135,7 +135,7 @@ public:
     // posts into the same list.
     Seconds PostNewCustomer()
     {
-        TFixedFormatDataSet& list = session_.doc.FixedFormatDataSet1;
+        TFixedFormatDataSet& list = session_.doc.List(TSide::Customers);
         const Seconds spent = Timed([&] {
             list.Append();
             list.FieldByName("AFMCust").SetAsString(ValidAfm(30'000'000));
@@ -145,7 +145,7 @@ public:
             list.FieldByName("Value").SetAsString("10,5");
             list.Post();
         });
-        Require(session_.doc.PostSucceeded && list.RecordCount() == kRows + 1, "the new row was not posted");
+        Require(session_.doc.PostSucceeded() && list.RecordCount() == kRows + 1, "the new row was not posted");
         list.Delete();
         Require(list.RecordCount() == kRows, "the posted row was not deleted");
         return spent;
@@ -158,8 +158,8 @@ public:
 private:
     void RequireFullLists()
     {
-        Require(session_.doc.FixedFormatDataSet1.RecordCount() == kRows &&
-                    session_.doc.FixedFormatDataSet2.RecordCount() == kRows,
+        Require(session_.doc.List(TSide::Customers).RecordCount() == kRows &&
+                    session_.doc.List(TSide::Suppliers).RecordCount() == kRows,
                 "the opened statement does not hold both lists whole");
     }
 
@@ -238,7 +238,7 @@ public:
     }
 
 private:
-    TFixedFormatDataSet& List() { return session_.doc.FixedFormatDataSet1; }
+    TFixedFormatDataSet& List() { return session_.doc.List(TSide::Customers); }
 
     static std::string_view TailOf(std::string_view record)
     {

@@ -88,22 +88,22 @@ public:
     // taken the list and is ready to paint.
     Seconds WindowOpen()
     {
-        window_->Statement().UnsavedChanges = false;
+        window_->Statement().MarkSaved();
         TDialogs::SetNextFileName(QString::fromStdString(statementFile_));
         const Seconds spent = Timed([&] {
             window_->N2Click();
             window_->Grid(TSide::Customers)->viewport()->repaint();
         });
-        Require(window_->Statement().FixedFormatDataSet1.RecordCount() == kRows, "the window did not open the list");
+        Require(window_->Statement().List(TSide::Customers).RecordCount() == kRows, "the window did not open the list");
         return spent;
     }
 
     Seconds CoreOpen()
     {
-        core_->UnsavedChanges = false;
+        core_->MarkSaved();
         coreUi_.files.push_back(statementFile_);
         const Seconds spent = Timed([&] { core_->N2Click(); });
-        Require(coreUi_.messages == 0 && core_->FixedFormatDataSet1.RecordCount() == kRows, "the core did not open");
+        Require(coreUi_.messages == 0 && core_->List(TSide::Customers).RecordCount() == kRows, "the core did not open");
         return spent;
     }
 
@@ -135,7 +135,7 @@ public:
             grid->FinishEditing();
             SendKey(grid, Qt::Key_Down);
         });
-        auto& list = window_->Statement().FixedFormatDataSet1;
+        auto& list = window_->Statement().List(TSide::Customers);
         Require(list.RecordCount() == kRows + 1,
                 "the typed row was not posted: " + TDialogs::Shown().join(QStringLiteral(" | ")).toStdString());
         if (list.State() != TDataSetState::dsBrowse) list.Cancel();
@@ -147,7 +147,7 @@ public:
 
     Seconds CorePost()
     {
-        auto& list = core_->FixedFormatDataSet1;
+        auto& list = core_->List(TSide::Customers);
         const Seconds spent = Timed([&] {
             list.Append();
             list.FieldByName("AFMCust").SetAsString(ValidAfm(30'000'000));

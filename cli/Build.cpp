@@ -102,7 +102,8 @@ void TypeHeader(TStatement& statement, const TStatementInput& input)
             return statement.EditKeyPress(edit.control, key, text);
         };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
-        statement.header.*edit.text = TypeInto(value, edit.maxLength, keyPress, [&] { return EditNamed(edit.name); });
+        statement.SetHeaderText(edit.control,
+                                TypeInto(value, edit.maxLength, keyPress, [&] { return EditNamed(edit.name); }));
     }
     // A code the table does not have leaves no office chosen, as an empty one.
     Keys(input.header.at("DOY"), [] { return EditNamed("DOY"); });
@@ -186,7 +187,8 @@ void TypePublicValues(TStatement& statement, const TStatementInput& input)
         const TControl control = side == TSide::Customers ? TControl::EditPub1 : TControl::EditPub2;
         auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(control, key, text); };
         const std::string& value = side == TSide::Customers ? input.editPub1 : input.editPub2;
-        statement.EditPub(side) = TypeInto(value, kEditPubMaxLength, keyPress, [&] { return "Πεδίο «" + name + "»"; });
+        statement.SetPublicValueText(
+            side, TypeInto(value, kEditPubMaxLength, keyPress, [&] { return "Πεδίο «" + name + "»"; }));
         try {
             side == TSide::Customers ? statement.EditPub1Exit() : statement.EditPub2Exit();
         } catch (const EConvertError& error) {
@@ -217,7 +219,7 @@ void BuildStatement(const TStatementInput& input, const std::string& outPath, bo
     // error that gets here is the working space's.
     try {
         statement.N5Click();
-        if (ui.errorShown || !statement.StatementLoaded) workspace.Failed();
+        if (ui.errorShown || !statement.StatementLoaded()) workspace.Failed();
         TypeHeader(statement, input);
         EnterRows(statement, ui, TSide::Customers, input.customers);
         EnterRows(statement, ui, TSide::Suppliers, input.suppliers);

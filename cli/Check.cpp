@@ -235,8 +235,8 @@ bool Checker::LoadGoodLines()
     }
     statement.N2Click();
     if (ui_.errorShown) workspace_.Failed();
-    if (!statement.StatementLoaded) Report(0, ui_.LastMessage());
-    return statement.StatementLoaded;
+    if (!statement.StatementLoaded()) Report(0, ui_.LastMessage());
+    return statement.StatementLoaded();
 }
 
 std::vector<TGoodLine> Checker::GoodLinesOfType(char type) const
@@ -290,8 +290,8 @@ void Checker::CheckTotals(TSide side)
         auto publicValue = PublicValueOfTotalsLine(line.text);
         if (!publicValue) continue;
         std::string problem;
-        auto expected = TotalsLine(side, *publicValue, customers ? statement.EditSum : statement.EditSum2,
-                                   customers ? statement.EditSumValue : statement.EditSumValue2, problem);
+        auto expected = TotalsLine(side, *publicValue, customers ? statement.EditSum() : statement.EditSum2(),
+                                   customers ? statement.EditSumValue() : statement.EditSumValue2(), problem);
         if (!expected) {
             Report(line.index, problem);
             continue;

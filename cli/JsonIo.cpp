@@ -141,15 +141,15 @@ void WriteStatementJson(std::ostream& out, TStatement& statement, const std::str
 {
     ordered_json head = ordered_json::object();
     if (!date.empty()) head["date"] = date;
-    head["kind"] = statement.header.Credit ? "credit" : "debit";
-    head["header"] = HeaderToJson(statement.header);
-    head["EditPub1"] = cp1253::ToUtf8(statement.EditPub1);
-    head["EditPub2"] = cp1253::ToUtf8(statement.EditPub2);
+    head["kind"] = statement.Header().Credit ? "credit" : "debit";
+    head["header"] = HeaderToJson(statement.Header());
+    head["EditPub1"] = cp1253::ToUtf8(statement.EditPub1());
+    head["EditPub2"] = cp1253::ToUtf8(statement.EditPub2());
     ordered_json tail = ordered_json::object();
     const std::pair<const char*, const std::string*> texts[] = {
-        {"EditSum", &statement.EditSum},   {"EditSumValue", &statement.EditSumValue},
-        {"EditSum2", &statement.EditSum2}, {"EditSumValue2", &statement.EditSumValue2},
-        {"Label32", &statement.Label32},   {"Label33", &statement.Label33}};
+        {"EditSum", &statement.EditSum()},   {"EditSumValue", &statement.EditSumValue()},
+        {"EditSum2", &statement.EditSum2()}, {"EditSumValue2", &statement.EditSumValue2()},
+        {"Label32", &statement.Label32()},   {"Label33", &statement.Label33()}};
     for (const auto& [key, text] : texts) tail[key] = cp1253::ToUtf8(*text);
 
     bool first = true;

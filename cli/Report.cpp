@@ -50,12 +50,12 @@ TReportInput ReportInputOf(TStatement& statement, TSide side)
 {
     TReportInput input;
     input.side = side;
-    input.credit = statement.header.Credit;
-    input.header = ReportHeaderOf(statement.header);
+    input.credit = statement.Header().Credit;
+    input.header = ReportHeaderOf(statement.Header());
     input.list = &statement.List(side);
     input.publicValue = statement.EditPub(side);
-    input.invoiceTotal = IsCustomers(side) ? statement.EditSum : statement.EditSum2;
-    input.valueTotal = IsCustomers(side) ? statement.EditSumValue : statement.EditSumValue2;
+    input.invoiceTotal = IsCustomers(side) ? statement.EditSum() : statement.EditSum2();
+    input.valueTotal = IsCustomers(side) ? statement.EditSumValue() : statement.EditSumValue2();
     return input;
 }
 

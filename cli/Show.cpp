@@ -30,7 +30,7 @@ void OpenStatement(Workspace& workspace, RecordingUi& ui, std::string bytes)
     // Open failing on a copy of its own (ShowError) is the working space's
     // failure; a refusal of the file (ShowMessage) is the file's.
     if (ui.errorShown) workspace.Failed();
-    if (!statement.StatementLoaded) {
+    if (!statement.StatementLoaded()) {
         std::string message;
         for (const auto& text : ui.messages) message += (message.empty() ? "" : "\n") + cp1253::ToUtf8(text);
         throw CliError(kExitRefused, message.empty() ? "Το αρχείο δεν άνοιξε" : message);

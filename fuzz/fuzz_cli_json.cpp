@@ -54,7 +54,7 @@ std::string Shown(const std::string& bytes, TDate today)
     cli::Workspace workspace(ui, cli::FixedClock(today));
     ui.openFile = workspace.Write("statement", bytes);
     workspace.Statement().N2Click();
-    Require(workspace.Statement().StatementLoaded);
+    Require(workspace.Statement().StatementLoaded());
     std::ostringstream out;
     cli::WriteStatementJson(out, workspace.Statement(), bytes.substr(9, 8));
     return out.str();

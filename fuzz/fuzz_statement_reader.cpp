@@ -28,17 +28,17 @@ void Require(bool condition)
 }
 
 // The header a save accepts, so that the rows decide whether it is written.
-void MakeHeaderAcceptable(TStatementHeader& header)
+void MakeHeaderAcceptable(TStatement& statement)
 {
-    header.YearOfData = "2023";
-    header.AFM = "000000012";
-    header.Egatastash = "E";
-    header.ComboBox1 = 0;
+    statement.SetHeaderText(TControl::YearOfData, "2023");
+    statement.SetHeaderText(TControl::AFM, "000000012");
+    statement.SetHeaderText(TControl::Egatastash, "E");
+    statement.SelectTaxOffice(0);
 }
 
 void SaveAndReadBack(TStatement& statement, cli::RecordingUi& ui, cli::Workspace& workspace)
 {
-    MakeHeaderAcceptable(statement.header);
+    MakeHeaderAcceptable(statement);
     ui.saveFile = workspace.File("saved");
     if (!statement.N7Click()) return;
     TReadOutcome again = ReadStatement(ReadWholeFile(*ui.saveFile));
@@ -60,16 +60,16 @@ const char kEdited[] =
 
 std::vector<std::string> Snapshot(TStatement& statement)
 {
-    std::vector<std::string> state{HeaderLine(statement.header),
-                                   statement.EditSum,
-                                   statement.EditSumValue,
-                                   statement.EditSum2,
-                                   statement.EditSumValue2,
-                                   statement.EditPub1,
-                                   statement.EditPub2,
-                                   statement.Label32,
-                                   statement.Label33,
-                                   statement.header.Credit ? "credit" : "debit"};
+    std::vector<std::string> state{HeaderLine(statement.Header()),
+                                   statement.EditSum(),
+                                   statement.EditSumValue(),
+                                   statement.EditSum2(),
+                                   statement.EditSumValue2(),
+                                   statement.EditPub1(),
+                                   statement.EditPub2(),
+                                   statement.Label32(),
+                                   statement.Label33(),
+                                   statement.Header().Credit ? "credit" : "debit"};
     for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"}) {
         try {
             state.push_back(ReadWholeFile(statement.WorkingFile(name)));
@@ -96,7 +96,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         ui.openFile = workspace.File("edited");
         ReplaceFile(*ui.openFile, std::string_view(kEdited, sizeof kEdited - 1));
         statement.N2Click();
-        Require(statement.StatementLoaded && statement.List(TSide::Customers).RecordCount() == 1);
+        Require(statement.StatementLoaded() && statement.List(TSide::Customers).RecordCount() == 1);
         auto before = Snapshot(statement);
         ui.openFile = workspace.File("statement");
         ReplaceFile(*ui.openFile, bytes);
@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ui.openFile = workspace.File("statement");
     ReplaceFile(*ui.openFile, bytes);
     statement.N2Click();
-    Require(statement.StatementLoaded);
+    Require(statement.StatementLoaded());
     Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) ==
             static_cast<size_t>(outcome.contents->customerCount));
     Require(static_cast<size_t>(statement.List(TSide::Suppliers).RecordCount()) ==

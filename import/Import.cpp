@@ -110,14 +110,9 @@ bool InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
         if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows)) return false;
         list.Append();
         AssignRow(fields, block, row);
-        statement.PostSucceeded = true;
-        try {
-            list.Post();
-        } catch (...) {
-            // A refusal has told the user; whether the row went in is read
-            // from PostSucceeded alone.
-        }
-        if (!statement.PostSucceeded) {
+        // Posted as a pending row is settled: a refusal has told the user, and
+        // whether the row went in is read from PostSucceeded alone.
+        if (!statement.SettlePendingRow(side)) {
             statement.UI().ShowMessage(ImportInsertFailureMessage());
             return false;
         }
@@ -129,7 +124,7 @@ bool ChecksPass(TStatement& statement, const TSheetBlock& block)
 {
     for (int row = 0; row < block.rows; ++row) {
         if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return false;
-        if (auto problem = RowProblem(block, row, statement.header.AFM)) {
+        if (auto problem = RowProblem(block, row, statement.Header().AFM)) {
             statement.UI().ShowMessage(*problem);
             return false;
         }
@@ -202,9 +197,7 @@ bool ImportWorkbook(TStatement& statement, TSide side, const std::string& path, 
         statement.RefreshList(side);  // the rows posted stay, whatever stopped the others
     }
     if (!imported) return false;
-    statement.ActivePage = side == TSide::Customers ? 0 : 1;
-    statement.UnsavedChanges = true;
-    statement.UI().StatementChanged();
+    statement.ImportCompleted(side);
     return true;
 }
 

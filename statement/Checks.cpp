@@ -43,7 +43,7 @@ std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int c
 
 bool TStatement::CheckBeforeSave()
 {
-    auto refusals = HeaderRefusals(header, Today().year);
+    auto refusals = HeaderRefusals(header_, Today().year);
     if (!refusals.empty()) {
         const THeaderRefusal& first = refusals.front();
         if (first.beep) ui_.Beep();
@@ -126,7 +126,7 @@ bool TStatement::CheckListAfms(TSide side)
     const size_t rows = static_cast<size_t>(list.RecordCount());
     std::vector<std::uint64_t> keyed(rows), other(rows);
     AfmKeys keys;
-    const std::uint64_t ownKey = keys.KeyOf(header.AFM);
+    const std::uint64_t ownKey = keys.KeyOf(header_.AFM);
     size_t own = rows;
     auto afmOf = [&](size_t i) {
         std::string_view record = list.RecordTextAt(static_cast<int>(i));

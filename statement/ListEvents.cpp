@@ -22,7 +22,7 @@ void TStatement::Refuse(const std::string& message)
 {
     ui_.Beep();
     ui_.ShowMessage(message);
-    PostSucceeded = false;
+    postSucceeded_ = false;
     Abort();
 }
 
@@ -33,9 +33,10 @@ void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
 void TStatement::ValidateRow(TSide side)
 {
     auto& index = afmIndex_[IndexOf(side)];
-    TPostedRow row{header.AFM, side == TSide::Customers ? NewCustomerRow : NewSupplierRow, index ? &*index : nullptr};
+    TPostedRow row{header_.AFM, side == TSide::Customers ? newCustomerRow_ : newSupplierRow_,
+                   index ? &*index : nullptr};
     if (auto refusal = ValidatePostedRow(List(side), side, row)) Refuse(*refusal);
-    PostSucceeded = true;
+    postSucceeded_ = true;
 }
 
 // ------------------------------------------------------------ refresh
@@ -52,13 +53,13 @@ void TStatement::UpdateTotals(TSide side)
 {
     TListTotals totals = ListTotals(List(side));
     const bool customers = side == TSide::Customers;
-    (customers ? EditSum : EditSum2) = std::move(totals.invoices);
-    (customers ? EditSumValue : EditSumValue2) = std::move(totals.value);
+    (customers ? editSum_ : editSum2_) = std::move(totals.invoices);
+    (customers ? editSumValue_ : editSumValue2_) = std::move(totals.value);
 }
 
 void TStatement::SetCountLabel(TSide side)
 {
-    (side == TSide::Customers ? Label32 : Label33) = CountLabel(side, List(side).RecordCount());
+    (side == TSide::Customers ? label32_ : label33_) = CountLabel(side, List(side).RecordCount());
 }
 
 void TStatement::NormalisePublicValue(std::string& text)
@@ -83,7 +84,7 @@ void TStatement::SortList(TSide side)
         ui_.ShowMessage(*failure);
         return;
     }
-    UnsavedChanges = true;
+    unsavedChanges_ = true;
     Changed();
 }
 
@@ -92,7 +93,7 @@ void TStatement::N17Click()
     if (!SettlePendingRow(TSide::Customers) || !SettlePendingRow(TSide::Suppliers)) return;
     auto request = ui_.AskFind();
     if (!request) return;
-    TSide side = ActivePage == 0 ? TSide::Customers : TSide::Suppliers;
+    TSide side = activePage_ == 0 ? TSide::Customers : TSide::Suppliers;
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return;
     if (!FindRow(list, side, request->SearchText, request->ByAFM, request->PartialMatch))

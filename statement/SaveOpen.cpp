@@ -48,9 +48,9 @@ std::string SaveAsSuccessText() { return SuccessText(); }
 
 bool TStatement::N7Click()
 {
-    SaveChecksPassed = CheckBeforeSave();
-    if (!SaveChecksPassed) return false;
-    auto path = ui_.ChooseSaveFile(programDirectory_, header.AFM + (header.Credit ? ".PIS" : ""));
+    saveChecksPassed_ = CheckBeforeSave();
+    if (!saveChecksPassed_) return false;
+    auto path = ui_.ChooseSaveFile(programDirectory_, header_.AFM + (header_.Credit ? ".PIS" : ""));
     if (!path) return false;
     // Only a clear Yes replaces a file: the close box is no answer.
     if (FileExists(*path) &&
@@ -59,8 +59,8 @@ bool TStatement::N7Click()
         return false;
 
     ui_.ShowHourglass();
-    NormalisePublicValue(EditPub1);
-    NormalisePublicValue(EditPub2);
+    NormalisePublicValue(editPub1_);
+    NormalisePublicValue(editPub2_);
     TLongWork wait(ui_);
     std::optional<std::string> problem = WriteStatementFile(*path);
     wait.End();
@@ -69,7 +69,7 @@ bool TStatement::N7Click()
         ui_.ShowMessage(*problem);
         return false;
     }
-    UnsavedChanges = false;
+    unsavedChanges_ = false;
     Changed();
     ui_.ShowMessage(SuccessText());
     return true;
@@ -85,8 +85,8 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
             out.Write(line);
             out.Write("\r\n");
         };
-        writeLine(FormCodeLine(header.Credit, Today()));
-        writeLine(HeaderLine(header));
+        writeLine(FormCodeLine(header_.Credit, Today()));
+        writeLine(HeaderLine(header_));
         std::string problem;
         std::string lines;
         lines.reserve(1 << 20);
@@ -105,9 +105,9 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
             lines.clear();
             if (list.Active()) list.First();
             const bool customers = side == TSide::Customers;
-            if (count != 0 || !PublicValueCents(EditPub(side)).IsZero()) {
-                auto line = TotalsLine(side, EditPub(side), customers ? EditSum : EditSum2,
-                                       customers ? EditSumValue : EditSumValue2, problem);
+            if (count != 0 || !PublicValueCents(PublicValue(side)).IsZero()) {
+                auto line = TotalsLine(side, PublicValue(side), customers ? editSum_ : editSum2_,
+                                       customers ? editSumValue_ : editSumValue2_, problem);
                 if (!line) return problem;
                 writeLine(*line);
             }
@@ -201,20 +201,20 @@ void TStatement::LoadStatement(TStatementContents&& contents)
     } catch (const EFileError&) {
     }
 
-    EditPub1 = contents.editPub1;
-    EditPub2 = contents.editPub2;
-    if (header.Credit != contents.credit) RadioButtonClick(contents.credit);
+    editPub1_ = contents.editPub1;
+    editPub2_ = contents.editPub2;
+    if (header_.Credit != contents.credit) RadioButtonClick(contents.credit);
     LoadHeader();
     // The lists take the bytes just written rather than reading them back.
     FixedFormatDataSet1.OpenWithText(std::move(customers));
     FixedFormatDataSet2.OpenWithText(std::move(suppliers));
-    EditSum = std::move(contents.customerTotals.invoices);
-    EditSumValue = std::move(contents.customerTotals.value);
-    EditSum2 = std::move(contents.supplierTotals.invoices);
-    EditSumValue2 = std::move(contents.supplierTotals.value);
+    editSum_ = std::move(contents.customerTotals.invoices);
+    editSumValue_ = std::move(contents.customerTotals.value);
+    editSum2_ = std::move(contents.supplierTotals.invoices);
+    editSumValue2_ = std::move(contents.supplierTotals.value);
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
-    StatementLoaded = true;
+    statementLoaded_ = true;
     Changed();
 }
 

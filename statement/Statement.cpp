@@ -70,16 +70,16 @@ void TStatement::N5Click()
     FixedFormatDataSet2.Close();
     for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
     LoadHeader();
-    header.ComboBox1 = -1;
+    header_.ComboBox1 = -1;
     OpenLists();
-    EditSum.clear();
-    EditSumValue.clear();
-    EditSum2.clear();
-    EditSumValue2.clear();
-    EditPub1.clear();
-    EditPub2.clear();
-    if (header.Credit) RadioButtonClick(false);
-    StatementLoaded = true;
+    editSum_.clear();
+    editSumValue_.clear();
+    editSum2_.clear();
+    editSumValue2_.clear();
+    editPub1_.clear();
+    editPub2_.clear();
+    if (header_.Credit) RadioButtonClick(false);
+    statementLoaded_ = true;
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
     Changed();
@@ -100,7 +100,7 @@ void TStatement::LoadHeader()
         first = false;
     });
     try {
-        FillHeaderFromLine(header, firstLine);
+        FillHeaderFromLine(header_, firstLine);
     } catch (const std::exception&) {
         ui_.Beep();
         ui_.ShowMessage(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"));
@@ -112,20 +112,20 @@ void TStatement::LoadHeader()
 
 bool TStatement::SettlePendingRow(TSide side)
 {
-    PostSucceeded = true;
+    postSucceeded_ = true;
     try {
         List(side).Post();
     } catch (...) {
         // A store with nothing pending says so; a refused row has told the
         // user already. Neither is for this caller to show.
     }
-    return PostSucceeded;
+    return postSucceeded_;
 }
 
 void TStatement::PageControl1Change(int newPage)
 {
     TSide leaving = newPage == 0 ? TSide::Suppliers : TSide::Customers;
-    ActivePage = SettlePendingRow(leaving) ? newPage : 1 - newPage;
+    activePage_ = SettlePendingRow(leaving) ? newPage : 1 - newPage;
     Changed();
 }
 
@@ -141,7 +141,7 @@ bool TStatement::KeyMarksChange(TControl control)
 
 std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<char> key, std::string_view currentText)
 {
-    if (KeyMarksChange(control)) UnsavedChanges = true;
+    if (KeyMarksChange(control)) unsavedChanges_ = true;
     std::optional<char> accepted;
     const bool total = control == TControl::EditSum || control == TControl::EditSumValue ||
                        control == TControl::EditSum2 || control == TControl::EditSumValue2;
@@ -166,27 +166,50 @@ std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<cha
 
 std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<char> key, std::string_view editorText)
 {
-    UnsavedChanges = true;
+    unsavedChanges_ = true;
     auto accepted = key ? GridColumnKeyFilter(column, *key, editorText) : std::nullopt;
     if (!accepted) ui_.Beep();
     return accepted;
 }
 
+void TStatement::SetHeaderText(TControl control, std::string text)
+{
+    if (const THeaderEdit* edit = FindHeaderEdit(control)) header_.*(edit->text) = std::move(text);
+}
+
+void TStatement::SetPublicValueText(TSide side, std::string text) { PublicValue(side) = std::move(text); }
+
+void TStatement::SelectTaxOffice(int index)
+{
+    header_.ComboBox1 = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1;
+}
+
+void TStatement::MarkSaved() { unsavedChanges_ = false; }
+
+void TStatement::MarkChanged() { unsavedChanges_ = true; }
+
+void TStatement::ImportCompleted(TSide side)
+{
+    activePage_ = SideInfo(side).index;
+    unsavedChanges_ = true;
+    Changed();
+}
+
 void TStatement::ComboBox1Change(int index)
 {
-    UnsavedChanges = true;
-    header.ComboBox1 = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1;
+    unsavedChanges_ = true;
+    SelectTaxOffice(index);
 }
 
 void TStatement::RadioButtonClick(bool credit)
 {
-    header.Credit = credit;
-    UnsavedChanges = true;
+    header_.Credit = credit;
+    unsavedChanges_ = true;
 }
 
 bool TStatement::YearOfDataExit()
 {
-    if (YearAccepted(header.YearOfData, Today().year)) return true;
+    if (YearAccepted(header_.YearOfData, Today().year)) return true;
     ui_.Beep();
     ui_.ShowMessage(G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"));
     ui_.SetFocus(TControl::YearOfData);
@@ -195,7 +218,7 @@ bool TStatement::YearOfDataExit()
 
 bool TStatement::AFMExit()
 {
-    if (CheckAfm(header.AFM)) return true;
+    if (CheckAfm(header_.AFM)) return true;
     ui_.ShowMessage(G("Λάθος ΑΦΜ Υπόχρεου"));
     ui_.SetFocus(TControl::AFM);
     return false;
@@ -209,7 +232,7 @@ bool TStatement::AFMExit()
 // lose the typed statement.
 bool TStatement::MayReplaceStatement()
 {
-    if (!UnsavedChanges) return true;
+    if (!unsavedChanges_) return true;
     int answer = ui_.AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
                                      {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
                                      {G("Ναι"), G("Όχι"), G("Άκυρο")});

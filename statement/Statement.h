@@ -33,39 +33,48 @@ public:
     TStatement& operator=(const TStatement&) = delete;
 
     // ------------------------------------------------------------- state
-    TStatementHeader header;
-    std::string EditSum, EditSumValue, EditSum2, EditSumValue2;  // totals
-    std::string EditPub1, EditPub2;                              // public-sector values
-    std::string Label32, Label33;                                // row counts
+    // What the window shows; it changes only through the handlers below.
+    const TStatementHeader& Header() const { return header_; }
+    const std::string& EditSum() const { return editSum_; }            // customers' invoice total
+    const std::string& EditSumValue() const { return editSumValue_; }  // customers' value total
+    const std::string& EditSum2() const { return editSum2_; }          // suppliers'
+    const std::string& EditSumValue2() const { return editSumValue2_; }
+    const std::string& EditPub1() const { return editPub1_; }  // public-sector values
+    const std::string& EditPub2() const { return editPub2_; }
+    const std::string& EditPub(TSide side) const { return side == TSide::Customers ? editPub1_ : editPub2_; }
+    const std::string& Label32() const { return label32_; }  // row counts
+    const std::string& Label33() const { return label33_; }
 
-    bool UnsavedChanges = false;
-    bool SaveChecksPassed = true;
-    bool PostSucceeded = true;
-    bool NewCustomerRow = false;
-    bool NewSupplierRow = false;
+    bool UnsavedChanges() const { return unsavedChanges_; }
+    bool SaveChecksPassed() const { return saveChecksPassed_; }
+    bool PostSucceeded() const { return postSucceeded_; }
     // New or a completed Open has run: Save As, Print, Find and the import are
     // available and the welcome panel is gone.
-    bool StatementLoaded = false;
-    int ActivePage = 0;  // 0 customers, 1 suppliers
-
-    TFixedFormatDataSet FixedFormatDataSet1{"FixedFormatDataSet1"};  // customers, temp/record2
-    TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};  // suppliers, temp/record4
-    // The scratch copies' stores are given their files but never opened: the
-    // scratch files are kept equal to the working files (as links, after
-    // every post, delete and Open), and whole-list work reads the lists in
-    // memory, which hold the same rows.
-    TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};  // scratch, temp/record21
-    TFixedFormatDataSet FixedFormatDataSet4{"FixedFormatDataSet4"};  // scratch, temp/record22
+    bool StatementLoaded() const { return statementLoaded_; }
+    int ActivePage() const { return activePage_; }  // 0 customers, 1 suppliers
 
     TFixedFormatDataSet& List(TSide side)
     {
         return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2;
     }
-    TFixedFormatDataSet& Scratch(TSide side)
+    const TFixedFormatDataSet& List(TSide side) const
     {
-        return side == TSide::Customers ? FixedFormatDataSet3 : FixedFormatDataSet4;
+        return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2;
     }
-    std::string& EditPub(TSide side) { return side == TSide::Customers ? EditPub1 : EditPub2; }
+
+    // The text of a header edit as the user left it (the key that changed it
+    // has marked the statement changed already).
+    void SetHeaderText(TControl control, std::string text);
+    // The text of a public-sector value edit, as typed.
+    void SetPublicValueText(TSide side, std::string text);
+    // The tax office shown, as a loaded header chooses it: no mark of change.
+    void SelectTaxOffice(int index);
+    // The statement as a completed Save As leaves it, or as a key leaves it:
+    // for callers that saved or changed it some other way (tests, benches).
+    void MarkSaved();
+    void MarkChanged();
+    // A completed import into the list: its tab shown, the statement changed.
+    void ImportCompleted(TSide side);
 
     const std::string& ProgramDirectory() const { return programDirectory_; }
     std::string WorkingFile(const char* name) const { return workingDirectory_ + name; }
@@ -95,8 +104,8 @@ public:
     void RadioButtonClick(bool credit);  // RadioButton1Click / RadioButton2Click
     bool YearOfDataExit();               // false: refused and the focus put back
     bool AFMExit();
-    void EditPub1Exit() { NormalisePublicValue(EditPub1); }
-    void EditPub2Exit() { NormalisePublicValue(EditPub2); }
+    void EditPub1Exit() { NormalisePublicValue(editPub1_); }
+    void EditPub2Exit() { NormalisePublicValue(editPub2_); }
 
     // -------------------------------------------------------- sort, find
     void Button2Click() { SortList(TSide::Customers); }
@@ -114,10 +123,10 @@ public:
     void FixedFormatDataSet2AfterPost(TDataSet&) { RefreshList(TSide::Suppliers); }
     void FixedFormatDataSet1AfterDelete(TDataSet&) { RefreshList(TSide::Customers); }
     void FixedFormatDataSet2AfterDelete(TDataSet&) { RefreshList(TSide::Suppliers); }
-    void FixedFormatDataSet1NewRecord(TDataSet&) { NewCustomerRow = true; }
-    void FixedFormatDataSet2NewRecord(TDataSet&) { NewSupplierRow = true; }
-    void FixedFormatDataSet1AfterEdit(TDataSet&) { NewCustomerRow = false; }
-    void FixedFormatDataSet2AfterEdit(TDataSet&) { NewSupplierRow = false; }
+    void FixedFormatDataSet1NewRecord(TDataSet&) { newCustomerRow_ = true; }
+    void FixedFormatDataSet2NewRecord(TDataSet&) { newSupplierRow_ = true; }
+    void FixedFormatDataSet1AfterEdit(TDataSet&) { newCustomerRow_ = false; }
+    void FixedFormatDataSet2AfterEdit(TDataSet&) { newSupplierRow_ = false; }
 
     // Posts a pending row of the list, swallowing every error; false when the
     // row validation refused it (and has told the user).
@@ -148,6 +157,32 @@ private:
     void Changed() { ui_.StatementChanged(); }
 
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
+
+    TStatementHeader header_;
+    std::string editSum_, editSumValue_, editSum2_, editSumValue2_;  // totals
+    std::string editPub1_, editPub2_;                                // public-sector values
+    std::string label32_, label33_;                                  // row counts
+    bool unsavedChanges_ = false;
+    bool saveChecksPassed_ = true;
+    bool postSucceeded_ = true;
+    bool newCustomerRow_ = false;
+    bool newSupplierRow_ = false;
+    bool statementLoaded_ = false;
+    int activePage_ = 0;
+
+    TFixedFormatDataSet FixedFormatDataSet1{"FixedFormatDataSet1"};  // customers, temp/record2
+    TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};  // suppliers, temp/record4
+    // The scratch copies' stores are given their files but never opened: the
+    // scratch files are kept equal to the working files (as links, after
+    // every post, delete and Open), and whole-list work reads the lists in
+    // memory, which hold the same rows.
+    TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};  // scratch, temp/record21
+    TFixedFormatDataSet FixedFormatDataSet4{"FixedFormatDataSet4"};  // scratch, temp/record22
+    TFixedFormatDataSet& Scratch(TSide side)
+    {
+        return side == TSide::Customers ? FixedFormatDataSet3 : FixedFormatDataSet4;
+    }
+    std::string& PublicValue(TSide side) { return side == TSide::Customers ? editPub1_ : editPub2_; }
 
     std::string programDirectory_;
     std::string workingDirectory_;

@@ -40,11 +40,11 @@ protected:
     // A header that passes every check.
     void ValidHeader()
     {
-        doc.header.YearOfData = "2024";
-        doc.header.AFM = "123456783";
-        doc.header.Egatastash = "E";
-        doc.header.ComboBox1 = 9;  // ΑΘΗΝΩΝ Α', 1101
-        doc.header.CompanyName = "ACME";
+        doc.SetHeaderText(TControl::YearOfData, "2024");
+        doc.SetHeaderText(TControl::AFM, "123456783");
+        doc.SetHeaderText(TControl::Egatastash, "E");
+        doc.SelectTaxOffice(9);  // ΑΘΗΝΩΝ Α', 1101
+        doc.SetHeaderText(TControl::CompanyName, "ACME");
     }
     // Appends a row as the grid would and posts it; false when refused.
     bool Add(TSide side, const Row& row)

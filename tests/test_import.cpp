@@ -50,7 +50,7 @@ protected:
     {
         New();
         ValidHeader();
-        doc.UnsavedChanges = false;
+        doc.MarkSaved();
     }
     // Runs the menu command on `block`, answering the question with `answer`.
     std::vector<std::string> Run(const TSheetBlock& block, int answer = mrYes)
@@ -79,7 +79,7 @@ protected:
 
 TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
 {
-    doc.ActivePage = 0;
+    ASSERT_EQ(doc.ActivePage(), 0);
     auto log = Run(Block({SheetRow(T("094014201"), "ΠΑΠΑΔΟΠΟΥΛΟΣ", N(0), N(3), N(1500.5)),
                           SheetRow(N(104), "Κώστας", T("1"), T("1"), N(-250)),
                           SheetRow(T("998877665"), "ALPHA", N(1), N(2), T("0,5"))}),
@@ -93,11 +93,11 @@ TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
     EXPECT_EQ(Field(TSide::Suppliers, 0, "Value"), "1500,5");
     EXPECT_EQ(Field(TSide::Suppliers, 0, "StreetNo"), "12");
     EXPECT_EQ(Field(TSide::Suppliers, 0, "RecordType"), "4");
-    EXPECT_EQ(doc.ActivePage, 1);
-    EXPECT_TRUE(doc.UnsavedChanges);
-    EXPECT_EQ(doc.EditSum2, "6");
-    EXPECT_EQ(doc.EditSumValue2, G("1751,00"));
-    EXPECT_EQ(doc.Label33, G("3 Εγγραφές (Προμηθευτές)"));
+    EXPECT_EQ(doc.ActivePage(), 1);
+    EXPECT_TRUE(doc.UnsavedChanges());
+    EXPECT_EQ(doc.EditSum2(), "6");
+    EXPECT_EQ(doc.EditSumValue2(), G("1751,00"));
+    EXPECT_EQ(doc.Label33(), G("3 Εγγραφές (Προμηθευτές)"));
     // The working files hold the imported rows, as after any post.
     EXPECT_EQ(FileLines(Working("record4")).size(), 3u);
     EXPECT_EQ(Working("record22"), Working("record4"));
@@ -130,8 +130,8 @@ TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
         SCOPED_TRACE(c.message);
         auto log = Run(Block({good, c.bad, good}));
         EXPECT_EQ(log, (std::vector<std::string>{kQuestion, c.message}));
-        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
-        EXPECT_FALSE(doc.UnsavedChanges);
+        EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
+        EXPECT_FALSE(doc.UnsavedChanges());
     }
     // The Latin H of that one message is the message's own.
     auto problem = FirstRowProblem(Block({SheetRow(T("123456789"), "Β", N(0), N(1), N(1))}), "");
@@ -151,13 +151,13 @@ TEST_F(Import, ARefusedPostStopsTheImportKeepingTheRowsBefore)
     EXPECT_EQ(log,
               (std::vector<std::string>{
                   kQuestion, "beep", "message: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές στους πελάτες", kInsertFailure}));
-    auto& list = doc.FixedFormatDataSet1;
+    auto& list = doc.List(TSide::Customers);
     EXPECT_EQ(list.RecordCount(), 2);
     EXPECT_EQ(list.State(), TDataSetState::dsInsert);  // the refused row, for the user to correct
-    EXPECT_EQ(doc.EditSum, "3");
+    EXPECT_EQ(doc.EditSum(), "3");
     EXPECT_EQ(FileLines(Working("record2")).size(), 2u);
-    EXPECT_FALSE(doc.UnsavedChanges);  // an interrupted import marks nothing
-    EXPECT_EQ(doc.ActivePage, 0);
+    EXPECT_FALSE(doc.UnsavedChanges());  // an interrupted import marks nothing
+    EXPECT_EQ(doc.ActivePage(), 0);
 }
 
 // Stopped while checking, nothing goes in; stopped while inserting, the rows
@@ -169,16 +169,16 @@ TEST_F(Import, StoppingByTheUserInEitherPass)
                SheetRow(T("000000050"), "Γ", N(0), N(1), N(1))});
     ui.stopAtProgress = 1;  // the second row of the checking pass
     EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
 
     ui.progressCalls = 0;
     ui.stopAtProgress = 3 + 2;  // the third row of the inserting pass
     EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
-    EXPECT_EQ(doc.FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
+    EXPECT_EQ(doc.List(TSide::Customers).State(), TDataSetState::dsBrowse);
     EXPECT_EQ(FileLines(Working("record2")).size(), 2u);
-    EXPECT_EQ(doc.EditSum, "3");
-    EXPECT_FALSE(doc.UnsavedChanges);
+    EXPECT_EQ(doc.EditSum(), "3");
+    EXPECT_FALSE(doc.UnsavedChanges());
 }
 
 TEST_F(Import, ARowAlreadyInTheListIsARepeat)
@@ -186,7 +186,7 @@ TEST_F(Import, ARowAlreadyInTheListIsARepeat)
     ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΗΔΗ"}));
     auto log = Run(Block({SheetRow(T("000000050"), "Α", N(0), N(2), N(10))}));
     EXPECT_EQ(log.back(), kInsertFailure);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
 }
 
 TEST_F(Import, BlocksThatAreNoListEndWithTheOpenFailure)
@@ -202,7 +202,7 @@ TEST_F(Import, BlocksThatAreNoListEndWithTheOpenFailure)
     ui.files.push_back(dir.File("none.xlsx"));
     Excel1Click(doc, [](const std::string&) -> TSheetBlock { throw EWorkbookError("no workbook"); });
     EXPECT_EQ(ui.Take().back(), failure);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
 }
 
 TEST_F(Import, CancellingTheQuestionOrTheDialogReadsNothing)
@@ -219,12 +219,12 @@ TEST_F(Import, CancellingTheQuestionOrTheDialogReadsNothing)
     Excel1Click(doc, counting);
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{kQuestion, "open dialog"}));
     EXPECT_EQ(reads, 0);
-    EXPECT_FALSE(doc.UnsavedChanges);
+    EXPECT_FALSE(doc.UnsavedChanges());
 }
 
 TEST_F(Import, APendingRowThatIsRefusedEndsItBeforeTheQuestion)
 {
-    doc.FixedFormatDataSet1.Append();
+    doc.List(TSide::Customers).Append();
     Set(TSide::Customers, {"123456789", "ΛΑΘΟΣ"});
     ui.Take();
     Excel1Click(doc, [](const std::string&) { return Block({}); });
@@ -250,19 +250,19 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
     for (const char* name : {"import-good.xlsx", "import-good.ods", "import-good.xls", "import-good.csv"}) {
         SCOPED_TRACE(name);
         std::string path = std::string(EPINAX_TEST_DATA) + "/workbooks/" + name;
-        doc.UnsavedChanges = false;
+        doc.MarkSaved();
         New();
-        doc.UnsavedChanges = false;
+        doc.MarkSaved();
         ui.answers.push_back(mrYes);
         ui.files.push_back(path);
         Excel1Click(doc, ReadFirstSheet);
         auto log = ui.Take();
         EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "open dialog", "progress done"}));
-        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+        EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
         EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");
-        EXPECT_EQ(doc.EditSumValue, G("1750,50"));
-        EXPECT_EQ(doc.EditSum, "4");
+        EXPECT_EQ(doc.EditSumValue(), G("1750,50"));
+        EXPECT_EQ(doc.EditSum(), "4");
     }
 }
 

@@ -49,7 +49,7 @@ protected:
     {
         New();
         ValidHeader();
-        doc.header.AFM = "000000050";
+        doc.SetHeaderText(TControl::AFM, "000000050");
     }
     void AddFull(TSide side, const FullRow& r, const std::string& afm)
     {
@@ -108,9 +108,9 @@ TEST_F(PinnedWriter, FullWidthTextFieldsAreTheSameOnThePlainAndTheGeneralPath)
     hand[4].replace(92, 7, " 0012  ");
     WriteBytes(dir.File("hand"), Joined(hand));
     Open(dir.File("hand"));
-    ASSERT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1) << ui.log.back();
-    ASSERT_EQ(doc.FixedFormatDataSet2.RecordCount(), 1);
-    std::string stored(doc.FixedFormatDataSet1.RecordTextAt(0));
+    ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1) << ui.log.back();
+    ASSERT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
+    std::string stored(doc.List(TSide::Customers).RecordTextAt(0));
     ASSERT_EQ(stored[92], ' ');  // not in the plain form
     auto again = FileLines(ReadBytes(Save("again")));
     ASSERT_EQ(again.size(), 6u);
@@ -141,7 +141,7 @@ TEST_F(PinnedWriter, RowLimitOnBothSides)
 
 TEST_F(PinnedWriter, TotalsLineOfACustomerListWithOnlyAPublicValue)
 {
-    doc.EditPub1 = "100";
+    doc.SetPublicValueText(TSide::Customers, "100");
     auto lines = FileLines(ReadBytes(Save()));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[2], Padded("3999999011"
@@ -154,7 +154,7 @@ TEST_F(PinnedWriter, TotalsLineOfACustomerListWithOnlyAPublicValue)
 TEST_F(PinnedWriter, InstallationTypeIsRightAlignedAndReadBackWithoutBlanks)
 {
     for (const char* type : {"0", "E", "1234"}) {
-        TStatementHeader h = doc.header;
+        TStatementHeader h = doc.Header();
         h.Egatastash = type;
         std::string line = HeaderLine(h);
         EXPECT_EQ(line.substr(146), std::string(4 - std::string(type).size(), ' ') + type);
@@ -168,9 +168,9 @@ TEST_F(PinnedWriter, FullLengthEmailHoldsPositions113To146AndReadsBack)
 {
     const std::string email = "firstname.lastname@company-name.gr";
     ASSERT_EQ(email.size(), 34u);
-    doc.header.email = email;
-    doc.header.Egatastash = "1234";
-    std::string line = HeaderLine(doc.header);
+    doc.SetHeaderText(TControl::email, email);
+    doc.SetHeaderText(TControl::Egatastash, "1234");
+    std::string line = HeaderLine(doc.Header());
     ASSERT_EQ(line.size(), 150u);
     EXPECT_EQ(line.substr(112, 34), email);
     EXPECT_EQ(line.substr(146), "1234");
@@ -184,9 +184,9 @@ TEST_F(PinnedWriter, FullLengthEmailHoldsPositions113To146AndReadsBack)
     auto lines = FileLines(ReadBytes(Save()));
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1].substr(112, 34), email);
-    doc.header.email = "typed";
+    doc.SetHeaderText(TControl::email, "typed");
     Open(dir.File("out"));
-    EXPECT_EQ(doc.header.email, email);
+    EXPECT_EQ(doc.Header().email, email);
 }
 
 // -------------------------------------------------------------------- Open
@@ -204,8 +204,8 @@ protected:
         lines = FileLines(saved);
         ASSERT_EQ(lines.size(), 7u);  // form, header, 2 customers, totals, supplier, totals
         // What is being edited now differs from the saved file.
-        doc.header.CompanyName = "TYPED";
-        doc.EditPub2 = "7";
+        doc.SetHeaderText(TControl::CompanyName, "TYPED");
+        doc.SetPublicValueText(TSide::Suppliers, "7");
         record2 = Working("record2");
         generaldata = Working("generaldata");
         ui.Take();
@@ -213,19 +213,19 @@ protected:
     // The statement being edited is as SetUp left it.
     void ExpectUnchanged()
     {
-        EXPECT_TRUE(doc.FixedFormatDataSet1.Active());
-        EXPECT_TRUE(doc.FixedFormatDataSet2.Active());
-        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
-        EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), 1);
-        EXPECT_EQ(
-            cp1253::ToUtf8(doc.FixedFormatDataSet1.FieldTextAt(1, doc.FixedFormatDataSet1.FieldByName("NameCust"))),
-            "ΔΕΥΤΕΡΟΣ");
+        EXPECT_TRUE(doc.List(TSide::Customers).Active());
+        EXPECT_TRUE(doc.List(TSide::Suppliers).Active());
+        EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
+        EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
+        EXPECT_EQ(cp1253::ToUtf8(
+                      doc.List(TSide::Customers).FieldTextAt(1, doc.List(TSide::Customers).FieldByName("NameCust"))),
+                  "ΔΕΥΤΕΡΟΣ");
         EXPECT_EQ(Working("record2"), record2);
         EXPECT_EQ(Working("generaldata"), generaldata);
-        EXPECT_EQ(doc.header.CompanyName, "TYPED");
-        EXPECT_EQ(doc.EditPub2, "7");
-        EXPECT_EQ(doc.EditSum, "22");
-        EXPECT_EQ(doc.EditSumValue, "1235,00");
+        EXPECT_EQ(doc.Header().CompanyName, "TYPED");
+        EXPECT_EQ(doc.EditPub2(), "7");
+        EXPECT_EQ(doc.EditSum(), "22");
+        EXPECT_EQ(doc.EditSumValue(), "1235,00");
     }
     // What Open showed, without the open dialog.
     std::vector<std::string> Opened(const std::string& bytes)
@@ -316,23 +316,23 @@ TEST_F(PinnedOpen, FullDiskWhileStagingSmallListsLeavesTheListsOpen)
 TEST_F(PinnedOpen, KindFollowsTheFormCodeBothWays)
 {
     doc.RadioButtonClick(true);
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     EXPECT_TRUE(Opened(saved).empty());
-    EXPECT_FALSE(doc.header.Credit);
-    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_FALSE(doc.Header().Credit);
+    EXPECT_TRUE(doc.UnsavedChanges());
 
     // A Greek capital Iota in a debit form code is accepted and stays debit.
     std::vector<std::string> greek = lines;
     greek[0].replace(0, 9, "0\xC9L01    ");
     doc.RadioButtonClick(true);
-    doc.UnsavedChanges = false;  // else Open first asks about saving
+    doc.MarkSaved();  // else Open first asks about saving
     EXPECT_TRUE(Opened(Joined(greek)).empty());
-    EXPECT_FALSE(doc.header.Credit);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+    EXPECT_FALSE(doc.Header().Credit);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
     greek[0].replace(0, 9, "0\xC9l01.PIS");
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     EXPECT_TRUE(Opened(Joined(greek)).empty());
-    EXPECT_TRUE(doc.header.Credit);
+    EXPECT_TRUE(doc.Header().Credit);
 }
 
 TEST_F(PinnedOpen, TotalsOfAValueInAnotherForm)
@@ -341,17 +341,17 @@ TEST_F(PinnedOpen, TotalsOfAValueInAnotherForm)
     row.replace(92, 7, "0000003");
     row.replace(99, 16, "-000000000000500");
     EXPECT_TRUE(Opened(Joined({lines[0], lines[1], row})).empty());
-    ASSERT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
-    EXPECT_EQ(doc.EditSum, "3");
-    EXPECT_EQ(doc.EditSumValue, "-5,00");
+    ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
+    EXPECT_EQ(doc.EditSum(), "3");
+    EXPECT_EQ(doc.EditSumValue(), "-5,00");
 
     // Among plain rows, on the supplier side.
     std::string supplier = row;
     supplier[0] = '4';
     EXPECT_TRUE(Opened(Joined({lines[0], lines[1], lines[5], supplier})).empty());
-    ASSERT_EQ(doc.FixedFormatDataSet2.RecordCount(), 2);
-    EXPECT_EQ(doc.EditSum2, "5");
-    EXPECT_EQ(doc.EditSumValue2, "-5,00");
+    ASSERT_EQ(doc.List(TSide::Suppliers).RecordCount(), 2);
+    EXPECT_EQ(doc.EditSum2(), "5");
+    EXPECT_EQ(doc.EditSumValue2(), "-5,00");
 }
 
 // ------------------------------------------------------- checks before saving
@@ -391,11 +391,11 @@ TEST_F(PinnedChecks, YearIsReportedBeforeEveryOtherHeaderProblem)
         "message: Η αποθήκευση σε αρχείο απέτυχε: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και "
         "επαναλάβετε την αποθήκευση.",
         "focus: YearOfData"};
-    doc.header.YearOfData = "1899";
-    doc.header.AFM = "123456789";
+    doc.SetHeaderText(TControl::YearOfData, "1899");
+    doc.SetHeaderText(TControl::AFM, "123456789");
     EXPECT_EQ(Check(), year);
-    doc.header.Egatastash = "";
-    doc.header.ComboBox1 = -1;
+    doc.SetHeaderText(TControl::Egatastash, "");
+    doc.SelectTaxOffice(-1);
     EXPECT_EQ(Check(), year);
 }
 
@@ -423,7 +423,7 @@ TEST_F(PinnedChecks, SupplierNumbersAtSave)
 TEST_F(PinnedChecks, SupplierOwnNumberOnTheLastOfSeveralRows)
 {
     AddEdited(TSide::Suppliers, {"111111111", "222222222", "000000050"});
-    doc.header.AFM = "000000050";  // changed after the rows were posted
+    doc.SetHeaderText(TControl::AFM, "000000050");  // changed after the rows were posted
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep",
                            "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 000000050 στους προμηθευτές "
@@ -437,7 +437,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.header.AFM = "999999999";
+        doc.SetHeaderText(TControl::AFM, "999999999");
     }
     // The messages shown when the row is posted; empty when accepted.
     std::vector<std::string> Posted(TSide side, const Row& row)
@@ -472,7 +472,7 @@ TEST_F(PinnedRows, SupplierOwnNumberAndDuplicateOnPost)
 {
     EXPECT_EQ(Posted(TSide::Suppliers, {"999999999", "A", "1", "2", "5"}),
               Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
-    EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), 0);
+    EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 0);
 
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", "5"}));
     ASSERT_TRUE(Add(TSide::Suppliers, {"000000050", "B", "0", "2", "5"}));
@@ -481,7 +481,7 @@ TEST_F(PinnedRows, SupplierOwnNumberAndDuplicateOnPost)
     // The last row too.
     EXPECT_EQ(Posted(TSide::Suppliers, {"000000050", "C", "0", "2", "5"}),
               Refusal("Ο ΑΦΜ: 000000050 έχει εισαχθεί 2 φορές στους προμηθευτές"));
-    EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), 2);
+    EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 2);
 }
 
 TEST_F(PinnedRows, SupplierValueIsStoredWithAtMostTwoDecimals)
@@ -490,8 +490,8 @@ TEST_F(PinnedRows, SupplierValueIsStoredWithAtMostTwoDecimals)
         {"12,345", "12,35"}, {"0,005", "0,01"}, {"12,50", "12,5"}, {"0012", "12"}, {"5,999", "6"}};
     for (auto [typed, stored] : forms) {
         ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", typed})) << typed;
-        EXPECT_EQ(doc.FixedFormatDataSet2.FieldByName("Value").AsString(), stored) << typed;
-        doc.FixedFormatDataSet2.Delete();
+        EXPECT_EQ(doc.List(TSide::Suppliers).FieldByName("Value").AsString(), stored) << typed;
+        doc.List(TSide::Suppliers).Delete();
     }
 }
 
@@ -502,7 +502,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.header.AFM = "999999999";
+        doc.SetHeaderText(TControl::AFM, "999999999");
     }
     void AddNamed(TSide side, const std::string& afm, const std::string& name)
     {
@@ -549,7 +549,7 @@ TEST_F(PinnedSort, RewriteFailingAfterTheListWasClosedReopensIt)
     EXPECT_EQ(log[4].rfind("message: Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ", 0), 0u)
         << log[4];
     EXPECT_EQ(Working("record2"), before);
-    EXPECT_TRUE(doc.FixedFormatDataSet1.Active());
+    EXPECT_TRUE(doc.List(TSide::Customers).Active());
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"Β", "Α"}));
-    EXPECT_EQ(doc.EditSum, "2");
+    EXPECT_EQ(doc.EditSum(), "2");
 }

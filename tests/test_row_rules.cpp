@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.header.AFM = "999999999";
+        doc.SetHeaderText(TControl::AFM, "999999999");
     }
     std::vector<std::string> Refusal(const std::string& utf8) { return {"beep", Message(utf8)}; }
 };
@@ -23,17 +23,17 @@ protected:
 TEST_F(RowRules, AcceptedRowIsCompletedCountedAndTotalled)
 {
     ASSERT_TRUE(Add(TSide::Customers, kGood));
-    EXPECT_TRUE(doc.PostSucceeded);
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label32), "1 Εγγραφές (Πελάτες)");
-    EXPECT_EQ(doc.EditSum, "3");
-    EXPECT_EQ(doc.EditSumValue, "100,50");
-    std::string record(doc.FixedFormatDataSet1.RecordTextAt(0));
+    EXPECT_TRUE(doc.PostSucceeded());
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label32()), "1 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(doc.EditSum(), "3");
+    EXPECT_EQ(doc.EditSumValue(), "100,50");
+    std::string record(doc.List(TSide::Customers).RecordTextAt(0));
     ASSERT_EQ(record.size(), 150u);
     EXPECT_EQ(record[0], '2');
     EXPECT_EQ(record.substr(115), std::string(35, ' '));
     EXPECT_EQ(Working("record2"), record + "\r\n");
     EXPECT_EQ(Working("record21"), record + "\r\n");
-    EXPECT_EQ(doc.FixedFormatDataSet1.FileName(), doc.WorkingFile("record2"));
+    EXPECT_EQ(doc.List(TSide::Customers).FileName(), doc.WorkingFile("record2"));
 }
 
 TEST_F(RowRules, SameAsOwnTaxNumberComesFirst)
@@ -43,11 +43,11 @@ TEST_F(RowRules, SameAsOwnTaxNumberComesFirst)
     row.ypovolh = "1";
     EXPECT_FALSE(Add(TSide::Customers, row));
     EXPECT_EQ(ui.Take(), Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
-    EXPECT_FALSE(doc.PostSucceeded);
-    EXPECT_EQ(doc.FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+    EXPECT_FALSE(doc.PostSucceeded());
+    EXPECT_EQ(doc.List(TSide::Customers).State(), TDataSetState::dsInsert);
 
     // Both empty: still the same-number message, not the completeness one.
-    doc.header.AFM = "";
+    doc.SetHeaderText(TControl::AFM, "");
     doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("");
     EXPECT_FALSE(Post(TSide::Customers));
     EXPECT_EQ(ui.Take(), Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
@@ -113,8 +113,8 @@ TEST_F(RowRules, ValueIsStoredInItsShortForm)
         Row row = kGood;
         row.value = typed;
         ASSERT_TRUE(Add(TSide::Customers, row)) << typed;
-        EXPECT_EQ(doc.FixedFormatDataSet1.FieldByName("Value").AsString(), stored);
-        doc.FixedFormatDataSet1.Delete();
+        EXPECT_EQ(doc.List(TSide::Customers).FieldByName("Value").AsString(), stored);
+        doc.List(TSide::Customers).Delete();
     }
 }
 
@@ -122,7 +122,6 @@ TEST_F(RowRules, NumberThatIsNoNumberStopsThePostWithTheConversionError)
 {
     Row row = kGood;
     row.value = "1.5";
-    doc.PostSucceeded = true;
     doc.List(TSide::Customers).Append();
     Set(TSide::Customers, row);
     try {
@@ -131,8 +130,8 @@ TEST_F(RowRules, NumberThatIsNoNumberStopsThePostWithTheConversionError)
     } catch (const EConvertError& e) {
         EXPECT_STREQ(e.what(), "'1.5' is not a valid floating point value");
     }
-    EXPECT_TRUE(doc.PostSucceeded);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
+    EXPECT_TRUE(doc.PostSucceeded());
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
 }
 
 TEST_F(RowRules, UntypedNewRowIsDroppedWithoutValidation)
@@ -141,16 +140,16 @@ TEST_F(RowRules, UntypedNewRowIsDroppedWithoutValidation)
     doc.List(TSide::Customers).Append();
     doc.List(TSide::Customers).First();
     EXPECT_TRUE(ui.Take().empty());
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
 }
 
 TEST_F(RowRules, DeleteRefreshesFilesCountAndTotals)
 {
     ASSERT_TRUE(Add(TSide::Customers, kGood));
-    doc.FixedFormatDataSet1.Delete();
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label32), "0 Εγγραφές (Πελάτες)");
-    EXPECT_EQ(doc.EditSum, "0");
-    EXPECT_EQ(doc.EditSumValue, "0,00");
+    doc.List(TSide::Customers).Delete();
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label32()), "0 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(doc.EditSum(), "0");
+    EXPECT_EQ(doc.EditSumValue(), "0,00");
     EXPECT_EQ(Working("record2"), "");
     EXPECT_EQ(Working("record21"), "");
 }
@@ -159,10 +158,10 @@ TEST_F(RowRules, SupplierTotalsAreExact)
 {
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "1", "0,1"}));
     ASSERT_TRUE(Add(TSide::Suppliers, {"000000050", "B", "0", "2", "0,2"}));
-    EXPECT_EQ(doc.EditSumValue2, "0,30");
-    EXPECT_EQ(doc.EditSum2, "3");
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label33), "2 Εγγραφές (Προμηθευτές)");
-    EXPECT_EQ(doc.EditSum, "");  // the other list is untouched
+    EXPECT_EQ(doc.EditSumValue2(), "0,30");
+    EXPECT_EQ(doc.EditSum2(), "3");
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label33()), "2 Εγγραφές (Προμηθευτές)");
+    EXPECT_EQ(doc.EditSum(), "");  // the other list is untouched
 }
 
 // Every number keeps its value, a single digit too; what is no number is 0.
@@ -172,9 +171,9 @@ TEST_F(RowRules, PublicValueIsNormalisedOnLeaving)
                                                    {"07", "7"},       {"15", "15"},      {"1234,567", "1234,57"},
                                                    {"12,50", "12,5"}, {"0,005", "0,01"}, {",5", "0,5"}};
     for (auto [typed, shown] : forms) {
-        doc.EditPub1 = typed;
+        doc.SetPublicValueText(TSide::Customers, typed);
         doc.EditPub1Exit();
-        EXPECT_EQ(doc.EditPub1, shown) << typed;
+        EXPECT_EQ(doc.EditPub1(), shown) << typed;
     }
 }
 
@@ -183,33 +182,33 @@ TEST_F(RowRules, TabSwitchKeepsARefusedRowOnItsTab)
     doc.List(TSide::Customers).Append();
     Set(TSide::Customers, {"123456780", "A", "0", "1", "5"});
     doc.PageControl1Change(1);
-    EXPECT_EQ(doc.ActivePage, 0);
+    EXPECT_EQ(doc.ActivePage(), 0);
     EXPECT_EQ(ui.Take(), Refusal("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"));
 
     doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("123456783");
     doc.PageControl1Change(1);
-    EXPECT_EQ(doc.ActivePage, 1);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
+    EXPECT_EQ(doc.ActivePage(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
     doc.PageControl1Change(0);
-    EXPECT_EQ(doc.ActivePage, 0);
+    EXPECT_EQ(doc.ActivePage(), 0);
 }
 
 TEST_F(RowRules, KeyHandlersSetTheFlagAndBeepOnRefusal)
 {
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     EXPECT_FALSE(doc.EditKeyPress(TControl::TK, 'a', ""));
-    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
     EXPECT_EQ(doc.EditKeyPress(TControl::Egatastash, static_cast<char>(197), ""), 'E');
     EXPECT_EQ(doc.EditKeyPress(TControl::CompanyName, 'x', ""), 'x');
     EXPECT_EQ(doc.EditKeyPress(TControl::EditPub1, ',', "1,5"), std::nullopt);
 
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     EXPECT_FALSE(doc.EditKeyPress(TControl::EditSum, '1', ""));
-    EXPECT_FALSE(doc.UnsavedChanges);
+    EXPECT_FALSE(doc.UnsavedChanges());
 
     EXPECT_FALSE(doc.DBGridKeyPress(TSide::Customers, 3, '2', ""));
-    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(doc.DBGridKeyPress(TSide::Customers, 9, ',', ""), ',');
     EXPECT_FALSE(doc.DBGridKeyPress(TSide::Suppliers, 9, ',', "1,"));
     EXPECT_EQ(doc.DBGridKeyPress(TSide::Suppliers, 0, 'x', ""), 'x');

@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.header.AFM = "999999999";
+        doc.SetHeaderText(TControl::AFM, "999999999");
     }
     void AddNamed(TSide side, const std::string& afm, const std::string& name, const std::string& prof = "")
     {
@@ -47,19 +47,20 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     const char* names[] = {"ΑΒΓ", "ΑΒ", "αβ", "ΆΝΝΑ", "ZETA", "", "ΑΒ"};
     const char* afms[] = {"100000001", "100000002", "100000003", "100000004", "100000005", "100000006", "100000007"};
     for (int i = 0; i < 7; ++i) AddNamed(TSide::Customers, afms[i], names[i], i == 6 ? "Α" : "");
-    std::string totals = doc.EditSum + doc.EditSumValue;
-    doc.UnsavedChanges = false;
-    doc.FixedFormatDataSet1.Last();
+    std::string totals = doc.EditSum() + doc.EditSumValue();
+    doc.MarkSaved();
+    doc.List(TSide::Customers).Last();
     ui.Take();
     doc.Button2Click();
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{"hourglass", "wait shown", "wait hidden"}));
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"", "ZETA", "ΆΝΝΑ", "ΑΒ", "ΑΒ", "ΑΒΓ", "αβ"}));
     // Equal names go by the profession that follows them.
-    EXPECT_EQ(doc.FixedFormatDataSet1.FieldTextAt(4, doc.FixedFormatDataSet1.FieldByName("AFMCust")), "100000007");
+    EXPECT_EQ(doc.List(TSide::Customers).FieldTextAt(4, doc.List(TSide::Customers).FieldByName("AFMCust")),
+              "100000007");
     EXPECT_EQ(CurrentName(TSide::Customers), "");
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecNo(), 1);
-    EXPECT_TRUE(doc.UnsavedChanges);
-    EXPECT_EQ(doc.EditSum + doc.EditSumValue, totals);
+    EXPECT_EQ(doc.List(TSide::Customers).RecNo(), 1);
+    EXPECT_TRUE(doc.UnsavedChanges());
+    EXPECT_EQ(doc.EditSum() + doc.EditSumValue(), totals);
     std::string file = Working("record2");
     EXPECT_EQ(file.size(), 7u * 152);
     EXPECT_EQ(file.substr(6, 9), "100000006");
@@ -67,15 +68,15 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
 
 TEST_F(SortFind, EmptyListAndRefusedPendingRow)
 {
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     doc.Button3Click();
-    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(Working("record4"), "");
 
     AddNamed(TSide::Suppliers, "100000001", "Β");
     AddNamed(TSide::Suppliers, "100000002", "Α");
-    doc.UnsavedChanges = false;
-    doc.FixedFormatDataSet2.Append();
+    doc.MarkSaved();
+    doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.Take();
     doc.Button3Click();
@@ -83,8 +84,8 @@ TEST_F(SortFind, EmptyListAndRefusedPendingRow)
                                                    "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή "
                                                    "προμηθευτή"}));
     EXPECT_EQ(Names(TSide::Suppliers), (std::vector<std::string>{"Β", "Α"}));
-    EXPECT_FALSE(doc.UnsavedChanges);
-    EXPECT_EQ(doc.FixedFormatDataSet2.State(), TDataSetState::dsInsert);
+    EXPECT_FALSE(doc.UnsavedChanges());
+    EXPECT_EQ(doc.List(TSide::Suppliers).State(), TDataSetState::dsInsert);
 }
 
 TEST_F(SortFind, FailedRewriteLeavesListFileAndScreen)
@@ -100,7 +101,7 @@ TEST_F(SortFind, FailedRewriteLeavesListFileAndScreen)
     EXPECT_EQ(log[2], "wait hidden");
     EXPECT_NE(log[4].find("Η ταξινόμηση απέτυχε"), std::string::npos);
     EXPECT_EQ(Working("record2"), before);
-    EXPECT_TRUE(doc.FixedFormatDataSet1.Active());
+    EXPECT_TRUE(doc.List(TSide::Customers).Active());
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"Β", "Α"}));
 }
 
@@ -119,7 +120,7 @@ TEST_F(SortFind, FindsByTaxNumberAndByName)
     EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ");
     Find("12345", true, false);
     EXPECT_EQ(Find("12345", true, false), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε ο ΑΦΜ"}));
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecNo(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).RecNo(), 1);
     EXPECT_EQ(Find("παπας", false, true), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε η Επωνυμία"}));
 
     doc.PageControl1Change(1);
@@ -133,7 +134,7 @@ TEST_F(SortFind, FindsByTaxNumberAndByName)
 
 TEST_F(SortFind, FindSettlesBothListsFirst)
 {
-    doc.FixedFormatDataSet2.Append();
+    doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.finds.push_back(TFindRequest{"1", true, true});
     ui.Take();

@@ -27,8 +27,8 @@ TEST_F(Lifecycle, NewAnsweredNoChangesNothing)
     ui.answers.push_back(mrNo);
     doc.N5Click();
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]"});
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
-    EXPECT_EQ(doc.header.AFM, "123456783");
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
+    EXPECT_EQ(doc.Header().AFM, "123456783");
 }
 
 TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
@@ -37,22 +37,22 @@ TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
     ValidHeader();
     ASSERT_TRUE(Add(TSide::Customers, {"123456780", "A", "1", "2", "5"}));
     doc.RadioButtonClick(true);
-    doc.UnsavedChanges = false;
-    doc.EditPub1 = "5";
+    doc.MarkSaved();
+    doc.SetPublicValueText(TSide::Customers, "5");
     New();
-    EXPECT_FALSE(doc.header.Credit);
-    EXPECT_TRUE(doc.UnsavedChanges);  // the kind changed
-    EXPECT_EQ(doc.header, TStatementHeader{});
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 0);
-    EXPECT_EQ(doc.EditPub1, "");
-    EXPECT_EQ(doc.EditSum, "");
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label33), "0 Εγγραφές (Προμηθευτές)");
+    EXPECT_FALSE(doc.Header().Credit);
+    EXPECT_TRUE(doc.UnsavedChanges());  // the kind changed
+    EXPECT_EQ(doc.Header(), TStatementHeader{});
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
+    EXPECT_EQ(doc.EditPub1(), "");
+    EXPECT_EQ(doc.EditSum(), "");
+    EXPECT_EQ(cp1253::ToUtf8(doc.Label33()), "0 Εγγραφές (Προμηθευτές)");
     EXPECT_EQ(Working("record2"), "");
     EXPECT_EQ(Working("generaldata"), "");
 
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     New();
-    EXPECT_FALSE(doc.UnsavedChanges);  // debit already: no click
+    EXPECT_FALSE(doc.UnsavedChanges());  // debit already: no click
 }
 
 TEST_F(Lifecycle, CloseAsksOnlyWithUnsavedChangesAndRemovesTheWorkingFiles)
@@ -64,7 +64,7 @@ TEST_F(Lifecycle, CloseAsksOnlyWithUnsavedChangesAndRemovesTheWorkingFiles)
     TStatement second(dir.Path() + "/", ui, [] { return kToday; });
     ui.answers.push_back(mrYes);
     second.N5Click();
-    second.UnsavedChanges = true;
+    second.MarkChanged();
     ui.answers = {mrCancel};
     EXPECT_FALSE(second.FormClose());
     ui.answers = {mrYes};  // the checks refuse: no year
@@ -82,7 +82,7 @@ TEST_F(Lifecycle, CloseStaysOpenWhenTheSaveDidNotHappen)
 {
     New();
     ValidHeader();
-    doc.UnsavedChanges = true;
+    doc.MarkChanged();
     ui.answers = {mrYes};  // save first; the file dialog is then cancelled
     EXPECT_FALSE(doc.FormClose());
     EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
@@ -122,25 +122,25 @@ TEST_F(SaveChecks, HeaderInOrder)
     const std::string yearMessage =
         prefix + "Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.";
     for (const char* year : {"1899", "2026", ""}) {
-        doc.header.YearOfData = year;
+        doc.SetHeaderText(TControl::YearOfData, year);
         EXPECT_EQ(Check(), (std::vector<std::string>{"beep", yearMessage, "focus: YearOfData"})) << year;
     }
-    doc.header.YearOfData = "1900";
-    doc.header.AFM = "123456789";
+    doc.SetHeaderText(TControl::YearOfData, "1900");
+    doc.SetHeaderText(TControl::AFM, "123456789");
     EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και "
                                                           "επαναλάβετε την αποθήκευση.",
                                                  "focus: AFM"}));
-    doc.header.AFM = "123456783";
-    doc.header.Egatastash = "";
-    doc.header.ComboBox1 = -1;
+    doc.SetHeaderText(TControl::AFM, "123456783");
+    doc.SetHeaderText(TControl::Egatastash, "");
+    doc.SelectTaxOffice(-1);
     EXPECT_EQ(Check(),
               (std::vector<std::string>{prefix + "Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.",
                                         "focus: Egatastash"}));
-    doc.header.Egatastash = "0";
+    doc.SetHeaderText(TControl::Egatastash, "0");
     EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.",
                                                  "focus: ComboBox1"}));
-    doc.header.ComboBox1 = 0;
-    doc.header.YearOfData = "2025";
+    doc.SelectTaxOffice(0);
+    doc.SetHeaderText(TControl::YearOfData, "2025");
     EXPECT_TRUE(Check().empty());
     EXPECT_TRUE(doc.CheckBeforeSave());
 }
@@ -153,15 +153,15 @@ TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
     // Edited rows escape the duplicate check on post; the save check finds them.
     for (const char* afm : {"111111111", "222222222", "111111111", "111111111"}) {
         ASSERT_TRUE(Add(TSide::Customers, {"000000104", "A", "1", "2", "5"}));
-        doc.FixedFormatDataSet1.Edit();
-        doc.FixedFormatDataSet1.FieldByName("AFMCust").SetAsString(afm);
+        doc.List(TSide::Customers).Edit();
+        doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString(afm);
         ASSERT_TRUE(Post(TSide::Customers));
     }
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep", prefix + "111111111 έχει εισαχθεί 2 φορές στους πελάτες. Διορθώστε το και "
                                             "επαναλάβετε την αποθήκευση."}));
 
-    doc.header.AFM = "000000050";
+    doc.SetHeaderText(TControl::AFM, "000000050");
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep", prefix + "000000050 στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου. Διορθώστε το "
                                             "και επαναλάβετε την αποθήκευση."}));
@@ -169,9 +169,9 @@ TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
 
 TEST_F(SaveChecks, SupplierMessagesAndASingleRowList)
 {
-    doc.header.AFM = "000000050";
+    doc.SetHeaderText(TControl::AFM, "000000050");
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", "5"}));
-    doc.header.AFM = "123456783";  // changed after the row was posted
+    doc.SetHeaderText(TControl::AFM, "123456783");  // changed after the row was posted
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep",
                            "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 123456783 στους προμηθευτές "
@@ -180,13 +180,13 @@ TEST_F(SaveChecks, SupplierMessagesAndASingleRowList)
 
 TEST_F(SaveChecks, RefusedPendingRowStopsEverything)
 {
-    doc.FixedFormatDataSet1.Append();
+    doc.List(TSide::Customers).Append();
     Set(TSide::Customers, {"123456780", "A", "0", "2", "5"});
-    doc.FixedFormatDataSet2.Append();
+    doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "A", "0", "2", "5"});
     EXPECT_EQ(Check(),
               (std::vector<std::string>{"beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"}));
-    EXPECT_EQ(doc.FixedFormatDataSet2.State(), TDataSetState::dsInsert);  // not posted
+    EXPECT_EQ(doc.List(TSide::Suppliers).State(), TDataSetState::dsInsert);  // not posted
     EXPECT_FALSE(doc.CheckBeforeSave());
 }
 
@@ -206,8 +206,8 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     ASSERT_TRUE(Add(TSide::Customers, {"000000050", "Α", "0", "10", "0,5"}));
     ASSERT_TRUE(Add(TSide::Customers, {"000000104", "Β", "0", "3", "765"}));
     ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΓΑΜΜΑ", "1", "12", "234,5"}));
-    doc.EditPub1 = "50";
-    doc.EditPub2 = "5";
+    doc.SetPublicValueText(TSide::Customers, "50");
+    doc.SetPublicValueText(TSide::Suppliers, "5");
     ui.Take();
     std::string path = Save();
     auto log = ui.Take();
@@ -218,8 +218,8 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     EXPECT_EQ(log[3], "wait hidden");
     EXPECT_EQ(log[4], "message: " + cp1253::ToUtf8(SaveAsSuccessText()));
     EXPECT_TRUE(log[4].find("Επιτυχής Αποθήκευση Αρχείου.\r\n\r\nΗ Συγκεντρωτική") != std::string::npos);
-    EXPECT_FALSE(doc.UnsavedChanges);
-    EXPECT_EQ(doc.EditPub2, "5");  // a single digit keeps its value
+    EXPECT_FALSE(doc.UnsavedChanges());
+    EXPECT_EQ(doc.EditPub2(), "5");  // a single digit keeps its value
 
     auto lines = FileLines(ReadBytes(path));
     ASSERT_EQ(lines.size(), 7u);
@@ -248,7 +248,7 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
 TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
 {
     doc.RadioButtonClick(true);
-    doc.EditPub2 = "100";
+    doc.SetPublicValueText(TSide::Suppliers, "100");
     ui.files.push_back(dir.File("credit"));
     doc.N7Click();
     EXPECT_EQ(ui.log.front(), "save dialog: 123456783.PIS");
@@ -261,7 +261,7 @@ TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
                                "0000000000000000"
                                "0000000000010000"));
 
-    doc.EditPub2 = "";
+    doc.SetPublicValueText(TSide::Suppliers, "");
     EXPECT_EQ(FileLines(ReadBytes(Save("plain"))).size(), 2u);
 }
 
@@ -283,7 +283,7 @@ TEST_F(SaveAs, RefusedAmountLeavesTheEarlierFileAndRestoresTheWindow)
 {
     ASSERT_TRUE(Add(TSide::Customers, {"123456780", "Α", "1", "1", "9999999999999999"}));
     WriteBytes(dir.File("out"), "earlier");
-    doc.UnsavedChanges = true;
+    doc.MarkChanged();
     ui.Take();
     Save();
     auto log = ui.Take();
@@ -293,7 +293,7 @@ TEST_F(SaveAs, RefusedAmountLeavesTheEarlierFileAndRestoresTheWindow)
     EXPECT_EQ(log.back(),
               "message: Η αποθήκευση σε αρχείο απέτυχε: Η αξία της εγγραφής 1 στους πελάτες δεν χωράει "
               "στο αρχείο (έως 16 ψηφία σε λεπτά, χωρίς πρόσημο).");
-    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 2);  // temp and out
 }
 
@@ -331,11 +331,11 @@ protected:
     {
         New();
         ValidHeader();
-        doc.header.Tel = "2101234";
+        doc.SetHeaderText(TControl::Tel, "2101234");
         ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΠΡΩΤΟΣ", "0", "10", "0,5"}));
         ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "12", "1234,5"}));
         ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "2", "0"}));
-        doc.EditPub1 = "50";
+        doc.SetPublicValueText(TSide::Customers, "50");
         saved = ReadBytes(Save());
         ui.Take();
     }
@@ -344,7 +344,7 @@ protected:
 
 TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
 {
-    TStatementHeader header = doc.header;
+    TStatementHeader header = doc.Header();
     TempDir other;
     ScriptedUi otherUi;
     TStatement reopened(other.Path() + "/", otherUi, [] { return kToday; });
@@ -352,21 +352,23 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     otherUi.files.push_back(other.File("in"));
     reopened.N2Click();
     EXPECT_TRUE(otherUi.log.size() == 1) << otherUi.log.back();
-    EXPECT_EQ(reopened.header.Tel, "2101234   ");
-    TStatementHeader trimmed = reopened.header;
+    EXPECT_EQ(reopened.Header().Tel, "2101234   ");
+    TStatementHeader trimmed = reopened.Header();
     trimmed.Tel = "2101234";
     trimmed.Fax = "";
     EXPECT_EQ(trimmed, header);
-    EXPECT_EQ(reopened.FixedFormatDataSet1.RecordCount(), 2);
-    EXPECT_EQ(reopened.FixedFormatDataSet1.FieldTextAt(1, reopened.FixedFormatDataSet1.FieldByName("Value")), "1234,5");
-    EXPECT_EQ(reopened.FixedFormatDataSet1.FieldTextAt(1, reopened.FixedFormatDataSet1.FieldByName("AA")), "00002");
-    EXPECT_EQ(reopened.EditSum, doc.EditSum);
-    EXPECT_EQ(reopened.EditSumValue, "1235,00");
-    EXPECT_EQ(reopened.EditSumValue2, "0,00");
-    EXPECT_EQ(reopened.EditPub1, "50");
-    EXPECT_EQ(reopened.EditPub2, "0");
-    EXPECT_EQ(cp1253::ToUtf8(reopened.Label32), "2 Εγγραφές (Πελάτες)");
-    EXPECT_TRUE(reopened.StatementLoaded);
+    EXPECT_EQ(reopened.List(TSide::Customers).RecordCount(), 2);
+    EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).FieldByName("Value")),
+              "1234,5");
+    EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).FieldByName("AA")),
+              "00002");
+    EXPECT_EQ(reopened.EditSum(), doc.EditSum());
+    EXPECT_EQ(reopened.EditSumValue(), "1235,00");
+    EXPECT_EQ(reopened.EditSumValue2(), "0,00");
+    EXPECT_EQ(reopened.EditPub1(), "50");
+    EXPECT_EQ(reopened.EditPub2(), "0");
+    EXPECT_EQ(cp1253::ToUtf8(reopened.Label32()), "2 Εγγραφές (Πελάτες)");
+    EXPECT_TRUE(reopened.StatementLoaded());
     EXPECT_EQ(ReadBytes(other.File("temp/record21")), ReadBytes(other.File("temp/record2")));
 
     otherUi.files.push_back(other.File("again"));
@@ -383,20 +385,20 @@ TEST_F(OpenFile, FormCodesAndKind)
     };
     WriteBytes(dir.File("lower"), withFirst("0il01.pis20250314"));
     Open(dir.File("lower"));
-    EXPECT_FALSE(doc.header.Credit);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
+    EXPECT_FALSE(doc.Header().Credit);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
 
     WriteBytes(dir.File("iota"), withFirst("0\xC9L01.PIS20250314"));
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     Open(dir.File("iota"));
-    EXPECT_TRUE(doc.header.Credit);
-    EXPECT_TRUE(doc.UnsavedChanges);
+    EXPECT_TRUE(doc.Header().Credit);
+    EXPECT_TRUE(doc.UnsavedChanges());
 }
 
 TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
 {
-    doc.EditPub2 = "7";
-    doc.header.CompanyName = "TYPED";
+    doc.SetPublicValueText(TSide::Suppliers, "7");
+    doc.SetHeaderText(TControl::CompanyName, "TYPED");
     const std::string record2 = Working("record2");
     auto lines = FileLines(saved);
     struct Case {
@@ -422,12 +424,12 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
         auto log = ui.Take();
         log.erase(log.begin());  // the open dialog
         EXPECT_EQ(log, c.shown);
-        EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
-        EXPECT_TRUE(doc.FixedFormatDataSet1.Active());
+        EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
+        EXPECT_TRUE(doc.List(TSide::Customers).Active());
         EXPECT_EQ(Working("record2"), record2);
-        EXPECT_EQ(doc.EditPub2, "7");
-        EXPECT_EQ(doc.header.CompanyName, "TYPED");
-        EXPECT_EQ(doc.EditSumValue, "1235,00");
+        EXPECT_EQ(doc.EditPub2(), "7");
+        EXPECT_EQ(doc.Header().CompanyName, "TYPED");
+        EXPECT_EQ(doc.EditSumValue(), "1235,00");
     }
     Open(dir.File("missing"));
     EXPECT_NE(ui.log.back().find("error: Δεν ήταν δυνατό να διαβαστεί"), std::string::npos);
@@ -443,10 +445,10 @@ TEST_F(OpenFile, LinesInAnyOrderAndOnlyTheFirstHeader)
                         "\r\n" + lines[3] + "\r\n";
     WriteBytes(dir.File("mixed"), bytes);
     Open(dir.File("mixed"));
-    EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), 1);
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), 2);
-    EXPECT_EQ(doc.header.CompanyName, "ACME");
-    EXPECT_EQ(doc.EditPub1, "0");  // no type 3 line
+    EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
+    EXPECT_EQ(doc.Header().CompanyName, "ACME");
+    EXPECT_EQ(doc.EditPub1(), "0");  // no type 3 line
 }
 
 TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
@@ -457,8 +459,8 @@ TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
     std::string bytes = lines[0] + "\r\n" + lines[1] + "\r\n" + row + "\r\n";
     WriteBytes(dir.File("hand"), bytes);
     Open(dir.File("hand"));
-    ASSERT_EQ(doc.FixedFormatDataSet1.RecordCount(), 1);
-    EXPECT_EQ(doc.EditSum, "12");
+    ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
+    EXPECT_EQ(doc.EditSum(), "12");
     auto again = FileLines(ReadBytes(Save("again")));
     ASSERT_EQ(again.size(), 4u);
     EXPECT_EQ(again[2].substr(92, 7), "0000012");
@@ -472,7 +474,7 @@ TEST_F(OpenFile, LoadHeaderProblemsAndGeneraldataAfterNew)
                "9999"
                "42");
     doc.LoadHeader();
-    EXPECT_EQ(doc.header.ComboBox1, -1);
-    EXPECT_EQ(doc.header.Edit1, "42");
-    EXPECT_EQ(doc.header.AFM, "");
+    EXPECT_EQ(doc.Header().ComboBox1, -1);
+    EXPECT_EQ(doc.Header().Edit1, "42");
+    EXPECT_EQ(doc.Header().AFM, "");
 }

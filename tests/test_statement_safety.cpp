@@ -31,7 +31,7 @@ protected:
         ValidHeader();
         ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΠΡΩΤΟΣ", "0", "10", "0,5"}));
         ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "2", "7"}));
-        doc.EditPub2 = "7";
+        doc.SetPublicValueText(TSide::Suppliers, "7");
         lines = FileLines(ReadBytes(Save("saved")));
         ASSERT_EQ(lines.size(), 6u);
         ui.Take();
@@ -39,16 +39,16 @@ protected:
     // Everything an Open could change, working files included.
     std::vector<std::string> Snapshot()
     {
-        std::vector<std::string> state{HeaderLine(doc.header),
-                                       doc.EditSum,
-                                       doc.EditSumValue,
-                                       doc.EditSum2,
-                                       doc.EditSumValue2,
-                                       doc.EditPub1,
-                                       doc.EditPub2,
-                                       doc.Label32,
-                                       doc.Label33,
-                                       doc.header.Credit ? "credit" : "debit"};
+        std::vector<std::string> state{HeaderLine(doc.Header()),
+                                       doc.EditSum(),
+                                       doc.EditSumValue(),
+                                       doc.EditSum2(),
+                                       doc.EditSumValue2(),
+                                       doc.EditPub1(),
+                                       doc.EditPub2(),
+                                       doc.Label32(),
+                                       doc.Label33(),
+                                       doc.Header().Credit ? "credit" : "debit"};
         for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
             state.push_back(Working(name));
         for (TSide side : {TSide::Customers, TSide::Suppliers})
@@ -119,9 +119,9 @@ TEST_F(StatementSafety, CrOnlyLineEndsOpenTheSameStatementAtFullSize)
     for (int i = 0; i < kMaxRowsPerList; ++i) full.push_back(lines[4]);
     full.push_back(lines[5]);
     OpenBytes(Joined(full, "\r"));
-    EXPECT_EQ(doc.FixedFormatDataSet1.RecordCount(), kMaxRowsPerList);
-    EXPECT_EQ(doc.FixedFormatDataSet2.RecordCount(), kMaxRowsPerList);
-    EXPECT_EQ(doc.EditSum, "999990");
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), kMaxRowsPerList);
+    EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), kMaxRowsPerList);
+    EXPECT_EQ(doc.EditSum(), "999990");
 
     size_t count = 0;
     ForEachLine(std::string(3 << 20, '\r'), [&](std::string_view line) { count += line.empty(); });
@@ -210,7 +210,7 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 3u);  // the question, the beep, the message
     EXPECT_NE(log[2].find("δεν είναι φάκελος του προγράμματος"), std::string::npos) << log[2];
-    EXPECT_FALSE(doc.StatementLoaded);
+    EXPECT_FALSE(doc.StatementLoaded());
 
     WriteBytes(program.File("s"), "0IL01\r\n");
     ui.files.push_back(program.File("s"));
@@ -231,7 +231,7 @@ TEST(WorkingDirectory, ARemovedOneIsMadeAgain)
     std::filesystem::remove_all(program.File("temp"));
     ui.answers.push_back(mrYes);
     doc.N5Click();
-    EXPECT_TRUE(doc.StatementLoaded);
+    EXPECT_TRUE(doc.StatementLoaded());
     EXPECT_TRUE(std::filesystem::is_directory(program.File("temp")));
 }
 
@@ -252,33 +252,33 @@ TEST_F(StatementSafety, EveryKeyMarksTheStatementChangedWhateverItsFate)
     for (TControl control : {TControl::CompanyName, TControl::YearOfData, TControl::AFM, TControl::Egatastash,
                              TControl::EditPub1, TControl::EditPub2}) {
         for (std::optional<char> key : {std::optional<char>('A'), std::optional<char>()}) {
-            doc.UnsavedChanges = false;
+            doc.MarkSaved();
             doc.EditKeyPress(control, key, "");
-            EXPECT_TRUE(doc.UnsavedChanges) << ControlName(control);
+            EXPECT_TRUE(doc.UnsavedChanges()) << ControlName(control);
         }
     }
     ui.Take();
-    doc.UnsavedChanges = false;
+    doc.MarkSaved();
     EXPECT_EQ(doc.EditKeyPress(TControl::CompanyName, std::nullopt, ""), std::nullopt);
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
     EXPECT_EQ(doc.DBGridKeyPress(TSide::Customers, 1, std::nullopt, ""), std::nullopt);
-    EXPECT_TRUE(doc.UnsavedChanges);
-    doc.UnsavedChanges = false;
+    EXPECT_TRUE(doc.UnsavedChanges());
+    doc.MarkSaved();
     EXPECT_EQ(doc.EditKeyPress(TControl::EditSumValue, '1', ""), std::nullopt);
-    EXPECT_FALSE(doc.UnsavedChanges);
+    EXPECT_FALSE(doc.UnsavedChanges());
 }
 
 // A public-sector value keeps its value on leaving the edit and in the file,
 // a single digit too.
 TEST_F(StatementSafety, ASingleDigitPublicValueReachesTheFile)
 {
-    doc.EditPub1 = "7";
+    doc.SetPublicValueText(TSide::Customers, "7");
     doc.EditPub1Exit();
-    EXPECT_EQ(doc.EditPub1, "7");
-    doc.EditPub2 = "07";
+    EXPECT_EQ(doc.EditPub1(), "7");
+    doc.SetPublicValueText(TSide::Suppliers, "07");
     auto saved = FileLines(ReadBytes(Save("again")));
     ASSERT_EQ(saved.size(), 6u);
-    EXPECT_EQ(doc.EditPub2, "7");
+    EXPECT_EQ(doc.EditPub2(), "7");
     EXPECT_EQ(saved[3].substr(10, 16), "0000000000000700");
     EXPECT_EQ(saved[5].substr(10, 16), "0000000000000700");
 }
@@ -290,10 +290,10 @@ TEST_F(StatementSafety, NewAndOpenAskBeforeReplacingUnsavedWork)
     const std::string saveQuestion = "ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]";
     const std::string newQuestion = "ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]";
     auto edited = [&] {
-        doc.UnsavedChanges = true;
+        doc.MarkChanged();
         ui.Take();
     };
-    auto rows = [&] { return doc.FixedFormatDataSet1.RecordCount(); };
+    auto rows = [&] { return doc.List(TSide::Customers).RecordCount(); };
 
     edited();
     ui.answers = {mrCancel};

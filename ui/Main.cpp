@@ -380,27 +380,27 @@ void TForm1::ReadFromStatement()
         QString text = FromCp1253(value);
         if (edit && edit->text() != text) edit->setText(text);
     };
-    for (const auto& field : HeaderEdits()) show(field.name, s.header.*(field.text));
-    show("EditSum", s.EditSum);
-    show("EditSumValue", s.EditSumValue);
-    show("EditSum2", s.EditSum2);
-    show("EditSumValue2", s.EditSumValue2);
-    show("EditPub1", s.EditPub1);
-    show("EditPub2", s.EditPub2);
-    if (ComboBox1->currentIndex() != s.header.ComboBox1) ComboBox1->setCurrentIndex(s.header.ComboBox1);
-    (s.header.Credit ? RadioButton2 : RadioButton1)->setChecked(true);
-    Label32->setText(FromCp1253(s.Label32));
-    Label33->setText(FromCp1253(s.Label33));
-    if (PageControl1->currentIndex() != s.ActivePage) {
+    for (const auto& field : HeaderEdits()) show(field.name, s.Header().*(field.text));
+    show("EditSum", s.EditSum());
+    show("EditSumValue", s.EditSumValue());
+    show("EditSum2", s.EditSum2());
+    show("EditSumValue2", s.EditSumValue2());
+    show("EditPub1", s.EditPub1());
+    show("EditPub2", s.EditPub2());
+    if (ComboBox1->currentIndex() != s.Header().ComboBox1) ComboBox1->setCurrentIndex(s.Header().ComboBox1);
+    (s.Header().Credit ? RadioButton2 : RadioButton1)->setChecked(true);
+    Label32->setText(FromCp1253(s.Label32()));
+    Label33->setText(FromCp1253(s.Label33()));
+    if (PageControl1->currentIndex() != s.ActivePage()) {
         QSignalBlocker block(PageControl1);
-        PageControl1->setCurrentIndex(s.ActivePage);
+        PageControl1->setCurrentIndex(s.ActivePage());
     }
     UpdateTabMarks();
-    for (QAction* action : {N7, N14, N17, Excel1}) action->setEnabled(s.StatementLoaded);
-    Panel2->setVisible(!s.StatementLoaded);
+    for (QAction* action : {N7, N14, N17, Excel1}) action->setEnabled(s.StatementLoaded());
+    Panel2->setVisible(!s.StatementLoaded());
     // What lies under the welcome panel takes no focus and checks nothing.
-    headerArea_->setEnabled(s.StatementLoaded);
-    PageControl1->setEnabled(s.StatementLoaded);
+    headerArea_->setEnabled(s.StatementLoaded());
+    PageControl1->setEnabled(s.StatementLoaded());
     reading_ = false;
 }
 
@@ -417,7 +417,7 @@ bool TForm1::Run(const std::function<void()>& handler)
 
 void TForm1::N5Click()
 {
-    if (Run([&] { statement_->N5Click(); }) && statement_->StatementLoaded) DBGrid1->FollowStore();
+    if (Run([&] { statement_->N5Click(); }) && statement_->StatementLoaded()) DBGrid1->FollowStore();
 }
 
 void TForm1::N2Click()
@@ -474,13 +474,14 @@ void TForm1::EditTextEdited(QLineEdit* edit, const QString& text)
 {
     auto value = ToCp1253(text);
     if (!value) return;  // the validator holds such texts off
-    std::string name = edit->objectName().toStdString();
-    if (const THeaderEdit* field = FindHeaderEdit(name))
-        statement_->header.*(field->text) = *value;
-    else if (name == "EditPub1")
-        statement_->EditPub1 = *value;
-    else if (name == "EditPub2")
-        statement_->EditPub2 = *value;
+    auto control = ControlNamed(edit->objectName().toStdString());
+    if (!control) return;
+    if (*control == TControl::EditPub1)
+        statement_->SetPublicValueText(TSide::Customers, *value);
+    else if (*control == TControl::EditPub2)
+        statement_->SetPublicValueText(TSide::Suppliers, *value);
+    else
+        statement_->SetHeaderText(*control, *value);
 }
 
 bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)

@@ -48,12 +48,12 @@ TReportInput ReportInputOf(TStatement& statement, TSide side)
     const bool customers = side == TSide::Customers;
     TReportInput input;
     input.side = side;
-    input.credit = statement.header.Credit;
-    input.header = ReportHeaderOf(statement.header);
+    input.credit = statement.Header().Credit;
+    input.header = ReportHeaderOf(statement.Header());
     input.list = &statement.List(side);
     input.publicValue = statement.EditPub(side);
-    input.invoiceTotal = customers ? statement.EditSum : statement.EditSum2;
-    input.valueTotal = customers ? statement.EditSumValue : statement.EditSumValue2;
+    input.invoiceTotal = customers ? statement.EditSum() : statement.EditSum2();
+    input.valueTotal = customers ? statement.EditSumValue() : statement.EditSumValue2();
     return input;
 }
 

@@ -111,7 +111,7 @@ class MainWindowTest : public QObject {
 
     void AddCustomer(const char* afm, const QString& name)
     {
-        auto& list = Doc().FixedFormatDataSet1;
+        auto& list = Doc().List(TSide::Customers);
         list.Append();
         list.FieldByName("AFMCust").SetAsString(afm);
         list.FieldByName("NameCust").SetAsString(*ToCp1253(name));
@@ -171,7 +171,7 @@ private slots:
     void cleanup()
     {
         if (!form_) return;
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         form_->close();
         form_.reset();
         TDialogs::Shown().clear();
@@ -193,7 +193,7 @@ private slots:
         search->setFocus();
         QTest::qWait(0);
         QCOMPARE(QApplication::focusWidget(), search);
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         form_.reset();
         QTest::qWait(0);
     }
@@ -277,30 +277,30 @@ private slots:
     void headerKeysAreFilteredAndBeep()
     {
         New();
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         Edit("TK")->setFocus();
         TypeFocused(QStringLiteral("1a2"));
         QCOMPARE(Edit("TK")->text(), QStringLiteral("12"));
-        QVERIFY(Doc().UnsavedChanges);
+        QVERIFY(Doc().UnsavedChanges());
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
         Edit("Egatastash")->setFocus();
         TypeFocused(QStringLiteral(u"Εe1E"));
         QCOMPARE(Edit("Egatastash")->text(), QStringLiteral("E1"));
         QCOMPARE(TakeShown().count(QStringLiteral("beep")), 2);
-        QCOMPARE(Doc().header.Egatastash, std::string("E1"));
+        QCOMPARE(Doc().Header().Egatastash, std::string("E1"));
         Edit("CompanyName")->setFocus();
         TypeFocused(QStringLiteral(u"ΠΑΠΑΣ Ж"));  // a character outside the code page is refused
         QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΠΑΠΑΣ "));
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
-        QCOMPARE(cp1253::ToUtf8(Doc().header.CompanyName), std::string("ΠΑΠΑΣ "));
-        Doc().UnsavedChanges = false;
+        QCOMPARE(cp1253::ToUtf8(Doc().Header().CompanyName), std::string("ΠΑΠΑΣ "));
+        Doc().MarkSaved();
         TypeFocused(QStringLiteral(u"Ж"));  // refused, yet a key pressed like any other
-        QVERIFY(Doc().UnsavedChanges);
+        QVERIFY(Doc().UnsavedChanges());
         TakeShown();
         Edit("EditSum")->setFocus();
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         TypeFocused(QStringLiteral("5"));
-        QVERIFY(!Doc().UnsavedChanges);
+        QVERIFY(!Doc().UnsavedChanges());
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});
     }
 
@@ -326,8 +326,8 @@ private slots:
         qobject_cast<QLineEdit*>(QApplication::focusWidget())->insert(QStringLiteral("2a"));  // a paste
         Key(Grid(TSide::Customers), Qt::Key_Down);
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("error: '12a' is not a valid floating point value")});
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 0);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
 
         Edit("EditPub2")->setFocus();
         Edit("EditPub2")->insert(QStringLiteral("x9"));
@@ -363,21 +363,21 @@ private slots:
     void rowTypedRefusedCorrectedAndPosted()
     {
         New();
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsBrowse);
         TypeHeader();
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsBrowse);
         QAbstractItemModelTester tester(Grid(TSide::Customers)->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         FocusCell(TSide::Customers, 0, 0);
         TypeRow(TSide::Customers,
                 {QStringLiteral("123456780"), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"), QString(), QStringLiteral("0"),
                  QString(), QString(), QString(), QString(), QStringLiteral("3"), QStringLiteral("100,5")});
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
         Key(Grid(TSide::Customers), Qt::Key_Down);  // leaving the row posts it
         QCOMPARE(TakeShown(),
                  (QStringList{QStringLiteral("beep"),
                               QStringLiteral(u"message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη")}));
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
         QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 0);
         QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"));
         QCOMPARE(QApplication::focusWidget(), Grid(TSide::Customers));
@@ -389,9 +389,9 @@ private slots:
         QVERIFY(Grid(TSide::Customers)->CellEditorOpen());
         post->click();
         QCOMPARE(TakeShown(), QStringList{});
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
         QVERIFY(!Grid(TSide::Customers)->CellEditorOpen());  // no editor left open
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsBrowse);
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label32"))->text(), QStringLiteral(u"1 Εγγραφές (Πελάτες)"));
         QCOMPARE(Edit("EditSum")->text(), QStringLiteral("3"));
         QCOMPARE(Edit("EditSumValue")->text(), QStringLiteral("100,50"));
@@ -426,9 +426,9 @@ private slots:
         QCOMPARE(TakeShown(),
                  (QStringList{QStringLiteral("beep"),
                               QStringLiteral(u"message: O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου.")}));
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
 
-        Doc().FixedFormatDataSet1.Cancel();
+        Doc().List(TSide::Customers).Cancel();
         tabs->setCurrentIndex(1);
         QCOMPARE(tabs->currentIndex(), 1);
     }
@@ -442,15 +442,15 @@ private slots:
                 {QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"), QString(), QString(),
                  QString(), QString(), QStringLiteral("0"), QStringLiteral("7")});
         Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbPost);
-        QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 1);
         TakeShown();
         TDialogs::SetNextAnswer(mrNo);
         Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Είστε σίγουρος;")});
-        QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 1);
         TDialogs::SetNextAnswer(mrYes);
         Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
-        QCOMPARE(Doc().FixedFormatDataSet2.RecordCount(), 0);
+        QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 0);
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(),
                  QStringLiteral(u"0 Εγγραφές (Προμηθευτές)"));
         QCOMPARE(Edit("EditSumValue2")->text(), QStringLiteral("0,00"));
@@ -465,17 +465,17 @@ private slots:
                 {QStringLiteral("000000050"), QStringLiteral("B"), QString(), QStringLiteral("1"), QString(), QString(),
                  QString(), QString(), QStringLiteral("1"), QStringLiteral("7")});
         Key(Grid(TSide::Customers), Qt::Key_Down);
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
         QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 1);
         Key(Grid(TSide::Customers), Qt::Key_Up);  // the untouched new row is dropped
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsBrowse);
         QCOMPARE(Grid(TSide::Customers)->model()->rowCount(), 1);
         Key(Grid(TSide::Customers), Qt::Key_Insert);
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
-        QCOMPARE(Doc().FixedFormatDataSet1.PendingInsertIndex(), 0);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).PendingInsertIndex(), 0);
         Edit("Town")->setFocus();  // leaving the grid drops the untouched row
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsBrowse);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsBrowse);
     }
 
     // A whole row typed with Tab between the cells, as an accountant types:
@@ -495,12 +495,12 @@ private slots:
         };
         typeRowWithTabs({QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"), QString(),
                          QString(), QString(), QString(), QStringLiteral("1"), QStringLiteral("7")});
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
         QCOMPARE(grid->currentIndex(), grid->model()->index(1, 0));
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
         typeRowWithTabs({QStringLiteral("000000104"), QStringLiteral("B"), QString(), QStringLiteral("1"), QString(),
                          QString(), QString(), QString(), QStringLiteral("2"), QStringLiteral("8")});
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 2);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 2);
         QCOMPARE(grid->currentIndex(), grid->model()->index(2, 0));
         QCOMPARE(TakeShown(), QStringList{});
 
@@ -555,7 +555,7 @@ private slots:
         QStringList shown = TakeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].startsWith(QStringLiteral(u"message: Επιτυχής Αποθήκευση Αρχείου.")));
-        QVERIFY(!Doc().UnsavedChanges);
+        QVERIFY(!Doc().UnsavedChanges());
         QString bytes = Bytes(QStringLiteral("out"));
         QStringList lines = bytes.split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
         QCOMPARE(lines.size(), 4);
@@ -606,7 +606,7 @@ private slots:
     void closingWithChangesAnsweredNo()
     {
         New();
-        Doc().UnsavedChanges = true;
+        Doc().MarkChanged();
         TDialogs::SetNextAnswer(mrNo);
         QVERIFY(form_->close());
         QCOMPARE(TakeShown(),
@@ -620,19 +620,19 @@ private slots:
         New();
         TypeHeader();
         AddCustomer("100000001", QStringLiteral(u"ΠΡΩΤΟΣ"));
-        Doc().UnsavedChanges = true;
+        Doc().MarkChanged();
         TDialogs::SetNextAnswer(mrCancel);
         Form().N2Click();
         QCOMPARE(TakeShown(), QStringList{question});
         TDialogs::SetNextAnswer(mrCancel);
         Form().N5Click();
         QCOMPARE(TakeShown(), QStringList{question});
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
         TDialogs::SetNextAnswer(mrNo);
         TDialogs::SetNextAnswer(mrYes);
         Form().N5Click();
         QCOMPARE(TakeShown(), (QStringList{question, QStringLiteral(u"ask: Δημιουργία νέου αρχείου;")}));
-        QCOMPARE(Doc().FixedFormatDataSet1.RecordCount(), 0);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
     }
 
     // Every column shows whole, with or without a vertical scroll bar, on
@@ -684,7 +684,7 @@ private slots:
         New();
         TypeHeader();
         QVERIFY(form_->findChild<QAction*>(QStringLiteral("Excel1"))->isEnabled());
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         TDialogs::SetNextAnswer(mrNo);  // "Προμ/τών"
         TDialogs::SetNextFileName(QString::fromUtf8(EPINAX_TEST_DATA "/workbooks/import-good.xlsx"));
         form_->findChild<QAction*>(QStringLiteral("Excel1"))->trigger();
@@ -695,7 +695,7 @@ private slots:
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(),
                  QStringLiteral(u"2 Εγγραφές (Προμηθευτές)"));
         QCOMPARE(Edit("EditSumValue2")->text(), QStringLiteral("1750,50"));
-        QVERIFY(Doc().UnsavedChanges);
+        QVERIFY(Doc().UnsavedChanges());
     }
 
     void wheelMovesOneRowPerNotch()
@@ -703,24 +703,24 @@ private slots:
         New();
         TypeHeader();
         for (const char* afm : {"000000050", "000000104"}) {
-            Doc().FixedFormatDataSet1.Append();
-            Doc().FixedFormatDataSet1.FieldByName("AFMCust").SetAsString(afm);
-            Doc().FixedFormatDataSet1.FieldByName("Ypovolh").SetAsString("1");
-            Doc().FixedFormatDataSet1.FieldByName("NoTimologion").SetAsString("1");
-            Doc().FixedFormatDataSet1.FieldByName("Value").SetAsString("1");
-            Doc().FixedFormatDataSet1.Post();
+            Doc().List(TSide::Customers).Append();
+            Doc().List(TSide::Customers).FieldByName("AFMCust").SetAsString(afm);
+            Doc().List(TSide::Customers).FieldByName("Ypovolh").SetAsString("1");
+            Doc().List(TSide::Customers).FieldByName("NoTimologion").SetAsString("1");
+            Doc().List(TSide::Customers).FieldByName("Value").SetAsString("1");
+            Doc().List(TSide::Customers).Post();
         }
-        Doc().FixedFormatDataSet1.First();
+        Doc().List(TSide::Customers).First();
         QWidget* viewport = Grid(TSide::Customers)->viewport();
         QPoint at = viewport->rect().center();
         QWheelEvent toUser(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                            Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &toUser);
-        QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 1);
+        QCOMPARE(Doc().List(TSide::Customers).CurrentIndex(), 1);
         QWheelEvent away(at, viewport->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, Qt::NoModifier,
                          Qt::NoScrollPhase, false);
         QApplication::sendEvent(viewport, &away);
-        QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 0);
+        QCOMPARE(Doc().List(TSide::Customers).CurrentIndex(), 0);
     }
 
     void sortButtonsSortTheirListOnly()
@@ -729,11 +729,11 @@ private slots:
         TypeHeader();
         AddCustomer("100000001", QStringLiteral(u"ΓΑΜΜΑ"));
         AddCustomer("100000002", QStringLiteral(u"ΑΛΦΑ"));
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         form_->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
         QCOMPARE(Grid(TSide::Customers)->model()->index(0, 1).data().toString(), QStringLiteral(u"ΑΛΦΑ"));
         QCOMPARE(Grid(TSide::Customers)->currentIndex().row(), 0);
-        QVERIFY(Doc().UnsavedChanges);
+        QVERIFY(Doc().UnsavedChanges());
         QVERIFY(Grid(TSide::Customers)->isVisible());
         QVERIFY(!QApplication::overrideCursor());
 
@@ -742,15 +742,15 @@ private slots:
         Key(Grid(TSide::Customers), Qt::Key_Insert);
         TypeRow(TSide::Customers,
                 {QStringLiteral("123456780"), QStringLiteral(u"ΩΜΕΓΑ"), QString(), QStringLiteral("0")});
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         TakeShown();
         form_->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
         QCOMPARE(TakeShown(),
                  (QStringList{QStringLiteral("beep"),
                               QStringLiteral(
                                   u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
-        QVERIFY(!Doc().UnsavedChanges);
-        QCOMPARE(Doc().FixedFormatDataSet1.State(), TDataSetState::dsInsert);
+        QVERIFY(!Doc().UnsavedChanges());
+        QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
     }
 
     void findThroughTheWindow()
@@ -760,7 +760,7 @@ private slots:
         AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΣ ΑΕ"));
         AddCustomer("123450000", QStringLiteral(u"ΠΑΠΑΣ"));
         AddCustomer("200000001", QStringLiteral(u"ΑΛΛΟΣ"));
-        Doc().FixedFormatDataSet1.First();
+        Doc().List(TSide::Customers).First();
 
         AnswerFind(QStringLiteral(u"ΠΑΠΑΣ"), true, true);
         Form().N17Click();
@@ -775,7 +775,7 @@ private slots:
         AnswerFind(QStringLiteral(u"παπας"), true, false);
         Form().N17Click();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"warning: Δεν βρέθηκε η Επωνυμία")});
-        QCOMPARE(Doc().FixedFormatDataSet1.CurrentIndex(), 0);
+        QCOMPARE(Doc().List(TSide::Customers).CurrentIndex(), 0);
 
         // The window keeps its text and choices; cancelling searches nothing.
         TFind* find = Form().FindWindow();
@@ -798,7 +798,7 @@ private slots:
         TypeHeader();
         AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΣ"));
         AddCustomer("123450000", QStringLiteral(u"ΑΛΛΟΣ"));
-        Doc().FixedFormatDataSet1.First();
+        Doc().List(TSide::Customers).First();
         TFind* find = Form().FindWindow();
         auto* search = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
         search->setText(QStringLiteral("999"));  // remembered from an earlier use
@@ -829,7 +829,7 @@ private slots:
     {
         New();
         TypeHeader();
-        auto& suppliers = Doc().FixedFormatDataSet2;
+        auto& suppliers = Doc().List(TSide::Suppliers);
         suppliers.Append();
         suppliers.FieldByName("AFMProm").SetAsString("000000050");
         suppliers.FieldByName("Ypovolh").SetAsString("1");

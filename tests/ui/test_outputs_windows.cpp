@@ -81,7 +81,7 @@ class OutputsWindowsTest : public QObject {
 
     void AddCustomer(const char* afm, const QString& name)
     {
-        auto& list = Doc().FixedFormatDataSet1;
+        auto& list = Doc().List(TSide::Customers);
         list.Append();
         list.FieldByName("AFMCust").SetAsString(afm);
         list.FieldByName("NameCust").SetAsString(*ToCp1253(name));
@@ -129,7 +129,7 @@ private slots:
     void cleanup()
     {
         if (!form_) return;
-        Doc().UnsavedChanges = false;
+        Doc().MarkSaved();
         form_->close();
         form_.reset();
         TDialogs::Shown().clear();
@@ -228,7 +228,7 @@ private slots:
     {
         New();
         TypeHeader();
-        auto& list = Doc().FixedFormatDataSet1;
+        auto& list = Doc().List(TSide::Customers);
         list.Append();
         list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΧΩΡΙΣ ΑΦΜ")));
         Form().N15Click();
