@@ -6,38 +6,11 @@
 #include "cli/Workspace.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
-#include "statement/TaxOffices.h"
+#include "outputs/StatementReport.h"
 
 namespace epinax::cli {
 
 namespace {
-
-bool IsCustomers(TSide side) { return side == TSide::Customers; }
-
-// The name and code of the chosen tax office, both empty when none is.
-void SetTaxOffice(TReportHeader& out, int position)
-{
-    if (position < 0 || position >= static_cast<int>(DOYCodes().size())) return;
-    out.taxOfficeName = ComboBox1Items()[position];
-    out.taxOfficeCode = DOYCodes()[position];
-}
-
-TReportHeader ReportHeaderOf(const TStatementHeader& header)
-{
-    TReportHeader out;
-    out.year = header.YearOfData;
-    SetTaxOffice(out, header.ComboBox1);
-    out.folder = header.Edit1;
-    out.companyName = header.CompanyName;
-    out.afm = header.AFM;
-    out.profession = header.AntikeimenoErgasion;
-    out.town = header.Town;
-    out.street = header.Street;
-    out.number = header.Number;
-    out.tk = header.TK;
-    out.tel = header.Tel;
-    return out;
-}
 
 std::string PrintFailure(const std::exception& error)
 {
@@ -45,19 +18,6 @@ std::string PrintFailure(const std::exception& error)
 }
 
 }  // namespace
-
-TReportInput ReportInputOf(TStatement& statement, TSide side)
-{
-    TReportInput input;
-    input.side = side;
-    input.credit = statement.Header().Credit;
-    input.header = ReportHeaderOf(statement.Header());
-    input.list = &statement.List(side);
-    input.publicValue = statement.EditPub(side);
-    input.invoiceTotal = IsCustomers(side) ? statement.EditSum() : statement.EditSum2();
-    input.valueTotal = IsCustomers(side) ? statement.EditSumValue() : statement.EditSumValue2();
-    return input;
-}
 
 // An opened statement has no row pending, so the list is printed as Open
 // left it.

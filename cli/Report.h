@@ -10,9 +10,6 @@
 
 namespace epinax::cli {
 
-// The report's input as the statement's header, totals and list hold it.
-TReportInput ReportInputOf(TStatement& statement, TSide side);
-
 // Writes the report of the list `side` of the statement file `path` to
 // `output`, replacing any file there. Throws CliError: refused with Open's
 // message when Open refuses the file, or with the print failure message when
