@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "common/Date.h"
 #include "import/Import.h"
@@ -19,26 +20,6 @@ namespace {
 constexpr int kImportRows = 10'000;
 constexpr int kListRows = 89'999;
 constexpr TDate kToday{2025, 3, 14};
-
-class ImportUi : public IUserInterface {
-public:
-    std::optional<std::string> file;
-    int messages = 0;
-
-    void Beep() override {}
-    void ShowMessage(const std::string&) override { ++messages; }
-    void ShowError(const std::string&) override { ++messages; }
-    int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
-    {
-        return mrYes;
-    }
-    void SetFocus(TControl) override {}
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return file; }
-    void ShowHourglass() override {}
-    void BeginLongWork() override {}
-    void EndLongWork() override {}
-};
 
 // A sheet of counterparties as a bookkeeping program exports it: texts as
 // inline strings, numbers as numbers.
@@ -136,7 +117,7 @@ public:
     Seconds ImportInto(const std::string& statementFile, int rowsBefore)
     {
         doc_.MarkSaved();
-        ui_.file = statementFile;
+        ui_.files.push_back(statementFile);
         doc_.N2Click();
         Require(doc_.List(TSide::Customers).RecordCount() == rowsBefore, "the statement did not open");
         ui_.messages = 0;
@@ -154,7 +135,7 @@ public:
 private:
     TempDir data_, programDir_;
     std::string workbook_, emptyFile_, fullFile_;
-    ImportUi ui_;
+    BenchUi ui_;
     TStatement doc_;
 };
 

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "common/Date.h"
 #include "outputs/Print.h"
@@ -17,28 +18,6 @@ namespace {
 constexpr int kRows = 99'999;
 constexpr TDate kToday{2025, 3, 14};
 
-// Opens the one file it is given and refuses every question; counts the
-// messages, which a figure must not have caused.
-class OpenOnlyUi : public IUserInterface {
-public:
-    std::optional<std::string> file;
-    int messages = 0;
-
-    void Beep() override {}
-    void ShowMessage(const std::string&) override { ++messages; }
-    void ShowError(const std::string&) override { ++messages; }
-    int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
-    {
-        return mrCancel;
-    }
-    void SetFocus(TControl) override {}
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return {}; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return file; }
-    void ShowHourglass() override {}
-    void BeginLongWork() override {}
-    void EndLongWork() override {}
-};
-
 }  // namespace
 
 // A statement opened through the menu, its customers' report written into
@@ -49,7 +28,7 @@ public:
     {
         const std::string statementFile = data_.Path() + "/statement.txt";
         GenerateStatementFile(statementFile, {kRows, 0, Tails::Distinct});
-        ui_.file = statementFile;
+        ui_.files.push_back(statementFile);
         doc_.N2Click();
         Require(ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == kRows,
                 "the report's statement did not open whole");
@@ -99,7 +78,7 @@ private:
 
     TempDir data_;
     TempDir programDir_;
-    OpenOnlyUi ui_;
+    BenchUi ui_;
     TStatement doc_;
 };
 

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "BenchSupport.h"
+#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "statement/Statement.h"
 #include "ui/DBGrid.h"
@@ -26,35 +27,6 @@ using epinax::ui::TForm1;
 
 constexpr int kRows = 99'999;
 constexpr TDate kToday{2025, 3, 14};
-
-// The core alone, with every question answered and nothing shown.
-class QuietUi : public IUserInterface {
-public:
-    std::deque<std::string> files;
-    int messages = 0;
-    void Beep() override {}
-    void ShowMessage(const std::string&) override { ++messages; }
-    void ShowError(const std::string&) override { ++messages; }
-    int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
-    {
-        return mrYes;
-    }
-    void SetFocus(TControl) override {}
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return Next(); }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return Next(); }
-    void ShowHourglass() override {}
-    void BeginLongWork() override {}
-    void EndLongWork() override {}
-
-private:
-    std::optional<std::string> Next()
-    {
-        if (files.empty()) return std::nullopt;
-        std::string file = files.front();
-        files.pop_front();
-        return file;
-    }
-};
 
 void SendKey(QWidget* widget, int key, const QString& text = {})
 {
@@ -166,7 +138,7 @@ private:
     TempDir data_, windowDir_, coreDir_;
     std::string statementFile_;
     std::unique_ptr<TForm1> window_;
-    QuietUi coreUi_;
+    BenchUi coreUi_;
     std::unique_ptr<TStatement> core_;
 };
 
