@@ -209,6 +209,9 @@ void TBlockBuilder::Grow(std::int64_t rows)
 void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell, std::int64_t repeat)
 {
     if (cell.IsEmpty() || repeat <= 0) return;
+    // A cell before the first row or column (one outside any row element,
+    // in a damaged sheet) has no place in the block.
+    if (row < 0 || column < 0) ThrowDamagedCell(std::max<std::int64_t>(row, 0), std::max<std::int64_t>(column, 0));
     if (row >= TSheetBlock::kMaxRows) ThrowTooManyRows();
     if (column >= TSheetBlock::kMaxColumns || repeat > TSheetBlock::kMaxColumns - column) ThrowTooManyColumns();
     lastRow_ = std::max(lastRow_, row);
@@ -226,7 +229,7 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
 
 void TBlockBuilder::RepeatRow(std::int64_t row, std::int64_t count)
 {
-    if (count <= 0) return;
+    if (count <= 0 || row < 0) return;
     if (count >= TSheetBlock::kMaxRows - row) ThrowTooManyRows();
     lastRow_ = std::max(lastRow_, row + count);
     if (row >= storedRows_) return;  // its values lie past the stored columns

@@ -305,3 +305,15 @@ TEST(CellNames, AsSpreadsheetsWriteThem)
 
 }  // namespace
 }  // namespace epinax
+
+// A damaged sheet whose cells stand outside any row (found by the fuzzer):
+// refused with the damaged-cell message, not read out of the block.
+TEST(WorkbookDamaged, CellsOutsideAnyRowAreRefused)
+{
+    try {
+        epinax::ReadFirstSheet(std::string(EPINAX_TEST_DATA) + "/workbooks/cell-outside-rows.xlsx");
+        ADD_FAILURE() << "read";
+    } catch (const epinax::EWorkbookError& error) {
+        EXPECT_NE(std::string(error.what()).find(epinax::G("κατεστραμμένο")), std::string::npos) << error.what();
+    }
+}
