@@ -94,20 +94,15 @@ TEST(FileReplace, FullDiskKeepsTheOldFile)
     // A file size limit makes write() fail the way a full disk does.
     TempDir dir;
     WriteBytes(dir.File("f"), "old");
-    struct rlimit saved {};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 1 << 20;
-    ::setrlimit(RLIMIT_FSIZE, &small);
-    try {
-        ReplaceFile(dir.File("f"), std::string(3 << 20, 'x'));
-        ADD_FAILURE() << "no error";
-    } catch (const EFileError& e) {
-        EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.File("f"));
+    {
+        FileSizeLimit limit(1 << 20);
+        try {
+            ReplaceFile(dir.File("f"), std::string(3 << 20, 'x'));
+            ADD_FAILURE() << "no error";
+        } catch (const EFileError& e) {
+            EXPECT_EQ(std::string(e.what()), "Cannot write file " + dir.File("f"));
+        }
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(ReadBytes(dir.File("f")), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
@@ -158,14 +153,9 @@ TEST(FileReplace, FinishShowsAFullDiskBeforeAnythingIsReplaced)
 {
     TempDir dir;
     WriteBytes(dir.File("f"), "old");
-    struct rlimit saved {};
-    ::getrlimit(RLIMIT_FSIZE, &saved);
-    auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit small = saved;
-    small.rlim_cur = 100;
-    ::setrlimit(RLIMIT_FSIZE, &small);
     int reason = 0;
     {
+        FileSizeLimit limit(100);
         FileReplacer out(dir.File("f"));
         out.Write(std::string(200, 'x'));  // buffered: nothing is written yet
         try {
@@ -174,8 +164,6 @@ TEST(FileReplace, FinishShowsAFullDiskBeforeAnythingIsReplaced)
             reason = e.SystemError();
         }
     }
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
     EXPECT_EQ(reason, EFBIG);
     EXPECT_EQ(SystemReason(reason), G("το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος"));
     EXPECT_EQ(ReadBytes(dir.File("f")), "old");
