@@ -2,16 +2,15 @@
 #include "entry/Side.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 #include "cli/Workspace.h"
 #include "common/Errors.h"
 #include "common/Greek.h"
 #include "common/Lines.h"
 #include "common/Text.h"
-#include "entry/TaxNumber.h"
 #include "statement/Checks.h"
 #include "statement/Header.h"
+#include "statement/StatementCheck.h"
 
 namespace epinax::cli {
 
@@ -128,7 +127,6 @@ private:
     bool LoadGoodLines();
     std::vector<TGoodLine> GoodLinesOfType(char type) const;
     void CheckRows(TSide side);
-    void CheckRow(TSide side, size_t index, const TRowValues& row, std::unordered_set<std::string>& seen);
     void CheckTotals(TSide side);
     void CompareTotal(TSide side, const TGoodLine& line, bool grandTotal, const std::string& expectedLine);
 
@@ -213,8 +211,8 @@ void Checker::CheckHeader()
         return;  // a header that cannot be taken apart is refused as a line already
     }
     if (headerLine_.size() != static_cast<size_t>(kLineLength)) return;
-    for (auto& refusal : HeaderRefusals(header_, workspace_.Statement().Today().year))
-        Report(*headerIndex_, refusal.message);
+    HeaderProblems(header_, workspace_.Statement().Today().year,
+                   [&](TStatementProblem&& problem) { Report(*headerIndex_, std::move(problem.message)); });
 }
 
 // The lines that passed on their own make a statement Open accepts; the
@@ -247,36 +245,16 @@ std::vector<TGoodLine> Checker::GoodLinesOfType(char type) const
     return found;
 }
 
+// The rows as the statement holds them, each reported at its line.
 void Checker::CheckRows(TSide side)
 {
-    TFixedFormatDataSet& list = workspace_.Statement().List(side);
+    const TFixedFormatDataSet& list = workspace_.Statement().List(side);
     std::vector<TGoodLine> rowLines = GoodLinesOfType(RowType(side));
-    size_t count = std::min(rowLines.size(), static_cast<size_t>(list.RecordCount()));
-    const TField& afm = list.FieldByName(AfmFieldName(side));
-    const TField& ypovolh = list.FieldByName("Ypovolh");
-    const TField& invoices = list.FieldByName("NoTimologion");
-    const TField& value = list.FieldByName("Value");
-    std::unordered_set<std::string> seen;
-    for (size_t k = 0; k < count; ++k) {
-        int at = static_cast<int>(k);
-        TRowValues row{list.FieldTextAt(at, afm), list.FieldTextAt(at, ypovolh), list.FieldTextAt(at, invoices),
-                       list.FieldTextAt(at, value)};
-        CheckRow(side, rowLines[k].index, row, seen);
-    }
-}
-
-// As if the row were posted after the rows above it: the own tax number, a
-// number already in the list (compared as the lookup does, blanks trimmed),
-// then the rules of the row alone.
-void Checker::CheckRow(TSide side, size_t index, const TRowValues& row, std::unordered_set<std::string>& seen)
-{
-    if (headerIndex_ && row.afm == header_.AFM) Report(index, SameAsOwnAfmMessage());
-    if (!seen.insert(std::string(TrimBlanks(row.afm))).second) Report(index, DuplicateAfmMessage(side, row.afm));
-    try {
-        if (auto refusal = RowRuleRefusal(side, row)) Report(index, *refusal);
-    } catch (const EConvertError& error) {
-        Report(index, error.what());
-    }
+    std::string ownAfm = headerIndex_ ? header_.AFM : std::string();
+    ListProblems(list, side, ownAfm, [&](TStatementProblem&& problem) {
+        if (static_cast<size_t>(problem.row) < rowLines.size())
+            Report(rowLines[static_cast<size_t>(problem.row)].index, std::move(problem.message));
+    });
 }
 
 // A refused row is missing from the sums, so the totals of its list cannot

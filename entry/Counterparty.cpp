@@ -1,6 +1,8 @@
 #include "entry/Counterparty.h"
 #include "entry/Side.h"
 
+#include <utility>
+
 #include "common/Errors.h"
 #include "common/Greek.h"
 #include "common/Numbers.h"
@@ -76,17 +78,29 @@ std::string DuplicateAfmMessage(TSide side, const std::string& afm)
     return G("Ο ΑΦΜ: ") + afm + G(" έχει εισαχθεί 2 φορές ") + G(SideInfo(side).inTheList);
 }
 
+std::optional<TRowRefusal> RowRuleProblem(TSide side, const TRowValues& row)
+{
+    const std::pair<const std::string*, int> required[] = {{&row.afm, kAfmColumn},
+                                                           {&row.ypovolh, kYpovolhColumn},
+                                                           {&row.noTimologion, kInvoicesColumn},
+                                                           {&row.value, kValueColumn}};
+    for (const auto& [text, column] : required)
+        if (text->empty())
+            return TRowRefusal{G("Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία"), column};
+    if (row.ypovolh == "0" && !CheckAfm(row.afm))
+        return TRowRefusal{G(IsCustomers(side) ? "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"
+                                               : "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή"),
+                           kAfmColumn};
+    if (StrToFloat(row.value).IsZero() && StrToInt(row.noTimologion) < 2)
+        return TRowRefusal{G("Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "), kInvoicesColumn};
+    if (IsCustomers(side) && StrToFloat(row.noTimologion) < Decimal::FromInteger(1))
+        return TRowRefusal{G("Ο αριθμός τιμολογίων πρέπει να είναι >0 "), kInvoicesColumn};
+    return std::nullopt;
+}
+
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row)
 {
-    if (row.afm.empty() || row.ypovolh.empty() || row.noTimologion.empty() || row.value.empty())
-        return G("Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία");
-    if (row.ypovolh == "0" && !CheckAfm(row.afm))
-        return G(IsCustomers(side) ? "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"
-                                   : "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή");
-    if (StrToFloat(row.value).IsZero() && StrToInt(row.noTimologion) < 2)
-        return G("Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 ");
-    if (IsCustomers(side) && StrToFloat(row.noTimologion) < Decimal::FromInteger(1))
-        return G("Ο αριθμός τιμολογίων πρέπει να είναι >0 ");
+    if (auto refusal = RowRuleProblem(side, row)) return std::move(refusal->message);
     return std::nullopt;
 }
 

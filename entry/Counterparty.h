@@ -43,6 +43,16 @@ struct TRowValues {
 // row passes, else the refusal message (Windows-1253). A value or invoice
 // count that is no number throws EConvertError, as the conversion does.
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row);
+
+// The grid columns the row rules read.
+enum TRuleColumn { kAfmColumn = 0, kYpovolhColumn = 3, kInvoicesColumn = 8, kValueColumn = 9 };
+
+// The same verdict, with the grid column where the user would correct it.
+struct TRowRefusal {
+    std::string message;
+    int column;
+};
+std::optional<TRowRefusal> RowRuleProblem(TSide side, const TRowValues& row);
 std::string SameAsOwnAfmMessage();
 std::string DuplicateAfmMessage(TSide side, const std::string& afm);
 
