@@ -271,6 +271,15 @@ void TDBGrid::FollowStore()
     following_ = false;
 }
 
+void TDBGrid::GoToRecord(int recordIndex, int column)
+{
+    const int row = model_->RowOfRecordIndex(recordIndex);
+    if (row < 0) return;
+    setFocus(Qt::OtherFocusReason);
+    setCurrentIndex(model_->index(row, column));
+    scrollTo(currentIndex());
+}
+
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);

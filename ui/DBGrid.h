@@ -61,6 +61,9 @@ public:
     bool CellEditorOpen() const { return state() == QAbstractItemView::EditingState; }
     // Shows the store's current row as the grid's current row.
     void FollowStore();
+    // Takes the user to a cell of a stored record, as a click there would;
+    // a pending row that is refused keeps the cursor.
+    void GoToRecord(int recordIndex, int column);
 
     // Column widths that fit `room`: the natural ones where they fit, else
     // shrunk toward `minimum`, and below it only when even that does not fit.

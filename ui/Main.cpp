@@ -22,6 +22,7 @@
 #include "common/Authority.h"
 #include "import/Import.h"
 #include "statement/TaxOffices.h"
+#include "ui/CheckUnit.h"
 #include "ui/DBGrid.h"
 #include "ui/DBNavigator.h"
 #include "ui/Dialogs.h"
@@ -81,6 +82,7 @@ TForm1::~TForm1()
     disconnect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
     QApplication::instance()->removeEventFilter(this);
     delete Find;
+    delete CheckList;
     delete wait_;
     delete takeCentralWidget();
 }
@@ -156,6 +158,9 @@ void TForm1::BuildMenu()
     connect(N17, &QAction::triggered, this, &TForm1::N17Click);
     Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
     connect(Excel1, &QAction::triggered, this, &TForm1::Excel1Click);
+    Check1 = add(tools, "Check1", u"Έ&λεγχος κατάστασης");
+    Check1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(Check1, &QAction::triggered, this, &TForm1::Check1Click);
     tools->addSeparator();
     connect(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (&zip)"), &QAction::triggered, this,
             &TForm1::zip1Click);
@@ -396,7 +401,7 @@ void TForm1::ReadFromStatement()
         PageControl1->setCurrentIndex(s.ActivePage());
     }
     UpdateTabMarks();
-    for (QAction* action : {N7, N14, N17, Excel1}) action->setEnabled(s.StatementLoaded());
+    for (QAction* action : {N7, N14, N17, Excel1, Check1}) action->setEnabled(s.StatementLoaded());
     Panel2->setVisible(!s.StatementLoaded());
     // What lies under the welcome panel takes no focus and checks nothing.
     headerArea_->setEnabled(s.StatementLoaded());

@@ -11,6 +11,7 @@
 
 #include "common/Date.h"
 #include "statement/Statement.h"
+#include "statement/StatementCheck.h"
 #include "statement/UserInterface.h"
 
 class QAction;
@@ -24,6 +25,7 @@ class QTabWidget;
 
 namespace epinax::ui {
 
+class TCheckList;
 class TDBGrid;
 class TDBNavigator;
 class TFind;
@@ -46,6 +48,7 @@ public:
     TDBGrid* Grid(TSide side) const { return side == TSide::Customers ? DBGrid1 : DBGrid2; }
     TDBNavigator* Navigator(TSide side) const { return side == TSide::Customers ? DBNavigator1 : DBNavigator2; }
     TFind* FindWindow() const { return Find; }
+    TCheckList* CheckListWindow() const { return CheckList; }
 
     // Menu and button handlers.
     void N5Click();      // Νέο
@@ -54,6 +57,9 @@ public:
     void N4Click();      // Έξοδος
     void N17Click();     // Εύρεση...
     void Excel1Click();  // Εισαγωγή στοιχείων από Excel
+    void Check1Click();  // Έλεγχος κατάστασης
+    // Takes the user to where a problem of the check list is corrected.
+    void GoToProblem(const TStatementProblem& problem);
     void Button2Click();
     void Button3Click();
     void PageControl1Change(int index);
@@ -120,6 +126,7 @@ private:
     std::unique_ptr<TStatement> statement_;
     TForm2* wait_ = nullptr;
     TFind* Find = nullptr;
+    TCheckList* CheckList = nullptr;  // made at its first use, then kept
     TKeyLed* KeyLed1 = nullptr;
     TPrintForm* PrintForm = nullptr;
     TUserManual* UserManual = nullptr;  // a window of its own, deleted with this one
@@ -141,6 +148,7 @@ private:
     QAction* N14 = nullptr;
     QAction* N17 = nullptr;
     QAction* Excel1 = nullptr;
+    QAction* Check1 = nullptr;
     bool reading_ = false;  // the window is being filled from the statement
     bool inExit_ = false;   // an exit check is showing its message
     QWidget* skipExit_ = nullptr;

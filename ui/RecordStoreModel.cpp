@@ -53,6 +53,12 @@ int TRecordStoreModel::RecordIndexOfRow(int row) const
     return row < store_.RecordCount() ? row : -1;
 }
 
+int TRecordStoreModel::RowOfRecordIndex(int index) const
+{
+    if (!store_.Active() || index < 0 || index >= store_.RecordCount()) return -1;
+    return shape_.pendingRow >= 0 && index >= shape_.pendingRow ? index + 1 : index;
+}
+
 int TRecordStoreModel::CurrentRow() const
 {
     if (!store_.Active()) return -1;

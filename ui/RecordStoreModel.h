@@ -34,6 +34,8 @@ public:
     // The list index of the stored record shown in a view row; -1 for the
     // pending new row or the blank row of an empty list.
     int RecordIndexOfRow(int row) const;
+    // The view row of a stored record; -1 when there is no such record.
+    int RowOfRecordIndex(int index) const;
     // Called when the store says something changed.
     void StoreChanged(TDataEvent event);
 

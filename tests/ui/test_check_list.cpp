@@ -1,0 +1,200 @@
+// The check list on the real main window: every problem at once, and a
+// chosen problem taking the user to its row and column or header field.
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+#include <memory>
+
+#include "UiTestSupport.h"
+#include "common/Greek.h"
+#include "ui/CheckUnit.h"
+#include "ui/DBGrid.h"
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
+
+using namespace epinax;
+using namespace epinax::ui;
+
+class CheckListTest : public QObject {
+    Q_OBJECT
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TForm1> form_;
+
+    TForm1& Form() { return *form_; }
+    TStatement& Doc() { return form_->Statement(); }
+    QStringList TakeShown() { return std::exchange(TDialogs::Shown(), {}); }
+
+    void AddRow(TSide side, const char* afm, const char* ypovolh, const char* invoices, const char* value)
+    {
+        TFixedFormatDataSet& list = Doc().List(side);
+        list.Append();
+        list.FieldByName(AfmFieldName(side)).SetAsString(afm);
+        list.FieldByName(NameFieldName(side)).SetAsString("NAME");
+        list.FieldByName("Ypovolh").SetAsString(ypovolh);
+        list.FieldByName("NoTimologion").SetAsString(invoices);
+        list.FieldByName("Value").SetAsString(value);
+        list.Post();
+    }
+
+    // A statement with rows that could never be posted, as a file brings
+    // them in: saved, its lines changed, opened again.
+    void OpenStatementWithFaults()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Form().N5Click();
+        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        Doc().SetHeaderText(TControl::AFM, "123456783");
+        Doc().SetHeaderText(TControl::Egatastash, "E");
+        Doc().SelectTaxOffice(9);
+        AddRow(TSide::Customers, "000000050", "0", "10", "5");
+        AddRow(TSide::Customers, "000000104", "0", "1", "1");
+        AddRow(TSide::Customers, "123456780", "1", "12", "1");
+        AddRow(TSide::Suppliers, "000000050", "0", "2", "5");
+        const QString path = dir_->filePath(QStringLiteral("s"));
+        TDialogs::SetNextFileName(path);
+        Form().N7Click();
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QByteArray edited;
+        for (QByteArray line : file.readAll().split('\n')) {
+            if (line.isEmpty()) continue;
+            if (line.startsWith('2') && line.mid(6, 9) == "123456780") line[57] = '0';  // obliged: a bad number
+            if (line.startsWith('2') && line.mid(6, 9) == "000000104")
+                line.replace(99, 16, QByteArray(16, '0'));  // no value
+            edited += line + '\n';
+        }
+        file.close();
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(edited);
+        file.close();
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(path);
+        Form().N2Click();
+        QVERIFY(Doc().StatementLoaded());
+        TakeShown();
+    }
+
+    QTreeWidget* ProblemList() { return Form().CheckListWindow()->List(); }
+    QString Cell(int row, int column) { return ProblemList()->topLevelItem(row)->text(column); }
+    void DoubleClick(int row)
+    {
+        QTreeWidget* list = ProblemList();
+        QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+        QRect rect = list->visualItemRect(list->topLevelItem(row));
+        // A double-click is a press and release, then a second press that
+        // comes as the double-click.
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+private slots:
+    void init()
+    {
+        TDialogs::SetRecordOnly(true);
+        TDialogs::ClearQueues();
+        TDialogs::Shown().clear();
+        dir_ = std::make_unique<QTemporaryDir>();
+        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] {
+                                                             return TDate{2025, 3, 14};
+                                                         }});
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    }
+    void cleanup()
+    {
+        Doc().MarkSaved();
+        form_.reset();
+        TDialogs::Shown().clear();
+    }
+
+    void theEntryIsInTheToolsMenuWithItsShortcut()
+    {
+        auto* action = Form().findChild<QAction*>(QStringLiteral("Check1"));
+        QVERIFY(action);
+        QCOMPARE(action->text().remove(QLatin1Char('&')), QStringLiteral(u"Έλεγχος κατάστασης"));
+        QCOMPARE(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
+        QVERIFY(!action->isEnabled());  // nothing to check before New or Open
+        TDialogs::SetNextAnswer(mrYes);
+        Form().N5Click();
+        QVERIFY(action->isEnabled());
+    }
+
+    void listsEveryProblemAndTakesTheUserToEach()
+    {
+        OpenStatementWithFaults();
+        Doc().SetHeaderText(TControl::YearOfData, "20");
+        Form().findChild<QAction*>(QStringLiteral("Check1"))->trigger();
+        TCheckList* window = Form().CheckListWindow();
+        QVERIFY(window && window->isVisible());
+        QCOMPARE(ProblemList()->topLevelItemCount(), 3);
+        QCOMPARE(Cell(0, 0), QStringLiteral(u"Γενικά στοιχεία"));
+        QCOMPARE(Cell(0, 2), QStringLiteral(u"Έτος"));
+        QCOMPARE(Cell(1, 0), QStringLiteral(u"Πελάτες"));
+        QCOMPARE(Cell(1, 1), QStringLiteral("2"));
+        QCOMPARE(Cell(1, 2), QStringLiteral(u"ΑΡΙΘΜΟΣ ΤΙΜΟΛΟΓΙΩΝ (*)"));
+        QCOMPARE(Cell(1, 3), QStringLiteral(u"Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "));
+        QCOMPARE(Cell(2, 1), QStringLiteral("3"));
+        QCOMPARE(Cell(2, 2), QStringLiteral(u"ΑΦΜ (*)"));
+        QVERIFY(window->findChild<QLabel*>(QStringLiteral("Label1"))->text().startsWith(QStringLiteral(u"Βρέθηκαν 3")));
+
+        // Double-click: the grid's row and column of the problem.
+        DoubleClick(2);
+        TDBGrid* grid = Form().Grid(TSide::Customers);
+        QCOMPARE(grid->currentIndex().row(), 2);
+        QCOMPARE(grid->currentIndex().column(), 0);
+        QCOMPARE(Doc().List(TSide::Customers).CurrentIndex(), 2);
+        DoubleClick(1);
+        QCOMPARE(grid->currentIndex().row(), 1);
+        QCOMPARE(grid->currentIndex().column(), 8);
+
+        // Enter on the header's problem: the focus in its field.
+        ProblemList()->setCurrentItem(ProblemList()->topLevelItem(0));
+        QTest::keyClick(ProblemList(), Qt::Key_Return);
+        QCOMPARE(Form().focusWidget(), Form().findChild<QLineEdit*>(QStringLiteral("YearOfData")));
+
+        // Corrected and run again: the list says what is left.
+        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        window->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
+        QCOMPARE(ProblemList()->topLevelItemCount(), 2);
+        QCOMPARE(Cell(0, 1), QStringLiteral("2"));
+        QVERIFY(TakeShown().isEmpty());
+    }
+
+    void aSupplierProblemShowsTheSuppliersTab()
+    {
+        OpenStatementWithFaults();
+        Doc().SetHeaderText(TControl::AFM, "000000050");  // now the supplier's and a customer's number
+        Form().Check1Click();
+        const int last = ProblemList()->topLevelItemCount() - 1;
+        QCOMPARE(Cell(last, 0), QStringLiteral(u"Προμηθευτές"));
+        DoubleClick(last);
+        QCOMPARE(Form().findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex(), 1);
+        QCOMPARE(Form().Grid(TSide::Suppliers)->currentIndex().row(), 0);
+        QCOMPARE(Form().focusWidget(), Form().Grid(TSide::Suppliers));
+    }
+
+    void noProblemIsSaidSo()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Form().N5Click();
+        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        Doc().SetHeaderText(TControl::AFM, "123456783");
+        Doc().SetHeaderText(TControl::Egatastash, "E");
+        Doc().SelectTaxOffice(9);
+        AddRow(TSide::Customers, "000000050", "0", "10", "5");
+        TakeShown();
+        Form().Check1Click();
+        QCOMPARE(TakeShown(),
+                 QStringList{QStringLiteral(u"message: Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση.")});
+        QVERIFY(!Form().CheckListWindow() || !Form().CheckListWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(CheckListTest)
+#include "test_check_list.moc"

@@ -1,0 +1,71 @@
+// The check of the whole statement and the way from a problem to its field.
+#include <QTabWidget>
+
+#include "common/Greek.h"
+#include "ui/CheckUnit.h"
+#include "ui/DBGrid.h"
+#include "ui/Main.h"
+
+namespace epinax::ui {
+
+namespace {
+
+constexpr size_t kProblemsListed = 1000;
+
+int PageOf(const TStatementProblem& problem)
+{
+    if (problem.control == TControl::EditPub1) return 0;
+    if (problem.control == TControl::EditPub2) return 1;
+    return problem.side == TSide::Customers ? 0 : 1;
+}
+
+bool OnATab(const TStatementProblem& problem)
+{
+    return !problem.control || problem.control == TControl::EditPub1 || problem.control == TControl::EditPub2;
+}
+
+}  // namespace
+
+// The rows being typed are posted first, as Save As posts them: a refused one
+// has been told and keeps its place, and nothing is listed.
+void TForm1::Check1Click()
+{
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
+    std::optional<TStatementCheck> check;
+    Run([&] {
+        if (statement_->SettlePendingRow(TSide::Customers) && statement_->SettlePendingRow(TSide::Suppliers))
+            check = CheckStatementBeingEdited(*statement_, kProblemsListed);
+    });
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
+    if (!check) return;
+    if (check->problems.empty()) {
+        if (CheckList) CheckList->hide();
+        ShowMessage(G("Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση."));
+        return;
+    }
+    if (!CheckList) {
+        CheckList = new TCheckList(this);
+        connect(CheckList, &TCheckList::ProblemChosen, this, &TForm1::GoToProblem);
+        connect(CheckList, &TCheckList::CheckAgain, this, &TForm1::Check1Click);
+    }
+    CheckList->ShowProblems(std::move(*check));
+    CheckList->show();
+    CheckList->raise();
+    CheckList->activateWindow();
+}
+
+void TForm1::GoToProblem(const TStatementProblem& problem)
+{
+    activateWindow();
+    const int page = PageOf(problem);
+    if (OnATab(problem) && PageControl1->currentIndex() != page) {
+        PageControl1->setCurrentIndex(page);
+        if (PageControl1->currentIndex() != page) return;  // the row being left was refused
+    }
+    if (problem.control)
+        SetFocus(*problem.control);
+    else
+        Grid(problem.side)->GoToRecord(problem.row, problem.column);
+}
+
+}  // namespace epinax::ui

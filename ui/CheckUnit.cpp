@@ -1,0 +1,95 @@
+#include "ui/CheckUnit.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include "ui/GreekText.h"
+
+namespace epinax::ui {
+
+namespace {
+
+QString ListOf(const TStatementProblem& problem)
+{
+    if (problem.control) return QStringLiteral(u"Γενικά στοιχεία");
+    return problem.side == TSide::Customers ? QStringLiteral(u"Πελάτες") : QStringLiteral(u"Προμηθευτές");
+}
+
+QString Summary(const TStatementCheck& check)
+{
+    const size_t found = check.problems.size() + check.notShown;
+    QString text =
+        found == 1 ? QStringLiteral(u"Βρέθηκε 1 πρόβλημα.") : QStringLiteral(u"Βρέθηκαν %1 προβλήματα.").arg(found);
+    if (check.notShown > 0) text += QStringLiteral(u" Εμφανίζονται τα πρώτα %1.").arg(check.problems.size());
+    return text + QStringLiteral(u"\nΜε διπλό κλικ ή Enter σε ένα πρόβλημα μεταφέρεστε εκεί που διορθώνεται.");
+}
+
+}  // namespace
+
+TCheckList::TCheckList(QWidget* parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("CheckList"));
+    setWindowTitle(QStringLiteral(u"Έλεγχος κατάστασης"));
+    auto* layout = new QVBoxLayout(this);
+    Label1 = new QLabel(this);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(Label1);
+
+    List1 = new QTreeWidget(this);
+    List1->setObjectName(QStringLiteral("List1"));
+    List1->setRootIsDecorated(false);
+    List1->setUniformRowHeights(true);
+    List1->setAlternatingRowColors(true);
+    List1->setHeaderLabels(
+        {QStringLiteral(u"Λίστα"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Πεδίο"), QStringLiteral(u"Πρόβλημα")});
+    List1->header()->setStretchLastSection(true);
+    // Enter and double-click both activate an item.
+    connect(List1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { Choose(item); });
+    layout->addWidget(List1, 1);
+
+    auto* again = new QPushButton(QStringLiteral(u"Νέος έλεγχος"), this);
+    again->setObjectName(QStringLiteral("Button1"));
+    auto* close = new QPushButton(QStringLiteral(u"Κλείσιμο"), this);
+    close->setObjectName(QStringLiteral("Button2"));
+    // Enter belongs to the list: no button takes it as the default.
+    again->setAutoDefault(false);
+    close->setAutoDefault(false);
+    connect(again, &QPushButton::clicked, this, &TCheckList::CheckAgain);
+    connect(close, &QPushButton::clicked, this, &QDialog::hide);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(again);
+    buttons->addWidget(close);
+    layout->addLayout(buttons);
+    resize(760, 360);
+}
+
+void TCheckList::ShowProblems(TStatementCheck check)
+{
+    check_ = std::move(check);
+    Label1->setText(Summary(check_));
+    List1->clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(check_.problems.size()));
+    for (const TStatementProblem& problem : check_.problems) {
+        QString row = problem.control ? QString() : QString::number(problem.row + 1);
+        items.push_back(
+            new QTreeWidgetItem({ListOf(problem), row, FromCp1253(problem.field), FromCp1253(problem.message)}));
+    }
+    List1->addTopLevelItems(items);
+    for (int column = 0; column < 3; ++column) List1->resizeColumnToContents(column);
+    if (!items.isEmpty()) List1->setCurrentItem(items.front());
+}
+
+void TCheckList::Choose(QTreeWidgetItem* item)
+{
+    const int index = List1->indexOfTopLevelItem(item);
+    if (index < 0 || static_cast<size_t>(index) >= check_.problems.size()) return;
+    emit ProblemChosen(check_.problems[static_cast<size_t>(index)]);
+}
+
+}  // namespace epinax::ui
