@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs. Does nothing, and says
 # nothing, when they are all there already, so every build script can call it.
+# Run as the user: only installing missing packages needs root, which it asks
+# for through sudo (as root, on a fresh machine, it runs apt-get itself).
 set -euo pipefail
 
 PACKAGES=(
-    desktop-file-utils
+    desktop-file-utils   # desktop-file-validate: the launcher's test
+    appstream            # appstreamcli: the metainfo's test
+    dpkg-dev             # dpkg-shlibdeps: the Debian package's dependencies
     build-essential
     g++
     cmake
@@ -42,11 +46,16 @@ if (( ${#missing[@]} == 0 )); then
     exit 0
 fi
 
+as_root=()
 if [[ $EUID -ne 0 ]]; then
-    echo "install-deps: missing packages: ${missing[*]}; run as root (sudo) to install them" >&2
-    exit 1
+    if ! command -v sudo >/dev/null; then
+        echo "install-deps: missing packages: ${missing[*]}; run as root to install them (sudo is not installed)" >&2
+        exit 1
+    fi
+    as_root=(sudo)
+    echo "install-deps: installing ${missing[*]} through sudo"
+else
+    echo "install-deps: installing ${missing[*]}"
 fi
-
-echo "install-deps: installing ${missing[*]}"
-apt-get update -qq
-DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+"${as_root[@]}" apt-get update -qq
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
