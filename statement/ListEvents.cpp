@@ -64,7 +64,7 @@ void TStatement::SetCountLabel(TSide side)
 
 void TStatement::NormalisePublicValue(std::string& text)
 {
-    text = NormalisedPublicValue(text);
+    ChangeGeneralData([&] { text = NormalisedPublicValue(text); });
     Changed();
 }
 

@@ -149,17 +149,15 @@ void TStatement::N2Click()
 
 namespace {
 
-std::string Joined(const std::vector<std::string>& lines)
+// The header is the file's first header line.
+TGeneralData GeneralDataOf(const TStatementContents& contents)
 {
-    size_t size = 0;
-    for (const auto& line : lines) size += line.size() + 2;
-    std::string text;
-    text.reserve(size);
-    for (const auto& line : lines) {
-        text += line;
-        text += "\r\n";
-    }
-    return text;
+    TGeneralData data;
+    if (!contents.headerLines.empty()) FillHeaderFromLine(data.header, contents.headerLines.front());
+    data.header.Credit = contents.credit;
+    data.editPub1 = contents.editPub1;
+    data.editPub2 = contents.editPub2;
+    return data;
 }
 
 std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& text)
@@ -181,7 +179,7 @@ void TStatement::LoadStatement(TStatementContents&& contents)
     std::string suppliers = std::move(contents.suppliers);
     std::vector<std::unique_ptr<FileReplacer>> staged;
     try {
-        staged.push_back(Stage(WorkingFile("generaldata"), Joined(contents.headerLines)));
+        staged.push_back(Stage(WorkingFile("generaldata"), GeneralDataText(GeneralDataOf(contents))));
         staged.push_back(Stage(WorkingFile("record2"), customers));
         staged.push_back(Stage(WorkingFile("record4"), suppliers));
     } catch (const EFileError& error) {
@@ -201,9 +199,8 @@ void TStatement::LoadStatement(TStatementContents&& contents)
     } catch (const EFileError&) {
     }
 
-    editPub1_ = contents.editPub1;
-    editPub2_ = contents.editPub2;
-    if (header_.Credit != contents.credit) RadioButtonClick(contents.credit);
+    // A kind other than the one shown counts as a click on its button.
+    if (header_.Credit != contents.credit) unsavedChanges_ = true;
     LoadHeader();
     // The lists take the bytes just written rather than reading them back.
     FixedFormatDataSet1.OpenWithText(std::move(customers));

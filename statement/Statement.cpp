@@ -11,6 +11,7 @@
 #include "common/Greek.h"
 #include "common/Lines.h"
 #include "entry/TaxNumber.h"
+#include "statement/GeneralData.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax {
@@ -68,17 +69,17 @@ void TStatement::N5Click()
     if (!WorkingDirectoryUsable()) return;
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
+    // An empty "generaldata" is a statement just begun: no header, the debit
+    // kind, no public-sector values.
     for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
+    const bool wasCredit = header_.Credit;
     LoadHeader();
-    header_.ComboBox1 = -1;
     OpenLists();
     editSum_.clear();
     editSumValue_.clear();
     editSum2_.clear();
     editSumValue2_.clear();
-    editPub1_.clear();
-    editPub2_.clear();
-    if (header_.Credit) RadioButtonClick(false);
+    if (wasCredit) unsavedChanges_ = true;  // as the kind's button marks it
     statementLoaded_ = true;
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
@@ -91,17 +92,15 @@ void TStatement::OpenLists()
     FixedFormatDataSet2.Open();
 }
 
+// The header, the kind and the public-sector values, from "generaldata".
 void TStatement::LoadHeader()
 {
-    std::string text = ReadWholeFile(WorkingFile("generaldata"));
-    std::string_view firstLine;
-    ForEachLine(text, [&, first = true](std::string_view line) mutable {
-        if (first) firstLine = line;
-        first = false;
-    });
-    try {
-        FillHeaderFromLine(header_, firstLine);
-    } catch (const std::exception&) {
+    auto data = ParseGeneralData(ReadWholeFile(WorkingFile("generaldata")));
+    if (data) {
+        header_ = std::move(data->header);
+        editPub1_ = std::move(data->editPub1);
+        editPub2_ = std::move(data->editPub2);
+    } else {
         ui_.Beep();
         ui_.ShowMessage(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"));
     }
@@ -174,14 +173,52 @@ std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<
 
 void TStatement::SetHeaderText(TControl control, std::string text)
 {
-    if (const THeaderEdit* edit = FindHeaderEdit(control)) header_.*(edit->text) = std::move(text);
+    const THeaderEdit* edit = FindHeaderEdit(control);
+    if (!edit) return;
+    ChangeGeneralData([&] { header_.*(edit->text) = std::move(text); });
 }
 
-void TStatement::SetPublicValueText(TSide side, std::string text) { PublicValue(side) = std::move(text); }
+void TStatement::SetPublicValueText(TSide side, std::string text)
+{
+    ChangeGeneralData([&] { PublicValue(side) = std::move(text); });
+}
 
 void TStatement::SelectTaxOffice(int index)
 {
-    header_.ComboBox1 = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1;
+    ChangeGeneralData(
+        [&] { header_.ComboBox1 = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1; });
+}
+
+TGeneralData TStatement::GeneralData() const { return {header_, editPub1_, editPub2_}; }
+
+// The working files hold the whole statement at every moment: a change that
+// cannot be written to them is not made, so that what the window shows is
+// what a crash would leave.
+void TStatement::ChangeGeneralData(const std::function<void()>& change)
+{
+    TGeneralData before = GeneralData();
+    change();
+    if (!statementLoaded_ || GeneralData() == before) return;
+    if (KeepGeneralData()) return;
+    header_ = std::move(before.header);
+    editPub1_ = std::move(before.editPub1);
+    editPub2_ = std::move(before.editPub2);
+    Changed();
+}
+
+bool TStatement::KeepGeneralData()
+{
+    const std::string path = WorkingFile("generaldata");
+    try {
+        ReplaceFile(path, GeneralDataText(GeneralData()));
+        return true;
+    } catch (const EFileError& error) {
+        ui_.ShowError(G("Η αλλαγή των γενικών στοιχείων δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου "
+                        "εργασίας ") +
+                      DisplayPath(path) + " (" + SystemReason(error.SystemError()) +
+                      G("). Τα γενικά στοιχεία έμειναν όπως ήταν πριν από την αλλαγή."));
+        return false;
+    }
 }
 
 void TStatement::MarkSaved() { unsavedChanges_ = false; }
@@ -203,7 +240,7 @@ void TStatement::ComboBox1Change(int index)
 
 void TStatement::RadioButtonClick(bool credit)
 {
-    header_.Credit = credit;
+    ChangeGeneralData([&] { header_.Credit = credit; });
     unsavedChanges_ = true;
 }
 

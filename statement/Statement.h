@@ -4,6 +4,7 @@
 // this class decides.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -14,6 +15,7 @@
 #include "entry/Counterparty.h"
 #include "entry/RowValidation.h"
 #include "record_store/SdfData.h"
+#include "statement/GeneralData.h"
 #include "statement/Header.h"
 #include "statement/StatementFile.h"
 #include "statement/UserInterface.h"
@@ -89,6 +91,13 @@ public:
     void PageControl1Change(int newPage);  // ActivePage says where the user ended up
     void RemoveWorkingFiles();
     void LoadHeader();
+    // At start, working files that a copy of the program left when it ended
+    // without closing (a crash, a kill, a power cut) are offered back: Yes
+    // makes them the statement being edited, with unsaved changes; any other
+    // answer moves them aside into "temp/recovered-DATE-TIME/". The caller
+    // holds the program directory's lock, so that no running copy owns them.
+    // True when the statement was recovered.
+    bool OfferRecovery();
     // Nothing when the working directory is a real directory of this user;
     // otherwise the message that says why it is not used.
     std::optional<std::string> WorkingDirectoryProblem() const;
@@ -152,6 +161,11 @@ private:
     void OpenLists();
     void SetCountLabel(TSide side);
     bool CheckListAfms(TSide side);
+    TGeneralData GeneralData() const;
+    void ChangeGeneralData(const std::function<void()>& change);
+    bool KeepGeneralData();  // says why not, when not
+    bool RecoverWorkingFiles();
+    void MoveWorkingFilesAside(const std::string& why);
     std::optional<std::string> WriteStatementFile(const std::string& path);
     void LoadStatement(TStatementContents&& contents);
     void Changed() { ui_.StatementChanged(); }

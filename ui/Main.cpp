@@ -425,6 +425,12 @@ void TForm1::N5Click()
     if (Run([&] { statement_->N5Click(); }) && statement_->StatementLoaded()) DBGrid1->FollowStore();
 }
 
+void TForm1::OfferRecovery()
+{
+    Run([&] { statement_->OfferRecovery(); });
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
+}
+
 void TForm1::N2Click()
 {
     Run([&] { statement_->N2Click(); });

@@ -51,6 +51,8 @@ public:
     TCheckList* CheckListWindow() const { return CheckList; }
 
     // Menu and button handlers.
+    // At start: a statement a crash left in the working files, offered back.
+    void OfferRecovery();
     void N5Click();      // Νέο
     void N2Click();      // Άνοιγμα
     void N7Click();      // Αποθήκευση ως...

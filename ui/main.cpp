@@ -28,5 +28,8 @@ int main(int argc, char** argv)
         message.exec();
     }
     form.show();
+    // The lock is held: working files left in the program directory belong to
+    // no running copy.
+    form.OfferRecovery();
     return application.exec();
 }

@@ -1,0 +1,158 @@
+// The statement a crash left in the working files, offered back at start.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+
+#include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Greek.h"
+#include "entry/ListRefresh.h"
+#include "entry/Side.h"
+#include "statement/GeneralData.h"
+#include "statement/Statement.h"
+
+namespace epinax {
+
+namespace {
+
+// The files that hold the statement; the scratch copies are made from them.
+const char* const kStatementFiles[] = {"generaldata", "record2", "record4"};
+const char* const kLeftFiles[] = {"generaldata", "record2", "record4", "record21", "record22"};
+
+struct TLeftWork {
+    time_t lastChange = 0;
+    bool holdsSomething = false;
+};
+
+TLeftWork LookAtLeftWork(const TStatement& statement)
+{
+    TLeftWork left;
+    for (const char* name : kStatementFiles) {
+        struct stat info {};
+        if (::lstat(statement.WorkingFile(name).c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        left.holdsSomething = left.holdsSomething || info.st_size > 0;
+        left.lastChange = std::max(left.lastChange, info.st_mtime);
+    }
+    return left;
+}
+
+std::string LocalTime(time_t when, const char* format)
+{
+    struct tm parts {};
+    ::localtime_r(&when, &parts);
+    char text[64];
+    return std::string(text, std::strftime(text, sizeof text, format, &parts));
+}
+
+// A list's working file: whole records of the list's line type, each with
+// its CR LF, whose invoice counts and values the totals can read.
+bool ListFileSound(std::string_view text, TSide side)
+{
+    constexpr size_t stride = kRecordLength + 2;
+    if (text.size() % stride != 0) return false;
+    const int count = static_cast<int>(text.size() / stride);
+    for (int i = 0; i < count; ++i) {
+        std::string_view record = text.substr(static_cast<size_t>(i) * stride, stride);
+        if (record[0] != SideInfo(side).lineType || record.substr(kRecordLength) != "\r\n" ||
+            record.find('\0') != std::string_view::npos)
+            return false;
+    }
+    try {
+        SumListTotals(count, [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kRecordLength); });
+    } catch (const std::exception&) {
+        return false;
+    }
+    return true;
+}
+
+std::string ReadIfThere(const std::string& path) { return FileExists(path) ? ReadWholeFile(path) : std::string(); }
+
+}  // namespace
+
+bool TStatement::OfferRecovery()
+{
+    if (WorkingDirectoryProblem()) return false;
+    TLeftWork left = LookAtLeftWork(*this);
+    if (!left.holdsSomething) return false;
+    const std::string question = G("Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (") +
+                                 LocalTime(left.lastChange, "%d/%m/%Y %H:%M") + G("). Θέλετε να τα ανακτήσετε;");
+    // Only a clear Yes takes them back; any other answer keeps them aside,
+    // where nothing that starts afresh can overwrite them.
+    if (ui_.AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrYes)
+        return RecoverWorkingFiles();
+    MoveWorkingFilesAside({});
+    return false;
+}
+
+// Read whole and checked before anything is shown: damaged files are kept
+// aside as they are, as Open keeps a damaged statement file untouched.
+bool TStatement::RecoverWorkingFiles()
+{
+    std::optional<TGeneralData> general;
+    std::string customers, suppliers;
+    try {
+        general = ParseGeneralData(ReadIfThere(WorkingFile("generaldata")));
+        customers = ReadIfThere(WorkingFile("record2"));
+        suppliers = ReadIfThere(WorkingFile("record4"));
+    } catch (const EFileError& error) {
+        MoveWorkingFilesAside(G(" δεν ήταν δυνατό να διαβαστούν (") + SystemReason(error.SystemError()) +
+                              G(") και δεν ανακτήθηκαν."));
+        return false;
+    }
+    if (!general || !ListFileSound(customers, TSide::Customers) || !ListFileSound(suppliers, TSide::Suppliers)) {
+        MoveWorkingFilesAside(G(" είναι κατεστραμμένα και δεν ανακτήθηκαν."));
+        return false;
+    }
+    try {
+        // A list file missing after a crash is an empty list.
+        for (const char* name : {"record2", "record4"})
+            if (!FileExists(WorkingFile(name))) ReplaceFile(WorkingFile(name), {});
+        ReplaceWithCopy(WorkingFile("record2"), WorkingFile("record21"));
+        ReplaceWithCopy(WorkingFile("record4"), WorkingFile("record22"));
+    } catch (const EFileError&) {
+        // The scratch copies are made again after every post and delete.
+    }
+    FixedFormatDataSet1.Close();
+    FixedFormatDataSet2.Close();
+    header_ = std::move(general->header);
+    editPub1_ = std::move(general->editPub1);
+    editPub2_ = std::move(general->editPub2);
+    FixedFormatDataSet1.OpenWithText(std::move(customers));
+    FixedFormatDataSet2.OpenWithText(std::move(suppliers));
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
+        UpdateTotals(side);
+        SetCountLabel(side);
+    }
+    activePage_ = 0;
+    statementLoaded_ = true;
+    unsavedChanges_ = true;
+    Changed();
+    return true;
+}
+
+// Into a folder of their own, named by the moment, so that a second crash
+// never mixes its files with the first one's.
+void TStatement::MoveWorkingFilesAside(const std::string& why)
+{
+    const std::string stamp = LocalTime(std::time(nullptr), "%Y%m%d-%H%M%S");
+    std::string folder = workingDirectory_ + "recovered-" + stamp;
+    for (int n = 2; ::mkdir(folder.c_str(), 0700) != 0; ++n) {
+        if (errno != EEXIST || n > 100) {
+            ui_.ShowError(G("Τα στοιχεία που βρέθηκαν στον φάκελο ") + DisplayPath(workingDirectory_) +
+                          G(" δεν μετακινήθηκαν (") + SystemReason(errno) +
+                          G("). Μένουν εκεί μέχρι να ξεκινήσετε νέα κατάσταση ή να ανοίξετε αρχείο."));
+            return;
+        }
+        folder = workingDirectory_ + "recovered-" + stamp + "-" + std::to_string(n);
+    }
+    for (const char* name : kLeftFiles) ::rename(WorkingFile(name).c_str(), (folder + "/" + name).c_str());
+    if (!why.empty())
+        ui_.ShowMessage(G("Τα στοιχεία κατάστασης που βρέθηκαν") + why + G(" Φυλάχτηκαν όπως ήταν στον φάκελο ") +
+                        DisplayPath(folder) + ".");
+}
+
+}  // namespace epinax

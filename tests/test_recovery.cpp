@@ -1,0 +1,187 @@
+// The whole statement kept in the working files, and taken back after a
+// crash: answered Yes, No, and over damaged files.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "StatementFixture.h"
+#include "common/Files.h"
+#include "statement/GeneralData.h"
+
+using namespace epinax;
+using namespace epinax::test;
+namespace fs = std::filesystem;
+
+TEST(GeneralData, KeepsEveryValueExactly)
+{
+    TGeneralData data;
+    data.header.YearOfData = "2024";
+    data.header.CompanyName = G("  ΑΚΜΕ \\ Α.Ε.  ");
+    data.header.Town = "a\r\nb";  // never typed, but never lost either
+    data.header.AFM = "12345";
+    data.header.ComboBox1 = 9;
+    data.header.Credit = true;
+    data.editPub1 = "12.5";
+    data.editPub2 = "";
+    EXPECT_EQ(ParseGeneralData(GeneralDataText(data)), data);
+    EXPECT_EQ(ParseGeneralData(GeneralDataText(TGeneralData{})), TGeneralData{});
+    EXPECT_EQ(ParseGeneralData(""), TGeneralData{});
+}
+
+TEST(GeneralData, RefusesADamagedFile)
+{
+    std::string text = GeneralDataText(TGeneralData{});
+    EXPECT_FALSE(ParseGeneralData(text + "ComboBox1=999999\r\n"));
+    EXPECT_FALSE(ParseGeneralData(text + "Credit=2\r\n"));
+    EXPECT_FALSE(ParseGeneralData(text + "no equals sign\r\n"));
+    EXPECT_FALSE(ParseGeneralData(text + "Town=bad escape \\x\r\n"));
+    // A value of a later version is passed over.
+    EXPECT_TRUE(ParseGeneralData(text + "Future=1\r\n"));
+}
+
+namespace {
+
+class RecoveryTest : public StatementTest {
+protected:
+    // A statement typed and never saved, left as a crash leaves it: the
+    // working files stay, nothing closed them.
+    void LeaveUnsavedStatement()
+    {
+        New();
+        ValidHeader();
+        doc.RadioButtonClick(true);
+        doc.SetPublicValueText(TSide::Customers, "12,5");
+        doc.EditPub1Exit();
+        ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΠΡΩΤΟΣ", "0", "3", "100,5"}));
+        ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "2", "7"}));
+        ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "4", "9"}));
+        ui.Take();
+    }
+    std::vector<std::string> RecoveredFolders()
+    {
+        std::vector<std::string> found;
+        for (const auto& entry : fs::directory_iterator(dir.File("temp")))
+            if (entry.path().filename().string().starts_with("recovered-")) found.push_back(entry.path().string());
+        return found;
+    }
+    std::string question = "ask: Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (";
+};
+
+}  // namespace
+
+TEST_F(RecoveryTest, EveryHeaderChangeIsInTheWorkingFiles)
+{
+    New();
+    ValidHeader();
+    doc.RadioButtonClick(true);
+    doc.SetPublicValueText(TSide::Suppliers, "3");
+    TGeneralData expected{doc.Header(), doc.EditPub1(), doc.EditPub2()};
+    EXPECT_EQ(ParseGeneralData(Working("generaldata")), expected);
+    EXPECT_EQ(expected.header.AFM, "123456783");
+    EXPECT_TRUE(expected.header.Credit);
+    EXPECT_EQ(expected.editPub2, "3");
+}
+
+TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
+{
+    LeaveUnsavedStatement();
+    const TStatementHeader header = doc.Header();
+    const std::string customers = Working("record2");
+
+    ScriptedUi again;
+    TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+    EXPECT_TRUE(restarted.OfferRecovery());
+    ASSERT_EQ(again.log.size(), 1u);
+    EXPECT_TRUE(again.log[0].starts_with(question)) << again.log[0];
+    EXPECT_TRUE(again.log[0].ends_with("). Θέλετε να τα ανακτήσετε; [Ναι|Όχι]")) << again.log[0];
+
+    EXPECT_TRUE(restarted.StatementLoaded());
+    EXPECT_TRUE(restarted.UnsavedChanges());
+    EXPECT_EQ(restarted.Header(), header);
+    EXPECT_EQ(restarted.EditPub1(), doc.EditPub1());
+    EXPECT_EQ(doc.EditPub1(), "12,5");
+    EXPECT_EQ(restarted.List(TSide::Customers).RecordCount(), 2);
+    EXPECT_EQ(restarted.List(TSide::Suppliers).RecordCount(), 1);
+    EXPECT_EQ(restarted.EditSum(), doc.EditSum());
+    EXPECT_EQ(restarted.EditSumValue(), doc.EditSumValue());
+    EXPECT_EQ(restarted.EditSumValue2(), doc.EditSumValue2());
+    EXPECT_EQ(restarted.Label32(), doc.Label32());
+    EXPECT_EQ(ReadBytes(restarted.WorkingFile("record21")), customers);
+
+    // It goes on as any statement: saved, it is the statement that was typed.
+    ui.files.push_back(dir.File("first"));
+    doc.N7Click();
+    again.files.push_back(dir.File("second"));
+    restarted.N7Click();
+    EXPECT_EQ(ReadBytes(dir.File("second")), ReadBytes(dir.File("first")));
+}
+
+TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
+{
+    LeaveUnsavedStatement();
+    const std::string general = Working("generaldata");
+    const std::string customers = Working("record2");
+
+    ScriptedUi again;
+    again.answers.push_back(mrNo);
+    TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_FALSE(restarted.StatementLoaded());
+    auto folders = RecoveredFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(ReadBytes(folders[0] + "/generaldata"), general);
+    EXPECT_EQ(ReadBytes(folders[0] + "/record2"), customers);
+    EXPECT_FALSE(FileExists(restarted.WorkingFile("record2")));
+
+    // Nothing is left to offer, and a second refusal never mixes folders.
+    EXPECT_FALSE(restarted.OfferRecovery());
+    again.answers.push_back(mrYes);
+    restarted.N5Click();
+    ScriptedUi third;
+    third.answers.push_back(mrCancel);  // the close box keeps them too
+    TStatement once_more(dir.Path() + "/", third, [] { return kToday; });
+    EXPECT_FALSE(once_more.OfferRecovery());  // New left empty files: nothing to offer
+    EXPECT_TRUE(third.log.empty());
+}
+
+TEST_F(RecoveryTest, ADamagedWorkingFileIsKeptAsideWithAMessage)
+{
+    LeaveUnsavedStatement();
+    std::string customers = Working("record2");
+    customers[100] = 'x';  // inside the value of the first row
+    WriteBytes(doc.WorkingFile("record2"), customers);
+
+    ScriptedUi again;
+    TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_FALSE(restarted.StatementLoaded());
+    ASSERT_EQ(again.log.size(), 2u);
+    EXPECT_TRUE(again.log[1].starts_with(
+        "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα και δεν ανακτήθηκαν. Φυλάχτηκαν όπως "
+        "ήταν στον φάκελο "))
+        << again.log[1];
+    auto folders = RecoveredFolders();
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(ReadBytes(folders[0] + "/record2"), customers);
+}
+
+TEST_F(RecoveryTest, ADamagedGeneralDataFileIsKeptAsideToo)
+{
+    LeaveUnsavedStatement();
+    WriteBytes(doc.WorkingFile("generaldata"), "[e-PINAX generaldata 1]\r\nCredit=maybe\r\n");
+    ScriptedUi again;
+    TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_EQ(RecoveredFolders().size(), 1u);
+}
+
+TEST_F(RecoveryTest, AClosedStatementLeavesNothingToOffer)
+{
+    LeaveUnsavedStatement();
+    ui.answers.push_back(mrNo);
+    ASSERT_TRUE(doc.FormClose());
+    ScriptedUi again;
+    TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_TRUE(again.log.empty());
+}
