@@ -1,4 +1,5 @@
 #include "ui/UserManualUnit.h"
+#include "ui/ProgramDirectory.h"
 
 #include <QDir>
 #include <QEvent>
@@ -34,7 +35,9 @@ QString HelpDirectory()
 {
     QString besideProgram = QCoreApplication::applicationDirPath() + QStringLiteral("/Help/");
     if (QDir(besideProgram).exists()) return besideProgram;
-    return QStringLiteral(EPINAX_DATA_DIR "/Help/");
+    // Installed: the share folder beside the bin folder, wherever the
+    // package was put.
+    return ProgramDirectories().resources + QStringLiteral("Help/");
 }
 
 TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Window), helpDirectory_(helpDirectory)
