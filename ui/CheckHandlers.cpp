@@ -1,4 +1,8 @@
 // The check of the whole statement and the way from a problem to its field.
+#include <algorithm>
+
+#include <QGuiApplication>
+#include <QScreen>
 #include <QTabWidget>
 
 #include "common/Greek.h"
@@ -17,6 +21,20 @@ int PageOf(const TStatementProblem& problem)
     if (problem.control == TControl::EditPub1) return 0;
     if (problem.control == TControl::EditPub2) return 1;
     return problem.side == TSide::Customers ? 0 : 1;
+}
+
+// Below the main window where the screen has room, else at the screen's
+// bottom: over the grids it would hide the row it takes the user to.
+void PlaceBesideTheGrids(QWidget* window, const QRect& mainWindow)
+{
+    QScreen* screen = QGuiApplication::screenAt(mainWindow.center());
+    if (!screen) return;
+    const QRect room = screen->availableGeometry();
+    QSize size = window->size().boundedTo(room.size());
+    QPoint at(mainWindow.left(), mainWindow.bottom() + 1);
+    if (at.y() + size.height() > room.bottom()) at.setY(room.bottom() - size.height());
+    if (at.x() + size.width() > room.right()) at.setX(room.right() - size.width());
+    window->move(std::max(at.x(), room.left()), std::max(at.y(), room.top()));
 }
 
 bool OnATab(const TStatementProblem& problem)
@@ -47,6 +65,7 @@ void TForm1::Check1Click()
         CheckList = new TCheckList(this);
         connect(CheckList, &TCheckList::ProblemChosen, this, &TForm1::GoToProblem);
         connect(CheckList, &TCheckList::CheckAgain, this, &TForm1::Check1Click);
+        PlaceBesideTheGrids(CheckList, frameGeometry());
     }
     CheckList->ShowProblems(std::move(*check));
     CheckList->show();

@@ -65,7 +65,7 @@ TCheckList::TCheckList(QWidget* parent) : QDialog(parent)
     buttons->addWidget(again);
     buttons->addWidget(close);
     layout->addLayout(buttons);
-    resize(760, 360);
+    resize(760, 280);
 }
 
 void TCheckList::ShowProblems(TStatementCheck check)
@@ -77,8 +77,10 @@ void TCheckList::ShowProblems(TStatementCheck check)
     items.reserve(static_cast<qsizetype>(check_.problems.size()));
     for (const TStatementProblem& problem : check_.problems) {
         QString row = problem.control ? QString() : QString::number(problem.row + 1);
-        items.push_back(
-            new QTreeWidgetItem({ListOf(problem), row, FromCp1253(problem.field), FromCp1253(problem.message)}));
+        auto* item =
+            new QTreeWidgetItem({ListOf(problem), row, FromCp1253(problem.field), FromCp1253(problem.message)});
+        item->setToolTip(3, item->text(3));  // a long message, read whole
+        items.push_back(item);
     }
     List1->addTopLevelItems(items);
     for (int column = 0; column < 3; ++column) List1->resizeColumnToContents(column);

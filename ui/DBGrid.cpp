@@ -277,7 +277,7 @@ void TDBGrid::GoToRecord(int recordIndex, int column)
     if (row < 0) return;
     setFocus(Qt::OtherFocusReason);
     setCurrentIndex(model_->index(row, column));
-    scrollTo(currentIndex());
+    scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
