@@ -34,10 +34,13 @@ std::string SuccessText()
     return text;
 }
 
-std::string CannotWriteMessage(const std::string& path)
+// The system's reason is named: a user told only what to check would not
+// know that the disk is full rather than the folder unwritable.
+std::string CannotWriteMessage(const std::string& path, int error)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου ") + DisplayPath(path) +
-           G(". Ελέγξτε ότι ο φάκελος υπάρχει, ότι έχετε δικαίωμα εγγραφής και ότι υπάρχει ελεύθερος χώρος.");
+    return G("Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου ") + DisplayPath(path) + " (" +
+           SystemReason(error) +
+           G("). Ελέγξτε ότι ο φάκελος υπάρχει, ότι έχετε δικαίωμα εγγραφής και ότι υπάρχει ελεύθερος χώρος.");
 }
 
 }  // namespace
@@ -113,8 +116,8 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
             }
         }
         out.Commit();
-    } catch (const EFileError&) {
-        return CannotWriteMessage(path);
+    } catch (const EFileError& error) {
+        return CannotWriteMessage(path, error.SystemError());
     }
     return std::nullopt;
 }
