@@ -83,7 +83,19 @@ void TFixedFormatDataSet::InternalOpen()
 void TFixedFormatDataSet::ReadRecordFile()
 {
     ClearList();
-    fileText_ = givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_);
+    size_t longest = TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
+    try {
+        BuildFields(longest > 0 ? static_cast<int>(std::min<size_t>(longest, kMaxRecordLength)) : kDefaultWidth);
+    } catch (...) {
+        ClearList();
+        throw;
+    }
+}
+
+size_t TFixedFormatDataSet::TakeRecords(std::string fileText)
+{
+    ClearList();
+    fileText_ = std::move(fileText);
     if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
 
     size_t longest = 0;
@@ -93,12 +105,20 @@ void TFixedFormatDataSet::ReadRecordFile()
     });
     lastId_ = static_cast<TBookmark>(records_.size());
     changed_ = false;
-    try {
-        BuildFields(longest > 0 ? static_cast<int>(std::min<size_t>(longest, kMaxRecordLength)) : kDefaultWidth);
-    } catch (...) {
-        ClearList();
-        throw;
-    }
+    return longest;
+}
+
+// The fields are not made again: the views that show the store hold them.
+void TFixedFormatDataSet::Reload()
+{
+    CheckActive();
+    if (State() != TDataSetState::dsBrowse) DatabaseError("Dataset in edit or insert mode");
+    // Read whole before anything is dropped: a file that cannot be read
+    // leaves the list as it was.
+    std::string text = ReadWholeFile(fileName_);
+    TakeRecords(std::move(text));
+    Resync();
+    NotifyDataSetChanged();
 }
 
 std::string_view TFixedFormatDataSet::TextToRecordView(std::string_view line)

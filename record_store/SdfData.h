@@ -40,6 +40,10 @@ public:
 
     // Writes the list to `path` at once and makes it the file of the store.
     void SaveAs(const std::string& path);
+    // Reads the store's file again, giving up every change not yet written
+    // to it: after a write that failed, the list holds what its file holds.
+    // Only while no record is being edited.
+    void Reload();
     // Deletes every record that holds nothing but blanks and control characters.
     void DropBlankRecords();
     // Cuts every record to the record length and writes the file at once.
@@ -76,6 +80,8 @@ private:
     };
 
     void ReadRecordFile();
+    // The records of a file's text, which the store keeps; the longest line.
+    size_t TakeRecords(std::string fileText);
     void BuildFields(int longestLine);
     void WriteRecordFile(const std::string& path) const;
     std::string_view Keep(std::string text);

@@ -2,6 +2,8 @@
 // every post and delete, the public-sector values, sort and find. The rules
 // themselves are the entry layer's; these handlers tell the user.
 #include "common/Errors.h"
+#include "common/Files.h"
+#include "common/Greek.h"
 #include "entry/ListRefresh.h"
 #include "entry/RowValidation.h"
 #include "entry/Side.h"
@@ -13,6 +15,17 @@ namespace epinax {
 namespace {
 
 int IndexOf(TSide side) { return SideInfo(side).index; }
+
+// A working file that could not be written, once the user has been told why
+// and the list shows again what its files hold. The window's handlers end it
+// silently, as they end an abort, rather than showing it a second time; a
+// caller without a window (the command-line build) still learns that its
+// working space failed, as from any file error.
+class EListNotWritten : public EAbort, public EFileError {
+public:
+    EListNotWritten(const std::string& message, int systemError) : EFileError(message, systemError) {}
+    const char* what() const noexcept override { return EFileError::what(); }
+};
 
 }  // namespace
 
@@ -43,8 +56,33 @@ void TStatement::ValidateRow(TSide side)
 
 void TStatement::RefreshList(TSide side)
 {
+    TFixedFormatDataSet& list = List(side);
+    const std::string workingFile = WorkingFile(SideInfo(side).workingFile);
+    try {
+        RewriteListFiles(list, workingFile, WorkingFile(SideInfo(side).scratchFile));
+    } catch (const EFileError& error) {
+        // The working file is replaced in one step, so it still holds the
+        // list as it was before the change. The list is read back from it:
+        // a row shown but never written would vanish with the next New,
+        // Open or crash, and its totals would disagree with the file's.
+        try {
+            list.Reload();
+        } catch (const std::exception&) {
+            // Not readable either: the list keeps the change; the message
+            // below still tells the user that it was not written.
+        }
+        SetCountLabel(side);
+        UpdateTotals(side);
+        Changed();
+        postSucceeded_ = false;
+        std::string message = G("Η αλλαγή ") + G(SideInfo(side).inTheList) +
+                              G(" δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
+                              DisplayPath(workingFile) + " (" + SystemReason(error.SystemError()) +
+                              G("). Η λίστα έμεινε όπως ήταν πριν από την αλλαγή.");
+        ui_.ShowError(message);
+        throw EListNotWritten(message, error.SystemError());
+    }
     SetCountLabel(side);
-    RewriteListFiles(List(side), WorkingFile(SideInfo(side).workingFile), WorkingFile(SideInfo(side).scratchFile));
     UpdateTotals(side);
     Changed();
 }

@@ -1,5 +1,6 @@
-// A disk that fills at any byte of Save As, of an Open and of a header
-// change: whatever byte it is, the earlier statement file stays whole,
+// A disk that fills at any byte of Save As, of the rewrite of a list's
+// working files after a post or a delete, of an Open and of a header change:
+// whatever byte it is, the earlier statement file stays whole,
 // the working files hold the state before the operation or the whole state
 // after it, the window shows what they hold, the user is told in Greek when
 // the operation did not complete, and the same operation completes once
@@ -138,6 +139,7 @@ const FaultRow kCustomers[] = {{ValidAfm(3), "ΓΑΜΜΑ", "0", "3", "30,5"},
                                {ValidAfm(1), "ΑΛΦΑ", "0", "1", "10"},
                                {ValidAfm(2), "ΒΗΤΑ", "0", "2", "7"}};
 const FaultRow kSuppliers[] = {{ValidAfm(11), "ΠΡΩΤΟΣ", "0", "4", "100"}, {ValidAfm(12), "ΔΕΥΤΕΡΟΣ", "0", "5", "0,5"}};
+const FaultRow kPosted{ValidAfm(4), "ΔΕΛΤΑ", "0", "6", "12,34"};
 
 // New, a valid header, customers out of order and suppliers: the file Save
 // As makes of them, made once.
@@ -209,6 +211,21 @@ Scenario SaveAsOver(void (*statement)(FaultSession&))
             [](FaultSession& session) { return session.SaveAs(session.earlier); }};
 }
 
+Scenario PostRefresh(void (*statement)(FaultSession&))
+{
+    return {statement, [](FaultSession& session) { return session.Add(TSide::Customers, kPosted); }};
+}
+
+Scenario EditRefresh(void (*statement)(FaultSession&))
+{
+    return {statement, [](FaultSession& session) { return session.EditFirst(TSide::Suppliers, "99,99"); }};
+}
+
+Scenario DeleteRefresh(void (*statement)(FaultSession&))
+{
+    return {statement, [](FaultSession& session) { return session.DeleteFirst(TSide::Customers); }};
+}
+
 // Another statement opened over the one being edited (saved, so nothing is
 // asked): its working files are written before any replaces its predecessor.
 Scenario OpenAnother(void (*statement)(FaultSession&))
@@ -229,6 +246,25 @@ Scenario OpenAnother(void (*statement)(FaultSession&))
             }};
 }
 
+// A pending row, posted as the user leaves its tab for the suppliers'.
+Scenario PostOnLeavingTheTab(void (*statement)(FaultSession&))
+{
+    return {statement, [](FaultSession& session) {
+                if (session.doc.ActivePage() != 0) session.doc.PageControl1Change(0);
+                auto& list = session.doc.List(TSide::Customers);
+                list.Append();
+                list.FieldByName("AFMCust").SetAsString(kPosted.afm);
+                list.FieldByName("NameCust").SetAsString(G(kPosted.name));
+                list.FieldByName("Ypovolh").SetAsString(kPosted.ypovolh);
+                list.FieldByName("NoTimologion").SetAsString(kPosted.invoices);
+                list.FieldByName("Value").SetAsString(kPosted.value);
+                session.doc.PageControl1Change(1);
+                if (session.doc.ActivePage() == 1) return true;
+                list.Cancel();
+                return false;
+            }};
+}
+
 // The header, the kind and the public-sector values are kept in
 // temp/generaldata as well, rewritten at every change.
 Scenario HeaderChange(void (*statement)(FaultSession&), std::function<void(TStatement&)> change)
@@ -244,9 +280,19 @@ Scenario HeaderChange(void (*statement)(FaultSession&), std::function<void(TStat
 
 TEST(FullDisk, SaveAsOverTheEarlierStatementFileAtEveryByte) { EveryByte(SaveAsOver(SmallStatement)); }
 
+TEST(FullDisk, PostRefreshAtEveryByte) { EveryByte(PostRefresh(SmallStatement)); }
+
+TEST(FullDisk, EditedRowRefreshAtEveryByte) { EveryByte(EditRefresh(SmallStatement)); }
+
+TEST(FullDisk, DeletedRowRefreshAtEveryByte) { EveryByte(DeleteRefresh(SmallStatement)); }
+
+TEST(FullDisk, PostOnLeavingTheTabAtEveryByte) { EveryByte(PostOnLeavingTheTab(SmallStatement)); }
+
 TEST(FullDisk, OpenAtEveryByte) { EveryByte(OpenAnother(SmallStatement)); }
 
 TEST(FullDisk, SaveAsOfALargeStatementAtSampledBytes) { SampledBytes(SaveAsOver(LargeStatement)); }
+
+TEST(FullDisk, PostRefreshOfALargeStatementAtSampledBytes) { SampledBytes(PostRefresh(LargeStatement)); }
 
 TEST(FullDisk, HeaderChangeAtEveryByte)
 {
