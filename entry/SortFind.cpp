@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Greek.h"
 #include "entry/RecordLayout.h"
@@ -30,10 +31,17 @@ std::vector<int> SortedOrder(const TFixedFormatDataSet& list)
 
 }  // namespace
 
-std::optional<std::string> SortListFile(TFixedFormatDataSet& list)
+std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::string& scratchFile)
 {
     std::vector<int> order = SortedOrder(list);
     std::unique_ptr<FileReplacer> sorted;
+    // The reason is named: a full disk is for the user to put right.
+    auto failed = [&](int error) {
+        sorted.reset();
+        if (!list.Active()) list.Open();
+        return G("Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
+               DisplayPath(list.FileName()) + " (" + SystemReason(error) + G("). Η λίστα έμεινε όπως ήταν.");
+    };
     try {
         sorted = std::make_unique<FileReplacer>(list.FileName());
         for (int index : order) {
@@ -42,11 +50,17 @@ std::optional<std::string> SortListFile(TFixedFormatDataSet& list)
         }
         list.Close();
         sorted->Commit();
+    } catch (const EFileError& error) {
+        return failed(error.SystemError());
     } catch (const std::exception&) {
-        sorted.reset();
-        if (!list.Active()) list.Open();
-        return G("Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
-               DisplayPath(list.FileName()) + G(". Η λίστα έμεινε όπως ήταν.");
+        return failed(0);
+    }
+    // The scratch copy follows the working file, as after every post; it
+    // costs no writing (a second name), and one that cannot be made now is
+    // made again by the next post.
+    try {
+        ReplaceWithCopy(list.FileName(), scratchFile);
+    } catch (const EFileError&) {
     }
     list.Open();
     list.First();

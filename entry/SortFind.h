@@ -10,10 +10,11 @@
 namespace epinax {
 
 // Rewrites the list's working file in the order the exchange sort of the
-// record tails gives, and opens the list on it again. The sorted file is
-// written whole beside the working file before the list lets go of it, so a
-// failure leaves list, file and screen as they were: the message that says so.
-std::optional<std::string> SortListFile(TFixedFormatDataSet& list);
+// record tails gives, makes the scratch file its copy again, and opens the
+// list on it again. The sorted file is written whole beside the working file
+// before the list lets go of it, so a failure leaves list, files and screen
+// as they were: the message that says so.
+std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::string& scratchFile);
 
 // Moves the list's cursor to the first row whose tax number (or name) matches
 // `text`, whole or as its beginning; false when none does, the cursor then on

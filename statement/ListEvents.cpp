@@ -115,7 +115,7 @@ void TStatement::SortList(TSide side)
     if (!list.Active()) return;
     ui_.ShowHourglass();
     TLongWork wait(ui_);
-    auto failure = SortListFile(list);
+    auto failure = SortListFile(list, WorkingFile(SideInfo(side).scratchFile));
     wait.End();
     if (failure) {
         ui_.Beep();

@@ -1,6 +1,6 @@
 // A disk that fills at any byte of Save As, of the rewrite of a list's
-// working files after a post or a delete, of an Open and of a header change:
-// whatever byte it is, the earlier statement file stays whole,
+// working files after a post or a delete, of a sort, of an Open and of a
+// header change: whatever byte it is, the earlier statement file stays whole,
 // the working files hold the state before the operation or the whole state
 // after it, the window shows what they hold, the user is told in Greek when
 // the operation did not complete, and the same operation completes once
@@ -226,6 +226,15 @@ Scenario DeleteRefresh(void (*statement)(FaultSession&))
     return {statement, [](FaultSession& session) { return session.DeleteFirst(TSide::Customers); }};
 }
 
+Scenario Sort(void (*statement)(FaultSession&))
+{
+    return {statement, [](FaultSession& session) {
+                size_t from = session.ui.log.size();
+                session.doc.SortList(TSide::Customers);
+                return Shown({session.ui.log.begin() + from, session.ui.log.end()}).empty();
+            }};
+}
+
 // Another statement opened over the one being edited (saved, so nothing is
 // asked): its working files are written before any replaces its predecessor.
 Scenario OpenAnother(void (*statement)(FaultSession&))
@@ -285,6 +294,8 @@ TEST(FullDisk, PostRefreshAtEveryByte) { EveryByte(PostRefresh(SmallStatement));
 TEST(FullDisk, EditedRowRefreshAtEveryByte) { EveryByte(EditRefresh(SmallStatement)); }
 
 TEST(FullDisk, DeletedRowRefreshAtEveryByte) { EveryByte(DeleteRefresh(SmallStatement)); }
+
+TEST(FullDisk, SortAtEveryByte) { EveryByte(Sort(SmallStatement)); }
 
 TEST(FullDisk, PostOnLeavingTheTabAtEveryByte) { EveryByte(PostOnLeavingTheTab(SmallStatement)); }
 
