@@ -220,12 +220,18 @@ void BuildStatement(const TStatementInput& input, const std::string& outPath, bo
     try {
         statement.N5Click();
         if (ui.errorShown || !statement.StatementLoaded()) workspace.Failed();
+        // A header value that the working files could not keep is not
+        // taken, and the user told so: never a statement without it.
         TypeHeader(statement, input);
+        if (ui.errorShown) workspace.Failed();
         EnterRows(statement, ui, TSide::Customers, input.customers);
         EnterRows(statement, ui, TSide::Suppliers, input.suppliers);
         TypePublicValues(statement, input);
+        if (ui.errorShown) workspace.Failed();
         SaveAs(statement, ui, outPath, force);
     } catch (const EFileError&) {
+        workspace.Failed();
+    } catch (const EListNotWritten&) {
         workspace.Failed();
     }
 }

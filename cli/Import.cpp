@@ -28,8 +28,13 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
     TStatement& statement = workspace.Statement();
     OpenStatement(workspace, ui, ReadStatementInput(statementPath));
     ui.Clear();
-    if (!ImportWorkbook(statement, side, workbookPath, ReadFirstSheet))
-        RefuseWith(ui, "Η εισαγωγή από το " + workbookPath + " διακόπηκε");
+    bool imported = false;
+    try {
+        imported = ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
+    } catch (const EListNotWritten&) {
+        workspace.Failed();
+    }
+    if (!imported) RefuseWith(ui, "Η εισαγωγή από το " + workbookPath + " διακόπηκε");
     ui.Clear();
     ui.saveFile = outPath;
     ui.answer = force ? mrYes : mrNo;

@@ -16,17 +16,6 @@ namespace {
 
 int IndexOf(TSide side) { return SideInfo(side).index; }
 
-// A working file that could not be written, once the user has been told why
-// and the list shows again what its files hold. The window's handlers end it
-// silently, as they end an abort, rather than showing it a second time; a
-// caller without a window (the command-line build) still learns that its
-// working space failed, as from any file error.
-class EListNotWritten : public EAbort, public EFileError {
-public:
-    EListNotWritten(const std::string& message, int systemError) : EFileError(message, systemError) {}
-    const char* what() const noexcept override { return EFileError::what(); }
-};
-
 }  // namespace
 
 // ------------------------------------------------------------ posting

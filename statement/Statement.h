@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "common/Date.h"
+#include "common/Errors.h"
 #include "common/Numbers.h"
 #include "entry/Counterparty.h"
 #include "entry/RowValidation.h"
@@ -24,6 +25,23 @@ namespace epinax {
 
 // The text of the box that confirms a completed Save As.
 std::string SaveAsSuccessText();
+
+// A list whose working file could not be written after a change, once the
+// user has been told why and the list shows again what its file holds. The
+// window's handlers end it silently, as they end an abort, rather than
+// showing it a second time; a caller without a window learns from it that its
+// working space failed. One base only, so that a handler of std::exception
+// catches it too.
+class EListNotWritten : public EAbort {
+public:
+    EListNotWritten(std::string message, int systemError) : message_(std::move(message)), systemError_(systemError) {}
+    const char* what() const noexcept override { return message_.c_str(); }
+    int SystemError() const { return systemError_; }
+
+private:
+    std::string message_;
+    int systemError_;
+};
 
 class TStatement {
 public:

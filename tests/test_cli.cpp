@@ -17,6 +17,7 @@
 #include "TestSupport.h"
 #include "common/Cp1253.h"
 #include "entry/TaxNumber.h"
+#include "statement/GeneralData.h"
 #include "statement/TaxOffices.h"
 
 namespace {
@@ -558,6 +559,27 @@ TEST_F(CliSpaceTest, AFullTemporaryDirectoryIsNamedAndEndsWithTwo)
         ::setrlimit(RLIMIT_FSIZE, &limit);
     };
     ExpectEveryCommandBlamesTheWorkingSpace(full, dir.Path());
+    EXPECT_TRUE(NoPrivateDirectoryLeft());
+}
+
+// The working files keep the header as it is typed: a header value they
+// cannot keep ends the build, rather than a statement written without it.
+TEST_F(CliSpaceTest, AHeaderValueTheWorkingFilesCannotKeepEndsWithTwo)
+{
+    json input = Statement();
+    WriteBytes(dir.File("header.json"), input.dump());
+    // Room for the header's first values, not for all of them.
+    const size_t room = epinax::GeneralDataText(epinax::TGeneralData{}).size() + 12;
+    Outcome outcome = RunCli(dir, {"build", "header.json", "-o", "AGAIN"}, [room] {
+        ::signal(SIGXFSZ, SIG_IGN);
+        struct rlimit limit {
+            room, room
+        };
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    });
+    EXPECT_EQ(outcome.code, 2) << outcome.err;
+    EXPECT_NE(outcome.err.find("Ο φάκελος εργασίας " + dir.Path()), std::string::npos) << outcome.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
     EXPECT_TRUE(NoPrivateDirectoryLeft());
 }
 
