@@ -90,17 +90,4 @@ protected:
     static std::string Message(const std::string& utf8) { return "message: " + utf8; }
 };
 
-inline std::vector<std::string> FileLines(const std::string& bytes)
-{
-    std::vector<std::string> lines;
-    size_t at = 0;
-    while (at < bytes.size()) {
-        size_t end = bytes.find("\r\n", at);
-        if (end == std::string::npos) end = bytes.size();
-        lines.push_back(bytes.substr(at, end - at));
-        at = end + 2;
-    }
-    return lines;
-}
-
 }  // namespace epinax::test

@@ -86,4 +86,18 @@ inline std::string CustomerLine(const std::string& afm, const std::string& name)
     return line;
 }
 
+// The lines of a statement file, without their CR LF.
+inline std::vector<std::string> FileLines(const std::string& bytes)
+{
+    std::vector<std::string> lines;
+    size_t at = 0;
+    while (at < bytes.size()) {
+        size_t end = bytes.find("\r\n", at);
+        if (end == std::string::npos) end = bytes.size();
+        lines.push_back(bytes.substr(at, end - at));
+        at = end + 2;
+    }
+    return lines;
+}
+
 }  // namespace epinax::test

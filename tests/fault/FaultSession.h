@@ -289,20 +289,6 @@ public:
                 EXPECT_TRUE(known) << "left in " << directory << ": " << name;
             }
     }
-
-private:
-    static std::vector<std::string> FileLines(const std::string& bytes)
-    {
-        std::vector<std::string> lines;
-        size_t at = 0;
-        while (at < bytes.size()) {
-            size_t end = bytes.find("\r\n", at);
-            if (end == std::string::npos) end = bytes.size();
-            lines.push_back(bytes.substr(at, end - at));
-            at = end + 2;
-        }
-        return lines;
-    }
 };
 
 }  // namespace epinax::test
