@@ -24,7 +24,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME epinax)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "e-ΠΙΝΑΞ maintainers")
-set(CPACK_PACKAGE_CONTACT "Seed fdd66751 maintainers <maintainers@users.noreply.c-seed-fdd66751.example>")
+set(CPACK_PACKAGE_CONTACT "e-ΠΙΝΑΞ maintainers <maintainers@epinax.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "annual aggregate statement of customers and suppliers (Greece)")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
   "e-ΠΙΝΑΞ prepares the annual aggregate statement of customers and suppliers
