@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
+#include <filesystem>
+#include <vector>
 
 #include "common/Errors.h"
 #include "common/Files.h"
@@ -71,6 +74,23 @@ bool ListFileSound(std::string_view text, TSide side)
 
 std::string ReadIfThere(const std::string& path) { return FileExists(path) ? ReadWholeFile(path) : std::string(); }
 
+// What a write cut short leaves beside a working file: the new file it was
+// writing ("record2.Ab3xZ9") or the second name of a copy ("record21.link").
+// The working file itself is whole under its own name.
+std::vector<std::string> UnfinishedPieces(const std::string& directory)
+{
+    std::vector<std::string> pieces;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, ignored)) {
+        const std::string name = entry.path().filename().string();
+        if (name.find(".discarded-") != std::string::npos) continue;  // freed as at every close
+        for (const char* file : kLeftFiles)
+            if (name.size() > std::strlen(file) + 1 && name.starts_with(file) && name[std::strlen(file)] == '.')
+                pieces.push_back(name);
+    }
+    return pieces;
+}
+
 }  // namespace
 
 bool TStatement::OfferRecovery()
@@ -116,6 +136,7 @@ bool TStatement::RecoverWorkingFiles()
     } catch (const EFileError&) {
         // The scratch copies are made again after every post and delete.
     }
+    for (const std::string& piece : UnfinishedPieces(workingDirectory_)) ::unlink((workingDirectory_ + piece).c_str());
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
     header_ = std::move(general->header);
@@ -150,6 +171,8 @@ void TStatement::MoveWorkingFilesAside(const std::string& why)
         folder = workingDirectory_ + "recovered-" + stamp + "-" + std::to_string(n);
     }
     for (const char* name : kLeftFiles) ::rename(WorkingFile(name).c_str(), (folder + "/" + name).c_str());
+    for (const std::string& piece : UnfinishedPieces(workingDirectory_))
+        ::rename((workingDirectory_ + piece).c_str(), (folder + "/" + piece).c_str());
     if (!why.empty())
         ui_.ShowMessage(G("Τα στοιχεία κατάστασης που βρέθηκαν") + why + G(" Φυλάχτηκαν όπως ήταν στον φάκελο ") +
                         DisplayPath(folder) + ".");

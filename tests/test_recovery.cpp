@@ -88,9 +88,11 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
     const TStatementHeader header = doc.Header();
     const std::string customers = Working("record2");
 
+    WriteBytes(doc.WorkingFile("record2.Ab3xZ9"), customers.substr(0, 100));  // a write cut short
     ScriptedUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_TRUE(restarted.OfferRecovery());
+    EXPECT_FALSE(FileExists(doc.WorkingFile("record2.Ab3xZ9")));
     ASSERT_EQ(again.log.size(), 1u);
     EXPECT_TRUE(again.log[0].starts_with(question)) << again.log[0];
     EXPECT_TRUE(again.log[0].ends_with("). Θέλετε να τα ανακτήσετε; [Ναι|Όχι]")) << again.log[0];
@@ -122,6 +124,7 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     const std::string general = Working("generaldata");
     const std::string customers = Working("record2");
 
+    WriteBytes(doc.WorkingFile("record4.link"), "");  // a copy cut short
     ScriptedUi again;
     again.answers.push_back(mrNo);
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
@@ -132,6 +135,8 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     EXPECT_EQ(ReadBytes(folders[0] + "/generaldata"), general);
     EXPECT_EQ(ReadBytes(folders[0] + "/record2"), customers);
     EXPECT_FALSE(FileExists(restarted.WorkingFile("record2")));
+    EXPECT_TRUE(FileExists(folders[0] + "/record4.link"));
+    EXPECT_FALSE(FileExists(restarted.WorkingFile("record4.link")));
 
     // Nothing is left to offer, and a second refusal never mixes folders.
     EXPECT_FALSE(restarted.OfferRecovery());
