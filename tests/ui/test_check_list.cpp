@@ -42,9 +42,8 @@ class CheckListTest : public QObject {
         list.Post();
     }
 
-    // A statement with rows that could never be posted, as a file brings
-    // them in: saved, its lines changed, opened again.
-    void OpenStatementWithFaults()
+    // A new statement with a header that passes and one customer.
+    void NewWithOneRow()
     {
         TDialogs::SetNextAnswer(mrYes);
         Form().N5Click();
@@ -53,6 +52,13 @@ class CheckListTest : public QObject {
         Doc().SetHeaderText(TControl::Egatastash, "E");
         Doc().SelectTaxOffice(9);
         AddRow(TSide::Customers, "000000050", "0", "10", "5");
+    }
+
+    // A statement with rows that could never be posted, as a file brings
+    // them in: saved, its lines changed, opened again.
+    void OpenStatementWithFaults()
+    {
+        NewWithOneRow();
         AddRow(TSide::Customers, "000000104", "0", "1", "1");
         AddRow(TSide::Customers, "123456780", "1", "12", "1");
         AddRow(TSide::Suppliers, "000000050", "0", "2", "5");
@@ -181,13 +187,7 @@ private slots:
 
     void noProblemIsSaidSo()
     {
-        TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
-        Doc().SetHeaderText(TControl::YearOfData, "2024");
-        Doc().SetHeaderText(TControl::AFM, "123456783");
-        Doc().SetHeaderText(TControl::Egatastash, "E");
-        Doc().SelectTaxOffice(9);
-        AddRow(TSide::Customers, "000000050", "0", "10", "5");
+        NewWithOneRow();
         TakeShown();
         Form().Check1Click();
         QCOMPARE(TakeShown(),
