@@ -3,9 +3,16 @@
 #pragma once
 
 #include <QApplication>
+#include <QDebug>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
+#include <memory>
+
+#include "ui/Dialogs.h"
+#include "ui/Main.h"
 
 namespace epinax::ui::test {
 
@@ -39,5 +46,54 @@ inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = 
 {
     QTest::keyClick(widget, key, modifiers);
 }
+
+// The real main window over a fresh program directory, every dialog answered
+// from the script; a window test derives from it beside QObject.
+class MainWindowFixture {
+public:
+    enum class Shown { No, Exposed, Active };
+
+protected:
+    std::unique_ptr<QTemporaryDir> dir_;
+    std::unique_ptr<TForm1> form_;
+
+    TForm1& Form() { return *form_; }
+    TStatement& Doc() { return form_->Statement(); }
+    QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
+    QString Path(const QString& name) const { return dir_->filePath(name); }
+    static QStringList TakeShown()
+    {
+        QStringList shown = std::exchange(TDialogs::Shown(), {});
+        if (qEnvironmentVariableIsSet("EPINAX_TEST_VERBOSE")) qDebug() << shown;
+        return shown;
+    }
+
+    // For a test's init: the script emptied, the window made (on 14/3/2025).
+    void StartWindow(Shown shown)
+    {
+        TDialogs::SetRecordOnly(true);
+        TDialogs::ClearQueues();
+        TDialogs::Shown().clear();
+        dir_ = std::make_unique<QTemporaryDir>();
+        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] {
+                                                             return TDate{2025, 3, 14};
+                                                         }});
+        if (shown == Shown::No) return;
+        form_->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+        if (shown == Shown::Exposed) return;
+        QApplication::setActiveWindow(form_.get());
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    }
+    // For a test's cleanup: the window closed without a question, and gone.
+    void StopWindow()
+    {
+        if (!form_) return;
+        Doc().MarkSaved();
+        form_->close();
+        form_.reset();
+        TDialogs::Shown().clear();
+    }
+};
 
 }  // namespace epinax::ui::test

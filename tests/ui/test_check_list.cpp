@@ -20,15 +20,10 @@
 
 using namespace epinax;
 using namespace epinax::ui;
+using namespace epinax::ui::test;
 
-class CheckListTest : public QObject {
+class CheckListTest : public QObject, public MainWindowFixture {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TForm1> form_;
-
-    TForm1& Form() { return *form_; }
-    TStatement& Doc() { return form_->Statement(); }
-    QStringList TakeShown() { return std::exchange(TDialogs::Shown(), {}); }
 
     void AddRow(TSide side, const char* afm, const char* ypovolh, const char* invoices, const char* value)
     {
@@ -62,7 +57,7 @@ class CheckListTest : public QObject {
         AddRow(TSide::Customers, "000000104", "0", "1", "1");
         AddRow(TSide::Customers, "123456780", "1", "12", "1");
         AddRow(TSide::Suppliers, "000000050", "0", "2", "5");
-        const QString path = dir_->filePath(QStringLiteral("s"));
+        const QString path = Path(QStringLiteral("s"));
         TDialogs::SetNextFileName(path);
         Form().N7Click();
         QFile file(path);
@@ -100,24 +95,8 @@ class CheckListTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        TDialogs::SetRecordOnly(true);
-        TDialogs::ClearQueues();
-        TDialogs::Shown().clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] {
-                                                             return TDate{2025, 3, 14};
-                                                         }});
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-    }
-    void cleanup()
-    {
-        Doc().MarkSaved();
-        form_.reset();
-        TDialogs::Shown().clear();
-    }
+    void init() { StartWindow(Shown::Exposed); }
+    void cleanup() { StopWindow(); }
 
     void theEntryIsInTheToolsMenuWithItsShortcut()
     {

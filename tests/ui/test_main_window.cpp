@@ -49,22 +49,9 @@ public:
 
 }  // namespace
 
-class MainWindowTest : public QObject {
+class MainWindowTest : public QObject, public MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TForm1> form_;
-
-    TForm1& Form() { return *form_; }
-    TStatement& Doc() { return form_->Statement(); }
-    QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    QStringList TakeShown()
-    {
-        QStringList shown = std::exchange(TDialogs::Shown(), {});
-        if (qEnvironmentVariableIsSet("EPINAX_TEST_VERBOSE")) qDebug() << shown;
-        return shown;
-    }
-    QString Path(const QString& name) { return dir_->filePath(name); }
     QString Bytes(const QString& name)
     {
         QFile file(Path(name));
@@ -154,28 +141,8 @@ class MainWindowTest : public QObject {
     }
 
 private slots:
-    void init()
-    {
-        TDialogs::SetRecordOnly(true);
-        TDialogs::ClearQueues();
-        TDialogs::Shown().clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        TForm1::Options options{dir_->path().toStdString() + "/", [] { return TDate{2025, 3, 14}; }};
-        form_ = std::make_unique<TForm1>(options);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        QApplication::setActiveWindow(form_.get());
-        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
-    }
-
-    void cleanup()
-    {
-        if (!form_) return;
-        Doc().MarkSaved();
-        form_->close();
-        form_.reset();
-        TDialogs::Shown().clear();
-    }
+    void init() { StartWindow(Shown::Active); }
+    void cleanup() { StopWindow(); }
 
     // The window goes with the focus in its find window and a cell being
     // edited: nothing may reach it while it is half gone (the sanitizer tree

@@ -44,17 +44,9 @@ bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pd
 
 }  // namespace
 
-class OutputsWindowsTest : public QObject {
+class OutputsWindowsTest : public QObject, public MainWindowFixture {
     Q_OBJECT
 
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TForm1> form_;
-
-    TForm1& Form() { return *form_; }
-    TStatement& Doc() { return form_->Statement(); }
-    QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
-    QString Path(const QString& name) const { return dir_->filePath(name); }
-    QStringList TakeShown() { return std::exchange(TDialogs::Shown(), {}); }
     QAction* MenuOf(int position) { return form_->menuBar()->actions().at(position); }
 
     void New()
@@ -113,27 +105,8 @@ private slots:
         }
     }
 
-    void init()
-    {
-        TDialogs::SetRecordOnly(true);
-        TDialogs::ClearQueues();
-        TDialogs::Shown().clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        TForm1::Options options{dir_->path().toStdString() + "/", [] { return TDate{2025, 3, 14}; }};
-        form_ = std::make_unique<TForm1>(options);
-        form_->show();
-        QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-        QApplication::setActiveWindow(form_.get());
-    }
-
-    void cleanup()
-    {
-        if (!form_) return;
-        Doc().MarkSaved();
-        form_->close();
-        form_.reset();
-        TDialogs::Shown().clear();
-    }
+    void init() { StartWindow(Shown::Active); }
+    void cleanup() { StopWindow(); }
 
     void printEntriesOnlyAfterNewHelpAlways()
     {

@@ -11,11 +11,13 @@
 #include <QUrl>
 #include <memory>
 
+#include "UiTestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
 
 using namespace epinax;
 using namespace epinax::ui;
+using namespace epinax::ui::test;
 
 // Records the addresses the desktop would have been asked to open.
 class UrlRecorder : public QObject {
@@ -26,12 +28,9 @@ public slots:
     void Open(const QUrl& url) { opened.push_back(url.toString()); }
 };
 
-class ToolsMenuTest : public QObject {
+class ToolsMenuTest : public QObject, public MainWindowFixture {
     Q_OBJECT
-    std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TForm1> form_;
 
-    QString Path(const QString& name) { return dir_->filePath(name); }
     QByteArray Bytes(const QString& path)
     {
         QFile file(path);
@@ -41,21 +40,8 @@ class ToolsMenuTest : public QObject {
     void Trigger(const char* name) { form_->findChild<QAction*>(QString::fromLatin1(name))->trigger(); }
 
 private slots:
-    void init()
-    {
-        TDialogs::SetRecordOnly(true);
-        TDialogs::ClearQueues();
-        TDialogs::Shown().clear();
-        dir_ = std::make_unique<QTemporaryDir>();
-        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] {
-                                                             return TDate{2025, 3, 14};
-                                                         }});
-    }
-    void cleanup()
-    {
-        form_.reset();
-        TDialogs::Shown().clear();
-    }
+    void init() { StartWindow(Shown::No); }
+    void cleanup() { StopWindow(); }
 
     // Available from the start, before any statement.
     void zipPacksTheChosenFileAndAsksBeforeReplacing()
