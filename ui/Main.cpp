@@ -1,5 +1,7 @@
 #include "ui/Main.h"
 
+#include <algorithm>
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -569,9 +571,25 @@ bool TForm1::OpenMenuByKey(QObject* watched, QEvent* event)
     return true;
 }
 
+// A line edit claims some keys of the menus for its editing (on X11, Ctrl+E
+// moves to the end of the line): in this window, a header field or a cell
+// being edited, they are the menus' keys, as the manual says.
+bool TForm1::MenuShortcutInAnEdit(QObject* watched, QEvent* event) const
+{
+    if (event->type() != QEvent::ShortcutOverride) return false;
+    auto* edit = qobject_cast<QLineEdit*>(watched);
+    if (!edit || edit->window() != this) return false;
+    const QKeySequence pressed(static_cast<QKeyEvent*>(event)->keyCombination());
+    const QList<QAction*> actions = findChildren<QAction*>();
+    return std::any_of(actions.begin(), actions.end(), [&](const QAction* action) {
+        return action->isEnabled() && !action->shortcut().isEmpty() && action->shortcut() == pressed;
+    });
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
     if (OpenMenuByKey(watched, event)) return true;
+    if (MenuShortcutInAnEdit(watched, event)) return true;  // left to the menu
     if (event->type() == QEvent::Wheel) {
         for (TSide side : {TSide::Customers, TSide::Suppliers}) {
             TDBGrid* grid = Grid(side);

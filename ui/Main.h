@@ -120,6 +120,7 @@ private:
     void EditTextEdited(QLineEdit* edit, const QString& text);
     void FocusChanged(QWidget* old, QWidget* now);
     bool OpenMenuByKey(QObject* watched, QEvent* event);
+    bool MenuShortcutInAnEdit(QObject* watched, QEvent* event) const;
     bool Run(const std::function<void()>& handler);
     void PrintListReport(TSide side);
     bool WriteAndShowReport(TSide side);

@@ -22,6 +22,17 @@ using namespace epinax;
 using namespace epinax::ui;
 using namespace epinax::ui::test;
 
+// Counts the questions "do you take this key yourself?" that reach a widget.
+class KeyWatcher : public QObject {
+public:
+    int overrides = 0;
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        overrides += event->type() == QEvent::ShortcutOverride;
+        return false;
+    }
+};
+
 class CheckListTest : public QObject, public MainWindowFixture {
     Q_OBJECT
 
@@ -162,6 +173,39 @@ private slots:
         QCOMPARE(Form().findChild<QTabWidget*>(QStringLiteral("PageControl1"))->currentIndex(), 1);
         QCOMPARE(Form().Grid(TSide::Suppliers)->currentIndex().row(), 0);
         QCOMPARE(Form().focusWidget(), Form().Grid(TSide::Suppliers));
+    }
+
+    // Ctrl+E is also an editing key of line edits (the end of the line):
+    // in a header field or a cell being edited it still runs the check.
+    void ctrlEReachesTheCheckFromAnEditOrACell()
+    {
+        OpenStatementWithFaults();
+        Doc().SetHeaderText(TControl::YearOfData, "20");
+        QApplication::setActiveWindow(&Form());
+        // The edit is never asked whether it wants the key for itself, as
+        // on X11 it would (offscreen it never claims it).
+        KeyWatcher watcher;
+        Edit("CompanyName")->installEventFilter(&watcher);
+        QKeyEvent override(QEvent::ShortcutOverride, Qt::Key_E, Qt::ControlModifier);
+        override.ignore();
+        QApplication::sendEvent(Edit("CompanyName"), &override);
+        QVERIFY(!override.isAccepted());
+        QCOMPARE(watcher.overrides, 0);
+        Edit("CompanyName")->setFocus();
+        QTest::keyClick(Edit("CompanyName"), Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(Form().CheckListWindow() && Form().CheckListWindow()->isVisible());
+        QCOMPARE(ProblemList()->topLevelItemCount(), 3);
+
+        Form().CheckListWindow()->hide();
+        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        QApplication::setActiveWindow(&Form());
+        TDBGrid* grid = Form().Grid(TSide::Customers);
+        grid->setFocus();
+        grid->setCurrentIndex(grid->model()->index(0, 1));
+        TypeFocused(QStringLiteral("X"));  // the cell's editor open
+        QVERIFY(grid->CellEditorOpen());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
+        QVERIFY(Form().CheckListWindow()->isVisible());
     }
 
     void noProblemIsSaidSo()
