@@ -19,6 +19,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The user stopped the reading (the progress window's "Διακοπή"): there is
+// nothing to tell, the import simply does not happen.
+class EWorkbookReadingStopped : public std::runtime_error {
+public:
+    EWorkbookReadingStopped() : std::runtime_error("reading stopped") {}
+};
+
 struct TCell {
     enum class Kind { Empty, Text, Number };
     Kind kind = Kind::Empty;
