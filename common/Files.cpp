@@ -170,11 +170,11 @@ bool SyncDirectoryOf(const std::string& path)
 
 std::string ReadWholeFile(const std::string& path) { return *ReadFileUpTo(path, std::string::npos - 1); }
 
-std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit)
+namespace {
+
+std::optional<std::string> ReadOpenFileUpTo(const FileDescriptor& fd, const struct stat& info, const std::string& path,
+                                            size_t limit)
 {
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    struct stat info {};
-    if (!fd || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) FileError("Cannot open file %s", path);
     if (S_ISREG(info.st_mode) && static_cast<size_t>(info.st_size) > limit) return std::nullopt;
     // Read straight into the result: a large file is read at the speed of
     // the disk, without a second copy. The size may have changed since fstat
@@ -196,6 +196,26 @@ std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit)
     if (filled > limit) return std::nullopt;
     text.resize(filled);
     return text;
+}
+
+}  // namespace
+
+std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit)
+{
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0 || S_ISDIR(info.st_mode)) FileError("Cannot open file %s", path);
+    return ReadOpenFileUpTo(fd, info, path, limit);
+}
+
+std::optional<std::string> ReadRegularFileUpTo(const std::string& path, size_t limit, TLinks links)
+{
+    const int noFollow = links == TLinks::Refuse ? O_NOFOLLOW : 0;
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | noFollow));
+    struct stat info {};
+    if (!fd || ::fstat(fd.get(), &info) != 0) FileError("Cannot open file %s", path);
+    if (!S_ISREG(info.st_mode)) FileError("Cannot open file %s", path, S_ISDIR(info.st_mode) ? EISDIR : EINVAL);
+    return ReadOpenFileUpTo(fd, info, path, limit);
 }
 
 // ------------------------------------------------------------ FileReplacer

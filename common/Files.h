@@ -13,6 +13,14 @@ std::string ReadWholeFile(const std::string& path);
 // read once): nothing when it is larger, found before reading a regular file.
 std::optional<std::string> ReadFileUpTo(const std::string& path, size_t limit);
 
+// The same for a file that must be a regular file: opened without blocking
+// (a FIFO under its name cannot hang the program) and, with
+// TLinks::Refuse, without following a symbolic link at its name. Anything
+// else (a FIFO, a device, a directory, a link refused) raises EFileError
+// "Cannot open file %s" with EINVAL, ELOOP or the system's error.
+enum class TLinks { Follow, Refuse };
+std::optional<std::string> ReadRegularFileUpTo(const std::string& path, size_t limit, TLinks links = TLinks::Follow);
+
 // Working files are rewritten many times a minute and rebuilt from the lists
 // after a crash; a file the user asked for must survive a power cut too.
 enum class TDurability { WorkingFile, UserFile };

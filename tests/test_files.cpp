@@ -202,3 +202,25 @@ TEST(FileRead, UpToALimitReadsPipesOnceAndRefusesWhatIsLarger)
             EXPECT_EQ(text, std::nullopt);
     }
 }
+
+TEST(FileRead, ARegularFileOnlyRefusesFifosDevicesAndRefusedLinksWithoutBlocking)
+{
+    TempDir dir;
+    WriteBytes(dir.File("f"), "abc");
+    ASSERT_EQ(::symlink(dir.File("f").c_str(), dir.File("link").c_str()), 0);
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(ReadRegularFileUpTo(dir.File("link"), 3), "abc");
+    EXPECT_EQ(ReadRegularFileUpTo(dir.File("f"), 2), std::nullopt);
+    auto errorOf = [](const std::string& path, TLinks links) {
+        try {
+            ReadRegularFileUpTo(path, 1 << 20, links);
+        } catch (const EFileError& error) {
+            return error.SystemError();
+        }
+        return 0;
+    };
+    EXPECT_EQ(errorOf(dir.File("pipe"), TLinks::Follow), EINVAL);  // no writer: a blocking open would hang here
+    EXPECT_EQ(errorOf("/dev/zero", TLinks::Follow), EINVAL);
+    EXPECT_EQ(errorOf(dir.File("link"), TLinks::Refuse), ELOOP);
+    EXPECT_EQ(errorOf(dir.Path(), TLinks::Follow), EISDIR);
+}
