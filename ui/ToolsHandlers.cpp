@@ -59,7 +59,7 @@ void TForm1::zip1Click()
         }
         const std::string archive = DefaultArchivePath(FileSystemPath(*chosen));
         const std::string shownName = DisplayPath(QFileInfo(*chosen).fileName().toStdString()) + ".zip;";
-        if (FileExists(archive) &&
+        if (ArchiveNameTaken(archive) &&
             AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + shownName,
                             {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
             return;
