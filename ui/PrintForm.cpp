@@ -253,6 +253,7 @@ void TPrintForm::Button2Click()
     TCapsLockOff namesAsTyped(keyLed_);
     auto path = TDialogs::PdfFileName(this, ProposedPdfPath());
     if (!path) return;
+    TDialogs::RememberFolderOf(*path);
     if (!WritePdf(*path)) TDialogs::ShowMessage(this, PdfFailureMessage());
 }
 
@@ -266,15 +267,13 @@ bool TPrintForm::WritePdf(const QString& path) const
     return PrintDocument(*WebBrowser1->document(), printer);
 }
 
-// Pelates.pdf or Promitheftes.pdf, named as the report file is.
+// Pelates.pdf or Promitheftes.pdf, named as the report file is, in the
+// folder the file dialogs start in.
 QString TPrintForm::ProposedPdfPath() const
 {
     QString name = FromCp1253(ReportFileName(side_));
     name = QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
-    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    // A dialog at a folder that is not there would open anywhere.
-    if (!QDir(documents).exists()) documents = QDir::homePath();
-    return documents + QLatin1Char('/') + name;
+    return TDialogs::StartFolder() + name;
 }
 
 }  // namespace epinax::ui

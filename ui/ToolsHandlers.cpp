@@ -48,14 +48,17 @@ std::string LauncherIcon(const QString& programDirectory)
 void TForm1::zip1Click()
 {
     Run([&] {
-        const QString directory = ProgramDirectoryOf(*statement_);
         std::optional<QString> source, chosen;
         {
             TCapsLockOff typedNamesAsTyped(KeyLed1);
-            source = TDialogs::OpenFileName(this, directory);
+            source = TDialogs::OpenFileName(this, TDialogs::StartFolder());
             if (!source) return;
-            chosen = TDialogs::SaveFileName(this, directory, QFileInfo(*source).fileName());
+            TDialogs::RememberFolderOf(*source);
+            // The archive is proposed beside the statement, where the user
+            // will look for it when uploading.
+            chosen = TDialogs::SaveFileName(this, TDialogs::FolderOf(*source), QFileInfo(*source).fileName());
             if (!chosen) return;
+            TDialogs::RememberFolderOf(*chosen);
         }
         const std::string archive = DefaultArchivePath(FileSystemPath(*chosen));
         const std::string shownName = DisplayPath(QFileInfo(*chosen).fileName().toStdString()) + ".zip;";
