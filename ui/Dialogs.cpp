@@ -167,6 +167,16 @@ void TDialogs::ShowMessage(QWidget* parent, const QString& text)
     box.exec();
 }
 
+void TDialogs::ShowCopyableMessage(QWidget* parent, const QString& text)
+{
+    Q().shown << QStringLiteral("message: ") + text;
+    if (Q().recordOnly) return;
+    TConfirmDialog box(parent, text, {TMsgDlgBtn::mbOK}, {QStringLiteral("OK")});
+    box.findChild<QLabel*>(QStringLiteral("Message"))
+        ->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    box.exec();
+}
+
 void TDialogs::ShowWarning(QWidget* parent, const QString& text)
 {
     Q().shown << QStringLiteral("warning: ") + text;

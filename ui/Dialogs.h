@@ -50,6 +50,8 @@ public:
     // --- for the program
     static void Beep();
     static void ShowMessage(QWidget* parent, const QString& text);
+    // The same, with the text selectable by mouse and keyboard, to be copied.
+    static void ShowCopyableMessage(QWidget* parent, const QString& text);
     static void ShowWarning(QWidget* parent, const QString& text);
     static void ShowError(QWidget* parent, const QString& text);
     static int AskConfirmation(QWidget* parent, const QString& text, const std::vector<TMsgDlgBtn>& buttons,

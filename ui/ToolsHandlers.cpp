@@ -86,7 +86,17 @@ void TForm1::N9Click()
     }
 }
 
-bool TForm1::OpenInBrowser(const QString& address) { return QDesktopServices::openUrl(QUrl(address)); }
+// Without a browser that starts, the user still gets the address, to copy
+// into one by hand.
+bool TForm1::OpenInBrowser(const QString& address)
+{
+    if (QDesktopServices::openUrl(QUrl(address))) return true;
+    TDialogs::ShowCopyableMessage(this,
+                                  QStringLiteral(u"Δεν ήταν δυνατό να ανοίξει ο φυλλομετρητής ιστού.\n"
+                                                 u"Αντιγράψτε τη διεύθυνση και ανοίξτε τη σε έναν φυλλομετρητή:\n") +
+                                      address);
+    return false;
+}
 
 void TForm1::e1Click() { OpenInBrowser(QString::fromStdString(WebSiteAddress())); }
 

@@ -198,6 +198,25 @@ private slots:
                  QStringLiteral(u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (www.kefys.example)"));
         QCOMPARE(TDialogs::Shown(), QStringList{});
     }
+
+    // No browser starts: the address is shown, selectable to be copied, in
+    // a message that Enter closes.
+    void webPageWithoutABrowserShowsItsAddress()
+    {
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        Qt::TextInteractionFlags flags;
+        WithRealDialog([&] { Trigger("N20"); },
+                       [&](QWidget* modal) {
+                           if (auto* label = modal->findChild<QLabel*>(QStringLiteral("Message")))
+                               flags = label->textInteractionFlags();
+                       },
+                       Qt::Key_Return);
+        qputenv("PATH", savedPath);
+        QVERIFY(flags.testFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard));
+        QCOMPARE(TDialogs::Shown().size(), 1);
+        QVERIFY(TDialogs::Shown()[0].endsWith(QStringLiteral("\nhttps://www.kefys.example/skpp/afmroot/enter.kefys")));
+    }
 };
 
 QTEST_MAIN(ToolsMenuTest)
