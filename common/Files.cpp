@@ -67,10 +67,12 @@ bool IsMarkedReadOnly(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
 }
 
+// A file replaced keeps its permissions; whatever else is at the name (a
+// link to a folder) lends none.
 mode_t NewFileMode(const std::string& path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) return info.st_mode & 07777;
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
     mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;

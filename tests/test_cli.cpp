@@ -809,6 +809,11 @@ TEST_F(CliTest, ZipRespectsEveryNameAndLeavesNoPieces)
     }
     EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "--force"}).code, 0);
     ExpectArchiveOf(dir.File("X.PIS.zip"), "X.PIS", "data");
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "-o", "F.zip", "--force"}).code, 0);
+    ExpectArchiveOf(dir.File("F.zip"), "X.PIS", "data");
+    EXPECT_EQ(std::filesystem::status(dir.File("F.zip")).permissions() & std::filesystem::perms::owner_exec,
+              std::filesystem::perms::none)
+        << "the folder's permissions were taken";
 
     std::mt19937 random(5);
     std::string large(400'000, '\0');
