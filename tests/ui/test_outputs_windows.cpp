@@ -237,8 +237,11 @@ private slots:
         const qint64 after = ResidentBytes();
         qInfo("print window: %lld MB shown, %lld MB kept after closing", (shown - before) >> 20,
               (after - before) >> 20);
+        QVERIFY(window->Browser()->document()->isEmpty());
+#ifndef __SANITIZE_ADDRESS__  // whose allocator holds freed memory back on purpose
         QVERIFY(shown - before > (16 << 20));
         QVERIFY(after - before < (shown - before) / 4);
+#endif
     }
 
     // The head rows of both tables are marked to repeat on every page.

@@ -49,12 +49,15 @@ class ToolsMenuTest : public QObject, public MainWindowFixture {
                         Qt::Key close = Qt::Key_Escape)
     {
         TDialogs::SetRecordOnly(false);
-        QTimer::singleShot(0, this, [&] {
+        QTimer timer;  // gone with this call, should no dialog come
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, this, [&] {
             QWidget* modal = QApplication::activeModalWidget();
             QVERIFY(modal);
             inspect(modal);
             QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : modal, close);
         });
+        timer.start(0);
         open();
         TDialogs::SetRecordOnly(true);
     }
