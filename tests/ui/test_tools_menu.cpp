@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -143,14 +144,23 @@ private slots:
         TDialogs::SetNextAnswer(mrYes);
         TDialogs::SetNextFileName(sheet.fileName());
         TDialogs::Shown().clear();
+        // The first modal window is answered once it has been up longer than
+        // the second after which a progress window shows itself.
         QStringList answered;
-        QTimer::singleShot(1500, [&] {
+        QElapsedTimer up;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
             QWidget* modal = QApplication::activeModalWidget();
-            answered << (modal ? QString::fromLatin1(modal->metaObject()->className()) : QString());
-            if (modal) QTest::keyClick(modal, Qt::Key_Return);
+            if (!modal) return;
+            if (!up.isValid()) up.start();
+            if (up.elapsed() < 1500) return;
+            answer.stop();
+            answered << QString::fromLatin1(modal->metaObject()->className());
+            QTest::keyClick(modal, Qt::Key_Return);
         });
-        // Whatever is still open then is closed, so that a failure does not hang.
-        QTimer::singleShot(4000, [] {
+        answer.start(50);
+        // Whatever is still open later is closed, so that a failure does not hang.
+        QTimer::singleShot(10000, [] {
             for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) QApplication::activeModalWidget()->close();
         });
         Trigger("Excel1");
