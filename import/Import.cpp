@@ -207,6 +207,23 @@ TPassEnd TryRows(TStatement& statement, TSide side, const TSheetBlock& block)
     return std::nullopt;
 }
 
+// The list's refresh after a delete held back for a scope, and given back
+// however the scope ends.
+class TWithoutRefresh {
+public:
+    explicit TWithoutRefresh(TFixedFormatDataSet& list)
+        : list_(list), afterDelete_(std::exchange(list.AfterDelete, nullptr))
+    {
+    }
+    ~TWithoutRefresh() { list_.AfterDelete = std::move(afterDelete_); }
+    TWithoutRefresh(const TWithoutRefresh&) = delete;
+    TWithoutRefresh& operator=(const TWithoutRefresh&) = delete;
+
+private:
+    TFixedFormatDataSet& list_;
+    TDataSetNotifyEvent afterDelete_;
+};
+
 // Puts the list back as it was on every way out of the inserting pass but a
 // completed one: the pending row and the rows appended go (appended rows
 // stand at the end). The working files, count and totals were not touched
@@ -235,13 +252,14 @@ private:
     {
         list_.Cancel();
         if (list_.RecordCount() <= rowsBefore_) return;
-        // Not the refresh after a delete: the files never held these rows.
-        TDataSetNotifyEvent afterDelete = std::exchange(list_.AfterDelete, nullptr);
-        while (list_.RecordCount() > rowsBefore_) {
-            list_.Last();
-            list_.Delete();
+        {
+            // Not the refresh after a delete: the files never held these rows.
+            TWithoutRefresh held(list_);
+            while (list_.RecordCount() > rowsBefore_) {
+                list_.Last();
+                list_.Delete();
+            }
         }
-        list_.AfterDelete = std::move(afterDelete);
         if (bookmark_) list_.GotoBookmark(*bookmark_);
     }
 
