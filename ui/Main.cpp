@@ -633,13 +633,28 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 // --------------------------------------------------------- IUserInterface
 
 void TForm1::Beep() { TDialogs::Beep(); }
-void TForm1::ShowMessage(const std::string& text) { TDialogs::ShowMessage(this, FromCp1253(text)); }
-void TForm1::ShowError(const std::string& text) { TDialogs::ShowError(this, FromCp1253(text)); }
-void TForm1::ShowWarning(const std::string& text) { TDialogs::ShowWarning(this, FromCp1253(text)); }
+// A progress window left open would show itself above the box a second
+// into its wait and take the keys meant for the box: it goes first.
+void TForm1::ShowMessage(const std::string& text)
+{
+    ProgressDone();
+    TDialogs::ShowMessage(this, FromCp1253(text));
+}
+void TForm1::ShowError(const std::string& text)
+{
+    ProgressDone();
+    TDialogs::ShowError(this, FromCp1253(text));
+}
+void TForm1::ShowWarning(const std::string& text)
+{
+    ProgressDone();
+    TDialogs::ShowWarning(this, FromCp1253(text));
+}
 
 int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                             const std::vector<std::string>& captions)
 {
+    ProgressDone();
     QStringList shown;
     for (const auto& caption : captions) shown << FromCp1253(caption);
     return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);

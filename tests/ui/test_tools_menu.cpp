@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileDialog>
 #include <QLabel>
@@ -183,6 +184,50 @@ private slots:
                  QStringList{QStringLiteral(u"message: Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης")});
         QVERIFY(!QFile::exists(launcher));
         qunsetenv("XDG_CONFIG_HOME");
+    }
+
+    // The progress window shows itself a second into a long import; a
+    // message of the import must not sit under it, and Enter closes it.
+    void importMessageComesFirstAndGoesWithEnter()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Trigger("N5");
+        QFile sheet(Path(QStringLiteral("sheet.csv")));
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        for (int row = 1; row <= 20; ++row)
+            sheet.write(row == 3 ? QStringLiteral(u"ΑΦΜ;ΕΠΩΝΥΜΙΑ;ΕΠΑΓΓΕΛΜΑ;ΥΠΟΧΡΕΟΣ\n").toUtf8()
+                                 : QByteArray("000000104;A;B;1;C;D;1;10564;1;10\n"));
+        sheet.close();
+        TDialogs::SetRecordOnly(false);
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(sheet.fileName());
+        TDialogs::Shown().clear();
+        // The first modal window is answered once it has been up longer than
+        // the second after which a progress window shows itself.
+        QStringList answered;
+        QElapsedTimer up;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            if (!up.isValid()) up.start();
+            if (up.elapsed() < 1500) return;
+            answer.stop();
+            answered << QString::fromLatin1(modal->metaObject()->className());
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        answer.start(50);
+        // Whatever is still open later is closed, so that a failure does not hang.
+        QTimer::singleShot(10000, [] {
+            for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) QApplication::activeModalWidget()->close();
+        });
+        Trigger("Excel1");
+        TDialogs::SetRecordOnly(true);
+        QCOMPARE(answered, QStringList{QStringLiteral("epinax::ui::TConfirmDialog")});
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(TDialogs::Shown().size(), 2);
+        QVERIFY(TDialogs::Shown()[1].startsWith(QStringLiteral(u"message: Λάθος στη γραμμή 3 του αρχείου")));
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
     }
 
     void webPagesOpenTheirAddresses()
