@@ -2,7 +2,11 @@
 // crash: answered Yes, No, and over damaged files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
 
 #include "StatementFixture.h"
 #include "common/Files.h"
@@ -168,6 +172,54 @@ TEST_F(RecoveryTest, ADamagedWorkingFileIsKeptAsideWithAMessage)
     auto folders = RecoveredFolders();
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(ReadBytes(folders[0] + "/record2"), customers);
+}
+
+// Whatever else lies under a working file's name is never read: a FIFO
+// would hang the start for good, /dev/zero fill the memory, a link bring in
+// a file from elsewhere, a huge sparse file cost its whole size.
+TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
+{
+    LeaveUnsavedStatement();
+    const std::string general = Working("generaldata"), customers = Working("record2");
+    const std::string outside = dir.File("outside");
+    WriteBytes(outside, customers);
+    const std::pair<const char*, std::function<void(const std::string&)>> planted[] = {
+        {"record2",
+         [&](const std::string& path) {
+             fs::remove(path);
+             fs::create_symlink(outside, path);
+         }},
+        {"record2", [](const std::string& path) { fs::resize_file(path, std::uintmax_t{2} << 30); }},
+        {"generaldata",
+         [](const std::string& path) {
+             fs::remove(path);
+             ::mkfifo(path.c_str(), 0600);
+         }},
+        {"record2",
+         [](const std::string& path) {
+             fs::remove(path);
+             ::mkfifo(path.c_str(), 0600);
+         }},
+        {"record4", [](const std::string& path) { fs::create_symlink("/dev/zero", path); }},
+    };
+    for (const auto& [name, plant] : planted) {
+        SCOPED_TRACE(name);
+        fs::remove_all(dir.File("temp"));
+        fs::create_directory(dir.File("temp"));
+        WriteBytes(doc.WorkingFile("generaldata"), general);
+        WriteBytes(doc.WorkingFile("record2"), customers);
+        plant(doc.WorkingFile(name));
+        ScriptedUi again;
+        TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+        ASSERT_FALSE(restarted.OfferRecovery());
+        ASSERT_EQ(again.log.size(), 2u);
+        EXPECT_TRUE(again.log[1].starts_with("message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα"))
+            << again.log[1];
+        auto folders = RecoveredFolders();
+        ASSERT_EQ(folders.size(), 1u);
+        struct stat kept {};
+        EXPECT_EQ(::lstat((folders[0] + "/" + name).c_str(), &kept), 0);
+    }
 }
 
 TEST_F(RecoveryTest, ADamagedGeneralDataFileIsKeptAsideToo)
