@@ -140,8 +140,8 @@ bool TStatement::RecoverWorkingFiles()
         return false;
     }
     std::optional<TGeneralData> data = general ? ParseGeneralData(*general) : std::nullopt;
-    if (!data || !customers || !suppliers || !ListFileSound(*customers, TSide::Customers) ||
-        !ListFileSound(*suppliers, TSide::Suppliers)) {
+    if (!data || !HeaderAsTyped(data->header) || !customers || !suppliers ||
+        !ListFileSound(*customers, TSide::Customers) || !ListFileSound(*suppliers, TSide::Suppliers)) {
         MoveWorkingFilesAside(G(" είναι κατεστραμμένα και δεν ανακτήθηκαν."));
         return false;
     }

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "StatementFixture.h"
 #include "common/Files.h"
@@ -21,7 +22,6 @@ TEST(GeneralData, KeepsEveryValueExactly)
     TGeneralData data;
     data.header.YearOfData = "2024";
     data.header.CompanyName = G("  ΑΚΜΕ \\ Α.Ε.  ");
-    data.header.Town = "a\r\nb";  // never typed, but never lost either
     data.header.AFM = "12345";
     data.header.ComboBox1 = 9;
     data.header.Credit = true;
@@ -60,6 +60,14 @@ protected:
         ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "2", "7"}));
         ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "4", "9"}));
         ui.Take();
+    }
+    // The working directory holding only these two files, as a crash left it.
+    void LeaveWorkingFiles(const std::string& general, const std::string& customers)
+    {
+        fs::remove_all(dir.File("temp"));
+        fs::create_directory(dir.File("temp"));
+        WriteBytes(doc.WorkingFile("generaldata"), general);
+        WriteBytes(doc.WorkingFile("record2"), customers);
     }
     std::vector<std::string> RecoveredFolders()
     {
@@ -204,10 +212,7 @@ TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
     };
     for (const auto& [name, plant] : planted) {
         SCOPED_TRACE(name);
-        fs::remove_all(dir.File("temp"));
-        fs::create_directory(dir.File("temp"));
-        WriteBytes(doc.WorkingFile("generaldata"), general);
-        WriteBytes(doc.WorkingFile("record2"), customers);
+        LeaveWorkingFiles(general, customers);
         plant(doc.WorkingFile(name));
         ScriptedUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
@@ -219,6 +224,41 @@ TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
         ASSERT_EQ(folders.size(), 1u);
         struct stat kept {};
         EXPECT_EQ(::lstat((folders[0] + "/" + name).c_str(), &kept), 0);
+    }
+}
+
+// The header edits let in only what their key filters accept, up to their
+// lengths: a value none would let in was not typed, and a CR LF in it would
+// split the header line of the file saved from it.
+TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
+{
+    LeaveUnsavedStatement();
+    const TGeneralData typed{doc.Header(), doc.EditPub1(), doc.EditPub2()};
+    const std::string customers = Working("record2");
+    using H = TStatementHeader;
+    const std::tuple<std::string H::*, std::string, bool> values[] = {
+        {&H::CompanyName, "ACME\r\nSA", false},
+        {&H::CompanyName, std::string("AC\0ME", 5), false},
+        {&H::Town, "ATHENS\x1a", false},
+        {&H::Town, "\x01", false},
+        {&H::Street, "ODOS\x7f", false},
+        {&H::AFM, "12345678X", false},
+        {&H::YearOfData, "20245", false},
+        {&H::Egatastash, "EE", false},
+        {&H::Tel, "21 01234", false},
+        {&H::Tel, "2101234   ", true},  // the filling Open keeps after a short number
+        {&H::Number, "12A", true},
+    };
+    for (const auto& [field, value, recovered] : values) {
+        SCOPED_TRACE(value);
+        TGeneralData data = typed;
+        data.header.*field = value;
+        LeaveWorkingFiles(GeneralDataText(data), customers);
+        ScriptedUi again;
+        TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+        EXPECT_EQ(restarted.OfferRecovery(), recovered);
+        const std::string damaged = "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα";
+        EXPECT_EQ(again.log.back().starts_with(damaged), !recovered) << again.log.back();
     }
 }
 
