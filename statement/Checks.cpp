@@ -23,8 +23,9 @@ std::string ListMessage(const std::string& afm, const char* ending)
     return G(kPrefix) + G("Ο ΑΦΜ: ") + afm + G(ending);
 }
 
-// The field as the window labels it.
-const char* FieldCaption(TControl control)
+}  // namespace
+
+const char* HeaderFieldLabel(TControl control)
 {
     switch (control) {
     case TControl::YearOfData: return "Έτος που αφορούν τα στοιχεία";
@@ -44,12 +45,14 @@ const char* FieldCaption(TControl control)
     }
 }
 
+namespace {
+
 // Worded as the command line's build refuses the same character.
 std::string ControlCharacterMessage(TControl control, char c)
 {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(c))));
-    return G(kPrefix) + G("Γενικά στοιχεία, πεδίο «") + G(FieldCaption(control)) + G("»: ο χαρακτήρας ελέγχου ") +
+    return G(kPrefix) + G("Γενικά στοιχεία, πεδίο «") + G(HeaderFieldLabel(control)) + G("»: ο χαρακτήρας ελέγχου ") +
            code + G(" δεν επιτρέπεται σε πεδίο.") + G(kRepeat);
 }
 

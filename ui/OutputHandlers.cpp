@@ -11,6 +11,7 @@
 #include "ui/DBGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
+#include "ui/Handlers.h"
 #include "ui/Main.h"
 #include "ui/PrintForm.h"
 #include "ui/UserManualUnit.h"
@@ -90,15 +91,26 @@ TUserManual* TForm1::ManualWindow()
     return UserManual;
 }
 
-void TForm1::N13Click() { ManualWindow()->ShowTopic(THelpTopic::Setup); }
-void TForm1::F1KeyDown() { ManualWindow()->ShowTopic(THelpTopic::Usage); }
+// The help runs as every other command does: an error (memory running out
+// while a page is read) is shown, rather than escaping into the event loop,
+// which would end the program without a word.
+void TForm1::N13Click()
+{
+    RunHandler(this, [&] { ManualWindow()->ShowTopic(THelpTopic::Setup); });
+}
+void TForm1::F1KeyDown()
+{
+    RunHandler(this, [&] { ManualWindow()->ShowTopic(THelpTopic::Usage); });
+}
 
 void TForm1::InstallHelpKey() { qApp->installEventFilter(new THelpKey(this)); }
 
 void TForm1::N12Click()
 {
-    TAboutBox about(this);
-    about.exec();
+    RunHandler(this, [&] {
+        TAboutBox about(this);
+        about.exec();
+    });
 }
 
 }  // namespace epinax::ui
