@@ -19,6 +19,10 @@ inline constexpr std::size_t kMaxCellText = 32767;
 // guard against a file that would fill the memory with copies of one text.
 inline constexpr std::size_t kMaxBlockText = 64u << 20;
 
+// The first sheet read in this process, the reader picked as ReadFirstSheet
+// picks it; only the helper program that ReadFirstSheet starts calls it.
+TSheetBlock ReadFirstSheetHere(const std::string& path);
+
 // Collects cells in any order and makes the block from A1 to the last used
 // cell. Only the stored columns take memory; the limits of TSheetBlock are
 // enforced as cells arrive, so a hostile file is refused before it costs.

@@ -1,7 +1,14 @@
 // The workbook readers on the small files under tests/workbooks/, made by
 // tools/make-test-workbooks.py.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -10,6 +17,7 @@
 
 #include "TestSupport.h"
 #include "common/Greek.h"
+#include "import/Isolated.h"
 #include "import/Workbook.h"
 #include "import/WorkbookParts.h"
 
@@ -274,6 +282,50 @@ TEST(ReaderChoice, ExtensionInAnyCaseThenContent)
     EXPECT_EQ(ReadFirstSheet(copy("narrow.xlsx", "narrow")).columns, 3);
     EXPECT_EQ(ReadFirstSheet(copy("narrow.ods", "narrow.ods.bak")).columns, 3);
     EXPECT_NE(Refusal(copy("good.csv", "good.txt")).find("δεν είναι βιβλίο εργασίας"), std::string::npos);
+}
+
+// ------------------------------------------------ the confined helper
+
+// Inputs that crash FreeXL (found by fuzzing it): the helper goes down, the
+// program only hears that the file cannot be read. The user's "Διακοπή" ends
+// the reading at once.
+TEST(ReadingHelper, CrashesGiveTheUnreadableRefusalAndTheUserMayStop)
+{
+    for (const char* name : {"freexl-open-segv.xls"})
+        EXPECT_NE(Refusal(Workbook("../../fuzz/import/known-crashes/" + std::string(name)))
+                      .find(name + std::string(" δεν διαβάζεται: είναι κατεστραμμένο")),
+                  std::string::npos)
+            << name;
+    int asked = 0;
+    EXPECT_THROW(ReadFirstSheet(Workbook("good.xlsx"), [&] { return ++asked > 1; }), EWorkbookReadingStopped);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ReadFirstSheet(Workbook("good.csv"), [] { return true; }).rows, 5);
+}
+
+bool Refused(int result) { return result < 0 && errno == EPERM; }
+
+// What a reader confined may still do (read a file) and what it may not.
+bool ConfinedAsPromised(const std::string& dir)
+{
+    const std::string existing = dir + "/existing", other = dir + "/other";
+    const int readable = ::open(existing.c_str(), O_RDONLY);
+    rlimit fileSize{};
+    char* const noArguments[] = {nullptr};
+    return readable >= 0 && ::close(readable) == 0 && Refused(::open(existing.c_str(), O_WRONLY)) &&
+           Refused(::open(existing.c_str(), O_RDWR)) && Refused(::open(other.c_str(), O_RDONLY | O_CREAT, 0600)) &&
+           Refused(::open(existing.c_str(), O_RDONLY | O_TRUNC)) && Refused(::unlink(existing.c_str())) &&
+           Refused(::rename(existing.c_str(), other.c_str())) && Refused(::mkdir(other.c_str(), 0700)) &&
+           Refused(::symlink(existing.c_str(), other.c_str())) && Refused(::link(existing.c_str(), other.c_str())) &&
+           Refused(::socket(AF_UNIX, SOCK_STREAM, 0)) && Refused(::execv("/bin/true", noArguments)) &&
+           ::prctl(PR_GET_NO_NEW_PRIVS, 0, 0, 0, 0) == 1 && ::getrlimit(RLIMIT_FSIZE, &fileSize) == 0 &&
+           fileSize.rlim_max == 0 && std::filesystem::exists(existing) && !std::filesystem::exists(other);
+}
+
+TEST(ReadingHelperDeathTest, ConfinedToReading)
+{
+    test::TempDir dir;
+    std::ofstream(dir.File("existing")) << "x";
+    EXPECT_EXIT(::_exit((ConfineReader(), ConfinedAsPromised(dir.File("")) ? 0 : 1)), ::testing::ExitedWithCode(0), "");
 }
 
 // FreeXL and OpenDocument write dates out; they are given back as Excel's
