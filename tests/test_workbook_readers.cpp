@@ -215,6 +215,14 @@ TEST(Limits, SheetLongerThanAListRefused)
     EXPECT_NE(Refusal(Workbook("tall.ods")).find("περισσότερες από 99999 γραμμές"), std::string::npos);
 }
 
+// Hostile files are refused as soon as what they hold exceeds any sheet:
+// elements nested 100000 deep, a start tag of 16 MiB.
+TEST(Limits, NestingAndTagsBeyondAnySheetRefused)
+{
+    EXPECT_NE(Refusal(Workbook("deep.ods")).find("σε βάθος μεγαλύτερο από 100"), std::string::npos);
+    EXPECT_NE(Refusal(Workbook("huge-tag.xlsx")).find("έχει ετικέτα XML μεγαλύτερη από 1 MB"), std::string::npos);
+}
+
 // ---------------------------------------------------------------- CSV quoting
 
 TEST(CsvQuoting, QuotesDoubledQuotesSeparatorsAndLineBreaks)
