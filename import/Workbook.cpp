@@ -323,11 +323,11 @@ void ThrowErrorValue(std::int64_t row, std::int64_t column, std::string_view sho
                          G(") αντί για τιμή. Διορθώστε το για να προχωρήσετε στην εισαγωγή."));
 }
 
-void ThrowFormulaInXls(std::int64_t row, std::int64_t column)
+void ThrowFormulaWithoutValue(std::int64_t row, std::int64_t column)
 {
     throw EWorkbookError(G("Το κελί ") + Cell(row, column) +
-                         G(" περιέχει τύπο, του οποίου η τιμή δεν διαβάζεται από αρχεία .xls. Αποθηκεύστε το "
-                           "αρχείο ως .xlsx ή .ods, ή επικολλήστε τιμές στη θέση των τύπων."));
+                         G(" περιέχει τύπο χωρίς αποθηκευμένη τιμή. Ανοίξτε το αρχείο με το πρόγραμμα "
+                           "λογιστικών φύλλων και αποθηκεύστε το ξανά, ή επικολλήστε τιμές στη θέση των τύπων."));
 }
 
 void ThrowTextTooLong(std::int64_t row, std::int64_t column)

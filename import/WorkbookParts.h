@@ -56,7 +56,7 @@ void EnsureReadable(const std::string& path);
 [[noreturn]] void ThrowUnsupportedCharacter(std::int64_t row, std::int64_t column, std::string_view utf8Text);
 [[noreturn]] void ThrowDamagedCell(std::int64_t row, std::int64_t column);
 [[noreturn]] void ThrowErrorValue(std::int64_t row, std::int64_t column, std::string_view shown);
-[[noreturn]] void ThrowFormulaInXls(std::int64_t row, std::int64_t column);
+[[noreturn]] void ThrowFormulaWithoutValue(std::int64_t row, std::int64_t column);
 [[noreturn]] void ThrowTextTooLong(std::int64_t row, std::int64_t column);
 
 // A cell's UTF-8 text in Windows-1253, or the refusal naming the cell.

@@ -156,20 +156,26 @@ TEST_P(StoredFormulaValues, AreRead)
     ExpectRow(block, 0, {N(2), N(6), T("abγ"), N(1), N(94014201), N(94014201)});
 }
 
-INSTANTIATE_TEST_SUITE_P(Workbooks, StoredFormulaValues, ::testing::Values("formulas.xlsx", "formulas.ods"));
+INSTANTIATE_TEST_SUITE_P(Workbooks, StoredFormulaValues,
+                         ::testing::Values("formulas.xlsx", "formulas.ods", "formulas.xls"));
 
-// FreeXL gives a formula cell as empty: the file is refused, never read with holes.
-TEST(XlsFormulas, RefusedNamingTheFirstFormulaCellAndTheWayOut)
+// Written by LibreOffice: a text result continued over several records, an
+// empty text, a rounded number; a formula whose value is missing is refused.
+TEST(XlsFormulas, TextResultsAndAFormulaWithoutItsValue)
 {
-    const std::string message = Refusal(Workbook("formulas.xls"));
-    EXPECT_NE(message.find("Το κελί B1 περιέχει τύπο"), std::string::npos) << message;
-    EXPECT_NE(message.find("ως .xlsx ή .ods, ή επικολλήστε τιμές"), std::string::npos) << message;
+    std::string longText;
+    for (int i = 0; i < 5000; ++i) longText += G("Ωα");
+    ExpectRow(ReadFirstSheet(Workbook("formula-texts.xls")), 0, {TCell::Text(longText), TCell::Text(""), N(3.33)});
+    const std::string message = Refusal(Workbook("formula-without-value.xls"));
+    EXPECT_NE(message.find("Το κελί C1 περιέχει τύπο χωρίς αποθηκευμένη τιμή"), std::string::npos) << message;
 }
 
 TEST(FormulaErrors, RefusedNamingTheCell)
 {
     EXPECT_NE(Refusal(Workbook("error.xlsx")).find("Το κελί B1 περιέχει σφάλμα τύπου (#DIV/0!)"), std::string::npos);
     EXPECT_NE(Refusal(Workbook("error.ods")).find("Το κελί A1 περιέχει σφάλμα τύπου (#DIV/0!)"), std::string::npos);
+    EXPECT_NE(Refusal(Workbook("formula-error.xls")).find("Το κελί B1 περιέχει σφάλμα τύπου (#DIV/0!)"),
+              std::string::npos);
 }
 
 // ----------------------------------------------- what other writers may do
