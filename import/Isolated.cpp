@@ -16,6 +16,7 @@
 #include <cstring>
 #include <memory>
 
+#include "common/Files.h"
 #include "common/Greek.h"
 #include "import/WorkbookParts.h"
 
@@ -155,9 +156,8 @@ std::string HelperPath()
 
 // The helper starts with the signals as a fresh program has them, whatever
 // this program ignores or blocks, so that its limits end it.
-pid_t Spawn(const std::string& path, int answer)
+pid_t Spawn(const std::string& helper, const std::string& path, int answer)
 {
-    const std::string helper = HelperPath();
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
     posix_spawn_file_actions_init(&actions);
@@ -176,7 +176,16 @@ pid_t Spawn(const std::string& path, int answer)
     const int failed = ::posix_spawn(&child, helper.c_str(), &actions, &attributes, arguments, environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
+    if (failed != 0) errno = failed;
     return failed == 0 ? child : -1;
+}
+
+[[noreturn]] void ThrowNoHelper(const std::string& helper, int systemError)
+{
+    throw EWorkbookError(G("Δεν ήταν δυνατό να ξεκινήσει το πρόγραμμα ανάγνωσης βιβλίων εργασίας ") +
+                         DisplayPath(helper) + " (" +
+                         (systemError == ENOENT ? G("δεν βρέθηκε") : SystemReason(systemError)) +
+                         G("). Εγκαταστήστε ξανά την εφαρμογή."));
 }
 
 enum class TCollected { Whole, Failed, Stopped };
@@ -330,11 +339,13 @@ TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& k
 {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw EWorkbookError(UnreadableMessage(path));
-    const pid_t child = Spawn(path, pipeEnds[1]);
+    const std::string helper = HelperPath();
+    const pid_t child = Spawn(helper, path, pipeEnds[1]);
+    const int spawnError = errno;
     ::close(pipeEnds[1]);
     if (child < 0) {
         ::close(pipeEnds[0]);
-        throw EWorkbookError(UnreadableMessage(path));
+        ThrowNoHelper(helper, spawnError);
     }
     std::string bytes;
     const TCollected collected = Collect(pipeEnds[0], bytes, seconds, keepReading);
