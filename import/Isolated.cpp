@@ -188,6 +188,42 @@ pid_t Spawn(const std::string& helper, const std::string& path, int answer)
                          G("). Εγκαταστήστε ξανά την εφαρμογή."));
 }
 
+struct TDescriptor {
+    explicit TDescriptor(int descriptor) : fd(descriptor) {}
+    ~TDescriptor() { ::close(fd); }
+    TDescriptor(const TDescriptor&) = delete;
+    TDescriptor& operator=(const TDescriptor&) = delete;
+    const int fd;
+};
+
+// The helper never outlives its reading, whatever ends it. It is killed even
+// after it closed its answer: a helper that exits already cannot be hurt by
+// it, and one that closed its output to hang would hold the window forever.
+class THelper {
+public:
+    explicit THelper(pid_t pid) : pid_(pid) {}
+    ~THelper()
+    {
+        if (pid_ > 0) End();
+    }
+    THelper(const THelper&) = delete;
+    THelper& operator=(const THelper&) = delete;
+
+    bool Started() const { return pid_ > 0; }
+    // Its wait status.
+    int End()
+    {
+        ::kill(pid_, SIGKILL);
+        int status = 0;
+        while (::waitpid(pid_, &status, 0) < 0 && errno == EINTR) {}
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    pid_t pid_;
+};
+
 enum class TCollected { Whole, Failed, Stopped };
 
 // Everything the helper writes, until it closes the pipe, time runs out, it
@@ -339,20 +375,15 @@ TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& k
 {
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw EWorkbookError(UnreadableMessage(path));
+    const TDescriptor answer(pipeEnds[0]);
     const std::string helper = HelperPath();
-    const pid_t child = Spawn(helper, path, pipeEnds[1]);
+    THelper child(Spawn(helper, path, pipeEnds[1]));
     const int spawnError = errno;
     ::close(pipeEnds[1]);
-    if (child < 0) {
-        ::close(pipeEnds[0]);
-        ThrowNoHelper(helper, spawnError);
-    }
+    if (!child.Started()) ThrowNoHelper(helper, spawnError);
     std::string bytes;
-    const TCollected collected = Collect(pipeEnds[0], bytes, seconds, keepReading);
-    ::close(pipeEnds[0]);
-    if (collected != TCollected::Whole) ::kill(child, SIGKILL);
-    int status = 0;
-    while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {}
+    const TCollected collected = Collect(answer.fd, bytes, seconds, keepReading);
+    const int status = child.End();
     if (collected == TCollected::Stopped) throw EWorkbookReadingStopped();
     if (collected != TCollected::Whole || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.empty())
         throw EWorkbookError(UnreadableMessage(path));
