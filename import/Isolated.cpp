@@ -373,10 +373,15 @@ int RunWorkbookReader(const char* path)
 
 TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& keepReading, int seconds)
 {
+    return ReadInHelper(HelperPath(), path, keepReading, seconds);
+}
+
+TSheetBlock ReadInHelper(const std::string& helper, const std::string& path, const std::function<bool()>& keepReading,
+                         int seconds)
+{
     int pipeEnds[2];
     if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw EWorkbookError(UnreadableMessage(path));
     const TDescriptor answer(pipeEnds[0]);
-    const std::string helper = HelperPath();
     THelper child(Spawn(helper, path, pipeEnds[1]));
     const int spawnError = errno;
     ::close(pipeEnds[1]);

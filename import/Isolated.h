@@ -17,6 +17,9 @@ namespace epinax {
 // at once and then about every 100 ms; when it says no, the helper is ended
 // and EWorkbookReadingStopped thrown.
 TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& keepReading, int seconds = 60);
+// The same with another helper program, started as `helper path`.
+TSheetBlock ReadInHelper(const std::string& helper, const std::string& path, const std::function<bool()>& keepReading,
+                         int seconds);
 
 // The helper's side: confines the process (ConfineReader), reads `path` and
 // writes the answer to standard output. Gives the helper's exit status.

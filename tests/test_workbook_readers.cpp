@@ -316,6 +316,23 @@ TEST(ReadingHelper, CrashesGiveTheUnreadableRefusalAndTheUserMayStop)
     EXPECT_EQ(ReadFirstSheet(Workbook("good.csv"), [] { return true; }).rows, 5);
 }
 
+// Whatever the helper does instead of answering, the file is unreadable:
+// it hangs, says more than any block, fails, or says something else.
+TEST(ReadingHelper, HangingFailingOrBabblingGivesTheUnreadableRefusal)
+{
+    const std::pair<const char*, const char*> helpers[] = {
+        {"/bin/sleep", "10"}, {"/bin/cat", "/dev/zero"}, {"/bin/false", "x"}, {"/bin/echo", "x"}};
+    for (const auto& [helper, argument] : helpers) {
+        try {
+            ReadInHelper(
+                helper, argument, [] { return true; }, 1);
+            ADD_FAILURE() << helper << " gave a block";
+        } catch (const EWorkbookError& error) {
+            EXPECT_NE(cp1253::ToUtf8(error.what()).find("δεν διαβάζεται"), std::string::npos) << helper;
+        }
+    }
+}
+
 bool Refused(int result) { return result < 0 && errno == EPERM; }
 
 // What a reader confined may still do (read a file) and what it may not.
