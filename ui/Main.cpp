@@ -451,8 +451,13 @@ void TForm1::N17Click()
 void TForm1::Excel1Click()
 {
     // The workbook is read by a helper program; the progress window keeps the
-    // window alive meanwhile and its "Διακοπή" ends the reading.
+    // window alive meanwhile and its "Διακοπή" ends the reading. It closes
+    // with the reading, so that no message of the import finds it on top.
     const auto readWithProgress = [this](const std::string& path) {
+        struct TClose {
+            TForm1* form;
+            ~TClose() { form->ProgressDone(); }
+        } closeProgress{this};
         return ReadFirstSheet(path, [this] { return Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
     };
     Run([&] { epinax::Excel1Click(*statement_, readWithProgress); });
