@@ -122,8 +122,9 @@ public:
         Require(doc_.List(TSide::Customers).RecordCount() == rowsBefore, "the statement did not open");
         ui_.messages = 0;
         bool imported = false;
-        const Seconds spent =
-            Timed([&] { imported = ImportWorkbook(doc_, TSide::Customers, workbook_, ReadFirstSheet); });
+        const Seconds spent = Timed([&] {
+            imported = ImportWorkbook(doc_, TSide::Customers, workbook_, ReadFirstSheet) == TImportResult::Imported;
+        });
         Require(imported && ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == rowsBefore + kImportRows,
                 "the import did not take every row");
         return spent;

@@ -1,5 +1,6 @@
 #include "cli/Commands.h"
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <limits>
@@ -235,7 +236,7 @@ int ZipCommand(const TArguments& a)
     Expect(a, "FILE", true, true, false);
     if (a.output && a.output->empty()) Usage("zip: το -o θέλει όνομα αρχείου");
     const std::string archive = a.output.value_or(DefaultArchivePath(a.operands[0]));
-    if (FileExists(archive) && !a.force)
+    if (ArchiveNameTaken(archive) && !a.force)
         throw CliError(kExitUsage, "Το αρχείο " + archive + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
     ZipOneFile(a.operands[0], archive);
     Print({{"written", archive}});
@@ -282,6 +283,9 @@ int Dispatch(const TArguments& a)
 int Run(int argc, char** argv)
 {
     RemoveWorkspaceOnSignals();
+    // A write past the user's file size limit then fails, with its message,
+    // instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     try {
         return Dispatch(ParseArguments(std::vector<std::string>(argv + 1, argv + argc)));
     } catch (const CliError& error) {

@@ -11,11 +11,13 @@ namespace epinax::cli {
 
 namespace {
 
-[[noreturn]] void RefuseWith(const RecordingUi& ui, const std::string& otherwise)
+[[noreturn]] void RefuseWith(const RecordingUi& ui, int exitCode, const std::string& otherwise)
 {
     std::string text;
     for (const auto& message : ui.messages) text += (text.empty() ? "" : "\n") + cp1253::ToUtf8(message);
-    throw CliError(kExitRefused, text.empty() ? otherwise : text);
+    // The core ends the lines of a message with CR LF.
+    for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+    throw CliError(exitCode, text.empty() ? otherwise : text);
 }
 
 }  // namespace
@@ -28,17 +30,19 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
     TStatement& statement = workspace.Statement();
     OpenStatement(workspace, ui, ReadStatementInput(statementPath));
     ui.Clear();
-    bool imported = false;
+    TImportResult result = TImportResult::Refused;
     try {
-        imported = ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
+        result = ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
     } catch (const EListNotWritten&) {
         workspace.Failed();
     }
-    if (!imported) RefuseWith(ui, "Η εισαγωγή από το " + workbookPath + " διακόπηκε");
+    if (result == TImportResult::Unreadable) RefuseWith(ui, kExitUsage, "Το " + workbookPath + " δεν διαβάστηκε");
+    if (result != TImportResult::Imported)
+        RefuseWith(ui, kExitRefused, "Η εισαγωγή από το " + workbookPath + " διακόπηκε");
     ui.Clear();
     ui.saveFile = outPath;
     ui.answer = force ? mrYes : mrNo;
-    if (!statement.N7Click()) RefuseWith(ui, "Το αρχείο " + outPath + " δεν γράφτηκε");
+    if (!statement.N7Click()) RefuseWith(ui, kExitRefused, "Το αρχείο " + outPath + " δεν γράφτηκε");
 }
 
 }  // namespace epinax::cli

@@ -12,7 +12,8 @@
 namespace epinax::cli {
 
 // Throws CliError: refused (1) with the import's or Save As's messages, one a
-// line; bad usage (2) when a file cannot be read or written.
+// line; bad usage (2) when a file, the workbook included, cannot be read or
+// written. Nothing is written unless every row of the workbook went in.
 void ImportIntoStatement(const std::string& statementPath, const std::string& workbookPath, TSide side,
                          const std::string& outPath, bool force, std::optional<TDate> date);
 

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -66,10 +67,12 @@ bool IsMarkedReadOnly(const std::string& path)
     return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) && (info.st_mode & 0222) == 0;
 }
 
+// A file replaced keeps its permissions; whatever else is at the name (a
+// link to a folder) lends none.
 mode_t NewFileMode(const std::string& path)
 {
     struct stat info {};
-    if (::stat(path.c_str(), &info) == 0) return info.st_mode & 07777;
+    if (::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode)) return info.st_mode & 07777;
     mode_t mask = ::umask(0);
     ::umask(mask);
     return 0666 & ~mask;
@@ -227,6 +230,9 @@ FileReplacer::FileReplacer(std::string path, TDurability durability) : path_(std
     fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
     if (fd_ < 0) FileError("Cannot create file %s", path_);
     tempPath_ = pattern;
+    // Held until the file is closed, or the program dies: while it is held,
+    // RemovePiecesOfDeadWriters leaves the file alone.
+    ::flock(fd_, LOCK_EX | LOCK_NB);
     ::fchmod(fd_, NewFileMode(path_));
     buffer_.reserve(kWriteChunk);
 }
@@ -345,6 +351,41 @@ void RemoveDiscardedFiles(const std::string& directory)
     for (const auto& entry : std::filesystem::directory_iterator(directory, ignored))
         if (entry.path().filename().string().find(kDiscarded) != std::string::npos)
             std::filesystem::remove(entry.path(), ignored);
+}
+
+namespace {
+
+// The names mkostemp gives: PATH, a dot and six letters or digits.
+bool IsPieceOf(const std::string& name, const std::string& base)
+{
+    constexpr size_t kSuffix = 6;
+    if (name.size() != base.size() + 1 + kSuffix || !name.starts_with(base + '.')) return false;
+    return std::all_of(name.end() - kSuffix, name.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+}
+
+bool WriterIsGone(const std::string& piece)
+{
+    FileDescriptor fd(::open(piece.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    struct stat info {};
+    return fd && ::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+           ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0;
+}
+
+}  // namespace
+
+void RemovePiecesOfDeadWriters(const std::string& path)
+{
+    namespace fs = std::filesystem;
+    const fs::path target(path);
+    const std::string base = target.filename().string();
+    const fs::path directory = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::error_code error;
+    for (fs::directory_iterator it(directory, error), end; !error && it != end; it.increment(error)) {
+        const std::string piece = it->path().string();
+        if (IsPieceOf(it->path().filename().string(), base) && WriterIsGone(piece)) ::unlink(piece.c_str());
+    }
 }
 
 std::string SystemReason(int error)

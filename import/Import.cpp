@@ -1,11 +1,15 @@
 #include "import/Import.h"
 
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <utility>
+#include <variant>
 
 #include "common/Errors.h"
 #include "common/Greek.h"
+#include "common/Text.h"
+#include "entry/RowValidation.h"
 #include "entry/TaxNumber.h"
 #include "statement/BulkEntry.h"
 #include "statement/Statement.h"
@@ -15,19 +19,40 @@ namespace epinax {
 namespace {
 
 constexpr int kColumnsRead = 10;  // A to J
+enum TColumn { kAfm = 0, kObliged = 3, kInvoices = 8, kValue = 9 };
+
+// The endings of the row messages, one per column checked. The Latin H of
+// "H στήλη" in the tax number's is the message's own.
+constexpr const char* kObligedEnding =
+    " του αρχείου: Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1. "
+    "Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
+constexpr const char* kInvoicesEnding =
+    " του αρχείου: Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή. "
+    "Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
+constexpr const char* kValueEnding =
+    " του αρχείου: Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι "
+    "το κόμμα). Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
+constexpr const char* kAfmEnding =
+    " του αρχείου: H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ. "
+    "Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
+constexpr const char* kOwnAfmEnding =
+    " του αρχείου: Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου. "
+    "Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
 
 std::string RowMessage(int row, const char* ending) { return G("Λάθος στη γραμμή ") + std::to_string(row) + G(ending); }
 
 // Spreadsheets drop the leading zeros of numbers: a tax number typed as
 // 094014201 comes back as the number 94014201. A whole number of up to eight
-// digits in the tax number's column gets them back.
+// digits in the tax number's column gets them back, but only when that makes
+// a valid tax number: another identifier keeps the digits it has.
 std::string TaxNumberText(const TCell& cell)
 {
     std::string text = CellText(cell);
     const bool shortWhole = cell.kind == TCell::Kind::Number && cell.number >= 1 && cell.number < 1e8 &&
                             std::floor(cell.number) == cell.number;
-    if (shortWhole) text.insert(0, 9 - text.size(), '0');
-    return text;
+    if (!shortWhole) return text;
+    std::string padded = std::string(9 - text.size(), '0') + text;
+    return CheckAfm(padded) ? padded : text;
 }
 
 // A line break or another control character in a cell (an address on two
@@ -48,101 +73,261 @@ bool IsZeroValue(const TCell& cell)
 std::optional<std::string> RowProblem(const TSheetBlock& block, int row, const std::string& ownAfm)
 {
     const int number = row + 1;
-    const std::string obliged = CellText(block.At(row, 3));
-    if (obliged != "0" && obliged != "1")
-        return RowMessage(number,
-                          " του αρχείου: Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1. "
-                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
-    if (!ParseInteger(CellText(block.At(row, 8))))
-        return RowMessage(number,
-                          " του αρχείου: Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή. "
-                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
-    if (!Decimal::Parse(CellText(block.At(row, 9))))
-        return RowMessage(number,
-                          " του αρχείου: Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι "
-                          "το κόμμα). Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
-    const std::string afm = TaxNumberText(block.At(row, 0));
-    // The Latin H of "H στήλη" is the message's own.
-    if (IsZeroValue(block.At(row, 3)) && !CheckAfm(afm))
-        return RowMessage(number,
-                          " του αρχείου: H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ. "
-                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
-    if (afm == ownAfm)
-        return RowMessage(number,
-                          " του αρχείου: Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου. "
-                          "Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
+    const std::string obliged = CellText(block.At(row, kObliged));
+    if (obliged != "0" && obliged != "1") return RowMessage(number, kObligedEnding);
+    if (!ParseInteger(CellText(block.At(row, kInvoices)))) return RowMessage(number, kInvoicesEnding);
+    if (!Decimal::Parse(CellText(block.At(row, kValue)))) return RowMessage(number, kValueEnding);
+    const std::string afm = TaxNumberText(block.At(row, kAfm));
+    if (IsZeroValue(block.At(row, kObliged)) && !CheckAfm(afm)) return RowMessage(number, kAfmEnding);
+    if (afm == ownAfm) return RowMessage(number, kOwnAfmEnding);
     return std::nullopt;
+}
+
+// The texts a row's ten fields receive, in the order of the columns. The
+// numbers go in by their value: "00000012" invoices are 12, a negative
+// amount is stored positive. Only rows the checking pass let through.
+using TRowTexts = std::array<std::string, kColumnsRead>;
+
+TRowTexts RowTexts(const TSheetBlock& block, int row)
+{
+    TRowTexts texts;
+    texts[kAfm] = FieldText(TaxNumberText(block.At(row, kAfm)));
+    for (int column = 1; column < kInvoices; ++column)
+        texts[static_cast<size_t>(column)] = FieldText(CellText(block.At(row, column)));
+    texts[kInvoices] = std::to_string(*ParseInteger(CellText(block.At(row, kInvoices))));
+    texts[kValue] = Decimal::Parse(CellText(block.At(row, kValue)))->Abs().ToGeneral();
+    return texts;
 }
 
 // The ten fields of a row, in the order of the columns.
-std::vector<const char*> FieldNames(TSide side)
+std::vector<TField*> RowFields(TFixedFormatDataSet& list, TSide side)
 {
-    return {AfmFieldName(side),
-            NameFieldName(side),
-            ProfFieldName(side),
-            "Ypovolh",
-            "City",
-            "Street",
-            "StreetNo",
-            "TK",
-            "NoTimologion",
-            "Value"};
-}
-
-void AssignRow(const std::vector<TField*>& fields, const TSheetBlock& block, int row)
-{
-    fields[0]->SetAsString(FieldText(TaxNumberText(block.At(row, 0))));
-    for (int column = 1; column < kColumnsRead - 1; ++column)
-        fields[static_cast<size_t>(column)]->SetAsString(FieldText(CellText(block.At(row, column))));
-    // The value goes in as its amount: a negative amount is stored positive.
-    fields[9]->SetAsString(Decimal::Parse(CellText(block.At(row, 9)))->Abs().ToGeneral());
-}
-
-// Every row posted through the list's own post, with the row validation;
-// false when one was refused (the validation has said why) or the user
-// stopped. The refresh of the working files and totals runs once, at the end.
-bool InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
-{
-    TFixedFormatDataSet& list = statement.List(side);
     std::vector<TField*> fields;
-    for (const char* name : FieldNames(side)) fields.push_back(&list.FieldByName(name));
-    for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows)) return false;
-        list.Append();
-        AssignRow(fields, block, row);
-        // Posted as a pending row is settled: a refusal has told the user, and
-        // whether the row went in is read from PostSucceeded alone.
-        if (!statement.SettlePendingRow(side)) {
-            statement.UI().ShowMessage(ImportInsertFailureMessage());
-            return false;
-        }
-    }
-    return true;
+    for (const char* name : {AfmFieldName(side), NameFieldName(side), ProfFieldName(side), "Ypovolh", "City", "Street",
+                             "StreetNo", "TK", "NoTimologion", "Value"})
+        fields.push_back(&list.FieldByName(name));
+    return fields;
 }
 
-bool ChecksPass(TStatement& statement, const TSheetBlock& block)
+void AssignRow(const std::vector<TField*>& fields, const TRowTexts& texts)
+{
+    for (size_t column = 0; column < texts.size(); ++column) fields[column]->SetAsString(texts[column]);
+}
+
+// A number cut to its field would be another number, and a tax number cut
+// to nine characters another counterparty; the row is refused instead. The
+// value must fit also in the form "0.##" the post rewrites it in. Other texts
+// are cut to their fields.
+std::optional<std::string> WidthProblem(const std::vector<TField*>& fields, const TRowTexts& texts, int number)
+{
+    auto tooLong = [&](TColumn column, std::string_view text) {
+        return TrimTrailingBlanks(text).size() > static_cast<size_t>(fields[column]->Size());
+    };
+    if (tooLong(kAfm, texts[kAfm])) return RowMessage(number, kAfmEnding);
+    if (tooLong(kInvoices, texts[kInvoices])) return RowMessage(number, kInvoicesEnding);
+    if (tooLong(kValue, texts[kValue]) || tooLong(kValue, StrToFloat(texts[kValue]).ToHashHash()))
+        return RowMessage(number, kValueEnding);
+    return std::nullopt;
+}
+
+// A copy of a list in memory, where the rows are tried before any goes into
+// the list itself; nothing of it is ever written.
+class TTrialList : public TFixedFormatDataSet {
+public:
+    TTrialList(const TFixedFormatDataSet& list, TSide side) : TFixedFormatDataSet("Import")
+    {
+        SetSchema(CounterpartySchema(side));
+        std::string text;
+        for (int i = 0; i < list.RecordCount(); ++i) text.append(list.RecordTextAt(i)).append("\r\n");
+        OpenWithText(std::move(text));
+    }
+    ~TTrialList() override { Close(); }
+    TTrialList(const TTrialList&) = delete;
+    TTrialList& operator=(const TTrialList&) = delete;
+
+protected:
+    void InternalClose() override {}
+};
+
+// The row posted into the trial list through the row validation, as the
+// list's own post will take it; the message that post would refuse it with.
+// A post that raises (a number it cannot convert) refuses the row too.
+std::optional<std::string> TryPost(TTrialList& trial, TSide side, const TPostedRow& posted,
+                                   const std::vector<TField*>& fields, const TRowTexts& texts)
+{
+    trial.Append();
+    AssignRow(fields, texts);
+    try {
+        if (auto refusal = ValidatePostedRow(trial, side, posted)) return refusal;
+    } catch (const std::exception& error) {
+        return std::string(error.what());
+    }
+    trial.Post();
+    return std::nullopt;
+}
+
+using TPassEnd = std::optional<TImportResult>;  // nothing when every row passed
+
+TPassEnd CheckRows(TStatement& statement, const TSheetBlock& block)
 {
     for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return false;
+        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportResult::Stopped;
         if (auto problem = RowProblem(block, row, statement.Header().AFM)) {
             statement.UI().ShowMessage(*problem);
-            return false;
+            return TImportResult::Refused;
         }
     }
-    return true;
+    return std::nullopt;
 }
 
-// A block that does not reach column J, or a single cell, cannot be read as
-// rows of counterparties.
-std::optional<TSheetBlock> ReadBlock(TStatement& statement, const std::string& path, const TWorkbookReader& read)
+// Every row tried in order, each against the list and the rows before it,
+// so that the inserting pass cannot be refused. A refusal is shown as the
+// post shows it, then the import's own message.
+TPassEnd TryRows(TStatement& statement, TSide side, const TSheetBlock& block)
 {
+    IUserInterface& ui = statement.UI();
+    TTrialList trial(statement.List(side), side);
+    const std::vector<TField*> fields = RowFields(trial, side);
+    TAfmIndex index;  // repeats found as the inserting pass finds them
+    const TPostedRow posted{statement.Header().AFM, true, &index};
+    for (int row = 0; row < block.rows; ++row) {
+        if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportResult::Stopped;
+        const TRowTexts texts = RowTexts(block, row);
+        auto problem = WidthProblem(fields, texts, row + 1);
+        if (!problem) {
+            problem = TryPost(trial, side, posted, fields, texts);
+            if (problem) ui.Beep();
+        }
+        if (problem) {
+            ui.ShowMessage(*problem);
+            ui.ShowMessage(ImportInsertFailureMessage());
+            return TImportResult::Refused;
+        }
+    }
+    return std::nullopt;
+}
+
+// The list's refresh after a delete held back for a scope, and given back
+// however the scope ends.
+class TWithoutRefresh {
+public:
+    explicit TWithoutRefresh(TFixedFormatDataSet& list)
+        : list_(list), afterDelete_(std::exchange(list.AfterDelete, nullptr))
+    {
+    }
+    ~TWithoutRefresh() { list_.AfterDelete = std::move(afterDelete_); }
+    TWithoutRefresh(const TWithoutRefresh&) = delete;
+    TWithoutRefresh& operator=(const TWithoutRefresh&) = delete;
+
+private:
+    TFixedFormatDataSet& list_;
+    TDataSetNotifyEvent afterDelete_;
+};
+
+// Puts the list back as it was on every way out of the inserting pass but a
+// completed one: the pending row and the rows appended go (appended rows
+// stand at the end). The working files, count and totals were not touched
+// meanwhile, the refresh being held back to the end.
+class TRowsBack {
+public:
+    explicit TRowsBack(TFixedFormatDataSet& list)
+        : list_(list), rowsBefore_(list.RecordCount()), bookmark_(list.GetBookmark())
+    {
+    }
+    ~TRowsBack()
+    {
+        if (kept_) return;
+        try {
+            Restore();
+        } catch (...) {
+            // Deleting rows in memory does not fail; a destructor must not throw.
+        }
+    }
+    TRowsBack(const TRowsBack&) = delete;
+    TRowsBack& operator=(const TRowsBack&) = delete;
+    void Keep() { kept_ = true; }
+
+private:
+    void Restore()
+    {
+        list_.Cancel();
+        if (list_.RecordCount() <= rowsBefore_) return;
+        {
+            // Not the refresh after a delete: the files never held these rows.
+            TWithoutRefresh held(list_);
+            while (list_.RecordCount() > rowsBefore_) {
+                list_.Last();
+                list_.Delete();
+            }
+        }
+        if (bookmark_) list_.GotoBookmark(*bookmark_);
+    }
+
+    TFixedFormatDataSet& list_;
+    int rowsBefore_;
+    std::optional<TBookmark> bookmark_;
+    bool kept_ = false;
+};
+
+// Every row posted through the list's own post, with the row validation. A
+// row is in when the validation let it through and the post did not raise
+// (a post that raises leaves the row pending).
+TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
+{
+    TFixedFormatDataSet& list = statement.List(side);
+    const std::vector<TField*> fields = RowFields(list, side);
+    for (int row = 0; row < block.rows; ++row) {
+        if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows)) return TImportResult::Stopped;
+        list.Append();
+        AssignRow(fields, RowTexts(block, row));
+        if (!statement.SettlePendingRow(side) || list.State() != TDataSetState::dsBrowse) {
+            statement.UI().ShowMessage(ImportInsertFailureMessage());
+            return TImportResult::Refused;
+        }
+    }
+    return std::nullopt;
+}
+
+// The refresh of the working files and totals runs once, after the last row;
+// until then the list is put back on every way out.
+TPassEnd InsertAll(TStatement& statement, TSide side, const TSheetBlock& block)
+{
+    TRowsBack rowsBack(statement.List(side));
+    {
+        TBulkEntry bulk(statement, side);
+        if (auto end = InsertRows(statement, side, block)) return end;
+    }
+    statement.RefreshList(side);
+    rowsBack.Keep();
+    return std::nullopt;
+}
+
+std::string SheetColumnName(int column)
+{
+    std::string name = CellName(0, column);
+    return name.substr(0, name.size() - 1);  // without the row's 1
+}
+
+// The block, or how the import ends: a block that does not reach column J, or
+// holds no row, cannot be read as rows of counterparties.
+std::variant<TSheetBlock, TImportResult> ReadBlock(TStatement& statement, const std::string& path,
+                                                   const TWorkbookReader& read)
+{
+    std::string reason;
     try {
         TSheetBlock block = read(path);
         if (block.rows >= 1 && block.columns >= kColumnsRead) return block;
-    } catch (const std::exception&) {
+        reason = block.rows < 1
+                     ? G("Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή.")
+                     : G("Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη ") + SheetColumnName(block.columns - 1) +
+                           G("· κάθε γραμμή χρειάζεται τις στήλες A έως J.");
+    } catch (const EWorkbookReadingStopped&) {
+        return TImportResult::Stopped;
+    } catch (const EWorkbookError& error) {
+        reason = error.what();
     }
-    statement.UI().ShowMessage(ImportOpenFailureMessage());
-    return std::nullopt;
+    statement.UI().ShowMessage(ImportOpenFailureMessage(reason));
+    return TImportResult::Unreadable;
 }
 
 }  // namespace
@@ -170,11 +355,9 @@ std::optional<std::string> FirstRowProblem(const TSheetBlock& block, const std::
     return std::nullopt;
 }
 
-std::string ImportOpenFailureMessage()
+std::string ImportOpenFailureMessage(const std::string& reason)
 {
-    return G(
-        "Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε εγκατεστημένο Excel στον "
-        "υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε είναι αρχείο Excel.");
+    return G("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου.") + "\r\n" + reason;
 }
 
 std::string ImportInsertFailureMessage()
@@ -182,23 +365,21 @@ std::string ImportInsertFailureMessage()
     return G("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
 }
 
-bool ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read)
+TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read)
 {
     auto block = ReadBlock(statement, path, read);
-    if (!block) return false;
-    bool imported = false;
-    {
-        TProgressScope progress(statement.UI());
-        if (!ChecksPass(statement, *block)) return false;
-        {
-            TBulkEntry bulk(statement, side);
-            imported = InsertRows(statement, side, *block);
-        }
-        statement.RefreshList(side);  // the rows posted stay, whatever stopped the others
+    if (auto* end = std::get_if<TImportResult>(&block)) return *end;
+    const TSheetBlock& rows = std::get<TSheetBlock>(block);
+    TProgressScope progress(statement.UI());
+    if (auto end = CheckRows(statement, rows)) return *end;
+    if (auto end = TryRows(statement, side, rows)) return *end;
+    if (auto end = InsertAll(statement, side, rows)) {
+        if (*end == TImportResult::Stopped)
+            statement.UI().ShowMessage(G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή."));
+        return *end;
     }
-    if (!imported) return false;
     statement.ImportCompleted(side);
-    return true;
+    return TImportResult::Imported;
 }
 
 void Excel1Click(TStatement& statement, const TWorkbookReader& read)

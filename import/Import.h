@@ -1,7 +1,7 @@
 // The import of counterparties from a workbook into one of the two lists: a
-// checking pass over every row, then an inserting pass through the list's
-// ordinary posting, so that every imported row meets exactly the rules a
-// typed row meets.
+// checking pass over every row, a second pass that tries every row as the
+// list's post will take it, then an inserting pass through the list's
+// ordinary posting. A sheet goes in whole or not at all.
 #pragma once
 
 #include <functional>
@@ -17,13 +17,22 @@ class TStatement;
 
 using TWorkbookReader = std::function<TSheetBlock(const std::string& path)>;
 
+// How an import ended; in every case but Imported the list is as before.
+enum class TImportResult {
+    Imported,    // every row of the sheet went in
+    Unreadable,  // the workbook could not be read as rows (the user was told why)
+    Refused,     // a row was refused (the user was told why)
+    Stopped,     // the user stopped it
+};
+
 // The menu command: settles pending rows, asks which list, lets the user
 // choose the workbook, and imports it. `read` is the workbook reader.
 void Excel1Click(TStatement& statement, const TWorkbookReader& read);
 
 // The same without the question and the file dialog, for a list chosen
-// beforehand (the command-line tool). True when every row went in.
-bool ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);
+// beforehand (the command-line tool). A working file that cannot be written
+// ends it with EListNotWritten, the list as its working file holds it.
+TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);
 
 // A cell as the checks read it: empty gives "", a text stays as it is, a
 // number gives its shortest decimal form with the Greek comma ("1", "1500,5").
@@ -33,8 +42,9 @@ std::string CellText(const TCell& cell);
 // number counted from 1; nothing when every row passes.
 std::optional<std::string> FirstRowProblem(const TSheetBlock& block, const std::string& ownAfm);
 
-// The messages of the import (Windows-1253).
-std::string ImportOpenFailureMessage();
+// The messages of the import (Windows-1253). The open failure's second line
+// says why the workbook could not be read.
+std::string ImportOpenFailureMessage(const std::string& reason);
 std::string ImportInsertFailureMessage();
 
 }  // namespace epinax

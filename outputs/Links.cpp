@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "common/Authority.h"
@@ -46,6 +47,12 @@ std::string StringValue(const std::string& text)
     return value;
 }
 
+bool HoldsControlCharacter(const std::string& text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; });
+}
+
 std::string DirectoryOf(const std::string& path) { return path.substr(0, path.rfind('/') + 1); }
 
 }  // namespace
@@ -75,6 +82,10 @@ std::string DesktopEntryText(const std::string& programPath, const std::string& 
 
 void WriteDesktopLauncher(const std::string& desktopDirectory, const std::string& programPath, const std::string& icon)
 {
+    // A line end in the path would start a line of its own in the entry (a
+    // second Exec), and the other control characters have no escape there.
+    if (HoldsControlCharacter(programPath) || HoldsControlCharacter(icon))
+        throw EFileError("Cannot create file " + std::string(kLauncherFileName), EINVAL);
     std::string directory = desktopDirectory;
     if (directory.empty() || directory.back() != '/') directory += '/';
     struct stat info {};

@@ -19,7 +19,9 @@ std::string DesktopEntryText(const std::string& programPath, const std::string& 
 
 // Writes the launcher into `desktopDirectory`, whole (beside and renamed),
 // and makes it executable, as desktops ask of launchers they are to trust.
-// Throws EFileError when the directory is missing or cannot be written.
+// Throws EFileError when the directory is missing or cannot be written, and
+// when the program's path or the icon holds a control character (a line
+// break in a folder's name), which no desktop entry can carry safely.
 void WriteDesktopLauncher(const std::string& desktopDirectory, const std::string& programPath, const std::string& icon);
 
 }  // namespace epinax

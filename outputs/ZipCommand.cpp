@@ -1,7 +1,8 @@
 #include "outputs/ZipCommand.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
-#include <filesystem>
 #include <optional>
 
 #include "common/Errors.h"
@@ -20,6 +21,7 @@ std::string ReadReason(int error)
     if (error == ENOENT) return G("το αρχείο δεν υπάρχει");
     if (error == EACCES || error == EPERM) return G("δεν έχετε δικαίωμα ανάγνωσης");
     if (error == EISDIR) return G("είναι φάκελος, όχι αρχείο");
+    if (error == EINVAL) return G("δεν είναι κανονικό αρχείο (είναι σωλήνωση ή συσκευή)");
     return SystemReason(error);
 }
 
@@ -29,14 +31,14 @@ std::string ReadReason(int error)
                      error);
 }
 
-// A file that no archive can hold is refused before it is read into memory.
+// A file that no archive can hold is refused before it is read into memory;
+// a FIFO or a device is no file to pack, and must not hang or fill the
+// program.
 std::string ReadSource(const std::string& path)
 {
-    std::error_code ignored;
-    if (std::filesystem::is_directory(path, ignored)) Unreadable(path, EISDIR);
     std::optional<std::string> bytes;
     try {
-        bytes = ReadFileUpTo(path, kZipLargestSize);
+        bytes = ReadRegularFileUpTo(path, kZipLargestSize);
     } catch (const EFileError& error) {
         Unreadable(path, error.SystemError());
     }
@@ -46,13 +48,36 @@ std::string ReadSource(const std::string& path)
     return std::move(*bytes);
 }
 
+// An extractor on the authority's side reads \, / and : as path separators
+// and ".." as the folder above; a member name must stay one plain file name.
+std::string PlainMemberName(const std::string& name)
+{
+    std::string plain;
+    size_t start = 0;
+    while (start <= name.size()) {
+        size_t end = name.find_first_of("\\/:", start);
+        if (end == std::string::npos) end = name.size();
+        const std::string component = name.substr(start, end - start);
+        plain += component == ".." ? "__" : component;
+        if (end < name.size()) plain += '_';
+        start = end + 1;
+    }
+    return plain;
+}
+
 }  // namespace
 
 std::string DefaultArchivePath(const std::string& chosenPath) { return chosenPath + ".zip"; }
 
+bool ArchiveNameTaken(const std::string& archivePath)
+{
+    struct stat info {};
+    return ::lstat(archivePath.c_str(), &info) == 0;
+}
+
 std::string MemberNameFor(const std::string& sourcePath)
 {
-    std::string name = FileNameOf(sourcePath);
+    std::string name = PlainMemberName(FileNameOf(sourcePath));
     if (name.empty()) throw EZipError(G("Το ") + DisplayPath(sourcePath) + G(" δεν είναι όνομα αρχείου."));
     std::optional<std::string> stored = cp1253::FromUtf8(name);
     if (!stored)
@@ -66,6 +91,7 @@ void ZipOneFile(const std::string& sourcePath, const std::string& archivePath, c
 {
     std::string name = MemberNameFor(sourcePath);
     std::string bytes = ReadSource(sourcePath);
+    RemovePiecesOfDeadWriters(archivePath);
     TZipFile archive(clock);
     archive.AddMember(std::move(name), 0);
     archive.SetMemberData(0, bytes);

@@ -2,10 +2,13 @@
 // temporary directory, its exit code, its stdout (JSON) and stderr.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <csignal>
 #include <filesystem>
 #include <functional>
 #include <random>
@@ -791,6 +794,54 @@ TEST_F(CliTest, ZipPacksAFileBesideItAndReplacesOnlyWhenForced)
     ExpectArchiveOf(dir.File("sub/A.zip"), "\xC4\xC7\xCB\xD9\xD3\xC7.PIS", "changed");
 }
 
+// Anything at the archive's name, a dangling link or a link to a folder
+// too, is replaced only with --force; a run past the file size limit ends
+// with the message; pieces of a dead run are swept, a living writer's kept.
+TEST_F(CliTest, ZipRespectsEveryNameAndLeavesNoPieces)
+{
+    WriteBytes(dir.File("X.PIS"), "data");
+    std::filesystem::create_directory(dir.File("folder"));
+    std::filesystem::create_symlink("nowhere", dir.File("X.PIS.zip"));
+    std::filesystem::create_symlink("folder", dir.File("F.zip"));
+    for (const char* archive : {"X.PIS.zip", "F.zip"}) {
+        EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "-o", archive}).code, 2) << archive;
+        EXPECT_TRUE(std::filesystem::is_symlink(dir.File(archive))) << archive;
+    }
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "--force"}).code, 0);
+    ExpectArchiveOf(dir.File("X.PIS.zip"), "X.PIS", "data");
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "-o", "F.zip", "--force"}).code, 0);
+    ExpectArchiveOf(dir.File("F.zip"), "X.PIS", "data");
+    EXPECT_EQ(std::filesystem::status(dir.File("F.zip")).permissions() & std::filesystem::perms::owner_exec,
+              std::filesystem::perms::none)
+        << "the folder's permissions were taken";
+
+    std::mt19937 random(5);
+    std::string large(400'000, '\0');
+    for (char& c : large) c = static_cast<char>(random());
+    WriteBytes(dir.File("X.PIS"), large);
+    const std::string earlier = ReadBytes(dir.File("X.PIS.zip"));
+    Outcome limited = RunCli(dir, {"zip", "X.PIS", "--force"}, [] {
+        std::signal(SIGXFSZ, SIG_DFL);
+        const struct rlimit small = {100'000, RLIM_INFINITY};
+        ::setrlimit(RLIMIT_FSIZE, &small);
+    });
+    EXPECT_EQ(limited.code, 2) << "ended by a signal, without a word";
+    EXPECT_NE(limited.err.find("Δεν ήταν δυνατό να γραφτεί το αρχείο X.PIS.zip"), std::string::npos) << limited.err;
+    EXPECT_EQ(ReadBytes(dir.File("X.PIS.zip")), earlier);
+
+    WriteBytes(dir.File("X.PIS.zip.a1B2c3"), "left by kill -9");
+    WriteBytes(dir.File("X.PIS.zip.LIVE99"), "being written");
+    const int living = ::open(dir.File("X.PIS.zip.LIVE99").c_str(), O_RDONLY);
+    ASSERT_EQ(::flock(living, LOCK_EX), 0);
+    EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "--force"}).code, 0);
+    ::close(living);
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"F.zip", "X.PIS", "X.PIS.zip", "X.PIS.zip.LIVE99", "folder"}));
+}
+
 TEST_F(CliTest, ZipNamesWhatItCannotReadOrWriteAndRefusesWhatTheFormatCannotHold)
 {
     Outcome missing = RunCli(dir, {"zip", "ΛΕΙΠΕΙ.PIS"});
@@ -855,9 +906,14 @@ TEST_F(CliTest, ImportAddsAWorkbooksRowsAndSavesOrSaysWhyNot)
     EXPECT_NE(again.err.find("Η εισαγωγή διακόπηκε"), std::string::npos) << again.err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
 
-    Outcome narrow = RunCli(dir, {"import", "OUT", workbooks + "narrow.xlsx", "--customers", "-o", "N"});
-    EXPECT_EQ(narrow.code, 1);
-    EXPECT_NE(narrow.err.find("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου"), std::string::npos) << narrow.err;
+    // A workbook it cannot read: 2, the reason on the line after the message.
+    for (const char* unreadable : {"narrow.xlsx", "missing.xlsx"}) {
+        Outcome narrow = RunCli(dir, {"import", "OUT", workbooks + unreadable, "--customers", "-o", "N"});
+        EXPECT_EQ(narrow.code, 2) << unreadable;
+        EXPECT_NE(narrow.err.find("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου.\n"), std::string::npos) << narrow.err;
+        EXPECT_EQ(narrow.err.find("Excel"), std::string::npos) << narrow.err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("N")));
+    }
     EXPECT_EQ(RunCli(dir, {"import", "OUT", workbooks + "import-good.xlsx", "-o", "N"}).code, 2);  // which list?
     EXPECT_EQ(RunCli(dir, {"import", "OUT", workbooks + "import-good.xlsx", "--customers", "-o", "WITH"}).code, 2);
     EXPECT_TRUE(NoPrivateDirectoryLeft());

@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "StatementFixture.h"
+#include "entry/TaxNumber.h"
 #include "import/Import.h"
 
 using namespace epinax;
@@ -72,6 +73,20 @@ protected:
         return "message: Λάθος στη γραμμή " + std::to_string(row) + " του αρχείου: " + ending +
                " Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
     }
+    // Everything of the customers that an import which adds nothing must
+    // leave as it was.
+    std::vector<std::string> Customers()
+    {
+        const auto& list = doc.List(TSide::Customers);
+        return {Working("record2"),
+                Working("record21"),
+                doc.Label32(),
+                doc.EditSum(),
+                doc.EditSumValue(),
+                std::to_string(list.RecordCount()),
+                std::to_string(static_cast<int>(list.State())),
+                doc.UnsavedChanges() ? "unsaved" : "saved"};
+    }
 };
 
 }  // namespace
@@ -116,6 +131,8 @@ TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
          RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
         {SheetRow(T("998877665"), "Β", T("1 "), N(1), N(1)),
          RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
+        {SheetRow(T("998877665"), "Β", N(2), N(1), N(1)),
+         RowMessage(2, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.")},
         {SheetRow(T("998877665"), "Β", N(1), N(1.5), N(1)),
          RowMessage(2, "Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή.")},
         {SheetRow(T("998877665"), "Β", N(1), N(1), T("1.5")),
@@ -140,67 +157,138 @@ TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
     EXPECT_FALSE(FirstRowProblem(Block({SheetRow(T("123456789"), "Β", N(1), N(1), N(1))}), ""));
 }
 
-// A row the checks pass but the row validation refuses: its message, then
-// the import's; the rows before it stay, and so do the files and totals.
-TEST_F(Import, ARefusedPostStopsTheImportKeepingTheRowsBefore)
+// A row the checks pass but the post would refuse, or whose number does not
+// fit its field: its message, then the import's, and not one row goes in.
+TEST_F(Import, ARowThePostWouldRefuseLetsNoRowIn)
 {
-    auto log =
-        Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
-                   SheetRow(T("094014201"), "Γ", N(0), N(1), N(1)), SheetRow(T("000000050"), "Δ", N(0), N(1), N(1))}));
-    EXPECT_EQ(log,
-              (std::vector<std::string>{
-                  kQuestion, "beep", "message: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές στους πελάτες", kInsertFailure}));
-    auto& list = doc.List(TSide::Customers);
-    EXPECT_EQ(list.RecordCount(), 2);
-    EXPECT_EQ(list.State(), TDataSetState::dsInsert);  // the refused row, for the user to correct
-    EXPECT_EQ(doc.EditSum(), "3");
-    EXPECT_EQ(FileLines(Working("record2")).size(), 2u);
-    EXPECT_FALSE(doc.UnsavedChanges());  // an interrupted import marks nothing
-    EXPECT_EQ(doc.ActivePage(), 0);
+    ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΗΔΗ"}));
+    doc.MarkSaved();
+    const std::vector<std::string> before = Customers();
+    const std::string beep = "beep";
+    struct Case {
+        Cells bad;
+        std::vector<std::string> shown;
+    } cases[] = {
+        {SheetRow(T("094014201"), "Γ", N(0), N(1), N(1)),  // a repeat of the first row
+         {beep, "message: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές στους πελάτες"}},
+        {SheetRow(N(50), "Γ", N(0), N(1), N(1)),
+         {beep, "message: Ο ΑΦΜ: 000000050 έχει εισαχθεί 2 φορές στους πελάτες"}},
+        {SheetRow(E(), "Γ", N(1), N(1), N(1)),
+         {beep, "message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία"}},
+        {SheetRow(T("000000104"), "Γ", N(0), N(0), N(1)), {beep, "message: Ο αριθμός τιμολογίων πρέπει να είναι >0 "}},
+        {SheetRow(T("000000104"), "Γ", N(0), N(1), N(0)),
+         {beep, "message: Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "}},
+        {SheetRow(T("000000104"), "Γ", N(0), N(1), N(1e16)),
+         {RowMessage(3, "Η στήλη Αξία (Νο 10) πρέπει να είναι αριθμός (η υποδιαστολή είναι το κόμμα).")}},
+        {SheetRow(T("000000104"), "Γ", N(0), N(12345678), N(1)),
+         {RowMessage(3, "Η στήλη Αριθμός Τιμολογίων (Νο 9) πρέπει να έχει ακέραια τιμή.")}},
+        {SheetRow(T("0123456789"), "Γ", N(1), N(1), N(1)),
+         {RowMessage(3, "H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ.")}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown.back());
+        auto log = Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)),
+                              SheetRow(T("998877665"), "Β", N(1), N(1), N(5)), c.bad}));
+        std::vector<std::string> expected{kQuestion};
+        expected.insert(expected.end(), c.shown.begin(), c.shown.end());
+        expected.push_back(kInsertFailure);
+        EXPECT_EQ(log, expected);
+        EXPECT_EQ(Customers(), before);
+    }
+    // No row left pending: the other list takes a sheet at once.
+    EXPECT_EQ(Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10))}), mrNo),
+              std::vector<std::string>{kQuestion});
+    EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
 }
 
-// Stopped while checking, nothing goes in; stopped while inserting, the rows
-// posted stay, as after a refused post, but without its message.
-TEST_F(Import, StoppingByTheUserInEitherPass)
+// Stopped in any pass, nothing goes in; stopped while inserting, the user
+// hears that nothing was added.
+TEST_F(Import, StoppingByTheUserInAnyPassAddsNothing)
 {
     auto block =
         Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5)),
                SheetRow(T("000000050"), "Γ", N(0), N(1), N(1))});
+    const std::vector<std::string> before = Customers();
     ui.stopAtProgress = 1;  // the second row of the checking pass
     EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
+    EXPECT_EQ(Customers(), before);
 
     ui.progressCalls = 0;
-    ui.stopAtProgress = 3 + 2;  // the third row of the inserting pass
-    EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
-    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
-    EXPECT_EQ(doc.List(TSide::Customers).State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(FileLines(Working("record2")).size(), 2u);
-    EXPECT_EQ(doc.EditSum(), "3");
-    EXPECT_FALSE(doc.UnsavedChanges());
+    ui.stopAtProgress = 3 + 3 + 2;  // the third row of the inserting pass
+    EXPECT_EQ(Run(block),
+              (std::vector<std::string>{kQuestion, "message: Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή."}));
+    EXPECT_EQ(Customers(), before);
 }
 
-TEST_F(Import, ARowAlreadyInTheListIsARepeat)
+// Whatever breaks off the inserting pass, the list is put back: an error,
+// or a post that raises (which the row validation never refused).
+TEST_F(Import, AnErrorWhileInsertingPutsTheListBack)
 {
     ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΗΔΗ"}));
-    auto log = Run(Block({SheetRow(T("000000050"), "Α", N(0), N(2), N(10))}));
-    EXPECT_EQ(log.back(), kInsertFailure);
-    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
+    doc.MarkSaved();
+    const std::vector<std::string> before = Customers();
+    const TSheetBlock block =
+        Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5))});
+    auto& list = doc.List(TSide::Customers);
+    int inserts = 0;
+    list.AfterInsert = [&](TDataSet&) {
+        if (++inserts == 2) throw EFileError("written no more", 28);
+    };
+    EXPECT_THROW(Run(block), EFileError);
+    EXPECT_EQ(Customers(), before);
+    ui.Take();
+
+    list.AfterInsert = nullptr;
+    auto validate = list.BeforePost;
+    list.BeforePost = [&](TDataSet& posted) {
+        if (list.PendingInsertIndex() == 2) throw EConvertError("'x' is not a valid integer value");
+        validate(posted);
+    };
+    EXPECT_EQ(Run(block), (std::vector<std::string>{kQuestion, kInsertFailure}));
+    EXPECT_EQ(Customers(), before);
 }
 
-TEST_F(Import, BlocksThatAreNoListEndWithTheOpenFailure)
+// What each column becomes in the record.
+TEST_F(Import, CellsBecomeTheFieldsTheyMean)
 {
-    const std::string failure =
-        "message: Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου. Βεβαιωθείτε ότι έχετε "
-        "εγκατεστημένο Excel στον υπολογιστή σας και/ή το αρχείο που προσπαθείτε να ανοίξετε "
-        "είναι αρχείο Excel.";
-    EXPECT_EQ(Run(Block({{T("094014201"), T("Α"), T("Ε"), N(0)}}, 9)), (std::vector<std::string>{kQuestion, failure}));
-    EXPECT_EQ(Run(Block({{T("Α1")}}, 1)), (std::vector<std::string>{kQuestion, failure}));
-    EXPECT_EQ(Run(Block({}, 0)), (std::vector<std::string>{kQuestion, failure}));
-    ui.answers.push_back(mrYes);
-    ui.files.push_back(dir.File("none.xlsx"));
-    Excel1Click(doc, [](const std::string&) -> TSheetBlock { throw EWorkbookError("no workbook"); });
-    EXPECT_EQ(ui.Take().back(), failure);
+    Cells first = SheetRow(N(94014201), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΤΕΛΟΣ", N(0), T("00000012"), N(5));
+    first[5] = TCell::Text(G("ΟΔΟΣ\r\nΑ\tΒ\x0B"));  // an address on two lines
+    ASSERT_FALSE(CheckAfm("012345678"));
+    auto log = Run(Block({first, SheetRow(N(12345678), "Β", N(1), T("      +5"), N(5))}));
+    EXPECT_EQ(log, std::vector<std::string>{kQuestion});
+    auto& list = doc.List(TSide::Customers);
+    ASSERT_EQ(list.RecordCount(), 2);
+    EXPECT_EQ(list.State(), TDataSetState::dsBrowse);
+    EXPECT_EQ(Field(TSide::Customers, 0, "AFMCust"), "094014201");  // eight digits get their zero back
+    EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "12345678");   // but not into an invalid tax number
+    EXPECT_EQ(Field(TSide::Customers, 0, "NoTimologion"), "12");
+    EXPECT_EQ(Field(TSide::Customers, 1, "NoTimologion"), "5");
+    EXPECT_EQ(Field(TSide::Customers, 0, "Street"), "ΟΔΟΣ  Α Β");
+    EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΤΕ");  // cut to its 27
+    EXPECT_EQ(doc.EditSum(), "17");
+}
+
+TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
+{
+    const std::string failure = "message: Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου.\r\n";
+    EXPECT_EQ(
+        Run(Block({{T("094014201"), T("Α"), T("Ε"), N(0)}}, 9)),
+        (std::vector<std::string>{
+            kQuestion, failure + "Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη I· κάθε γραμμή χρειάζεται τις "
+                                 "στήλες A έως J."}));
+    EXPECT_EQ(Run(Block({{T("Α1")}}, 1)).back().find(failure + "Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη A·"),
+              0u);
+    EXPECT_EQ(Run(Block({}, 0)),
+              (std::vector<std::string>{kQuestion, failure + "Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή."}));
+    auto fromReader = [&](auto error) {
+        ui.answers.push_back(mrYes);
+        ui.files.push_back(dir.File("none.xlsx"));
+        Excel1Click(doc, [&](const std::string&) -> TSheetBlock { throw error; });
+        return ui.Take();
+    };
+    EXPECT_EQ(fromReader(EWorkbookError(G("Το αρχείο προστατεύεται με κωδικό."))).back(),
+              failure + "Το αρχείο προστατεύεται με κωδικό.");
+    EXPECT_EQ(fromReader(EWorkbookReadingStopped()), (std::vector<std::string>{kQuestion, "open dialog"}));
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
 }
 

@@ -2,6 +2,7 @@
 // by field, zlib's own compress2 as the reference for the deflated data, and
 // Info-ZIP's unzip and zipinfo as an independent reader of every archive.
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -580,6 +581,10 @@ TEST(ZipCommand, MemberNameIsTheFileNameInWindows1253)
     EXPECT_EQ(MemberNameFor("X.PIS"), "X.PIS");
     EXPECT_THROW(MemberNameFor("/home/user/"), EZipError);
     EXPECT_THROW(MemberNameFor("/tmp/файл.txt"), EZipError);  // Cyrillic: not in the code page
+    // Legal Linux names that an extractor on Windows would read as paths.
+    EXPECT_EQ(MemberNameFor("/tmp/..\\..\\evil.txt"), "______evil.txt");
+    EXPECT_EQ(MemberNameFor("C:ΔΗΛΩΣΗ"), G("C_ΔΗΛΩΣΗ"));
+    EXPECT_EQ(MemberNameFor("/tmp/a..b...PIS"), "a..b...PIS");
 }
 
 TEST(ZipCommand, RefusalsWriteNothing)
@@ -613,6 +618,16 @@ TEST(ZipCommand, RefusalsWriteNothing)
         std::filesystem::resize_file(dir.File("BIG.PIS"), std::uintmax_t{1} << 32);
     }
     EXPECT_THROW(ZipOneFile(dir.File("BIG.PIS"), archive), EZipError);
+    // A FIFO would hang the reading, a device fill the memory.
+    ASSERT_EQ(::mkfifo(dir.File("FIFO.PIS").c_str(), 0600), 0);
+    for (const std::string& device : {dir.File("FIFO.PIS"), std::string("/dev/zero")}) {
+        try {
+            ZipOneFile(device, archive);
+            ADD_FAILURE() << device << " was packed";
+        } catch (const EFileError& error) {
+            EXPECT_TRUE(Has(error.what(), G("δεν είναι κανονικό αρχείο"))) << cp1253::ToUtf8(error.what());
+        }
+    }
     EXPECT_FALSE(std::filesystem::exists(archive));
 }
 

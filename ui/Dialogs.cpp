@@ -1,7 +1,9 @@
 #include "ui/Dialogs.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -9,6 +11,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QVBoxLayout>
 #include <deque>
 
@@ -22,6 +25,7 @@ struct Queues {
     std::deque<std::optional<TFindRequest>> finds;
     bool recordOnly = false;
     QStringList shown;
+    QString lastFolder;
 };
 
 Queues& Q()
@@ -131,8 +135,21 @@ void TDialogs::ClearQueues()
     Q().answers.clear();
     Q().files.clear();
     Q().finds.clear();
+    Q().lastFolder.clear();
 }
 QStringList& TDialogs::Shown() { return Q().shown; }
+
+QString TDialogs::FolderOf(const QString& path) { return QFileInfo(path).absolutePath() + QLatin1Char('/'); }
+
+QString TDialogs::StartFolder()
+{
+    if (!Q().lastFolder.isEmpty() && QDir(Q().lastFolder).exists()) return Q().lastFolder;
+    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    if (documents.isEmpty() || !QDir(documents).exists()) documents = QDir::homePath();
+    return documents.endsWith(QLatin1Char('/')) ? documents : documents + QLatin1Char('/');
+}
+
+void TDialogs::RememberFolderOf(const QString& chosenPath) { Q().lastFolder = FolderOf(chosenPath); }
 
 void TDialogs::Beep()
 {
@@ -147,6 +164,16 @@ void TDialogs::ShowMessage(QWidget* parent, const QString& text)
     // The program's messages are laid out in lines of their own; a box that
     // wrapped them again would break them mid-line.
     TConfirmDialog box(parent, text, {TMsgDlgBtn::mbOK}, {QStringLiteral("OK")});
+    box.exec();
+}
+
+void TDialogs::ShowCopyableMessage(QWidget* parent, const QString& text)
+{
+    Q().shown << QStringLiteral("message: ") + text;
+    if (Q().recordOnly) return;
+    TConfirmDialog box(parent, text, {TMsgDlgBtn::mbOK}, {QStringLiteral("OK")});
+    box.findChild<QLabel*>(QStringLiteral("Message"))
+        ->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     box.exec();
 }
 

@@ -50,10 +50,20 @@ public:
     // --- for the program
     static void Beep();
     static void ShowMessage(QWidget* parent, const QString& text);
+    // The same, with the text selectable by mouse and keyboard, to be copied.
+    static void ShowCopyableMessage(QWidget* parent, const QString& text);
     static void ShowWarning(QWidget* parent, const QString& text);
     static void ShowError(QWidget* parent, const QString& text);
     static int AskConfirmation(QWidget* parent, const QString& text, const std::vector<TMsgDlgBtn>& buttons,
                                const QStringList& captions);
+    // The folder a file dialog starts in: the one a file was last chosen in
+    // during this session, else the user's documents folder (the home folder
+    // when there is none); never the program's own folder, where its working
+    // files are.
+    static QString StartFolder();
+    static void RememberFolderOf(const QString& chosenPath);
+    static QString FolderOf(const QString& path);  // with its trailing '/'
+    // `directory` ends with '/'.
     static std::optional<QString> SaveFileName(QWidget* parent, const QString& directory, const QString& proposed);
     static std::optional<QString> OpenFileName(QWidget* parent, const QString& directory);
     static std::optional<QString> WorkbookFileName(QWidget* parent, const QString& directory);

@@ -46,8 +46,15 @@ constexpr int kClientHeight = 543;
 
 QString Text(const char16_t* text) { return QString::fromUtf16(text); }
 
-QString LocalPath(const std::string& path) { return QFile::decodeName(QByteArray::fromStdString(path)); }
 std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+// A file chosen in a dialog, whose folder the next dialog starts in.
+std::optional<std::string> Chosen(const std::optional<QString>& path)
+{
+    if (!path) return std::nullopt;
+    TDialogs::RememberFolderOf(*path);
+    return FileSystemPath(*path);
+}
 
 QLabel* Caption(const char16_t* text, QWidget* parent)
 {
@@ -637,13 +644,28 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 // --------------------------------------------------------- IUserInterface
 
 void TForm1::Beep() { TDialogs::Beep(); }
-void TForm1::ShowMessage(const std::string& text) { TDialogs::ShowMessage(this, FromCp1253(text)); }
-void TForm1::ShowError(const std::string& text) { TDialogs::ShowError(this, FromCp1253(text)); }
-void TForm1::ShowWarning(const std::string& text) { TDialogs::ShowWarning(this, FromCp1253(text)); }
+// A progress window left open would show itself above the box a second
+// into its wait and take the keys meant for the box: it goes first.
+void TForm1::ShowMessage(const std::string& text)
+{
+    ProgressDone();
+    TDialogs::ShowMessage(this, FromCp1253(text));
+}
+void TForm1::ShowError(const std::string& text)
+{
+    ProgressDone();
+    TDialogs::ShowError(this, FromCp1253(text));
+}
+void TForm1::ShowWarning(const std::string& text)
+{
+    ProgressDone();
+    TDialogs::ShowWarning(this, FromCp1253(text));
+}
 
 int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                             const std::vector<std::string>& captions)
 {
+    ProgressDone();
     QStringList shown;
     for (const auto& caption : captions) shown << FromCp1253(caption);
     return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);
@@ -656,20 +678,18 @@ void TForm1::SetFocus(TControl control)
         widget->setFocus(Qt::OtherFocusReason);
 }
 
-std::optional<std::string> TForm1::ChooseSaveFile(const std::string& directory, const std::string& proposedName)
+// The dialogs start where the user last chose a file, not in the folder the
+// core names (the program's own, where its working files are shown).
+std::optional<std::string> TForm1::ChooseSaveFile(const std::string&, const std::string& proposedName)
 {
     TCapsLockOff typedNamesAsTyped(KeyLed1);
-    auto path = TDialogs::SaveFileName(this, LocalPath(directory), FromCp1253(proposedName));
-    if (!path) return std::nullopt;
-    return FileSystemPath(*path);
+    return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), FromCp1253(proposedName)));
 }
 
-std::optional<std::string> TForm1::ChooseWorkbook(const std::string& directory)
+std::optional<std::string> TForm1::ChooseWorkbook(const std::string&)
 {
     TCapsLockOff typedNamesAsTyped(KeyLed1);
-    auto path = TDialogs::WorkbookFileName(this, LocalPath(directory));
-    if (!path) return std::nullopt;
-    return FileSystemPath(*path);
+    return Chosen(TDialogs::WorkbookFileName(this, TDialogs::StartFolder()));
 }
 
 // Shown only when the work takes more than a second; the user's Cancel is
@@ -711,12 +731,10 @@ void TForm1::ProgressDone()
     progress_ = nullptr;
 }
 
-std::optional<std::string> TForm1::ChooseOpenFile(const std::string& directory)
+std::optional<std::string> TForm1::ChooseOpenFile(const std::string&)
 {
     TCapsLockOff typedNamesAsTyped(KeyLed1);
-    auto path = TDialogs::OpenFileName(this, LocalPath(directory));
-    if (!path) return std::nullopt;
-    return FileSystemPath(*path);
+    return Chosen(TDialogs::OpenFileName(this, TDialogs::StartFolder()));
 }
 
 void TForm1::ShowHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -75,7 +75,7 @@ public:
     void N20Click();   // Ηλεκτρονική υποβολή αρχείου
     // Opens the address in the desktop's default browser; false when nothing
     // could. No message either way.
-    static bool OpenInBrowser(const QString& address);
+    bool OpenInBrowser(const QString& address);
     void F1KeyDown();  // F1 anywhere in the window, with or without Shift, Ctrl, Alt
     // The print and manual windows: made at their first use, then kept.
     TPrintForm* PrintWindow();

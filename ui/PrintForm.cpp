@@ -1,9 +1,13 @@
 #include "ui/PrintForm.h"
 
+#include <malloc.h>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHideEvent>
+#include <QPdfWriter>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -12,9 +16,12 @@
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+
 #include <memory>
 #include <vector>
 
+#include "common/Errors.h"
+#include "common/Files.h"
 #include "outputs/Print.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
@@ -127,21 +134,54 @@ void RepeatTableHeads(QTextDocument& document, const QString& html)
 
 // ------------------------------------------------------------------ printing
 
-bool PrintDocument(const QTextDocument& document, QPrinter& printer)
+namespace {
+
+// The page laid out as wide as the screen shows it, scaled down to the
+// printable area of the paper.
+void PrintOn(const QTextDocument& document, QPagedPaintDevice& device, const QRectF& paper)
 {
-    if (!printer.isValid()) return false;
-    // A file printed into must be seen to be written anew.
-    const QString output = printer.outputFileName();
-    if (!output.isEmpty() && QFile::exists(output) && !QFile::remove(output)) return false;
     std::unique_ptr<QTextDocument> page(document.clone());
     QTextFrameFormat frame = page->rootFrame()->frameFormat();
     frame.setMargin(kPrintMargin);
     page->rootFrame()->setFrameFormat(frame);
-    const QRectF paper = printer.pageLayout().paintRectPixels(printer.resolution());
     page->setPageSize(QSizeF(kPrintLayoutWidth, kPrintLayoutWidth * paper.height() / paper.width()));
-    page->print(&printer);
-    if (printer.printerState() == QPrinter::Error || printer.printerState() == QPrinter::Aborted) return false;
-    return output.isEmpty() || QFileInfo(output).size() > 0;
+    page->print(&device);
+}
+
+// A PDF file is made whole in memory and then replaces the file at `path` in
+// one step, as every file the program writes: a full disk leaves the earlier
+// file as it was and is reported, never a file cut short.
+bool SavePdf(const QTextDocument& document, const QPrinter& layout, const QString& path)
+{
+    QBuffer bytes;
+    bytes.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&bytes);
+        writer.setPageLayout(layout.pageLayout());
+        writer.setResolution(layout.resolution());
+        writer.setTitle(layout.docName());
+        PrintOn(document, writer, layout.pageLayout().paintRectPixels(layout.resolution()));
+    }
+    if (bytes.data().isEmpty()) return false;
+    try {
+        ReplaceFile(QFile::encodeName(path).toStdString(),
+                    std::string_view(bytes.data().constData(), static_cast<size_t>(bytes.data().size())),
+                    TDurability::UserFile);
+    } catch (const EFileError&) {
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool PrintDocument(const QTextDocument& document, QPrinter& printer)
+{
+    if (!printer.isValid()) return false;
+    if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+        return SavePdf(document, printer, printer.outputFileName());
+    PrintOn(document, printer, printer.pageLayout().paintRectPixels(printer.resolution()));
+    return printer.printerState() != QPrinter::Error && printer.printerState() != QPrinter::Aborted;
 }
 
 bool PrintWithDialog(QWidget* parent, const QTextDocument& document)
@@ -196,6 +236,16 @@ bool TPrintForm::ShowReport(const QString& path, TSide side)
     return true;
 }
 
+// A window minimised keeps its page; one closed gives the memory back to the
+// system, which the allocator would otherwise keep for the program.
+void TPrintForm::hideEvent(QHideEvent* event)
+{
+    QDialog::hideEvent(event);
+    if (event->spontaneous()) return;
+    WebBrowser1->clear();
+    ::malloc_trim(0);
+}
+
 void TPrintForm::Button1Click() { PrintWithDialog(this, *WebBrowser1->document()); }
 
 void TPrintForm::Button2Click()
@@ -203,6 +253,7 @@ void TPrintForm::Button2Click()
     TCapsLockOff namesAsTyped(keyLed_);
     auto path = TDialogs::PdfFileName(this, ProposedPdfPath());
     if (!path) return;
+    TDialogs::RememberFolderOf(*path);
     if (!WritePdf(*path)) TDialogs::ShowMessage(this, PdfFailureMessage());
 }
 
@@ -216,15 +267,13 @@ bool TPrintForm::WritePdf(const QString& path) const
     return PrintDocument(*WebBrowser1->document(), printer);
 }
 
-// Pelates.pdf or Promitheftes.pdf, named as the report file is.
+// Pelates.pdf or Promitheftes.pdf, named as the report file is, in the
+// folder the file dialogs start in.
 QString TPrintForm::ProposedPdfPath() const
 {
     QString name = FromCp1253(ReportFileName(side_));
     name = QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
-    QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
-    // A dialog at a folder that is not there would open anywhere.
-    if (!QDir(documents).exists()) documents = QDir::homePath();
-    return documents + QLatin1Char('/') + name;
+    return TDialogs::StartFolder() + name;
 }
 
 }  // namespace epinax::ui

@@ -1,7 +1,7 @@
 // The print window: the printed statement of one list shown as it will be on
 // paper, printed through the platform's print dialog or saved as a PDF file.
-// One instance lives for the whole run, hidden between uses, and shows the
-// report it was last given.
+// One instance lives for the whole run, hidden between uses; closed, it lets
+// go of its page, which for a full list is most of the program's memory.
 #pragma once
 
 #include <QDialog>
@@ -34,6 +34,7 @@ public:
 void RepeatTableHeads(QTextDocument& document, const QString& html);
 
 // Prints the document on the printer; false when nothing could be printed.
+// Printed into a PDF file, the file is replaced whole or not at all.
 bool PrintDocument(const QTextDocument& document, QPrinter& printer);
 
 // The print dialog (or a test's scripted answer), then the document printed;
@@ -54,6 +55,9 @@ public:
 
     // The shown page as an A4 PDF file; false when the file cannot be written.
     bool WritePdf(const QString& path) const;
+
+protected:
+    void hideEvent(QHideEvent* event) override;
 
 private:
     QString ProposedPdfPath() const;

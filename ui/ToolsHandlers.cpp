@@ -48,18 +48,21 @@ std::string LauncherIcon(const QString& programDirectory)
 void TForm1::zip1Click()
 {
     Run([&] {
-        const QString directory = ProgramDirectoryOf(*statement_);
         std::optional<QString> source, chosen;
         {
             TCapsLockOff typedNamesAsTyped(KeyLed1);
-            source = TDialogs::OpenFileName(this, directory);
+            source = TDialogs::OpenFileName(this, TDialogs::StartFolder());
             if (!source) return;
-            chosen = TDialogs::SaveFileName(this, directory, QFileInfo(*source).fileName());
+            TDialogs::RememberFolderOf(*source);
+            // The archive is proposed beside the statement, where the user
+            // will look for it when uploading.
+            chosen = TDialogs::SaveFileName(this, TDialogs::FolderOf(*source), QFileInfo(*source).fileName());
             if (!chosen) return;
+            TDialogs::RememberFolderOf(*chosen);
         }
         const std::string archive = DefaultArchivePath(FileSystemPath(*chosen));
         const std::string shownName = DisplayPath(QFileInfo(*chosen).fileName().toStdString()) + ".zip;";
-        if (FileExists(archive) &&
+        if (ArchiveNameTaken(archive) &&
             AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + shownName,
                             {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
             return;
@@ -83,7 +86,17 @@ void TForm1::N9Click()
     }
 }
 
-bool TForm1::OpenInBrowser(const QString& address) { return QDesktopServices::openUrl(QUrl(address)); }
+// Without a browser that starts, the user still gets the address, to copy
+// into one by hand.
+bool TForm1::OpenInBrowser(const QString& address)
+{
+    if (QDesktopServices::openUrl(QUrl(address))) return true;
+    TDialogs::ShowCopyableMessage(this,
+                                  QStringLiteral(u"Δεν ήταν δυνατό να ανοίξει ο φυλλομετρητής ιστού.\n"
+                                                 u"Αντιγράψτε τη διεύθυνση και ανοίξτε τη σε έναν φυλλομετρητή:\n") +
+                                      address);
+    return false;
+}
 
 void TForm1::e1Click() { OpenInBrowser(QString::fromStdString(WebSiteAddress())); }
 

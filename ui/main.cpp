@@ -1,5 +1,6 @@
 // e-ΠΙΝΑΞ: the aggregate statement of customers and suppliers.
 #include <QLockFile>
+#include <csignal>
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
@@ -11,6 +12,9 @@ int main(int argc, char** argv)
 {
     using namespace epinax::ui;
     TApplication application(argc, argv);
+    // A write past the user's file size limit then fails with its message
+    // instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
     TProgramDirectories directories = ProgramDirectories();
 
     // Two copies over one set of working files would overwrite each other's lists.

@@ -3,12 +3,17 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QFileDialog>
+#include <QLabel>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
+#include <functional>
 #include <memory>
 
 #include "UiTestSupport.h"
@@ -38,6 +43,34 @@ class ToolsMenuTest : public QObject, public MainWindowFixture {
         return file.readAll();
     }
     void Trigger(const char* name) { form_->findChild<QAction*>(QString::fromLatin1(name))->trigger(); }
+
+    // Runs `open` with the real dialogs: the modal window it shows is handed
+    // to `inspect`, then closed by the key `close` sent where the focus is.
+    void WithRealDialog(const std::function<void()>& open, const std::function<void(QWidget*)>& inspect,
+                        Qt::Key close = Qt::Key_Escape)
+    {
+        TDialogs::SetRecordOnly(false);
+        QTimer timer;  // gone with this call, should no dialog come
+        timer.setSingleShot(true);
+        connect(&timer, &QTimer::timeout, this, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            QVERIFY(modal);
+            inspect(modal);
+            QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : modal, close);
+        });
+        timer.start(0);
+        open();
+        TDialogs::SetRecordOnly(true);
+    }
+
+    QString FolderOfDialog(const std::function<void()>& open)
+    {
+        QString folder;
+        WithRealDialog(open, [&](QWidget* modal) {
+            if (auto* dialog = qobject_cast<QFileDialog*>(modal)) folder = dialog->directory().absolutePath();
+        });
+        return folder;
+    }
 
 private slots:
     void init() { StartWindow(Shown::No); }
@@ -83,6 +116,33 @@ private slots:
         QVERIFY(!QFile::exists(Path(QStringLiteral("missing.PIS.zip"))));
     }
 
+    // The documents folder first, then the folder last chosen in; the
+    // archive beside the statement; never the program's own folder.
+    void fileDialogsStartWhereTheUsersFilesAre()
+    {
+        QTemporaryDir home;
+        const QString documents = home.filePath(QStringLiteral(u"Έγγραφα"));
+        const QString statements = home.filePath(QStringLiteral(u"κατάσταση 2024"));
+        QDir().mkpath(documents);
+        QDir().mkpath(statements);
+        QDir().mkpath(home.filePath(QStringLiteral(".config")));
+        QFile dirs(home.filePath(QStringLiteral(".config/user-dirs.dirs")));
+        QVERIFY(dirs.open(QIODevice::WriteOnly));
+        dirs.write("XDG_DOCUMENTS_DIR=\"" + documents.toUtf8() + "\"\n");
+        dirs.close();
+        const QByteArray savedHome = qgetenv("HOME");
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
+
+        QCOMPARE(FolderOfDialog([&] { Form().N2Click(); }), documents);
+        TDialogs::SetNextFileName(statements + QStringLiteral(u"/ΔΗΛΩΣΗ.PIS"));
+        QCOMPARE(FolderOfDialog([&] { Trigger("zip1"); }), statements);
+        QCOMPARE(FolderOfDialog([&] { Form().N2Click(); }), statements);
+
+        qputenv("HOME", savedHome);
+        qunsetenv("XDG_CONFIG_HOME");
+    }
+
     void launcherOnTheDesktop()
     {
         QTemporaryDir config;
@@ -126,6 +186,50 @@ private slots:
         qunsetenv("XDG_CONFIG_HOME");
     }
 
+    // The progress window shows itself a second into a long import; a
+    // message of the import must not sit under it, and Enter closes it.
+    void importMessageComesFirstAndGoesWithEnter()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Trigger("N5");
+        QFile sheet(Path(QStringLiteral("sheet.csv")));
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        for (int row = 1; row <= 20; ++row)
+            sheet.write(row == 3 ? QStringLiteral(u"ΑΦΜ;ΕΠΩΝΥΜΙΑ;ΕΠΑΓΓΕΛΜΑ;ΥΠΟΧΡΕΟΣ\n").toUtf8()
+                                 : QByteArray("000000104;A;B;1;C;D;1;10564;1;10\n"));
+        sheet.close();
+        TDialogs::SetRecordOnly(false);
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(sheet.fileName());
+        TDialogs::Shown().clear();
+        // The first modal window is answered once it has been up longer than
+        // the second after which a progress window shows itself.
+        QStringList answered;
+        QElapsedTimer up;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (!modal) return;
+            if (!up.isValid()) up.start();
+            if (up.elapsed() < 1500) return;
+            answer.stop();
+            answered << QString::fromLatin1(modal->metaObject()->className());
+            QTest::keyClick(modal, Qt::Key_Return);
+        });
+        answer.start(50);
+        // Whatever is still open later is closed, so that a failure does not hang.
+        QTimer::singleShot(10000, [] {
+            for (int i = 0; i < 5 && QApplication::activeModalWidget(); ++i) QApplication::activeModalWidget()->close();
+        });
+        Trigger("Excel1");
+        TDialogs::SetRecordOnly(true);
+        QCOMPARE(answered, QStringList{QStringLiteral("epinax::ui::TConfirmDialog")});
+        QVERIFY(!QApplication::activeModalWidget());
+        QCOMPARE(TDialogs::Shown().size(), 2);
+        QVERIFY(TDialogs::Shown()[1].startsWith(QStringLiteral(u"message: Λάθος στη γραμμή 3 του αρχείου")));
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
+    }
+
     void webPagesOpenTheirAddresses()
     {
         UrlRecorder recorder;
@@ -141,6 +245,25 @@ private slots:
         QCOMPARE(form_->findChild<QAction*>(QStringLiteral("e1"))->text(),
                  QStringLiteral(u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (www.kefys.example)"));
         QCOMPARE(TDialogs::Shown(), QStringList{});
+    }
+
+    // No browser starts: the address is shown, selectable to be copied, in
+    // a message that Enter closes.
+    void webPageWithoutABrowserShowsItsAddress()
+    {
+        const QByteArray savedPath = qgetenv("PATH");
+        qputenv("PATH", "/nonexistent");
+        Qt::TextInteractionFlags flags;
+        WithRealDialog([&] { Trigger("N20"); },
+                       [&](QWidget* modal) {
+                           if (auto* label = modal->findChild<QLabel*>(QStringLiteral("Message")))
+                               flags = label->textInteractionFlags();
+                       },
+                       Qt::Key_Return);
+        qputenv("PATH", savedPath);
+        QVERIFY(flags.testFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard));
+        QCOMPARE(TDialogs::Shown().size(), 1);
+        QVERIFY(TDialogs::Shown()[0].endsWith(QStringLiteral("\nhttps://www.kefys.example/skpp/afmroot/enter.kefys")));
     }
 };
 
