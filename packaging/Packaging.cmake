@@ -14,6 +14,8 @@ if(TARGET epinax)
   install(FILES ${EPINAX_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The programs read workbooks through this helper, which they look for beside themselves.
+install(TARGETS epinax-workbook-reader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # Installing, and so packaging, copies what was built and builds nothing:
 # cpack then takes seconds, and never rebuilds (or half rebuilds) a tree

@@ -54,7 +54,8 @@ for field in Maintainer Description Section Homepage; do
 done
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-for path in ./usr/bin/epinax ./usr/bin/epinax-cli ./usr/share/applications/epinax.desktop \
+for path in ./usr/bin/epinax ./usr/bin/epinax-cli ./usr/bin/epinax-workbook-reader \
+    ./usr/share/applications/epinax.desktop \
     ./usr/share/metainfo/$metainfo ./usr/share/epinax/Help/usermanual.htm \
     ./usr/share/epinax/Help/setup.htm ./usr/share/epinax/Help/oroi.htm ./usr/share/doc/epinax/copyright; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
@@ -98,5 +99,5 @@ wait "$program" || true
 [[ -d "$data/temp" ]] || fail "no working files folder $data/temp"
 [[ -e "$data/epinax.lock" ]] || fail "no lock file $data/epinax.lock"
 beside=$(ls -A "$root/usr/bin")
-[[ "$beside" == $'epinax\nepinax-cli' ]] || fail "written beside the installed program: $beside"
+[[ "$beside" == $'epinax\nepinax-cli\nepinax-workbook-reader' ]] || fail "written beside the installed program: $beside"
 echo "deb: $(basename "$deb") builds, unpacks and runs"
