@@ -1,12 +1,14 @@
 #include "pages/ReportPages.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QIODevice>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <array>
 #include <exception>
 
@@ -70,6 +72,34 @@ QString JoinAddress(const TReportHeader& h)
 
 }  // namespace
 
+// The glyph and advance of every Windows-1253 byte in the body's font.
+struct TReportPages::TGlyphTable {
+    TGlyphTable(const QFont& body, qreal rowHeight) : font(QRawFont::fromFont(body))
+    {
+        QString bytes;
+        for (int byte = 0; byte < 256; ++byte)
+            bytes.append(QChar(static_cast<char16_t>(cp1253::ToUnicode(static_cast<unsigned char>(byte)))));
+        const QList<quint32> indexes = font.glyphIndexesForString(bytes);
+        const QList<QPointF> advances = font.advancesForGlyphIndexes(indexes, QRawFont::UseDesignMetrics);
+        for (size_t byte = 0; byte < 256 && byte < static_cast<size_t>(indexes.size()); ++byte) {
+            glyph[byte] = indexes[static_cast<qsizetype>(byte)];
+            advance[byte] = advances[static_cast<qsizetype>(byte)].x();
+        }
+        baseline = (rowHeight + font.ascent() - font.descent()) / 2;
+    }
+    qreal Width(std::string_view text) const
+    {
+        qreal width = 0;
+        for (char c : text) width += advance[static_cast<unsigned char>(c)];
+        return width;
+    }
+
+    QRawFont font;
+    std::array<quint32, 256> glyph{};
+    std::array<qreal, 256> advance{};
+    qreal baseline = 0;
+};
+
 QString TextOf(std::string_view cp1253Text)
 {
     static const std::array<char16_t, 256> table = [] {
@@ -102,7 +132,7 @@ TReportPages::TReportPages(const TReportInput& input)
                 TextOf(closing.total)};
     title_ = QStringLiteral(u"ΣΥΓΚΕΝΤΡΩΤΙΚΗ ΚΑΤΑΣΤΑΣΗ ") + whose_ + QStringLiteral(u" ") + TextOf(header_.year) +
              QStringLiteral(u" ΑΦΜ ") + TextOf(header_.afm);
-    maxCharWidth_ = QFontMetricsF(body_).maxWidth();
+    glyphs_ = std::make_shared<const TGlyphTable>(body_, kRowHeight);
 
     firstPageRows_ = static_cast<int>(RowsHeightOnPage(true) / kRowHeight);
     pageRows_ = static_cast<int>(RowsHeightOnPage(false) / kRowHeight);
@@ -192,19 +222,43 @@ qreal TReportPages::PaintListHead(QPainter& painter, qreal y) const
     return y + kListHeadHeight;
 }
 
-// The rows of the page, read from the list as they are painted.
+// The rows of a page as one run of glyphs: every byte of the code page has
+// its glyph and advance looked up once, so that a page of rows costs no text
+// shaping, which would otherwise be most of the time of a long PDF.
 qreal TReportPages::PaintRows(QPainter& painter, qreal y, int page) const
 {
-    painter.setFont(body_);
     const int first = FirstRowOf(page), count = RowsOn(page);
+    const qreal top = y;
+    QList<quint32> glyphs;
+    QList<QPointF> positions;
+    glyphs.reserve(count * 128);
+    positions.reserve(count * 128);
     TReportCells cells;
-    for (int row = first; row < first + count; ++row) {
+    for (int row = first; row < first + count; ++row, y += kRowHeight) {
         rows_.Cells(row, cells);
-        for (int column = 0; column < kReportColumns; ++column)
-            PaintCell(painter, y, column, TextOf(cells[static_cast<size_t>(column)]));
-        y += kRowHeight;
+        const qreal baseline = y + glyphs_->baseline;
+        for (int column = 0; column < kReportColumns; ++column) {
+            const std::string& text = cells[static_cast<size_t>(column)];
+            const qreal width = glyphs_->Width(text);
+            if (width > CellWidth(column)) {
+                PaintCell(painter, y, column, TextOf(text));
+                continue;
+            }
+            qreal x = CellLeft(column, width);
+            for (char c : text) {
+                const auto byte = static_cast<unsigned char>(c);
+                glyphs.push_back(glyphs_->glyph[byte]);
+                positions.push_back(QPointF(x, baseline));
+                x += glyphs_->advance[byte];
+            }
+        }
     }
-    if (count > 0) PaintRowBorders(painter, y - count * kRowHeight, y);
+    QGlyphRun run;
+    run.setRawFont(glyphs_->font);
+    run.setGlyphIndexes(glyphs);
+    run.setPositions(positions);
+    painter.drawGlyphRun(QPointF(), run);
+    if (count > 0) PaintRowBorders(painter, top, y);
     return y;
 }
 
@@ -241,13 +295,10 @@ void TReportPages::PaintFoot(QPainter& painter, int page) const
 // of a row may go missing from the paper.
 void TReportPages::PaintCell(QPainter& painter, qreal y, int column, const QString& text) const
 {
-    const qreal width = kColumnWidths[static_cast<size_t>(column)] - 2 * kCellPadding;
+    painter.setFont(body_);
+    const qreal width = CellWidth(column);
     const QRectF cell(ColumnLeft(column) + kCellPadding, y, width, kRowHeight);
     const Qt::Alignment align = Qt::Alignment(kAlignments[static_cast<size_t>(column)]) | Qt::AlignVCenter;
-    if (text.size() * maxCharWidth_ <= width) {
-        painter.drawText(cell, align, text);
-        return;
-    }
     const qreal textWidth = QFontMetricsF(painter.font()).horizontalAdvance(text);
     if (textWidth <= width) {
         painter.drawText(cell, align, text);
@@ -264,15 +315,32 @@ void TReportPages::PaintCell(QPainter& painter, qreal y, int column, const QStri
 // The grid of the list table: a line under every row, the column lines.
 void TReportPages::PaintRowBorders(QPainter& painter, qreal top, qreal bottom) const
 {
+    QList<QLineF> lines;
     for (qreal y = top + kRowHeight; y <= bottom + 0.01; y += kRowHeight)
-        painter.drawLine(QPointF(kLeft, y), QPointF(kTableRight, y));
+        lines.append(QLineF(kLeft, y, kTableRight, y));
+    painter.drawLines(lines);
     PaintColumnLines(painter, top, bottom);
 }
 
 void TReportPages::PaintColumnLines(QPainter& painter, qreal top, qreal bottom) const
 {
+    QList<QLineF> lines;
     for (int column = 0; column <= kReportColumns; ++column)
-        painter.drawLine(QPointF(ColumnLeft(column), top), QPointF(ColumnLeft(column), bottom));
+        lines.append(QLineF(ColumnLeft(column), top, ColumnLeft(column), bottom));
+    painter.drawLines(lines);
+}
+
+qreal TReportPages::CellWidth(int column) { return kColumnWidths[static_cast<size_t>(column)] - 2 * kCellPadding; }
+
+// Where a text `width` wide starts in its cell, as the column aligns it.
+qreal TReportPages::CellLeft(int column, qreal width)
+{
+    const qreal left = ColumnLeft(column) + kCellPadding, room = CellWidth(column);
+    switch (kAlignments[static_cast<size_t>(column)]) {
+    case Qt::AlignRight: return left + room - width;
+    case Qt::AlignHCenter: return left + (room - width) / 2;
+    default: return left;
+    }
 }
 
 // ------------------------------------------------------------------ devices

@@ -8,6 +8,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 #include "outputs/Print.h"
 
@@ -49,6 +50,8 @@ private:
     void PaintRowBorders(QPainter& painter, qreal top, qreal bottom) const;
     void PaintColumnLines(QPainter& painter, qreal top, qreal bottom) const;
     int CapacityOf(int page) const;
+    static qreal CellWidth(int column);
+    static qreal CellLeft(int column, qreal width);
 
     TReportRows rows_;
     TReportHeader header_;
@@ -56,7 +59,8 @@ private:
     QString whose_, title_;
     QStringList closing_;  // public-sector text, its value, invoice total, total
     QFont body_, bold_, headFont_, small_, titleFont_;
-    qreal maxCharWidth_ = 0;
+    struct TGlyphTable;
+    std::shared_ptr<const TGlyphTable> glyphs_;
     int firstPageRows_ = 0, pageRows_ = 0, pageCount_ = 0;
     bool closingAlone_ = false;  // the closing rows on a page of their own
 };
