@@ -345,17 +345,19 @@ qreal TReportPages::CellLeft(int column, qreal width)
 
 // ------------------------------------------------------------------ devices
 
-bool PrintPages(const TReportPages& pages, QPagedPaintDevice& device, const TPageProgress& progress)
+bool PrintPages(const TReportPages& pages, QPagedPaintDevice& device, const TPageProgress& progress, int from, int to)
 {
+    const int first = from > 0 ? std::min(from, pages.PageCount()) - 1 : 0;
+    const int last = to > 0 ? std::clamp(to, first + 1, pages.PageCount()) - 1 : pages.PageCount() - 1;
     QPainter painter;
     if (!painter.begin(&device)) return false;
     const qreal scale = device.logicalDpiX() / 72.0;
-    for (int page = 0; page < pages.PageCount(); ++page) {
-        if (page > 0) device.newPage();
+    for (int page = first; page <= last; ++page) {
+        if (page > first) device.newPage();
         painter.resetTransform();
         painter.scale(scale, scale);
         pages.Paint(painter, page);
-        if (progress && !progress(page + 1, pages.PageCount())) {
+        if (progress && !progress(page - first + 1, last - first + 1)) {
             painter.end();
             return false;
         }

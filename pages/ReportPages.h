@@ -69,9 +69,11 @@ private:
 // false stops the printing.
 using TPageProgress = std::function<bool(int page, int pages)>;
 
-// Paints every page onto `device` (a printer or a PDF writer), scaled from
-// points to its resolution. False when stopped or the painter cannot start.
-bool PrintPages(const TReportPages& pages, QPagedPaintDevice& device, const TPageProgress& progress = {});
+// Paints the pages `from` to `to` (counted from 1; 0 for all) onto `device`
+// (a printer or a PDF writer), scaled from points to its resolution. False
+// when stopped or the painter cannot start.
+bool PrintPages(const TReportPages& pages, QPagedPaintDevice& device, const TPageProgress& progress = {}, int from = 0,
+                int to = 0);
 
 // Writes the pages as an A4 PDF file at `path`, with the title in its
 // metadata, beside the name and then renamed over it: stopped or failed, it

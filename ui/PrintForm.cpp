@@ -372,7 +372,7 @@ void TPrintForm::Button1Click()
     try {
         if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
             WritePdf(*pages_, QFile::encodeName(printer.outputFileName()).toStdString(), progress.Callback());
-        else if (!PrintPages(*pages_, printer, progress.Callback(&printer)))
+        else if (!PrintPages(*pages_, printer, progress.Callback(&printer), printer.fromPage(), printer.toPage()))
             printed = progress.Stopped();
     } catch (const EFileError&) {
         printed = false;
