@@ -13,9 +13,7 @@
 #include <exception>
 
 #include "common/Cp1253.h"
-#include "common/Errors.h"
 #include "common/Files.h"
-#include "common/Greek.h"
 
 namespace epinax {
 

@@ -2,6 +2,7 @@
 #include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <filesystem>
 
 #include "TestSupport.h"
@@ -78,6 +79,8 @@ QString OutputOf(const QString& program, const QStringList& arguments)
 // on every page, the closing rows on the last, the title in the metadata.
 TEST(Pages, PdfHoldsEveryRowOnceInOrderWithHeadsAndPageNumbers)
 {
+    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
     constexpr int kRows = 250;
     List list(kRows);
     TempDir dir;
