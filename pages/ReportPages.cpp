@@ -396,7 +396,7 @@ private:
 
 }  // namespace
 
-bool WritePdf(const TReportPages& pages, const std::string& path, const TPageProgress& progress)
+bool WritePdf(const TReportPages& pages, const std::string& path, const TPageProgress& progress, int from, int to)
 {
     FileReplacer file(path, TDurability::UserFile);
     TReplacingDevice device(file);
@@ -407,7 +407,7 @@ bool WritePdf(const TReportPages& pages, const std::string& path, const TPagePro
         writer.setResolution(1200);
         writer.setTitle(pages.Title());
         writer.setCreator(QStringLiteral(u"e-ΠΙΝΑΞ"));
-        whole = PrintPages(pages, writer, progress);
+        whole = PrintPages(pages, writer, progress, from, to);
     }
     device.RaiseFailure();
     if (!whole) return false;

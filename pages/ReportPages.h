@@ -75,11 +75,13 @@ using TPageProgress = std::function<bool(int page, int pages)>;
 bool PrintPages(const TReportPages& pages, QPagedPaintDevice& device, const TPageProgress& progress = {}, int from = 0,
                 int to = 0);
 
-// Writes the pages as an A4 PDF file at `path`, with the title in its
-// metadata, beside the name and then renamed over it: stopped or failed, it
-// leaves no file and any earlier one whole. False when stopped. Throws
-// EFileError ("Cannot create file %s", "Cannot write file %s").
-bool WritePdf(const TReportPages& pages, const std::string& path, const TPageProgress& progress = {});
+// Writes the pages `from` to `to` (as PrintPages) as an A4 PDF file at
+// `path`, with the title in its metadata, beside the name and then renamed
+// over it: stopped or failed, it leaves no file and any earlier one whole.
+// False when stopped. Throws EFileError ("Cannot create file %s", "Cannot
+// write file %s").
+bool WritePdf(const TReportPages& pages, const std::string& path, const TPageProgress& progress = {}, int from = 0,
+              int to = 0);
 
 // A Windows-1253 text of the core as Qt's text.
 QString TextOf(std::string_view cp1253Text);

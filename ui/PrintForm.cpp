@@ -371,7 +371,8 @@ void TPrintForm::Button1Click()
     bool printed = true;  // stopped by the user is no failure
     try {
         if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
-            WritePdf(*pages_, QFile::encodeName(printer.outputFileName()).toStdString(), progress.Callback());
+            WritePdf(*pages_, QFile::encodeName(printer.outputFileName()).toStdString(), progress.Callback(),
+                     printer.fromPage(), printer.toPage());
         else if (!PrintPages(*pages_, printer, progress.Callback(&printer), printer.fromPage(), printer.toPage()))
             printed = progress.Stopped();
     } catch (const EFileError&) {
