@@ -288,6 +288,12 @@ bool TPrintForm::eventFilter(QObject* watched, QEvent* event)
     return QDialog::eventFilter(watched, event);
 }
 
+// The same keys with the focus on a button, which lets them through.
+void TPrintForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!PageKey(event->key(), event->modifiers())) QDialog::keyPressEvent(event);
+}
+
 bool TPrintForm::PageKey(int key, Qt::KeyboardModifiers modifiers)
 {
     if (!pages_) return false;
