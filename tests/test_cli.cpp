@@ -175,6 +175,26 @@ TEST_F(CliTest, BuildWritesTheTotalsWithThePublicValue)
                   std::string(83, ' '));
 }
 
+// The print window's pages as a PDF file, named after the list by default.
+TEST_F(CliTest, ReportWritesThePagesAsPdf)
+{
+    json input = Statement();
+    input["customers"] = {Row(ValidAfm("10000001"), "13", "800"), Row(ValidAfm("10000002"), "12", "200")};
+    ASSERT_EQ(Build(input).code, 0);
+    const Outcome made = RunCli(dir, {"report", "OUT", "--customers", "--pdf"});
+    ASSERT_EQ(made.code, 0) << made.err;
+    EXPECT_EQ(json::parse(made.out)["written"], "Pelates.pdf");
+    FILE* text = ::popen(("pdftotext -layout " + dir.File("Pelates.pdf") + " -").c_str(), "r");
+    ASSERT_TRUE(text);
+    std::string pages;
+    for (char buffer[4096]; size_t got = std::fread(buffer, 1, sizeof buffer, text);) pages.append(buffer, got);
+    ASSERT_EQ(::pclose(text), 0);
+    EXPECT_NE(pages.find(ValidAfm("10000002") + " ΠΕΛΑΤΗΣ"), std::string::npos) << pages;
+    EXPECT_NE(pages.find("ΣΥΝΟΛΟ"), std::string::npos);
+    EXPECT_NE(pages.find("Σελίδα 1 από 1"), std::string::npos);
+    EXPECT_EQ(RunCli(dir, {"report", "missing", "--suppliers", "--pdf"}).code, 2);
+}
+
 TEST_F(CliTest, ShowGivesBackWhatWasBuilt)
 {
     json input = Statement();

@@ -58,16 +58,18 @@ void TForm1::PrintListReport(TSide side)
     if (!WriteAndShowReport(side)) TDialogs::ShowMessage(this, FromCp1253(PrintFailureMessage()));
 }
 
+// The HTML file as ever, and the window's pages from the same input.
 bool TForm1::WriteAndShowReport(TSide side)
 {
     const std::string path = statement_->ProgramDirectory() + ReportFileName(side);
+    TPrintForm* window = PrintWindow();
     try {
-        WriteListReport(ReportInputOf(*statement_, side), path);
+        const TReportInput input = ReportInputOf(*statement_, side);
+        WriteListReport(input, path);
+        window->ShowReport(input);
     } catch (...) {
         return false;  // whatever went wrong, the user is told the one message
     }
-    TPrintForm* window = PrintWindow();
-    if (!window->ShowReport(QFile::decodeName(QByteArray::fromStdString(path)), side)) return false;
     window->show();
     window->raise();
     window->activateWindow();
