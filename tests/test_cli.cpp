@@ -849,9 +849,10 @@ TEST_F(CliTest, ZipRespectsEveryNameAndLeavesNoPieces)
     EXPECT_NE(limited.err.find("Δεν ήταν δυνατό να γραφτεί το αρχείο X.PIS.zip"), std::string::npos) << limited.err;
     EXPECT_EQ(ReadBytes(dir.File("X.PIS.zip")), earlier);
 
-    WriteBytes(dir.File("X.PIS.zip.a1B2c3"), "left by kill -9");
-    WriteBytes(dir.File("X.PIS.zip.LIVE99"), "being written");
-    const int living = ::open(dir.File("X.PIS.zip.LIVE99").c_str(), O_RDONLY);
+    WriteBytes(dir.File("X.PIS.zip.a1B2c3.epinax-new"), "left by kill -9");
+    WriteBytes(dir.File("X.PIS.zip.LIVE99.epinax-new"), "being written");
+    WriteBytes(dir.File("X.PIS.zip.backup"), "the user's own");
+    const int living = ::open(dir.File("X.PIS.zip.LIVE99.epinax-new").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(living, LOCK_EX), 0);
     EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "--force"}).code, 0);
     ::close(living);
@@ -859,7 +860,8 @@ TEST_F(CliTest, ZipRespectsEveryNameAndLeavesNoPieces)
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"F.zip", "X.PIS", "X.PIS.zip", "X.PIS.zip.LIVE99", "folder"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"F.zip", "X.PIS", "X.PIS.zip", "X.PIS.zip.LIVE99.epinax-new",
+                                               "X.PIS.zip.backup", "folder"}));
 }
 
 TEST_F(CliTest, ZipNamesWhatItCannotReadOrWriteAndRefusesWhatTheFormatCannotHold)
