@@ -1,26 +1,44 @@
 // epinax-window-bench: the speed of the main window as the user feels it,
 // with full lists, against the core doing the same work without windows in
 // the same run. Runs headless (QT_QPA_PLATFORM=offscreen unless set).
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QApplication>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
 #include "BenchSupport.h"
 #include "BenchUi.h"
 #include "StatementGenerator.h"
+#include "outputs/StatementReport.h"
+#include "pages/ReportPages.h"
 #include "statement/Statement.h"
 #include "ui/DBGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/Main.h"
+#include "ui/PrintForm.h"
 #include "ui/RecordStoreModel.h"
 
 namespace {
 
 using namespace epinax;
+
+double ResidentMegabytes()
+{
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (!statm.open(QIODevice::ReadOnly)) return 0;
+    return statm.readAll().split(' ').value(1).toDouble() * ::sysconf(_SC_PAGESIZE) / (1 << 20);
+}
+
 using namespace epinax::bench;
 using epinax::ui::TDialogs;
 using epinax::ui::TForm1;
@@ -134,6 +152,78 @@ public:
         return spent;
     }
 
+    // The customers' PDF through the page renderer, and the HTML report of
+    // the same list, each replacing its earlier file.
+    Seconds Pdf()
+    {
+        const std::string path = coreDir_.Path() + "/Pelates.pdf";
+        const Seconds spent = Timed([&] { WritePdf(TReportPages(ReportInputOf(*core_, TSide::Customers)), path); });
+        Require(std::filesystem::file_size(path) > 1'000'000, "the PDF was not written");
+        return spent;
+    }
+
+    Seconds Html()
+    {
+        const std::string path = coreDir_.Path() + "/Pelates.htm";
+        return Timed([&] { WriteListReport(ReportInputOf(*core_, TSide::Customers), path); });
+    }
+
+    // The print menu's handler until page 1 of the print window is painted;
+    // the window is closed again afterwards, untimed.
+    Seconds PrintWindow()
+    {
+        ui::TPrintForm* window = window_->PrintWindow();
+        const Seconds spent = Timed([&] {
+            window_->N15Click();
+            window->View()->widget()->repaint();
+        });
+        Require(window->isVisible() && window->Pages() && window->Pages()->PageCount() > 1000,
+                "the print window did not show the list's pages");
+        window->close();
+        return spent;
+    }
+
+    // The HTML report of the window's own list, as the print menu writes it.
+    Seconds WindowHtml()
+    {
+        const std::string path = windowDir_.Path() + "/Pelates.htm";
+        return Timed([&] { WriteListReport(ReportInputOf(window_->Statement(), TSide::Customers), path); });
+    }
+
+    // The program's resident memory before the print window opens and after
+    // it is closed again.
+    double MegabytesKeptAfterClosingThePrintWindow()
+    {
+        const double before = ResidentMegabytes();
+        PrintWindow();
+        QApplication::processEvents();
+        return ResidentMegabytes() - before;
+    }
+
+#ifdef EPINAX_CLI
+    // The peak memory of the tool writing the customers' PDF of the whole
+    // statement file, a process of its own doing nothing else.
+    double PdfPeakMegabytes()
+    {
+        const std::string pdf = coreDir_.Path() + "/tool.pdf";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, 1);
+            ::dup2(null, 2);
+            ::execl(EPINAX_CLI, EPINAX_CLI, "report", statementFile_.c_str(), "--customers", "--pdf", "-o", pdf.c_str(),
+                    static_cast<char*>(nullptr));
+            ::_exit(127);
+        }
+        int status = 0;
+        struct rusage usage {};
+        ::wait4(child, &status, 0, &usage);
+        Require(WIFEXITED(status) && WEXITSTATUS(status) == 0 && std::filesystem::exists(pdf),
+                "the tool did not write the PDF");
+        return usage.ru_maxrss / 1024.0;
+    }
+#endif
+
 private:
     TempDir data_, windowDir_, coreDir_;
     std::string statementFile_;
@@ -151,11 +241,20 @@ int main(int argc, char** argv)
     try {
         WindowBench bench;
         Report({
+            {"pdf-99999", "writing the list's HTML report", 1, [&] { return bench.Pdf(); },
+             [&] { return bench.Html(); }},
+            {"print-window-99999", "writing the list's HTML report", 3, [&] { return bench.PrintWindow(); },
+             [&] { return bench.WindowHtml(); }},
             {"window-open-99999", "the core's own Open of the same file", 5, [&] { return bench.WindowOpen(); },
              [&] { return bench.CoreOpen(); }},
             {"window-post-into-99999", "the core's post of the same row", 7, [&] { return bench.WindowPost(); },
              [&] { return bench.CorePost(); }},
         });
+#ifdef EPINAX_CLI
+        std::printf("pdf-99999-memory: MB=%.1f\n", bench.PdfPeakMegabytes());
+#endif
+        std::printf("print-window-99999-memory-after-close: MB=%.1f\n",
+                    bench.MegabytesKeptAfterClosingThePrintWindow());
     } catch (const std::exception& error) {
         std::cerr << "epinax-window-bench: " << error.what() << '\n';
         return 1;

@@ -6,6 +6,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/Build.h"
@@ -60,13 +61,16 @@ epinax-cli: customer and supplier statements from the command line
       1000 problems are listed; "moreProblems" counts the rest.
 
   epinax-cli report FILE --customers|--suppliers [-o OUT.htm]
+  epinax-cli report FILE --customers|--suppliers --pdf [-o OUT.pdf]
       Ανοίγει το αρχείο κατάστασης όπως το Άνοιγμα και γράφει την εκτύπωση της
       συγκεντρωτικής κατάστασης πελατών ή προμηθευτών (HTML, Windows-1253) στο
       OUT.htm, αντικαθιστώντας το· προεπιλογή Pelates.htm ή Promitheftes.htm.
+      Με --pdf γράφει τις σελίδες του παραθύρου εκτύπωσης ως PDF (Pelates.pdf).
 
       Opens the statement file as Open does and writes the printed statement
       of its customers or suppliers (HTML, Windows-1253) to OUT.htm, replacing
-      it; by default Pelates.htm or Promitheftes.htm in this directory.
+      it; by default Pelates.htm or Promitheftes.htm in this directory. With
+      --pdf it writes the print window's pages as a PDF file (Pelates.pdf).
 
   epinax-cli import FILE WORKBOOK --customers|--suppliers -o OUT [--force] [--date YYYYMMDD]
       Ανοίγει το αρχείο κατάστασης, εισάγει τις γραμμές του WORKBOOK (.xls, .xlsx,
@@ -114,6 +118,7 @@ struct TArguments {
     bool force = false;
     bool help = false;
     bool version = false;
+    bool pdf = false;  // report
 };
 
 [[noreturn]] void Usage(const std::string& message) { throw CliError(kExitUsage, message + "\n(epinax-cli --help)"); }
@@ -133,6 +138,8 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out
         out.version = true;
     else if (arg == "--force")
         out.force = true;
+    else if (arg == "--pdf")
+        out.pdf = true;
     else if (arg == "-o" || arg == "--output")
         out.output = ValueAfter(args, i);
     else if (arg.starts_with("--output="))
@@ -171,7 +178,7 @@ TArguments ParseArguments(const std::vector<std::string>& args)
 void Expect(const TArguments& a, const char* operand, bool output, bool force, bool date)
 {
     if (a.operands.size() != 1) Usage(a.command + ": δώστε ένα αρχείο " + operand);
-    if ((a.output && !output) || (a.force && !force) || (a.date && !date) || !a.lists.empty())
+    if ((a.output && !output) || (a.force && !force) || (a.date && !date) || !a.lists.empty() || a.pdf)
         Usage(a.command + ": επιλογή που δεν ισχύει για αυτή την εντολή");
 }
 
@@ -234,11 +241,16 @@ int ReportCommand(TArguments a)
 {
     if (a.lists.size() != 1) Usage("report: δώστε ένα από --customers, --suppliers");
     const TSide side = a.lists[0] == "--customers" ? TSide::Customers : TSide::Suppliers;
+    const bool pdf = std::exchange(a.pdf, false);
     a.lists.clear();
     Expect(a, "FILE", true, false, false);
     if (a.output && a.output->empty()) Usage("report: το -o θέλει όνομα αρχείου");
-    const std::string output = a.output.value_or(ReportFileName(side));
-    WriteStatementReport(a.operands[0], side, output);
+    const std::string html = ReportFileName(side);
+    const std::string output = a.output.value_or(pdf ? html.substr(0, html.rfind('.')) + ".pdf" : html);
+    if (pdf)
+        WriteStatementPdf(a.operands[0], side, output);
+    else
+        WriteStatementReport(a.operands[0], side, output);
     Print({{"written", output}});
     return kExitSuccess;
 }

@@ -1,5 +1,8 @@
 #include "cli/Report.h"
 
+#include <QGuiApplication>
+#include <functional>
+
 #include "cli/CliError.h"
 #include "cli/InputFile.h"
 #include "cli/Show.h"
@@ -7,6 +10,7 @@
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "outputs/StatementReport.h"
+#include "pages/ReportPages.h"
 
 namespace epinax::cli {
 
@@ -17,22 +21,39 @@ std::string PrintFailure(const std::exception& error)
     return cp1253::ToUtf8(PrintFailureMessage()) + ": " + cp1253::ToUtf8(error.what());
 }
 
-}  // namespace
-
 // An opened statement has no row pending, so the list is printed as Open
 // left it.
-void WriteStatementReport(const std::string& path, TSide side, const std::string& output)
+void WriteFromStatement(const std::string& path, TSide side, const std::function<void(const TReportInput&)>& write)
 {
     RecordingUi ui;
     Workspace workspace(ui, LocalToday);
     OpenStatement(workspace, ui, ReadStatementInput(path));
     try {
-        WriteListReport(ReportInputOf(workspace.Statement(), side), output);
+        write(ReportInputOf(workspace.Statement(), side));
     } catch (const EFileError& error) {
         throw CliError(kExitUsage, PrintFailure(error));
     } catch (const std::exception& error) {
         throw CliError(kExitRefused, PrintFailure(error));
     }
+}
+
+}  // namespace
+
+void WriteStatementReport(const std::string& path, TSide side, const std::string& output)
+{
+    WriteFromStatement(path, side, [&](const TReportInput& input) { WriteListReport(input, output); });
+}
+
+// Pages are painted with Qt's fonts, which need an application of Qt; the
+// tool shows no window, so it needs no display either.
+void WriteStatementPdf(const std::string& path, TSide side, const std::string& output)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "epinax-cli";
+    char* argv[] = {name, nullptr};
+    QGuiApplication application(argc, argv);
+    WriteFromStatement(path, side, [&](const TReportInput& input) { WritePdf(TReportPages(input), output); });
 }
 
 }  // namespace epinax::cli

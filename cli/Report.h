@@ -1,5 +1,6 @@
 // The report command: a statement file opened as Open does, and the printed
-// statement of one of its lists written as the print menu writes it.
+// statement of one of its lists written as the print menu writes it, as
+// HTML or as the print window's PDF.
 #pragma once
 
 #include <string>
@@ -16,5 +17,9 @@ namespace epinax::cli {
 // the amounts cannot be added; bad usage when a file cannot be read or
 // written.
 void WriteStatementReport(const std::string& path, TSide side, const std::string& output);
+
+// The same list's pages, as the print window shows and saves them, written
+// as a PDF file to `output`, replaced whole. Same errors.
+void WriteStatementPdf(const std::string& path, TSide side, const std::string& output);
 
 }  // namespace epinax::cli

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <condition_variable>
 #include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <mutex>
@@ -223,11 +224,20 @@ std::optional<std::string> ReadRegularFileUpTo(const std::string& path, size_t l
 
 // ------------------------------------------------------------ FileReplacer
 
+namespace {
+const char* const kUserPieceSuffix = ".epinax-new";
+}  // namespace
+
 FileReplacer::FileReplacer(std::string path, TDurability durability) : path_(std::move(path)), durability_(durability)
 {
     if (IsMarkedReadOnly(path_)) FileError("Cannot create file %s", path_, EACCES);
-    std::string pattern = path_ + ".XXXXXX";
-    fd_ = ::mkostemp(pattern.data(), O_CLOEXEC);
+    // A file the user asked for lies among the user's own files: its new
+    // file carries a suffix that no file of theirs has, and the pieces an
+    // earlier run left when it died are swept before another is made.
+    const bool userFile = durability_ == TDurability::UserFile;
+    if (userFile) RemovePiecesOfDeadWriters(path_);
+    std::string pattern = path_ + ".XXXXXX" + (userFile ? kUserPieceSuffix : "");
+    fd_ = ::mkostemps(pattern.data(), userFile ? static_cast<int>(std::strlen(kUserPieceSuffix)) : 0, O_CLOEXEC);
     if (fd_ < 0) FileError("Cannot create file %s", path_);
     tempPath_ = pattern;
     // Held until the file is closed, or the program dies: while it is held,
@@ -358,9 +368,13 @@ namespace {
 // The names mkostemp gives: PATH, a dot and six letters or digits.
 bool IsPieceOf(const std::string& name, const std::string& base)
 {
-    constexpr size_t kSuffix = 6;
-    if (name.size() != base.size() + 1 + kSuffix || !name.starts_with(base + '.')) return false;
-    return std::all_of(name.end() - kSuffix, name.end(), [](char c) {
+    constexpr size_t kRandom = 6;
+    const std::string_view suffix = kUserPieceSuffix;
+    if (name.size() != base.size() + 1 + kRandom + suffix.size() || !name.starts_with(base + '.') ||
+        !name.ends_with(suffix))
+        return false;
+    const auto random = name.end() - static_cast<std::ptrdiff_t>(suffix.size() + kRandom);
+    return std::all_of(random, random + kRandom, [](char c) {
         return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
     });
 }

@@ -76,10 +76,11 @@ void ReplaceWithCopy(const std::string& source, const std::string& destination);
 // old data for freeing, left in a directory by a crash.
 void RemoveDiscardedFiles(const std::string& directory);
 
-// Removes the new files ("PATH.XXXXXX") that a FileReplacer of `path` left
-// beside it when its program died (kill -9, a power cut): only regular files
-// of this user that no living writer holds, since a FileReplacer keeps a lock
-// on its new file for as long as it writes.
+// Removes the new files ("PATH.XXXXXX.epinax-new") that a FileReplacer of a
+// user's file left beside `path` when its program died (kill -9, a power
+// cut): only regular files of this user that no living writer holds, since a
+// FileReplacer keeps a lock on its new file for as long as it writes. A
+// FileReplacer of a user's file does this before it begins.
 void RemovePiecesOfDeadWriters(const std::string& path);
 
 // The system's reason for a failed file operation (an errno value), in Greek.

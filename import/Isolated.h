@@ -1,6 +1,7 @@
-// Reading a workbook in a child process: a reader library that crashes or
-// hangs on a damaged file takes only the child with it, and the program says
-// the file cannot be read.
+// Reading a workbook in a helper program of its own (epinax-workbook-reader):
+// the reader libraries run there under tight limits, so a damaged or hostile
+// file that crashes them, hangs them or fills the memory takes only the
+// helper with it, and the program says the file cannot be read.
 #pragma once
 
 #include <functional>
@@ -10,10 +11,24 @@
 
 namespace epinax {
 
-// Runs `read(path)` in a child process and hands back its block, or its
-// EWorkbookError. A child that dies, or takes longer than `seconds`, gives an
-// EWorkbookError with the unreadable-file message.
-TSheetBlock ReadInChildProcess(const std::function<TSheetBlock(const std::string&)>& read, const std::string& path,
-                               int seconds = 60);
+// Starts the helper on `path` and hands back its block, or its EWorkbookError.
+// A helper that dies, says too much, or takes longer than `seconds`, gives an
+// EWorkbookError with the unreadable-file message. `keepReading` is asked
+// at once and then about every 100 ms; when it says no, the helper is ended
+// and EWorkbookReadingStopped thrown.
+TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& keepReading, int seconds = 60);
+// The same with another helper program, started as `helper path`.
+TSheetBlock ReadInHelper(const std::string& helper, const std::string& path, const std::function<bool()>& keepReading,
+                         int seconds);
+
+// The helper's side: confines the process (ConfineReader), reads `path` and
+// writes the answer to standard output. Gives the helper's exit status.
+int RunWorkbookReader(const char* path);
+
+// What the helper may no longer do, for the rest of its life: use more than
+// a bounded memory, processor time or any file size; gain privileges; open
+// sockets; run programs; trace processes; open files for writing; create,
+// rename or remove files. Throws std::runtime_error when the system refuses.
+void ConfineReader();
 
 }  // namespace epinax

@@ -10,7 +10,9 @@ namespace epinax {
 namespace workbook {
 namespace {
 
-constexpr std::uint64_t kContentLimit = 512u << 20;
+// The text of a list of 99999 rows, each cell with its formatting, and as
+// much again for columns and sheets the import does not read.
+constexpr std::uint64_t kContentLimit = 256u << 20;
 
 // "PT12H30M15.5S" (ODF's time of day) as the fraction of a day.
 std::optional<double> DurationFraction(std::string_view text)

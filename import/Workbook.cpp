@@ -52,7 +52,7 @@ std::string FirstBytes(const std::string& path, std::size_t count)
 TSheetBlock ReadByContent(const std::string& path)
 {
     const std::string head = FirstBytes(path, 8);
-    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadInChildProcess(ReadXls, path);
+    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadXls(path);
     if (head.starts_with("PK\x03\x04")) {
         try {
             return ReadXlsx(path);
@@ -75,16 +75,14 @@ const TCell& TSheetBlock::At(int row, int column) const
                  static_cast<std::size_t>(column)];
 }
 
-TSheetBlock ReadFirstSheet(const std::string& path)
+TSheetBlock TReadFirstSheet::operator()(const std::string& path) const
 {
-    const std::string extension = Extension(path);
-    // FreeXL can still crash on some damaged files: only a child process
-    // goes down with it.
-    if (extension == ".xls") return ReadInChildProcess(ReadXls, path);
-    if (extension == ".xlsx") return ReadXlsx(path);
-    if (extension == ".ods") return ReadOds(path);
-    if (extension == ".csv") return ReadCsv(path);
-    return ReadByContent(path);
+    return ReadInHelper(path, [] { return true; });
+}
+
+TSheetBlock TReadFirstSheet::operator()(const std::string& path, const std::function<bool()>& keepReading) const
+{
+    return ReadInHelper(path, keepReading);
 }
 
 std::string CellName(int row, int column)
@@ -96,6 +94,16 @@ std::string CellName(int row, int column)
 }
 
 namespace workbook {
+
+TSheetBlock ReadFirstSheetHere(const std::string& path)
+{
+    const std::string extension = Extension(path);
+    if (extension == ".xls") return ReadXls(path);
+    if (extension == ".xlsx") return ReadXlsx(path);
+    if (extension == ".ods") return ReadOds(path);
+    if (extension == ".csv") return ReadCsv(path);
+    return ReadByContent(path);
+}
 
 namespace {
 
@@ -315,11 +323,11 @@ void ThrowErrorValue(std::int64_t row, std::int64_t column, std::string_view sho
                          G(") αντί για τιμή. Διορθώστε το για να προχωρήσετε στην εισαγωγή."));
 }
 
-void ThrowFormulaInXls(std::int64_t row, std::int64_t column)
+void ThrowFormulaWithoutValue(std::int64_t row, std::int64_t column)
 {
     throw EWorkbookError(G("Το κελί ") + Cell(row, column) +
-                         G(" περιέχει τύπο, του οποίου η τιμή δεν διαβάζεται από αρχεία .xls. Αποθηκεύστε το "
-                           "αρχείο ως .xlsx ή .ods, ή επικολλήστε τιμές στη θέση των τύπων."));
+                         G(" περιέχει τύπο χωρίς αποθηκευμένη τιμή. Ανοίξτε το αρχείο με το πρόγραμμα "
+                           "λογιστικών φύλλων και αποθηκεύστε το ξανά, ή επικολλήστε τιμές στη θέση των τύπων."));
 }
 
 void ThrowTextTooLong(std::int64_t row, std::int64_t column)

@@ -5,6 +5,7 @@
 // core.
 #pragma once
 
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <utility>
@@ -62,11 +63,24 @@ struct TSheetBlock {
 
 // Picks the reader by the file's extension, in any letter case; a file with
 // another extension is read when its content shows an .xls, .xlsx or .ods
-// workbook, and refused otherwise. Throws EWorkbookError.
-TSheetBlock ReadFirstSheet(const std::string& path);
+// workbook, and refused otherwise. The reading happens in a confined helper
+// program (import/Isolated.h), so that no damaged or hostile file can harm or
+// freeze the program. Throws EWorkbookError.
+//
+// An object rather than two functions, so that it can still be handed on
+// where a reader of one path is wanted.
+struct TReadFirstSheet {
+    TSheetBlock operator()(const std::string& path) const;
+    // `keepReading` is asked at once and then about every 100 ms while the
+    // file is read (a progress window); when it says no, the reading ends and
+    // EWorkbookReadingStopped is thrown.
+    TSheetBlock operator()(const std::string& path, const std::function<bool()>& keepReading) const;
+};
+inline constexpr TReadFirstSheet ReadFirstSheet{};
 
-// The readers themselves, whatever the file's name.
-//  .xls: a formula cell is refused, since its value cannot be read.
+// The readers themselves, whatever the file's name, in this process.
+//  .xls: a formula cell gives the value its writer stored with it; one
+//        without a stored value is refused.
 //  .ods: several paragraphs of one cell are joined by a line break (LF), as a
 //        line break inside an Excel cell; covered cells of a merged area are
 //        empty, as Excel keeps only the first cell of the area.

@@ -19,6 +19,10 @@ inline constexpr std::size_t kMaxCellText = 32767;
 // guard against a file that would fill the memory with copies of one text.
 inline constexpr std::size_t kMaxBlockText = 64u << 20;
 
+// The first sheet read in this process, the reader picked as ReadFirstSheet
+// picks it; only the helper program that ReadFirstSheet starts calls it.
+TSheetBlock ReadFirstSheetHere(const std::string& path);
+
 // Collects cells in any order and makes the block from A1 to the last used
 // cell. Only the stored columns take memory; the limits of TSheetBlock are
 // enforced as cells arrive, so a hostile file is refused before it costs.
@@ -52,7 +56,7 @@ void EnsureReadable(const std::string& path);
 [[noreturn]] void ThrowUnsupportedCharacter(std::int64_t row, std::int64_t column, std::string_view utf8Text);
 [[noreturn]] void ThrowDamagedCell(std::int64_t row, std::int64_t column);
 [[noreturn]] void ThrowErrorValue(std::int64_t row, std::int64_t column, std::string_view shown);
-[[noreturn]] void ThrowFormulaInXls(std::int64_t row, std::int64_t column);
+[[noreturn]] void ThrowFormulaWithoutValue(std::int64_t row, std::int64_t column);
 [[noreturn]] void ThrowTextTooLong(std::int64_t row, std::int64_t column);
 
 // A cell's UTF-8 text in Windows-1253, or the refusal naming the cell.

@@ -1,14 +1,18 @@
 // Excel 97-2003 (.xls) through FreeXL. FreeXL reads numbers, texts and dates
 // but gives a formula cell as empty, and an error value as a plain number, so
 // the first sheet's record stream (taken out of the compound file by libgsf)
-// is walked once for those two kinds of record: a sheet that has them is
-// refused, never read with holes or false numbers in it.
+// is walked once for those two kinds of record: a formula gives the value its
+// writer stored with it, an error value refuses the sheet, which is never
+// read with holes or false numbers in it.
 #include <freexl.h>
 #include <gsf/gsf.h>
 
+#include <algorithm>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "import/WorkbookParts.h"
 
@@ -25,6 +29,11 @@ enum : std::uint16_t {
     kFormula = 0x0006,
     kFormulaBiff3 = 0x0206,
     kFormulaBiff4 = 0x0406,
+    kFormulaText = 0x0207,
+    kSharedFormula = 0x04BC,
+    kArrayFormula = 0x0221,
+    kDataTable = 0x0236,
+    kContinue = 0x003C,
     kBoolErr = 0x0205,
     kBoundSheet = 0x0085,
     kEndOfStream = 0x000A,
@@ -100,25 +109,148 @@ const char* ErrorName(unsigned char code)
     }
 }
 
-// Refuses a first sheet that holds a formula or an error value.
-void RefuseUnreadableCells(const std::string& stream)
-{
-    std::size_t at = FirstSheetOffset(stream);
-    bool begun = false;
-    while (at + 4 <= stream.size()) {
-        const std::uint16_t type = Word(stream, at);
-        const std::uint16_t length = Word(stream, at + 2);
-        const std::size_t body = at + 4;
-        if (type == kEndOfStream && begun) return;
-        begun = true;
-        const bool cell = body + 4 <= stream.size() && length >= 4;
-        if (cell && (type == kFormula || type == kFormulaBiff3 || type == kFormulaBiff4))
-            ThrowFormulaInXls(Word(stream, body), Word(stream, body + 2));
-        if (cell && type == kBoolErr && length >= 8 && body + 8 <= stream.size() && stream[body + 7] != 0)
-            ThrowErrorValue(Word(stream, body), Word(stream, body + 2),
-                            ErrorName(static_cast<unsigned char>(stream[body + 6])));
-        at = body + length;
+// One record of the stream: its type and its body.
+struct TRecord {
+    std::uint16_t type = 0;
+    std::size_t body = 0, length = 0;
+};
+
+// The records from `at` on, to the end of the stream or the first one that
+// runs past it.
+class TRecords {
+public:
+    TRecords(const std::string& stream, std::size_t at) : stream_(stream), at_(at) {}
+    bool Next(TRecord& record)
+    {
+        if (at_ + 4 > stream_.size()) return false;
+        record = {Word(stream_, at_), at_ + 4, Word(stream_, at_ + 2)};
+        if (record.body + record.length > stream_.size()) return false;
+        at_ = record.body + record.length;
+        return true;
     }
+
+private:
+    const std::string& stream_;
+    std::size_t at_;
+};
+
+void AppendUtf8(std::string& out, char32_t point)
+{
+    if (point < 0x80) {
+        out += static_cast<char>(point);
+    } else if (point < 0x800) {
+        out += static_cast<char>(0xC0 | (point >> 6));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else if (point < 0x10000) {
+        out += static_cast<char>(0xE0 | (point >> 12));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (point >> 18));
+        out += static_cast<char>(0x80 | ((point >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((point >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (point & 0x3F));
+    }
+}
+
+// The characters of an Excel 97 text that starts in `record` at `at`, in
+// UTF-8: each piece (the record's rest, then each CONTINUE record) says
+// whether its characters take one byte or two. Nothing when the text runs
+// past its records.
+std::optional<std::string> Biff8Text(const std::string& stream, TRecords records, TRecord record, std::size_t at,
+                                     std::size_t characters)
+{
+    std::string utf8;
+    char16_t highSurrogate = 0;
+    while (characters > 0) {
+        const std::size_t end = record.body + record.length;
+        if (at >= end) return std::nullopt;
+        const bool twoBytes = (static_cast<unsigned char>(stream[at++]) & 0x01) != 0;
+        for (; characters > 0 && at + (twoBytes ? 2 : 1) <= end; --characters) {
+            const char16_t unit = twoBytes ? Word(stream, at) : static_cast<unsigned char>(stream[at]);
+            at += twoBytes ? 2 : 1;
+            if (unit >= 0xD800 && unit < 0xDC00) {
+                highSurrogate = unit;
+                continue;
+            }
+            const bool paired = highSurrogate != 0 && unit >= 0xDC00 && unit < 0xE000;
+            AppendUtf8(utf8, paired ? 0x10000 + ((highSurrogate - 0xD800) << 10) + (unit - 0xDC00) : unit);
+            highSurrogate = 0;
+        }
+        if (characters > 0 && (!records.Next(record) || record.type != kContinue)) return std::nullopt;
+        at = record.body;
+    }
+    return utf8;
+}
+
+// The text result of a formula, in the STRING record that follows it (after
+// the records of a shared or array formula). An Excel 5 text is read when it
+// is plain ASCII, the same in every code page.
+std::optional<std::string> FormulaText(const std::string& stream, TRecords records, bool biff8)
+{
+    TRecord record;
+    while (records.Next(record) &&
+           (record.type == kSharedFormula || record.type == kArrayFormula || record.type == kDataTable)) {}
+    if (record.type != kFormulaText || record.length < 2) return std::nullopt;
+    const std::size_t characters = Word(stream, record.body);
+    if (characters > kMaxCellText) return std::nullopt;
+    if (biff8) return Biff8Text(stream, records, record, record.body + 2, characters);
+    if (2 + characters > record.length) return std::nullopt;
+    const std::string text = stream.substr(record.body + 2, characters);
+    if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        return std::nullopt;
+    return text;
+}
+
+// The value stored with a formula: a number, or as its last bytes 0xFFFF say,
+// a text (in the next record), a truth value, an error or an empty text.
+TCell FormulaValue(const std::string& stream, const TRecords& following, const TRecord& formula, bool biff8)
+{
+    const std::uint16_t row = Word(stream, formula.body), column = Word(stream, formula.body + 2);
+    const std::size_t result = formula.body + 6;
+    if (Word(stream, result + 6) != 0xFFFF) {
+        double number;
+        std::memcpy(&number, stream.data() + result, 8);
+        return TCell::Number(number);
+    }
+    const auto detail = static_cast<unsigned char>(stream[result + 2]);
+    switch (stream[result]) {
+    case 0:
+        if (const auto text = FormulaText(stream, following, biff8)) return TextCell(row, column, *text);
+        break;
+    case 1: return TCell::Number(detail != 0 ? 1 : 0);
+    case 2: ThrowErrorValue(row, column, ErrorName(detail));
+    case 3: return TCell::Text("");
+    default: break;
+    }
+    ThrowFormulaWithoutValue(row, column);
+}
+
+struct TFormulaCell {
+    std::uint16_t row, column;
+    TCell value;
+};
+
+// The first sheet's formulas with the values stored with them; a sheet that
+// holds an error value, or a formula without its value, is refused.
+std::vector<TFormulaCell> FormulaCells(const std::string& stream)
+{
+    std::vector<TFormulaCell> cells;
+    TRecords records(stream, FirstSheetOffset(stream));
+    TRecord record;
+    bool biff8 = false;
+    for (bool first = true; records.Next(record); first = false) {
+        if (record.type == kEndOfStream && !first) break;
+        if (record.type == kBeginning && record.length >= 2) biff8 = Word(stream, record.body) == 0x0600;
+        if ((record.type == kFormula || record.type == kFormulaBiff3 || record.type == kFormulaBiff4) &&
+            record.length >= 14)
+            cells.push_back({Word(stream, record.body), Word(stream, record.body + 2),
+                             FormulaValue(stream, records, record, biff8)});
+        if (record.type == kBoolErr && record.length >= 8 && stream[record.body + 7] != 0)
+            ThrowErrorValue(Word(stream, record.body), Word(stream, record.body + 2),
+                            ErrorName(static_cast<unsigned char>(stream[record.body + 6])));
+    }
+    return cells;
 }
 
 // Where a record's text begins and how its length is written, for the
@@ -213,14 +345,16 @@ TSheetBlock ReadXls(const std::string& path)
     // take apart is damaged, whatever FreeXL would make of it.
     if (stream.empty() || !TextLengthsFit(stream)) ThrowNotWorkbook(path, ".xls");
     const auto handle = OpenFirstSheet(path);
-    RefuseUnreadableCells(stream);
     unsigned int rows = 0;
     unsigned short columns = 0;
     if (freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
+    // The formulas first, so that an error value is refused before the cells cost anything.
+    const std::vector<TFormulaCell> formulas = FormulaCells(stream);
     TBlockBuilder block;
     for (unsigned row = 0; row < rows; ++row)
         for (unsigned short column = 0; column < columns; ++column)
             block.Set(row, column, CellValue(handle.get(), row, column));
+    for (const TFormulaCell& formula : formulas) block.Set(formula.row, formula.column, formula.value);
     return block.Finish();
 }
 

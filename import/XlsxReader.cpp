@@ -15,7 +15,9 @@ namespace {
 
 constexpr std::uint64_t kSmallPartLimit = 16u << 20;
 constexpr std::uint64_t kSharedTextLimit = 128u << 20;
-constexpr std::uint64_t kSheetLimit = 512u << 20;
+// A sheet of 99999 rows with every cell formatted, and as much again for
+// columns the import does not read.
+constexpr std::uint64_t kSheetLimit = 256u << 20;
 // Every stored cell of the largest block a different text, with room to spare.
 constexpr std::size_t kMaxSharedTexts = 4'000'000;
 

@@ -9,6 +9,8 @@
 #include <string_view>
 
 struct zip;
+struct zip_file;
+typedef struct zip_file zip_file_t;
 
 namespace epinax::workbook {
 
@@ -47,12 +49,18 @@ public:
     bool Has(const std::string& member) const;
     // Parses `member` through `handler`; a member that unpacks to more than
     // `limit` bytes is refused as too large, one that is missing, damaged or
-    // no well-formed XML makes the file no valid workbook.
+    // no well-formed XML makes the file no valid workbook. Elements nested
+    // deeper, or a single tag larger, than any spreadsheet needs are refused
+    // as soon as they are seen, before they cost memory or time.
     void Parse(const std::string& member, TXmlHandler& handler, std::uint64_t limit) const;
 
     [[noreturn]] void ThrowDamaged() const;
 
 private:
+    zip_file_t* OpenMember(const std::string& member, std::uint64_t limit) const;
+    [[noreturn]] void ThrowTooDeep() const;
+    [[noreturn]] void ThrowTokenTooLarge() const;
+
     std::string path_;
     std::string kind_;
     ::zip* archive_ = nullptr;

@@ -282,6 +282,8 @@ public:
         return offset_ < record.size() ? TrimTrailingBlanks(record.substr(offset_, size_)) : std::string_view();
     }
 
+    std::pair<size_t, size_t> Place() const { return {offset_, size_}; }
+
 private:
     size_t offset_ = 0, size_ = 0;
 };
@@ -352,23 +354,20 @@ void WriteRows(ReportText& out, TFixedFormatDataSet& list, TSide side)
     }
 }
 
-// The public-sector row, under the pseudo tax number 99999011, and the total
-// row, 99999999, whose value is the list's total plus the public sector's.
 void WriteClosingRows(ReportText& out, const TReportInput& input)
 {
-    const Decimal publicValue = AmountOrZero(input.publicValue);
-    const Decimal total = AmountOrZero(input.valueTotal) + publicValue;
+    const TClosingRows rows = ClosingRowsOf(input);
     out.Line("<tr><td class=\"style2\" colspan=\"7\">&nbsp;</td></tr>");
     out.Line(
         "<tr><td class=\"style2\">&nbsp;</td><td class=\"style2\">99999011</td><td class=\"style2\" "
         "colspan=\"3\">" +
-        PublicSectorRowText(input.side) + "</td>");
+        rows.publicText + "</td>");
     out.Line("<td class=\"style2\">&nbsp;</td>");
-    out.Cell(publicValue.ToHashHash());
+    out.Cell(rows.publicValue);
     out.Line("</tr><tr><td class=\"style2\">&nbsp;</td><td class=\"style2\">99999999</td>");
     out.Line(G("<td class=\"style2\" colspan=\"3\">ΣΥΝΟΛΟ</td>"));
-    out.Cell(input.invoiceTotal);
-    out.Cell(total.ToHashHash());
+    out.Cell(rows.invoiceTotal);
+    out.Cell(rows.total);
     out.Line("</tr></table></td></tr></table></body></html>");
 }
 
@@ -401,6 +400,55 @@ void WriteListReport(const TReportInput& input, const std::string& path)
     WriteReport(out, input);
     out.Take();
     file.Commit();
+}
+
+const TReportCells& ListHeadCells()
+{
+    static const TReportCells heads{
+        G("α/α"),
+        G("ΑΦΜ"),
+        G("Ονοματεπώνυμο ή Επωνυμία συναλλασομένου"),
+        G("Κωδικός \"1\"\nΕπάγγελμα\nγια μη υπόχρεους"),
+        G("Διεύθυνση"),
+        G("Αριθμός Φορολ. Στοιχείων"),
+        G("Καθαρή αξία"),
+    };
+    return heads;
+}
+
+TReportRows::TReportRows(const TReportInput& input)
+    : list_(input.list), recordLength_(static_cast<size_t>(input.list->RecordLength()))
+{
+    const TRowFields fields(*list_, input.side);
+    size_t i = 0;
+    for (const TFieldPlace* place : {&fields.afm, &fields.name, &fields.ypovolh, &fields.city, &fields.street,
+                                     &fields.streetNo, &fields.invoices, &fields.value})
+        places_[i++] = place->Place();
+}
+
+int TReportRows::Count() const { return list_->RecordCount(); }
+
+void TReportRows::Cells(int index, TReportCells& out) const
+{
+    const std::string_view record = list_->RecordTextAt(index).substr(0, recordLength_);
+    auto field = [&](size_t i) {
+        const auto [offset, size] = places_[i];
+        return offset < record.size() ? TrimTrailingBlanks(record.substr(offset, size)) : std::string_view();
+    };
+    out[0] = std::to_string(index + 1);
+    out[1] = field(0);
+    out[2] = field(1);
+    out[3] = field(2);
+    out[4].assign(field(3)).append(", ").append(field(4)).append(" ").append(field(5));
+    out[5] = field(6);
+    out[6] = field(7);
+}
+
+TClosingRows ClosingRowsOf(const TReportInput& input)
+{
+    const Decimal publicValue = AmountOrZero(input.publicValue);
+    const Decimal total = AmountOrZero(input.valueTotal) + publicValue;
+    return {PublicSectorRowText(input.side), publicValue.ToHashHash(), input.invoiceTotal, total.ToHashHash()};
 }
 
 std::string ReportFileName(TSide side) { return IsCustomers(side) ? "Pelates.htm" : "Promitheftes.htm"; }

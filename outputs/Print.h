@@ -5,7 +5,10 @@
 // statement (the window, the command-line tool) can print it.
 #pragma once
 
+#include <array>
 #include <string>
+#include <string_view>
+#include <utility>
 
 #include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
@@ -50,6 +53,43 @@ std::string ListReport(const TReportInput& input);
 // Throws EFileError ("Cannot create file %s", "Cannot write file %s") and
 // whatever ListReport throws.
 void WriteListReport(const TReportInput& input, const std::string& path);
+
+// The report as cells rather than markup, for printing it as pages: the
+// texts of the HTML report (Windows-1253, not escaped), in its order.
+inline constexpr int kReportColumns = 7;
+using TReportCells = std::array<std::string, kReportColumns>;
+
+// The heads of the list table's seven columns; the lines of a head are
+// separated by '\n'.
+const TReportCells& ListHeadCells();
+
+// The counterparty rows of the list: number, tax number, name, obliged flag,
+// address, invoices, value. Reads the list's records when asked, so it costs
+// no memory of its own; valid while the list is. Throws EDatabaseError when
+// the list lacks a field of its schema.
+class TReportRows {
+public:
+    explicit TReportRows(const TReportInput& input);
+    int Count() const;
+    // The cells of row `index`, counted from 0, into `out` (whose strings
+    // keep their room from one row to the next).
+    void Cells(int index, TReportCells& out) const;
+
+private:
+    TFixedFormatDataSet* list_;
+    size_t recordLength_;
+    // Offset and size of the tax number, name, obliged flag, city, street,
+    // street number, invoices and value.
+    std::array<std::pair<size_t, size_t>, 8> places_;
+};
+
+// The rows after the list: the public-sector row, under the pseudo tax number
+// 99999011, and the total row, 99999999, whose value is the list's total plus
+// the public sector's. Throws std::overflow_error when they cannot be added.
+struct TClosingRows {
+    std::string publicText, publicValue, invoiceTotal, total;
+};
+TClosingRows ClosingRowsOf(const TReportInput& input);
 
 // "Pelates.htm" or "Promitheftes.htm", written into the program directory.
 std::string ReportFileName(TSide side);

@@ -91,7 +91,6 @@ void ZipOneFile(const std::string& sourcePath, const std::string& archivePath, c
 {
     std::string name = MemberNameFor(sourcePath);
     std::string bytes = ReadSource(sourcePath);
-    RemovePiecesOfDeadWriters(archivePath);
     TZipFile archive(clock);
     archive.AddMember(std::move(name), 0);
     archive.SetMemberData(0, bytes);

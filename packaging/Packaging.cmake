@@ -14,6 +14,8 @@ if(TARGET epinax)
   install(FILES ${EPINAX_METAINFO} DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 endif()
 install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+# The programs read workbooks through this helper, which they look for beside themselves.
+install(TARGETS epinax-workbook-reader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The changelog's latest entry is the package's version: a release that
 # forgets it fails here, not in lintian after the package is built.
@@ -54,6 +56,11 @@ if(TARGET epinax)
   endforeach()
   file(MAKE_DIRECTORY ${EPINAX_PACKAGED_DIR}/el)
 endif()
+# The workbook reader is a helper that the programs start; its page is written.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/man/epinax-workbook-reader.1.in ${PROJECT_BINARY_DIR}/man/epinax-workbook-reader.1
+               @ONLY)
+epinax_gzip(${PROJECT_BINARY_DIR}/man/epinax-workbook-reader.1 epinax-workbook-reader.1)
+install(FILES ${EPINAX_PACKAGED_DIR}/epinax-workbook-reader.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 if(TARGET epinax-cli)
   find_program(HELP2MAN help2man)
   if(HELP2MAN)

@@ -29,6 +29,7 @@ PACKAGES=(
     libgsf-1-dev
     libzip-dev
     libexpat1-dev
+    libseccomp-dev   # the confinement of the workbook reader
     zip
     unzip
     poppler-utils   # pdftotext: the window tests read the PDF that the print window saves

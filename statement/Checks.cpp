@@ -1,8 +1,10 @@
 // The checks a statement must pass before it is written to a file.
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <unordered_map>
 
+#include "common/Cp1253.h"
 #include "common/Greek.h"
 #include "common/Numbers.h"
 #include "entry/TaxNumber.h"
@@ -23,6 +25,45 @@ std::string ListMessage(const std::string& afm, const char* ending)
 
 }  // namespace
 
+const char* HeaderFieldLabel(TControl control)
+{
+    switch (control) {
+    case TControl::YearOfData: return "Έτος που αφορούν τα στοιχεία";
+    case TControl::Edit1: return "Αριθμός Φακέλου";
+    case TControl::CompanyName: return "Επωνυμία Επιχείρησης";
+    case TControl::AFM: return "ΑΦΜ";
+    case TControl::AntikeimenoErgasion: return "Αντικείμενο Εργασιών (Επάγγελμα)";
+    case TControl::Town: return "Διεύθυνση - Πόλη";
+    case TControl::Street: return "Οδός";
+    case TControl::Number: return "Αριθμός";
+    case TControl::TK: return "Τ.Κ.";
+    case TControl::Tel: return "Τηλέφωνο";
+    case TControl::Fax: return "Φαξ";
+    case TControl::email: return "Email";
+    case TControl::Egatastash: return "Είδος Εγκατάστασης";
+    default: return "";
+    }
+}
+
+namespace {
+
+// Worded as the command line's build refuses the same character.
+std::string ControlCharacterMessage(TControl control, char c)
+{
+    char code[16];
+    std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(c))));
+    return G(kPrefix) + G("Γενικά στοιχεία, πεδίο «") + G(HeaderFieldLabel(control)) + G("»: ο χαρακτήρας ελέγχου ") +
+           code + G(" δεν επιτρέπεται σε πεδίο.") + G(kRepeat);
+}
+
+}  // namespace
+
+bool IsControlCharacter(char c)
+{
+    const char32_t codePoint = cp1253::ToUnicode(static_cast<unsigned char>(c));
+    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
+}
+
 std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear)
 {
     std::vector<THeaderRefusal> refusals;
@@ -38,6 +79,13 @@ std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int c
     if (header.Egatastash.empty())
         refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", TControl::Egatastash, false);
     if (header.ComboBox1 < 0) refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", TControl::ComboBox1, false);
+    // Never typed, but a damaged file opened or a paste may bring one in.
+    for (const THeaderEdit& edit : HeaderEdits()) {
+        const std::string& text = header.*(edit.text);
+        auto found = std::find_if(text.begin(), text.end(), IsControlCharacter);
+        if (found != text.end())
+            refusals.push_back({ControlCharacterMessage(edit.control, *found), edit.control, false});
+    }
     return refusals;
 }
 

@@ -14,6 +14,15 @@ struct THeaderRefusal {
     bool beep;
 };
 
+// C0 controls, DEL, and the C1 controls the code page's unassigned bytes
+// stand for: no edit lets one in, and a line end would split the line of the
+// file it is written into.
+// The label of a header field as the window shows it (UTF-8); empty for a
+// control that is no header field.
+const char* HeaderFieldLabel(TControl control);
+
+bool IsControlCharacter(char c);
+
 // Every header check that fails, in the order the save checks make them;
 // the save reports the first.
 std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear);

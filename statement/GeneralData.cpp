@@ -4,6 +4,8 @@
 
 #include "common/Lines.h"
 #include "common/Numbers.h"
+#include "entry/TaxNumber.h"
+#include "statement/Checks.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax {
@@ -68,7 +70,39 @@ bool SetValue(TGeneralData& data, std::string_view name, std::string value)
     return true;
 }
 
+std::optional<char> KeyLetIn(TKeyRule keys, char key, std::string_view textSoFar)
+{
+    switch (keys) {
+    case TKeyRule::Digits: return DigitKeyFilter(key);
+    case TKeyRule::Installation: return InstallationKeyFilter(key, textSoFar);
+    case TKeyRule::Amount: return AmountKeyFilter(key, textSoFar);
+    case TKeyRule::None: return std::nullopt;
+    case TKeyRule::Any: return key;
+    }
+    return std::nullopt;
+}
+
+// Typed key by key: backspace and tab edit the text rather than enter it.
+bool ValueAsTyped(const THeaderEdit& edit, std::string_view value)
+{
+    if (edit.keys == TKeyRule::Digits) value = value.substr(0, value.find_last_not_of(' ') + 1);
+    if (value.size() > static_cast<size_t>(edit.maxLength)) return false;
+    for (size_t i = 0; i < value.size(); ++i) {
+        const char key = value[i];
+        if (key == kBackspace || key == kTab || IsControlCharacter(key)) return false;
+        if (KeyLetIn(edit.keys, key, value.substr(0, i)) != key) return false;
+    }
+    return true;
+}
+
 }  // namespace
+
+bool HeaderAsTyped(const TStatementHeader& header)
+{
+    for (const THeaderEdit& edit : HeaderEdits())
+        if (!ValueAsTyped(edit, header.*(edit.text))) return false;
+    return true;
+}
 
 std::string GeneralDataText(const TGeneralData& data)
 {

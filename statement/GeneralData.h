@@ -26,4 +26,9 @@ std::string GeneralDataText(const TGeneralData& data);
 // kept it before the values were kept by name, gives that header.
 std::optional<TGeneralData> ParseGeneralData(std::string_view text);
 
+// Whether every header value is one its edit could hold: within the edit's
+// length, every character one its key filter lets in. A number may end in
+// the blanks a statement file fills it with, which Open keeps.
+bool HeaderAsTyped(const TStatementHeader& header);
+
 }  // namespace epinax

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -17,6 +18,7 @@
 #include "entry/Side.h"
 #include "statement/GeneralData.h"
 #include "statement/Statement.h"
+#include "statement/StatementFile.h"
 
 namespace epinax {
 
@@ -72,7 +74,22 @@ bool ListFileSound(std::string_view text, TSide side)
     return true;
 }
 
-std::string ReadIfThere(const std::string& path) { return FileExists(path) ? ReadWholeFile(path) : std::string(); }
+// Only what this program leaves under a working file's name is read: a
+// regular file of this user, no larger than the largest statement. Anything
+// else found there (a FIFO, a device, a link, a huge sparse file) is not
+// opened at all, and a FIFO put in its place meanwhile cannot block the read.
+std::optional<std::string> ReadWorkingFile(const std::string& path)
+{
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        if (errno == ENOENT) return std::string();  // a list file missing after a crash is an empty list
+        throw EFileError(FormatMessage("Cannot open file %s", path), errno);
+    }
+    if (!S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||
+        static_cast<std::uintmax_t>(info.st_size) > kLargestStatementFileBytes)
+        return std::nullopt;
+    return ReadRegularFileUpTo(path, kLargestStatementFileBytes, TLinks::Refuse);
+}
 
 // What a write cut short leaves beside a working file: the new file it was
 // writing ("record2.Ab3xZ9") or the second name of a copy ("record21.link").
@@ -112,18 +129,19 @@ bool TStatement::OfferRecovery()
 // aside as they are, as Open keeps a damaged statement file untouched.
 bool TStatement::RecoverWorkingFiles()
 {
-    std::optional<TGeneralData> general;
-    std::string customers, suppliers;
+    std::optional<std::string> general, customers, suppliers;
     try {
-        general = ParseGeneralData(ReadIfThere(WorkingFile("generaldata")));
-        customers = ReadIfThere(WorkingFile("record2"));
-        suppliers = ReadIfThere(WorkingFile("record4"));
+        general = ReadWorkingFile(WorkingFile("generaldata"));
+        customers = ReadWorkingFile(WorkingFile("record2"));
+        suppliers = ReadWorkingFile(WorkingFile("record4"));
     } catch (const EFileError& error) {
         MoveWorkingFilesAside(G(" δεν ήταν δυνατό να διαβαστούν (") + SystemReason(error.SystemError()) +
                               G(") και δεν ανακτήθηκαν."));
         return false;
     }
-    if (!general || !ListFileSound(customers, TSide::Customers) || !ListFileSound(suppliers, TSide::Suppliers)) {
+    std::optional<TGeneralData> data = general ? ParseGeneralData(*general) : std::nullopt;
+    if (!data || !HeaderAsTyped(data->header) || !customers || !suppliers ||
+        !ListFileSound(*customers, TSide::Customers) || !ListFileSound(*suppliers, TSide::Suppliers)) {
         MoveWorkingFilesAside(G(" είναι κατεστραμμένα και δεν ανακτήθηκαν."));
         return false;
     }
@@ -139,11 +157,11 @@ bool TStatement::RecoverWorkingFiles()
     for (const std::string& piece : UnfinishedPieces(workingDirectory_)) ::unlink((workingDirectory_ + piece).c_str());
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
-    header_ = std::move(general->header);
-    editPub1_ = std::move(general->editPub1);
-    editPub2_ = std::move(general->editPub2);
-    FixedFormatDataSet1.OpenWithText(std::move(customers));
-    FixedFormatDataSet2.OpenWithText(std::move(suppliers));
+    header_ = std::move(data->header);
+    editPub1_ = std::move(data->editPub1);
+    editPub2_ = std::move(data->editPub2);
+    FixedFormatDataSet1.OpenWithText(std::move(*customers));
+    FixedFormatDataSet2.OpenWithText(std::move(*suppliers));
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         UpdateTotals(side);
         SetCountLabel(side);

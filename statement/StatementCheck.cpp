@@ -23,7 +23,7 @@ std::string HeaderFieldCaption(TControl control)
     case TControl::ComboBox1: return G("ΔΟΥ");
     case TControl::EditPub1:
     case TControl::EditPub2: return G("Αξία Δημοσίου");
-    default: return std::string(ControlName(control));
+    default: return *HeaderFieldLabel(control) ? G(HeaderFieldLabel(control)) : std::string(ControlName(control));
     }
 }
 

@@ -175,6 +175,26 @@ TEST_F(CliTest, BuildWritesTheTotalsWithThePublicValue)
                   std::string(83, ' '));
 }
 
+// The print window's pages as a PDF file, named after the list by default.
+TEST_F(CliTest, ReportWritesThePagesAsPdf)
+{
+    json input = Statement();
+    input["customers"] = {Row(ValidAfm("10000001"), "13", "800"), Row(ValidAfm("10000002"), "12", "200")};
+    ASSERT_EQ(Build(input).code, 0);
+    const Outcome made = RunCli(dir, {"report", "OUT", "--customers", "--pdf"});
+    ASSERT_EQ(made.code, 0) << made.err;
+    EXPECT_EQ(json::parse(made.out)["written"], "Pelates.pdf");
+    FILE* text = ::popen(("pdftotext -layout " + dir.File("Pelates.pdf") + " -").c_str(), "r");
+    ASSERT_TRUE(text);
+    std::string pages;
+    for (char buffer[4096]; size_t got = std::fread(buffer, 1, sizeof buffer, text);) pages.append(buffer, got);
+    ASSERT_EQ(::pclose(text), 0);
+    EXPECT_NE(pages.find(ValidAfm("10000002") + " ΠΕΛΑΤΗΣ"), std::string::npos) << pages;
+    EXPECT_NE(pages.find("ΣΥΝΟΛΟ"), std::string::npos);
+    EXPECT_NE(pages.find("Σελίδα 1 από 1"), std::string::npos);
+    EXPECT_EQ(RunCli(dir, {"report", "missing", "--suppliers", "--pdf"}).code, 2);
+}
+
 TEST_F(CliTest, ShowGivesBackWhatWasBuilt)
 {
     json input = Statement();
@@ -832,9 +852,10 @@ TEST_F(CliTest, ZipRespectsEveryNameAndLeavesNoPieces)
     EXPECT_NE(limited.err.find("Δεν ήταν δυνατό να γραφτεί το αρχείο X.PIS.zip"), std::string::npos) << limited.err;
     EXPECT_EQ(ReadBytes(dir.File("X.PIS.zip")), earlier);
 
-    WriteBytes(dir.File("X.PIS.zip.a1B2c3"), "left by kill -9");
-    WriteBytes(dir.File("X.PIS.zip.LIVE99"), "being written");
-    const int living = ::open(dir.File("X.PIS.zip.LIVE99").c_str(), O_RDONLY);
+    WriteBytes(dir.File("X.PIS.zip.a1B2c3.epinax-new"), "left by kill -9");
+    WriteBytes(dir.File("X.PIS.zip.LIVE99.epinax-new"), "being written");
+    WriteBytes(dir.File("X.PIS.zip.backup"), "the user's own");
+    const int living = ::open(dir.File("X.PIS.zip.LIVE99.epinax-new").c_str(), O_RDONLY);
     ASSERT_EQ(::flock(living, LOCK_EX), 0);
     EXPECT_EQ(RunCli(dir, {"zip", "X.PIS", "--force"}).code, 0);
     ::close(living);
@@ -842,7 +863,8 @@ TEST_F(CliTest, ZipRespectsEveryNameAndLeavesNoPieces)
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{"F.zip", "X.PIS", "X.PIS.zip", "X.PIS.zip.LIVE99", "folder"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"F.zip", "X.PIS", "X.PIS.zip", "X.PIS.zip.LIVE99.epinax-new",
+                                               "X.PIS.zip.backup", "folder"}));
 }
 
 TEST_F(CliTest, ZipNamesWhatItCannotReadOrWriteAndRefusesWhatTheFormatCannotHold)

@@ -9,7 +9,6 @@
 #include "StatementFixture.h"
 #include "entry/TaxNumber.h"
 #include "import/Import.h"
-#include "import/Isolated.h"
 
 using namespace epinax;
 using namespace epinax::test;
@@ -352,37 +351,4 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         EXPECT_EQ(doc.EditSumValue(), G("1750,50"));
         EXPECT_EQ(doc.EditSum(), "4");
     }
-}
-
-// A damaged .xls that crashes the reader library takes only a child process
-// with it; the program hears that the file cannot be read.
-TEST(ImportIsolation, AReaderThatCrashesOrHangsTakesOnlyTheChild)
-{
-    for (const char* name : {"freexl-open-segv.xls", "freexl-iconv-underflow.xls"})
-        EXPECT_THROW(ReadFirstSheet(std::string(EPINAX_TEST_DATA) + "/../fuzz/import/known-crashes/" + name),
-                     EWorkbookError)
-            << name;
-    auto crash = [](const std::string&) -> TSheetBlock {
-        ::raise(SIGSEGV);
-        return {};
-    };
-    EXPECT_THROW(ReadInChildProcess(crash, "x.xls"), EWorkbookError);
-    auto hang = [](const std::string&) -> TSheetBlock {
-        ::pause();
-        return {};
-    };
-    EXPECT_THROW(ReadInChildProcess(hang, "x.xls", 1), EWorkbookError);
-    try {
-        ReadInChildProcess([](const std::string&) -> TSheetBlock { throw EWorkbookError("δικό του"); }, "x.xls");
-        ADD_FAILURE();
-    } catch (const EWorkbookError& error) {
-        EXPECT_EQ(std::string(error.what()), "δικό του");
-    }
-    // What a child reads comes back cell for cell.
-    std::string good = std::string(EPINAX_TEST_DATA) + "/workbooks/import-good.xls";
-    TSheetBlock direct = ReadXls(good);
-    TSheetBlock isolated = ReadFirstSheet(good);
-    EXPECT_EQ(isolated.rows, direct.rows);
-    EXPECT_EQ(isolated.columns, direct.columns);
-    EXPECT_EQ(isolated.cells, direct.cells);
 }

@@ -6,8 +6,10 @@
 #include <sys/stat.h>
 
 #include <csignal>
+#include <tuple>
 
 #include "StatementFixture.h"
+#include "common/Files.h"
 #include "statement/StatementFile.h"
 
 using namespace epinax;
@@ -397,6 +399,31 @@ TEST_F(PinnedChecks, YearIsReportedBeforeEveryOtherHeaderProblem)
     doc.SetHeaderText(TControl::Egatastash, "");
     doc.SelectTaxOffice(-1);
     EXPECT_EQ(Check(), year);
+}
+
+// A control character would split the header line or hide inside it: the
+// save names the field as the window labels it, and writes nothing.
+TEST_F(PinnedChecks, AHeaderValueHoldingAControlCharacterIsNotSaved)
+{
+    const std::tuple<TControl, std::string, std::string> values[] = {
+        {TControl::CompanyName, "ACME\r\nSA", "«Επωνυμία Επιχείρησης»: ο χαρακτήρας ελέγχου U+000D"},
+        {TControl::Town, std::string("A\0B", 3), "«Διεύθυνση - Πόλη»: ο χαρακτήρας ελέγχου U+0000"},
+        {TControl::email, "a@b\x1a", "«Email»: ο χαρακτήρας ελέγχου U+001A"},
+        {TControl::AntikeimenoErgasion, "\x01", "«Αντικείμενο Εργασιών (Επάγγελμα)»: ο χαρακτήρας ελέγχου U+0001"},
+        {TControl::Street, "ODOS\x7f", "«Οδός»: ο χαρακτήρας ελέγχου U+007F"},
+        {TControl::Number, "1\x81", "«Αριθμός»: ο χαρακτήρας ελέγχου U+0081"},
+    };
+    for (const auto& [control, value, problem] : values) {
+        doc.SetHeaderText(control, value);
+        const std::string path = Save();
+        EXPECT_FALSE(FileExists(path));
+        EXPECT_EQ(ui.Take(), (std::vector<std::string>{
+                                 "message: Η αποθήκευση σε αρχείο απέτυχε: Γενικά στοιχεία, πεδίο " + problem +
+                                     " δεν επιτρέπεται σε πεδίο. Διορθώστε το και επαναλάβετε την αποθήκευση.",
+                                 "focus: " + std::string(ControlName(control))}));
+        ui.files.clear();
+        doc.SetHeaderText(control, "");
+    }
 }
 
 TEST_F(PinnedChecks, TheRepeatedNumberWhoseFirstRowComesFirstIsNamed)

@@ -2,7 +2,12 @@
 // crash: answered Yes, No, and over damaged files.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
+#include <functional>
+#include <tuple>
 
 #include "StatementFixture.h"
 #include "common/Files.h"
@@ -17,7 +22,6 @@ TEST(GeneralData, KeepsEveryValueExactly)
     TGeneralData data;
     data.header.YearOfData = "2024";
     data.header.CompanyName = G("  ΑΚΜΕ \\ Α.Ε.  ");
-    data.header.Town = "a\r\nb";  // never typed, but never lost either
     data.header.AFM = "12345";
     data.header.ComboBox1 = 9;
     data.header.Credit = true;
@@ -56,6 +60,14 @@ protected:
         ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "2", "7"}));
         ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "4", "9"}));
         ui.Take();
+    }
+    // The working directory holding only these two files, as a crash left it.
+    void LeaveWorkingFiles(const std::string& general, const std::string& customers)
+    {
+        fs::remove_all(dir.File("temp"));
+        fs::create_directory(dir.File("temp"));
+        WriteBytes(doc.WorkingFile("generaldata"), general);
+        WriteBytes(doc.WorkingFile("record2"), customers);
     }
     std::vector<std::string> RecoveredFolders()
     {
@@ -168,6 +180,86 @@ TEST_F(RecoveryTest, ADamagedWorkingFileIsKeptAsideWithAMessage)
     auto folders = RecoveredFolders();
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(ReadBytes(folders[0] + "/record2"), customers);
+}
+
+// Whatever else lies under a working file's name is never read: a FIFO
+// would hang the start for good, /dev/zero fill the memory, a link bring in
+// a file from elsewhere, a huge sparse file cost its whole size.
+TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
+{
+    LeaveUnsavedStatement();
+    const std::string general = Working("generaldata"), customers = Working("record2");
+    const std::string outside = dir.File("outside");
+    WriteBytes(outside, customers);
+    const std::pair<const char*, std::function<void(const std::string&)>> planted[] = {
+        {"record2",
+         [&](const std::string& path) {
+             fs::remove(path);
+             fs::create_symlink(outside, path);
+         }},
+        {"record2", [](const std::string& path) { fs::resize_file(path, std::uintmax_t{2} << 30); }},
+        {"generaldata",
+         [](const std::string& path) {
+             fs::remove(path);
+             ::mkfifo(path.c_str(), 0600);
+         }},
+        {"record2",
+         [](const std::string& path) {
+             fs::remove(path);
+             ::mkfifo(path.c_str(), 0600);
+         }},
+        {"record4", [](const std::string& path) { fs::create_symlink("/dev/zero", path); }},
+    };
+    for (const auto& [name, plant] : planted) {
+        SCOPED_TRACE(name);
+        LeaveWorkingFiles(general, customers);
+        plant(doc.WorkingFile(name));
+        ScriptedUi again;
+        TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+        ASSERT_FALSE(restarted.OfferRecovery());
+        ASSERT_EQ(again.log.size(), 2u);
+        EXPECT_TRUE(again.log[1].starts_with("message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα"))
+            << again.log[1];
+        auto folders = RecoveredFolders();
+        ASSERT_EQ(folders.size(), 1u);
+        struct stat kept {};
+        EXPECT_EQ(::lstat((folders[0] + "/" + name).c_str(), &kept), 0);
+    }
+}
+
+// The header edits let in only what their key filters accept, up to their
+// lengths: a value none would let in was not typed, and a CR LF in it would
+// split the header line of the file saved from it.
+TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
+{
+    LeaveUnsavedStatement();
+    const TGeneralData typed{doc.Header(), doc.EditPub1(), doc.EditPub2()};
+    const std::string customers = Working("record2");
+    using H = TStatementHeader;
+    const std::tuple<std::string H::*, std::string, bool> values[] = {
+        {&H::CompanyName, "ACME\r\nSA", false},
+        {&H::CompanyName, std::string("AC\0ME", 5), false},
+        {&H::Town, "ATHENS\x1a", false},
+        {&H::Town, "\x01", false},
+        {&H::Street, "ODOS\x7f", false},
+        {&H::AFM, "12345678X", false},
+        {&H::YearOfData, "20245", false},
+        {&H::Egatastash, "EE", false},
+        {&H::Tel, "21 01234", false},
+        {&H::Tel, "2101234   ", true},  // the filling Open keeps after a short number
+        {&H::Number, "12A", true},
+    };
+    for (const auto& [field, value, recovered] : values) {
+        SCOPED_TRACE(value);
+        TGeneralData data = typed;
+        data.header.*field = value;
+        LeaveWorkingFiles(GeneralDataText(data), customers);
+        ScriptedUi again;
+        TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
+        EXPECT_EQ(restarted.OfferRecovery(), recovered);
+        const std::string damaged = "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα";
+        EXPECT_EQ(again.log.back().starts_with(damaged), !recovered) << again.log.back();
+    }
 }
 
 TEST_F(RecoveryTest, ADamagedGeneralDataFileIsKeptAsideToo)

@@ -1,7 +1,14 @@
 // The workbook readers on the small files under tests/workbooks/, made by
 // tools/make-test-workbooks.py.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <initializer_list>
@@ -10,6 +17,7 @@
 
 #include "TestSupport.h"
 #include "common/Greek.h"
+#include "import/Isolated.h"
 #include "import/Workbook.h"
 #include "import/WorkbookParts.h"
 
@@ -148,20 +156,26 @@ TEST_P(StoredFormulaValues, AreRead)
     ExpectRow(block, 0, {N(2), N(6), T("abγ"), N(1), N(94014201), N(94014201)});
 }
 
-INSTANTIATE_TEST_SUITE_P(Workbooks, StoredFormulaValues, ::testing::Values("formulas.xlsx", "formulas.ods"));
+INSTANTIATE_TEST_SUITE_P(Workbooks, StoredFormulaValues,
+                         ::testing::Values("formulas.xlsx", "formulas.ods", "formulas.xls"));
 
-// FreeXL gives a formula cell as empty: the file is refused, never read with holes.
-TEST(XlsFormulas, RefusedNamingTheFirstFormulaCellAndTheWayOut)
+// Written by LibreOffice: a text result continued over several records, an
+// empty text, a rounded number; a formula whose value is missing is refused.
+TEST(XlsFormulas, TextResultsAndAFormulaWithoutItsValue)
 {
-    const std::string message = Refusal(Workbook("formulas.xls"));
-    EXPECT_NE(message.find("Το κελί B1 περιέχει τύπο"), std::string::npos) << message;
-    EXPECT_NE(message.find("ως .xlsx ή .ods, ή επικολλήστε τιμές"), std::string::npos) << message;
+    std::string longText;
+    for (int i = 0; i < 5000; ++i) longText += G("Ωα");
+    ExpectRow(ReadFirstSheet(Workbook("formula-texts.xls")), 0, {TCell::Text(longText), TCell::Text(""), N(3.33)});
+    const std::string message = Refusal(Workbook("formula-without-value.xls"));
+    EXPECT_NE(message.find("Το κελί C1 περιέχει τύπο χωρίς αποθηκευμένη τιμή"), std::string::npos) << message;
 }
 
 TEST(FormulaErrors, RefusedNamingTheCell)
 {
     EXPECT_NE(Refusal(Workbook("error.xlsx")).find("Το κελί B1 περιέχει σφάλμα τύπου (#DIV/0!)"), std::string::npos);
     EXPECT_NE(Refusal(Workbook("error.ods")).find("Το κελί A1 περιέχει σφάλμα τύπου (#DIV/0!)"), std::string::npos);
+    EXPECT_NE(Refusal(Workbook("formula-error.xls")).find("Το κελί B1 περιέχει σφάλμα τύπου (#DIV/0!)"),
+              std::string::npos);
 }
 
 // ----------------------------------------------- what other writers may do
@@ -205,6 +219,14 @@ TEST(OdsStructure, WideSheetKeepsItsWidthAndSixteenColumns)
 TEST(Limits, SheetLongerThanAListRefused)
 {
     EXPECT_NE(Refusal(Workbook("tall.ods")).find("περισσότερες από 99999 γραμμές"), std::string::npos);
+}
+
+// Hostile files are refused as soon as what they hold exceeds any sheet:
+// elements nested 100000 deep, a start tag of 16 MiB.
+TEST(Limits, NestingAndTagsBeyondAnySheetRefused)
+{
+    EXPECT_NE(Refusal(Workbook("deep.ods")).find("σε βάθος μεγαλύτερο από 100"), std::string::npos);
+    EXPECT_NE(Refusal(Workbook("huge-tag.xlsx")).find("έχει ετικέτα XML μεγαλύτερη από 1 MB"), std::string::npos);
 }
 
 // ---------------------------------------------------------------- CSV quoting
@@ -274,6 +296,67 @@ TEST(ReaderChoice, ExtensionInAnyCaseThenContent)
     EXPECT_EQ(ReadFirstSheet(copy("narrow.xlsx", "narrow")).columns, 3);
     EXPECT_EQ(ReadFirstSheet(copy("narrow.ods", "narrow.ods.bak")).columns, 3);
     EXPECT_NE(Refusal(copy("good.csv", "good.txt")).find("δεν είναι βιβλίο εργασίας"), std::string::npos);
+}
+
+// ------------------------------------------------ the confined helper
+
+// Inputs that crash FreeXL (found by fuzzing it, one per fault): the helper
+// goes down, or FreeXL gives up, and the program hears only that the file
+// cannot be read. The user's "Διακοπή" ends the reading at once.
+TEST(ReadingHelper, CrashesGiveTheUnreadableRefusalAndTheUserMayStop)
+{
+    for (const std::string name : {"freexl-open-segv.xls", "freexl-iconv-stack-underflow.xls"}) {
+        const std::string message = Refusal(Workbook("../../fuzz/import/known-crashes/" + name));
+        EXPECT_TRUE(message.starts_with("Το αρχείο " + name + " δεν") && message.find("κατεστραμμένο") != message.npos)
+            << message;
+    }
+    int asked = 0;
+    EXPECT_THROW(ReadFirstSheet(Workbook("good.xlsx"), [&] { return ++asked > 1; }), EWorkbookReadingStopped);
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ReadFirstSheet(Workbook("good.csv"), [] { return true; }).rows, 5);
+}
+
+// Whatever the helper does instead of answering, the file is unreadable:
+// it hangs, says more than any block, fails, or says something else.
+TEST(ReadingHelper, HangingFailingOrBabblingGivesTheUnreadableRefusal)
+{
+    const std::pair<const char*, const char*> helpers[] = {
+        {"/bin/sleep", "10"}, {"/bin/cat", "/dev/zero"}, {"/bin/false", "x"}, {"/bin/echo", "x"}};
+    for (const auto& [helper, argument] : helpers) {
+        try {
+            ReadInHelper(
+                helper, argument, [] { return true; }, 1);
+            ADD_FAILURE() << helper << " gave a block";
+        } catch (const EWorkbookError& error) {
+            EXPECT_NE(cp1253::ToUtf8(error.what()).find("δεν διαβάζεται"), std::string::npos) << helper;
+        }
+    }
+}
+
+bool Refused(int result) { return result < 0 && errno == EPERM; }
+
+// What a reader confined may still do (read a file) and what it may not.
+bool ConfinedAsPromised(const std::string& dir)
+{
+    const std::string existing = dir + "/existing", other = dir + "/other";
+    const int readable = ::open(existing.c_str(), O_RDONLY);
+    rlimit fileSize{};
+    char* const noArguments[] = {nullptr};
+    return readable >= 0 && ::close(readable) == 0 && Refused(::open(existing.c_str(), O_WRONLY)) &&
+           Refused(::open(existing.c_str(), O_RDWR)) && Refused(::open(other.c_str(), O_RDONLY | O_CREAT, 0600)) &&
+           Refused(::open(existing.c_str(), O_RDONLY | O_TRUNC)) && Refused(::unlink(existing.c_str())) &&
+           Refused(::rename(existing.c_str(), other.c_str())) && Refused(::mkdir(other.c_str(), 0700)) &&
+           Refused(::symlink(existing.c_str(), other.c_str())) && Refused(::link(existing.c_str(), other.c_str())) &&
+           Refused(::socket(AF_UNIX, SOCK_STREAM, 0)) && Refused(::execv("/bin/true", noArguments)) &&
+           ::prctl(PR_GET_NO_NEW_PRIVS, 0, 0, 0, 0) == 1 && ::getrlimit(RLIMIT_FSIZE, &fileSize) == 0 &&
+           fileSize.rlim_max == 0 && std::filesystem::exists(existing) && !std::filesystem::exists(other);
+}
+
+TEST(ReadingHelperDeathTest, ConfinedToReading)
+{
+    test::TempDir dir;
+    std::ofstream(dir.File("existing")) << "x";
+    EXPECT_EXIT(::_exit((ConfineReader(), ConfinedAsPromised(dir.File("")) ? 0 : 1)), ::testing::ExitedWithCode(0), "");
 }
 
 // FreeXL and OpenDocument write dates out; they are given back as Excel's

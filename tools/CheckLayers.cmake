@@ -1,6 +1,7 @@
 # Refuses an include that goes the wrong way between the folders:
 #   common -> record_store -> entry -> statement -> import, outputs
-# and the programs on top (cli, ui) each use the core but not each other.
+# then pages (the printed statement painted with Qt) over outputs, and the
+# programs on top (cli, ui) each use the core and pages but not each other.
 # Run as: cmake -DSOURCE_DIR=... -P tools/CheckLayers.cmake
 cmake_minimum_required(VERSION 3.25)
 set(allowed_common common)
@@ -9,11 +10,12 @@ set(allowed_entry common record_store entry)
 set(allowed_statement common record_store entry statement)
 set(allowed_import common record_store entry statement import)
 set(allowed_outputs common record_store entry statement outputs)
-set(allowed_cli common record_store entry statement import outputs cli)
-set(allowed_ui common record_store entry statement import outputs ui)
+set(allowed_pages common record_store entry statement outputs pages)
+set(allowed_cli common record_store entry statement import outputs pages cli)
+set(allowed_ui common record_store entry statement import outputs pages ui)
 
 set(problems "")
-foreach(folder common record_store entry statement import outputs cli ui)
+foreach(folder common record_store entry statement import outputs pages cli ui)
   file(GLOB_RECURSE sources "${SOURCE_DIR}/${folder}/*.h" "${SOURCE_DIR}/${folder}/*.cpp")
   foreach(source IN LISTS sources)
     file(STRINGS "${source}" includes REGEX "^#include \"[a-z_]+/")

@@ -3,14 +3,17 @@
 tests open. The tests use the committed files and never run this script; run
 it again only to change them:
 
-    apt-get install python3-openpyxl python3-xlwt gnumeric
-    /usr/bin/python3 tools/make-test-workbooks.py
+    apt-get install python3-openpyxl python3-xlwt gnumeric libreoffice-calc-nogui
+    /usr/bin/python3 tools/make-test-workbooks.py            # every file
+    /usr/bin/python3 tools/make-test-workbooks.py xls-formulas hostile
 
 openpyxl writes the .xlsx files, xlwt the .xls files, and Gnumeric's ssconvert
 the .ods files and the files with formulas (ssconvert computes and stores the
-formulas' values, which openpyxl does not). Files that spreadsheet programs
-would never write (odd orders, huge repetitions) are put together by hand
-with zipfile.
+formulas' values, which openpyxl does not). The .xls files with formulas are
+written by LibreOffice, as an accountant's spreadsheet program writes them.
+Files that spreadsheet programs would never write (odd orders, huge
+repetitions, hostile nesting) are put together by hand with zipfile. Named
+groups are made again alone, leaving the other files as they are.
 """
 import os
 import shutil
@@ -18,10 +21,6 @@ import subprocess
 import sys
 import tempfile
 import zipfile
-
-import openpyxl
-import openpyxl.styles
-import xlwt
 
 OUT = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "workbooks")
 
@@ -44,6 +43,9 @@ def path(name):
 
 
 def write_xlsx(name, sheets):
+    import openpyxl
+    import openpyxl.styles
+
     book = openpyxl.Workbook()
     book.remove(book.active)
     for title, rows in sheets:
@@ -58,6 +60,8 @@ def write_xlsx(name, sheets):
 
 
 def write_xls(name, sheets):
+    import xlwt
+
     book = xlwt.Workbook(encoding="utf-8")
     for title, rows in sheets:
         sheet = book.add_sheet(title)
@@ -231,13 +235,69 @@ def formulas():
     C1 a text result, D1 a truth value, E1 94014201 and F1 =E1."""
     with tempfile.TemporaryDirectory() as scratch:
         source = os.path.join(scratch, "formulas.xlsx")
+        import openpyxl
+
         book = openpyxl.Workbook()
         sheet = book.active
         sheet["A1"], sheet["B1"], sheet["C1"] = 2, "=A1*3", '="ab"&"γ"'
         sheet["D1"], sheet["E1"], sheet["F1"] = "=A1>1", 94014201, "=E1"
         book.save(source)
-        for kind in ("xlsx", "ods", "xls"):
+        for kind in ("xlsx", "ods"):
             convert(source, path("formulas." + kind))
+
+
+FODS_HEAD = """<?xml version="1.0" encoding="UTF-8"?>
+<office:document xmlns:office="urn:oasis:names:tc:opendocument:xmlns:office:1.0"
+ xmlns:table="urn:oasis:names:tc:opendocument:xmlns:table:1.0" xmlns:text="urn:oasis:names:tc:opendocument:xmlns:text:1.0"
+ xmlns:of="urn:oasis:names:tc:opendocument:xmlns:of:1.2" office:version="1.2"
+ office:mimetype="application/vnd.oasis.opendocument.spreadsheet">
+<office:body><office:spreadsheet><table:table table:name="Φύλλο"><table:table-row>"""
+FODS_TAIL = "</table:table-row></table:table></office:spreadsheet></office:body></office:document>"
+
+
+def libreoffice_xls(name, cells):
+    """One row of cells, a number or a formula ("=..." in OpenFormula), that
+    LibreOffice computes and saves as Excel 97-2003."""
+    row = ""
+    for cell in cells:
+        if isinstance(cell, str):
+            formula = cell.replace("&", "&amp;").replace('"', "&quot;").replace("<", "&lt;").replace(">", "&gt;")
+            row += '<table:table-cell table:formula="of:%s"/>' % formula
+        else:
+            row += '<table:table-cell office:value-type="float" office:value="%s"/>' % cell
+    with tempfile.TemporaryDirectory() as scratch:
+        source = os.path.join(scratch, os.path.splitext(name)[0] + ".fods")
+        with open(source, "w", encoding="utf-8") as out:
+            out.write(FODS_HEAD + row + FODS_TAIL)
+        subprocess.run(["soffice", "-env:UserInstallation=file://" + scratch + "/profile", "--headless",
+                        "--convert-to", "xls", "--outdir", OUT, source], check=True, stdout=subprocess.DEVNULL,
+                       stderr=subprocess.DEVNULL)
+
+
+def xls_formulas():
+    """Formulas with the values LibreOffice stored: the cells of formulas.xlsx;
+    a long text result (continued over several records), an empty text and a
+    rounded number; an error; and a text result whose record is taken away,
+    so that the formula has no value."""
+    libreoffice_xls("formulas.xls", [2, "=[.A1]*3", '="ab"&"γ"', "=[.A1]>1", 94014201, "=[.E1]"])
+    libreoffice_xls("formula-texts.xls", ['=REPT("Ωα";5000)', '=""', "=ROUND(10/3;2)"])
+    libreoffice_xls("formula-error.xls", [1, "=1/0"])
+    with open(path("formulas.xls"), "rb") as source:
+        data = bytearray(source.read())
+    # The STRING record of C1, "abγ": its type becomes one no reader knows.
+    at = data.find(b"\x07\x02\x09\x00\x03\x00\x01a\x00b\x00\xb3\x03")
+    assert at >= 0, "the text result of C1 was not found"
+    data[at:at + 2] = b"\xff\x01"
+    with open(path("formula-without-value.xls"), "wb") as out:
+        out.write(data)
+
+
+def hostile():
+    """Small files that would cost without bound: elements nested a hundred
+    thousand deep, and a start tag with an attribute of 16 MiB."""
+    write_ods("deep.ods", '<table:table table:name="Βαθύ"><table:table-row><table:table-cell>' +
+              "<text:span>" * 100000 + "</text:span>" * 100000 + "</table:table-cell></table:table-row></table:table>")
+    one_sheet_xlsx("huge-tag.xlsx", '<row r="1" x="%s"><c r="A1"><v>1</v></c></row>' % ("A" * (16 << 20)))
 
 
 # Two counterparties that the import takes whole: the second tax number is a
@@ -257,7 +317,14 @@ def import_sheets():
     write_csv("import-good.csv", "\r\n".join(lines) + "\r\n")
 
 
+GROUPS = {"xls-formulas": xls_formulas, "hostile": hostile}
+
+
 def main():
+    if len(sys.argv) > 1:
+        for group in sys.argv[1:]:
+            GROUPS[group]()
+        return
     if os.path.isdir(OUT):
         shutil.rmtree(OUT)
     os.makedirs(OUT)
@@ -270,6 +337,8 @@ def main():
         write_xls(stem + ".xls", [("Φύλλο", rows)])
         convert(path(stem + ".xlsx"), path(stem + ".ods"))
     formulas()
+    xls_formulas()
+    hostile()
     crafted_xlsx()
     one_sheet_xlsx("error.xlsx", '<row r="1"><c r="A1"><v>1</v></c><c r="B1" t="e"><f>1/0</f><v>#DIV/0!</v></c></row>')
     crafted_ods()

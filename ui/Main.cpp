@@ -25,6 +25,7 @@
 #include <QVBoxLayout>
 
 #include "common/Authority.h"
+#include "common/Greek.h"
 #include "import/Import.h"
 #include "statement/TaxOffices.h"
 #include "ui/CheckUnit.h"
@@ -542,7 +543,17 @@ void TForm1::N17Click()
 
 void TForm1::Excel1Click()
 {
-    Run([&] { epinax::Excel1Click(*statement_, ReadFirstSheet); });
+    // The workbook is read by a helper program; the progress window keeps the
+    // window alive meanwhile and its "Διακοπή" ends the reading. It closes
+    // with the reading, so that no message of the import finds it on top.
+    const auto readWithProgress = [this](const std::string& path) {
+        struct TClose {
+            TForm1* form;
+            ~TClose() { form->ProgressDone(); }
+        } closeProgress{this};
+        return ReadFirstSheet(path, [this] { return Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
+    };
+    Run([&] { epinax::Excel1Click(*statement_, readWithProgress); });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
 void TForm1::Button2Click()
@@ -809,6 +820,19 @@ bool TForm1::Progress(const std::string& what, int done, int total)
         progress_->setWindowModality(Qt::WindowModal);
         progress_->setAutoReset(false);
         progress_->setAutoClose(false);
+    }
+    if (total == 0) {
+        // Work of unknown length (a workbook being read): a busy bar without a
+        // count, shown after the usual second. Until then the user's input
+        // waits; afterwards the dialog's modality keeps it off the window.
+        if (progress_->maximum() != 0) {
+            progress_->setRange(0, 0);
+            progress_->setValue(0);  // starts the timer that shows the dialog
+        }
+        progress_->setLabelText(FromCp1253(what));
+        QCoreApplication::processEvents(progress_->isVisible() ? QEventLoop::AllEvents
+                                                               : QEventLoop::ExcludeUserInputEvents);
+        return !progress_->wasCanceled();
     }
     if (done % 256 != 0 && done + 1 != total) return !progress_->wasCanceled();
     progress_->setMaximum(total);

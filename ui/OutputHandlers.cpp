@@ -11,6 +11,7 @@
 #include "ui/DBGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
+#include "ui/Handlers.h"
 #include "ui/Main.h"
 #include "ui/PrintForm.h"
 #include "ui/UserManualUnit.h"
@@ -57,16 +58,18 @@ void TForm1::PrintListReport(TSide side)
     if (!WriteAndShowReport(side)) TDialogs::ShowMessage(this, FromCp1253(PrintFailureMessage()));
 }
 
+// The HTML file as ever, and the window's pages from the same input.
 bool TForm1::WriteAndShowReport(TSide side)
 {
     const std::string path = statement_->ProgramDirectory() + ReportFileName(side);
+    TPrintForm* window = PrintWindow();
     try {
-        WriteListReport(ReportInputOf(*statement_, side), path);
+        const TReportInput input = ReportInputOf(*statement_, side);
+        WriteListReport(input, path);
+        window->ShowReport(input);
     } catch (...) {
         return false;  // whatever went wrong, the user is told the one message
     }
-    TPrintForm* window = PrintWindow();
-    if (!window->ShowReport(QFile::decodeName(QByteArray::fromStdString(path)), side)) return false;
     window->show();
     window->raise();
     window->activateWindow();
@@ -90,15 +93,26 @@ TUserManual* TForm1::ManualWindow()
     return UserManual;
 }
 
-void TForm1::N13Click() { ManualWindow()->ShowTopic(THelpTopic::Setup); }
-void TForm1::F1KeyDown() { ManualWindow()->ShowTopic(THelpTopic::Usage); }
+// The help runs as every other command does: an error (memory running out
+// while a page is read) is shown, rather than escaping into the event loop,
+// which would end the program without a word.
+void TForm1::N13Click()
+{
+    RunHandler(this, [&] { ManualWindow()->ShowTopic(THelpTopic::Setup); });
+}
+void TForm1::F1KeyDown()
+{
+    RunHandler(this, [&] { ManualWindow()->ShowTopic(THelpTopic::Usage); });
+}
 
 void TForm1::InstallHelpKey() { qApp->installEventFilter(new THelpKey(this)); }
 
 void TForm1::N12Click()
 {
-    TAboutBox about(this);
-    about.exec();
+    RunHandler(this, [&] {
+        TAboutBox about(this);
+        about.exec();
+    });
 }
 
 }  // namespace epinax::ui

@@ -7,18 +7,22 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStandardPaths>
 #include <QTextDocument>
 #include <QTextFrame>
-#include <QTextTable>
 
+#include <algorithm>
 #include <memory>
-#include <vector>
 
 #include "common/Errors.h"
 #include "common/Files.h"
@@ -53,44 +57,6 @@ QString PdfFailureMessage()
         u"Βεβαιωθείτε ότι ο φάκελος υπάρχει και ότι μπορείτε να γράψετε σε αυτόν.");
 }
 
-// The number of <thead> rows of every table of the page, in the order the
-// tables open, which is the order of their frames in the document.
-std::vector<int> HeadRowsPerTable(const QString& html)
-{
-    static const QRegularExpression tags(QStringLiteral("<(/?)(table|thead|tr)\\b"),
-                                         QRegularExpression::CaseInsensitiveOption);
-    std::vector<int> rows;
-    std::vector<std::pair<int, bool>> open;  // table index, inside its head
-    for (auto it = tags.globalMatch(html); it.hasNext();) {
-        auto match = it.next();
-        bool closing = !match.captured(1).isEmpty();
-        QString tag = match.captured(2).toLower();
-        if (tag == QStringLiteral("table")) {
-            if (!closing) {
-                open.emplace_back(static_cast<int>(rows.size()), false);
-                rows.push_back(0);
-            } else if (!open.empty()) {
-                open.pop_back();
-            }
-        } else if (open.empty()) {
-            continue;
-        } else if (tag == QStringLiteral("thead")) {
-            open.back().second = !closing;
-        } else if (!closing && open.back().second) {
-            ++rows[open.back().first];
-        }
-    }
-    return rows;
-}
-
-void CollectTables(QTextFrame* frame, std::vector<QTextTable*>& tables)
-{
-    for (QTextFrame* child : frame->childFrames()) {
-        if (auto* table = qobject_cast<QTextTable*>(child)) tables.push_back(table);
-        CollectTables(child, tables);
-    }
-}
-
 }  // namespace
 
 // ------------------------------------------------------------- TPageBrowser
@@ -117,19 +83,6 @@ QVariant TPageBrowser::loadResource(int type, const QUrl& name)
         if (auto page = ReadPage(name.toLocalFile())) return *page;
     }
     return QTextBrowser::loadResource(type, name);
-}
-
-void RepeatTableHeads(QTextDocument& document, const QString& html)
-{
-    std::vector<int> headRows = HeadRowsPerTable(html);
-    std::vector<QTextTable*> tables;
-    CollectTables(document.rootFrame(), tables);
-    for (size_t i = 0; i < tables.size() && i < headRows.size(); ++i) {
-        QTextTableFormat format = tables[i]->format();
-        if (headRows[i] == 0 || format.headerRowCount() == headRows[i]) continue;
-        format.setHeaderRowCount(headRows[i]);
-        tables[i]->setFormat(format);
-    }
 }
 
 // ------------------------------------------------------------------ printing
@@ -196,6 +149,81 @@ bool PrintWithDialog(QWidget* parent, const QTextDocument& document)
     return printed;
 }
 
+// ----------------------------------------------------------------- TPageView
+
+namespace {
+
+constexpr qreal kZoomStep = 1.25, kZoomMin = 0.5, kZoomMax = 4;
+// Writing more pages than this shows its progress, with a way to stop.
+constexpr int kProgressFromPages = 300;
+
+QString PageOfPages(int page, int pages) { return QStringLiteral(u"Σελίδα %1 από %2").arg(page).arg(pages); }
+
+}  // namespace
+
+// The paper of the page shown, as large as the zoom makes it.
+class TPageView::TSheet : public QWidget {
+public:
+    explicit TSheet(TPageView* view) : QWidget(view), view_(view) {}
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
+        if (!view_->pages_) return;
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.scale(view_->zoom_, view_->zoom_);
+        view_->pages_->Paint(painter, view_->page_);
+    }
+
+private:
+    TPageView* view_;
+};
+
+TPageView::TPageView(QWidget* parent) : QScrollArea(parent), sheet_(new TSheet(this))
+{
+    setWidget(sheet_);
+    setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    setBackgroundRole(QPalette::Dark);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void TPageView::SetPages(const TReportPages* pages)
+{
+    pages_ = pages;
+    page_ = 0;
+    if (pages_) {
+        // The page as wide as the pane, less its frame and scroll bar; the
+        // viewport has no size of its own until the window is first shown.
+        const qreal room = width() - 2 * frameWidth() - verticalScrollBar()->sizeHint().width();
+        zoom_ = std::max(kZoomMin, room / TReportPages::PageSize().width());
+    }
+    Resize();
+}
+
+void TPageView::ShowPage(int page)
+{
+    if (!pages_) return;
+    page_ = std::clamp(page, 0, pages_->PageCount() - 1);
+    verticalScrollBar()->setValue(0);
+    sheet_->update();
+}
+
+void TPageView::SetZoom(qreal zoom)
+{
+    zoom_ = std::clamp(zoom, kZoomMin, kZoomMax);
+    Resize();
+}
+
+void TPageView::Resize()
+{
+    const QSizeF page = pages_ ? TReportPages::PageSize() * zoom_ : QSizeF();
+    sheet_->resize(page.toSize());
+    sheet_->update();
+}
+
 // ---------------------------------------------------------------- TPrintForm
 
 TPrintForm::TPrintForm(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyLed_(keyLed)
@@ -208,9 +236,10 @@ TPrintForm::TPrintForm(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyL
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(kClientWidth, kClientHeight);
 
-    WebBrowser1 = new TPageBrowser(this);
+    WebBrowser1 = new TPageView(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(8, 8, 705, 553);
+    WebBrowser1->installEventFilter(this);
     Button1 = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
     Button1->setGeometry(720, 64, 81, 65);
@@ -221,50 +250,157 @@ TPrintForm::TPrintForm(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyL
     Button2->setAccessibleName(QStringLiteral(u"Αποθήκευση PDF"));
     Button2->setGeometry(720, 137, 81, 65);
     connect(Button2, &QPushButton::clicked, this, &TPrintForm::Button2Click);
+    PageLabel = new QLabel(this);
+    PageLabel->setObjectName(QStringLiteral("PageLabel"));
+    PageLabel->setGeometry(716, 220, 87, 40);
+    PageLabel->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    PageLabel->setWordWrap(true);
 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-bool TPrintForm::ShowReport(const QString& path, TSide side)
+TPrintForm::~TPrintForm() = default;
+
+void TPrintForm::ShowReport(const TReportInput& input)
 {
-    auto html = TPageBrowser::ReadPage(path);
-    if (!html) return false;
-    side_ = side;
-    WebBrowser1->setHtml(*html);
-    RepeatTableHeads(*WebBrowser1->document(), *html);
+    WebBrowser1->SetPages(nullptr);
+    pages_ = std::make_unique<TReportPages>(input);
+    side_ = input.side;
+    WebBrowser1->SetPages(pages_.get());
+    ShowPage(0);
+    WebBrowser1->setFocus();
+}
+
+void TPrintForm::ShowPage(int page)
+{
+    WebBrowser1->ShowPage(page);
+    PageLabel->setText(pages_ ? PageOfPages(WebBrowser1->Page() + 1, pages_->PageCount()) : QString());
+}
+
+// The keys of the pages, taken before the scroll area would scroll with them.
+bool TPrintForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (PageKey(key->key(), key->modifiers())) return true;
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+// The same keys with the focus on a button, which lets them through.
+void TPrintForm::keyPressEvent(QKeyEvent* event)
+{
+    if (!PageKey(event->key(), event->modifiers())) QDialog::keyPressEvent(event);
+}
+
+bool TPrintForm::PageKey(int key, Qt::KeyboardModifiers modifiers)
+{
+    if (!pages_) return false;
+    const bool control = modifiers & Qt::ControlModifier;
+    const int page = WebBrowser1->Page();
+    if (key == Qt::Key_PageDown && !control)
+        ShowPage(page + 1);
+    else if (key == Qt::Key_PageUp && !control)
+        ShowPage(page - 1);
+    else if (key == Qt::Key_Home && control)
+        ShowPage(0);
+    else if (key == Qt::Key_End && control)
+        ShowPage(pages_->PageCount() - 1);
+    else if ((key == Qt::Key_Plus || key == Qt::Key_Equal) && control)
+        WebBrowser1->SetZoom(WebBrowser1->Zoom() * kZoomStep);
+    else if (key == Qt::Key_Minus && control)
+        WebBrowser1->SetZoom(WebBrowser1->Zoom() / kZoomStep);
+    else
+        return false;
     return true;
 }
 
-// A window minimised keeps its page; one closed gives the memory back to the
-// system, which the allocator would otherwise keep for the program.
+// Closed, the window lets go of its pages and the memory their painting
+// took, which the allocator would otherwise keep for the program.
 void TPrintForm::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
     if (event->spontaneous()) return;
-    WebBrowser1->clear();
+    WebBrowser1->SetPages(nullptr);
+    pages_.reset();
     ::malloc_trim(0);
 }
 
-void TPrintForm::Button1Click() { PrintWithDialog(this, *WebBrowser1->document()); }
+namespace {
+
+// "Σελίδα N από M" with "Διακοπή" while many pages are written; none for few.
+class TPrintProgress {
+public:
+    TPrintProgress(QWidget* parent, int pages)
+    {
+        if (pages <= kProgressFromPages) return;
+        dialog_ =
+            std::make_unique<QProgressDialog>(PageOfPages(0, pages), QStringLiteral(u"Διακοπή"), 0, pages, parent);
+        dialog_->setWindowTitle(QStringLiteral(u"Εκτύπωση"));
+        dialog_->setWindowModality(Qt::WindowModal);
+        dialog_->setMinimumDuration(0);
+        dialog_->setValue(0);
+    }
+    // A printer stopped drops the job rather than print half of it.
+    TPageProgress Callback(QPrinter* printer = nullptr)
+    {
+        if (!dialog_) return {};
+        return [this, printer](int page, int pages) {
+            dialog_->setLabelText(PageOfPages(page, pages));
+            dialog_->setValue(page);
+            QCoreApplication::processEvents();
+            if (!dialog_->wasCanceled()) return true;
+            if (printer) printer->abort();
+            return false;
+        };
+    }
+    bool Stopped() const { return dialog_ && dialog_->wasCanceled(); }
+
+private:
+    std::unique_ptr<QProgressDialog> dialog_;
+};
+
+}  // namespace
+
+// A printer that writes into a file (the print dialog's "print to file")
+// gets the file replaced whole, as every file the program writes.
+void TPrintForm::Button1Click()
+{
+    if (!pages_) return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setPageSize(QPageSize(QPageSize::A4));
+    printer.setFullPage(true);
+    printer.setDocName(pages_->Title());
+    if (!TDialogs::ChoosePrinter(this, printer)) return;
+    TPrintProgress progress(this, pages_->PageCount());
+    bool printed = true;  // stopped by the user is no failure
+    try {
+        if (printer.outputFormat() == QPrinter::PdfFormat && !printer.outputFileName().isEmpty())
+            WritePdf(*pages_, QFile::encodeName(printer.outputFileName()).toStdString(), progress.Callback(),
+                     printer.fromPage(), printer.toPage());
+        else if (!PrintPages(*pages_, printer, progress.Callback(&printer), printer.fromPage(), printer.toPage()))
+            printed = progress.Stopped();
+    } catch (const EFileError&) {
+        printed = false;
+    }
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    if (!printed) TDialogs::ShowMessage(this, FromCp1253(PrinterFailureMessage()));
+}
 
 void TPrintForm::Button2Click()
 {
+    if (!pages_) return;
     TCapsLockOff namesAsTyped(keyLed_);
     auto path = TDialogs::PdfFileName(this, ProposedPdfPath());
     if (!path) return;
     TDialogs::RememberFolderOf(*path);
-    if (!WritePdf(*path)) TDialogs::ShowMessage(this, PdfFailureMessage());
-}
-
-bool TPrintForm::WritePdf(const QString& path) const
-{
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageSize(QPageSize(QPageSize::A4));
-    printer.setOutputFileName(path);
-    printer.setDocName(WebBrowser1->documentTitle());
-    return PrintDocument(*WebBrowser1->document(), printer);
+    TPrintProgress progress(this, pages_->PageCount());
+    try {
+        WritePdf(*pages_, QFile::encodeName(*path).toStdString(), progress.Callback());
+    } catch (const EFileError&) {
+        TDialogs::ShowMessage(this, PdfFailureMessage());
+    }
 }
 
 // Pelates.pdf or Promitheftes.pdf, named as the report file is, in the

@@ -1,15 +1,19 @@
-// The print window: the printed statement of one list shown as it will be on
-// paper, printed through the platform's print dialog or saved as a PDF file.
-// One instance lives for the whole run, hidden between uses; closed, it lets
-// go of its page, which for a full list is most of the program's memory.
+// The print window: the printed statement of one list shown page by page as
+// it will be on paper, printed through the platform's print dialog or saved
+// as a PDF file. One instance lives for the whole run, hidden between uses.
+// The manual's pages are shown and printed with the browser pane here.
 #pragma once
 
 #include <QDialog>
+#include <QScrollArea>
 #include <QTextBrowser>
+#include <memory>
 #include <optional>
 
 #include "entry/Counterparty.h"
+#include "pages/ReportPages.h"
 
+class QLabel;
 class QPrinter;
 class QPushButton;
 
@@ -29,10 +33,6 @@ public:
     static std::optional<QString> ReadPage(const QString& path);
 };
 
-// Sets each table's header row count to the rows of its <thead>, so that the
-// head rows repeat at the top of every printed page.
-void RepeatTableHeads(QTextDocument& document, const QString& html);
-
 // Prints the document on the printer; false when nothing could be printed.
 // Printed into a PDF file, the file is replaced whole or not at all.
 bool PrintDocument(const QTextDocument& document, QPrinter& printer);
@@ -41,28 +41,58 @@ bool PrintDocument(const QTextDocument& document, QPrinter& printer);
 // a failure shows the printer message. False when cancelled or failed.
 bool PrintWithDialog(QWidget* parent, const QTextDocument& document);
 
+// The pages of the printed statement, one at a time, painted as they are
+// shown: page 1 is there at once whatever the list's length.
+class TPageView : public QScrollArea {
+    Q_OBJECT
+public:
+    explicit TPageView(QWidget* parent);
+    void SetPages(const TReportPages* pages);  // nothing: an empty view
+    int Page() const { return page_; }
+    void ShowPage(int page);  // brought within the pages
+    qreal Zoom() const { return zoom_; }
+    void SetZoom(qreal zoom);
+
+private:
+    class TSheet;
+    void Resize();
+
+    TSheet* sheet_;
+    const TReportPages* pages_ = nullptr;
+    int page_ = 0;
+    qreal zoom_ = 1;
+};
+
 class TPrintForm : public QDialog {
     Q_OBJECT
 public:
     explicit TPrintForm(QWidget* parent, TKeyLed* keyLed = nullptr);
+    ~TPrintForm() override;
 
-    // Loads the report file into the pane; false when it cannot be read.
-    bool ShowReport(const QString& path, TSide side);
-    TPageBrowser* Browser() const { return WebBrowser1; }
+    // Lays the report of the input's list out as pages and shows page 1; the
+    // list is read again as pages are painted, so it must stay as it is
+    // while the window is open (the window is modal). Throws what
+    // TReportPages throws.
+    void ShowReport(const TReportInput& input);
+    const TReportPages* Pages() const { return pages_.get(); }
+    TPageView* View() const { return WebBrowser1; }
 
     void Button1Click();  // Εκτύπωση
     void Button2Click();  // Αποθήκευση PDF
 
-    // The shown page as an A4 PDF file; false when the file cannot be written.
-    bool WritePdf(const QString& path) const;
-
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
 private:
+    bool PageKey(int key, Qt::KeyboardModifiers modifiers);
+    void ShowPage(int page);
     QString ProposedPdfPath() const;
 
-    TPageBrowser* WebBrowser1 = nullptr;
+    std::unique_ptr<TReportPages> pages_;
+    TPageView* WebBrowser1 = nullptr;
+    QLabel* PageLabel = nullptr;
     QPushButton* Button1 = nullptr;
     QPushButton* Button2 = nullptr;
     TKeyLed* keyLed_ = nullptr;

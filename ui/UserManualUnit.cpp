@@ -72,8 +72,9 @@ TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Wi
     WebBrowser1 = new TPageBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     // Tab leaves the page for the topics and the button, rather than going
-    // round its links for ever; the arrows and PgUp/PgDn still scroll it.
-    WebBrowser1->setTabChangesFocus(true);
+    // round its links for ever (eventFilter); the arrows and PgUp/PgDn
+    // still scroll it.
+    WebBrowser1->installEventFilter(this);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(topics);
     layout->addWidget(WebBrowser1, 1);
@@ -103,6 +104,14 @@ QLabel* TUserManual::TopicLabel(const char* name, const QString& caption, THelpT
 // and so are Enter and Space on it; the arrows go from topic to topic.
 bool TUserManual::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+    }
     QVariant topic = watched->property(kTopicProperty);
     if (!topic.isValid()) return QWidget::eventFilter(watched, event);
     if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -54,11 +54,13 @@ for field in Maintainer Description Section Homepage; do
 done
 
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-for path in ./usr/bin/epinax ./usr/bin/epinax-cli ./usr/share/applications/epinax.desktop \
+for path in ./usr/bin/epinax ./usr/bin/epinax-cli ./usr/bin/epinax-workbook-reader \
+    ./usr/share/applications/epinax.desktop \
     ./usr/share/metainfo/$metainfo ./usr/share/epinax/Help/usermanual.htm \
     ./usr/share/epinax/Help/setup.htm ./usr/share/epinax/Help/oroi.htm ./usr/share/doc/epinax/copyright \
     ./usr/share/doc/epinax/changelog.gz ./usr/share/man/man1/epinax.1.gz ./usr/share/man/el/man1/epinax.1.gz \
-    ./usr/share/man/man1/epinax-cli.1.gz ./usr/share/bash-completion/completions/epinax-cli; do
+    ./usr/share/man/man1/epinax-cli.1.gz ./usr/share/man/man1/epinax-workbook-reader.1.gz \
+    ./usr/share/bash-completion/completions/epinax-cli; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 for size in 16 32 48 64 128 256; do
@@ -123,5 +125,5 @@ wait "$program" || true
 [[ -d "$data/temp" ]] || fail "no working files folder $data/temp"
 [[ -e "$data/epinax.lock" ]] || fail "no lock file $data/epinax.lock"
 beside=$(ls -A "$root/usr/bin")
-[[ "$beside" == $'epinax\nepinax-cli' ]] || fail "written beside the installed program: $beside"
+[[ "$beside" == $'epinax\nepinax-cli\nepinax-workbook-reader' ]] || fail "written beside the installed program: $beside"
 echo "deb: $(basename "$deb") builds, unpacks and runs"
