@@ -35,6 +35,7 @@ epinax-cli: customer and supplier statements from the command line
       Πληκτρολογεί στο πρόγραμμα την κατάσταση του INPUT.json (γενικά στοιχεία,
       πελάτες, προμηθευτές, αξίες δημοσίου), με τους ίδιους ελέγχους, και την
       αποθηκεύει στο OUT. Ένα υπάρχον OUT αντικαθίσταται μόνο με --force.
+
       Types the statement of INPUT.json into the program (header, customers,
       suppliers, public-sector values), under the same checks, and saves it
       as OUT. An existing OUT is replaced only with --force. INPUT "-" is stdin.
@@ -42,6 +43,7 @@ epinax-cli: customer and supplier statements from the command line
   epinax-cli show FILE
       Ανοίγει το αρχείο κατάστασης όπως το Άνοιγμα και το τυπώνει ως JSON, στη
       μορφή του build, με τον αύξοντα αριθμό (AA) κάθε εγγραφής και τα σύνολα.
+
       Opens the statement file as Open does and prints it as JSON, in the
       shape build reads, with each row's number (AA) and the totals.
 
@@ -51,6 +53,7 @@ epinax-cli: customer and supplier statements from the command line
       που οι κανόνες απορρίπτουν, διπλούς ΑΦΜ και σύνολα που δεν συμφωνούν.
       Η ημερομηνία (προεπιλογή: σήμερα) δίνει το τρέχον έτος του ελέγχου έτους.
       Αναφέρονται έως τα πρώτα 1000 προβλήματα· το «moreProblems» μετρά τα υπόλοιπα.
+
       Reports EVERY problem of the file with its line: lines Open refuses,
       header fields Save As refuses, rows the row rules refuse, repeated tax
       numbers and totals that disagree with the rows. The date (default:
@@ -63,6 +66,7 @@ epinax-cli: customer and supplier statements from the command line
       συγκεντρωτικής κατάστασης πελατών ή προμηθευτών (HTML, Windows-1253) στο
       OUT.htm, αντικαθιστώντας το· προεπιλογή Pelates.htm ή Promitheftes.htm.
       Με --pdf γράφει τις σελίδες του παραθύρου εκτύπωσης ως PDF (Pelates.pdf).
+
       Opens the statement file as Open does and writes the printed statement
       of its customers or suppliers (HTML, Windows-1253) to OUT.htm, replacing
       it; by default Pelates.htm or Promitheftes.htm in this directory. With
@@ -72,6 +76,7 @@ epinax-cli: customer and supplier statements from the command line
       Ανοίγει το αρχείο κατάστασης, εισάγει τις γραμμές του WORKBOOK (.xls, .xlsx,
       .ods ή .csv· στήλες A έως J, χωρίς επικεφαλίδες) στους πελάτες ή στους
       προμηθευτές όπως η «Εισαγωγή στοιχείων από Excel», και αποθηκεύει στο OUT.
+
       Opens the statement file, imports the rows of WORKBOOK (.xls, .xlsx, .ods
       or .csv; columns A to J, no heading row) into its customers or suppliers
       as the menu's import does, and saves it as OUT.
@@ -80,8 +85,14 @@ epinax-cli: customer and supplier statements from the command line
       Συμπιέζει το FILE σε αρχείο zip με αυτό ως μόνο περιεχόμενο, για την
       υποβολή του· προεπιλογή το FILE.zip δίπλα του. Ένα υπάρχον ARCHIVE
       αντικαθίσταται μόνο με --force.
+
       Packs FILE into a zip archive holding it alone, for upload; by default
       FILE.zip beside it. An existing ARCHIVE is replaced only with --force.
+
+  epinax-cli --help | --version
+      Τυπώνει αυτή τη βοήθεια ή την έκδοση του προγράμματος.
+
+      Prints this help or the program's version.
 
 Το JSON του build / The JSON of build (every value a string, missing keys empty):
   {"date": "YYYYMMDD", "kind": "debit" | "credit",
@@ -106,6 +117,7 @@ struct TArguments {
     std::vector<std::string> lists;  // --customers, --suppliers (report)
     bool force = false;
     bool help = false;
+    bool version = false;
     bool pdf = false;  // report
 };
 
@@ -122,6 +134,8 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out
     const std::string& arg = args[i];
     if (arg == "--help" || arg == "-h")
         out.help = true;
+    else if (arg == "--version")
+        out.version = true;
     else if (arg == "--force")
         out.force = true;
     else if (arg == "--pdf")
@@ -278,6 +292,10 @@ int Dispatch(const TArguments& a)
 {
     if (a.help || a.command == "help") {
         std::cout << kHelp;
+        return kExitSuccess;
+    }
+    if (a.version) {
+        std::cout << "epinax-cli " EPINAX_VERSION "\n";
         return kExitSuccess;
     }
     if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check, report, import ή zip");

@@ -98,6 +98,11 @@ std::optional<TRowRefusal> RowRuleProblem(TSide side, const TRowValues& row)
     return std::nullopt;
 }
 
+int ColumnOfUnreadableNumber(const TRowValues& row)
+{
+    return Decimal::Parse(row.value) ? kInvoicesColumn : kValueColumn;
+}
+
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row)
 {
     if (auto refusal = RowRuleProblem(side, row)) return std::move(refusal->message);

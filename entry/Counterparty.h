@@ -53,6 +53,9 @@ struct TRowRefusal {
     int column;
 };
 std::optional<TRowRefusal> RowRuleProblem(TSide side, const TRowValues& row);
+// Where a number that the conversion refuses is corrected: the value when it
+// is no number, else the invoice count.
+int ColumnOfUnreadableNumber(const TRowValues& row);
 std::string SameAsOwnAfmMessage();
 std::string DuplicateAfmMessage(TSide side, const std::string& afm);
 

@@ -38,20 +38,20 @@ bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& 
     return false;
 }
 
-std::optional<std::string> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row)
+std::optional<TRowRefusal> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row)
 {
     list.FieldByName("FILLER").SetAsString(std::string(35, ' '));
     list.FieldByName("RecordType").SetAsString(std::string(1, SideInfo(side).lineType));
 
     std::string afm = list.FieldByName(AfmFieldName(side)).AsString();
-    if (afm == row.ownAfm) return SameAsOwnAfmMessage();
+    if (afm == row.ownAfm) return TRowRefusal{SameAsOwnAfmMessage(), kAfmColumn};
     if (row.isNew) {
         bool repeated = row.index ? row.index->Contains(list, side, afm) : ListHasAfm(list, side, afm);
-        if (repeated) return DuplicateAfmMessage(side, afm);
+        if (repeated) return TRowRefusal{DuplicateAfmMessage(side, afm), kAfmColumn};
     }
     TRowValues values{afm, list.FieldByName("Ypovolh").AsString(), list.FieldByName("NoTimologion").AsString(),
                       list.FieldByName("Value").AsString()};
-    if (auto refusal = RowRuleRefusal(side, values)) return refusal;
+    if (auto refusal = RowRuleProblem(side, values)) return refusal;
 
     list.FieldByName("Value").SetAsString(StrToFloat(values.value).ToHashHash());
     return std::nullopt;

@@ -35,10 +35,10 @@ struct TPostedRow {
 };
 
 // Checks the pending row of `list` as it is posted, and makes it ready to
-// store: FILLER and RecordType filled, Value in the form "0.##". The refusal
-// message when the row may not be stored (its fields then are as they were,
-// but for FILLER and RecordType). A value or invoice count that is no number
-// throws EConvertError.
-std::optional<std::string> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row);
+// store: FILLER and RecordType filled, Value in the form "0.##". The refusal,
+// with the grid column of the field it names, when the row may not be stored
+// (its fields then are as they were, but for FILLER and RecordType). A value
+// or invoice count that is no number throws EConvertError.
+std::optional<TRowRefusal> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row);
 
 }  // namespace epinax

@@ -158,7 +158,7 @@ std::optional<std::string> TryPost(TTrialList& trial, TSide side, const TPostedR
     trial.Append();
     AssignRow(fields, texts);
     try {
-        if (auto refusal = ValidatePostedRow(trial, side, posted)) return refusal;
+        if (auto refusal = ValidatePostedRow(trial, side, posted)) return std::move(refusal->message);
     } catch (const std::exception& error) {
         return std::string(error.what());
     }

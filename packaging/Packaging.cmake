@@ -17,6 +17,70 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/copyright DESTINATION ${CMAKE_INSTALL_DO
 # The programs read workbooks through this helper, which they look for beside themselves.
 install(TARGETS epinax-workbook-reader RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The changelog's latest entry is the package's version: a release that
+# forgets it fails here, not in lintian after the package is built.
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/changelog EPINAX_CHANGELOG_TOP LIMIT_COUNT 1)
+if(NOT EPINAX_CHANGELOG_TOP MATCHES "^epinax \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/changelog begins with \"${EPINAX_CHANGELOG_TOP}\", "
+                      "not with an entry for version ${PROJECT_VERSION}")
+endif()
+
+# Debian wants the changelog and the manual pages compressed at the highest
+# level and without a time stamp (gzip -9n), so that a rebuild is identical.
+set(EPINAX_PACKAGED_DIR ${PROJECT_BINARY_DIR}/packaged)
+set(EPINAX_PACKAGED_FILES "")
+function(epinax_gzip source name)
+  set(copy ${EPINAX_PACKAGED_DIR}/${name})
+  add_custom_command(OUTPUT ${copy}.gz
+                     COMMAND ${CMAKE_COMMAND} -E copy ${source} ${copy}
+                     COMMAND gzip -9nf ${copy}
+                     DEPENDS ${source} ${ARGN}
+                     VERBATIM)
+  set(EPINAX_PACKAGED_FILES ${EPINAX_PACKAGED_FILES} ${copy}.gz PARENT_SCOPE)
+endfunction()
+
+epinax_gzip(${CMAKE_CURRENT_LIST_DIR}/changelog changelog)
+install(FILES ${EPINAX_PACKAGED_DIR}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The window program takes no options: its pages are written, in English and
+# Greek. epinax-cli's is made from its own --help, so the two never disagree.
+if(TARGET epinax)
+  foreach(language en el)
+    set(subdir "")
+    if(NOT language STREQUAL en)
+      set(subdir ${language}/)
+    endif()
+    configure_file(${CMAKE_CURRENT_LIST_DIR}/man/${subdir}epinax.1.in ${PROJECT_BINARY_DIR}/man/${subdir}epinax.1 @ONLY)
+    epinax_gzip(${PROJECT_BINARY_DIR}/man/${subdir}epinax.1 ${subdir}epinax.1)
+    install(FILES ${EPINAX_PACKAGED_DIR}/${subdir}epinax.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/${subdir}man1)
+  endforeach()
+  file(MAKE_DIRECTORY ${EPINAX_PACKAGED_DIR}/el)
+endif()
+# The workbook reader is a helper that the programs start; its page is written.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/man/epinax-workbook-reader.1.in ${PROJECT_BINARY_DIR}/man/epinax-workbook-reader.1
+               @ONLY)
+epinax_gzip(${PROJECT_BINARY_DIR}/man/epinax-workbook-reader.1 epinax-workbook-reader.1)
+install(FILES ${EPINAX_PACKAGED_DIR}/epinax-workbook-reader.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+if(TARGET epinax-cli)
+  find_program(HELP2MAN help2man)
+  if(HELP2MAN)
+    set(page ${PROJECT_BINARY_DIR}/man/epinax-cli.1)
+    set(include ${CMAKE_CURRENT_LIST_DIR}/man/epinax-cli.h2m)
+    # In a UTF-8 locale, or help2man turns every Greek letter into "?".
+    add_custom_command(OUTPUT ${page}
+                       COMMAND ${CMAKE_COMMAND} -E env LC_ALL=C.UTF-8 ${HELP2MAN} --locale=C.UTF-8 --no-info --include ${include} --output ${page} $<TARGET_FILE:epinax-cli>
+                       DEPENDS epinax-cli ${include}
+                       VERBATIM)
+    epinax_gzip(${page} epinax-cli.1)
+    install(FILES ${EPINAX_PACKAGED_DIR}/epinax-cli.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  else()
+    message(WARNING "help2man is missing: epinax-cli gets no manual page (scripts/install-deps.sh installs it)")
+  endif()
+  install(FILES ${CMAKE_CURRENT_LIST_DIR}/completion/epinax-cli
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+endif()
+add_custom_target(packaged_docs ALL DEPENDS ${EPINAX_PACKAGED_FILES})
+
 # Installing, and so packaging, copies what was built and builds nothing:
 # cpack then takes seconds, and never rebuilds (or half rebuilds) a tree
 # whose tests may be running. Build first: `cmake --build build`.

@@ -33,6 +33,9 @@ PACKAGES=(
     zip
     unzip
     poppler-utils   # pdftotext: the window tests read the PDF that the print window saves
+    help2man        # epinax-cli's manual page, from its --help
+    lintian         # the Debian package's test judges it by Debian's rules
+    bash-completion # the package's test runs epinax-cli's completion
 )
 
 missing=()

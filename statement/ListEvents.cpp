@@ -37,7 +37,19 @@ void TStatement::ValidateRow(TSide side)
     auto& index = afmIndex_[IndexOf(side)];
     TPostedRow row{header_.AFM, side == TSide::Customers ? newCustomerRow_ : newSupplierRow_,
                    index ? &*index : nullptr};
-    if (auto refusal = ValidatePostedRow(List(side), side, row)) Refuse(*refusal);
+    std::optional<TRowRefusal> refusal;
+    try {
+        refusal = ValidatePostedRow(List(side), side, row);
+    } catch (const EConvertError&) {
+        TRowValues values;
+        values.value = List(side).FieldByName("Value").AsString();
+        ui_.RowRefused(side, ColumnOfUnreadableNumber(values));
+        throw;
+    }
+    if (refusal) {
+        ui_.RowRefused(side, refusal->column);
+        Refuse(refusal->message);
+    }
     postSucceeded_ = true;
 }
 

@@ -124,30 +124,30 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 
 // --------------------------------------------------------------------- Open
 
-void TStatement::N2Click()
+bool TStatement::N2Click()
 {
-    if (!MayReplaceStatement()) return;
+    if (!MayReplaceStatement()) return false;
     auto path = ui_.ChooseOpenFile(programDirectory_);
-    if (!path || !WorkingDirectoryUsable()) return;
+    if (!path || !WorkingDirectoryUsable()) return false;
     std::optional<std::string> bytes;
     try {
         bytes = ReadFileUpTo(*path, kLargestStatementFileBytes);
     } catch (const EFileError& error) {
         ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(*path) + " (" +
                       SystemReason(error.SystemError()) + ").");
-        return;
+        return false;
     }
     if (!bytes) {
         ui_.ShowMessage(InvalidFileMessage());
-        return;
+        return false;
     }
     TReadOutcome outcome = ReadStatement(*bytes);
     if (outcome.problem) {
         if (!outcome.notAStatement) ui_.Beep();
         ui_.ShowMessage(outcome.problem->message);
-        return;
+        return false;
     }
-    LoadStatement(std::move(*outcome.contents));
+    return LoadStatement(std::move(*outcome.contents));
 }
 
 namespace {
@@ -176,7 +176,7 @@ std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& 
 // The new working files and their scratch copies are written in full beside
 // the old ones before any of them replaces its predecessor: a full disk
 // leaves the statement being edited exactly as it was.
-void TStatement::LoadStatement(TStatementContents&& contents)
+bool TStatement::LoadStatement(TStatementContents&& contents)
 {
     std::string customers = std::move(contents.customers);
     std::string suppliers = std::move(contents.suppliers);
@@ -189,7 +189,7 @@ void TStatement::LoadStatement(TStatementContents&& contents)
         ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: τα αρχεία εργασίας δεν γράφτηκαν στον φάκελο ") +
                       DisplayPath(workingDirectory_) + " (" + SystemReason(error.SystemError()) +
                       G("). Η κατάσταση που επεξεργάζεστε δεν άλλαξε."));
-        return;
+        return false;
     }
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
@@ -216,6 +216,7 @@ void TStatement::LoadStatement(TStatementContents&& contents)
     SetCountLabel(TSide::Suppliers);
     statementLoaded_ = true;
     Changed();
+    return true;
 }
 
 }  // namespace epinax

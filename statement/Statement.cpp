@@ -59,14 +59,14 @@ void TStatement::BindStores()
 
 // ---------------------------------------------------------------- New
 
-void TStatement::N5Click()
+bool TStatement::N5Click()
 {
-    if (!MayReplaceStatement()) return;
+    if (!MayReplaceStatement()) return false;
     // Only a clear Yes starts afresh: the close box is no answer.
     if (ui_.AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
                             {G("Ναι"), G("Όχι")}) != mrYes)
-        return;
-    if (!WorkingDirectoryUsable()) return;
+        return false;
+    if (!WorkingDirectoryUsable()) return false;
     FixedFormatDataSet1.Close();
     FixedFormatDataSet2.Close();
     // An empty "generaldata" is a statement just begun: no header, the debit
@@ -84,6 +84,7 @@ void TStatement::N5Click()
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
     Changed();
+    return true;
 }
 
 void TStatement::OpenLists()

@@ -102,8 +102,8 @@ public:
     IUserInterface& UI() { return ui_; }
 
     // ---------------------------------------------------------- lifecycle
-    void N5Click();                        // New
-    void N2Click();                        // Open
+    bool N5Click();                        // New; true when a statement was begun
+    bool N2Click();                        // Open; true when a statement was opened
     bool N7Click();                        // Save As; true when the file was written
     bool FormClose();                      // false cancels the close
     void PageControl1Change(int newPage);  // ActivePage says where the user ended up
@@ -185,7 +185,7 @@ private:
     bool RecoverWorkingFiles();
     void MoveWorkingFilesAside(const std::string& why);
     std::optional<std::string> WriteStatementFile(const std::string& path);
-    void LoadStatement(TStatementContents&& contents);
+    bool LoadStatement(TStatementContents&& contents);
     void Changed() { ui_.StatementChanged(); }
 
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry

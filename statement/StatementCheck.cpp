@@ -47,12 +47,6 @@ TStatementProblem CellProblem(TSide side, int row, int column, std::string messa
     return problem;
 }
 
-// A number the conversion refuses is corrected where it was typed.
-int ColumnOfUnreadableNumber(const TRowValues& row)
-{
-    return Decimal::Parse(row.value) ? kInvoicesColumn : kValueColumn;
-}
-
 }  // namespace
 
 void HeaderProblems(const TStatementHeader& header, int currentYear, const TProblemSink& sink)

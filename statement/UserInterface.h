@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "entry/Counterparty.h"
 #include "statement/Controls.h"
 
 namespace epinax {
@@ -53,13 +54,17 @@ public:
     // painted at once; and back again, with the normal cursor.
     virtual void BeginLongWork() = 0;
     virtual void EndLongWork() = 0;
-    // A warning box: warning icon, title "Warning", one OK button.
+    // A warning box: warning icon, title "Προειδοποίηση", one OK button.
     virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
     // The find window, modal; nothing when the user cancels it.
     virtual std::optional<TFindRequest> AskFind() { return std::nullopt; }
     // The statement's values changed (header, totals, labels, tabs, menus):
     // whatever shows them reads them again.
     virtual void StatementChanged() {}
+    // A row of the list was refused when posted: `column`, in the grid's
+    // order, holds the first field the refusal names. Called before the
+    // message is shown.
+    virtual void RowRefused(TSide /*side*/, int /*column*/) {}
     // The file dialog for a workbook to import from.
     virtual std::optional<std::string> ChooseWorkbook(const std::string& directory)
     {

@@ -758,6 +758,9 @@ TEST_F(CliTest, BadUsageAndHelp)
         EXPECT_NE(shown.out.find("Types the statement"), std::string::npos);
         EXPECT_NE(shown.out.find("Αναφέρει ΚΑΘΕ πρόβλημα"), std::string::npos);
     }
+    Outcome version = RunCli(dir, {"--version"});
+    EXPECT_EQ(version.code, 0);
+    EXPECT_TRUE(version.out.starts_with("epinax-cli ")) << version.out;
 }
 
 // -------------------------------------------------------------------- zip

@@ -8,10 +8,12 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QStyle>
+#include <QTimer>
 
 #include <algorithm>
 #include <numeric>
 
+#include "common/Greek.h"
 #include "statement/Statement.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
@@ -280,6 +282,16 @@ void TDBGrid::GoToRecord(int recordIndex, int column)
     scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
+void TDBGrid::ShowRefusedField(int column)
+{
+    QTimer::singleShot(0, this, [this, column] {
+        const int row = model_->CurrentRow();
+        if (row < 0 || !isVisible()) return;
+        setFocus(Qt::OtherFocusReason);
+        setCurrentIndex(model_->index(row, column));
+    });
+}
+
 void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
@@ -319,8 +331,9 @@ void TDBGrid::InsertAtCursor()
 
 void TDBGrid::DeleteWithQuestion()
 {
-    if (statement_.UI().AskConfirmation("Delete record?", {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel}, {"OK", "Cancel"}) ==
-        mrCancel)
+    // The question of the grid itself, in the window's language.
+    if (statement_.UI().AskConfirmation(G("Διαγραφή εγγραφής;"), {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel},
+                                        {"OK", G("Άκυρο")}) == mrCancel)
         return;
     FinishEditing();
     RunHandler(this, [&] { model_->Store().Delete(); });
@@ -334,6 +347,9 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
     bool editing = state() == QAbstractItemView::EditingState;
     if (event->key() == Qt::Key_Down && currentIndex().row() == model_->rowCount() - 1) {
         AppendAtEnd();
+        // The new row is typed from its tax number, wherever the cursor was.
+        if (store.State() == TDataSetState::dsInsert && !store.Modified())
+            setCurrentIndex(model_->index(model_->CurrentRow(), 0));
         return;
     }
     if (event->key() == Qt::Key_Tab && event->modifiers() == Qt::NoModifier && AtLastCellOfLastRow()) {

@@ -64,6 +64,10 @@ public:
     // Takes the user to a cell of a stored record, as a click there would;
     // a pending row that is refused keeps the cursor.
     void GoToRecord(int recordIndex, int column);
+    // A refused row: once the move, tab switch or button that posted it has
+    // ended, the cursor goes to the row's cell in `column`, where the
+    // correction is typed.
+    void ShowRefusedField(int column);
 
     // Column widths that fit `room`: the natural ones where they fit, else
     // shrunk toward `minimum`, and below it only when even that does not fit.

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
@@ -11,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QSpacerItem>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 #include <deque>
@@ -64,10 +66,22 @@ QString Lines(const QString& text)
     return out;
 }
 
+// The width that shows a box's title whole: the title's text in a bold face,
+// as window managers draw it, and room for the title bar's buttons.
+int TitleWidth(const QWidget& box, const QString& title)
+{
+    QFont bold = box.font();
+    bold.setBold(true);
+    return QFontMetrics(bold).horizontalAdvance(title) + 120;
+}
+
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, const QString& text)
 {
     QMessageBox box(icon, title, Lines(text), QMessageBox::NoButton, parent);
     box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout()))
+        grid->addItem(new QSpacerItem(TitleWidth(box, title), 0, QSizePolicy::Fixed, QSizePolicy::Fixed),
+                      grid->rowCount(), 0, 1, grid->columnCount());
     box.exec();
 }
 
@@ -83,6 +97,10 @@ TConfirmDialog::TConfirmDialog(QWidget* parent, const QString& text, const std::
 {
     setWindowTitle(ApplicationTitle());
     auto* layout = new QVBoxLayout(this);
+    // As large as its text, buttons and title need, and not a pixel more:
+    // no strip below the buttons, no title cut short.
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    layout->addSpacerItem(new QSpacerItem(TitleWidth(*this, windowTitle()), 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
     auto* label = new QLabel(Lines(text), this);
     label->setObjectName(QStringLiteral("Message"));
     label->setWordWrap(false);
@@ -180,7 +198,7 @@ void TDialogs::ShowCopyableMessage(QWidget* parent, const QString& text)
 void TDialogs::ShowWarning(QWidget* parent, const QString& text)
 {
     Q().shown << QStringLiteral("warning: ") + text;
-    if (!Q().recordOnly) ShowBox(parent, QMessageBox::Warning, QStringLiteral("Warning"), text);
+    if (!Q().recordOnly) ShowBox(parent, QMessageBox::Warning, QStringLiteral(u"Προειδοποίηση"), text);
 }
 
 void TDialogs::ShowError(QWidget* parent, const QString& text)

@@ -6,7 +6,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -17,6 +19,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -33,6 +36,7 @@
 #include "ui/GreekText.h"
 #include "ui/Handlers.h"
 #include "ui/KeyLed.h"
+#include "ui/Mnemonics.h"
 #include "ui/Pictures.h"
 #include "ui/RecordStoreModel.h"
 #include "ui/WaitMessage.h"
@@ -49,9 +53,11 @@ QString Text(const char16_t* text) { return QString::fromUtf16(text); }
 std::string FileSystemPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
 // A file chosen in a dialog, whose folder the next dialog starts in.
-std::optional<std::string> Chosen(const std::optional<QString>& path)
+std::optional<std::string> Chosen(const std::optional<QString>& path, QString& chosen)
 {
+    chosen.clear();
     if (!path) return std::nullopt;
+    chosen = *path;
     TDialogs::RememberFolderOf(*path);
     return FileSystemPath(*path);
 }
@@ -103,7 +109,6 @@ void TForm1::FormCreate()
 {
     KeyLed1 = new TKeyLed(this);
     KeyLed1->SetCapsLock(true);
-    setWindowTitle(QStringLiteral(u"e-ΠΙΝΑΞ"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
     auto* central = new QWidget(this);
@@ -117,14 +122,19 @@ void TForm1::FormCreate()
 
     PageControl1 = new QTabWidget(central);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->addTab(BuildTab(TSide::Customers), Text(u"ΠΕΛΑΤΕΣ"));
-    PageControl1->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟΜΗΘΕΥΤΕΣ"));
+    PageControl1->addTab(BuildTab(TSide::Customers), Text(u"&ΠΕΛΑΤΕΣ"));
+    PageControl1->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟ&ΜΗΘΕΥΤΕΣ"));
     connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
+    for (int page = 0; page < PageControl1->count(); ++page)
+        AddLatinMnemonic(
+            this, PageControl1->tabText(page), [this] { return PageControl1->isEnabled(); },
+            [this, page] { PageControl1->setCurrentIndex(page); });
     PageControl1->setCornerWidget(BuildKindButtons(PageControl1), Qt::TopRightCorner);
     layout->addWidget(PageControl1, 1);
     UpdateTabMarks();
 
     BuildMenu();
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     BuildWelcomePanel(central);
     wait_ = new TForm2(this);
     Find = new TFind(this);
@@ -148,16 +158,30 @@ void TForm1::BuildMenu()
         return action;
     };
     QMenu* file = menuBar()->addMenu(Text(u"&Αρχείο"));
-    connect(add(file, "N5", u"&Νέο"), &QAction::triggered, this, &TForm1::N5Click);
-    connect(add(file, "N2", u"Ά&νοιγμα"), &QAction::triggered, this, &TForm1::N2Click);
+    QAction* newStatement = add(file, "N5", u"&Νέο");
+    newStatement->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
+    connect(newStatement, &QAction::triggered, this, &TForm1::N5Click);
+    QAction* open = add(file, "N2", u"Άν&οιγμα");
+    open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    connect(open, &QAction::triggered, this, &TForm1::N2Click);
     N7 = add(file, "N7", u"Α&ποθήκευση ως...");
+    N7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(N7, &QAction::triggered, this, &TForm1::N7Click);
     file->addSeparator();
-    connect(add(file, "N4", u"Έ&ξοδος"), &QAction::triggered, this, &TForm1::N4Click);
+    QAction* exit = add(file, "N4", u"Έ&ξοδος");
+    exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    connect(exit, &QAction::triggered, this, &TForm1::N4Click);
 
     QMenu* print = menuBar()->addMenu(Text(u"Εκ&τύπωση"));
     print->setToolTipsVisible(true);
     N14 = print->menuAction();
+    // Ctrl+P opens the print menu, whose entries name the two lists: the key
+    // asks which list as the menu does.
+    PrintKey = new QAction(this);
+    PrintKey->setObjectName(QStringLiteral("PrintKey"));
+    PrintKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    addAction(PrintKey);
+    connect(PrintKey, &QAction::triggered, this, [this] { menuBar()->setActiveAction(N14); });
     connect(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"), &QAction::triggered, this, &TForm1::N15Click);
     connect(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"), &QAction::triggered, this, &TForm1::N16Click);
 
@@ -168,11 +192,15 @@ void TForm1::BuildMenu()
     connect(N17, &QAction::triggered, this, &TForm1::N17Click);
     Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
     connect(Excel1, &QAction::triggered, this, &TForm1::Excel1Click);
+    Sort1 = add(tools, "Sort1", u"&Ταξινόμηση λίστας");
+    Sort1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(Sort1, &QAction::triggered, this,
+            [this] { PageControl1->currentIndex() == 0 ? Button2Click() : Button3Click(); });
     Check1 = add(tools, "Check1", u"Έ&λεγχος κατάστασης");
     Check1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(Check1, &QAction::triggered, this, &TForm1::Check1Click);
     tools->addSeparator();
-    connect(add(tools, "zip1", u"Δημιουργία συμπιεσμένου αρχείου (&zip)"), &QAction::triggered, this,
+    connect(add(tools, "zip1", u"Δημιουργία συ&μπιεσμένου αρχείου (zip)"), &QAction::triggered, this,
             &TForm1::zip1Click);
     connect(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"), &QAction::triggered, this,
             &TForm1::N9Click);
@@ -189,6 +217,12 @@ void TForm1::BuildMenu()
     connect(add(help, "N13", u"&Οδηγίες εφαρμογής"), &QAction::triggered, this, &TForm1::N13Click);
     connect(add(help, "N12", u"&Σχετικά..."), &QAction::triggered, this, &TForm1::N12Click);
     InstallHelpKey();
+    for (QAction* title : menuBar()->actions()) {
+        AcceptLatinKeys(title->menu());
+        AddLatinMnemonic(
+            this, title->text(), [title] { return title->isEnabled(); },
+            [this, title] { menuBar()->setActiveAction(title); });
+    }
 }
 
 QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
@@ -285,13 +319,20 @@ QWidget* TForm1::BuildKindButtons(QWidget* parent)
     auto* kinds = new QWidget(parent);
     auto* layout = new QHBoxLayout(kinds);
     layout->setContentsMargins(0, 0, 4, 2);
-    RadioButton1 = new QRadioButton(Text(u"Χρεωστικά Τιμολόγια"), kinds);
+    RadioButton1 = new QRadioButton(Text(u"&Χρεωστικά Τιμολόγια"), kinds);
     RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
     RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(Text(u"Πιστωτικά Υπόλοιπα"), kinds);
+    RadioButton2 = new QRadioButton(Text(u"Π&ιστωτικά Υπόλοιπα"), kinds);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
     connect(RadioButton1, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(false); }); });
     connect(RadioButton2, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(true); }); });
+    for (QRadioButton* button : {RadioButton1, RadioButton2})
+        AddLatinMnemonic(
+            this, button->text(), [button] { return button->isEnabled() && button->isVisible(); },
+            [button] {
+                button->setFocus(Qt::ShortcutFocusReason);
+                button->click();
+            });
     layout->addWidget(RadioButton1);
     layout->addSpacing(12);
     layout->addWidget(RadioButton2);
@@ -411,15 +452,44 @@ void TForm1::ReadFromStatement()
         PageControl1->setCurrentIndex(s.ActivePage());
     }
     UpdateTabMarks();
-    for (QAction* action : {N7, N14, N17, Excel1, Check1}) action->setEnabled(s.StatementLoaded());
+    for (QAction* action : {N7, N14, PrintKey, N17, Excel1, Sort1, Check1}) action->setEnabled(s.StatementLoaded());
     Panel2->setVisible(!s.StatementLoaded());
     // What lies under the welcome panel takes no focus and checks nothing.
     headerArea_->setEnabled(s.StatementLoaded());
     PageControl1->setEnabled(s.StatementLoaded());
+    ShowStatementInTitle();
     reading_ = false;
 }
 
+// The statement's file, as desktops show a document: its name, a "*" while
+// it has unsaved changes; the application's title alone without a file.
+void TForm1::ShowStatementInTitle()
+{
+    if (fileName_.isEmpty()) {
+        setWindowTitle(ApplicationTitle());
+        setWindowModified(false);
+        return;
+    }
+    setWindowTitle(QFileInfo(fileName_).fileName() + QStringLiteral(u"[*] — ") + ApplicationTitle());
+    setWindowModified(statement_->UnsavedChanges());
+}
+
+// Where an output went, said in the status bar: the user reads it there
+// without a box to dismiss.
+void TForm1::ReportWritten(const QString& what, const QString& path)
+{
+    statusBar()->showMessage(what + QDir::toNativeSeparators(path));
+}
+
+void TForm1::NameStatementFile(const QString& path)
+{
+    fileName_ = path;
+    ShowStatementInTitle();
+}
+
 void TForm1::StatementChanged() { ReadFromStatement(); }
+
+void TForm1::RowRefused(TSide side, int column) { Grid(side)->ShowRefusedField(column); }
 
 bool TForm1::Run(const std::function<void()>& handler)
 {
@@ -432,7 +502,19 @@ bool TForm1::Run(const std::function<void()>& handler)
 
 void TForm1::N5Click()
 {
-    if (Run([&] { statement_->N5Click(); }) && statement_->StatementLoaded()) DBGrid1->FollowStore();
+    bool begun = false;
+    if (!Run([&] { begun = statement_->N5Click(); }) || !begun) return;
+    NameStatementFile({});
+    DBGrid1->FollowStore();
+    FocusTheYear();
+}
+
+// A statement begun or opened is typed from its first field: what the user
+// types next is the year, without a Tab or a click first.
+void TForm1::FocusTheYear()
+{
+    activateWindow();
+    edits_.value(QStringLiteral("YearOfData"))->setFocus(Qt::OtherFocusReason);
 }
 
 void TForm1::OfferRecovery()
@@ -443,11 +525,15 @@ void TForm1::OfferRecovery()
 
 void TForm1::N2Click()
 {
-    Run([&] { statement_->N2Click(); });
+    bool opened = false;
+    if (!Run([&] { opened = statement_->N2Click(); }) || !opened) return;
+    NameStatementFile(chosenFile_);
+    FocusTheYear();
 }
 void TForm1::N7Click()
 {
-    Run([&] { statement_->N7Click(); });
+    bool written = false;
+    if (Run([&] { written = statement_->N7Click(); }) && written) NameStatementFile(chosenFile_);
 }
 void TForm1::N4Click() { close(); }
 void TForm1::N17Click()
@@ -604,9 +690,39 @@ bool TForm1::MenuShortcutInAnEdit(QObject* watched, QEvent* event) const
     });
 }
 
+// Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch the lists from
+// anywhere in the window, before a grid takes Ctrl+Tab for a cell move. The
+// switch is the one a click on the tab makes: the pending row is posted first.
+bool TForm1::SwitchListByKey(QObject* watched, QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress) return false;
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!widget || widget->window() != this || !PageControl1->isEnabled()) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (!(key->modifiers() & Qt::ControlModifier) || (key->modifiers() & Qt::AltModifier)) return false;
+    const bool shift = key->modifiers() & Qt::ShiftModifier;
+    int step = 0;
+    if (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        step = shift || key->key() == Qt::Key_Backtab ? -1 : 1;
+    else if (!shift && (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp))
+        step = key->key() == Qt::Key_PageDown ? 1 : -1;
+    if (step == 0) return false;
+    const int count = PageControl1->count();
+    const int target = (PageControl1->currentIndex() + step + count) % count;
+    PageControl1->setCurrentIndex(target);
+    if (PageControl1->currentIndex() == target) Grid(target == 0 ? TSide::Customers : TSide::Suppliers)->setFocus();
+    return true;
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event)
 {
+    // A key marks the statement changed as it is handled: the title's "*"
+    // follows once it has been.
+    if (event->type() == QEvent::KeyRelease && isWindowModified() != statement_->UnsavedChanges() &&
+        !fileName_.isEmpty())
+        setWindowModified(statement_->UnsavedChanges());
     if (OpenMenuByKey(watched, event)) return true;
+    if (SwitchListByKey(watched, event)) return true;
     if (MenuShortcutInAnEdit(watched, event)) return true;  // left to the menu
     if (event->type() == QEvent::Wheel) {
         for (TSide side : {TSide::Customers, TSide::Suppliers}) {
@@ -683,13 +799,13 @@ void TForm1::SetFocus(TControl control)
 std::optional<std::string> TForm1::ChooseSaveFile(const std::string&, const std::string& proposedName)
 {
     TCapsLockOff typedNamesAsTyped(KeyLed1);
-    return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), FromCp1253(proposedName)));
+    return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), FromCp1253(proposedName)), chosenFile_);
 }
 
 std::optional<std::string> TForm1::ChooseWorkbook(const std::string&)
 {
     TCapsLockOff typedNamesAsTyped(KeyLed1);
-    return Chosen(TDialogs::WorkbookFileName(this, TDialogs::StartFolder()));
+    return Chosen(TDialogs::WorkbookFileName(this, TDialogs::StartFolder()), chosenWorkbook_);
 }
 
 // Shown only when the work takes more than a second; the user's Cancel is
@@ -734,7 +850,7 @@ void TForm1::ProgressDone()
 std::optional<std::string> TForm1::ChooseOpenFile(const std::string&)
 {
     TCapsLockOff typedNamesAsTyped(KeyLed1);
-    return Chosen(TDialogs::OpenFileName(this, TDialogs::StartFolder()));
+    return Chosen(TDialogs::OpenFileName(this, TDialogs::StartFolder()), chosenFile_);
 }
 
 void TForm1::ShowHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -76,6 +76,8 @@ public:
     // Opens the address in the desktop's default browser; false when nothing
     // could. No message either way.
     bool OpenInBrowser(const QString& address);
+    // "what" and the path of a file an output wrote, in the status bar.
+    void ReportWritten(const QString& what, const QString& path);
     void F1KeyDown();  // F1 anywhere in the window, with or without Shift, Ctrl, Alt
     // The print and manual windows: made at their first use, then kept.
     TPrintForm* PrintWindow();
@@ -95,6 +97,7 @@ public:
     void BeginLongWork() override;
     void EndLongWork() override;
     void StatementChanged() override;
+    void RowRefused(TSide side, int column) override;
     std::optional<TFindRequest> AskFind() override;
     std::optional<std::string> ChooseWorkbook(const std::string& directory) override;
     bool Progress(const std::string& what, int done, int total) override;
@@ -115,11 +118,15 @@ private:
     QLineEdit* AddEdit(QWidget* parent, const char* name, int maxLength);
     void ReadFromStatement();
     void UpdateTabMarks();
+    void FocusTheYear();
+    void ShowStatementInTitle();
+    void NameStatementFile(const QString& path);
     bool EditKeyPress(QLineEdit* edit, QKeyEvent* event);
     void EditExit(QLineEdit* edit);
     void EditTextEdited(QLineEdit* edit, const QString& text);
     void FocusChanged(QWidget* old, QWidget* now);
     bool OpenMenuByKey(QObject* watched, QEvent* event);
+    bool SwitchListByKey(QObject* watched, QEvent* event);
     bool MenuShortcutInAnEdit(QObject* watched, QEvent* event) const;
     bool Run(const std::function<void()>& handler);
     void PrintListReport(TSide side);
@@ -149,8 +156,10 @@ private:
     QWidget* headerArea_ = nullptr;
     QAction* N7 = nullptr;
     QAction* N14 = nullptr;
+    QAction* PrintKey = nullptr;  // Ctrl+P: the print menu
     QAction* N17 = nullptr;
     QAction* Excel1 = nullptr;
+    QAction* Sort1 = nullptr;  // Ταξινόμηση λίστας: the list of the tab shown
     QAction* Check1 = nullptr;
     bool reading_ = false;  // the window is being filled from the statement
     bool inExit_ = false;   // an exit check is showing its message
@@ -158,6 +167,9 @@ private:
     QPointer<QWidget> focusBeforeWork_;  // given back when the wait window goes  // took the focus only until a refused
                                          // exit took it back
     bool closing_ = false;
+    QString fileName_;        // the statement's file, once opened or saved
+    QString chosenFile_;      // the last statement file chosen in a dialog
+    QString chosenWorkbook_;  // the last workbook chosen
     QProgressDialog* progress_ = nullptr;
 };
 

@@ -68,6 +68,7 @@ void TForm1::zip1Click()
             return;
         // Its errors name the file and reach the general error display.
         ZipOneFile(FileSystemPath(*source), archive);
+        ReportWritten(QStringLiteral(u"Το συμπιεσμένο αρχείο γράφτηκε: "), QFile::decodeName(archive.c_str()));
     });
 }
 
@@ -81,6 +82,8 @@ void TForm1::N9Click()
         if (desktop.isEmpty()) throw EFileError("no desktop directory", ENOENT);
         WriteDesktopLauncher(FileSystemPath(desktop), FileSystemPath(program),
                              LauncherIcon(ProgramDirectoryOf(*statement_)));
+        ReportWritten(QStringLiteral(u"Η συντόμευση δημιουργήθηκε: "),
+                      QDir(desktop).filePath(QString::fromUtf8(kLauncherFileName)));
     } catch (const EFileError&) {
         ShowMessage(G("Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης"));
     }

@@ -5,6 +5,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -63,12 +64,17 @@ TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Wi
     topics->addSpacing(16);
     Button1 = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
     Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setFocusPolicy(Qt::StrongFocus);
     connect(Button1, &QPushButton::clicked, this, &TUserManual::Button1Click);
     topics->addWidget(Button1);
     topics->addStretch();
 
     WebBrowser1 = new TPageBrowser(this);
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    // Tab leaves the page for the topics and the button, rather than going
+    // round its links for ever (eventFilter); the arrows and PgUp/PgDn
+    // still scroll it.
+    WebBrowser1->installEventFilter(this);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(topics);
     layout->addWidget(WebBrowser1, 1);
@@ -83,21 +89,57 @@ QLabel* TUserManual::TopicLabel(const char* name, const QString& caption, THelpT
     bold.setBold(true);
     label->setFont(bold);
     label->setCursor(Qt::PointingHandCursor);
+    label->setFocusPolicy(Qt::StrongFocus);
+    // A frame shows which topic Enter would open.
+    label->setStyleSheet(
+        QStringLiteral("QLabel { border: 1px solid transparent; padding: 2px; }"
+                       "QLabel:focus { border: 1px dotted palette(text); }"));
     label->setProperty(kTopicProperty, static_cast<int>(topic));
+    topics_.push_back(label);
     label->installEventFilter(this);
     return label;
 }
 
-// A label has no click of its own: a released left button over it is one.
+// A label has no click of its own: a released left button over it is one,
+// and so are Enter and Space on it; the arrows go from topic to topic.
 bool TUserManual::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
+        if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+    }
     QVariant topic = watched->property(kTopicProperty);
-    if (topic.isValid() && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    if (!topic.isValid()) return QWidget::eventFilter(watched, event);
+    if (event->type() == QEvent::MouseButtonRelease && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         Navigate(static_cast<THelpTopic>(topic.toInt()));
         return true;
     }
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space) {
+        Navigate(static_cast<THelpTopic>(topic.toInt()));
+        return true;
+    }
+    if (key == Qt::Key_Up || key == Qt::Key_Down) {
+        const int at = topic.toInt() + (key == Qt::Key_Down ? 1 : -1);
+        if (at >= 0 && at < static_cast<int>(topics_.size()))
+            topics_[static_cast<size_t>(at)]->setFocus(Qt::OtherFocusReason);
+        return true;
+    }
     return QWidget::eventFilter(watched, event);
+}
+
+void TUserManual::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 QString TUserManual::PagePath(THelpTopic topic) const { return helpDirectory_ + PageName(topic); }
@@ -119,6 +161,7 @@ void TUserManual::ShowTopic(THelpTopic topic)
     setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
     raise();
     activateWindow();
+    topics_[static_cast<size_t>(topic)]->setFocus(Qt::OtherFocusReason);
 }
 
 void TUserManual::Button1Click() { PrintWithDialog(this, *WebBrowser1->document()); }

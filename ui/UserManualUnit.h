@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QWidget>
+#include <vector>
 
 class QLabel;
 class QPushButton;
@@ -31,6 +32,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;  // Esc closes
 
 private:
     QLabel* TopicLabel(const char* name, const QString& caption, THelpTopic topic);
@@ -38,6 +40,7 @@ private:
     QString helpDirectory_;
     TPageBrowser* WebBrowser1 = nullptr;
     QPushButton* Button1 = nullptr;
+    std::vector<QLabel*> topics_;  // in the order of THelpTopic
 };
 
 // Help/ beside the executable (a build tree or an unpacked copy), else the

@@ -57,7 +57,10 @@ contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
 for path in ./usr/bin/epinax ./usr/bin/epinax-cli ./usr/bin/epinax-workbook-reader \
     ./usr/share/applications/epinax.desktop \
     ./usr/share/metainfo/$metainfo ./usr/share/epinax/Help/usermanual.htm \
-    ./usr/share/epinax/Help/setup.htm ./usr/share/epinax/Help/oroi.htm ./usr/share/doc/epinax/copyright; do
+    ./usr/share/epinax/Help/setup.htm ./usr/share/epinax/Help/oroi.htm ./usr/share/doc/epinax/copyright \
+    ./usr/share/doc/epinax/changelog.gz ./usr/share/man/man1/epinax.1.gz ./usr/share/man/el/man1/epinax.1.gz \
+    ./usr/share/man/man1/epinax-cli.1.gz ./usr/share/man/man1/epinax-workbook-reader.1.gz \
+    ./usr/share/bash-completion/completions/epinax-cli; do
     grep -qxF "$path" <<<"$contents" || fail "the package lacks $path"
 done
 for size in 16 32 48 64 128 256; do
@@ -66,8 +69,31 @@ for size in 16 32 48 64 128 256; do
 done
 grep -q "epinax-build-tree" <<<"$contents" && fail "the package carries the build tree's marker"
 
+# Debian's own judgement of the package: not one error or warning.
+if command -v lintian >/dev/null; then
+    if ! judgement=$(lintian --fail-on error,warning "$deb" 2>&1); then
+        echo "$judgement" >&2
+        fail "lintian finds errors or warnings"
+    fi
+else
+    echo "deb: lintian is not installed; the package was not judged by it"
+fi
+
 root=$scratch/root
 dpkg -x "$deb" "$root"
+
+# The completion as bash runs it: a command from its first letters, then
+# that command's own options.
+complete_line() {
+    bash -c 'source /usr/share/bash-completion/bash_completion && source "$1" && shift &&
+        COMP_WORDS=("$@") && COMP_CWORD=$(($# - 1)) && COMP_LINE="$*" && COMP_POINT=${#COMP_LINE} &&
+        _epinax_cli && echo "${COMPREPLY[*]}"' _ "$root/usr/share/bash-completion/completions/epinax-cli" "$@"
+}
+if [[ -r /usr/share/bash-completion/bash_completion ]]; then
+    [[ "$(complete_line epinax-cli re)" == report ]] || fail "completion of 're': $(complete_line epinax-cli re)"
+    [[ "$(complete_line epinax-cli import --c)" == --customers ]] ||
+        fail "completion of 'import --c': $(complete_line epinax-cli import --c)"
+fi
 export HOME=$scratch/home XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
