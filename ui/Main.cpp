@@ -832,18 +832,25 @@ bool TForm1::Progress(const std::string& what, int done, int total)
         progress_->setLabelText(FromCp1253(what));
         QCoreApplication::processEvents(progress_->isVisible() ? QEventLoop::AllEvents
                                                                : QEventLoop::ExcludeUserInputEvents);
-        return !progress_->wasCanceled();
+        // What ran meanwhile may have closed it (a message box closes it
+        // first): then there is no "Διακοπή" to read.
+        return !progress_ || !progress_->wasCanceled();
     }
     if (done % 256 != 0 && done + 1 != total) return !progress_->wasCanceled();
     progress_->setMaximum(total);
     progress_->setLabelText(FromCp1253(what) + QStringLiteral(u": %1 από %2").arg(done).arg(total));
-    progress_->setValue(done);
-    return !progress_->wasCanceled();
+    progress_->setValue(done);  // runs the window's events, as the wait above does
+    return !progress_ || !progress_->wasCanceled();
 }
 
 void TForm1::ProgressDone()
 {
-    delete progress_;
+    // Deleted once its own events are over: a message box may close it from
+    // inside them (its timer shows it, the focus leaves a grid, the pending
+    // row's refusal is shown).
+    if (!progress_) return;
+    progress_->hide();
+    progress_->deleteLater();
     progress_ = nullptr;
 }
 

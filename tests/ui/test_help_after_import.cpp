@@ -89,6 +89,7 @@ private slots:
     {
         TDialogs::SetNextAnswer(mrYes);
         Form().N5Click();
+        TypeFocused(QStringLiteral("2024"));  // New leaves the cursor in the year, which may not be left empty
         Edit("AFM")->setFocus();
         TypeFocused(QStringLiteral("123456783"));
         for (int answer : {mrYes, mrNo}) Import(answer, "import-good.csv");
