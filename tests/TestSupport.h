@@ -2,7 +2,9 @@
 #pragma once
 
 #include <gtest/gtest.h>
+
 #include <sys/resource.h>
+#include "FileSizeLimit.h"
 
 #include <csignal>
 
@@ -33,28 +35,6 @@ public:
 
 private:
     std::string path_;
-};
-
-// A file size limit for the scope: write() then fails as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved_;
-        small.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    struct rlimit saved_ {};
-    void (*previous_)(int) = nullptr;
 };
 
 inline void WriteBytes(const std::string& path, const std::string& bytes)

@@ -4,6 +4,8 @@
 
 #include <QApplication>
 #include <QDebug>
+#include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -49,6 +51,20 @@ inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = 
 
 // The real main window over a fresh program directory, every dialog answered
 // from the script; a window test derives from it beside QObject.
+// The help pages beside the test program, as the build tree has them beside
+// the program; false when one cannot be copied.
+inline bool CopyHelpPagesBesideTheProgram()
+{
+    QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"));
+    help.mkpath(QStringLiteral("."));
+    QDir source(QStringLiteral(EPINAX_TEST_DATA "/../Help"));
+    for (const QString& page : source.entryList({QStringLiteral("*.htm")})) {
+        QFile::remove(help.filePath(page));
+        if (!QFile::copy(source.filePath(page), help.filePath(page))) return false;
+    }
+    return true;
+}
+
 class MainWindowFixture {
 public:
     enum class Shown { No, Exposed, Active };

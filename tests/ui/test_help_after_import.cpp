@@ -64,16 +64,7 @@ class HelpAfterImportTest : public QObject, public MainWindowFixture {
     }
 
 private slots:
-    void initTestCase()
-    {
-        QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"));
-        help.mkpath(QStringLiteral("."));
-        QDir source(QStringLiteral(EPINAX_TEST_DATA "/../Help"));
-        for (const QString& page : source.entryList({QStringLiteral("*.htm")})) {
-            QFile::remove(help.filePath(page));
-            QVERIFY(QFile::copy(source.filePath(page), help.filePath(page)));
-        }
-    }
+    void initTestCase() { QVERIFY(CopyHelpPagesBesideTheProgram()); }
     void init()
     {
         StartWindow(Shown::Active);

@@ -16,6 +16,7 @@
 #include <csignal>
 #include <memory>
 
+#include "FileSizeLimit.h"
 #include "UiTestSupport.h"
 #include "outputs/Print.h"
 #include "ui/About.h"
@@ -43,28 +44,6 @@ QString PdfText(const QString& path)
 }
 
 bool HavePdfToText() { return !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty(); }
-
-// Writes past `bytes` fail (EFBIG) while it lives, as on a full disk.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &saved_);
-        previous_ = std::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit small = saved_;
-        small.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &small);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &saved_);
-        std::signal(SIGXFSZ, previous_);
-    }
-
-private:
-    struct rlimit saved_ {};
-    void (*previous_)(int) = nullptr;
-};
 
 QByteArray Bytes(const QString& path)
 {
@@ -124,17 +103,7 @@ class OutputsWindowsTest : public QObject, public MainWindowFixture {
     }
 
 private slots:
-    // The help pages as the build tree has them beside the program.
-    void initTestCase()
-    {
-        QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"));
-        help.mkpath(QStringLiteral("."));
-        QDir source(QStringLiteral(EPINAX_TEST_DATA "/../Help"));
-        for (const QString& page : source.entryList({QStringLiteral("*.htm")})) {
-            QFile::remove(help.filePath(page));
-            QVERIFY(QFile::copy(source.filePath(page), help.filePath(page)));
-        }
-    }
+    void initTestCase() { QVERIFY(CopyHelpPagesBesideTheProgram()); }
 
     void init() { StartWindow(Shown::Active); }
     void cleanup() { StopWindow(); }
@@ -188,7 +157,7 @@ private slots:
         QVERIFY(earlier.startsWith("%PDF"));
         const QStringList files = QDir(dir_->path()).entryList(QDir::Files);
         {
-            FileSizeLimit limit(1024);
+            epinax::test::FileSizeLimit limit(1024);
             TDialogs::SetNextFileName(pdf);
             save->click();
         }
