@@ -39,13 +39,9 @@ class KeyboardTest : public QObject, public MainWindowFixture {
         TakeShown();
     }
 
-    // A statement that Save As accepts, with one customer, saved as `name`.
-    void SaveOneCustomer(const QString& name)
+    // One customer that the row rules accept, posted in the core.
+    void PostOneCustomer()
     {
-        Doc().SetHeaderText(TControl::YearOfData, "2024");
-        Doc().SetHeaderText(TControl::AFM, "123456783");
-        Doc().SetHeaderText(TControl::Egatastash, "E");
-        Doc().SelectTaxOffice(9);
         TFixedFormatDataSet& list = Doc().List(TSide::Customers);
         list.Append();
         list.FieldByName("AFMCust").SetAsString("000000050");
@@ -53,6 +49,16 @@ class KeyboardTest : public QObject, public MainWindowFixture {
         list.FieldByName("NoTimologion").SetAsString("1");
         list.FieldByName("Value").SetAsString("5");
         list.Post();
+    }
+
+    // A statement that Save As accepts, with one customer, saved as `name`.
+    void SaveOneCustomer(const QString& name)
+    {
+        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        Doc().SetHeaderText(TControl::AFM, "123456783");
+        Doc().SetHeaderText(TControl::Egatastash, "E");
+        Doc().SelectTaxOffice(9);
+        PostOneCustomer();
         TDialogs::SetNextFileName(Path(name));
         Form().N7Click();
         QVERIFY(!Doc().UnsavedChanges());
@@ -229,19 +235,13 @@ private slots:
     void theGridsQuestionIsGreekAndBoxesShowTheirTitle()
     {
         New();
-        TFixedFormatDataSet& list = Doc().List(TSide::Customers);
-        list.Append();
-        list.FieldByName("AFMCust").SetAsString("000000050");
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("NoTimologion").SetAsString("1");
-        list.FieldByName("Value").SetAsString("5");
-        list.Post();
+        PostOneCustomer();
         TakeShown();
         TDialogs::SetNextAnswer(mrCancel);
         Grid(TSide::Customers)->setFocus();
         KeyFocused(Qt::Key_Delete, Qt::ControlModifier);
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Διαγραφή εγγραφής;")});
-        QCOMPARE(list.RecordCount(), 1);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
 
         // A short message still shows the whole title, and the box is no
         // larger than its content (no strip below the buttons).
