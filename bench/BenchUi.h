@@ -35,7 +35,7 @@ public:
         answers.pop_front();
         return answer;
     }
-    void SetFocus(TControl) override {}
+    void SetFocus(TStatementField) override {}
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return NextFile(); }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return NextFile(); }
     void ShowHourglass() override {}

@@ -118,7 +118,7 @@ public:
     {
         doc_.MarkSaved();
         ui_.files.push_back(statementFile);
-        doc_.N2Click();
+        doc_.Open();
         Require(doc_.List(TSide::Customers).RecordCount() == rowsBefore, "the statement did not open");
         ui_.messages = 0;
         bool imported = false;

@@ -29,7 +29,7 @@ public:
         const std::string statementFile = data_.Path() + "/statement.txt";
         GenerateStatementFile(statementFile, {kRows, 0, Tails::Distinct});
         ui_.files.push_back(statementFile);
-        doc_.N2Click();
+        doc_.Open();
         Require(ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == kRows,
                 "the report's statement did not open whole");
         CheckReport();
@@ -56,13 +56,13 @@ private:
     {
         TReportInput input;
         input.side = TSide::Customers;
-        input.header.year = doc_.Header().YearOfData;
+        input.header.year = doc_.Header().Year;
         input.header.companyName = doc_.Header().CompanyName;
-        input.header.afm = doc_.Header().AFM;
+        input.header.afm = doc_.Header().TaxNumber;
         input.list = &doc_.List(TSide::Customers);
-        input.publicValue = doc_.EditPub1();
-        input.invoiceTotal = doc_.EditSum();
-        input.valueTotal = doc_.EditSumValue();
+        input.publicValue = doc_.PublicValue(TSide::Customers);
+        input.invoiceTotal = doc_.CustomerInvoiceTotal();
+        input.valueTotal = doc_.CustomerValueTotal();
         return input;
     }
 

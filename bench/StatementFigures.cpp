@@ -38,7 +38,7 @@ public:
     {
         ui.files.push_back(statementFile);
         ui.messages = 0;
-        const Seconds spent = Timed([&] { doc.N2Click(); });
+        const Seconds spent = Timed([&] { doc.Open(); });
         Require(ui.messages == 0, "Open showed a message: the generated statement was refused");
         return spent;
     }
@@ -87,7 +87,7 @@ public:
         ui.files.push_back(savedFile_);
         if (std::filesystem::exists(savedFile_)) ui.answers.push_back(mrYes);
         bool saved = false;
-        const Seconds spent = Timed([&] { saved = session_.doc.N7Click(); });
+        const Seconds spent = Timed([&] { saved = session_.doc.SaveAs(); });
         Require(saved && ui.lastMessage == SaveAsSuccessText(), "Save As did not complete");
         return spent;
     }

@@ -92,7 +92,7 @@ public:
     {
         core_->MarkSaved();
         coreUi_.files.push_back(statementFile_);
-        const Seconds spent = Timed([&] { core_->N2Click(); });
+        const Seconds spent = Timed([&] { core_->Open(); });
         Require(coreUi_.messages == 0 && core_->List(TSide::Customers).RecordCount() == kRows, "the core did not open");
         return spent;
     }

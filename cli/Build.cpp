@@ -99,7 +99,7 @@ void TypeHeader(TStatement& statement, const TStatementInput& input)
 {
     for (const THeaderEdit& edit : HeaderEdits()) {
         auto keyPress = [&](char key, std::string_view text) {
-            return statement.EditKeyPress(edit.control, key, text);
+            return statement.FieldKeyPress(edit.control, key, text);
         };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
         statement.SetHeaderText(edit.control,
@@ -108,8 +108,8 @@ void TypeHeader(TStatement& statement, const TStatementInput& input)
     // A code the table does not have leaves no office chosen, as an empty one.
     Keys(input.header.at("DOY"), [] { return EditNamed("DOY"); });
     int office = IndexOfDOYCode(input.header.at("DOY"));
-    if (office >= 0) statement.ComboBox1Change(office);
-    if (input.credit) statement.RadioButtonClick(true);
+    if (office >= 0) statement.ChooseTaxOffice(office);
+    if (input.credit) statement.ChooseKind(true);
 }
 
 std::string ListNamed(TSide side) { return side == TSide::Customers ? "Πελάτες" : "Προμηθευτές"; }
@@ -161,7 +161,7 @@ void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowColu
     for (size_t c = 0; c < grid.fields.size() && c < row.size(); ++c) {
         int column = static_cast<int>(c);
         auto keyPress = [&](char key, std::string_view text) {
-            return statement.DBGridKeyPress(side, column, key, text);
+            return statement.GridKeyPress(side, column, key, text);
         };
         auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
         grid.fields[c]->SetAsString(TypeInto(row[c], static_cast<size_t>(grid.fields[c]->Size()), keyPress, what));
@@ -184,13 +184,15 @@ void TypePublicValues(TStatement& statement, const TStatementInput& input)
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
-        const TControl control = side == TSide::Customers ? TControl::EditPub1 : TControl::EditPub2;
-        auto keyPress = [&](char key, std::string_view text) { return statement.EditKeyPress(control, key, text); };
-        const std::string& value = side == TSide::Customers ? input.editPub1 : input.editPub2;
+        const TStatementField control =
+            side == TSide::Customers ? TStatementField::CustomerPublicValue : TStatementField::SupplierPublicValue;
+        auto keyPress = [&](char key, std::string_view text) { return statement.FieldKeyPress(control, key, text); };
+        const std::string& value = side == TSide::Customers ? input.customerPublicValue : input.supplierPublicValue;
         statement.SetPublicValueText(
             side, TypeInto(value, kEditPubMaxLength, keyPress, [&] { return "Πεδίο «" + name + "»"; }));
         try {
-            side == TSide::Customers ? statement.EditPub1Exit() : statement.EditPub2Exit();
+            side == TSide::Customers ? statement.LeavePublicValue(TSide::Customers)
+                                     : statement.LeavePublicValue(TSide::Suppliers);
         } catch (const EConvertError& error) {
             Refuse("Πεδίο «" + name + "»: " + Utf8(error.what()));
         }
@@ -202,7 +204,7 @@ void SaveAs(TStatement& statement, RecordingUi& ui, const std::string& outPath, 
     ui.Clear();
     ui.saveFile = outPath;
     ui.answer = force ? mrYes : mrNo;
-    if (statement.N7Click()) return;
+    if (statement.SaveAs()) return;
     Refuse(ui.messages.empty() ? "Το αρχείο " + outPath + " δεν γράφτηκε" : Utf8(ui.LastMessage()));
 }
 
@@ -218,7 +220,7 @@ void BuildStatement(const TStatementInput& input, const std::string& outPath, bo
     // turns a failure to write the user's file into its message, so a file
     // error that gets here is the working space's.
     try {
-        statement.N5Click();
+        statement.New();
         if (ui.errorShown || !statement.StatementLoaded()) workspace.Failed();
         // A header value that the working files could not keep is not
         // taken, and the user told so: never a statement without it.

@@ -231,7 +231,7 @@ bool Checker::LoadGoodLines()
         ui_.Clear();
         ui_.openFile = workspace_.Write("statement", text);
     }
-    statement.N2Click();
+    statement.Open();
     if (ui_.errorShown) workspace_.Failed();
     if (!statement.StatementLoaded()) Report(0, ui_.LastMessage());
     return statement.StatementLoaded();
@@ -250,7 +250,7 @@ void Checker::CheckRows(TSide side)
 {
     const TFixedFormatDataSet& list = workspace_.Statement().List(side);
     std::vector<TGoodLine> rowLines = GoodLinesOfType(RowType(side));
-    std::string ownAfm = headerIndex_ ? header_.AFM : std::string();
+    std::string ownAfm = headerIndex_ ? header_.TaxNumber : std::string();
     ListProblems(list, side, ownAfm, [&](TStatementProblem&& problem) {
         if (static_cast<size_t>(problem.row) < rowLines.size())
             Report(rowLines[static_cast<size_t>(problem.row)].index, std::move(problem.message));
@@ -268,8 +268,9 @@ void Checker::CheckTotals(TSide side)
         auto publicValue = PublicValueOfTotalsLine(line.text);
         if (!publicValue) continue;
         std::string problem;
-        auto expected = TotalsLine(side, *publicValue, customers ? statement.EditSum() : statement.EditSum2(),
-                                   customers ? statement.EditSumValue() : statement.EditSumValue2(), problem);
+        auto expected = TotalsLine(
+            side, *publicValue, customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal(),
+            customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal(), problem);
         if (!expected) {
             Report(line.index, problem);
             continue;

@@ -42,7 +42,7 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
     ui.Clear();
     ui.saveFile = outPath;
     ui.answer = force ? mrYes : mrNo;
-    if (!statement.N7Click()) RefuseWith(ui, kExitRefused, "Το αρχείο " + outPath + " δεν γράφτηκε");
+    if (!statement.SaveAs()) RefuseWith(ui, kExitRefused, "Το αρχείο " + outPath + " δεν γράφτηκε");
 }
 
 }  // namespace epinax::cli

@@ -79,8 +79,8 @@ TStatementInput ParseStatementInput(std::string_view jsonText)
     const json& header = ObjectAt(root, "header", "");
     for (const THeaderEdit& edit : HeaderEdits()) input.header[edit.name] = StringAt(header, edit.name, "header.");
     input.header["DOY"] = StringAt(header, "DOY", "header.");
-    input.editPub1 = StringAt(root, "EditPub1", "");
-    input.editPub2 = StringAt(root, "EditPub2", "");
+    input.customerPublicValue = StringAt(root, "EditPub1", "");
+    input.supplierPublicValue = StringAt(root, "EditPub2", "");
     input.customers = RowsAt(root, "customers");
     input.suppliers = RowsAt(root, "suppliers");
     return input;
@@ -92,8 +92,8 @@ ordered_json HeaderToJson(const TStatementHeader& header)
 {
     ordered_json out = ordered_json::object();
     for (const THeaderEdit& edit : HeaderEdits()) out[edit.name] = cp1253::ToUtf8(header.*edit.text);
-    bool chosen = header.ComboBox1 >= 0 && header.ComboBox1 < static_cast<int>(DOYCodes().size());
-    out["DOY"] = chosen ? DOYCodes()[header.ComboBox1] : std::string();
+    bool chosen = header.TaxOffice >= 0 && header.TaxOffice < static_cast<int>(DOYCodes().size());
+    out["DOY"] = chosen ? DOYCodes()[header.TaxOffice] : std::string();
     return out;
 }
 
@@ -143,13 +143,13 @@ void WriteStatementJson(std::ostream& out, TStatement& statement, const std::str
     if (!date.empty()) head["date"] = date;
     head["kind"] = statement.Header().Credit ? "credit" : "debit";
     head["header"] = HeaderToJson(statement.Header());
-    head["EditPub1"] = cp1253::ToUtf8(statement.EditPub1());
-    head["EditPub2"] = cp1253::ToUtf8(statement.EditPub2());
+    head["EditPub1"] = cp1253::ToUtf8(statement.PublicValue(TSide::Customers));
+    head["EditPub2"] = cp1253::ToUtf8(statement.PublicValue(TSide::Suppliers));
     ordered_json tail = ordered_json::object();
     const std::pair<const char*, const std::string*> texts[] = {
-        {"EditSum", &statement.EditSum()},   {"EditSumValue", &statement.EditSumValue()},
-        {"EditSum2", &statement.EditSum2()}, {"EditSumValue2", &statement.EditSumValue2()},
-        {"Label32", &statement.Label32()},   {"Label33", &statement.Label33()}};
+        {"EditSum", &statement.CustomerInvoiceTotal()},      {"EditSumValue", &statement.CustomerValueTotal()},
+        {"EditSum2", &statement.SupplierInvoiceTotal()},     {"EditSumValue2", &statement.SupplierValueTotal()},
+        {"Label32", &statement.CountText(TSide::Customers)}, {"Label33", &statement.CountText(TSide::Suppliers)}};
     for (const auto& [key, text] : texts) tail[key] = cp1253::ToUtf8(*text);
 
     bool first = true;

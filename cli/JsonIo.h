@@ -29,7 +29,7 @@ struct TStatementInput {
     std::optional<TDate> date;
     bool credit = false;
     std::map<std::string, std::string, std::less<>> header;  // by edit name, and "DOY"
-    std::string editPub1, editPub2;
+    std::string customerPublicValue, supplierPublicValue;
     std::vector<TRowInput> customers, suppliers;
 };
 

@@ -26,7 +26,7 @@ void OpenStatement(Workspace& workspace, RecordingUi& ui, std::string bytes)
     ui.openFile = workspace.Write("statement", bytes);
     std::string().swap(bytes);
     TStatement& statement = workspace.Statement();
-    statement.N2Click();
+    statement.Open();
     // Open failing on a copy of its own (ShowError) is the working space's
     // failure; a refusal of the file (ShowMessage) is the file's.
     if (ui.errorShown) workspace.Failed();

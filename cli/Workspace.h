@@ -38,7 +38,7 @@ public:
     {
         return answer;
     }
-    void SetFocus(TControl control) override { focus.emplace_back(ControlName(control)); }
+    void SetFocus(TStatementField control) override { focus.emplace_back(FieldHandle(control)); }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return saveFile; }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return openFile; }
     void ShowHourglass() override {}

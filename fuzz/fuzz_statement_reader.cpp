@@ -30,9 +30,9 @@ void Require(bool condition)
 // The header a save accepts, so that the rows decide whether it is written.
 void MakeHeaderAcceptable(TStatement& statement)
 {
-    statement.SetHeaderText(TControl::YearOfData, "2023");
-    statement.SetHeaderText(TControl::AFM, "000000012");
-    statement.SetHeaderText(TControl::Egatastash, "E");
+    statement.SetHeaderText(TStatementField::Year, "2023");
+    statement.SetHeaderText(TStatementField::TaxNumber, "000000012");
+    statement.SetHeaderText(TStatementField::Installation, "E");
     statement.SelectTaxOffice(0);
 }
 
@@ -40,7 +40,7 @@ void SaveAndReadBack(TStatement& statement, cli::RecordingUi& ui, cli::Workspace
 {
     MakeHeaderAcceptable(statement);
     ui.saveFile = workspace.File("saved");
-    if (!statement.N7Click()) return;
+    if (!statement.SaveAs()) return;
     TReadOutcome again = ReadStatement(ReadWholeFile(*ui.saveFile));
     Require(again.contents.has_value());
     Require(static_cast<int>(again.contents->customerCount) == statement.List(TSide::Customers).RecordCount());
@@ -60,16 +60,12 @@ const char kEdited[] =
 
 std::vector<std::string> Snapshot(TStatement& statement)
 {
-    std::vector<std::string> state{HeaderLine(statement.Header()),
-                                   statement.EditSum(),
-                                   statement.EditSumValue(),
-                                   statement.EditSum2(),
-                                   statement.EditSumValue2(),
-                                   statement.EditPub1(),
-                                   statement.EditPub2(),
-                                   statement.Label32(),
-                                   statement.Label33(),
-                                   statement.Header().Credit ? "credit" : "debit"};
+    std::vector<std::string> state{
+        HeaderLine(statement.Header()),          statement.CustomerInvoiceTotal(),
+        statement.CustomerValueTotal(),          statement.SupplierInvoiceTotal(),
+        statement.SupplierValueTotal(),          statement.PublicValue(TSide::Customers),
+        statement.PublicValue(TSide::Suppliers), statement.CountText(TSide::Customers),
+        statement.CountText(TSide::Suppliers),   statement.Header().Credit ? "credit" : "debit"};
     for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"}) {
         try {
             state.push_back(ReadWholeFile(statement.WorkingFile(name)));
@@ -95,12 +91,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         TStatement& statement = workspace.Statement();
         ui.openFile = workspace.File("edited");
         ReplaceFile(*ui.openFile, std::string_view(kEdited, sizeof kEdited - 1));
-        statement.N2Click();
+        statement.Open();
         Require(statement.StatementLoaded() && statement.List(TSide::Customers).RecordCount() == 1);
         auto before = Snapshot(statement);
         ui.openFile = workspace.File("statement");
         ReplaceFile(*ui.openFile, bytes);
-        statement.N2Click();
+        statement.Open();
         Require(Snapshot(statement) == before);
         return 0;
     }
@@ -114,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TStatement& statement = workspace.Statement();
     ui.openFile = workspace.File("statement");
     ReplaceFile(*ui.openFile, bytes);
-    statement.N2Click();
+    statement.Open();
     Require(statement.StatementLoaded());
     Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) ==
             static_cast<size_t>(outcome.contents->customerCount));

@@ -172,7 +172,7 @@ TPassEnd CheckRows(TStatement& statement, const TSheetBlock& block)
 {
     for (int row = 0; row < block.rows; ++row) {
         if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportResult::Stopped;
-        if (auto problem = RowProblem(block, row, statement.Header().AFM)) {
+        if (auto problem = RowProblem(block, row, statement.Header().TaxNumber)) {
             statement.UI().ShowMessage(*problem);
             return TImportResult::Refused;
         }
@@ -189,7 +189,7 @@ TPassEnd TryRows(TStatement& statement, TSide side, const TSheetBlock& block)
     TTrialList trial(statement.List(side), side);
     const std::vector<TField*> fields = RowFields(trial, side);
     TAfmIndex index;  // repeats found as the inserting pass finds them
-    const TPostedRow posted{statement.Header().AFM, true, &index};
+    const TPostedRow posted{statement.Header().TaxNumber, true, &index};
     for (int row = 0; row < block.rows; ++row) {
         if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportResult::Stopped;
         const TRowTexts texts = RowTexts(block, row);
@@ -382,7 +382,7 @@ TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::strin
     return TImportResult::Imported;
 }
 
-void Excel1Click(TStatement& statement, const TWorkbookReader& read)
+void ChooseAndImportWorkbook(TStatement& statement, const TWorkbookReader& read)
 {
     if (!statement.SettlePendingRow(TSide::Customers) || !statement.SettlePendingRow(TSide::Suppliers)) return;
     int answer = statement.UI().AskConfirmation(G("Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;"),

@@ -27,7 +27,7 @@ enum class TImportResult {
 
 // The menu command: settles pending rows, asks which list, lets the user
 // choose the workbook, and imports it. `read` is the workbook reader.
-void Excel1Click(TStatement& statement, const TWorkbookReader& read);
+void ChooseAndImportWorkbook(TStatement& statement, const TWorkbookReader& read);
 
 // The same without the question and the file dialog, for a list chosen
 // beforehand (the command-line tool). A working file that cannot be written

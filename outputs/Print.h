@@ -19,9 +19,9 @@ namespace epinax {
 // them. Fax, e-mail and installation type are not on the form.
 struct TReportHeader {
     std::string year;                          // YearOfData
-    std::string taxOfficeName;                 // the name chosen in ComboBox1; empty for none
+    std::string taxOfficeName;                 // the chosen tax office; empty for none
     std::string taxOfficeCode;                 // its code from DOYCodes; empty for none
-    std::string folder;                        // Edit1, the folder number of Α.Ε. companies
+    std::string folder;                        // the folder number of Α.Ε. companies
     std::string companyName, afm, profession;  // CompanyName, AFM, AntikeimenoErgasion
     std::string town, street, number, tk, tel;
 };

@@ -10,24 +10,24 @@ namespace {
 void SetTaxOffice(TReportHeader& out, int position)
 {
     if (position < 0 || position >= static_cast<int>(DOYCodes().size())) return;
-    out.taxOfficeName = ComboBox1Items()[position];
+    out.taxOfficeName = TaxOfficeNames()[position];
     out.taxOfficeCode = DOYCodes()[position];
 }
 
 TReportHeader ReportHeaderOf(const TStatementHeader& header)
 {
     TReportHeader out;
-    out.year = header.YearOfData;
-    SetTaxOffice(out, header.ComboBox1);
-    out.folder = header.Edit1;
+    out.year = header.Year;
+    SetTaxOffice(out, header.TaxOffice);
+    out.folder = header.FolderNumber;
     out.companyName = header.CompanyName;
-    out.afm = header.AFM;
-    out.profession = header.AntikeimenoErgasion;
+    out.afm = header.TaxNumber;
+    out.profession = header.Activity;
     out.town = header.Town;
     out.street = header.Street;
-    out.number = header.Number;
-    out.tk = header.TK;
-    out.tel = header.Tel;
+    out.number = header.StreetNumber;
+    out.tk = header.PostCode;
+    out.tel = header.Phone;
     return out;
 }
 
@@ -41,9 +41,9 @@ TReportInput ReportInputOf(TStatement& statement, TSide side)
     input.credit = statement.Header().Credit;
     input.header = ReportHeaderOf(statement.Header());
     input.list = &statement.List(side);
-    input.publicValue = statement.EditPub(side);
-    input.invoiceTotal = customers ? statement.EditSum() : statement.EditSum2();
-    input.valueTotal = customers ? statement.EditSumValue() : statement.EditSumValue2();
+    input.publicValue = statement.PublicValue(side);
+    input.invoiceTotal = customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal();
+    input.valueTotal = customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal();
     return input;
 }
 

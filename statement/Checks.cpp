@@ -25,22 +25,22 @@ std::string ListMessage(const std::string& afm, const char* ending)
 
 }  // namespace
 
-const char* HeaderFieldLabel(TControl control)
+const char* HeaderFieldLabel(TStatementField control)
 {
     switch (control) {
-    case TControl::YearOfData: return "Έτος που αφορούν τα στοιχεία";
-    case TControl::Edit1: return "Αριθμός Φακέλου";
-    case TControl::CompanyName: return "Επωνυμία Επιχείρησης";
-    case TControl::AFM: return "ΑΦΜ";
-    case TControl::AntikeimenoErgasion: return "Αντικείμενο Εργασιών (Επάγγελμα)";
-    case TControl::Town: return "Διεύθυνση - Πόλη";
-    case TControl::Street: return "Οδός";
-    case TControl::Number: return "Αριθμός";
-    case TControl::TK: return "Τ.Κ.";
-    case TControl::Tel: return "Τηλέφωνο";
-    case TControl::Fax: return "Φαξ";
-    case TControl::email: return "Email";
-    case TControl::Egatastash: return "Είδος Εγκατάστασης";
+    case TStatementField::Year: return "Έτος που αφορούν τα στοιχεία";
+    case TStatementField::FolderNumber: return "Αριθμός Φακέλου";
+    case TStatementField::CompanyName: return "Επωνυμία Επιχείρησης";
+    case TStatementField::TaxNumber: return "ΑΦΜ";
+    case TStatementField::Activity: return "Αντικείμενο Εργασιών (Επάγγελμα)";
+    case TStatementField::Town: return "Διεύθυνση - Πόλη";
+    case TStatementField::Street: return "Οδός";
+    case TStatementField::StreetNumber: return "Αριθμός";
+    case TStatementField::PostCode: return "Τ.Κ.";
+    case TStatementField::Phone: return "Τηλέφωνο";
+    case TStatementField::Fax: return "Φαξ";
+    case TStatementField::Email: return "Email";
+    case TStatementField::Installation: return "Είδος Εγκατάστασης";
     default: return "";
     }
 }
@@ -48,7 +48,7 @@ const char* HeaderFieldLabel(TControl control)
 namespace {
 
 // Worded as the command line's build refuses the same character.
-std::string ControlCharacterMessage(TControl control, char c)
+std::string ControlCharacterMessage(TStatementField control, char c)
 {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(c))));
@@ -67,18 +67,20 @@ bool IsControlCharacter(char c)
 std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear)
 {
     std::vector<THeaderRefusal> refusals;
-    auto refuse = [&](const char* message, TControl control, bool beep) {
+    auto refuse = [&](const char* message, TStatementField control, bool beep) {
         refusals.push_back({G(kPrefix) + G(message), control, beep});
     };
-    if (!YearAccepted(header.YearOfData, currentYear))
+    if (!YearAccepted(header.Year, currentYear))
         refuse("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.",
-               TControl::YearOfData, true);
-    if (!CheckAfm(header.AFM))
-        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.", TControl::AFM,
+               TStatementField::Year, true);
+    if (!CheckAfm(header.TaxNumber))
+        refuse("Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και επαναλάβετε την αποθήκευση.",
+               TStatementField::TaxNumber, false);
+    if (header.Installation.empty())
+        refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", TStatementField::Installation,
                false);
-    if (header.Egatastash.empty())
-        refuse("Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.", TControl::Egatastash, false);
-    if (header.ComboBox1 < 0) refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", TControl::ComboBox1, false);
+    if (header.TaxOffice < 0)
+        refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", TStatementField::TaxOffice, false);
     // Never typed, but a damaged file opened or a paste may bring one in.
     for (const THeaderEdit& edit : HeaderEdits()) {
         const std::string& text = header.*(edit.text);
@@ -174,7 +176,7 @@ bool TStatement::CheckListAfms(TSide side)
     const size_t rows = static_cast<size_t>(list.RecordCount());
     std::vector<std::uint64_t> keyed(rows), other(rows);
     AfmKeys keys;
-    const std::uint64_t ownKey = keys.KeyOf(header_.AFM);
+    const std::uint64_t ownKey = keys.KeyOf(header_.TaxNumber);
     size_t own = rows;
     auto afmOf = [&](size_t i) {
         std::string_view record = list.RecordTextAt(static_cast<int>(i));

@@ -9,8 +9,8 @@
 namespace epinax {
 
 struct THeaderRefusal {
-    std::string message;  // Windows-1253, the whole text the user sees
-    TControl control;     // where the focus goes
+    std::string message;      // Windows-1253, the whole text the user sees
+    TStatementField control;  // where the focus goes
     bool beep;
 };
 
@@ -19,7 +19,7 @@ struct THeaderRefusal {
 // file it is written into.
 // The label of a header field as the window shows it (UTF-8); empty for a
 // control that is no header field.
-const char* HeaderFieldLabel(TControl control);
+const char* HeaderFieldLabel(TStatementField control);
 
 bool IsControlCharacter(char c);
 

@@ -57,14 +57,14 @@ bool SetValue(TGeneralData& data, std::string_view name, std::string value)
     } else if (name == "ComboBox1") {
         auto index = ParseInteger(value);
         if (!index || *index < -1 || *index >= static_cast<int>(DOYCodes().size())) return false;
-        data.header.ComboBox1 = *index;
+        data.header.TaxOffice = *index;
     } else if (name == "Credit") {
         if (value != "0" && value != "1") return false;
         data.header.Credit = value == "1";
     } else if (name == "EditPub1") {
-        data.editPub1 = std::move(value);
+        data.customerPublicValue = std::move(value);
     } else if (name == "EditPub2") {
-        data.editPub2 = std::move(value);
+        data.supplierPublicValue = std::move(value);
     }
     // A name of a later version is passed over.
     return true;
@@ -111,10 +111,10 @@ std::string GeneralDataText(const TGeneralData& data)
         text.append(name).append("=").append(Escaped(value)).append("\r\n");
     };
     for (const THeaderEdit& edit : HeaderEdits()) line(edit.name, data.header.*(edit.text));
-    line("ComboBox1", std::to_string(data.header.ComboBox1));
+    line("ComboBox1", std::to_string(data.header.TaxOffice));
     line("Credit", data.header.Credit ? "1" : "0");
-    line("EditPub1", data.editPub1);
-    line("EditPub2", data.editPub2);
+    line("EditPub1", data.customerPublicValue);
+    line("EditPub2", data.supplierPublicValue);
     return text;
 }
 

@@ -14,7 +14,7 @@ namespace epinax {
 
 struct TGeneralData {
     TStatementHeader header;
-    std::string editPub1, editPub2;
+    std::string customerPublicValue, supplierPublicValue;
     bool operator==(const TGeneralData&) const = default;
 };
 

@@ -37,19 +37,19 @@ const std::vector<THeaderEdit>& HeaderEdits()
 {
     using H = TStatementHeader;
     static const std::vector<THeaderEdit> edits = {
-        {TControl::YearOfData, "YearOfData", &H::YearOfData, 4, TKeyRule::Digits},
-        {TControl::Edit1, "Edit1", &H::Edit1, 6, TKeyRule::Digits},
-        {TControl::CompanyName, "CompanyName", &H::CompanyName, 18, TKeyRule::Any},
-        {TControl::AFM, "AFM", &H::AFM, 9, TKeyRule::Digits},
-        {TControl::AntikeimenoErgasion, "AntikeimenoErgasion", &H::AntikeimenoErgasion, 16, TKeyRule::Any},
-        {TControl::Town, "Town", &H::Town, 10, TKeyRule::Any},
-        {TControl::Street, "Street", &H::Street, 16, TKeyRule::Any},
-        {TControl::Number, "Number", &H::Number, 3, TKeyRule::Any},
-        {TControl::TK, "TK", &H::TK, 5, TKeyRule::Digits},
-        {TControl::Tel, "Tel", &H::Tel, 10, TKeyRule::Digits},
-        {TControl::Fax, "Fax", &H::Fax, 10, TKeyRule::Digits},
-        {TControl::email, "email", &H::email, 34, TKeyRule::Any},
-        {TControl::Egatastash, "Egatastash", &H::Egatastash, 4, TKeyRule::Installation},
+        {TStatementField::Year, "YearOfData", &H::Year, 4, TKeyRule::Digits},
+        {TStatementField::FolderNumber, "Edit1", &H::FolderNumber, 6, TKeyRule::Digits},
+        {TStatementField::CompanyName, "CompanyName", &H::CompanyName, 18, TKeyRule::Any},
+        {TStatementField::TaxNumber, "AFM", &H::TaxNumber, 9, TKeyRule::Digits},
+        {TStatementField::Activity, "AntikeimenoErgasion", &H::Activity, 16, TKeyRule::Any},
+        {TStatementField::Town, "Town", &H::Town, 10, TKeyRule::Any},
+        {TStatementField::Street, "Street", &H::Street, 16, TKeyRule::Any},
+        {TStatementField::StreetNumber, "Number", &H::StreetNumber, 3, TKeyRule::Any},
+        {TStatementField::PostCode, "TK", &H::PostCode, 5, TKeyRule::Digits},
+        {TStatementField::Phone, "Tel", &H::Phone, 10, TKeyRule::Digits},
+        {TStatementField::Fax, "Fax", &H::Fax, 10, TKeyRule::Digits},
+        {TStatementField::Email, "email", &H::Email, 34, TKeyRule::Any},
+        {TStatementField::Installation, "Egatastash", &H::Installation, 4, TKeyRule::Installation},
     };
     return edits;
 }
@@ -61,7 +61,7 @@ const THeaderEdit* FindHeaderEdit(std::string_view name)
     return nullptr;
 }
 
-const THeaderEdit* FindHeaderEdit(TControl control)
+const THeaderEdit* FindHeaderEdit(TStatementField control)
 {
     for (const auto& edit : HeaderEdits())
         if (control == edit.control) return &edit;
@@ -91,26 +91,26 @@ constexpr size_t kTaxOfficeFrom = 6, kTaxOfficeWidth = 4;
 
 using H = TStatementHeader;
 const THeaderSlice kSlices[] = {
-    {&H::YearOfData, 2, 4, TSliceForm::AsIs},
-    {&H::Edit1, 10, 6, TSliceForm::NoTrailingBlanks},
+    {&H::Year, 2, 4, TSliceForm::AsIs},
+    {&H::FolderNumber, 10, 6, TSliceForm::NoTrailingBlanks},
     {&H::CompanyName, 16, 18, TSliceForm::NoTrailingBlanks},
-    {&H::AFM, 34, 9, TSliceForm::AsIs},
-    {&H::AntikeimenoErgasion, 43, 16, TSliceForm::NoTrailingBlanks},
+    {&H::TaxNumber, 34, 9, TSliceForm::AsIs},
+    {&H::Activity, 43, 16, TSliceForm::NoTrailingBlanks},
     {&H::Town, 59, 10, TSliceForm::NoTrailingBlanks},
     {&H::Street, 69, 16, TSliceForm::NoTrailingBlanks},
-    {&H::Number, 85, 3, TSliceForm::NoTrailingBlanks},
-    {&H::TK, 88, 5, TSliceForm::NoTrailingBlanks},
-    {&H::Tel, 93, 10, TSliceForm::AsIs},
+    {&H::StreetNumber, 85, 3, TSliceForm::NoTrailingBlanks},
+    {&H::PostCode, 88, 5, TSliceForm::NoTrailingBlanks},
+    {&H::Phone, 93, 10, TSliceForm::AsIs},
     {&H::Fax, 103, 10, TSliceForm::AsIs},
-    {&H::email, 113, 34, TSliceForm::NoTrailingBlanks},
-    {&H::Egatastash, 147, 4, TSliceForm::NoBlanksRightAligned},
+    {&H::Email, 113, 34, TSliceForm::NoTrailingBlanks},
+    {&H::Installation, 147, 4, TSliceForm::NoBlanksRightAligned},
 };
 
 }  // namespace
 
 void FillHeaderFromLine(TStatementHeader& header, std::string_view line)
 {
-    header.ComboBox1 = IndexOfDOYCode(Slice(line, kTaxOfficeFrom, kTaxOfficeWidth));
+    header.TaxOffice = IndexOfDOYCode(Slice(line, kTaxOfficeFrom, kTaxOfficeWidth));
     for (const auto& slice : kSlices) {
         std::string_view text = Slice(line, slice.from, slice.width);
         header.*slice.text = slice.form == TSliceForm::AsIs               ? std::string(text)
@@ -122,7 +122,7 @@ void FillHeaderFromLine(TStatementHeader& header, std::string_view line)
 std::string HeaderLine(const TStatementHeader& h)
 {
     const auto& codes = DOYCodes();
-    std::string code = h.ComboBox1 >= 0 && h.ComboBox1 < static_cast<int>(codes.size()) ? codes[h.ComboBox1] : "";
+    std::string code = h.TaxOffice >= 0 && h.TaxOffice < static_cast<int>(codes.size()) ? codes[h.TaxOffice] : "";
     std::string line(150, ' ');
     line[0] = '1';
     line.replace(kTaxOfficeFrom - 1, kTaxOfficeWidth, Field(code, kTaxOfficeWidth));

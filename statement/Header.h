@@ -7,14 +7,14 @@
 #include <string_view>
 #include <vector>
 
-#include "statement/Controls.h"
+#include "statement/StatementFields.h"
 namespace epinax {
 
 struct TStatementHeader {
-    std::string YearOfData, Edit1, CompanyName, AFM, AntikeimenoErgasion, Town, Street, Number, TK, Tel, Fax, email,
-        Egatastash;
-    int ComboBox1 = -1;   // position of the chosen tax office; -1 for none
-    bool Credit = false;  // RadioButton2 (credit balances) rather than RadioButton1 (debit invoices)
+    std::string Year, FolderNumber, CompanyName, TaxNumber, Activity, Town, Street, StreetNumber, PostCode, Phone, Fax,
+        Email, Installation;
+    int TaxOffice = -1;   // position of the chosen tax office; -1 for none
+    bool Credit = false;  // credit balances rather than debit invoices
 
     bool operator==(const TStatementHeader&) const = default;
 };
@@ -24,17 +24,17 @@ struct TStatementHeader {
 enum class TKeyRule { Any, Digits, Installation, Amount, None };
 
 struct THeaderEdit {
-    TControl control;
+    TStatementField control;
     const char* name;
     std::string TStatementHeader::*text;
     int maxLength;
     TKeyRule keys;
 };
 
-// The header edits in tab order (ComboBox1 and the radio buttons excepted).
+// The header edits in tab order (the tax office and the kind excepted).
 const std::vector<THeaderEdit>& HeaderEdits();
 const THeaderEdit* FindHeaderEdit(std::string_view name);
-const THeaderEdit* FindHeaderEdit(TControl control);
+const THeaderEdit* FindHeaderEdit(TStatementField control);
 
 // Public-sector value edits and the key rules of the other edits of the window.
 constexpr int kEditPubMaxLength = 16;

@@ -35,7 +35,7 @@ void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
 void TStatement::ValidateRow(TSide side)
 {
     auto& index = afmIndex_[IndexOf(side)];
-    TPostedRow row{header_.AFM, side == TSide::Customers ? newCustomerRow_ : newSupplierRow_,
+    TPostedRow row{header_.TaxNumber, side == TSide::Customers ? newCustomerRow_ : newSupplierRow_,
                    index ? &*index : nullptr};
     std::optional<TRowRefusal> refusal;
     try {
@@ -92,13 +92,13 @@ void TStatement::UpdateTotals(TSide side)
 {
     TListTotals totals = ListTotals(List(side));
     const bool customers = side == TSide::Customers;
-    (customers ? editSum_ : editSum2_) = std::move(totals.invoices);
-    (customers ? editSumValue_ : editSumValue2_) = std::move(totals.value);
+    (customers ? customerInvoiceTotal_ : supplierInvoiceTotal_) = std::move(totals.invoices);
+    (customers ? customerValueTotal_ : supplierValueTotal_) = std::move(totals.value);
 }
 
 void TStatement::SetCountLabel(TSide side)
 {
-    (side == TSide::Customers ? label32_ : label33_) = CountLabel(side, List(side).RecordCount());
+    (side == TSide::Customers ? customerCountText_ : supplierCountText_) = CountLabel(side, List(side).RecordCount());
 }
 
 void TStatement::NormalisePublicValue(std::string& text)
@@ -127,7 +127,7 @@ void TStatement::SortList(TSide side)
     Changed();
 }
 
-void TStatement::N17Click()
+void TStatement::Find()
 {
     if (!SettlePendingRow(TSide::Customers) || !SettlePendingRow(TSide::Suppliers)) return;
     auto request = ui_.AskFind();

@@ -155,13 +155,13 @@ bool TStatement::RecoverWorkingFiles()
         // The scratch copies are made again after every post and delete.
     }
     for (const std::string& piece : UnfinishedPieces(workingDirectory_)) ::unlink((workingDirectory_ + piece).c_str());
-    FixedFormatDataSet1.Close();
-    FixedFormatDataSet2.Close();
+    customers_.Close();
+    suppliers_.Close();
     header_ = std::move(data->header);
-    editPub1_ = std::move(data->editPub1);
-    editPub2_ = std::move(data->editPub2);
-    FixedFormatDataSet1.OpenWithText(std::move(*customers));
-    FixedFormatDataSet2.OpenWithText(std::move(*suppliers));
+    customerPublicValue_ = std::move(data->customerPublicValue);
+    supplierPublicValue_ = std::move(data->supplierPublicValue);
+    customers_.OpenWithText(std::move(*customers));
+    suppliers_.OpenWithText(std::move(*suppliers));
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         UpdateTotals(side);
         SetCountLabel(side);

@@ -49,11 +49,11 @@ std::string SaveAsSuccessText() { return SuccessText(); }
 
 // ------------------------------------------------------------------ Save As
 
-bool TStatement::N7Click()
+bool TStatement::SaveAs()
 {
     saveChecksPassed_ = CheckBeforeSave();
     if (!saveChecksPassed_) return false;
-    auto path = ui_.ChooseSaveFile(programDirectory_, header_.AFM + (header_.Credit ? ".PIS" : ""));
+    auto path = ui_.ChooseSaveFile(programDirectory_, header_.TaxNumber + (header_.Credit ? ".PIS" : ""));
     if (!path) return false;
     // Only a clear Yes replaces a file: the close box is no answer.
     if (FileExists(*path) &&
@@ -62,8 +62,8 @@ bool TStatement::N7Click()
         return false;
 
     ui_.ShowHourglass();
-    NormalisePublicValue(editPub1_);
-    NormalisePublicValue(editPub2_);
+    NormalisePublicValue(customerPublicValue_);
+    NormalisePublicValue(supplierPublicValue_);
     TLongWork wait(ui_);
     std::optional<std::string> problem = WriteStatementFile(*path);
     wait.End();
@@ -109,8 +109,9 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
             if (list.Active()) list.First();
             const bool customers = side == TSide::Customers;
             if (count != 0 || !PublicValueCents(PublicValue(side)).IsZero()) {
-                auto line = TotalsLine(side, PublicValue(side), customers ? editSum_ : editSum2_,
-                                       customers ? editSumValue_ : editSumValue2_, problem);
+                auto line =
+                    TotalsLine(side, PublicValue(side), customers ? customerInvoiceTotal_ : supplierInvoiceTotal_,
+                               customers ? customerValueTotal_ : supplierValueTotal_, problem);
                 if (!line) return problem;
                 writeLine(*line);
             }
@@ -124,7 +125,7 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 
 // --------------------------------------------------------------------- Open
 
-bool TStatement::N2Click()
+bool TStatement::Open()
 {
     if (!MayReplaceStatement()) return false;
     auto path = ui_.ChooseOpenFile(programDirectory_);
@@ -158,8 +159,8 @@ TGeneralData GeneralDataOf(const TStatementContents& contents)
     TGeneralData data;
     if (!contents.headerLines.empty()) FillHeaderFromLine(data.header, contents.headerLines.front());
     data.header.Credit = contents.credit;
-    data.editPub1 = contents.editPub1;
-    data.editPub2 = contents.editPub2;
+    data.customerPublicValue = contents.customerPublicValue;
+    data.supplierPublicValue = contents.supplierPublicValue;
     return data;
 }
 
@@ -191,8 +192,8 @@ bool TStatement::LoadStatement(TStatementContents&& contents)
                       G("). Η κατάσταση που επεξεργάζεστε δεν άλλαξε."));
         return false;
     }
-    FixedFormatDataSet1.Close();
-    FixedFormatDataSet2.Close();
+    customers_.Close();
+    suppliers_.Close();
     for (auto& file : staged) file->Commit();
     // The scratch copies are made again after every post and delete; one
     // that cannot be made now is no reason to leave the statement half open.
@@ -206,12 +207,12 @@ bool TStatement::LoadStatement(TStatementContents&& contents)
     if (header_.Credit != contents.credit) unsavedChanges_ = true;
     LoadHeader();
     // The lists take the bytes just written rather than reading them back.
-    FixedFormatDataSet1.OpenWithText(std::move(customers));
-    FixedFormatDataSet2.OpenWithText(std::move(suppliers));
-    editSum_ = std::move(contents.customerTotals.invoices);
-    editSumValue_ = std::move(contents.customerTotals.value);
-    editSum2_ = std::move(contents.supplierTotals.invoices);
-    editSumValue2_ = std::move(contents.supplierTotals.value);
+    customers_.OpenWithText(std::move(customers));
+    suppliers_.OpenWithText(std::move(suppliers));
+    customerInvoiceTotal_ = std::move(contents.customerTotals.invoices);
+    customerValueTotal_ = std::move(contents.customerTotals.value);
+    supplierInvoiceTotal_ = std::move(contents.supplierTotals.invoices);
+    supplierValueTotal_ = std::move(contents.supplierTotals.value);
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
     statementLoaded_ = true;

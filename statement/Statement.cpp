@@ -42,24 +42,24 @@ void TStatement::BindStores()
         Scratch(side).SetSchema(CounterpartySchema(side));
     }
 
-    auto& customers = FixedFormatDataSet1;
-    customers.BeforePost = [this](TDataSet& d) { FixedFormatDataSet1BeforePost(d); };
-    customers.AfterPost = [this](TDataSet& d) { FixedFormatDataSet1AfterPost(d); };
-    customers.AfterDelete = [this](TDataSet& d) { FixedFormatDataSet1AfterDelete(d); };
-    customers.OnNewRecord = [this](TDataSet& d) { FixedFormatDataSet1NewRecord(d); };
-    customers.AfterEdit = [this](TDataSet& d) { FixedFormatDataSet1AfterEdit(d); };
+    auto& customers = customers_;
+    customers.BeforePost = [this](TDataSet&) { ValidateRow(TSide::Customers); };
+    customers.AfterPost = [this](TDataSet&) { RefreshList(TSide::Customers); };
+    customers.AfterDelete = [this](TDataSet&) { RefreshList(TSide::Customers); };
+    customers.OnNewRecord = [this](TDataSet&) { newCustomerRow_ = true; };
+    customers.AfterEdit = [this](TDataSet&) { newCustomerRow_ = false; };
 
-    auto& suppliers = FixedFormatDataSet2;
-    suppliers.BeforePost = [this](TDataSet& d) { FixedFormatDataSet2BeforePost(d); };
-    suppliers.AfterPost = [this](TDataSet& d) { FixedFormatDataSet2AfterPost(d); };
-    suppliers.AfterDelete = [this](TDataSet& d) { FixedFormatDataSet2AfterDelete(d); };
-    suppliers.OnNewRecord = [this](TDataSet& d) { FixedFormatDataSet2NewRecord(d); };
-    suppliers.AfterEdit = [this](TDataSet& d) { FixedFormatDataSet2AfterEdit(d); };
+    auto& suppliers = suppliers_;
+    suppliers.BeforePost = [this](TDataSet&) { ValidateRow(TSide::Suppliers); };
+    suppliers.AfterPost = [this](TDataSet&) { RefreshList(TSide::Suppliers); };
+    suppliers.AfterDelete = [this](TDataSet&) { RefreshList(TSide::Suppliers); };
+    suppliers.OnNewRecord = [this](TDataSet&) { newSupplierRow_ = true; };
+    suppliers.AfterEdit = [this](TDataSet&) { newSupplierRow_ = false; };
 }
 
 // ---------------------------------------------------------------- New
 
-bool TStatement::N5Click()
+bool TStatement::New()
 {
     if (!MayReplaceStatement()) return false;
     // Only a clear Yes starts afresh: the close box is no answer.
@@ -67,18 +67,18 @@ bool TStatement::N5Click()
                             {G("Ναι"), G("Όχι")}) != mrYes)
         return false;
     if (!WorkingDirectoryUsable()) return false;
-    FixedFormatDataSet1.Close();
-    FixedFormatDataSet2.Close();
+    customers_.Close();
+    suppliers_.Close();
     // An empty "generaldata" is a statement just begun: no header, the debit
     // kind, no public-sector values.
     for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
     const bool wasCredit = header_.Credit;
     LoadHeader();
     OpenLists();
-    editSum_.clear();
-    editSumValue_.clear();
-    editSum2_.clear();
-    editSumValue2_.clear();
+    customerInvoiceTotal_.clear();
+    customerValueTotal_.clear();
+    supplierInvoiceTotal_.clear();
+    supplierValueTotal_.clear();
     if (wasCredit) unsavedChanges_ = true;  // as the kind's button marks it
     statementLoaded_ = true;
     SetCountLabel(TSide::Customers);
@@ -89,8 +89,8 @@ bool TStatement::N5Click()
 
 void TStatement::OpenLists()
 {
-    FixedFormatDataSet1.Open();
-    FixedFormatDataSet2.Open();
+    customers_.Open();
+    suppliers_.Open();
 }
 
 // The header, the kind and the public-sector values, from "generaldata".
@@ -99,8 +99,8 @@ void TStatement::LoadHeader()
     auto data = ParseGeneralData(ReadWholeFile(WorkingFile("generaldata")));
     if (data) {
         header_ = std::move(data->header);
-        editPub1_ = std::move(data->editPub1);
-        editPub2_ = std::move(data->editPub2);
+        customerPublicValue_ = std::move(data->customerPublicValue);
+        supplierPublicValue_ = std::move(data->supplierPublicValue);
     } else {
         ui_.Beep();
         ui_.ShowMessage(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"));
@@ -122,7 +122,7 @@ bool TStatement::SettlePendingRow(TSide side)
     return postSucceeded_;
 }
 
-void TStatement::PageControl1Change(int newPage)
+void TStatement::ChangeTab(int newPage)
 {
     TSide leaving = newPage == 0 ? TSide::Suppliers : TSide::Customers;
     activePage_ = SettlePendingRow(leaving) ? newPage : 1 - newPage;
@@ -134,20 +134,23 @@ void TStatement::PageControl1Change(int newPage)
 // Every key pressed in a header edit, a grid or a public-sector edit marks the
 // statement changed, before its filter runs and whether or not it is then
 // refused; the totals are for reading only and mark nothing.
-bool TStatement::KeyMarksChange(TControl control)
+bool TStatement::KeyMarksChange(TStatementField control)
 {
-    return control == TControl::EditPub1 || control == TControl::EditPub2 || FindHeaderEdit(control) != nullptr;
+    return control == TStatementField::CustomerPublicValue || control == TStatementField::SupplierPublicValue ||
+           FindHeaderEdit(control) != nullptr;
 }
 
-std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<char> key, std::string_view currentText)
+std::optional<char> TStatement::FieldKeyPress(TStatementField control, std::optional<char> key,
+                                              std::string_view currentText)
 {
     if (KeyMarksChange(control)) unsavedChanges_ = true;
     std::optional<char> accepted;
-    const bool total = control == TControl::EditSum || control == TControl::EditSumValue ||
-                       control == TControl::EditSum2 || control == TControl::EditSumValue2;
+    const bool total =
+        control == TStatementField::CustomerInvoiceTotal || control == TStatementField::CustomerValueTotal ||
+        control == TStatementField::SupplierInvoiceTotal || control == TStatementField::SupplierValueTotal;
     if (!key || total) {
         accepted = std::nullopt;
-    } else if (control == TControl::EditPub1 || control == TControl::EditPub2) {
+    } else if (control == TStatementField::CustomerPublicValue || control == TStatementField::SupplierPublicValue) {
         accepted = AmountKeyFilter(*key, currentText);
     } else if (const THeaderEdit* edit = FindHeaderEdit(control)) {
         switch (edit->keys) {
@@ -164,7 +167,7 @@ std::optional<char> TStatement::EditKeyPress(TControl control, std::optional<cha
     return accepted;
 }
 
-std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<char> key, std::string_view editorText)
+std::optional<char> TStatement::GridKeyPress(TSide, int column, std::optional<char> key, std::string_view editorText)
 {
     unsavedChanges_ = true;
     auto accepted = key ? GridColumnKeyFilter(column, *key, editorText) : std::nullopt;
@@ -172,7 +175,7 @@ std::optional<char> TStatement::DBGridKeyPress(TSide, int column, std::optional<
     return accepted;
 }
 
-void TStatement::SetHeaderText(TControl control, std::string text)
+void TStatement::SetHeaderText(TStatementField control, std::string text)
 {
     const THeaderEdit* edit = FindHeaderEdit(control);
     if (!edit) return;
@@ -181,16 +184,16 @@ void TStatement::SetHeaderText(TControl control, std::string text)
 
 void TStatement::SetPublicValueText(TSide side, std::string text)
 {
-    ChangeGeneralData([&] { PublicValue(side) = std::move(text); });
+    ChangeGeneralData([&] { MutablePublicValue(side) = std::move(text); });
 }
 
 void TStatement::SelectTaxOffice(int index)
 {
     ChangeGeneralData(
-        [&] { header_.ComboBox1 = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1; });
+        [&] { header_.TaxOffice = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1; });
 }
 
-TGeneralData TStatement::GeneralData() const { return {header_, editPub1_, editPub2_}; }
+TGeneralData TStatement::GeneralData() const { return {header_, customerPublicValue_, supplierPublicValue_}; }
 
 // The working files hold the whole statement at every moment: a change that
 // cannot be written to them is not made, so that what the window shows is
@@ -202,8 +205,8 @@ void TStatement::ChangeGeneralData(const std::function<void()>& change)
     if (!statementLoaded_ || GeneralData() == before) return;
     if (KeepGeneralData()) return;
     header_ = std::move(before.header);
-    editPub1_ = std::move(before.editPub1);
-    editPub2_ = std::move(before.editPub2);
+    customerPublicValue_ = std::move(before.customerPublicValue);
+    supplierPublicValue_ = std::move(before.supplierPublicValue);
     Changed();
 }
 
@@ -233,32 +236,32 @@ void TStatement::ImportCompleted(TSide side)
     Changed();
 }
 
-void TStatement::ComboBox1Change(int index)
+void TStatement::ChooseTaxOffice(int index)
 {
     unsavedChanges_ = true;
     SelectTaxOffice(index);
 }
 
-void TStatement::RadioButtonClick(bool credit)
+void TStatement::ChooseKind(bool credit)
 {
     ChangeGeneralData([&] { header_.Credit = credit; });
     unsavedChanges_ = true;
 }
 
-bool TStatement::YearOfDataExit()
+bool TStatement::LeaveYear()
 {
-    if (YearAccepted(header_.YearOfData, Today().year)) return true;
+    if (YearAccepted(header_.Year, Today().year)) return true;
     ui_.Beep();
     ui_.ShowMessage(G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"));
-    ui_.SetFocus(TControl::YearOfData);
+    ui_.SetFocus(TStatementField::Year);
     return false;
 }
 
-bool TStatement::AFMExit()
+bool TStatement::LeaveTaxNumber()
 {
-    if (CheckAfm(header_.AFM)) return true;
+    if (CheckAfm(header_.TaxNumber)) return true;
     ui_.ShowMessage(G("Λάθος ΑΦΜ Υπόχρεου"));
-    ui_.SetFocus(TControl::AFM);
+    ui_.SetFocus(TStatementField::TaxNumber);
     return false;
 }
 
@@ -275,13 +278,13 @@ bool TStatement::MayReplaceStatement()
                                      {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
                                      {G("Ναι"), G("Όχι"), G("Άκυρο")});
     if (answer == mrCancel) return false;
-    return answer != mrYes || N7Click();
+    return answer != mrYes || SaveAs();
 }
 
-bool TStatement::FormClose()
+bool TStatement::Close()
 {
     if (!MayReplaceStatement()) return false;
-    for (auto* store : {&FixedFormatDataSet1, &FixedFormatDataSet2}) {
+    for (auto* store : {&customers_, &suppliers_}) {
         try {
             store->Close();
         } catch (...) {

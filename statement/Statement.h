@@ -55,15 +55,21 @@ public:
     // ------------------------------------------------------------- state
     // What the window shows; it changes only through the handlers below.
     const TStatementHeader& Header() const { return header_; }
-    const std::string& EditSum() const { return editSum_; }            // customers' invoice total
-    const std::string& EditSumValue() const { return editSumValue_; }  // customers' value total
-    const std::string& EditSum2() const { return editSum2_; }          // suppliers'
-    const std::string& EditSumValue2() const { return editSumValue2_; }
-    const std::string& EditPub1() const { return editPub1_; }  // public-sector values
-    const std::string& EditPub2() const { return editPub2_; }
-    const std::string& EditPub(TSide side) const { return side == TSide::Customers ? editPub1_ : editPub2_; }
-    const std::string& Label32() const { return label32_; }  // row counts
-    const std::string& Label33() const { return label33_; }
+    // The totals as the window shows them: the invoice count and the value.
+    const std::string& CustomerInvoiceTotal() const { return customerInvoiceTotal_; }
+    const std::string& CustomerValueTotal() const { return customerValueTotal_; }
+    const std::string& SupplierInvoiceTotal() const { return supplierInvoiceTotal_; }
+    const std::string& SupplierValueTotal() const { return supplierValueTotal_; }
+    // The public-sector value of a list, as typed.
+    const std::string& PublicValue(TSide side) const
+    {
+        return side == TSide::Customers ? customerPublicValue_ : supplierPublicValue_;
+    }
+    // The row count line under a list.
+    const std::string& CountText(TSide side) const
+    {
+        return side == TSide::Customers ? customerCountText_ : supplierCountText_;
+    }
 
     bool UnsavedChanges() const { return unsavedChanges_; }
     bool SaveChecksPassed() const { return saveChecksPassed_; }
@@ -73,18 +79,12 @@ public:
     bool StatementLoaded() const { return statementLoaded_; }
     int ActivePage() const { return activePage_; }  // 0 customers, 1 suppliers
 
-    TFixedFormatDataSet& List(TSide side)
-    {
-        return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2;
-    }
-    const TFixedFormatDataSet& List(TSide side) const
-    {
-        return side == TSide::Customers ? FixedFormatDataSet1 : FixedFormatDataSet2;
-    }
+    TFixedFormatDataSet& List(TSide side) { return side == TSide::Customers ? customers_ : suppliers_; }
+    const TFixedFormatDataSet& List(TSide side) const { return side == TSide::Customers ? customers_ : suppliers_; }
 
     // The text of a header edit as the user left it (the key that changed it
     // has marked the statement changed already).
-    void SetHeaderText(TControl control, std::string text);
+    void SetHeaderText(TStatementField control, std::string text);
     // The text of a public-sector value edit, as typed.
     void SetPublicValueText(TSide side, std::string text);
     // The tax office shown, as a loaded header chooses it: no mark of change.
@@ -102,11 +102,11 @@ public:
     IUserInterface& UI() { return ui_; }
 
     // ---------------------------------------------------------- lifecycle
-    bool N5Click();                        // New; true when a statement was begun
-    bool N2Click();                        // Open; true when a statement was opened
-    bool N7Click();                        // Save As; true when the file was written
-    bool FormClose();                      // false cancels the close
-    void PageControl1Change(int newPage);  // ActivePage says where the user ended up
+    bool New();                   // New; true when a statement was begun
+    bool Open();                  // Open; true when a statement was opened
+    bool SaveAs();                // Save As; true when the file was written
+    bool Close();                 // false cancels the close
+    void ChangeTab(int newPage);  // ActivePage says where the user ended up
     void RemoveWorkingFiles();
     void LoadHeader();
     // At start, working files that a copy of the program left when it ended
@@ -124,36 +124,21 @@ public:
     // The key handlers of the edits: they set the unsaved-changes flag, filter
     // the key and beep when it is refused. `control` is the edit's name; a key
     // that Windows-1253 cannot hold arrives as nothing and is refused.
-    std::optional<char> EditKeyPress(TControl control, std::optional<char> key, std::string_view currentText);
-    std::optional<char> DBGridKeyPress(TSide side, int column, std::optional<char> key, std::string_view editorText);
-    static bool KeyMarksChange(TControl control);
-    void ComboBox1Change(int index);
-    void RadioButtonClick(bool credit);  // RadioButton1Click / RadioButton2Click
-    bool YearOfDataExit();               // false: refused and the focus put back
-    bool AFMExit();
-    void EditPub1Exit() { NormalisePublicValue(editPub1_); }
-    void EditPub2Exit() { NormalisePublicValue(editPub2_); }
+    std::optional<char> FieldKeyPress(TStatementField control, std::optional<char> key, std::string_view currentText);
+    std::optional<char> GridKeyPress(TSide side, int column, std::optional<char> key, std::string_view editorText);
+    static bool KeyMarksChange(TStatementField control);
+    void ChooseTaxOffice(int index);
+    void ChooseKind(bool credit);  // debit invoices or credit balances
+    bool LeaveYear();              // false: refused and the focus put back
+    bool LeaveTaxNumber();
+    void LeavePublicValue(TSide side) { NormalisePublicValue(MutablePublicValue(side)); }
 
     // -------------------------------------------------------- sort, find
-    void Button2Click() { SortList(TSide::Customers); }
-    void Button3Click() { SortList(TSide::Suppliers); }
     void SortList(TSide side);
-    void N17Click();  // find in the list of the active tab
+    void Find();  // find in the list of the active tab
 
     // ------------------------------------------------------------- checks
     bool CheckBeforeSave();
-
-    // --------------------------------------------------------- list events
-    void FixedFormatDataSet1BeforePost(TDataSet&) { ValidateRow(TSide::Customers); }
-    void FixedFormatDataSet2BeforePost(TDataSet&) { ValidateRow(TSide::Suppliers); }
-    void FixedFormatDataSet1AfterPost(TDataSet&) { RefreshList(TSide::Customers); }
-    void FixedFormatDataSet2AfterPost(TDataSet&) { RefreshList(TSide::Suppliers); }
-    void FixedFormatDataSet1AfterDelete(TDataSet&) { RefreshList(TSide::Customers); }
-    void FixedFormatDataSet2AfterDelete(TDataSet&) { RefreshList(TSide::Suppliers); }
-    void FixedFormatDataSet1NewRecord(TDataSet&) { newCustomerRow_ = true; }
-    void FixedFormatDataSet2NewRecord(TDataSet&) { newSupplierRow_ = true; }
-    void FixedFormatDataSet1AfterEdit(TDataSet&) { newCustomerRow_ = false; }
-    void FixedFormatDataSet2AfterEdit(TDataSet&) { newSupplierRow_ = false; }
 
     // Posts a pending row of the list, swallowing every error; false when the
     // row validation refused it (and has told the user).
@@ -191,9 +176,9 @@ private:
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
 
     TStatementHeader header_;
-    std::string editSum_, editSumValue_, editSum2_, editSumValue2_;  // totals
-    std::string editPub1_, editPub2_;                                // public-sector values
-    std::string label32_, label33_;                                  // row counts
+    std::string customerInvoiceTotal_, customerValueTotal_, supplierInvoiceTotal_, supplierValueTotal_;  // totals
+    std::string customerPublicValue_, supplierPublicValue_;  // public-sector values
+    std::string customerCountText_, supplierCountText_;      // row counts
     bool unsavedChanges_ = false;
     bool saveChecksPassed_ = true;
     bool postSucceeded_ = true;
@@ -202,19 +187,19 @@ private:
     bool statementLoaded_ = false;
     int activePage_ = 0;
 
-    TFixedFormatDataSet FixedFormatDataSet1{"FixedFormatDataSet1"};  // customers, temp/record2
-    TFixedFormatDataSet FixedFormatDataSet2{"FixedFormatDataSet2"};  // suppliers, temp/record4
+    TFixedFormatDataSet customers_{"FixedFormatDataSet1"};  // customers, temp/record2
+    TFixedFormatDataSet suppliers_{"FixedFormatDataSet2"};  // suppliers, temp/record4
     // The scratch copies' stores are given their files but never opened: the
     // scratch files are kept equal to the working files (as links, after
     // every post, delete and Open), and whole-list work reads the lists in
     // memory, which hold the same rows.
-    TFixedFormatDataSet FixedFormatDataSet3{"FixedFormatDataSet3"};  // scratch, temp/record21
-    TFixedFormatDataSet FixedFormatDataSet4{"FixedFormatDataSet4"};  // scratch, temp/record22
-    TFixedFormatDataSet& Scratch(TSide side)
+    TFixedFormatDataSet customerScratch_{"FixedFormatDataSet3"};  // scratch, temp/record21
+    TFixedFormatDataSet supplierScratch_{"FixedFormatDataSet4"};  // scratch, temp/record22
+    TFixedFormatDataSet& Scratch(TSide side) { return side == TSide::Customers ? customerScratch_ : supplierScratch_; }
+    std::string& MutablePublicValue(TSide side)
     {
-        return side == TSide::Customers ? FixedFormatDataSet3 : FixedFormatDataSet4;
+        return side == TSide::Customers ? customerPublicValue_ : supplierPublicValue_;
     }
-    std::string& PublicValue(TSide side) { return side == TSide::Customers ? editPub1_ : editPub2_; }
 
     std::string programDirectory_;
     std::string workingDirectory_;

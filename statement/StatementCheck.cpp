@@ -14,20 +14,20 @@ namespace epinax {
 
 namespace {
 
-std::string HeaderFieldCaption(TControl control)
+std::string HeaderFieldCaption(TStatementField control)
 {
     switch (control) {
-    case TControl::YearOfData: return G("Έτος");
-    case TControl::AFM: return G("ΑΦΜ");
-    case TControl::Egatastash: return G("Είδος Εγκατάστασης");
-    case TControl::ComboBox1: return G("ΔΟΥ");
-    case TControl::EditPub1:
-    case TControl::EditPub2: return G("Αξία Δημοσίου");
-    default: return *HeaderFieldLabel(control) ? G(HeaderFieldLabel(control)) : std::string(ControlName(control));
+    case TStatementField::Year: return G("Έτος");
+    case TStatementField::TaxNumber: return G("ΑΦΜ");
+    case TStatementField::Installation: return G("Είδος Εγκατάστασης");
+    case TStatementField::TaxOffice: return G("ΔΟΥ");
+    case TStatementField::CustomerPublicValue:
+    case TStatementField::SupplierPublicValue: return G("Αξία Δημοσίου");
+    default: return *HeaderFieldLabel(control) ? G(HeaderFieldLabel(control)) : std::string(FieldHandle(control));
     }
 }
 
-TStatementProblem HeaderProblem(TControl control, std::string message)
+TStatementProblem HeaderProblem(TStatementField control, std::string message)
 {
     TStatementProblem problem;
     problem.control = control;
@@ -83,9 +83,11 @@ void PublicValueProblems(const TStatement& statement, const TProblemSink& sink)
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         const bool customers = side == TSide::Customers;
         std::string problem;
-        if (!TotalsLine(side, statement.EditPub(side), customers ? statement.EditSum() : statement.EditSum2(),
-                        customers ? statement.EditSumValue() : statement.EditSumValue2(), problem))
-            sink(HeaderProblem(customers ? TControl::EditPub1 : TControl::EditPub2, std::move(problem)));
+        if (!TotalsLine(side, statement.PublicValue(side),
+                        customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal(),
+                        customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal(), problem))
+            sink(HeaderProblem(customers ? TStatementField::CustomerPublicValue : TStatementField::SupplierPublicValue,
+                               std::move(problem)));
     }
 }
 
@@ -100,7 +102,7 @@ TStatementCheck CheckStatementBeingEdited(const TStatement& statement, size_t sh
     };
     HeaderProblems(statement.Header(), statement.Today().year, keep);
     for (TSide side : {TSide::Customers, TSide::Suppliers})
-        ListProblems(statement.List(side), side, statement.Header().AFM, keep);
+        ListProblems(statement.List(side), side, statement.Header().TaxNumber, keep);
     PublicValueProblems(statement, keep);
     return check;
 }

@@ -12,8 +12,8 @@
 
 #include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
-#include "statement/Controls.h"
 #include "statement/Header.h"
+#include "statement/StatementFields.h"
 
 namespace epinax {
 
@@ -21,7 +21,7 @@ class TStatement;
 
 struct TStatementProblem {
     // A header field, or else a cell of a list.
-    std::optional<TControl> control;
+    std::optional<TStatementField> control;
     TSide side = TSide::Customers;
     int row = -1;         // 0-based index of the stored row
     int column = -1;      // grid column, in the order of GridColumns

@@ -370,7 +370,7 @@ std::optional<std::string> TakeLine(std::string_view line, TStatementContents& c
     case '5': {
         auto value = PublicValueOfTotalsLine(line);
         if (!value) return OpenProblemMessage();
-        (line[0] == '3' ? contents.editPub1 : contents.editPub2) = *value;
+        (line[0] == '3' ? contents.customerPublicValue : contents.supplierPublicValue) = *value;
         break;
     }
     default: {

@@ -66,7 +66,7 @@ struct TStatementContents {
     // ended by CR LF.
     std::string customers, suppliers;
     int customerCount = 0, supplierCount = 0;
-    std::string editPub1 = "0", editPub2 = "0";
+    std::string customerPublicValue = "0", supplierPublicValue = "0";
     // The totals of the two lists, as the list refresh computes them.
     TListTotals customerTotals, supplierTotals;
 };

@@ -303,7 +303,7 @@ constexpr Office kOffices[] = {
 };
 
 }  // namespace
-const std::vector<std::string>& ComboBox1Items()
+const std::vector<std::string>& TaxOfficeNames()
 {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;

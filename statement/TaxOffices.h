@@ -8,7 +8,7 @@
 namespace epinax {
 
 // The names, in Windows-1253, in the order shown to the user.
-const std::vector<std::string>& ComboBox1Items();
+const std::vector<std::string>& TaxOfficeNames();
 // The four-digit code of each office, at the same position as its name.
 const std::vector<std::string>& DOYCodes();
 // The position of a code, or -1 when the table has no such code.

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "entry/Counterparty.h"
-#include "statement/Controls.h"
+#include "statement/StatementFields.h"
 
 namespace epinax {
 
@@ -43,7 +43,7 @@ public:
     virtual int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                                 const std::vector<std::string>& captions) = 0;
     // Moves the input focus to a control of the window.
-    virtual void SetFocus(TControl control) = 0;
+    virtual void SetFocus(TStatementField control) = 0;
     // File dialogs, starting in `directory`; nothing when cancelled.
     virtual std::optional<std::string> ChooseSaveFile(const std::string& directory,
                                                       const std::string& proposedName) = 0;

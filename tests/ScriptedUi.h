@@ -31,7 +31,7 @@ public:
         log.push_back(entry + "]");
         return Next(answers, mrYes);
     }
-    void SetFocus(TControl control) override { log.push_back("focus: " + std::string(ControlName(control))); }
+    void SetFocus(TStatementField control) override { log.push_back("focus: " + std::string(FieldHandle(control))); }
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string& proposed) override
     {
         log.push_back("save dialog: " + cp1253::ToUtf8(proposed));

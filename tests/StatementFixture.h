@@ -12,7 +12,7 @@ namespace epinax {
 
 inline void PrintTo(const TStatementHeader& h, std::ostream* out)
 {
-    *out << cp1253::ToUtf8(HeaderLine(h)) << (h.Credit ? " credit" : " debit") << " office " << h.ComboBox1;
+    *out << cp1253::ToUtf8(HeaderLine(h)) << (h.Credit ? " credit" : " debit") << " office " << h.TaxOffice;
 }
 
 }  // namespace epinax
@@ -34,17 +34,17 @@ protected:
     void New()
     {
         ui.answers.push_back(mrYes);
-        doc.N5Click();
+        doc.New();
         ui.Take();
     }
     // A header that passes every check.
     void ValidHeader()
     {
-        doc.SetHeaderText(TControl::YearOfData, "2024");
-        doc.SetHeaderText(TControl::AFM, "123456783");
-        doc.SetHeaderText(TControl::Egatastash, "E");
+        doc.SetHeaderText(TStatementField::Year, "2024");
+        doc.SetHeaderText(TStatementField::TaxNumber, "123456783");
+        doc.SetHeaderText(TStatementField::Installation, "E");
         doc.SelectTaxOffice(9);  // ΑΘΗΝΩΝ Α', 1101
-        doc.SetHeaderText(TControl::CompanyName, "ACME");
+        doc.SetHeaderText(TStatementField::CompanyName, "ACME");
     }
     // Appends a row as the grid would and posts it; false when refused.
     bool Add(TSide side, const Row& row)
@@ -78,13 +78,13 @@ protected:
     {
         std::string path = dir.File(name);
         ui.files.push_back(path);
-        doc.N7Click();
+        doc.SaveAs();
         return path;
     }
     std::string Open(const std::string& path)
     {
         ui.files.push_back(path);
-        doc.N2Click();
+        doc.Open();
         return path;
     }
     static std::string Message(const std::string& utf8) { return "message: " + utf8; }

@@ -24,7 +24,7 @@ protected:
     {
         for (int i = 0; i < 2; ++i) {
             uis[i].answers.push_back(mrYes);
-            (i == 0 ? window : bulk).N5Click();
+            (i == 0 ? window : bulk).New();
             uis[i].Take();
         }
     }

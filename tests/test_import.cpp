@@ -57,7 +57,7 @@ protected:
     {
         ui.answers.push_back(answer);
         ui.files.push_back(dir.File("book.xlsx"));
-        Excel1Click(doc, [&](const std::string&) { return block; });
+        ChooseAndImportWorkbook(doc, [&](const std::string&) { return block; });
         auto log = ui.Take();
         std::erase(log, "open dialog");
         std::erase(log, "progress done");
@@ -80,9 +80,9 @@ protected:
         const auto& list = doc.List(TSide::Customers);
         return {Working("record2"),
                 Working("record21"),
-                doc.Label32(),
-                doc.EditSum(),
-                doc.EditSumValue(),
+                doc.CountText(TSide::Customers),
+                doc.CustomerInvoiceTotal(),
+                doc.CustomerValueTotal(),
                 std::to_string(list.RecordCount()),
                 std::to_string(static_cast<int>(list.State())),
                 doc.UnsavedChanges() ? "unsaved" : "saved"};
@@ -109,9 +109,9 @@ TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
     EXPECT_EQ(Field(TSide::Suppliers, 0, "RecordType"), "4");
     EXPECT_EQ(doc.ActivePage(), 1);
     EXPECT_TRUE(doc.UnsavedChanges());
-    EXPECT_EQ(doc.EditSum2(), "6");
-    EXPECT_EQ(doc.EditSumValue2(), G("1751,00"));
-    EXPECT_EQ(doc.Label33(), G("3 Εγγραφές (Προμηθευτές)"));
+    EXPECT_EQ(doc.SupplierInvoiceTotal(), "6");
+    EXPECT_EQ(doc.SupplierValueTotal(), G("1751,00"));
+    EXPECT_EQ(doc.CountText(TSide::Suppliers), G("3 Εγγραφές (Προμηθευτές)"));
     // The working files hold the imported rows, as after any post.
     EXPECT_EQ(FileLines(Working("record4")).size(), 3u);
     EXPECT_EQ(Working("record22"), Working("record4"));
@@ -265,7 +265,7 @@ TEST_F(Import, CellsBecomeTheFieldsTheyMean)
     EXPECT_EQ(Field(TSide::Customers, 1, "NoTimologion"), "5");
     EXPECT_EQ(Field(TSide::Customers, 0, "Street"), "ΟΔΟΣ  Α Β");
     EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΤΕ");  // cut to its 27
-    EXPECT_EQ(doc.EditSum(), "17");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "17");
 }
 
 TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
@@ -283,7 +283,7 @@ TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
     auto fromReader = [&](auto error) {
         ui.answers.push_back(mrYes);
         ui.files.push_back(dir.File("none.xlsx"));
-        Excel1Click(doc, [&](const std::string&) -> TSheetBlock { throw error; });
+        ChooseAndImportWorkbook(doc, [&](const std::string&) -> TSheetBlock { throw error; });
         return ui.Take();
     };
     EXPECT_EQ(fromReader(EWorkbookError(G("Το αρχείο προστατεύεται με κωδικό."))).back(),
@@ -300,10 +300,10 @@ TEST_F(Import, CancellingTheQuestionOrTheDialogReadsNothing)
         return Block({});
     };
     ui.answers.push_back(mrCancel);
-    Excel1Click(doc, counting);
+    ChooseAndImportWorkbook(doc, counting);
     EXPECT_EQ(ui.Take(), std::vector<std::string>{kQuestion});
     ui.answers.push_back(mrYes);  // the file dialog cancelled
-    Excel1Click(doc, counting);
+    ChooseAndImportWorkbook(doc, counting);
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{kQuestion, "open dialog"}));
     EXPECT_EQ(reads, 0);
     EXPECT_FALSE(doc.UnsavedChanges());
@@ -314,7 +314,7 @@ TEST_F(Import, APendingRowThatIsRefusedEndsItBeforeTheQuestion)
     doc.List(TSide::Customers).Append();
     Set(TSide::Customers, {"123456789", "ΛΑΘΟΣ"});
     ui.Take();
-    Excel1Click(doc, [](const std::string&) { return Block({}); });
+    ChooseAndImportWorkbook(doc, [](const std::string&) { return Block({}); });
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 2u);  // the validation's beep and message, no question
     EXPECT_EQ(log[0], "beep");
@@ -342,13 +342,13 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         doc.MarkSaved();
         ui.answers.push_back(mrYes);
         ui.files.push_back(path);
-        Excel1Click(doc, ReadFirstSheet);
+        ChooseAndImportWorkbook(doc, ReadFirstSheet);
         auto log = ui.Take();
         EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "open dialog", "progress done"}));
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
         EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");
-        EXPECT_EQ(doc.EditSumValue(), G("1750,50"));
-        EXPECT_EQ(doc.EditSum(), "4");
+        EXPECT_EQ(doc.CustomerValueTotal(), G("1750,50"));
+        EXPECT_EQ(doc.CustomerInvoiceTotal(), "4");
     }
 }

@@ -51,7 +51,7 @@ protected:
     {
         New();
         ValidHeader();
-        doc.SetHeaderText(TControl::AFM, "000000050");
+        doc.SetHeaderText(TStatementField::TaxNumber, "000000050");
     }
     void AddFull(TSide side, const FullRow& r, const std::string& afm)
     {
@@ -157,12 +157,12 @@ TEST_F(PinnedWriter, InstallationTypeIsRightAlignedAndReadBackWithoutBlanks)
 {
     for (const char* type : {"0", "E", "1234"}) {
         TStatementHeader h = doc.Header();
-        h.Egatastash = type;
+        h.Installation = type;
         std::string line = HeaderLine(h);
         EXPECT_EQ(line.substr(146), std::string(4 - std::string(type).size(), ' ') + type);
         TStatementHeader back;
         FillHeaderFromLine(back, line);
-        EXPECT_EQ(back.Egatastash, type);
+        EXPECT_EQ(back.Installation, type);
     }
 }
 
@@ -170,8 +170,8 @@ TEST_F(PinnedWriter, FullLengthEmailHoldsPositions113To146AndReadsBack)
 {
     const std::string email = "firstname.lastname@company-name.gr";
     ASSERT_EQ(email.size(), 34u);
-    doc.SetHeaderText(TControl::email, email);
-    doc.SetHeaderText(TControl::Egatastash, "1234");
+    doc.SetHeaderText(TStatementField::Email, email);
+    doc.SetHeaderText(TStatementField::Installation, "1234");
     std::string line = HeaderLine(doc.Header());
     ASSERT_EQ(line.size(), 150u);
     EXPECT_EQ(line.substr(112, 34), email);
@@ -179,16 +179,16 @@ TEST_F(PinnedWriter, FullLengthEmailHoldsPositions113To146AndReadsBack)
     EXPECT_EQ(line[111], ' ');  // the fax before it is empty
     TStatementHeader back;
     FillHeaderFromLine(back, line);
-    EXPECT_EQ(back.email, email);
-    EXPECT_EQ(back.Egatastash, "1234");
+    EXPECT_EQ(back.Email, email);
+    EXPECT_EQ(back.Installation, "1234");
 
     // Through a saved and reopened file as well.
     auto lines = FileLines(ReadBytes(Save()));
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1].substr(112, 34), email);
-    doc.SetHeaderText(TControl::email, "typed");
+    doc.SetHeaderText(TStatementField::Email, "typed");
     Open(dir.File("out"));
-    EXPECT_EQ(doc.Header().email, email);
+    EXPECT_EQ(doc.Header().Email, email);
 }
 
 // -------------------------------------------------------------------- Open
@@ -206,7 +206,7 @@ protected:
         lines = FileLines(saved);
         ASSERT_EQ(lines.size(), 7u);  // form, header, 2 customers, totals, supplier, totals
         // What is being edited now differs from the saved file.
-        doc.SetHeaderText(TControl::CompanyName, "TYPED");
+        doc.SetHeaderText(TStatementField::CompanyName, "TYPED");
         doc.SetPublicValueText(TSide::Suppliers, "7");
         record2 = Working("record2");
         generaldata = Working("generaldata");
@@ -225,9 +225,9 @@ protected:
         EXPECT_EQ(Working("record2"), record2);
         EXPECT_EQ(Working("generaldata"), generaldata);
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
-        EXPECT_EQ(doc.EditPub2(), "7");
-        EXPECT_EQ(doc.EditSum(), "22");
-        EXPECT_EQ(doc.EditSumValue(), "1235,00");
+        EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "7");
+        EXPECT_EQ(doc.CustomerInvoiceTotal(), "22");
+        EXPECT_EQ(doc.CustomerValueTotal(), "1235,00");
     }
     // What Open showed, without the open dialog.
     std::vector<std::string> Opened(const std::string& bytes)
@@ -289,7 +289,7 @@ TEST_F(PinnedOpen, FullDiskWhileStagingLargeListsLeavesTheListsOpen)
     ui.files.push_back(dir.File("big"));
     {
         FileSizeLimit limit(bytes.size() / 2);
-        doc.N2Click();
+        doc.Open();
     }
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 2u);
@@ -305,7 +305,7 @@ TEST_F(PinnedOpen, FullDiskWhileStagingSmallListsLeavesTheListsOpen)
     ui.files.push_back(dir.File("saved"));
     try {
         FileSizeLimit limit(200);  // generaldata (152 bytes) fits, record2 (304) does not
-        doc.N2Click();
+        doc.Open();
     } catch (const std::exception& e) {
         ADD_FAILURE() << "escaped: " << e.what();
     }
@@ -317,7 +317,7 @@ TEST_F(PinnedOpen, FullDiskWhileStagingSmallListsLeavesTheListsOpen)
 
 TEST_F(PinnedOpen, KindFollowsTheFormCodeBothWays)
 {
-    doc.RadioButtonClick(true);
+    doc.ChooseKind(true);
     doc.MarkSaved();
     EXPECT_TRUE(Opened(saved).empty());
     EXPECT_FALSE(doc.Header().Credit);
@@ -326,7 +326,7 @@ TEST_F(PinnedOpen, KindFollowsTheFormCodeBothWays)
     // A Greek capital Iota in a debit form code is accepted and stays debit.
     std::vector<std::string> greek = lines;
     greek[0].replace(0, 9, "0\xC9L01    ");
-    doc.RadioButtonClick(true);
+    doc.ChooseKind(true);
     doc.MarkSaved();  // else Open first asks about saving
     EXPECT_TRUE(Opened(Joined(greek)).empty());
     EXPECT_FALSE(doc.Header().Credit);
@@ -344,16 +344,16 @@ TEST_F(PinnedOpen, TotalsOfAValueInAnotherForm)
     row.replace(99, 16, "-000000000000500");
     EXPECT_TRUE(Opened(Joined({lines[0], lines[1], row})).empty());
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    EXPECT_EQ(doc.EditSum(), "3");
-    EXPECT_EQ(doc.EditSumValue(), "-5,00");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "3");
+    EXPECT_EQ(doc.CustomerValueTotal(), "-5,00");
 
     // Among plain rows, on the supplier side.
     std::string supplier = row;
     supplier[0] = '4';
     EXPECT_TRUE(Opened(Joined({lines[0], lines[1], lines[5], supplier})).empty());
     ASSERT_EQ(doc.List(TSide::Suppliers).RecordCount(), 2);
-    EXPECT_EQ(doc.EditSum2(), "5");
-    EXPECT_EQ(doc.EditSumValue2(), "-5,00");
+    EXPECT_EQ(doc.SupplierInvoiceTotal(), "5");
+    EXPECT_EQ(doc.SupplierValueTotal(), "-5,00");
 }
 
 // ------------------------------------------------------- checks before saving
@@ -393,10 +393,10 @@ TEST_F(PinnedChecks, YearIsReportedBeforeEveryOtherHeaderProblem)
         "message: Η αποθήκευση σε αρχείο απέτυχε: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και "
         "επαναλάβετε την αποθήκευση.",
         "focus: YearOfData"};
-    doc.SetHeaderText(TControl::YearOfData, "1899");
-    doc.SetHeaderText(TControl::AFM, "123456789");
+    doc.SetHeaderText(TStatementField::Year, "1899");
+    doc.SetHeaderText(TStatementField::TaxNumber, "123456789");
     EXPECT_EQ(Check(), year);
-    doc.SetHeaderText(TControl::Egatastash, "");
+    doc.SetHeaderText(TStatementField::Installation, "");
     doc.SelectTaxOffice(-1);
     EXPECT_EQ(Check(), year);
 }
@@ -405,13 +405,13 @@ TEST_F(PinnedChecks, YearIsReportedBeforeEveryOtherHeaderProblem)
 // save names the field as the window labels it, and writes nothing.
 TEST_F(PinnedChecks, AHeaderValueHoldingAControlCharacterIsNotSaved)
 {
-    const std::tuple<TControl, std::string, std::string> values[] = {
-        {TControl::CompanyName, "ACME\r\nSA", "«Επωνυμία Επιχείρησης»: ο χαρακτήρας ελέγχου U+000D"},
-        {TControl::Town, std::string("A\0B", 3), "«Διεύθυνση - Πόλη»: ο χαρακτήρας ελέγχου U+0000"},
-        {TControl::email, "a@b\x1a", "«Email»: ο χαρακτήρας ελέγχου U+001A"},
-        {TControl::AntikeimenoErgasion, "\x01", "«Αντικείμενο Εργασιών (Επάγγελμα)»: ο χαρακτήρας ελέγχου U+0001"},
-        {TControl::Street, "ODOS\x7f", "«Οδός»: ο χαρακτήρας ελέγχου U+007F"},
-        {TControl::Number, "1\x81", "«Αριθμός»: ο χαρακτήρας ελέγχου U+0081"},
+    const std::tuple<TStatementField, std::string, std::string> values[] = {
+        {TStatementField::CompanyName, "ACME\r\nSA", "«Επωνυμία Επιχείρησης»: ο χαρακτήρας ελέγχου U+000D"},
+        {TStatementField::Town, std::string("A\0B", 3), "«Διεύθυνση - Πόλη»: ο χαρακτήρας ελέγχου U+0000"},
+        {TStatementField::Email, "a@b\x1a", "«Email»: ο χαρακτήρας ελέγχου U+001A"},
+        {TStatementField::Activity, "\x01", "«Αντικείμενο Εργασιών (Επάγγελμα)»: ο χαρακτήρας ελέγχου U+0001"},
+        {TStatementField::Street, "ODOS\x7f", "«Οδός»: ο χαρακτήρας ελέγχου U+007F"},
+        {TStatementField::StreetNumber, "1\x81", "«Αριθμός»: ο χαρακτήρας ελέγχου U+0081"},
     };
     for (const auto& [control, value, problem] : values) {
         doc.SetHeaderText(control, value);
@@ -420,7 +420,7 @@ TEST_F(PinnedChecks, AHeaderValueHoldingAControlCharacterIsNotSaved)
         EXPECT_EQ(ui.Take(), (std::vector<std::string>{
                                  "message: Η αποθήκευση σε αρχείο απέτυχε: Γενικά στοιχεία, πεδίο " + problem +
                                      " δεν επιτρέπεται σε πεδίο. Διορθώστε το και επαναλάβετε την αποθήκευση.",
-                                 "focus: " + std::string(ControlName(control))}));
+                                 "focus: " + std::string(FieldHandle(control))}));
         ui.files.clear();
         doc.SetHeaderText(control, "");
     }
@@ -450,7 +450,7 @@ TEST_F(PinnedChecks, SupplierNumbersAtSave)
 TEST_F(PinnedChecks, SupplierOwnNumberOnTheLastOfSeveralRows)
 {
     AddEdited(TSide::Suppliers, {"111111111", "222222222", "000000050"});
-    doc.SetHeaderText(TControl::AFM, "000000050");  // changed after the rows were posted
+    doc.SetHeaderText(TStatementField::TaxNumber, "000000050");  // changed after the rows were posted
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep",
                            "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 000000050 στους προμηθευτές "
@@ -464,7 +464,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.SetHeaderText(TControl::AFM, "999999999");
+        doc.SetHeaderText(TStatementField::TaxNumber, "999999999");
     }
     // The messages shown when the row is posted; empty when accepted.
     std::vector<std::string> Posted(TSide side, const Row& row)
@@ -529,7 +529,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.SetHeaderText(TControl::AFM, "999999999");
+        doc.SetHeaderText(TStatementField::TaxNumber, "999999999");
     }
     void AddNamed(TSide side, const std::string& afm, const std::string& name)
     {
@@ -552,7 +552,7 @@ TEST_F(PinnedSort, SupplierSortStartsAfterTheTaxNumber)
     AddNamed(TSide::Suppliers, "100000002", "ΒΗΤΑ");
     AddNamed(TSide::Suppliers, "100000001", "ΓΑΜΜΑ");
     AddNamed(TSide::Suppliers, "100000000", "ΑΑΑ");
-    doc.Button3Click();
+    doc.SortList(TSide::Suppliers);
     EXPECT_EQ(Names(TSide::Suppliers), (std::vector<std::string>{"ΑΑΑ", "ΑΛΦΑ", "ΒΗΤΑ", "ΓΑΜΜΑ"}));
     EXPECT_EQ(Working("record4").substr(6, 9), "100000000");
 }
@@ -568,7 +568,7 @@ TEST_F(PinnedSort, RewriteFailingAfterTheListWasClosedReopensIt)
         // The two rows are buffered and written out only when the sorted
         // file is committed, after the list has let go of the old one.
         FileSizeLimit limit(200);
-        doc.Button2Click();
+        doc.SortList(TSide::Customers);
     }
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 5u);
@@ -578,5 +578,5 @@ TEST_F(PinnedSort, RewriteFailingAfterTheListWasClosedReopensIt)
     EXPECT_EQ(Working("record2"), before);
     EXPECT_TRUE(doc.List(TSide::Customers).Active());
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"Β", "Α"}));
-    EXPECT_EQ(doc.EditSum(), "2");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "2");
 }

@@ -20,13 +20,13 @@ namespace fs = std::filesystem;
 TEST(GeneralData, KeepsEveryValueExactly)
 {
     TGeneralData data;
-    data.header.YearOfData = "2024";
+    data.header.Year = "2024";
     data.header.CompanyName = G("  ΑΚΜΕ \\ Α.Ε.  ");
-    data.header.AFM = "12345";
-    data.header.ComboBox1 = 9;
+    data.header.TaxNumber = "12345";
+    data.header.TaxOffice = 9;
     data.header.Credit = true;
-    data.editPub1 = "12.5";
-    data.editPub2 = "";
+    data.customerPublicValue = "12.5";
+    data.supplierPublicValue = "";
     EXPECT_EQ(ParseGeneralData(GeneralDataText(data)), data);
     EXPECT_EQ(ParseGeneralData(GeneralDataText(TGeneralData{})), TGeneralData{});
     EXPECT_EQ(ParseGeneralData(""), TGeneralData{});
@@ -53,9 +53,9 @@ protected:
     {
         New();
         ValidHeader();
-        doc.RadioButtonClick(true);
+        doc.ChooseKind(true);
         doc.SetPublicValueText(TSide::Customers, "12,5");
-        doc.EditPub1Exit();
+        doc.LeavePublicValue(TSide::Customers);
         ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΠΡΩΤΟΣ", "0", "3", "100,5"}));
         ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "2", "7"}));
         ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "4", "9"}));
@@ -85,13 +85,13 @@ TEST_F(RecoveryTest, EveryHeaderChangeIsInTheWorkingFiles)
 {
     New();
     ValidHeader();
-    doc.RadioButtonClick(true);
+    doc.ChooseKind(true);
     doc.SetPublicValueText(TSide::Suppliers, "3");
-    TGeneralData expected{doc.Header(), doc.EditPub1(), doc.EditPub2()};
+    TGeneralData expected{doc.Header(), doc.PublicValue(TSide::Customers), doc.PublicValue(TSide::Suppliers)};
     EXPECT_EQ(ParseGeneralData(Working("generaldata")), expected);
-    EXPECT_EQ(expected.header.AFM, "123456783");
+    EXPECT_EQ(expected.header.TaxNumber, "123456783");
     EXPECT_TRUE(expected.header.Credit);
-    EXPECT_EQ(expected.editPub2, "3");
+    EXPECT_EQ(expected.supplierPublicValue, "3");
 }
 
 TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
@@ -112,21 +112,21 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
     EXPECT_TRUE(restarted.StatementLoaded());
     EXPECT_TRUE(restarted.UnsavedChanges());
     EXPECT_EQ(restarted.Header(), header);
-    EXPECT_EQ(restarted.EditPub1(), doc.EditPub1());
-    EXPECT_EQ(doc.EditPub1(), "12,5");
+    EXPECT_EQ(restarted.PublicValue(TSide::Customers), doc.PublicValue(TSide::Customers));
+    EXPECT_EQ(doc.PublicValue(TSide::Customers), "12,5");
     EXPECT_EQ(restarted.List(TSide::Customers).RecordCount(), 2);
     EXPECT_EQ(restarted.List(TSide::Suppliers).RecordCount(), 1);
-    EXPECT_EQ(restarted.EditSum(), doc.EditSum());
-    EXPECT_EQ(restarted.EditSumValue(), doc.EditSumValue());
-    EXPECT_EQ(restarted.EditSumValue2(), doc.EditSumValue2());
-    EXPECT_EQ(restarted.Label32(), doc.Label32());
+    EXPECT_EQ(restarted.CustomerInvoiceTotal(), doc.CustomerInvoiceTotal());
+    EXPECT_EQ(restarted.CustomerValueTotal(), doc.CustomerValueTotal());
+    EXPECT_EQ(restarted.SupplierValueTotal(), doc.SupplierValueTotal());
+    EXPECT_EQ(restarted.CountText(TSide::Customers), doc.CountText(TSide::Customers));
     EXPECT_EQ(ReadBytes(restarted.WorkingFile("record21")), customers);
 
     // It goes on as any statement: saved, it is the statement that was typed.
     ui.files.push_back(dir.File("first"));
-    doc.N7Click();
+    doc.SaveAs();
     again.files.push_back(dir.File("second"));
-    restarted.N7Click();
+    restarted.SaveAs();
     EXPECT_EQ(ReadBytes(dir.File("second")), ReadBytes(dir.File("first")));
 }
 
@@ -153,7 +153,7 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     // Nothing is left to offer, and a second refusal never mixes folders.
     EXPECT_FALSE(restarted.OfferRecovery());
     again.answers.push_back(mrYes);
-    restarted.N5Click();
+    restarted.New();
     ScriptedUi third;
     third.answers.push_back(mrCancel);  // the close box keeps them too
     TStatement once_more(dir.Path() + "/", third, [] { return kToday; });
@@ -233,7 +233,7 @@ TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
 TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
 {
     LeaveUnsavedStatement();
-    const TGeneralData typed{doc.Header(), doc.EditPub1(), doc.EditPub2()};
+    const TGeneralData typed{doc.Header(), doc.PublicValue(TSide::Customers), doc.PublicValue(TSide::Suppliers)};
     const std::string customers = Working("record2");
     using H = TStatementHeader;
     const std::tuple<std::string H::*, std::string, bool> values[] = {
@@ -242,12 +242,12 @@ TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
         {&H::Town, "ATHENS\x1a", false},
         {&H::Town, "\x01", false},
         {&H::Street, "ODOS\x7f", false},
-        {&H::AFM, "12345678X", false},
-        {&H::YearOfData, "20245", false},
-        {&H::Egatastash, "EE", false},
-        {&H::Tel, "21 01234", false},
-        {&H::Tel, "2101234   ", true},  // the filling Open keeps after a short number
-        {&H::Number, "12A", true},
+        {&H::TaxNumber, "12345678X", false},
+        {&H::Year, "20245", false},
+        {&H::Installation, "EE", false},
+        {&H::Phone, "21 01234", false},
+        {&H::Phone, "2101234   ", true},  // the filling Open keeps after a short number
+        {&H::StreetNumber, "12A", true},
     };
     for (const auto& [field, value, recovered] : values) {
         SCOPED_TRACE(value);
@@ -276,7 +276,7 @@ TEST_F(RecoveryTest, AClosedStatementLeavesNothingToOffer)
 {
     LeaveUnsavedStatement();
     ui.answers.push_back(mrNo);
-    ASSERT_TRUE(doc.FormClose());
+    ASSERT_TRUE(doc.Close());
     ScriptedUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_FALSE(restarted.OfferRecovery());

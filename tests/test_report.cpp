@@ -377,13 +377,13 @@ TEST_F(ReportAfterSort, SerialNumbersFollowTheSortedOrder)
     const Row gamma{"094019245", "ΓΑΜΜΑ"}, alpha{"997733556", "ΑΛΦΑ"}, beta{"123456783", "ΒΗΤΑ"};
     ASSERT_TRUE(Add(TSide::Customers, gamma));
     ASSERT_TRUE(Add(TSide::Customers, alpha));
-    doc.SetHeaderText(TControl::AFM, "090000045");  // so that beta's number is not the business's own
+    doc.SetHeaderText(TStatementField::TaxNumber, "090000045");  // so that beta's number is not the business's own
     ASSERT_TRUE(Add(TSide::Customers, beta));
     doc.SortList(TSide::Customers);
 
-    TReportInput input = Input(TSide::Customers, doc.List(TSide::Customers), doc.EditPub1(), "", "");
-    input.invoiceTotal = doc.EditSum();
-    input.valueTotal = doc.EditSumValue();
+    TReportInput input = Input(TSide::Customers, doc.List(TSide::Customers), doc.PublicValue(TSide::Customers), "", "");
+    input.invoiceTotal = doc.CustomerInvoiceTotal();
+    input.valueTotal = doc.CustomerValueTotal();
     auto shown = [](int number, const Row& row) {
         return FormRow{std::to_string(number), row.afm, row.name, row.ypovolh, ",  ", row.invoices, row.value};
     };

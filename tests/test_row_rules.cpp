@@ -15,7 +15,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.SetHeaderText(TControl::AFM, "999999999");
+        doc.SetHeaderText(TStatementField::TaxNumber, "999999999");
     }
     std::vector<std::string> Refusal(const std::string& utf8) { return {"beep", Message(utf8)}; }
 };
@@ -24,9 +24,9 @@ TEST_F(RowRules, AcceptedRowIsCompletedCountedAndTotalled)
 {
     ASSERT_TRUE(Add(TSide::Customers, kGood));
     EXPECT_TRUE(doc.PostSucceeded());
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label32()), "1 Εγγραφές (Πελάτες)");
-    EXPECT_EQ(doc.EditSum(), "3");
-    EXPECT_EQ(doc.EditSumValue(), "100,50");
+    EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Customers)), "1 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "3");
+    EXPECT_EQ(doc.CustomerValueTotal(), "100,50");
     std::string record(doc.List(TSide::Customers).RecordTextAt(0));
     ASSERT_EQ(record.size(), 150u);
     EXPECT_EQ(record[0], '2');
@@ -47,7 +47,7 @@ TEST_F(RowRules, SameAsOwnTaxNumberComesFirst)
     EXPECT_EQ(doc.List(TSide::Customers).State(), TDataSetState::dsInsert);
 
     // Both empty: still the same-number message, not the completeness one.
-    doc.SetHeaderText(TControl::AFM, "");
+    doc.SetHeaderText(TStatementField::TaxNumber, "");
     doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("");
     EXPECT_FALSE(Post(TSide::Customers));
     EXPECT_EQ(ui.Take(), Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
@@ -147,9 +147,9 @@ TEST_F(RowRules, DeleteRefreshesFilesCountAndTotals)
 {
     ASSERT_TRUE(Add(TSide::Customers, kGood));
     doc.List(TSide::Customers).Delete();
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label32()), "0 Εγγραφές (Πελάτες)");
-    EXPECT_EQ(doc.EditSum(), "0");
-    EXPECT_EQ(doc.EditSumValue(), "0,00");
+    EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Customers)), "0 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "0");
+    EXPECT_EQ(doc.CustomerValueTotal(), "0,00");
     EXPECT_EQ(Working("record2"), "");
     EXPECT_EQ(Working("record21"), "");
 }
@@ -158,10 +158,10 @@ TEST_F(RowRules, SupplierTotalsAreExact)
 {
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "1", "0,1"}));
     ASSERT_TRUE(Add(TSide::Suppliers, {"000000050", "B", "0", "2", "0,2"}));
-    EXPECT_EQ(doc.EditSumValue2(), "0,30");
-    EXPECT_EQ(doc.EditSum2(), "3");
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label33()), "2 Εγγραφές (Προμηθευτές)");
-    EXPECT_EQ(doc.EditSum(), "");  // the other list is untouched
+    EXPECT_EQ(doc.SupplierValueTotal(), "0,30");
+    EXPECT_EQ(doc.SupplierInvoiceTotal(), "3");
+    EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Suppliers)), "2 Εγγραφές (Προμηθευτές)");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "");  // the other list is untouched
 }
 
 // Every number keeps its value, a single digit too; what is no number is 0.
@@ -172,8 +172,8 @@ TEST_F(RowRules, PublicValueIsNormalisedOnLeaving)
                                                    {"12,50", "12,5"}, {"0,005", "0,01"}, {",5", "0,5"}};
     for (auto [typed, shown] : forms) {
         doc.SetPublicValueText(TSide::Customers, typed);
-        doc.EditPub1Exit();
-        EXPECT_EQ(doc.EditPub1(), shown) << typed;
+        doc.LeavePublicValue(TSide::Customers);
+        EXPECT_EQ(doc.PublicValue(TSide::Customers), shown) << typed;
     }
 }
 
@@ -181,36 +181,36 @@ TEST_F(RowRules, TabSwitchKeepsARefusedRowOnItsTab)
 {
     doc.List(TSide::Customers).Append();
     Set(TSide::Customers, {"123456780", "A", "0", "1", "5"});
-    doc.PageControl1Change(1);
+    doc.ChangeTab(1);
     EXPECT_EQ(doc.ActivePage(), 0);
     EXPECT_EQ(ui.Take(), Refusal("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"));
 
     doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("123456783");
-    doc.PageControl1Change(1);
+    doc.ChangeTab(1);
     EXPECT_EQ(doc.ActivePage(), 1);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    doc.PageControl1Change(0);
+    doc.ChangeTab(0);
     EXPECT_EQ(doc.ActivePage(), 0);
 }
 
 TEST_F(RowRules, KeyHandlersSetTheFlagAndBeepOnRefusal)
 {
     doc.MarkSaved();
-    EXPECT_FALSE(doc.EditKeyPress(TControl::TK, 'a', ""));
+    EXPECT_FALSE(doc.FieldKeyPress(TStatementField::PostCode, 'a', ""));
     EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
-    EXPECT_EQ(doc.EditKeyPress(TControl::Egatastash, static_cast<char>(197), ""), 'E');
-    EXPECT_EQ(doc.EditKeyPress(TControl::CompanyName, 'x', ""), 'x');
-    EXPECT_EQ(doc.EditKeyPress(TControl::EditPub1, ',', "1,5"), std::nullopt);
+    EXPECT_EQ(doc.FieldKeyPress(TStatementField::Installation, static_cast<char>(197), ""), 'E');
+    EXPECT_EQ(doc.FieldKeyPress(TStatementField::CompanyName, 'x', ""), 'x');
+    EXPECT_EQ(doc.FieldKeyPress(TStatementField::CustomerPublicValue, ',', "1,5"), std::nullopt);
 
     doc.MarkSaved();
-    EXPECT_FALSE(doc.EditKeyPress(TControl::EditSum, '1', ""));
+    EXPECT_FALSE(doc.FieldKeyPress(TStatementField::CustomerInvoiceTotal, '1', ""));
     EXPECT_FALSE(doc.UnsavedChanges());
 
-    EXPECT_FALSE(doc.DBGridKeyPress(TSide::Customers, 3, '2', ""));
+    EXPECT_FALSE(doc.GridKeyPress(TSide::Customers, 3, '2', ""));
     EXPECT_TRUE(doc.UnsavedChanges());
-    EXPECT_EQ(doc.DBGridKeyPress(TSide::Customers, 9, ',', ""), ',');
-    EXPECT_FALSE(doc.DBGridKeyPress(TSide::Suppliers, 9, ',', "1,"));
-    EXPECT_EQ(doc.DBGridKeyPress(TSide::Suppliers, 0, 'x', ""), 'x');
-    EXPECT_FALSE(doc.DBGridKeyPress(TSide::Suppliers, 8, 'x', ""));
+    EXPECT_EQ(doc.GridKeyPress(TSide::Customers, 9, ',', ""), ',');
+    EXPECT_FALSE(doc.GridKeyPress(TSide::Suppliers, 9, ',', "1,"));
+    EXPECT_EQ(doc.GridKeyPress(TSide::Suppliers, 0, 'x', ""), 'x');
+    EXPECT_FALSE(doc.GridKeyPress(TSide::Suppliers, 8, 'x', ""));
 }

@@ -11,7 +11,7 @@ protected:
     void SetUp() override
     {
         New();
-        doc.SetHeaderText(TControl::AFM, "999999999");
+        doc.SetHeaderText(TStatementField::TaxNumber, "999999999");
     }
     void AddNamed(TSide side, const std::string& afm, const std::string& name, const std::string& prof = "")
     {
@@ -37,7 +37,7 @@ protected:
     {
         ui.Take();
         ui.finds.push_back(TFindRequest{G(text), byAfm, partial});
-        doc.N17Click();
+        doc.Find();
         return ui.Take();
     }
 };
@@ -47,11 +47,11 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     const char* names[] = {"ΑΒΓ", "ΑΒ", "αβ", "ΆΝΝΑ", "ZETA", "", "ΑΒ"};
     const char* afms[] = {"100000001", "100000002", "100000003", "100000004", "100000005", "100000006", "100000007"};
     for (int i = 0; i < 7; ++i) AddNamed(TSide::Customers, afms[i], names[i], i == 6 ? "Α" : "");
-    std::string totals = doc.EditSum() + doc.EditSumValue();
+    std::string totals = doc.CustomerInvoiceTotal() + doc.CustomerValueTotal();
     doc.MarkSaved();
     doc.List(TSide::Customers).Last();
     ui.Take();
-    doc.Button2Click();
+    doc.SortList(TSide::Customers);
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{"hourglass", "wait shown", "wait hidden"}));
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"", "ZETA", "ΆΝΝΑ", "ΑΒ", "ΑΒ", "ΑΒΓ", "αβ"}));
     // Equal names go by the profession that follows them.
@@ -60,7 +60,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     EXPECT_EQ(CurrentName(TSide::Customers), "");
     EXPECT_EQ(doc.List(TSide::Customers).RecNo(), 1);
     EXPECT_TRUE(doc.UnsavedChanges());
-    EXPECT_EQ(doc.EditSum() + doc.EditSumValue(), totals);
+    EXPECT_EQ(doc.CustomerInvoiceTotal() + doc.CustomerValueTotal(), totals);
     std::string file = Working("record2");
     EXPECT_EQ(file.size(), 7u * 152);
     EXPECT_EQ(file.substr(6, 9), "100000006");
@@ -69,7 +69,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
 TEST_F(SortFind, EmptyListAndRefusedPendingRow)
 {
     doc.MarkSaved();
-    doc.Button3Click();
+    doc.SortList(TSide::Suppliers);
     EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(Working("record4"), "");
 
@@ -79,7 +79,7 @@ TEST_F(SortFind, EmptyListAndRefusedPendingRow)
     doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.Take();
-    doc.Button3Click();
+    doc.SortList(TSide::Suppliers);
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{"beep",
                                                    "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή "
                                                    "προμηθευτή"}));
@@ -95,7 +95,7 @@ TEST_F(SortFind, FailedRewriteLeavesListFileAndScreen)
     std::string before = Working("record2");
     ::chmod(doc.WorkingFile("record2").c_str(), 0444);
     ui.Take();
-    doc.Button2Click();
+    doc.SortList(TSide::Customers);
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[2], "wait hidden");
@@ -123,12 +123,12 @@ TEST_F(SortFind, FindsByTaxNumberAndByName)
     EXPECT_EQ(doc.List(TSide::Customers).RecNo(), 1);
     EXPECT_EQ(Find("παπας", false, true), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε η Επωνυμία"}));
 
-    doc.PageControl1Change(1);
+    doc.ChangeTab(1);
     Find("123456783", true, false);
     EXPECT_EQ(CurrentName(TSide::Suppliers), "ΠΡΟΜΗΘΕΥΤΗΣ");
 
     ui.Take();
-    doc.N17Click();  // cancelled: nothing searched
+    doc.Find();  // cancelled: nothing searched
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"find window"});
 }
 
@@ -138,7 +138,7 @@ TEST_F(SortFind, FindSettlesBothListsFirst)
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.finds.push_back(TFindRequest{"1", true, true});
     ui.Take();
-    doc.N17Click();
+    doc.Find();
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 2u);  // the refusal only, no find window
     EXPECT_EQ(log[0], "beep");

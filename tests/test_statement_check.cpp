@@ -24,7 +24,7 @@ std::vector<Seen> Described(const TStatementCheck& check)
     std::vector<Seen> seen;
     for (const TStatementProblem& problem : check.problems) {
         std::string where = problem.control
-                                ? std::string(ControlName(*problem.control))
+                                ? std::string(FieldHandle(*problem.control))
                                 : std::string(problem.side == TSide::Customers ? "customers " : "suppliers ") +
                                       std::to_string(problem.row) + "/" + std::to_string(problem.column);
         seen.push_back({where, cp1253::ToUtf8(problem.field), cp1253::ToUtf8(problem.message)});
@@ -74,8 +74,8 @@ TEST_F(StatementCheckTest, ASoundStatementHasNoProblem)
 TEST_F(StatementCheckTest, ListsEveryProblemOfHeaderAndRowsWhereTheUserCorrectsIt)
 {
     OpenWithFaultyRows();
-    doc.SetHeaderText(TControl::YearOfData, "20");
-    doc.SetHeaderText(TControl::Egatastash, "");
+    doc.SetHeaderText(TStatementField::Year, "20");
+    doc.SetHeaderText(TStatementField::Installation, "");
     std::vector<Seen> expected = {
         {"YearOfData", "Έτος",
          "Η αποθήκευση σε αρχείο απέτυχε: Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε "
@@ -89,8 +89,8 @@ TEST_F(StatementCheckTest, ListsEveryProblemOfHeaderAndRowsWhereTheUserCorrectsI
     EXPECT_EQ(Described(CheckStatementBeingEdited(doc, 1000)), expected);
 
     // Corrected and run again, the list is what is left.
-    doc.SetHeaderText(TControl::YearOfData, "2024");
-    doc.SetHeaderText(TControl::Egatastash, "E");
+    doc.SetHeaderText(TStatementField::Year, "2024");
+    doc.SetHeaderText(TStatementField::Installation, "E");
     EXPECT_EQ(Described(CheckStatementBeingEdited(doc, 1000)), std::vector<Seen>(expected.begin() + 2, expected.end()));
 }
 

@@ -25,10 +25,10 @@ TEST_F(Lifecycle, NewAnsweredNoChangesNothing)
     ValidHeader();
     ASSERT_TRUE(Add(TSide::Customers, {"123456780", "A", "1", "2", "5"}));
     ui.answers.push_back(mrNo);
-    doc.N5Click();
+    doc.New();
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]"});
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    EXPECT_EQ(doc.Header().AFM, "123456783");
+    EXPECT_EQ(doc.Header().TaxNumber, "123456783");
 }
 
 TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
@@ -36,7 +36,7 @@ TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
     New();
     ValidHeader();
     ASSERT_TRUE(Add(TSide::Customers, {"123456780", "A", "1", "2", "5"}));
-    doc.RadioButtonClick(true);
+    doc.ChooseKind(true);
     doc.MarkSaved();
     doc.SetPublicValueText(TSide::Customers, "5");
     New();
@@ -44,9 +44,9 @@ TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
     EXPECT_TRUE(doc.UnsavedChanges());  // the kind changed
     EXPECT_EQ(doc.Header(), TStatementHeader{});
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
-    EXPECT_EQ(doc.EditPub1(), "");
-    EXPECT_EQ(doc.EditSum(), "");
-    EXPECT_EQ(cp1253::ToUtf8(doc.Label33()), "0 Εγγραφές (Προμηθευτές)");
+    EXPECT_EQ(doc.PublicValue(TSide::Customers), "");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "");
+    EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Suppliers)), "0 Εγγραφές (Προμηθευτές)");
     EXPECT_EQ(Working("record2"), "");
     EXPECT_EQ(Working("generaldata"), "");
 
@@ -57,22 +57,22 @@ TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
 
 TEST_F(Lifecycle, CloseAsksOnlyWithUnsavedChangesAndRemovesTheWorkingFiles)
 {
-    EXPECT_TRUE(doc.FormClose());
+    EXPECT_TRUE(doc.Close());
     EXPECT_TRUE(ui.Take().empty());
     EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
 
     TStatement second(dir.Path() + "/", ui, [] { return kToday; });
     ui.answers.push_back(mrYes);
-    second.N5Click();
+    second.New();
     second.MarkChanged();
     ui.answers = {mrCancel};
-    EXPECT_FALSE(second.FormClose());
+    EXPECT_FALSE(second.Close());
     ui.answers = {mrYes};  // the checks refuse: no year
-    EXPECT_FALSE(second.FormClose());
+    EXPECT_FALSE(second.Close());
     EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
     ui.answers = {mrNo};
     ui.Take();
-    EXPECT_TRUE(second.FormClose());
+    EXPECT_TRUE(second.Close());
     EXPECT_EQ(ui.Take(),
               std::vector<std::string>{"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]"});
     EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
@@ -84,18 +84,18 @@ TEST_F(Lifecycle, CloseStaysOpenWhenTheSaveDidNotHappen)
     ValidHeader();
     doc.MarkChanged();
     ui.answers = {mrYes};  // save first; the file dialog is then cancelled
-    EXPECT_FALSE(doc.FormClose());
+    EXPECT_FALSE(doc.Close());
     EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
 
     WriteBytes(dir.File("out"), "x");
     ui.answers = {mrYes, mrNo};  // save first; refuse to overwrite
     ui.files.push_back(dir.File("out"));
-    EXPECT_FALSE(doc.FormClose());
+    EXPECT_FALSE(doc.Close());
     EXPECT_EQ(ReadBytes(dir.File("out")), "x");
 
     ui.answers = {mrYes};
     ui.files.push_back(dir.File("saved"));
-    EXPECT_TRUE(doc.FormClose());
+    EXPECT_TRUE(doc.Close());
     EXPECT_TRUE(std::filesystem::exists(dir.File("saved")));
 }
 
@@ -122,25 +122,25 @@ TEST_F(SaveChecks, HeaderInOrder)
     const std::string yearMessage =
         prefix + "Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.";
     for (const char* year : {"1899", "2026", ""}) {
-        doc.SetHeaderText(TControl::YearOfData, year);
+        doc.SetHeaderText(TStatementField::Year, year);
         EXPECT_EQ(Check(), (std::vector<std::string>{"beep", yearMessage, "focus: YearOfData"})) << year;
     }
-    doc.SetHeaderText(TControl::YearOfData, "1900");
-    doc.SetHeaderText(TControl::AFM, "123456789");
+    doc.SetHeaderText(TStatementField::Year, "1900");
+    doc.SetHeaderText(TStatementField::TaxNumber, "123456789");
     EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Έχετε δώσει λανθασμένο ΑΦΜ Υπόχρεου. Διορθώστε το και "
                                                           "επαναλάβετε την αποθήκευση.",
                                                  "focus: AFM"}));
-    doc.SetHeaderText(TControl::AFM, "123456783");
-    doc.SetHeaderText(TControl::Egatastash, "");
+    doc.SetHeaderText(TStatementField::TaxNumber, "123456783");
+    doc.SetHeaderText(TStatementField::Installation, "");
     doc.SelectTaxOffice(-1);
     EXPECT_EQ(Check(),
               (std::vector<std::string>{prefix + "Συμπληρώστε το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.",
                                         "focus: Egatastash"}));
-    doc.SetHeaderText(TControl::Egatastash, "0");
+    doc.SetHeaderText(TStatementField::Installation, "0");
     EXPECT_EQ(Check(), (std::vector<std::string>{prefix + "Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.",
                                                  "focus: ComboBox1"}));
     doc.SelectTaxOffice(0);
-    doc.SetHeaderText(TControl::YearOfData, "2025");
+    doc.SetHeaderText(TStatementField::Year, "2025");
     EXPECT_TRUE(Check().empty());
     EXPECT_TRUE(doc.CheckBeforeSave());
 }
@@ -161,7 +161,7 @@ TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
                            "beep", prefix + "111111111 έχει εισαχθεί 2 φορές στους πελάτες. Διορθώστε το και "
                                             "επαναλάβετε την αποθήκευση."}));
 
-    doc.SetHeaderText(TControl::AFM, "000000050");
+    doc.SetHeaderText(TStatementField::TaxNumber, "000000050");
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep", prefix + "000000050 στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου. Διορθώστε το "
                                             "και επαναλάβετε την αποθήκευση."}));
@@ -169,9 +169,9 @@ TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
 
 TEST_F(SaveChecks, SupplierMessagesAndASingleRowList)
 {
-    doc.SetHeaderText(TControl::AFM, "000000050");
+    doc.SetHeaderText(TStatementField::TaxNumber, "000000050");
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", "5"}));
-    doc.SetHeaderText(TControl::AFM, "123456783");  // changed after the row was posted
+    doc.SetHeaderText(TStatementField::TaxNumber, "123456783");  // changed after the row was posted
     EXPECT_EQ(Check(), (std::vector<std::string>{
                            "beep",
                            "message: Η αποθήκευση σε αρχείο απέτυχε: Ο ΑΦΜ: 123456783 στους προμηθευτές "
@@ -219,7 +219,7 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     EXPECT_EQ(log[4], "message: " + cp1253::ToUtf8(SaveAsSuccessText()));
     EXPECT_TRUE(log[4].find("Επιτυχής Αποθήκευση Αρχείου.\r\n\r\nΗ Συγκεντρωτική") != std::string::npos);
     EXPECT_FALSE(doc.UnsavedChanges());
-    EXPECT_EQ(doc.EditPub2(), "5");  // a single digit keeps its value
+    EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "5");  // a single digit keeps its value
 
     auto lines = FileLines(ReadBytes(path));
     ASSERT_EQ(lines.size(), 7u);
@@ -247,10 +247,10 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
 
 TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
 {
-    doc.RadioButtonClick(true);
+    doc.ChooseKind(true);
     doc.SetPublicValueText(TSide::Suppliers, "100");
     ui.files.push_back(dir.File("credit"));
-    doc.N7Click();
+    doc.SaveAs();
     EXPECT_EQ(ui.log.front(), "save dialog: 123456783.PIS");
     auto lines = FileLines(ReadBytes(dir.File("credit")));
     ASSERT_EQ(lines.size(), 3u);
@@ -272,7 +272,7 @@ TEST_F(SaveAs, OverwriteQuestionAndIdenticalSecondSave)
     ui.answers = {mrNo};
     ui.Take();
     ui.files.push_back(dir.File("out"));
-    EXPECT_FALSE(doc.N7Click());
+    EXPECT_FALSE(doc.SaveAs());
     EXPECT_EQ(ui.Take()[1], "ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο out; [Ναι|Όχι]");
     ui.answers = {mrYes};
     EXPECT_EQ(ReadBytes(Save()), first);
@@ -331,7 +331,7 @@ protected:
     {
         New();
         ValidHeader();
-        doc.SetHeaderText(TControl::Tel, "2101234");
+        doc.SetHeaderText(TStatementField::Phone, "2101234");
         ASSERT_TRUE(Add(TSide::Customers, {"000000050", "ΠΡΩΤΟΣ", "0", "10", "0,5"}));
         ASSERT_TRUE(Add(TSide::Customers, {"123456780", "ΔΕΥΤΕΡΟΣ", "1", "12", "1234,5"}));
         ASSERT_TRUE(Add(TSide::Suppliers, {"000000104", "ΤΡΙΤΟΣ", "0", "2", "0"}));
@@ -350,11 +350,11 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     TStatement reopened(other.Path() + "/", otherUi, [] { return kToday; });
     WriteBytes(other.File("in"), saved);
     otherUi.files.push_back(other.File("in"));
-    reopened.N2Click();
+    reopened.Open();
     EXPECT_TRUE(otherUi.log.size() == 1) << otherUi.log.back();
-    EXPECT_EQ(reopened.Header().Tel, "2101234   ");
+    EXPECT_EQ(reopened.Header().Phone, "2101234   ");
     TStatementHeader trimmed = reopened.Header();
-    trimmed.Tel = "2101234";
+    trimmed.Phone = "2101234";
     trimmed.Fax = "";
     EXPECT_EQ(trimmed, header);
     EXPECT_EQ(reopened.List(TSide::Customers).RecordCount(), 2);
@@ -362,17 +362,17 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
               "1234,5");
     EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).FieldByName("AA")),
               "00002");
-    EXPECT_EQ(reopened.EditSum(), doc.EditSum());
-    EXPECT_EQ(reopened.EditSumValue(), "1235,00");
-    EXPECT_EQ(reopened.EditSumValue2(), "0,00");
-    EXPECT_EQ(reopened.EditPub1(), "50");
-    EXPECT_EQ(reopened.EditPub2(), "0");
-    EXPECT_EQ(cp1253::ToUtf8(reopened.Label32()), "2 Εγγραφές (Πελάτες)");
+    EXPECT_EQ(reopened.CustomerInvoiceTotal(), doc.CustomerInvoiceTotal());
+    EXPECT_EQ(reopened.CustomerValueTotal(), "1235,00");
+    EXPECT_EQ(reopened.SupplierValueTotal(), "0,00");
+    EXPECT_EQ(reopened.PublicValue(TSide::Customers), "50");
+    EXPECT_EQ(reopened.PublicValue(TSide::Suppliers), "0");
+    EXPECT_EQ(cp1253::ToUtf8(reopened.CountText(TSide::Customers)), "2 Εγγραφές (Πελάτες)");
     EXPECT_TRUE(reopened.StatementLoaded());
     EXPECT_EQ(ReadBytes(other.File("temp/record21")), ReadBytes(other.File("temp/record2")));
 
     otherUi.files.push_back(other.File("again"));
-    reopened.N7Click();
+    reopened.SaveAs();
     EXPECT_EQ(ReadBytes(other.File("again")), saved);
 }
 
@@ -398,7 +398,7 @@ TEST_F(OpenFile, FormCodesAndKind)
 TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
 {
     doc.SetPublicValueText(TSide::Suppliers, "7");
-    doc.SetHeaderText(TControl::CompanyName, "TYPED");
+    doc.SetHeaderText(TStatementField::CompanyName, "TYPED");
     const std::string record2 = Working("record2");
     auto lines = FileLines(saved);
     struct Case {
@@ -427,9 +427,9 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_TRUE(doc.List(TSide::Customers).Active());
         EXPECT_EQ(Working("record2"), record2);
-        EXPECT_EQ(doc.EditPub2(), "7");
+        EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "7");
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
-        EXPECT_EQ(doc.EditSumValue(), "1235,00");
+        EXPECT_EQ(doc.CustomerValueTotal(), "1235,00");
     }
     Open(dir.File("missing"));
     EXPECT_NE(ui.log.back().find("error: Δεν ήταν δυνατό να διαβαστεί"), std::string::npos);
@@ -448,7 +448,7 @@ TEST_F(OpenFile, LinesInAnyOrderAndOnlyTheFirstHeader)
     EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
     EXPECT_EQ(doc.Header().CompanyName, "ACME");
-    EXPECT_EQ(doc.EditPub1(), "0");  // no type 3 line
+    EXPECT_EQ(doc.PublicValue(TSide::Customers), "0");  // no type 3 line
 }
 
 TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
@@ -460,7 +460,7 @@ TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
     WriteBytes(dir.File("hand"), bytes);
     Open(dir.File("hand"));
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    EXPECT_EQ(doc.EditSum(), "12");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "12");
     auto again = FileLines(ReadBytes(Save("again")));
     ASSERT_EQ(again.size(), 4u);
     EXPECT_EQ(again[2].substr(92, 7), "0000012");
@@ -474,7 +474,7 @@ TEST_F(OpenFile, LoadHeaderProblemsAndGeneraldataAfterNew)
                "9999"
                "42");
     doc.LoadHeader();
-    EXPECT_EQ(doc.Header().ComboBox1, -1);
-    EXPECT_EQ(doc.Header().Edit1, "42");
-    EXPECT_EQ(doc.Header().AFM, "");
+    EXPECT_EQ(doc.Header().TaxOffice, -1);
+    EXPECT_EQ(doc.Header().FolderNumber, "42");
+    EXPECT_EQ(doc.Header().TaxNumber, "");
 }

@@ -39,16 +39,11 @@ protected:
     // Everything an Open could change, working files included.
     std::vector<std::string> Snapshot()
     {
-        std::vector<std::string> state{HeaderLine(doc.Header()),
-                                       doc.EditSum(),
-                                       doc.EditSumValue(),
-                                       doc.EditSum2(),
-                                       doc.EditSumValue2(),
-                                       doc.EditPub1(),
-                                       doc.EditPub2(),
-                                       doc.Label32(),
-                                       doc.Label33(),
-                                       doc.Header().Credit ? "credit" : "debit"};
+        std::vector<std::string> state{HeaderLine(doc.Header()),          doc.CustomerInvoiceTotal(),
+                                       doc.CustomerValueTotal(),          doc.SupplierInvoiceTotal(),
+                                       doc.SupplierValueTotal(),          doc.PublicValue(TSide::Customers),
+                                       doc.PublicValue(TSide::Suppliers), doc.CountText(TSide::Customers),
+                                       doc.CountText(TSide::Suppliers),   doc.Header().Credit ? "credit" : "debit"};
         for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
             state.push_back(Working(name));
         for (TSide side : {TSide::Customers, TSide::Suppliers})
@@ -121,7 +116,7 @@ TEST_F(StatementSafety, CrOnlyLineEndsOpenTheSameStatementAtFullSize)
     OpenBytes(Joined(full, "\r"));
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), kMaxRowsPerList);
     EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), kMaxRowsPerList);
-    EXPECT_EQ(doc.EditSum(), "999990");
+    EXPECT_EQ(doc.CustomerInvoiceTotal(), "999990");
 
     size_t count = 0;
     ForEachLine(std::string(3 << 20, '\r'), [&](std::string_view line) { count += line.empty(); });
@@ -206,7 +201,7 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     ASSERT_TRUE(doc.WorkingDirectoryProblem());
     ui.answers.push_back(mrYes);
-    doc.N5Click();
+    doc.New();
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 3u);  // the question, the beep, the message
     EXPECT_NE(log[2].find("δεν είναι φάκελος του προγράμματος"), std::string::npos) << log[2];
@@ -214,10 +209,10 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
 
     WriteBytes(program.File("s"), "0IL01\r\n");
     ui.files.push_back(program.File("s"));
-    doc.N2Click();
+    doc.Open();
     EXPECT_EQ(ui.Take().size(), 3u);  // the dialog, the beep, the message
 
-    EXPECT_TRUE(doc.FormClose());
+    EXPECT_TRUE(doc.Close());
     for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
         EXPECT_EQ(ReadBytes(elsewhere.File(name)), std::string("keep ") + name);
     EXPECT_TRUE(std::filesystem::is_symlink(program.File("temp")));
@@ -230,7 +225,7 @@ TEST(WorkingDirectory, ARemovedOneIsMadeAgain)
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     std::filesystem::remove_all(program.File("temp"));
     ui.answers.push_back(mrYes);
-    doc.N5Click();
+    doc.New();
     EXPECT_TRUE(doc.StatementLoaded());
     EXPECT_TRUE(std::filesystem::is_directory(program.File("temp")));
 }
@@ -249,22 +244,23 @@ TEST(FormCode, SmallGreekIotaIsAccepted)
 // cannot hold; the totals take no key and mark nothing.
 TEST_F(StatementSafety, EveryKeyMarksTheStatementChangedWhateverItsFate)
 {
-    for (TControl control : {TControl::CompanyName, TControl::YearOfData, TControl::AFM, TControl::Egatastash,
-                             TControl::EditPub1, TControl::EditPub2}) {
+    for (TStatementField control :
+         {TStatementField::CompanyName, TStatementField::Year, TStatementField::TaxNumber,
+          TStatementField::Installation, TStatementField::CustomerPublicValue, TStatementField::SupplierPublicValue}) {
         for (std::optional<char> key : {std::optional<char>('A'), std::optional<char>()}) {
             doc.MarkSaved();
-            doc.EditKeyPress(control, key, "");
-            EXPECT_TRUE(doc.UnsavedChanges()) << ControlName(control);
+            doc.FieldKeyPress(control, key, "");
+            EXPECT_TRUE(doc.UnsavedChanges()) << FieldHandle(control);
         }
     }
     ui.Take();
     doc.MarkSaved();
-    EXPECT_EQ(doc.EditKeyPress(TControl::CompanyName, std::nullopt, ""), std::nullopt);
+    EXPECT_EQ(doc.FieldKeyPress(TStatementField::CompanyName, std::nullopt, ""), std::nullopt);
     EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
-    EXPECT_EQ(doc.DBGridKeyPress(TSide::Customers, 1, std::nullopt, ""), std::nullopt);
+    EXPECT_EQ(doc.GridKeyPress(TSide::Customers, 1, std::nullopt, ""), std::nullopt);
     EXPECT_TRUE(doc.UnsavedChanges());
     doc.MarkSaved();
-    EXPECT_EQ(doc.EditKeyPress(TControl::EditSumValue, '1', ""), std::nullopt);
+    EXPECT_EQ(doc.FieldKeyPress(TStatementField::CustomerValueTotal, '1', ""), std::nullopt);
     EXPECT_FALSE(doc.UnsavedChanges());
 }
 
@@ -273,12 +269,12 @@ TEST_F(StatementSafety, EveryKeyMarksTheStatementChangedWhateverItsFate)
 TEST_F(StatementSafety, ASingleDigitPublicValueReachesTheFile)
 {
     doc.SetPublicValueText(TSide::Customers, "7");
-    doc.EditPub1Exit();
-    EXPECT_EQ(doc.EditPub1(), "7");
+    doc.LeavePublicValue(TSide::Customers);
+    EXPECT_EQ(doc.PublicValue(TSide::Customers), "7");
     doc.SetPublicValueText(TSide::Suppliers, "07");
     auto saved = FileLines(ReadBytes(Save("again")));
     ASSERT_EQ(saved.size(), 6u);
-    EXPECT_EQ(doc.EditPub2(), "7");
+    EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "7");
     EXPECT_EQ(saved[3].substr(10, 16), "0000000000000700");
     EXPECT_EQ(saved[5].substr(10, 16), "0000000000000700");
 }
@@ -297,31 +293,31 @@ TEST_F(StatementSafety, NewAndOpenAskBeforeReplacingUnsavedWork)
 
     edited();
     ui.answers = {mrCancel};
-    doc.N5Click();
+    doc.New();
     EXPECT_EQ(ui.Take(), std::vector<std::string>{saveQuestion});
     EXPECT_EQ(rows(), 1);
 
     ui.answers = {mrYes};  // save, but the dialog is cancelled: nothing replaced
-    doc.N5Click();
+    doc.New();
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, "save dialog: 123456783"}));
     EXPECT_EQ(rows(), 1);
 
     ui.answers = {mrCancel};  // Open: not even the file dialog
-    doc.N2Click();
+    doc.Open();
     EXPECT_EQ(ui.Take(), std::vector<std::string>{saveQuestion});
 
     ui.answers = {mrNo};
-    doc.N2Click();
+    doc.Open();
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, "open dialog"}));
 
     ui.answers = {mrNo, mrCancel};  // the close box on New's own question starts nothing
-    doc.N5Click();
+    doc.New();
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, newQuestion}));
     EXPECT_EQ(rows(), 1);
 
     ui.answers = {mrYes, mrYes};  // saved first, then a new statement
     ui.files = {dir.File("kept")};
-    doc.N5Click();
+    doc.New();
     auto log = ui.Take();
     ASSERT_GE(log.size(), 3u);
     EXPECT_EQ(log.back(), newQuestion);
@@ -329,7 +325,7 @@ TEST_F(StatementSafety, NewAndOpenAskBeforeReplacingUnsavedWork)
     EXPECT_EQ(rows(), 0);
 
     ui.answers = {mrYes};  // nothing unsaved: only New's question
-    doc.N5Click();
+    doc.New();
     EXPECT_EQ(ui.Take(), std::vector<std::string>{newQuestion});
 }
 

@@ -9,7 +9,7 @@
 namespace epinax {
 inline void PrintTo(const TStatementHeader& h, std::ostream* out)
 {
-    *out << cp1253::ToUtf8(HeaderLine(h)) << "|" << h.Tel << "|" << h.ComboBox1;
+    *out << cp1253::ToUtf8(HeaderLine(h)) << "|" << h.Phone << "|" << h.TaxOffice;
 }
 }  // namespace epinax
 
@@ -17,12 +17,12 @@ using namespace epinax;
 
 TEST(TaxOffices, PairedByPosition)
 {
-    ASSERT_EQ(ComboBox1Items().size(), 285u);
+    ASSERT_EQ(TaxOfficeNames().size(), 285u);
     ASSERT_EQ(DOYCodes().size(), 285u);
-    EXPECT_EQ(cp1253::ToUtf8(ComboBox1Items()[9]), "ΑΘΗΝΩΝ Α'");
+    EXPECT_EQ(cp1253::ToUtf8(TaxOfficeNames()[9]), "ΑΘΗΝΩΝ Α'");
     EXPECT_EQ(DOYCodes()[9], "1101");
-    EXPECT_EQ(cp1253::ToUtf8(ComboBox1Items()[0]), "ΑΓ. ΑΘΑΝΑΣΙΟΥ");
-    EXPECT_EQ(cp1253::ToUtf8(ComboBox1Items()[284]), "ΨΥΧΙΚΟΥ");
+    EXPECT_EQ(cp1253::ToUtf8(TaxOfficeNames()[0]), "ΑΓ. ΑΘΑΝΑΣΙΟΥ");
+    EXPECT_EQ(cp1253::ToUtf8(TaxOfficeNames()[284]), "ΨΥΧΙΚΟΥ");
     EXPECT_EQ(DOYCodes()[284], "1175");
     EXPECT_EQ(IndexOfDOYCode("4234"), 190);
     EXPECT_EQ(IndexOfDOYCode("9999"), -1);
@@ -33,14 +33,14 @@ TEST(TaxOffices, PairedByPosition)
 TEST(HeaderLine, FieldsAtTheirPlaces)
 {
     TStatementHeader h;
-    h.YearOfData = "2024";
-    h.ComboBox1 = 9;
-    h.Edit1 = "12";
+    h.Year = "2024";
+    h.TaxOffice = 9;
+    h.FolderNumber = "12";
     h.CompanyName = "ACME";
-    h.AFM = "123456783";
-    h.Tel = "2101234";
-    h.email = "a@b.example";
-    h.Egatastash = "E";
+    h.TaxNumber = "123456783";
+    h.Phone = "2101234";
+    h.Email = "a@b.example";
+    h.Installation = "E";
     std::string line = HeaderLine(h);
     ASSERT_EQ(line.size(), 150u);
     EXPECT_EQ(line.substr(0, 15),
@@ -52,25 +52,25 @@ TEST(HeaderLine, FieldsAtTheirPlaces)
 
     TStatementHeader back;
     FillHeaderFromLine(back, line);
-    EXPECT_EQ(back.Tel, "2101234   ");  // telephone and fax keep their blanks
+    EXPECT_EQ(back.Phone, "2101234   ");  // telephone and fax keep their blanks
     EXPECT_EQ(back.Fax, std::string(10, ' '));
-    back.Tel = h.Tel;
+    back.Phone = h.Phone;
     back.Fax = h.Fax;
     EXPECT_EQ(back, h);
 
-    h.Egatastash = "12";
+    h.Installation = "12";
     EXPECT_EQ(HeaderLine(h).substr(146), "  12");
 }
 
 TEST(HeaderLine, ShortLinesAndUnknownCodes)
 {
     TStatementHeader h;
-    h.ComboBox1 = 3;
+    h.TaxOffice = 3;
     FillHeaderFromLine(h, "12024999912");
-    EXPECT_EQ(h.YearOfData, "2024");
-    EXPECT_EQ(h.ComboBox1, -1);
-    EXPECT_EQ(h.Edit1, "12");
-    EXPECT_EQ(h.AFM, "");
+    EXPECT_EQ(h.Year, "2024");
+    EXPECT_EQ(h.TaxOffice, -1);
+    EXPECT_EQ(h.FolderNumber, "12");
+    EXPECT_EQ(h.TaxNumber, "");
     FillHeaderFromLine(h, "");
     EXPECT_EQ(h, TStatementHeader{});
 }

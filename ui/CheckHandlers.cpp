@@ -18,8 +18,8 @@ constexpr size_t kProblemsListed = 1000;
 
 int PageOf(const TStatementProblem& problem)
 {
-    if (problem.control == TControl::EditPub1) return 0;
-    if (problem.control == TControl::EditPub2) return 1;
+    if (problem.control == TStatementField::CustomerPublicValue) return 0;
+    if (problem.control == TStatementField::SupplierPublicValue) return 1;
     return problem.side == TSide::Customers ? 0 : 1;
 }
 
@@ -39,7 +39,8 @@ void PlaceBesideTheGrids(QWidget* window, const QRect& mainWindow)
 
 bool OnATab(const TStatementProblem& problem)
 {
-    return !problem.control || problem.control == TControl::EditPub1 || problem.control == TControl::EditPub2;
+    return !problem.control || problem.control == TStatementField::CustomerPublicValue ||
+           problem.control == TStatementField::SupplierPublicValue;
 }
 
 }  // namespace

@@ -191,7 +191,7 @@ void TForm1::BuildMenu()
     N17->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(N17, &QAction::triggered, this, &TForm1::N17Click);
     Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
-    connect(Excel1, &QAction::triggered, this, &TForm1::Excel1Click);
+    connect(Excel1, &QAction::triggered, this, &TForm1::ChooseAndImportWorkbook);
     Sort1 = add(tools, "Sort1", u"&Ταξινόμηση λίστας");
     Sort1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(Sort1, &QAction::triggered, this,
@@ -267,7 +267,7 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
     pair(0, 0, u"Έτος που αφορούν\nτα στοιχεία: (*)", edit("YearOfData"));
     ComboBox1 = new QComboBox(header);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    for (const auto& name : ComboBox1Items()) ComboBox1->addItem(FromCp1253(name));
+    for (const auto& name : TaxOfficeNames()) ComboBox1->addItem(FromCp1253(name));
     ComboBox1->setCurrentIndex(-1);
     // A list of about twenty offices at a time, not the whole screen's height
     // that some styles give a drop-down list.
@@ -275,7 +275,7 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
     ComboBox1->setMaxVisibleItems(20);
     ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     connect(ComboBox1, &QComboBox::activated, this,
-            [this](int index) { Run([&] { statement_->ComboBox1Change(index); }); });
+            [this](int index) { Run([&] { statement_->ChooseTaxOffice(index); }); });
     pair(0, 2, u"ΔΟΥ: (*)", ComboBox1);
     pair(0, 4, u"Αριθμός Φακέλου\n(για τις ΑΕ):", edit("Edit1"));
 
@@ -324,8 +324,8 @@ QWidget* TForm1::BuildKindButtons(QWidget* parent)
     RadioButton1->setChecked(true);
     RadioButton2 = new QRadioButton(Text(u"Π&ιστωτικά Υπόλοιπα"), kinds);
     RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(false); }); });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { Run([&] { statement_->RadioButtonClick(true); }); });
+    connect(RadioButton1, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(false); }); });
+    connect(RadioButton2, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(true); }); });
     for (QRadioButton* button : {RadioButton1, RadioButton2})
         AddLatinMnemonic(
             this, button->text(), [button] { return button->isEnabled() && button->isVisible(); },
@@ -437,16 +437,16 @@ void TForm1::ReadFromStatement()
         if (edit && edit->text() != text) edit->setText(text);
     };
     for (const auto& field : HeaderEdits()) show(field.name, s.Header().*(field.text));
-    show("EditSum", s.EditSum());
-    show("EditSumValue", s.EditSumValue());
-    show("EditSum2", s.EditSum2());
-    show("EditSumValue2", s.EditSumValue2());
-    show("EditPub1", s.EditPub1());
-    show("EditPub2", s.EditPub2());
-    if (ComboBox1->currentIndex() != s.Header().ComboBox1) ComboBox1->setCurrentIndex(s.Header().ComboBox1);
+    show("EditSum", s.CustomerInvoiceTotal());
+    show("EditSumValue", s.CustomerValueTotal());
+    show("EditSum2", s.SupplierInvoiceTotal());
+    show("EditSumValue2", s.SupplierValueTotal());
+    show("EditPub1", s.PublicValue(TSide::Customers));
+    show("EditPub2", s.PublicValue(TSide::Suppliers));
+    if (ComboBox1->currentIndex() != s.Header().TaxOffice) ComboBox1->setCurrentIndex(s.Header().TaxOffice);
     (s.Header().Credit ? RadioButton2 : RadioButton1)->setChecked(true);
-    Label32->setText(FromCp1253(s.Label32()));
-    Label33->setText(FromCp1253(s.Label33()));
+    Label32->setText(FromCp1253(s.CountText(TSide::Customers)));
+    Label33->setText(FromCp1253(s.CountText(TSide::Suppliers)));
     if (PageControl1->currentIndex() != s.ActivePage()) {
         QSignalBlocker block(PageControl1);
         PageControl1->setCurrentIndex(s.ActivePage());
@@ -503,7 +503,7 @@ bool TForm1::Run(const std::function<void()>& handler)
 void TForm1::N5Click()
 {
     bool begun = false;
-    if (!Run([&] { begun = statement_->N5Click(); }) || !begun) return;
+    if (!Run([&] { begun = statement_->New(); }) || !begun) return;
     NameStatementFile({});
     DBGrid1->FollowStore();
     FocusTheYear();
@@ -526,22 +526,22 @@ void TForm1::OfferRecovery()
 void TForm1::N2Click()
 {
     bool opened = false;
-    if (!Run([&] { opened = statement_->N2Click(); }) || !opened) return;
+    if (!Run([&] { opened = statement_->Open(); }) || !opened) return;
     NameStatementFile(chosenFile_);
     FocusTheYear();
 }
 void TForm1::N7Click()
 {
     bool written = false;
-    if (Run([&] { written = statement_->N7Click(); }) && written) NameStatementFile(chosenFile_);
+    if (Run([&] { written = statement_->SaveAs(); }) && written) NameStatementFile(chosenFile_);
 }
 void TForm1::N4Click() { close(); }
 void TForm1::N17Click()
 {
-    Run([&] { statement_->N17Click(); });
+    Run([&] { statement_->Find(); });
 }
 
-void TForm1::Excel1Click()
+void TForm1::ChooseAndImportWorkbook()
 {
     // The workbook is read by a helper program; the progress window keeps the
     // window alive meanwhile and its "Διακοπή" ends the reading. It closes
@@ -553,16 +553,16 @@ void TForm1::Excel1Click()
         } closeProgress{this};
         return ReadFirstSheet(path, [this] { return Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
     };
-    Run([&] { epinax::Excel1Click(*statement_, readWithProgress); });
+    Run([&] { epinax::ChooseAndImportWorkbook(*statement_, readWithProgress); });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
 void TForm1::Button2Click()
 {
-    Run([&] { statement_->Button2Click(); });
+    Run([&] { statement_->SortList(TSide::Customers); });
 }
 void TForm1::Button3Click()
 {
-    Run([&] { statement_->Button3Click(); });
+    Run([&] { statement_->SortList(TSide::Suppliers); });
 }
 
 void TForm1::PageControl1Change(int index)
@@ -570,7 +570,7 @@ void TForm1::PageControl1Change(int index)
     if (reading_) return;
     // The grid being left gives up its editor first, as leaving it does.
     Grid(index == 0 ? TSide::Suppliers : TSide::Customers)->CommitEditor();
-    Run([&] { statement_->PageControl1Change(index); });
+    Run([&] { statement_->ChangeTab(index); });
 }
 
 void TForm1::closeEvent(QCloseEvent* event)
@@ -578,7 +578,7 @@ void TForm1::closeEvent(QCloseEvent* event)
     if (closing_) return event->accept();
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     bool close = false;
-    Run([&] { close = statement_->FormClose(); });
+    Run([&] { close = statement_->Close(); });
     if (!close) return event->ignore();
     closing_ = true;
     KeyLed1->SetCapsLock(false);
@@ -591,11 +591,11 @@ void TForm1::EditTextEdited(QLineEdit* edit, const QString& text)
 {
     auto value = ToCp1253(text);
     if (!value) return;  // the validator holds such texts off
-    auto control = ControlNamed(edit->objectName().toStdString());
+    auto control = FieldWithHandle(edit->objectName().toStdString());
     if (!control) return;
-    if (*control == TControl::EditPub1)
+    if (*control == TStatementField::CustomerPublicValue)
         statement_->SetPublicValueText(TSide::Customers, *value);
-    else if (*control == TControl::EditPub2)
+    else if (*control == TStatementField::SupplierPublicValue)
         statement_->SetPublicValueText(TSide::Suppliers, *value);
     else
         statement_->SetHeaderText(*control, *value);
@@ -615,12 +615,12 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
     else
         return false;  // keys that make no character
 
-    auto control = ControlNamed(edit->objectName().toStdString());
+    auto control = FieldWithHandle(edit->objectName().toStdString());
     if (!control) return false;
     auto byte = KeyToCp1253(typed);
     auto current = ToCp1253(edit->text());
     std::optional<char> accepted =
-        statement_->EditKeyPress(*control, current ? byte : std::nullopt, current.value_or(""));
+        statement_->FieldKeyPress(*control, current ? byte : std::nullopt, current.value_or(""));
     if (!accepted) return true;
     if (*accepted == *byte) return false;
     edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key
@@ -640,13 +640,13 @@ void TForm1::EditExit(QLineEdit* edit)
     QString name = edit->objectName();
     bool passed = true;
     if (name == QStringLiteral("YearOfData"))
-        Run([&] { passed = statement_->YearOfDataExit(); });
+        Run([&] { passed = statement_->LeaveYear(); });
     else if (name == QStringLiteral("AFM"))
-        Run([&] { passed = statement_->AFMExit(); });
+        Run([&] { passed = statement_->LeaveTaxNumber(); });
     else if (name == QStringLiteral("EditPub1"))
-        Run([&] { statement_->EditPub1Exit(); });
+        Run([&] { statement_->LeavePublicValue(TSide::Customers); });
     else if (name == QStringLiteral("EditPub2"))
-        Run([&] { statement_->EditPub2Exit(); });
+        Run([&] { statement_->LeavePublicValue(TSide::Suppliers); });
     // The control that had just taken the focus gives it back at once; it
     // was never really entered, so it is not checked on the way out.
     if (!passed && gained && gained != edit) skipExit_ = gained;
@@ -787,9 +787,9 @@ int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBt
     return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);
 }
 
-void TForm1::SetFocus(TControl control)
+void TForm1::SetFocus(TStatementField control)
 {
-    const std::string_view name = ControlName(control);
+    const std::string_view name = FieldHandle(control);
     if (auto* widget = findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))))
         widget->setFocus(Qt::OtherFocusReason);
 }

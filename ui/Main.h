@@ -53,13 +53,13 @@ public:
     // Menu and button handlers.
     // At start: a statement a crash left in the working files, offered back.
     void OfferRecovery();
-    void N5Click();      // Νέο
-    void N2Click();      // Άνοιγμα
-    void N7Click();      // Αποθήκευση ως...
-    void N4Click();      // Έξοδος
-    void N17Click();     // Εύρεση...
-    void Excel1Click();  // Εισαγωγή στοιχείων από Excel
-    void Check1Click();  // Έλεγχος κατάστασης
+    void N5Click();                  // Νέο
+    void N2Click();                  // Άνοιγμα
+    void N7Click();                  // Αποθήκευση ως...
+    void N4Click();                  // Έξοδος
+    void N17Click();                 // Εύρεση...
+    void ChooseAndImportWorkbook();  // Εισαγωγή στοιχείων από Excel
+    void Check1Click();              // Έλεγχος κατάστασης
     // Takes the user to where a problem of the check list is corrected.
     void GoToProblem(const TStatementProblem& problem);
     void Button2Click();
@@ -90,7 +90,7 @@ public:
     void ShowWarning(const std::string& text) override;
     int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                         const std::vector<std::string>& captions) override;
-    void SetFocus(TControl control) override;
+    void SetFocus(TStatementField control) override;
     std::optional<std::string> ChooseSaveFile(const std::string& directory, const std::string& proposedName) override;
     std::optional<std::string> ChooseOpenFile(const std::string& directory) override;
     void ShowHourglass() override;

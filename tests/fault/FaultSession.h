@@ -141,15 +141,15 @@ public:
     void New()
     {
         ui.answers.push_back(mrYes);
-        doc.N5Click();
+        doc.New();
     }
     void ValidHeader()
     {
-        doc.SetHeaderText(TControl::YearOfData, "2024");
-        doc.SetHeaderText(TControl::AFM, "123456783");
-        doc.SetHeaderText(TControl::Egatastash, "E");
+        doc.SetHeaderText(TStatementField::Year, "2024");
+        doc.SetHeaderText(TStatementField::TaxNumber, "123456783");
+        doc.SetHeaderText(TStatementField::Installation, "E");
         doc.SelectTaxOffice(9);
-        doc.SetHeaderText(TControl::CompanyName, "ACME");
+        doc.SetHeaderText(TStatementField::CompanyName, "ACME");
     }
     // Appends a row as the grid does and posts it; false when the post did
     // not complete. A refusal or a failure the statement has shown ends
@@ -205,7 +205,7 @@ public:
     {
         ui.files.push_back(path);
         ui.answers.push_back(mrYes);
-        bool saved = doc.N7Click();
+        bool saved = doc.SaveAs();
         ui.files.clear();
         ui.answers.clear();
         return saved;
@@ -213,7 +213,7 @@ public:
     void Open(const std::string& path)
     {
         ui.files.push_back(path);
-        doc.N2Click();
+        doc.Open();
         ui.files.clear();
     }
     std::string Working(const char* name) const { return ReadBytes(doc.WorkingFile(name)); }
@@ -221,16 +221,11 @@ public:
     StateView View() const
     {
         StateView view;
-        view.window = {doc.Label32(),
-                       doc.Label33(),
-                       doc.EditSum(),
-                       doc.EditSumValue(),
-                       doc.EditSum2(),
-                       doc.EditSumValue2(),
-                       doc.EditPub1(),
-                       doc.EditPub2(),
-                       HeaderLine(doc.Header()),
-                       doc.Header().Credit ? "credit" : "debit"};
+        view.window = {doc.CountText(TSide::Customers),   doc.CountText(TSide::Suppliers),
+                       doc.CustomerInvoiceTotal(),        doc.CustomerValueTotal(),
+                       doc.SupplierInvoiceTotal(),        doc.SupplierValueTotal(),
+                       doc.PublicValue(TSide::Customers), doc.PublicValue(TSide::Suppliers),
+                       HeaderLine(doc.Header()),          doc.Header().Credit ? "credit" : "debit"};
         for (TSide side : {TSide::Customers, TSide::Suppliers}) view.lists.push_back(ListText(side));
         for (const char* name : kWorkingFileNames) view.files.push_back(Working(name));
         return view;
@@ -264,15 +259,17 @@ public:
                 << FirstDifference(Working(SideInfo(side).scratchFile), file);
             std::vector<std::string> lines = FileLines(file);
             const bool customers = side == TSide::Customers;
-            EXPECT_EQ(customers ? doc.Label32() : doc.Label33(), CountLabel(side, static_cast<int>(lines.size())));
+            EXPECT_EQ(customers ? doc.CountText(TSide::Customers) : doc.CountText(TSide::Suppliers),
+                      CountLabel(side, static_cast<int>(lines.size())));
             TListTotals totals =
                 SumListTotals(static_cast<int>(lines.size()), [&](int i) { return std::string_view(lines[i]); });
-            EXPECT_EQ(customers ? doc.EditSum() : doc.EditSum2(), totals.invoices);
-            EXPECT_EQ(customers ? doc.EditSumValue() : doc.EditSumValue2(), totals.value);
+            EXPECT_EQ(customers ? doc.CustomerInvoiceTotal() : doc.SupplierInvoiceTotal(), totals.invoices);
+            EXPECT_EQ(customers ? doc.CustomerValueTotal() : doc.SupplierValueTotal(), totals.value);
         }
         auto kept = ParseGeneralData(Working("generaldata"));
         ASSERT_TRUE(kept) << "generaldata damaged";
-        EXPECT_TRUE(*kept == (TGeneralData{doc.Header(), doc.EditPub1(), doc.EditPub2()}))
+        EXPECT_TRUE(*kept ==
+                    (TGeneralData{doc.Header(), doc.PublicValue(TSide::Customers), doc.PublicValue(TSide::Suppliers)}))
             << "header shown: " << cp1253::ToUtf8(HeaderLine(doc.Header()))
             << "\nheader kept: " << cp1253::ToUtf8(HeaderLine(kept->header));
         ExpectNothingLeftBeside();

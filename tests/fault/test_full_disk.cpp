@@ -259,7 +259,7 @@ Scenario OpenAnother(void (*statement)(FaultSession&))
 Scenario PostOnLeavingTheTab(void (*statement)(FaultSession&))
 {
     return {statement, [](FaultSession& session) {
-                if (session.doc.ActivePage() != 0) session.doc.PageControl1Change(0);
+                if (session.doc.ActivePage() != 0) session.doc.ChangeTab(0);
                 auto& list = session.doc.List(TSide::Customers);
                 list.Append();
                 list.FieldByName("AFMCust").SetAsString(kPosted.afm);
@@ -267,7 +267,7 @@ Scenario PostOnLeavingTheTab(void (*statement)(FaultSession&))
                 list.FieldByName("Ypovolh").SetAsString(kPosted.ypovolh);
                 list.FieldByName("NoTimologion").SetAsString(kPosted.invoices);
                 list.FieldByName("Value").SetAsString(kPosted.value);
-                session.doc.PageControl1Change(1);
+                session.doc.ChangeTab(1);
                 if (session.doc.ActivePage() == 1) return true;
                 list.Cancel();
                 return false;
@@ -308,10 +308,10 @@ TEST(FullDisk, PostRefreshOfALargeStatementAtSampledBytes) { SampledBytes(PostRe
 TEST(FullDisk, HeaderChangeAtEveryByte)
 {
     EveryByte(HeaderChange(SmallStatement,
-                           [](TStatement& doc) { doc.SetHeaderText(TControl::CompanyName, "ACME AND SONS"); }));
+                           [](TStatement& doc) { doc.SetHeaderText(TStatementField::CompanyName, "ACME AND SONS"); }));
 }
 
 TEST(FullDisk, KindChangeAtEveryByte)
 {
-    EveryByte(HeaderChange(SmallStatement, [](TStatement& doc) { doc.RadioButtonClick(true); }));
+    EveryByte(HeaderChange(SmallStatement, [](TStatement& doc) { doc.ChooseKind(true); }));
 }

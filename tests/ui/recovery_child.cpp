@@ -84,9 +84,9 @@ int Recover(TForm1& form)
     for (const QString& shown : TDialogs::Shown()) Say(QStringLiteral("shown ") + shown);
     TStatement& doc = form.Statement();
     Say(QStringLiteral("unsaved %1").arg(doc.UnsavedChanges() ? 1 : 0));
-    Say(QStringLiteral("afm ") + FromCp1253(doc.Header().AFM));
+    Say(QStringLiteral("afm ") + FromCp1253(doc.Header().TaxNumber));
     Say(QStringLiteral("name ") + FromCp1253(doc.Header().CompanyName));
-    Say(QStringLiteral("office %1").arg(doc.Header().ComboBox1));
+    Say(QStringLiteral("office %1").arg(doc.Header().TaxOffice));
     Say(QStringLiteral("shown rows %1").arg(form.Grid(TSide::Customers)->model()->rowCount()));
     TFixedFormatDataSet& list = doc.List(TSide::Customers);
     const TField& afm = list.FieldByName(AfmFieldName(TSide::Customers));

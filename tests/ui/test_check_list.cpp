@@ -53,9 +53,9 @@ class CheckListTest : public QObject, public MainWindowFixture {
     {
         TDialogs::SetNextAnswer(mrYes);
         Form().N5Click();
-        Doc().SetHeaderText(TControl::YearOfData, "2024");
-        Doc().SetHeaderText(TControl::AFM, "123456783");
-        Doc().SetHeaderText(TControl::Egatastash, "E");
+        Doc().SetHeaderText(TStatementField::Year, "2024");
+        Doc().SetHeaderText(TStatementField::TaxNumber, "123456783");
+        Doc().SetHeaderText(TStatementField::Installation, "E");
         Doc().SelectTaxOffice(9);
         AddRow(TSide::Customers, "000000050", "0", "10", "5");
     }
@@ -124,7 +124,7 @@ private slots:
     void listsEveryProblemAndTakesTheUserToEach()
     {
         OpenStatementWithFaults();
-        Doc().SetHeaderText(TControl::YearOfData, "20");
+        Doc().SetHeaderText(TStatementField::Year, "20");
         Form().findChild<QAction*>(QStringLiteral("Check1"))->trigger();
         TCheckList* window = Form().CheckListWindow();
         QVERIFY(window && window->isVisible());
@@ -155,7 +155,7 @@ private slots:
         QCOMPARE(Form().focusWidget(), Form().findChild<QLineEdit*>(QStringLiteral("YearOfData")));
 
         // Corrected and run again: the list says what is left.
-        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        Doc().SetHeaderText(TStatementField::Year, "2024");
         window->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         QCOMPARE(ProblemList()->topLevelItemCount(), 2);
         QCOMPARE(Cell(0, 1), QStringLiteral("2"));
@@ -165,7 +165,7 @@ private slots:
     void aSupplierProblemShowsTheSuppliersTab()
     {
         OpenStatementWithFaults();
-        Doc().SetHeaderText(TControl::AFM, "000000050");  // now the supplier's and a customer's number
+        Doc().SetHeaderText(TStatementField::TaxNumber, "000000050");  // now the supplier's and a customer's number
         Form().Check1Click();
         const int last = ProblemList()->topLevelItemCount() - 1;
         QCOMPARE(Cell(last, 0), QStringLiteral(u"Προμηθευτές"));
@@ -180,7 +180,7 @@ private slots:
     void ctrlEReachesTheCheckFromAnEditOrACell()
     {
         OpenStatementWithFaults();
-        Doc().SetHeaderText(TControl::YearOfData, "20");
+        Doc().SetHeaderText(TStatementField::Year, "20");
         QApplication::setActiveWindow(&Form());
         // The edit is never asked whether it wants the key for itself, as
         // on X11 it would (offscreen it never claims it).
@@ -197,7 +197,7 @@ private slots:
         QCOMPARE(ProblemList()->topLevelItemCount(), 3);
 
         Form().CheckListWindow()->hide();
-        Doc().SetHeaderText(TControl::YearOfData, "2024");
+        Doc().SetHeaderText(TStatementField::Year, "2024");
         QApplication::setActiveWindow(&Form());
         TDBGrid* grid = Form().Grid(TSide::Customers);
         grid->setFocus();

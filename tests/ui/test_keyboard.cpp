@@ -54,9 +54,9 @@ class KeyboardTest : public QObject, public MainWindowFixture {
     // A statement that Save As accepts, with one customer, saved as `name`.
     void SaveOneCustomer(const QString& name)
     {
-        Doc().SetHeaderText(TControl::YearOfData, "2024");
-        Doc().SetHeaderText(TControl::AFM, "123456783");
-        Doc().SetHeaderText(TControl::Egatastash, "E");
+        Doc().SetHeaderText(TStatementField::Year, "2024");
+        Doc().SetHeaderText(TStatementField::TaxNumber, "123456783");
+        Doc().SetHeaderText(TStatementField::Installation, "E");
         Doc().SelectTaxOffice(9);
         PostOneCustomer();
         TDialogs::SetNextFileName(Path(name));

@@ -254,7 +254,7 @@ private slots:
         TypeFocused(QStringLiteral(u"Εe1E"));
         QCOMPARE(Edit("Egatastash")->text(), QStringLiteral("E1"));
         QCOMPARE(TakeShown().count(QStringLiteral("beep")), 2);
-        QCOMPARE(Doc().Header().Egatastash, std::string("E1"));
+        QCOMPARE(Doc().Header().Installation, std::string("E1"));
         Edit("CompanyName")->setFocus();
         TypeFocused(QStringLiteral(u"ΠΑΠΑΣ Ж"));  // a character outside the code page is refused
         QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΠΑΠΑΣ "));
