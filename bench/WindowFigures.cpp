@@ -22,10 +22,10 @@
 #include "outputs/StatementReport.h"
 #include "pages/ReportPages.h"
 #include "statement/Statement.h"
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
-#include "ui/Main.h"
-#include "ui/PrintForm.h"
+#include "ui/MainWindow.h"
+#include "ui/PrintWindow.h"
 #include "ui/RecordStoreModel.h"
 
 namespace {
@@ -40,8 +40,8 @@ double ResidentMegabytes()
 }
 
 using namespace epinax::bench;
+using epinax::ui::MainWindow;
 using epinax::ui::TDialogs;
-using epinax::ui::TForm1;
 
 constexpr int kRows = 99'999;
 constexpr TDate kToday{2025, 3, 14};
@@ -65,7 +65,7 @@ public:
     {
         GenerateStatementFile(statementFile_, {kRows, kRows, Tails::Distinct});
         TDialogs::SetRecordOnly(true);
-        window_ = std::make_unique<TForm1>(TForm1::Options{windowDir_.Path() + "/", [] { return kToday; }});
+        window_ = std::make_unique<MainWindow>(MainWindow::Options{windowDir_.Path() + "/", [] { return kToday; }});
         window_->show();
         QApplication::setActiveWindow(window_.get());
         QApplication::processEvents();
@@ -81,7 +81,7 @@ public:
         window_->Statement().MarkSaved();
         TDialogs::SetNextFileName(QString::fromStdString(statementFile_));
         const Seconds spent = Timed([&] {
-            window_->N2Click();
+            window_->openStatement();
             window_->Grid(TSide::Customers)->viewport()->repaint();
         });
         Require(window_->Statement().List(TSide::Customers).RecordCount() == kRows, "the window did not open the list");
@@ -101,7 +101,7 @@ public:
     // Down again posts it. The row is deleted afterwards, untimed.
     Seconds WindowPost()
     {
-        ui::TDBGrid* grid = window_->Grid(TSide::Customers);
+        ui::CounterpartyGrid* grid = window_->Grid(TSide::Customers);
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(kRows - 1, 0));
         const QStringList cells{QString::fromStdString(ValidAfm(30'000'000)),
@@ -170,11 +170,11 @@ public:
 
     // The print menu's handler until page 1 of the print window is painted;
     // the window is closed again afterwards, untimed.
-    Seconds PrintWindow()
+    Seconds printWindow()
     {
-        ui::TPrintForm* window = window_->PrintWindow();
+        ui::PrintWindow* window = window_->printWindow();
         const Seconds spent = Timed([&] {
-            window_->N15Click();
+            window_->printCustomerReport();
             window->View()->widget()->repaint();
         });
         Require(window->isVisible() && window->Pages() && window->Pages()->PageCount() > 1000,
@@ -195,7 +195,7 @@ public:
     double MegabytesKeptAfterClosingThePrintWindow()
     {
         const double before = ResidentMegabytes();
-        PrintWindow();
+        printWindow();
         QApplication::processEvents();
         return ResidentMegabytes() - before;
     }
@@ -227,7 +227,7 @@ public:
 private:
     TempDir data_, windowDir_, coreDir_;
     std::string statementFile_;
-    std::unique_ptr<TForm1> window_;
+    std::unique_ptr<MainWindow> window_;
     BenchUi coreUi_;
     std::unique_ptr<TStatement> core_;
 };
@@ -243,7 +243,7 @@ int main(int argc, char** argv)
         Report({
             {"pdf-99999", "writing the list's HTML report", 1, [&] { return bench.Pdf(); },
              [&] { return bench.Html(); }},
-            {"print-window-99999", "writing the list's HTML report", 3, [&] { return bench.PrintWindow(); },
+            {"print-window-99999", "writing the list's HTML report", 3, [&] { return bench.printWindow(); },
              [&] { return bench.WindowHtml(); }},
             {"window-open-99999", "the core's own Open of the same file", 5, [&] { return bench.WindowOpen(); },
              [&] { return bench.CoreOpen(); }},

@@ -6,9 +6,9 @@
 #include <QTabWidget>
 
 #include "common/Greek.h"
-#include "ui/CheckUnit.h"
-#include "ui/DBGrid.h"
-#include "ui/Main.h"
+#include "ui/CheckListDialog.h"
+#include "ui/CounterpartyGrid.h"
+#include "ui/MainWindow.h"
 
 namespace epinax::ui {
 
@@ -47,7 +47,7 @@ bool OnATab(const TStatementProblem& problem)
 
 // The rows being typed are posted first, as Save As posts them: a refused one
 // has been told and keeps its place, and nothing is listed.
-void TForm1::Check1Click()
+void MainWindow::checkStatement()
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     std::optional<TStatementCheck> check;
@@ -58,29 +58,29 @@ void TForm1::Check1Click()
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
     if (!check) return;
     if (check->problems.empty()) {
-        if (CheckList) CheckList->hide();
+        if (checkListDialog_) checkListDialog_->hide();
         ShowMessage(G("Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση."));
         return;
     }
-    if (!CheckList) {
-        CheckList = new TCheckList(this);
-        connect(CheckList, &TCheckList::ProblemChosen, this, &TForm1::GoToProblem);
-        connect(CheckList, &TCheckList::CheckAgain, this, &TForm1::Check1Click);
-        PlaceBesideTheGrids(CheckList, frameGeometry());
+    if (!checkListDialog_) {
+        checkListDialog_ = new CheckListDialog(this);
+        connect(checkListDialog_, &CheckListDialog::ProblemChosen, this, &MainWindow::GoToProblem);
+        connect(checkListDialog_, &CheckListDialog::CheckAgain, this, &MainWindow::checkStatement);
+        PlaceBesideTheGrids(checkListDialog_, frameGeometry());
     }
-    CheckList->ShowProblems(std::move(*check));
-    CheckList->show();
-    CheckList->raise();
-    CheckList->activateWindow();
+    checkListDialog_->ShowProblems(std::move(*check));
+    checkListDialog_->show();
+    checkListDialog_->raise();
+    checkListDialog_->activateWindow();
 }
 
-void TForm1::GoToProblem(const TStatementProblem& problem)
+void MainWindow::GoToProblem(const TStatementProblem& problem)
 {
     activateWindow();
     const int page = PageOf(problem);
-    if (OnATab(problem) && PageControl1->currentIndex() != page) {
-        PageControl1->setCurrentIndex(page);
-        if (PageControl1->currentIndex() != page) return;  // the row being left was refused
+    if (OnATab(problem) && tabs->currentIndex() != page) {
+        tabs->setCurrentIndex(page);
+        if (tabs->currentIndex() != page) return;  // the row being left was refused
     }
     if (problem.control)
         SetFocus(*problem.control);

@@ -8,13 +8,13 @@
 #include "outputs/StatementReport.h"
 #include "statement/TaxOffices.h"
 #include "ui/About.h"
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
 #include "ui/Handlers.h"
-#include "ui/Main.h"
-#include "ui/PrintForm.h"
-#include "ui/UserManualUnit.h"
+#include "ui/MainWindow.h"
+#include "ui/PrintWindow.h"
+#include "ui/UserManualWindow.h"
 
 namespace epinax::ui {
 
@@ -24,7 +24,7 @@ namespace {
 // its controls has the focus.
 class THelpKey : public QObject {
 public:
-    explicit THelpKey(TForm1* form) : QObject(form), form_(form) {}
+    explicit THelpKey(MainWindow* form) : QObject(form), form_(form) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -32,23 +32,23 @@ protected:
         if (event->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(event)->key() != Qt::Key_F1) return false;
         auto* widget = qobject_cast<QWidget*>(watched);
         if (!widget || widget->window() != form_) return false;
-        form_->F1KeyDown();
+        form_->helpKeyPressed();
         return true;
     }
 
 private:
-    TForm1* form_;
+    MainWindow* form_;
 };
 
 }  // namespace
 
 // ------------------------------------------------------------ printed lists
 
-void TForm1::N15Click() { PrintListReport(TSide::Customers); }
-void TForm1::N16Click() { PrintListReport(TSide::Suppliers); }
+void MainWindow::printCustomerReport() { PrintListReport(TSide::Customers); }
+void MainWindow::printSupplierReport() { PrintListReport(TSide::Suppliers); }
 
 // A refused pending row has shown its own message and stops the print.
-void TForm1::PrintListReport(TSide side)
+void MainWindow::PrintListReport(TSide side)
 {
     Grid(side)->CommitEditor();
     const bool settled = statement_->SettlePendingRow(side);
@@ -59,10 +59,10 @@ void TForm1::PrintListReport(TSide side)
 }
 
 // The HTML file as ever, and the window's pages from the same input.
-bool TForm1::WriteAndShowReport(TSide side)
+bool MainWindow::WriteAndShowReport(TSide side)
 {
     const std::string path = statement_->ProgramDirectory() + ReportFileName(side);
-    TPrintForm* window = PrintWindow();
+    PrintWindow* window = printWindow();
     try {
         const TReportInput input = ReportInputOf(*statement_, side);
         WriteListReport(input, path);
@@ -76,38 +76,38 @@ bool TForm1::WriteAndShowReport(TSide side)
     return true;
 }
 
-TPrintForm* TForm1::PrintWindow()
+PrintWindow* MainWindow::printWindow()
 {
-    if (!PrintForm) PrintForm = new TPrintForm(this, KeyLed1);
-    return PrintForm;
+    if (!printWindow_) printWindow_ = new PrintWindow(this, keyLed_);
+    return printWindow_;
 }
 
 // ------------------------------------------------------------------- help
 
-TUserManual* TForm1::ManualWindow()
+UserManualWindow* MainWindow::manualWindow()
 {
-    if (UserManual) return UserManual;
-    UserManual = new TUserManual(HelpDirectory());
+    if (manualWindow_) return manualWindow_;
+    manualWindow_ = new UserManualWindow(HelpDirectory());
     // A window of its own has no parent to take it down.
-    connect(this, &QObject::destroyed, UserManual, [manual = UserManual] { delete manual; });
-    return UserManual;
+    connect(this, &QObject::destroyed, manualWindow_, [manual = manualWindow_] { delete manual; });
+    return manualWindow_;
 }
 
 // The help runs as every other command does: an error (memory running out
 // while a page is read) is shown, rather than escaping into the event loop,
 // which would end the program without a word.
-void TForm1::N13Click()
+void MainWindow::showUserManual()
 {
-    RunHandler(this, [&] { ManualWindow()->ShowTopic(THelpTopic::Setup); });
+    RunHandler(this, [&] { manualWindow()->ShowTopic(THelpTopic::Setup); });
 }
-void TForm1::F1KeyDown()
+void MainWindow::helpKeyPressed()
 {
-    RunHandler(this, [&] { ManualWindow()->ShowTopic(THelpTopic::Usage); });
+    RunHandler(this, [&] { manualWindow()->ShowTopic(THelpTopic::Usage); });
 }
 
-void TForm1::InstallHelpKey() { qApp->installEventFilter(new THelpKey(this)); }
+void MainWindow::InstallHelpKey() { qApp->installEventFilter(new THelpKey(this)); }
 
-void TForm1::N12Click()
+void MainWindow::showAbout()
 {
     RunHandler(this, [&] {
         TAboutBox about(this);

@@ -17,7 +17,7 @@
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
 #include "ui/KeyLed.h"
-#include "ui/Main.h"
+#include "ui/MainWindow.h"
 
 namespace epinax::ui {
 
@@ -45,12 +45,12 @@ std::string LauncherIcon(const QString& programDirectory)
 
 }  // namespace
 
-void TForm1::zip1Click()
+void MainWindow::makeZip()
 {
     Run([&] {
         std::optional<QString> source, chosen;
         {
-            TCapsLockOff typedNamesAsTyped(KeyLed1);
+            TCapsLockOff typedNamesAsTyped(keyLed_);
             source = TDialogs::OpenFileName(this, TDialogs::StartFolder());
             if (!source) return;
             TDialogs::RememberFolderOf(*source);
@@ -74,7 +74,7 @@ void TForm1::zip1Click()
 
 // A desktop directory that is missing or cannot be written gets the
 // launcher's own failure message, and nothing is written.
-void TForm1::N9Click()
+void MainWindow::makeDesktopShortcut()
 {
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     const QString program = QCoreApplication::applicationFilePath();
@@ -91,7 +91,7 @@ void TForm1::N9Click()
 
 // Without a browser that starts, the user still gets the address, to copy
 // into one by hand.
-bool TForm1::OpenInBrowser(const QString& address)
+bool MainWindow::OpenInBrowser(const QString& address)
 {
     if (QDesktopServices::openUrl(QUrl(address))) return true;
     TDialogs::ShowCopyableMessage(this,
@@ -101,8 +101,8 @@ bool TForm1::OpenInBrowser(const QString& address)
     return false;
 }
 
-void TForm1::e1Click() { OpenInBrowser(QString::fromStdString(WebSiteAddress())); }
+void MainWindow::connectToServer() { OpenInBrowser(QString::fromStdString(WebSiteAddress())); }
 
-void TForm1::N20Click() { OpenInBrowser(QString::fromStdString(SubmissionAddress())); }
+void MainWindow::submitOnline() { OpenInBrowser(QString::fromStdString(SubmissionAddress())); }
 
 }  // namespace epinax::ui

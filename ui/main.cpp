@@ -4,8 +4,8 @@
 
 #include "ui/Application.h"
 #include "ui/Dialogs.h"
-#include "ui/Main.h"
-#include "ui/MessageUnit.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageWindow.h"
 #include "ui/ProgramDirectory.h"
 
 int main(int argc, char** argv)
@@ -26,9 +26,9 @@ int main(int argc, char** argv)
                                                       u"ή κλείστε το και ξαναδοκιμάστε."));
         return 1;
     }
-    TForm1 form({directories.program.toStdString()});
+    MainWindow form({directories.program.toStdString()});
     {
-        TFormMessage message(&form);
+        MessageWindow message(&form);
         message.exec();
     }
     form.show();

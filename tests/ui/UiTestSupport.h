@@ -14,7 +14,7 @@
 #include <memory>
 
 #include "ui/Dialogs.h"
-#include "ui/Main.h"
+#include "ui/MainWindow.h"
 
 namespace epinax::ui::test {
 
@@ -71,9 +71,9 @@ public:
 
 protected:
     std::unique_ptr<QTemporaryDir> dir_;
-    std::unique_ptr<TForm1> form_;
+    std::unique_ptr<MainWindow> form_;
 
-    TForm1& Form() { return *form_; }
+    MainWindow& Form() { return *form_; }
     TStatement& Doc() { return form_->Statement(); }
     QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
     QString Path(const QString& name) const { return dir_->filePath(name); }
@@ -91,9 +91,9 @@ protected:
         TDialogs::ClearQueues();
         TDialogs::Shown().clear();
         dir_ = std::make_unique<QTemporaryDir>();
-        form_ = std::make_unique<TForm1>(TForm1::Options{dir_->path().toStdString() + "/", [] {
-                                                             return TDate{2025, 3, 14};
-                                                         }});
+        form_ = std::make_unique<MainWindow>(MainWindow::Options{dir_->path().toStdString() + "/", [] {
+                                                                     return TDate{2025, 3, 14};
+                                                                 }});
         if (shown == Shown::No) return;
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));

@@ -10,10 +10,10 @@
 #include <cstdio>
 
 #include "UiTestSupport.h"
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
-#include "ui/Main.h"
+#include "ui/MainWindow.h"
 
 using namespace epinax;
 using namespace epinax::ui;
@@ -27,7 +27,7 @@ void Say(const QString& line)
     std::fflush(stdout);
 }
 
-void TypeInto(TForm1& form, const char* edit, const QString& text)
+void TypeInto(MainWindow& form, const char* edit, const QString& text)
 {
     auto* widget = form.findChild<QLineEdit*>(QString::fromLatin1(edit));
     widget->setFocus();
@@ -36,10 +36,10 @@ void TypeInto(TForm1& form, const char* edit, const QString& text)
 
 QString CustomerAfm(int row) { return QStringLiteral("%1").arg(100000000 + row); }
 
-int TypeWithoutEnd(TForm1& form)
+int TypeWithoutEnd(MainWindow& form)
 {
     TDialogs::SetNextAnswer(mrYes);
-    form.N5Click();
+    form.newStatement();
     TypeInto(form, "YearOfData", QStringLiteral("2024"));
     TypeInto(form, "AFM", QStringLiteral("123456783"));
     TypeInto(form, "Egatastash", QStringLiteral(u"Ε"));
@@ -49,7 +49,7 @@ int TypeWithoutEnd(TForm1& form)
     emit combo->activated(9);
     Say(QStringLiteral("header"));
 
-    TDBGrid* grid = form.Grid(TSide::Customers);
+    CounterpartyGrid* grid = form.Grid(TSide::Customers);
     const QStringList cells = {{},
                                QStringLiteral(u"ΠΕΛΑΤΗΣ"),
                                {},
@@ -77,7 +77,7 @@ int TypeWithoutEnd(TForm1& form)
     }
 }
 
-int Recover(TForm1& form)
+int Recover(MainWindow& form)
 {
     TDialogs::SetNextAnswer(mrYes);
     form.OfferRecovery();
@@ -103,7 +103,7 @@ int main(int argc, char** argv)
     if (argc != 3) return 2;
     const std::string mode = argv[1];
     TDialogs::SetRecordOnly(true);
-    TForm1 form({std::string(argv[2]) + "/", [] { return TDate{2025, 3, 14}; }});
+    MainWindow form({std::string(argv[2]) + "/", [] { return TDate{2025, 3, 14}; }});
     form.show();
     QApplication::setActiveWindow(&form);
     if (mode == "type") return TypeWithoutEnd(form);

@@ -13,12 +13,12 @@
 #include <QtTest>
 
 #include "ui/KeyLed.h"
-#include "ui/MessageUnit.h"
-#include "ui/WaitMessage.h"
+#include "ui/MessageWindow.h"
+#include "ui/WaitWindow.h"
 
-using epinax::ui::TForm2;
-using epinax::ui::TFormMessage;
+using epinax::ui::MessageWindow;
 using epinax::ui::TKeyLed;
+using epinax::ui::WaitWindow;
 
 namespace {
 
@@ -64,7 +64,7 @@ void TestAuxWindows::initTestCase() { LoadPictures(); }
 
 void TestAuxWindows::waitWindowShowsTheWords()
 {
-    TForm2 wait;
+    WaitWindow wait;
     QCOMPARE(wait.windowTitle(), WaitWords());
     QLabel* label = LabelWithText(&wait, WaitWords());
     QVERIFY(label);
@@ -77,7 +77,7 @@ void TestAuxWindows::waitWindowShowsTheWords()
 
 void TestAuxWindows::waitWindowShowNowCentresAndPaints()
 {
-    TForm2 wait;
+    WaitWindow wait;
     // Without a window manager (Xvfb) the X server reports the minimised
     // state back late, so the window is minimised first only offscreen.
     if (QGuiApplication::platformName() == QStringLiteral(u"offscreen")) wait.showMinimized();
@@ -100,7 +100,7 @@ void TestAuxWindows::waitWindowShowNowCentresAndPaints()
 
 void TestAuxWindows::messageWindowTexts()
 {
-    TFormMessage message;
+    MessageWindow message;
     QCOMPARE(message.windowTitle(), QStringLiteral(u"e-ΠΙΝΑΞ"));
     QVERIFY(message.isModal());
     QVERIFY(HasNoCloseBox(message));
@@ -128,7 +128,7 @@ void TestAuxWindows::messageWindowTexts()
     QVERIFY(lines[10].contains(QStringLiteral(u"www.kefys.example")));
     QCOMPARE(lines[12], QString());
     QCOMPARE(lines[13], QStringLiteral(u"Σας προσκαλούμε να έρθετε μαζί μας στην ηλεκτρονική εποχή!"));
-    QCOMPARE(memo->toPlainText(), TFormMessage::MessageText());
+    QCOMPARE(memo->toPlainText(), MessageWindow::MessageText());
 
     QVERIFY(QFile::exists(QStringLiteral(u":/pictures/message.png")));
     auto* picture = message.findChild<QLabel*>(QStringLiteral(u"Image1"));
@@ -138,7 +138,7 @@ void TestAuxWindows::messageWindowTexts()
 
 void TestAuxWindows::messageTextFitsWithoutScrolling()
 {
-    TFormMessage message;
+    MessageWindow message;
     message.show();
     QVERIFY(QTest::qWaitForWindowExposed(&message));
     auto* memo = message.findChild<QPlainTextEdit*>(QStringLiteral(u"Memo1"));
@@ -152,7 +152,7 @@ void TestAuxWindows::messageTextFitsWithoutScrolling()
 
 void TestAuxWindows::messageWindowIgnoresEscapeAndClose()
 {
-    TFormMessage message;
+    MessageWindow message;
     message.show();
     QVERIFY(QTest::qWaitForWindowExposed(&message));
     QTest::keyClick(&message, Qt::Key_Escape);
@@ -166,7 +166,7 @@ void TestAuxWindows::messageWindowIgnoresEscapeAndClose()
 
 void TestAuxWindows::messageWindowClosesWithButton()
 {
-    TFormMessage message;
+    MessageWindow message;
     message.show();
     QVERIFY(QTest::qWaitForWindowExposed(&message));
     auto* button = message.findChild<QPushButton*>(QStringLiteral(u"Button1"));
@@ -177,7 +177,7 @@ void TestAuxWindows::messageWindowClosesWithButton()
 
 void TestAuxWindows::messageWindowExecEndsOnlyWithButton()
 {
-    TFormMessage message;
+    MessageWindow message;
     bool stillOpenAfterEscape = false;
     QTimer::singleShot(0, &message, [&message, &stillOpenAfterEscape] {
         QTest::keyClick(&message, Qt::Key_Escape);

@@ -13,10 +13,10 @@
 
 #include "UiTestSupport.h"
 #include "common/Greek.h"
-#include "ui/CheckUnit.h"
-#include "ui/DBGrid.h"
+#include "ui/CheckListDialog.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
-#include "ui/Main.h"
+#include "ui/MainWindow.h"
 
 using namespace epinax;
 using namespace epinax::ui;
@@ -52,7 +52,7 @@ class CheckListTest : public QObject, public MainWindowFixture {
     void NewWithOneRow()
     {
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         Doc().SetHeaderText(TStatementField::Year, "2024");
         Doc().SetHeaderText(TStatementField::TaxNumber, "123456783");
         Doc().SetHeaderText(TStatementField::Installation, "E");
@@ -70,7 +70,7 @@ class CheckListTest : public QObject, public MainWindowFixture {
         AddRow(TSide::Suppliers, "000000050", "0", "2", "5");
         const QString path = Path(QStringLiteral("s"));
         TDialogs::SetNextFileName(path);
-        Form().N7Click();
+        Form().saveStatementAs();
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         QByteArray edited;
@@ -87,12 +87,12 @@ class CheckListTest : public QObject, public MainWindowFixture {
         file.close();
         TDialogs::SetNextAnswer(mrYes);
         TDialogs::SetNextFileName(path);
-        Form().N2Click();
+        Form().openStatement();
         QVERIFY(Doc().StatementLoaded());
         TakeShown();
     }
 
-    QTreeWidget* ProblemList() { return Form().CheckListWindow()->List(); }
+    QTreeWidget* ProblemList() { return Form().checkListDialog()->List(); }
     QString Cell(int row, int column) { return ProblemList()->topLevelItem(row)->text(column); }
     void DoubleClick(int row)
     {
@@ -117,7 +117,7 @@ private slots:
         QCOMPARE(action->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_E));
         QVERIFY(!action->isEnabled());  // nothing to check before New or Open
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         QVERIFY(action->isEnabled());
     }
 
@@ -126,7 +126,7 @@ private slots:
         OpenStatementWithFaults();
         Doc().SetHeaderText(TStatementField::Year, "20");
         Form().findChild<QAction*>(QStringLiteral("Check1"))->trigger();
-        TCheckList* window = Form().CheckListWindow();
+        CheckListDialog* window = Form().checkListDialog();
         QVERIFY(window && window->isVisible());
         QCOMPARE(ProblemList()->topLevelItemCount(), 3);
         QCOMPARE(Cell(0, 0), QStringLiteral(u"Γενικά στοιχεία"));
@@ -141,7 +141,7 @@ private slots:
 
         // Double-click: the grid's row and column of the problem.
         DoubleClick(2);
-        TDBGrid* grid = Form().Grid(TSide::Customers);
+        CounterpartyGrid* grid = Form().Grid(TSide::Customers);
         QCOMPARE(grid->currentIndex().row(), 2);
         QCOMPARE(grid->currentIndex().column(), 0);
         QCOMPARE(Doc().List(TSide::Customers).CurrentIndex(), 2);
@@ -166,7 +166,7 @@ private slots:
     {
         OpenStatementWithFaults();
         Doc().SetHeaderText(TStatementField::TaxNumber, "000000050");  // now the supplier's and a customer's number
-        Form().Check1Click();
+        Form().checkStatement();
         const int last = ProblemList()->topLevelItemCount() - 1;
         QCOMPARE(Cell(last, 0), QStringLiteral(u"Προμηθευτές"));
         DoubleClick(last);
@@ -193,29 +193,29 @@ private slots:
         QCOMPARE(watcher.overrides, 0);
         Edit("CompanyName")->setFocus();
         QTest::keyClick(Edit("CompanyName"), Qt::Key_E, Qt::ControlModifier);
-        QVERIFY(Form().CheckListWindow() && Form().CheckListWindow()->isVisible());
+        QVERIFY(Form().checkListDialog() && Form().checkListDialog()->isVisible());
         QCOMPARE(ProblemList()->topLevelItemCount(), 3);
 
-        Form().CheckListWindow()->hide();
+        Form().checkListDialog()->hide();
         Doc().SetHeaderText(TStatementField::Year, "2024");
         QApplication::setActiveWindow(&Form());
-        TDBGrid* grid = Form().Grid(TSide::Customers);
+        CounterpartyGrid* grid = Form().Grid(TSide::Customers);
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(0, 1));
         TypeFocused(QStringLiteral("X"));  // the cell's editor open
         QVERIFY(grid->CellEditorOpen());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
-        QVERIFY(Form().CheckListWindow()->isVisible());
+        QVERIFY(Form().checkListDialog()->isVisible());
     }
 
     void noProblemIsSaidSo()
     {
         NewWithOneRow();
         TakeShown();
-        Form().Check1Click();
+        Form().checkStatement();
         QCOMPARE(TakeShown(),
                  QStringList{QStringLiteral(u"message: Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση.")});
-        QVERIFY(!Form().CheckListWindow() || !Form().CheckListWindow()->isVisible());
+        QVERIFY(!Form().checkListDialog() || !Form().checkListDialog()->isVisible());
     }
 };
 

@@ -10,11 +10,11 @@
 #include <functional>
 
 #include "UiTestSupport.h"
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
-#include "ui/Main.h"
-#include "ui/PrintForm.h"
-#include "ui/UserManualUnit.h"
+#include "ui/MainWindow.h"
+#include "ui/PrintWindow.h"
+#include "ui/UserManualWindow.h"
 
 using namespace epinax;
 using namespace epinax::ui;
@@ -79,7 +79,7 @@ private slots:
     void f1AfterAFailedReimportAndThePrintWindow()
     {
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         TypeFocused(QStringLiteral("2024"));  // New leaves the cursor in the year, which may not be left empty
         Edit("AFM")->setFocus();
         TypeFocused(QStringLiteral("123456783"));
@@ -88,7 +88,7 @@ private slots:
         Import(mrYes, "import-good.csv", 1500, &messages);  // the rows are there already
         QVERIFY(messages >= 1);
         PressF1();
-        TUserManual* manual = Form().ManualWindow();
+        UserManualWindow* manual = Form().manualWindow();
         QVERIFY(manual->isVisible());
         QCOMPARE(manual->Browser()->source().fileName(), QStringLiteral("usermanual.htm"));
 
@@ -97,8 +97,8 @@ private slots:
         QApplication::setActiveWindow(form_.get());
         Form().Grid(TSide::Customers)->setFocus();
         KeyFocused(Qt::Key_Escape);
-        EscapeEachMessage([&] { Form().N15Click(); }, 0);
-        TPrintForm* print = Form().PrintWindow();
+        EscapeEachMessage([&] { Form().printCustomerReport(); }, 0);
+        PrintWindow* print = Form().printWindow();
         QVERIFY(print->isVisible());
         PressF1();
         QTest::keyClick(print, Qt::Key_Escape);

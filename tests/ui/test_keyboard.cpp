@@ -14,14 +14,14 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
-#include "ui/DBGrid.h"
-#include "ui/DBNavigator.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
-#include "ui/Main.h"
+#include "ui/ListNavigator.h"
+#include "ui/MainWindow.h"
 #include "ui/Mnemonics.h"
-#include "ui/PrintForm.h"
-#include "ui/UserManualUnit.h"
+#include "ui/PrintWindow.h"
+#include "ui/UserManualWindow.h"
 
 using namespace epinax;
 using namespace epinax::ui;
@@ -30,12 +30,12 @@ using namespace epinax::ui::test;
 class KeyboardTest : public QObject, public MainWindowFixture {
     Q_OBJECT
 
-    TDBGrid* Grid(TSide side) { return Form().Grid(side); }
+    CounterpartyGrid* Grid(TSide side) { return Form().Grid(side); }
 
     void New()
     {
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         TakeShown();
     }
 
@@ -60,7 +60,7 @@ class KeyboardTest : public QObject, public MainWindowFixture {
         Doc().SelectTaxOffice(9);
         PostOneCustomer();
         TDialogs::SetNextFileName(Path(name));
-        Form().N7Click();
+        Form().saveStatementAs();
         QVERIFY(!Doc().UnsavedChanges());
         TakeShown();
     }
@@ -198,7 +198,7 @@ private slots:
     {
         QFETCH(QString, how);
         New();
-        TDBGrid* grid = Grid(TSide::Customers);
+        CounterpartyGrid* grid = Grid(TSide::Customers);
         grid->setFocus();
         TypeCellsWithTab({QStringLiteral("000000050"),
                           {},
@@ -216,7 +216,7 @@ private slots:
         else if (how == QStringLiteral("Tab"))
             KeyFocused(Qt::Key_Tab);
         else
-            Form().Navigator(TSide::Customers)->BtnClick(TDBNavigator::nbPost);
+            Form().Navigator(TSide::Customers)->BtnClick(ListNavigator::nbPost);
         QVERIFY(TakeShown().contains(
             QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία")));
         QTRY_COMPARE(grid->currentIndex().column(), 8);
@@ -346,7 +346,7 @@ private slots:
     {
         Form().setFocus();
         KeyFocused(Qt::Key_F1);
-        TUserManual* manual = Form().ManualWindow();
+        UserManualWindow* manual = Form().manualWindow();
         QVERIFY(manual->isVisible());
         QApplication::setActiveWindow(manual);
         auto* usage = manual->findChild<QLabel*>(QStringLiteral("Label2"));
@@ -380,12 +380,12 @@ private slots:
         QApplication::setActiveWindow(&Form());  // after the wait window
         Edit("Town")->setFocus();
         TDialogs::SetNextFileName(Path(QStringLiteral("s")));
-        Form().N2Click();
+        Form().openStatement();
         QCOMPARE(QApplication::focusWidget(), Edit("YearOfData"));
 
         Edit("Town")->setFocus();  // an Open the user cancels leaves the cursor where it was
         TDialogs::SetNextFileName(std::nullopt);
-        Form().N2Click();
+        Form().openStatement();
         QCOMPARE(QApplication::focusWidget(), Edit("Town"));
     }
 };

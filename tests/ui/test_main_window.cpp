@@ -18,13 +18,13 @@
 #include "UiTestSupport.h"
 #include "common/Cp1253.h"
 #include "common/Files.h"
-#include "ui/DBGrid.h"
-#include "ui/DBNavigator.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
-#include "ui/FindUnit.h"
+#include "ui/FindDialog.h"
 #include "ui/GreekText.h"
 #include "ui/KeyLed.h"
-#include "ui/Main.h"
+#include "ui/ListNavigator.h"
+#include "ui/MainWindow.h"
 #include "ui/RecordStoreModel.h"
 
 using namespace epinax;
@@ -59,12 +59,12 @@ class MainWindowTest : public QObject, public MainWindowFixture {
         return QString::fromLatin1(file.readAll());
     }
 
-    TDBGrid* Grid(TSide side) { return form_->Grid(side); }
+    CounterpartyGrid* Grid(TSide side) { return form_->Grid(side); }
     QTabWidget* PageControl() { return form_->findChild<QTabWidget*>(QStringLiteral("PageControl1")); }
     // Puts the focus on a cell of a grid, as a click does.
     void FocusCell(TSide side, int row, int column)
     {
-        TDBGrid* grid = Grid(side);
+        CounterpartyGrid* grid = Grid(side);
         QApplication::setActiveWindow(form_.get());
         grid->setFocus();
         grid->setCurrentIndex(grid->model()->index(row, column));
@@ -120,7 +120,7 @@ class MainWindowTest : public QObject, public MainWindowFixture {
     void AnswerFind(const QString& text, bool byName, bool wholeField, bool ok = true)
     {
         QTimer::singleShot(0, this, [=, this] {
-            TFind* find = Form().FindWindow();
+            FindDialog* find = Form().findDialog();
             QVERIFY(find->isVisible());
             find->findChild<QRadioButton*>(byName ? QStringLiteral("RadioButton2") : QStringLiteral("RadioButton1"))
                 ->setChecked(true);
@@ -136,7 +136,7 @@ class MainWindowTest : public QObject, public MainWindowFixture {
     void New()
     {
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         TakeShown();
     }
 
@@ -153,7 +153,7 @@ private slots:
         TypeHeader();
         FocusCell(TSide::Customers, 0, 1);
         TypeFocused(QStringLiteral(u"ΟΝΟΜΑ"));
-        TFind* find = Form().FindWindow();
+        FindDialog* find = Form().findDialog();
         find->show();
         QApplication::setActiveWindow(find);
         auto* search = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
@@ -228,12 +228,12 @@ private slots:
         QVERIFY(form_->findChild<QWidget*>(QStringLiteral("Panel2"))->isVisible());
         QVERIFY(!form_->findChild<QAction*>(QStringLiteral("N7"))->isEnabled());
         TDialogs::SetNextAnswer(mrNo);
-        Form().N5Click();
+        Form().newStatement();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Δημιουργία νέου αρχείου;")});
         QVERIFY(form_->findChild<QWidget*>(QStringLiteral("Panel2"))->isVisible());
 
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Δημιουργία νέου αρχείου;")});
         QVERIFY(!form_->findChild<QWidget*>(QStringLiteral("Panel2"))->isVisible());
         QVERIFY(form_->findChild<QAction*>(QStringLiteral("N7"))->isEnabled());
@@ -352,7 +352,7 @@ private slots:
         FocusCell(TSide::Customers, 0, 0);
         TypeFocused(QStringLiteral("000000050"));
         Grid(TSide::Customers)->CommitEditor();
-        auto* post = Form().Navigator(TSide::Customers)->Button(TDBNavigator::nbPost);
+        auto* post = Form().Navigator(TSide::Customers)->Button(ListNavigator::nbPost);
         QVERIFY(Grid(TSide::Customers)->CellEditorOpen());
         post->click();
         QCOMPARE(TakeShown(), QStringList{});
@@ -408,15 +408,15 @@ private slots:
         TypeRow(TSide::Suppliers,
                 {QStringLiteral("000000050"), QStringLiteral("A"), QString(), QStringLiteral("1"), QString(), QString(),
                  QString(), QString(), QStringLiteral("0"), QStringLiteral("7")});
-        Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbPost);
+        Form().Navigator(TSide::Suppliers)->BtnClick(ListNavigator::nbPost);
         QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 1);
         TakeShown();
         TDialogs::SetNextAnswer(mrNo);
-        Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
+        Form().Navigator(TSide::Suppliers)->BtnClick(ListNavigator::nbDelete);
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Είστε σίγουρος;")});
         QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 1);
         TDialogs::SetNextAnswer(mrYes);
-        Form().Navigator(TSide::Suppliers)->BtnClick(TDBNavigator::nbDelete);
+        Form().Navigator(TSide::Suppliers)->BtnClick(ListNavigator::nbDelete);
         QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 0);
         QCOMPARE(form_->findChild<QLabel*>(QStringLiteral("Label33"))->text(),
                  QStringLiteral(u"0 Εγγραφές (Προμηθευτές)"));
@@ -452,7 +452,7 @@ private slots:
     {
         New();
         TypeHeader();
-        TDBGrid* grid = Grid(TSide::Customers);
+        CounterpartyGrid* grid = Grid(TSide::Customers);
         FocusCell(TSide::Customers, 0, 0);
         auto typeRowWithTabs = [&](const QStringList& cells) {
             for (const QString& cell : cells) {
@@ -495,13 +495,13 @@ private slots:
         New();
         TypeHeader();
         TDialogs::SetNextFileName(Path(QStringLiteral("saved")));
-        Form().N7Click();
+        Form().saveStatementAs();
         QCOMPARE(locks.capsChanges, (std::vector<bool>{false, true}));
         TDialogs::SetNextFileName(std::nullopt);  // the open dialog cancelled
-        Form().N2Click();
+        Form().openStatement();
         QCOMPARE(locks.capsChanges, (std::vector<bool>{false, true, false, true}));
         locks.caps = false;  // switched off by the user: left off
-        Form().N2Click();
+        Form().openStatement();
         QCOMPARE(locks.capsChanges.size(), size_t{4});
         TKeyLed::SetLocksForTests(nullptr);
         TakeShown();
@@ -518,7 +518,7 @@ private slots:
         Edit("EditPub1")->setFocus();
         TypeFocused(QStringLiteral("50"));
         TDialogs::SetNextFileName(Path(QStringLiteral("out")));
-        Form().N7Click();
+        Form().saveStatementAs();
         QStringList shown = TakeShown();
         QCOMPARE(shown.size(), 1);
         QVERIFY(shown[0].startsWith(QStringLiteral(u"message: Επιτυχής Αποθήκευση Αρχείου.")));
@@ -535,7 +535,7 @@ private slots:
         New();
         QCOMPARE(Edit("AFM")->text(), QString());
         TDialogs::SetNextFileName(Path(QStringLiteral("out")));
-        Form().N2Click();
+        Form().openStatement();
         QCOMPARE(TakeShown(), QStringList{});
         QCOMPARE(Edit("AFM")->text(), QStringLiteral("123456783"));
         QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΑΚΜΕ ΑΕ"));
@@ -589,15 +589,15 @@ private slots:
         AddCustomer("100000001", QStringLiteral(u"ΠΡΩΤΟΣ"));
         Doc().MarkChanged();
         TDialogs::SetNextAnswer(mrCancel);
-        Form().N2Click();
+        Form().openStatement();
         QCOMPARE(TakeShown(), QStringList{question});
         TDialogs::SetNextAnswer(mrCancel);
-        Form().N5Click();
+        Form().newStatement();
         QCOMPARE(TakeShown(), QStringList{question});
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
         TDialogs::SetNextAnswer(mrNo);
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         QCOMPARE(TakeShown(), (QStringList{question, QStringLiteral(u"ask: Δημιουργία νέου αρχείου;")}));
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
     }
@@ -609,7 +609,7 @@ private slots:
         New();
         TypeHeader();
         auto columnsFit = [&](TSide side) {
-            TDBGrid* grid = Grid(side);
+            CounterpartyGrid* grid = Grid(side);
             int right = grid->horizontalHeader()->sectionViewportPosition(9) + grid->columnWidth(9);
             return right <= grid->viewport()->width() && !grid->horizontalScrollBar()->isVisible();
         };
@@ -636,11 +636,11 @@ private slots:
         QTest::qWait(0);
         QVERIFY(Grid(TSide::Customers)->verticalScrollBar()->isVisible());  // 40 rows do not fit
         QVERIFY(columnsFit(TSide::Customers));
-        QCOMPARE(TDBGrid::FittedWidths({100, 200}, {50, 60}, 300), (std::vector<int>{100, 200}));
-        auto shrunk = TDBGrid::FittedWidths({100, 200}, {50, 60}, 200);
+        QCOMPARE(CounterpartyGrid::FittedWidths({100, 200}, {50, 60}, 300), (std::vector<int>{100, 200}));
+        auto shrunk = CounterpartyGrid::FittedWidths({100, 200}, {50, 60}, 200);
         QCOMPARE(shrunk[0] + shrunk[1], 200);
         QVERIFY(shrunk[0] >= 50 && shrunk[1] >= 60);
-        auto cut = TDBGrid::FittedWidths({100, 200}, {50, 60}, 80);
+        auto cut = CounterpartyGrid::FittedWidths({100, 200}, {50, 60}, 80);
         QVERIFY(cut[0] + cut[1] <= 80);
     }
 
@@ -730,29 +730,29 @@ private slots:
         Doc().List(TSide::Customers).First();
 
         AnswerFind(QStringLiteral(u"ΠΑΠΑΣ"), true, true);
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(CurrentName(), QStringLiteral(u"ΠΑΠΑΣ"));
         AnswerFind(QStringLiteral(u"ΠΑΠΑΣ"), true, false);
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(CurrentName(), QStringLiteral(u"ΠΑΠΑΣ ΑΕ"));
         AnswerFind(QStringLiteral("2000"), false, false);
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(CurrentName(), QStringLiteral(u"ΑΛΛΟΣ"));
         TakeShown();
         AnswerFind(QStringLiteral(u"παπας"), true, false);
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"warning: Δεν βρέθηκε η Επωνυμία")});
         QCOMPARE(Doc().List(TSide::Customers).CurrentIndex(), 0);
 
         // The window keeps its text and choices; cancelling searches nothing.
-        TFind* find = Form().FindWindow();
+        FindDialog* find = Form().findDialog();
         QTimer::singleShot(0, this, [&] {
             QCOMPARE(find->findChild<QLineEdit*>(QStringLiteral("Edit1"))->text(), QStringLiteral(u"παπας"));
             QVERIFY(find->findChild<QRadioButton*>(QStringLiteral("RadioButton2"))->isChecked());
             QVERIFY(!find->findChild<QCheckBox*>(QStringLiteral("CheckBox2"))->isChecked());
             find->close();  // the close box counts as cancelling
         });
-        Form().N17Click();
+        Form().findCounterparty();
         QVERIFY(find->Cancelled);
         QCOMPARE(TakeShown(), QStringList{});
     }
@@ -766,7 +766,7 @@ private slots:
         AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΣ"));
         AddCustomer("123450000", QStringLiteral(u"ΑΛΛΟΣ"));
         Doc().List(TSide::Customers).First();
-        TFind* find = Form().FindWindow();
+        FindDialog* find = Form().findDialog();
         auto* search = find->findChild<QLineEdit*>(QStringLiteral("Edit1"));
         search->setText(QStringLiteral("999"));  // remembered from an earlier use
         QTimer::singleShot(0, this, [&] {
@@ -788,7 +788,7 @@ private slots:
             search->setFocus();
             KeyFocused(Qt::Key_Return);
         });
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(CurrentName(), QStringLiteral(u"ΑΛΛΟΣ"));
     }
 
@@ -806,12 +806,12 @@ private slots:
         form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
         TakeShown();
         AnswerFind(QStringLiteral("0a00000050"), false, true);
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("beep")});  // the letter
-        QCOMPARE(Form().FindWindow()->SearchText, QStringLiteral("000000050"));
+        QCOMPARE(Form().findDialog()->SearchText, QStringLiteral("000000050"));
         QCOMPARE(suppliers.CurrentIndex(), 0);
         AnswerFind(QStringLiteral("999"), false, true);
-        Form().N17Click();
+        Form().findCounterparty();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"warning: Δεν βρέθηκε ο ΑΦΜ")});
     }
 };

@@ -20,12 +20,12 @@
 #include "UiTestSupport.h"
 #include "outputs/Print.h"
 #include "ui/About.h"
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
-#include "ui/Main.h"
-#include "ui/PrintForm.h"
-#include "ui/UserManualUnit.h"
+#include "ui/MainWindow.h"
+#include "ui/PrintWindow.h"
+#include "ui/UserManualWindow.h"
 
 using namespace epinax;
 using namespace epinax::ui;
@@ -62,7 +62,7 @@ class OutputsWindowsTest : public QObject, public MainWindowFixture {
     void New()
     {
         TDialogs::SetNextAnswer(mrYes);
-        Form().N5Click();
+        Form().newStatement();
         TakeShown();
     }
 
@@ -99,7 +99,7 @@ class OutputsWindowsTest : public QObject, public MainWindowFixture {
         New();
         TypeHeader();
         AddCustomer("100000001", QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ ΓΕΩΡΓΙΟΣ"));
-        Form().N15Click();
+        Form().printCustomerReport();
     }
 
 private slots:
@@ -125,7 +125,7 @@ private slots:
         PrintCustomers();
         QCOMPARE(TakeShown(), QStringList{});
         QVERIFY(QFile::exists(Path(QStringLiteral("Pelates.htm"))));
-        TPrintForm* window = Form().PrintWindow();
+        PrintWindow* window = Form().printWindow();
         QVERIFY(window->isVisible());
         QCOMPARE(window->windowTitle(), QStringLiteral(u"Εκτύπωση"));
         QCOMPARE(window->size(), QSize(803, 587));
@@ -149,7 +149,7 @@ private slots:
     void pdfCutShortIsReportedAndTheEarlierOneKept()
     {
         PrintCustomers();
-        auto* save = Form().PrintWindow()->findChild<QPushButton*>(QStringLiteral("Button2"));
+        auto* save = Form().printWindow()->findChild<QPushButton*>(QStringLiteral("Button2"));
         const QString pdf = Path(QStringLiteral("Pelates.pdf"));
         TDialogs::SetNextFileName(pdf);
         save->click();
@@ -176,8 +176,8 @@ private slots:
         TypeHeader();
         for (int row = 1; row <= 130; ++row)
             AddCustomer(std::to_string(100000000 + row).c_str(), QStringLiteral(u"ΠΕΛΑΤΗΣ %1").arg(row));
-        Form().N15Click();
-        TPrintForm* window = Form().PrintWindow();
+        Form().printCustomerReport();
+        PrintWindow* window = Form().printWindow();
         TPageView* view = window->View();
         auto* label = window->findChild<QLabel*>(QStringLiteral("PageLabel"));
         QCOMPARE(label->text(), QStringLiteral(u"Σελίδα 1 από 3"));
@@ -208,7 +208,7 @@ private slots:
     void printButtonPrintsAndReportsFailure()
     {
         PrintCustomers();
-        TPrintForm* window = Form().PrintWindow();
+        PrintWindow* window = Form().printWindow();
         auto* print = window->findChild<QPushButton*>(QStringLiteral("Button1"));
         QCOMPARE(print->text(), QStringLiteral(u"Εκτύπωση"));
         const QString printed = Path(QStringLiteral("printed.pdf"));
@@ -231,11 +231,11 @@ private slots:
     {
         New();
         TypeHeader();
-        Form().N16Click();
+        Form().printSupplierReport();
         QCOMPARE(TakeShown(), QStringList{});
         QVERIFY(QFile::exists(Path(QStringLiteral("Promitheftes.htm"))));
         QVERIFY(!QFile::exists(Path(QStringLiteral("Pelates.htm"))));
-        QVERIFY(Form().PrintWindow()->Pages()->Title().contains(QStringLiteral(u"ΠΡΟΜΗΘΕΥΤΩΝ")));
+        QVERIFY(Form().printWindow()->Pages()->Title().contains(QStringLiteral(u"ΠΡΟΜΗΘΕΥΤΩΝ")));
     }
 
     void refusedPendingRowWritesNothing()
@@ -245,13 +245,13 @@ private slots:
         auto& list = Doc().List(TSide::Customers);
         list.Append();
         list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΧΩΡΙΣ ΑΦΜ")));
-        Form().N15Click();
+        Form().printCustomerReport();
         // The row validation's own beep and message, and nothing of the print.
         QCOMPARE(TakeShown(),
                  (QStringList{QStringLiteral("beep"), QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, "
                                                                      u"Υπόχρεος, Αριθ. τιμολογίων, Αξία")}));
         QVERIFY(!QFile::exists(Path(QStringLiteral("Pelates.htm"))));
-        QVERIFY(!Form().PrintWindow()->isVisible());
+        QVERIFY(!Form().printWindow()->isVisible());
     }
 
     void reportThatCannotBeWrittenGivesTheMessage()
@@ -259,9 +259,9 @@ private slots:
         New();
         TypeHeader();
         QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("Pelates.htm")));
-        Form().N15Click();
+        Form().printCustomerReport();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrintFailureMessage())});
-        QVERIFY(!Form().PrintWindow()->isVisible());
+        QVERIFY(!Form().printWindow()->isVisible());
     }
 
     void f1WithAModifierOpensTheUsagePage()
@@ -269,7 +269,7 @@ private slots:
         New();
         Edit("CompanyName")->setFocus();
         QTest::keyClick(Edit("CompanyName"), Qt::Key_F1, Qt::ShiftModifier);
-        TUserManual* manual = Form().ManualWindow();
+        UserManualWindow* manual = Form().manualWindow();
         QVERIFY(manual->isVisible());
         QVERIFY(manual->isWindow());
         QVERIFY(!manual->parentWidget());
@@ -292,8 +292,8 @@ private slots:
 
     void n13OpensTheInstallationPage()
     {
-        Form().N13Click();
-        TUserManual* manual = Form().ManualWindow();
+        Form().showUserManual();
+        UserManualWindow* manual = Form().manualWindow();
         QVERIFY(manual->isVisible());
         QCOMPARE(manual->Browser()->source().fileName(), QStringLiteral("setup.htm"));
         QVERIFY(manual->Browser()->toPlainText().contains(QStringLiteral("cmake --install build")));
@@ -311,15 +311,15 @@ private slots:
         // Closing hides it; the same window comes back.
         manual->close();
         QVERIFY(!manual->isVisible());
-        Form().N13Click();
-        QCOMPARE(Form().ManualWindow(), manual);
+        Form().showUserManual();
+        QCOMPARE(Form().manualWindow(), manual);
         QVERIFY(manual->isVisible());
     }
 
     void aMinimisedManualIsRestored()
     {
-        Form().N13Click();
-        TUserManual* manual = Form().ManualWindow();
+        Form().showUserManual();
+        UserManualWindow* manual = Form().manualWindow();
         manual->showMinimized();
         QVERIFY(manual->isMinimized());
         QTest::keyClick(form_.get(), Qt::Key_F1);
@@ -330,8 +330,8 @@ private slots:
 
     void manualPrintFailureGivesTheMessage()
     {
-        Form().N13Click();
-        TUserManual* manual = Form().ManualWindow();
+        Form().showUserManual();
+        UserManualWindow* manual = Form().manualWindow();
         TDialogs::SetNextFileName(Path(QStringLiteral("no/such/folder/x.pdf")));
         manual->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrinterFailureMessage())});
@@ -384,7 +384,7 @@ private slots:
                 Type(about->findChild<QPushButton*>(QStringLiteral("OKButton")), keys);
                 QTest::keyClick(about->findChild<QPushButton*>(QStringLiteral("OKButton")), Qt::Key_Return);
             });
-            Form().N12Click();
+            Form().showAbout();
         };
         typeAndClose(QStringLiteral(u"ΠΙΝΑ"));
         QCOMPARE(counterAtOpening, 0);

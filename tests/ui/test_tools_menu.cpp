@@ -19,7 +19,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/Dialogs.h"
-#include "ui/Main.h"
+#include "ui/MainWindow.h"
 
 using namespace epinax;
 using namespace epinax::ui;
@@ -136,10 +136,10 @@ private slots:
         qputenv("HOME", home.path().toUtf8());
         qputenv("XDG_CONFIG_HOME", home.filePath(QStringLiteral(".config")).toUtf8());
 
-        QCOMPARE(FolderOfDialog([&] { Form().N2Click(); }), documents);
+        QCOMPARE(FolderOfDialog([&] { Form().openStatement(); }), documents);
         TDialogs::SetNextFileName(statements + QStringLiteral(u"/ΔΗΛΩΣΗ.PIS"));
         QCOMPARE(FolderOfDialog([&] { Trigger("zip1"); }), statements);
-        QCOMPARE(FolderOfDialog([&] { Form().N2Click(); }), statements);
+        QCOMPARE(FolderOfDialog([&] { Form().openStatement(); }), statements);
 
         qputenv("HOME", savedHome);
         qunsetenv("XDG_CONFIG_HOME");

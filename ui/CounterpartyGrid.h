@@ -20,14 +20,14 @@ class TStatement;
 namespace epinax::ui {
 
 class TRecordStoreModel;
-class TDBGrid;
+class CounterpartyGrid;
 
 // Paints the band of the current row and the focused cell, and edits a cell
 // in a line edit held to the field's width and code page.
 class TCellDelegate : public QStyledItemDelegate {
     Q_OBJECT
 public:
-    explicit TCellDelegate(TDBGrid* grid);
+    explicit TCellDelegate(CounterpartyGrid* grid);
     QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
     void destroyEditor(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
@@ -37,14 +37,14 @@ public:
     void Forget(QWidget* editor) const;
 
 private:
-    TDBGrid* grid_;
+    CounterpartyGrid* grid_;
     mutable QLineEdit* editor_ = nullptr;
 };
 
-class TDBGrid : public QTableView {
+class CounterpartyGrid : public QTableView {
     Q_OBJECT
 public:
-    TDBGrid(TStatement& statement, TSide side, QWidget* parent = nullptr);
+    CounterpartyGrid(TStatement& statement, TSide side, QWidget* parent = nullptr);
 
     TRecordStoreModel* Model() const { return model_; }
     TSide Side() const { return side_; }

@@ -1,4 +1,4 @@
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -41,7 +41,7 @@ bool IsEditing(const TDataSet& store)
 
 // ------------------------------------------------------------ TCellDelegate
 
-TCellDelegate::TCellDelegate(TDBGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+TCellDelegate::TCellDelegate(CounterpartyGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
 
 QWidget* TCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const
 {
@@ -79,7 +79,9 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     initStyleOption(&cell, index);
     bool currentRow = index.row() == grid_->Model()->CurrentRow();
     bool focused = index == grid_->currentIndex();
-    QColor background = focused ? TDBGrid::FocusedCellColour() : currentRow ? TDBGrid::CurrentRowColour() : Qt::white;
+    QColor background = focused      ? CounterpartyGrid::FocusedCellColour()
+                        : currentRow ? CounterpartyGrid::CurrentRowColour()
+                                     : Qt::white;
     painter->fillRect(option.rect, background);
     painter->setPen(focused ? Qt::white : Qt::black);
     painter->setFont(option.font);
@@ -87,9 +89,9 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
     painter->drawText(text, Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, cell.text);
 }
 
-// ------------------------------------------------------------------ TDBGrid
+// ------------------------------------------------------------------ CounterpartyGrid
 
-TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
+CounterpartyGrid::CounterpartyGrid(TStatement& statement, TSide side, QWidget* parent)
     : QTableView(parent), statement_(statement), side_(side)
 {
     setObjectName(side == TSide::Customers ? QStringLiteral("DBGrid1") : QStringLiteral("DBGrid2"));
@@ -127,13 +129,13 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
     }
     FitColumns();
     // The store may outlive the grid: it reaches the grid only while it stands.
-    statement.List(side).FlushEditingControl = [grid = QPointer<TDBGrid>(this)] {
+    statement.List(side).FlushEditingControl = [grid = QPointer<CounterpartyGrid>(this)] {
         if (grid) grid->CommitEditor();
     };
     storeSubscription_ = statement.List(side).AddDataListener([this](TDataEvent event) {
         if (event != TDataEvent::RecordChanged) FollowStore();
     });
-    connect(model_, &QAbstractItemModel::modelReset, this, &TDBGrid::FollowStore);
+    connect(model_, &QAbstractItemModel::modelReset, this, &CounterpartyGrid::FollowStore);
 }
 
 // Every column shows whole at the window's fixed size, with or without a
@@ -141,7 +143,7 @@ TDBGrid::TDBGrid(TStatement& statement, TSide side, QWidget* parent)
 // tax number out of sight: where the natural widths do not fit, the columns
 // give up what they have beyond their titles, in proportion, and then, if
 // still needed, the titles are cut too.
-void TDBGrid::FitColumns()
+void CounterpartyGrid::FitColumns()
 {
     const int room =
         viewport()->width() -
@@ -151,7 +153,8 @@ void TDBGrid::FitColumns()
         if (columnWidth(c) != widths[c]) setColumnWidth(c, widths[c]);
 }
 
-std::vector<int> TDBGrid::FittedWidths(const std::vector<int>& natural, const std::vector<int>& minimum, int room)
+std::vector<int> CounterpartyGrid::FittedWidths(const std::vector<int>& natural, const std::vector<int>& minimum,
+                                                int room)
 {
     auto sum = [](const std::vector<int>& values) { return std::accumulate(values.begin(), values.end(), 0); };
     std::vector<int> widths = natural;
@@ -173,16 +176,16 @@ std::vector<int> TDBGrid::FittedWidths(const std::vector<int>& natural, const st
     return widths;
 }
 
-void TDBGrid::resizeEvent(QResizeEvent* event)
+void CounterpartyGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
     FitColumns();  // the window has a fixed size: this runs while it is laid out, not after a user's resize
 }
 
-QColor TDBGrid::CurrentRowColour() { return QColor(212, 208, 200); }
-QColor TDBGrid::FocusedCellColour() { return QColor(122, 150, 223); }
+QColor CounterpartyGrid::CurrentRowColour() { return QColor(212, 208, 200); }
+QColor CounterpartyGrid::FocusedCellColour() { return QColor(122, 150, 223); }
 
-void TDBGrid::CommitEditor()
+void CounterpartyGrid::CommitEditor()
 {
     // An editor that the view has let go of (a row removed under it) is
     // hidden first; its text has nowhere to go.
@@ -192,7 +195,7 @@ void TDBGrid::CommitEditor()
 
 // An editor on its way out takes no more commits: its text is in the field.
 // Tab out of the last cell of the last row starts a new row, as Down does.
-void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
+void CounterpartyGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint)
 {
     delegate_->Forget(editor);
     bool newRow = hint == QAbstractItemDelegate::EditNextItem && AtLastCellOfLastRow();
@@ -200,14 +203,14 @@ void TDBGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hi
     if (newRow) TabPastTheLastRow();
 }
 
-bool TDBGrid::AtLastCellOfLastRow() const
+bool CounterpartyGrid::AtLastCellOfLastRow() const
 {
     QModelIndex current = currentIndex();
     return current.isValid() && current.row() == model_->rowCount() - 1 &&
            current.column() == model_->columnCount() - 1;
 }
 
-void TDBGrid::TabPastTheLastRow()
+void CounterpartyGrid::TabPastTheLastRow()
 {
     AppendAtEnd();
     if (model_->CurrentRow() >= 0) setCurrentIndex(model_->index(model_->CurrentRow(), 0));
@@ -216,7 +219,7 @@ void TDBGrid::TabPastTheLastRow()
 // Tab and Shift+Tab go along a row and on to the next or previous one, and
 // never wrap from the last cell to the first: what is typed next would
 // overwrite the first row.
-QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
+QModelIndex CounterpartyGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
     QModelIndex current = currentIndex();
     if (!current.isValid() || (action != MoveNext && action != MovePrevious))
@@ -237,7 +240,7 @@ QModelIndex TDBGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modif
     return model_->index(row, column);
 }
 
-void TDBGrid::FinishEditing()
+void CounterpartyGrid::FinishEditing()
 {
     QLineEdit* editor = delegate_->ActiveEditor();
     if (!editor || !!editor->isHidden() || state() != QAbstractItemView::EditingState) return;
@@ -246,7 +249,7 @@ void TDBGrid::FinishEditing()
     setFocus(Qt::OtherFocusReason);
 }
 
-void TDBGrid::DropEditor()
+void CounterpartyGrid::DropEditor()
 {
     QLineEdit* editor = delegate_->ActiveEditor();
     if (!editor || state() != QAbstractItemView::EditingState) return;
@@ -254,14 +257,14 @@ void TDBGrid::DropEditor()
     setFocus(Qt::OtherFocusReason);
 }
 
-void TDBGrid::LeaveGrid()
+void CounterpartyGrid::LeaveGrid()
 {
     TDataSet& store = model_->Store();
     CommitEditor();
     if (store.State() == TDataSetState::dsInsert && !store.Modified()) store.Cancel();
 }
 
-void TDBGrid::FollowStore()
+void CounterpartyGrid::FollowStore()
 {
     if (following_ || !model_->Store().Active()) return;
     following_ = true;
@@ -273,7 +276,7 @@ void TDBGrid::FollowStore()
     following_ = false;
 }
 
-void TDBGrid::GoToRecord(int recordIndex, int column)
+void CounterpartyGrid::GoToRecord(int recordIndex, int column)
 {
     const int row = model_->RowOfRecordIndex(recordIndex);
     if (row < 0) return;
@@ -282,7 +285,7 @@ void TDBGrid::GoToRecord(int recordIndex, int column)
     scrollTo(currentIndex(), QAbstractItemView::PositionAtCenter);
 }
 
-void TDBGrid::ShowRefusedField(int column)
+void CounterpartyGrid::ShowRefusedField(int column)
 {
     QTimer::singleShot(0, this, [this, column] {
         const int row = model_->CurrentRow();
@@ -292,7 +295,7 @@ void TDBGrid::ShowRefusedField(int column)
     });
 }
 
-void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+void CounterpartyGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
 {
     QTableView::currentChanged(current, previous);
     viewport()->update();
@@ -300,7 +303,7 @@ void TDBGrid::currentChanged(const QModelIndex& current, const QModelIndex& prev
     MoveStoreToRow(current.row());
 }
 
-void TDBGrid::MoveStoreToRow(int row)
+void CounterpartyGrid::MoveStoreToRow(int row)
 {
     TDataSet& store = model_->Store();
     int index = model_->RecordIndexOfRow(row);
@@ -312,7 +315,7 @@ void TDBGrid::MoveStoreToRow(int row)
     following_ = false;
 }
 
-void TDBGrid::AppendAtEnd()
+void CounterpartyGrid::AppendAtEnd()
 {
     TDataSet& store = model_->Store();
     bool untouchedNewRow = store.State() == TDataSetState::dsInsert && !store.Modified();
@@ -322,14 +325,14 @@ void TDBGrid::AppendAtEnd()
     FollowStore();
 }
 
-void TDBGrid::InsertAtCursor()
+void CounterpartyGrid::InsertAtCursor()
 {
     FinishEditing();
     RunHandler(this, [&] { model_->Store().Insert(); });
     FollowStore();
 }
 
-void TDBGrid::DeleteWithQuestion()
+void CounterpartyGrid::DeleteWithQuestion()
 {
     // The question of the grid itself, in the window's language.
     if (statement_.UI().AskConfirmation(G("Διαγραφή εγγραφής;"), {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel},
@@ -340,7 +343,7 @@ void TDBGrid::DeleteWithQuestion()
     FollowStore();
 }
 
-void TDBGrid::keyPressEvent(QKeyEvent* event)
+void CounterpartyGrid::keyPressEvent(QKeyEvent* event)
 {
     TDataSet& store = model_->Store();
     if (!store.Active()) return QTableView::keyPressEvent(event);
@@ -380,7 +383,7 @@ void TDBGrid::keyPressEvent(QKeyEvent* event)
     firstKeyFiltered_ = false;
 }
 
-bool TDBGrid::FilterKey(QKeyEvent* event, const QString& editorText)
+bool CounterpartyGrid::FilterKey(QKeyEvent* event, const QString& editorText)
 {
     QChar typed = event->key() == Qt::Key_Backspace ? QChar(8) : event->text().at(0);
     auto key = KeyToCp1253(typed);
@@ -389,7 +392,7 @@ bool TDBGrid::FilterKey(QKeyEvent* event, const QString& editorText)
         .has_value();
 }
 
-bool TDBGrid::eventFilter(QObject* watched, QEvent* event)
+bool CounterpartyGrid::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::KeyPress && watched == delegate_->ActiveEditor()) {
         auto* key = static_cast<QKeyEvent*>(event);

@@ -1,4 +1,4 @@
-#include "ui/WaitMessage.h"
+#include "ui/WaitWindow.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -22,7 +22,7 @@ QString WaitWords() { return QStringLiteral(u"Παρακαλώ περιμένε�
 
 }  // namespace
 
-TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
+WaitWindow::WaitWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral(u"Form2"));
     setWindowTitle(WaitWords());
@@ -47,7 +47,7 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWind
     setFixedSize(width, height);
 }
 
-void TForm2::ShowNow()
+void WaitWindow::ShowNow()
 {
     show();
     // Let the platform report the state it has (e.g. still minimised from an
@@ -60,7 +60,7 @@ void TForm2::ShowNow()
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
-void TForm2::CentreOnScreen()
+void WaitWindow::CentreOnScreen()
 {
     QScreen* target = screen() ? screen() : QGuiApplication::primaryScreen();
     if (!target) return;

@@ -14,11 +14,11 @@ class QShowEvent;
 
 namespace epinax::ui {
 
-class TFormMessage : public QDialog {
+class MessageWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TFormMessage(QWidget* parent = nullptr);
+    explicit MessageWindow(QWidget* parent = nullptr);
 
     // The fourteen lines of the message, as shown.
     static QString MessageText();
@@ -33,7 +33,7 @@ public slots:
     void reject() override;
 
 private slots:
-    void Button1Click();
+    void continueClicked();
 
 private:
     QHBoxLayout* MakeHeader();

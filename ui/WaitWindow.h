@@ -8,11 +8,11 @@ class QLabel;
 
 namespace epinax::ui {
 
-class TForm2 : public QDialog {
+class WaitWindow : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm2(QWidget* parent = nullptr);
+    explicit WaitWindow(QWidget* parent = nullptr);
 
     // Shows the box and paints it at once: the caller is about to block the
     // event loop, so an ordinary show() would leave an empty frame on screen.

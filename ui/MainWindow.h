@@ -1,4 +1,4 @@
-// TForm1, the main window: the header, the two tabs with their grids, the
+// MainWindow, the main window: the header, the two tabs with their grids, the
 // menu, and the welcome panel until a statement is started. The statement
 // itself (TStatement) decides everything; the window presents it and is the
 // statement's user interface.
@@ -25,63 +25,66 @@ class QTabWidget;
 
 namespace epinax::ui {
 
-class TCheckList;
-class TDBGrid;
-class TDBNavigator;
-class TFind;
-class TForm2;
+class CheckListDialog;
+class CounterpartyGrid;
+class ListNavigator;
+class FindDialog;
+class WaitWindow;
 class TKeyLed;
-class TPrintForm;
-class TUserManual;
+class PrintWindow;
+class UserManualWindow;
 
-class TForm1 : public QMainWindow, public IUserInterface {
+class MainWindow : public QMainWindow, public IUserInterface {
     Q_OBJECT
 public:
     struct Options {
         std::string programDirectory;  // ends with a separator
         TClock today = LocalToday;
     };
-    explicit TForm1(const Options& options, QWidget* parent = nullptr);
-    ~TForm1() override;
+    explicit MainWindow(const Options& options, QWidget* parent = nullptr);
+    ~MainWindow() override;
 
     TStatement& Statement() { return *statement_; }
-    TDBGrid* Grid(TSide side) const { return side == TSide::Customers ? DBGrid1 : DBGrid2; }
-    TDBNavigator* Navigator(TSide side) const { return side == TSide::Customers ? DBNavigator1 : DBNavigator2; }
-    TFind* FindWindow() const { return Find; }
-    TCheckList* CheckListWindow() const { return CheckList; }
+    CounterpartyGrid* Grid(TSide side) const { return side == TSide::Customers ? customerGrid : supplierGrid; }
+    ListNavigator* Navigator(TSide side) const
+    {
+        return side == TSide::Customers ? customerNavigator : supplierNavigator;
+    }
+    FindDialog* findDialog() const { return findDialog_; }
+    CheckListDialog* checkListDialog() const { return checkListDialog_; }
 
     // Menu and button handlers.
     // At start: a statement a crash left in the working files, offered back.
     void OfferRecovery();
-    void N5Click();                  // Νέο
-    void N2Click();                  // Άνοιγμα
-    void N7Click();                  // Αποθήκευση ως...
-    void N4Click();                  // Έξοδος
-    void N17Click();                 // Εύρεση...
-    void ChooseAndImportWorkbook();  // Εισαγωγή στοιχείων από Excel
-    void Check1Click();              // Έλεγχος κατάστασης
+    void newStatement();      // Νέο
+    void openStatement();     // Άνοιγμα
+    void saveStatementAs();   // Αποθήκευση ως...
+    void exitProgram();       // Έξοδος
+    void findCounterparty();  // Εύρεση...
+    void importWorkbook();    // Εισαγωγή στοιχείων από Excel
+    void checkStatement();    // Έλεγχος κατάστασης
     // Takes the user to where a problem of the check list is corrected.
     void GoToProblem(const TStatementProblem& problem);
-    void Button2Click();
-    void Button3Click();
-    void PageControl1Change(int index);
-    void N15Click();   // Συγκεντρωτική κατάσταση Πελατών
-    void N16Click();   // Συγκεντρωτική κατάσταση Προμηθευτών
-    void N13Click();   // Οδηγίες εφαρμογής
-    void N12Click();   // Σχετικά...
-    void zip1Click();  // Δημιουργία συμπιεσμένου αρχείου (zip)
-    void N9Click();    // Δημιουργία συντόμευσης στην Επιφ. Εργασίας
-    void e1Click();    // Σύνδεση με εξυπηρετητή ΚΕΦΥΣ
-    void N20Click();   // Ηλεκτρονική υποβολή αρχείου
+    void sortCustomers();
+    void sortSuppliers();
+    void changeTab(int index);
+    void printCustomerReport();  // Συγκεντρωτική κατάσταση Πελατών
+    void printSupplierReport();  // Συγκεντρωτική κατάσταση Προμηθευτών
+    void showUserManual();       // Οδηγίες εφαρμογής
+    void showAbout();            // Σχετικά...
+    void makeZip();              // Δημιουργία συμπιεσμένου αρχείου (zip)
+    void makeDesktopShortcut();  // Δημιουργία συντόμευσης στην Επιφ. Εργασίας
+    void connectToServer();      // Σύνδεση με εξυπηρετητή ΚΕΦΥΣ
+    void submitOnline();         // Ηλεκτρονική υποβολή αρχείου
     // Opens the address in the desktop's default browser; false when nothing
     // could. No message either way.
     bool OpenInBrowser(const QString& address);
     // "what" and the path of a file an output wrote, in the status bar.
     void ReportWritten(const QString& what, const QString& path);
-    void F1KeyDown();  // F1 anywhere in the window, with or without Shift, Ctrl, Alt
+    void helpKeyPressed();  // F1 anywhere in the window, with or without Shift, Ctrl, Alt
     // The print and manual windows: made at their first use, then kept.
-    TPrintForm* PrintWindow();
-    TUserManual* ManualWindow();
+    PrintWindow* printWindow();
+    UserManualWindow* manualWindow();
 
     // IUserInterface
     void Beep() override;
@@ -134,33 +137,33 @@ private:
     void InstallHelpKey();
 
     std::unique_ptr<TStatement> statement_;
-    TForm2* wait_ = nullptr;
-    TFind* Find = nullptr;
-    TCheckList* CheckList = nullptr;  // made at its first use, then kept
-    TKeyLed* KeyLed1 = nullptr;
-    TPrintForm* PrintForm = nullptr;
-    TUserManual* UserManual = nullptr;  // a window of its own, deleted with this one
+    WaitWindow* wait_ = nullptr;
+    FindDialog* findDialog_ = nullptr;
+    CheckListDialog* checkListDialog_ = nullptr;  // made at its first use, then kept
+    TKeyLed* keyLed_ = nullptr;
+    PrintWindow* printWindow_ = nullptr;
+    UserManualWindow* manualWindow_ = nullptr;  // a window of its own, deleted with this one
 
     QMap<QString, QLineEdit*> edits_;
-    QComboBox* ComboBox1 = nullptr;
-    QRadioButton* RadioButton1 = nullptr;
-    QRadioButton* RadioButton2 = nullptr;
-    QTabWidget* PageControl1 = nullptr;
-    TDBGrid* DBGrid1 = nullptr;
-    TDBGrid* DBGrid2 = nullptr;
-    TDBNavigator* DBNavigator1 = nullptr;
-    TDBNavigator* DBNavigator2 = nullptr;
-    QLabel* Label32 = nullptr;
-    QLabel* Label33 = nullptr;
-    QWidget* Panel2 = nullptr;  // the welcome panel
+    QComboBox* taxOfficeCombo = nullptr;
+    QRadioButton* debitButton = nullptr;
+    QRadioButton* creditButton = nullptr;
+    QTabWidget* tabs = nullptr;
+    CounterpartyGrid* customerGrid = nullptr;
+    CounterpartyGrid* supplierGrid = nullptr;
+    ListNavigator* customerNavigator = nullptr;
+    ListNavigator* supplierNavigator = nullptr;
+    QLabel* customerCountLabel = nullptr;
+    QLabel* supplierCountLabel = nullptr;
+    QWidget* welcomePanel = nullptr;  // the welcome panel
     QWidget* headerArea_ = nullptr;
-    QAction* N7 = nullptr;
-    QAction* N14 = nullptr;
-    QAction* PrintKey = nullptr;  // Ctrl+P: the print menu
-    QAction* N17 = nullptr;
-    QAction* Excel1 = nullptr;
-    QAction* Sort1 = nullptr;  // Ταξινόμηση λίστας: the list of the tab shown
-    QAction* Check1 = nullptr;
+    QAction* actionSaveAs = nullptr;
+    QAction* printMenuAction = nullptr;
+    QAction* actionPrintMenu = nullptr;  // Ctrl+P: the print menu
+    QAction* actionFind = nullptr;
+    QAction* actionImport = nullptr;
+    QAction* actionSort = nullptr;  // Ταξινόμηση λίστας: the list of the tab shown
+    QAction* actionCheck = nullptr;
     bool reading_ = false;  // the window is being filled from the statement
     bool inExit_ = false;   // an exit check is showing its message
     QWidget* skipExit_ = nullptr;

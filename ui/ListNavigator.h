@@ -14,14 +14,14 @@ class TStatement;
 
 namespace epinax::ui {
 
-class TDBGrid;
+class CounterpartyGrid;
 
-class TDBNavigator : public QWidget {
+class ListNavigator : public QWidget {
     Q_OBJECT
 public:
     enum TNavigateBtn { nbFirst, nbLast, nbInsert, nbDelete, nbPost, nbCancel };
 
-    TDBNavigator(TStatement& statement, TDBGrid& grid, QWidget* parent = nullptr);
+    ListNavigator(TStatement& statement, CounterpartyGrid& grid, QWidget* parent = nullptr);
     QToolButton* Button(TNavigateBtn button) const { return buttons_[button]; }
     // Runs a button's action as a click does.
     void BtnClick(TNavigateBtn button);
@@ -32,7 +32,7 @@ private:
     void UpdateButtons();
 
     TStatement& statement_;
-    TDBGrid& grid_;
+    CounterpartyGrid& grid_;
     TDataSubscription storeSubscription_;
     QToolButton* buttons_[6]{};
 };

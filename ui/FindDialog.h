@@ -11,10 +11,10 @@ class QRadioButton;
 
 namespace epinax::ui {
 
-class TFind : public QDialog {
+class FindDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TFind(QWidget* parent = nullptr);
+    explicit FindDialog(QWidget* parent = nullptr);
 
     // The outcome of the last use.
     bool Cancelled = false;
@@ -22,8 +22,8 @@ public:
     bool ByAFM = true;
     bool PartialMatch = false;
 
-    void Button1Click();  // ΟΚ
-    void Button2Click();  // Ακύρωση
+    void okClicked();      // ΟΚ
+    void cancelClicked();  // Ακύρωση
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -31,12 +31,12 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    bool Edit1KeyPress(QKeyEvent* event);
+    bool searchKeyPress(QKeyEvent* event);
 
-    QRadioButton* RadioButton1;
-    QRadioButton* RadioButton2;
-    QLineEdit* Edit1;
-    QCheckBox* CheckBox2;
+    QRadioButton* byTaxNumberButton;
+    QRadioButton* byNameButton;
+    QLineEdit* searchEdit;
+    QCheckBox* wholeTextBox;
 };
 
 }  // namespace epinax::ui

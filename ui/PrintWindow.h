@@ -63,11 +63,11 @@ private:
     qreal zoom_ = 1;
 };
 
-class TPrintForm : public QDialog {
+class PrintWindow : public QDialog {
     Q_OBJECT
 public:
-    explicit TPrintForm(QWidget* parent, TKeyLed* keyLed = nullptr);
-    ~TPrintForm() override;
+    explicit PrintWindow(QWidget* parent, TKeyLed* keyLed = nullptr);
+    ~PrintWindow() override;
 
     // Lays the report of the input's list out as pages and shows page 1; the
     // list is read again as pages are painted, so it must stay as it is
@@ -77,8 +77,8 @@ public:
     const TReportPages* Pages() const { return pages_.get(); }
     TPageView* View() const { return WebBrowser1; }
 
-    void Button1Click();  // Εκτύπωση
-    void Button2Click();  // Αποθήκευση PDF
+    void print();    // Εκτύπωση
+    void savePdf();  // Αποθήκευση PDF
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -93,8 +93,8 @@ private:
     std::unique_ptr<TReportPages> pages_;
     TPageView* WebBrowser1 = nullptr;
     QLabel* PageLabel = nullptr;
-    QPushButton* Button1 = nullptr;
-    QPushButton* Button2 = nullptr;
+    QPushButton* printButton = nullptr;
+    QPushButton* pdfButton = nullptr;
     TKeyLed* keyLed_ = nullptr;
     TSide side_ = TSide::Customers;
 };

@@ -1,4 +1,4 @@
-#include "ui/CheckUnit.h"
+#include "ui/CheckListDialog.h"
 
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -30,14 +30,14 @@ QString Summary(const TStatementCheck& check)
 
 }  // namespace
 
-TCheckList::TCheckList(QWidget* parent) : QDialog(parent)
+CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("CheckList"));
     setWindowTitle(QStringLiteral(u"Έλεγχος κατάστασης"));
     auto* layout = new QVBoxLayout(this);
-    Label1 = new QLabel(this);
-    Label1->setObjectName(QStringLiteral("Label1"));
-    layout->addWidget(Label1);
+    summaryLabel = new QLabel(this);
+    summaryLabel->setObjectName(QStringLiteral("Label1"));
+    layout->addWidget(summaryLabel);
 
     List1 = new QTreeWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
@@ -58,7 +58,7 @@ TCheckList::TCheckList(QWidget* parent) : QDialog(parent)
     // Enter belongs to the list: no button takes it as the default.
     again->setAutoDefault(false);
     close->setAutoDefault(false);
-    connect(again, &QPushButton::clicked, this, &TCheckList::CheckAgain);
+    connect(again, &QPushButton::clicked, this, &CheckListDialog::CheckAgain);
     connect(close, &QPushButton::clicked, this, &QDialog::hide);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
@@ -68,10 +68,10 @@ TCheckList::TCheckList(QWidget* parent) : QDialog(parent)
     resize(760, 280);
 }
 
-void TCheckList::ShowProblems(TStatementCheck check)
+void CheckListDialog::ShowProblems(TStatementCheck check)
 {
     check_ = std::move(check);
-    Label1->setText(Summary(check_));
+    summaryLabel->setText(Summary(check_));
     List1->clear();
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(check_.problems.size()));
@@ -87,7 +87,7 @@ void TCheckList::ShowProblems(TStatementCheck check)
     if (!items.isEmpty()) List1->setCurrentItem(items.front());
 }
 
-void TCheckList::Choose(QTreeWidgetItem* item)
+void CheckListDialog::Choose(QTreeWidgetItem* item)
 {
     const int index = List1->indexOfTopLevelItem(item);
     if (index < 0 || static_cast<size_t>(index) >= check_.problems.size()) return;

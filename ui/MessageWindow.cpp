@@ -1,4 +1,4 @@
-#include "ui/MessageUnit.h"
+#include "ui/MessageWindow.h"
 
 #include <QCloseEvent>
 #include <QColor>
@@ -73,7 +73,7 @@ QSize MemoSizeFor(const QPlainTextEdit* memo, const QString& text)
 
 }  // namespace
 
-TFormMessage::TFormMessage(QWidget* parent)
+MessageWindow::MessageWindow(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
     setObjectName(QStringLiteral(u"FormMessage"));
@@ -92,7 +92,7 @@ TFormMessage::TFormMessage(QWidget* parent)
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
-QString TFormMessage::MessageText()
+QString MessageWindow::MessageText()
 {
     const QStringList lines = {
         QStringLiteral(u"Το Κέντρο Φορολογικών Υπηρεσιών (ΚΕΦΥΣ) ανέπτυξε το πρόγραμμα αυτό, "),
@@ -115,7 +115,7 @@ QString TFormMessage::MessageText()
     return lines.join(QLatin1Char('\n'));
 }
 
-QHBoxLayout* TFormMessage::MakeHeader()
+QHBoxLayout* MessageWindow::MakeHeader()
 {
     auto* ministryNames = new QVBoxLayout;
     ministryNames->addWidget(BoldLabel(QString::fromUtf8(kMinistryName), QStringLiteral(u"LabelMinistry"), this));
@@ -136,7 +136,7 @@ QHBoxLayout* TFormMessage::MakeHeader()
     return header;
 }
 
-QWidget* TFormMessage::MakeBar()
+QWidget* MessageWindow::MakeBar()
 {
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral(u"Bar"));
@@ -148,7 +148,7 @@ QWidget* TFormMessage::MakeBar()
     return bar;
 }
 
-QLabel* TFormMessage::MakeWelcome()
+QLabel* MessageWindow::MakeWelcome()
 {
     QLabel* welcome =
         BoldLabel(QStringLiteral(u"Καλώς ήλθατε στην Ηλεκτρονική Συμπλήρωση Καταστάσεων Πελατών-Προμηθευτών"),
@@ -160,7 +160,7 @@ QLabel* TFormMessage::MakeWelcome()
     return welcome;
 }
 
-QHBoxLayout* TFormMessage::MakeBody()
+QHBoxLayout* MessageWindow::MakeBody()
 {
     auto* body = new QHBoxLayout;
     body->setSpacing(14);
@@ -171,7 +171,7 @@ QHBoxLayout* TFormMessage::MakeBody()
     return body;
 }
 
-QPlainTextEdit* TFormMessage::MakeMemo()
+QPlainTextEdit* MessageWindow::MakeMemo()
 {
     auto* memo = new QPlainTextEdit(this);
     memo->setObjectName(QStringLiteral(u"Memo1"));
@@ -191,14 +191,14 @@ QPlainTextEdit* TFormMessage::MakeMemo()
     return memo;
 }
 
-QHBoxLayout* TFormMessage::MakeButtonRow()
+QHBoxLayout* MessageWindow::MakeButtonRow()
 {
     button_ = new QPushButton(QStringLiteral(u"Πατήστε εδώ για να συνεχίσετε"), this);
     button_->setObjectName(QStringLiteral(u"Button1"));
     button_->setDefault(true);
     button_->setMinimumHeight(button_->sizeHint().height() + 6);
     button_->setMinimumWidth(button_->sizeHint().width() + 40);
-    connect(button_, &QPushButton::clicked, this, &TFormMessage::Button1Click);
+    connect(button_, &QPushButton::clicked, this, &MessageWindow::continueClicked);
 
     auto* row = new QHBoxLayout;
     row->addStretch();
@@ -207,18 +207,18 @@ QHBoxLayout* TFormMessage::MakeButtonRow()
     return row;
 }
 
-void TFormMessage::Button1Click()
+void MessageWindow::continueClicked()
 {
     closingByButton_ = true;
     accept();
 }
 
-void TFormMessage::reject()
+void MessageWindow::reject()
 {
     // Nothing but the button closes the message.
 }
 
-void TFormMessage::closeEvent(QCloseEvent* event)
+void MessageWindow::closeEvent(QCloseEvent* event)
 {
     if (closingByButton_)
         event->accept();
@@ -226,7 +226,7 @@ void TFormMessage::closeEvent(QCloseEvent* event)
         event->ignore();
 }
 
-void TFormMessage::keyPressEvent(QKeyEvent* event)
+void MessageWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
@@ -235,7 +235,7 @@ void TFormMessage::keyPressEvent(QKeyEvent* event)
     QDialog::keyPressEvent(event);
 }
 
-void TFormMessage::showEvent(QShowEvent* event)
+void MessageWindow::showEvent(QShowEvent* event)
 {
     closingByButton_ = false;
     button_->setFocus();

@@ -1,4 +1,4 @@
-#include "ui/DBNavigator.h"
+#include "ui/ListNavigator.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,7 +7,7 @@
 
 #include "common/Greek.h"
 #include "statement/Statement.h"
-#include "ui/DBGrid.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Handlers.h"
 #include "ui/RecordStoreModel.h"
 
@@ -34,7 +34,7 @@ constexpr int kButtonWidth = 86;
 
 }  // namespace
 
-TDBNavigator::TDBNavigator(TStatement& statement, TDBGrid& grid, QWidget* parent)
+ListNavigator::ListNavigator(TStatement& statement, CounterpartyGrid& grid, QWidget* parent)
     : QWidget(parent), statement_(statement), grid_(grid)
 {
     setObjectName(grid.Side() == TSide::Customers ? QStringLiteral("DBNavigator1") : QStringLiteral("DBNavigator2"));
@@ -57,14 +57,14 @@ TDBNavigator::TDBNavigator(TStatement& statement, TDBGrid& grid, QWidget* parent
     UpdateButtons();
 }
 
-bool TDBNavigator::BeforeAction(TNavigateBtn button)
+bool ListNavigator::BeforeAction(TNavigateBtn button)
 {
     if (button != nbDelete) return true;
     return statement_.UI().AskConfirmation(G("Είστε σίγουρος;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
                                            {G("Ναι"), G("Όχι")}) != mrNo;
 }
 
-void TDBNavigator::BtnClick(TNavigateBtn button)
+void ListNavigator::BtnClick(TNavigateBtn button)
 {
     TDataSet& store = statement_.List(grid_.Side());
     if (!store.Active() || !BeforeAction(button)) return;
@@ -92,7 +92,7 @@ void TDBNavigator::BtnClick(TNavigateBtn button)
     UpdateButtons();
 }
 
-void TDBNavigator::UpdateButtons()
+void ListNavigator::UpdateButtons()
 {
     const TDataSet& store = statement_.List(grid_.Side());
     bool active = store.Active();

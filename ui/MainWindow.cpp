@@ -1,4 +1,4 @@
-#include "ui/Main.h"
+#include "ui/MainWindow.h"
 
 #include <algorithm>
 
@@ -28,18 +28,18 @@
 #include "common/Greek.h"
 #include "import/Import.h"
 #include "statement/TaxOffices.h"
-#include "ui/CheckUnit.h"
-#include "ui/DBGrid.h"
-#include "ui/DBNavigator.h"
+#include "ui/CheckListDialog.h"
+#include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
-#include "ui/FindUnit.h"
+#include "ui/FindDialog.h"
 #include "ui/GreekText.h"
 #include "ui/Handlers.h"
 #include "ui/KeyLed.h"
+#include "ui/ListNavigator.h"
 #include "ui/Mnemonics.h"
 #include "ui/Pictures.h"
 #include "ui/RecordStoreModel.h"
-#include "ui/WaitMessage.h"
+#include "ui/WaitWindow.h"
 
 namespace epinax::ui {
 
@@ -81,7 +81,7 @@ QLineEdit* ReadOnlyTotal(const char* name, QWidget* parent)
 
 }  // namespace
 
-TForm1::TForm1(const Options& options, QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(const Options& options, QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Form1"));
     LoadPictures();
@@ -93,22 +93,22 @@ TForm1::TForm1(const Options& options, QWidget* parent) : QMainWindow(parent)
 // the windows below are gone; a focus change while they go would then reach a
 // half-destroyed window. So the window stops listening first, and its
 // windows go while the statement they show still stands.
-TForm1::~TForm1()
+MainWindow::~MainWindow()
 {
-    disconnect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
+    disconnect(qApp, &QApplication::focusChanged, this, &MainWindow::FocusChanged);
     QApplication::instance()->removeEventFilter(this);
-    delete Find;
-    delete CheckList;
+    delete findDialog_;
+    delete checkListDialog_;
     delete wait_;
     delete takeCentralWidget();
 }
 
 // ---------------------------------------------------------------- start-up
 
-void TForm1::FormCreate()
+void MainWindow::FormCreate()
 {
-    KeyLed1 = new TKeyLed(this);
-    KeyLed1->SetCapsLock(true);
+    keyLed_ = new TKeyLed(this);
+    keyLed_->SetCapsLock(true);
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
     auto* central = new QWidget(this);
@@ -120,29 +120,29 @@ void TForm1::FormCreate()
     headerArea_ = BuildHeader(central);
     layout->addWidget(headerArea_);
 
-    PageControl1 = new QTabWidget(central);
-    PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    PageControl1->addTab(BuildTab(TSide::Customers), Text(u"&ΠΕΛΑΤΕΣ"));
-    PageControl1->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟ&ΜΗΘΕΥΤΕΣ"));
-    connect(PageControl1, &QTabWidget::currentChanged, this, &TForm1::PageControl1Change);
-    for (int page = 0; page < PageControl1->count(); ++page)
+    tabs = new QTabWidget(central);
+    tabs->setObjectName(QStringLiteral("PageControl1"));
+    tabs->addTab(BuildTab(TSide::Customers), Text(u"&ΠΕΛΑΤΕΣ"));
+    tabs->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟ&ΜΗΘΕΥΤΕΣ"));
+    connect(tabs, &QTabWidget::currentChanged, this, &MainWindow::changeTab);
+    for (int page = 0; page < tabs->count(); ++page)
         AddLatinMnemonic(
-            this, PageControl1->tabText(page), [this] { return PageControl1->isEnabled(); },
-            [this, page] { PageControl1->setCurrentIndex(page); });
-    PageControl1->setCornerWidget(BuildKindButtons(PageControl1), Qt::TopRightCorner);
-    layout->addWidget(PageControl1, 1);
+            this, tabs->tabText(page), [this] { return tabs->isEnabled(); },
+            [this, page] { tabs->setCurrentIndex(page); });
+    tabs->setCornerWidget(BuildKindButtons(tabs), Qt::TopRightCorner);
+    layout->addWidget(tabs, 1);
     UpdateTabMarks();
 
     BuildMenu();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     BuildWelcomePanel(central);
-    wait_ = new TForm2(this);
-    Find = new TFind(this);
+    wait_ = new WaitWindow(this);
+    findDialog_ = new FindDialog(this);
 
     // One filter for the whole application: the wheel over the grids, and the
     // keys and exits of the edits.
     qApp->installEventFilter(this);
-    connect(qApp, &QApplication::focusChanged, this, &TForm1::FocusChanged);
+    connect(qApp, &QApplication::focusChanged, this, &MainWindow::FocusChanged);
     layout->activate();
     setFixedSize(sizeHint());
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -150,7 +150,7 @@ void TForm1::FormCreate()
     ReadFromStatement();
 }
 
-void TForm1::BuildMenu()
+void MainWindow::BuildMenu()
 {
     auto add = [this](QMenu* menu, const char* name, const char16_t* caption) {
         QAction* action = menu->addAction(Text(caption));
@@ -160,62 +160,64 @@ void TForm1::BuildMenu()
     QMenu* file = menuBar()->addMenu(Text(u"&Αρχείο"));
     QAction* newStatement = add(file, "N5", u"&Νέο");
     newStatement->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
-    connect(newStatement, &QAction::triggered, this, &TForm1::N5Click);
+    connect(newStatement, &QAction::triggered, this, &MainWindow::newStatement);
     QAction* open = add(file, "N2", u"Άν&οιγμα");
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
-    connect(open, &QAction::triggered, this, &TForm1::N2Click);
-    N7 = add(file, "N7", u"Α&ποθήκευση ως...");
-    N7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    connect(N7, &QAction::triggered, this, &TForm1::N7Click);
+    connect(open, &QAction::triggered, this, &MainWindow::openStatement);
+    actionSaveAs = add(file, "N7", u"Α&ποθήκευση ως...");
+    actionSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(actionSaveAs, &QAction::triggered, this, &MainWindow::saveStatementAs);
     file->addSeparator();
     QAction* exit = add(file, "N4", u"Έ&ξοδος");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(exit, &QAction::triggered, this, &TForm1::N4Click);
+    connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
 
     QMenu* print = menuBar()->addMenu(Text(u"Εκ&τύπωση"));
     print->setToolTipsVisible(true);
-    N14 = print->menuAction();
+    printMenuAction = print->menuAction();
     // Ctrl+P opens the print menu, whose entries name the two lists: the key
     // asks which list as the menu does.
-    PrintKey = new QAction(this);
-    PrintKey->setObjectName(QStringLiteral("PrintKey"));
-    PrintKey->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
-    addAction(PrintKey);
-    connect(PrintKey, &QAction::triggered, this, [this] { menuBar()->setActiveAction(N14); });
-    connect(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"), &QAction::triggered, this, &TForm1::N15Click);
-    connect(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"), &QAction::triggered, this, &TForm1::N16Click);
+    actionPrintMenu = new QAction(this);
+    actionPrintMenu->setObjectName(QStringLiteral("PrintKey"));
+    actionPrintMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    addAction(actionPrintMenu);
+    connect(actionPrintMenu, &QAction::triggered, this, [this] { menuBar()->setActiveAction(printMenuAction); });
+    connect(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"), &QAction::triggered, this,
+            &MainWindow::printCustomerReport);
+    connect(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"), &QAction::triggered, this,
+            &MainWindow::printSupplierReport);
 
     QMenu* tools = menuBar()->addMenu(Text(u"Ε&ργαλεία"));
     tools->setToolTipsVisible(true);
-    N17 = add(tools, "N17", u"&Εύρεση...");
-    N17->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    connect(N17, &QAction::triggered, this, &TForm1::N17Click);
-    Excel1 = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
-    connect(Excel1, &QAction::triggered, this, &TForm1::ChooseAndImportWorkbook);
-    Sort1 = add(tools, "Sort1", u"&Ταξινόμηση λίστας");
-    Sort1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
-    connect(Sort1, &QAction::triggered, this,
-            [this] { PageControl1->currentIndex() == 0 ? Button2Click() : Button3Click(); });
-    Check1 = add(tools, "Check1", u"Έ&λεγχος κατάστασης");
-    Check1->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
-    connect(Check1, &QAction::triggered, this, &TForm1::Check1Click);
+    actionFind = add(tools, "N17", u"&Εύρεση...");
+    actionFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(actionFind, &QAction::triggered, this, &MainWindow::findCounterparty);
+    actionImport = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
+    connect(actionImport, &QAction::triggered, this, &MainWindow::importWorkbook);
+    actionSort = add(tools, "Sort1", u"&Ταξινόμηση λίστας");
+    actionSort->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
+    connect(actionSort, &QAction::triggered, this,
+            [this] { tabs->currentIndex() == 0 ? sortCustomers() : sortSuppliers(); });
+    actionCheck = add(tools, "Check1", u"Έ&λεγχος κατάστασης");
+    actionCheck->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    connect(actionCheck, &QAction::triggered, this, &MainWindow::checkStatement);
     tools->addSeparator();
     connect(add(tools, "zip1", u"Δημιουργία συ&μπιεσμένου αρχείου (zip)"), &QAction::triggered, this,
-            &TForm1::zip1Click);
+            &MainWindow::makeZip);
     connect(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"), &QAction::triggered, this,
-            &TForm1::N9Click);
+            &MainWindow::makeDesktopShortcut);
     QAction* site = tools->addAction(Text(u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (") + QString::fromUtf8(kAuthorityHost) +
                                      QLatin1Char(')'));
     site->setObjectName(QStringLiteral("e1"));
-    connect(site, &QAction::triggered, this, &TForm1::e1Click);
+    connect(site, &QAction::triggered, this, &MainWindow::connectToServer);
     QAction* submit = add(tools, "N20", u"&Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
     submit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    connect(submit, &QAction::triggered, this, &TForm1::N20Click);
+    connect(submit, &QAction::triggered, this, &MainWindow::submitOnline);
 
     QMenu* help = menuBar()->addMenu(Text(u"&Βοήθεια"));
     help->setToolTipsVisible(true);
-    connect(add(help, "N13", u"&Οδηγίες εφαρμογής"), &QAction::triggered, this, &TForm1::N13Click);
-    connect(add(help, "N12", u"&Σχετικά..."), &QAction::triggered, this, &TForm1::N12Click);
+    connect(add(help, "N13", u"&Οδηγίες εφαρμογής"), &QAction::triggered, this, &MainWindow::showUserManual);
+    connect(add(help, "N12", u"&Σχετικά..."), &QAction::triggered, this, &MainWindow::showAbout);
     InstallHelpKey();
     for (QAction* title : menuBar()->actions()) {
         AcceptLatinKeys(title->menu());
@@ -225,7 +227,7 @@ void TForm1::BuildMenu()
     }
 }
 
-QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
+QLineEdit* MainWindow::AddEdit(QWidget* parent, const char* name, int maxLength)
 {
     auto* edit = new QLineEdit(parent);
     QString key = QString::fromLatin1(name);
@@ -239,14 +241,14 @@ QLineEdit* TForm1::AddEdit(QWidget* parent, const char* name, int maxLength)
 
 // Each box is as wide as its typical content: digits for the numbers, the
 // field's length for texts, so that a typed line shows whole.
-void TForm1::SizeForContent(QLineEdit* edit, int characters, bool digits)
+void MainWindow::SizeForContent(QLineEdit* edit, int characters, bool digits)
 {
     QFontMetrics metrics(edit->font());
     int perCharacter = digits ? metrics.horizontalAdvance(QLatin1Char('0')) : metrics.averageCharWidth() + 1;
     edit->setFixedWidth(perCharacter * characters + 14);
 }
 
-QWidget* TForm1::BuildHeader(QWidget* parent)
+QWidget* MainWindow::BuildHeader(QWidget* parent)
 {
     auto* header = new QWidget(parent);
     auto* grid = new QGridLayout(header);
@@ -265,18 +267,18 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
     };
     // Row by row, in tab order.
     pair(0, 0, u"Έτος που αφορούν\nτα στοιχεία: (*)", edit("YearOfData"));
-    ComboBox1 = new QComboBox(header);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    for (const auto& name : TaxOfficeNames()) ComboBox1->addItem(FromCp1253(name));
-    ComboBox1->setCurrentIndex(-1);
+    taxOfficeCombo = new QComboBox(header);
+    taxOfficeCombo->setObjectName(QStringLiteral("ComboBox1"));
+    for (const auto& name : TaxOfficeNames()) taxOfficeCombo->addItem(FromCp1253(name));
+    taxOfficeCombo->setCurrentIndex(-1);
     // A list of about twenty offices at a time, not the whole screen's height
     // that some styles give a drop-down list.
-    ComboBox1->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
-    ComboBox1->setMaxVisibleItems(20);
-    ComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToContents);
-    connect(ComboBox1, &QComboBox::activated, this,
+    taxOfficeCombo->setStyleSheet(QStringLiteral("QComboBox { combobox-popup: 0; }"));
+    taxOfficeCombo->setMaxVisibleItems(20);
+    taxOfficeCombo->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    connect(taxOfficeCombo, &QComboBox::activated, this,
             [this](int index) { Run([&] { statement_->ChooseTaxOffice(index); }); });
-    pair(0, 2, u"ΔΟΥ: (*)", ComboBox1);
+    pair(0, 2, u"ΔΟΥ: (*)", taxOfficeCombo);
     pair(0, 4, u"Αριθμός Φακέλου\n(για τις ΑΕ):", edit("Edit1"));
 
     pair(1, 0, u"Επωνυμία Επιχείρησης:", edit("CompanyName"));
@@ -314,32 +316,32 @@ QWidget* TForm1::BuildHeader(QWidget* parent)
 
 // The kind of the statement, at the right of the tabs: between the header
 // and the lists, where it takes no height of its own.
-QWidget* TForm1::BuildKindButtons(QWidget* parent)
+QWidget* MainWindow::BuildKindButtons(QWidget* parent)
 {
     auto* kinds = new QWidget(parent);
     auto* layout = new QHBoxLayout(kinds);
     layout->setContentsMargins(0, 0, 4, 2);
-    RadioButton1 = new QRadioButton(Text(u"&Χρεωστικά Τιμολόγια"), kinds);
-    RadioButton1->setObjectName(QStringLiteral("RadioButton1"));
-    RadioButton1->setChecked(true);
-    RadioButton2 = new QRadioButton(Text(u"Π&ιστωτικά Υπόλοιπα"), kinds);
-    RadioButton2->setObjectName(QStringLiteral("RadioButton2"));
-    connect(RadioButton1, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(false); }); });
-    connect(RadioButton2, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(true); }); });
-    for (QRadioButton* button : {RadioButton1, RadioButton2})
+    debitButton = new QRadioButton(Text(u"&Χρεωστικά Τιμολόγια"), kinds);
+    debitButton->setObjectName(QStringLiteral("RadioButton1"));
+    debitButton->setChecked(true);
+    creditButton = new QRadioButton(Text(u"Π&ιστωτικά Υπόλοιπα"), kinds);
+    creditButton->setObjectName(QStringLiteral("RadioButton2"));
+    connect(debitButton, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(false); }); });
+    connect(creditButton, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(true); }); });
+    for (QRadioButton* button : {debitButton, creditButton})
         AddLatinMnemonic(
             this, button->text(), [button] { return button->isEnabled() && button->isVisible(); },
             [button] {
                 button->setFocus(Qt::ShortcutFocusReason);
                 button->click();
             });
-    layout->addWidget(RadioButton1);
+    layout->addWidget(debitButton);
     layout->addSpacing(12);
-    layout->addWidget(RadioButton2);
+    layout->addWidget(creditButton);
     return kinds;
 }
 
-QWidget* TForm1::BuildTab(TSide side)
+QWidget* MainWindow::BuildTab(TSide side)
 {
     bool customers = side == TSide::Customers;
     auto* page = new QWidget;
@@ -347,20 +349,20 @@ QWidget* TForm1::BuildTab(TSide side)
     layout->setContentsMargins(4, 2, 4, 2);
     layout->setSpacing(2);
 
-    TDBGrid* grid = new TDBGrid(*statement_, side, page);
-    (customers ? DBGrid1 : DBGrid2) = grid;
+    CounterpartyGrid* grid = new CounterpartyGrid(*statement_, side, page);
+    (customers ? customerGrid : supplierGrid) = grid;
     grid->setToolTip(customers ? Text(u"Στη στήλη ΥΠΟΧΡΕΟΣ γράφουμε 0 αν ο αντισυμβαλλόμενος \nέχει υποχρέωση "
                                       u"υποβολής συγκεντρωτικών καταστάσεων ή \n1 εάν δεν έχει")
                                : Text(u"Συμπληρώστε οπωσδήποτε τα πεδία ΑΦΜ, ΥΠΟΧΡΕΟΣ \n(0 αν ο αντισυμβαλλόμενος "
                                       u"έχει υποχρέωση υποβολής \nσυγκεντρωτικών καταστάσεων ή 1 εάν δεν έχει), "
                                       u"ΑΡΙΘΜΟΣ\nΤΙΜΟΛΟΓΙΩΝ και ΑΞΙΑ"));
-    auto* navigator = new TDBNavigator(*statement_, *grid, page);
-    (customers ? DBNavigator1 : DBNavigator2) = navigator;
+    auto* navigator = new ListNavigator(*statement_, *grid, page);
+    (customers ? customerNavigator : supplierNavigator) = navigator;
 
     auto* sort = new QPushButton(Text(u"Ταξινόμηση"), page);
     sort->setObjectName(customers ? QStringLiteral("Button2") : QStringLiteral("Button3"));
     if (customers) sort->setToolTip(Text(u"Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
-    connect(sort, &QPushButton::clicked, this, customers ? &TForm1::Button2Click : &TForm1::Button3Click);
+    connect(sort, &QPushButton::clicked, this, customers ? &MainWindow::sortCustomers : &MainWindow::sortSuppliers);
 
     layout->addWidget(NavigatorCaptions(page));
     auto* bar = new QHBoxLayout;
@@ -373,7 +375,7 @@ QWidget* TForm1::BuildTab(TSide side)
     auto* bottom = new QHBoxLayout;
     QLabel* count = new QLabel(page);
     count->setObjectName(customers ? QStringLiteral("Label32") : QStringLiteral("Label33"));
-    (customers ? Label32 : Label33) = count;
+    (customers ? customerCountLabel : supplierCountLabel) = count;
     bottom->addWidget(count);
     bottom->addStretch();
     bottom->addWidget(new QLabel(Text(u"Σύνολα:"), page));
@@ -392,20 +394,20 @@ QWidget* TForm1::BuildTab(TSide side)
     return page;
 }
 
-void TForm1::BuildWelcomePanel(QWidget* parent)
+void MainWindow::BuildWelcomePanel(QWidget* parent)
 {
-    Panel2 = new QWidget(parent);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setAutoFillBackground(true);
-    Panel2->setGeometry(0, 0, kClientWidth, kClientHeight);
-    auto* image = new QLabel(Panel2);
+    welcomePanel = new QWidget(parent);
+    welcomePanel->setObjectName(QStringLiteral("Panel2"));
+    welcomePanel->setAutoFillBackground(true);
+    welcomePanel->setGeometry(0, 0, kClientWidth, kClientHeight);
+    auto* image = new QLabel(welcomePanel);
     image->setObjectName(QStringLiteral("Image1"));
     QPixmap picture(QStringLiteral(":/pictures/welcome.png"));
     image->setPixmap(picture);
     image->resize(picture.size());
     image->move(kClientWidth / 2 - picture.width() / 2, 50);
     auto* label =
-        new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), Panel2);
+        new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), welcomePanel);
     label->setObjectName(QStringLiteral("Label18"));
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 1.2);
@@ -413,20 +415,20 @@ void TForm1::BuildWelcomePanel(QWidget* parent)
     label->setFont(font);
     label->adjustSize();
     label->move(kClientWidth / 2 - label->width() / 2, picture.height() + 100);
-    Panel2->raise();
+    welcomePanel->raise();
 }
 
-void TForm1::UpdateTabMarks()
+void MainWindow::UpdateTabMarks()
 {
     QIcon active(QStringLiteral(":/pictures/tab-active.png"));
     QIcon inactive(QStringLiteral(":/pictures/tab-inactive.png"));
-    for (int page = 0; page < PageControl1->count(); ++page)
-        PageControl1->setTabIcon(page, page == PageControl1->currentIndex() ? active : inactive);
+    for (int page = 0; page < tabs->count(); ++page)
+        tabs->setTabIcon(page, page == tabs->currentIndex() ? active : inactive);
 }
 
 // -------------------------------------------------- the window follows the statement
 
-void TForm1::ReadFromStatement()
+void MainWindow::ReadFromStatement()
 {
     if (reading_) return;
     reading_ = true;
@@ -443,27 +445,29 @@ void TForm1::ReadFromStatement()
     show("EditSumValue2", s.SupplierValueTotal());
     show("EditPub1", s.PublicValue(TSide::Customers));
     show("EditPub2", s.PublicValue(TSide::Suppliers));
-    if (ComboBox1->currentIndex() != s.Header().TaxOffice) ComboBox1->setCurrentIndex(s.Header().TaxOffice);
-    (s.Header().Credit ? RadioButton2 : RadioButton1)->setChecked(true);
-    Label32->setText(FromCp1253(s.CountText(TSide::Customers)));
-    Label33->setText(FromCp1253(s.CountText(TSide::Suppliers)));
-    if (PageControl1->currentIndex() != s.ActivePage()) {
-        QSignalBlocker block(PageControl1);
-        PageControl1->setCurrentIndex(s.ActivePage());
+    if (taxOfficeCombo->currentIndex() != s.Header().TaxOffice) taxOfficeCombo->setCurrentIndex(s.Header().TaxOffice);
+    (s.Header().Credit ? creditButton : debitButton)->setChecked(true);
+    customerCountLabel->setText(FromCp1253(s.CountText(TSide::Customers)));
+    supplierCountLabel->setText(FromCp1253(s.CountText(TSide::Suppliers)));
+    if (tabs->currentIndex() != s.ActivePage()) {
+        QSignalBlocker block(tabs);
+        tabs->setCurrentIndex(s.ActivePage());
     }
     UpdateTabMarks();
-    for (QAction* action : {N7, N14, PrintKey, N17, Excel1, Sort1, Check1}) action->setEnabled(s.StatementLoaded());
-    Panel2->setVisible(!s.StatementLoaded());
+    for (QAction* action :
+         {actionSaveAs, printMenuAction, actionPrintMenu, actionFind, actionImport, actionSort, actionCheck})
+        action->setEnabled(s.StatementLoaded());
+    welcomePanel->setVisible(!s.StatementLoaded());
     // What lies under the welcome panel takes no focus and checks nothing.
     headerArea_->setEnabled(s.StatementLoaded());
-    PageControl1->setEnabled(s.StatementLoaded());
+    tabs->setEnabled(s.StatementLoaded());
     ShowStatementInTitle();
     reading_ = false;
 }
 
 // The statement's file, as desktops show a document: its name, a "*" while
 // it has unsaved changes; the application's title alone without a file.
-void TForm1::ShowStatementInTitle()
+void MainWindow::ShowStatementInTitle()
 {
     if (fileName_.isEmpty()) {
         setWindowTitle(ApplicationTitle());
@@ -476,22 +480,22 @@ void TForm1::ShowStatementInTitle()
 
 // Where an output went, said in the status bar: the user reads it there
 // without a box to dismiss.
-void TForm1::ReportWritten(const QString& what, const QString& path)
+void MainWindow::ReportWritten(const QString& what, const QString& path)
 {
     statusBar()->showMessage(what + QDir::toNativeSeparators(path));
 }
 
-void TForm1::NameStatementFile(const QString& path)
+void MainWindow::NameStatementFile(const QString& path)
 {
     fileName_ = path;
     ShowStatementInTitle();
 }
 
-void TForm1::StatementChanged() { ReadFromStatement(); }
+void MainWindow::StatementChanged() { ReadFromStatement(); }
 
-void TForm1::RowRefused(TSide side, int column) { Grid(side)->ShowRefusedField(column); }
+void MainWindow::RowRefused(TSide side, int column) { Grid(side)->ShowRefusedField(column); }
 
-bool TForm1::Run(const std::function<void()>& handler)
+bool MainWindow::Run(const std::function<void()>& handler)
 {
     bool done = RunHandler(this, handler);
     ReadFromStatement();
@@ -500,55 +504,55 @@ bool TForm1::Run(const std::function<void()>& handler)
 
 // ----------------------------------------------------------------- handlers
 
-void TForm1::N5Click()
+void MainWindow::newStatement()
 {
     bool begun = false;
     if (!Run([&] { begun = statement_->New(); }) || !begun) return;
     NameStatementFile({});
-    DBGrid1->FollowStore();
+    customerGrid->FollowStore();
     FocusTheYear();
 }
 
 // A statement begun or opened is typed from its first field: what the user
 // types next is the year, without a Tab or a click first.
-void TForm1::FocusTheYear()
+void MainWindow::FocusTheYear()
 {
     activateWindow();
     edits_.value(QStringLiteral("YearOfData"))->setFocus(Qt::OtherFocusReason);
 }
 
-void TForm1::OfferRecovery()
+void MainWindow::OfferRecovery()
 {
     Run([&] { statement_->OfferRecovery(); });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
 
-void TForm1::N2Click()
+void MainWindow::openStatement()
 {
     bool opened = false;
     if (!Run([&] { opened = statement_->Open(); }) || !opened) return;
     NameStatementFile(chosenFile_);
     FocusTheYear();
 }
-void TForm1::N7Click()
+void MainWindow::saveStatementAs()
 {
     bool written = false;
     if (Run([&] { written = statement_->SaveAs(); }) && written) NameStatementFile(chosenFile_);
 }
-void TForm1::N4Click() { close(); }
-void TForm1::N17Click()
+void MainWindow::exitProgram() { close(); }
+void MainWindow::findCounterparty()
 {
     Run([&] { statement_->Find(); });
 }
 
-void TForm1::ChooseAndImportWorkbook()
+void MainWindow::importWorkbook()
 {
     // The workbook is read by a helper program; the progress window keeps the
     // window alive meanwhile and its "Διακοπή" ends the reading. It closes
     // with the reading, so that no message of the import finds it on top.
     const auto readWithProgress = [this](const std::string& path) {
         struct TClose {
-            TForm1* form;
+            MainWindow* form;
             ~TClose() { form->ProgressDone(); }
         } closeProgress{this};
         return ReadFirstSheet(path, [this] { return Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
@@ -556,16 +560,16 @@ void TForm1::ChooseAndImportWorkbook()
     Run([&] { epinax::ChooseAndImportWorkbook(*statement_, readWithProgress); });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
-void TForm1::Button2Click()
+void MainWindow::sortCustomers()
 {
     Run([&] { statement_->SortList(TSide::Customers); });
 }
-void TForm1::Button3Click()
+void MainWindow::sortSuppliers()
 {
     Run([&] { statement_->SortList(TSide::Suppliers); });
 }
 
-void TForm1::PageControl1Change(int index)
+void MainWindow::changeTab(int index)
 {
     if (reading_) return;
     // The grid being left gives up its editor first, as leaving it does.
@@ -573,7 +577,7 @@ void TForm1::PageControl1Change(int index)
     Run([&] { statement_->ChangeTab(index); });
 }
 
-void TForm1::closeEvent(QCloseEvent* event)
+void MainWindow::closeEvent(QCloseEvent* event)
 {
     if (closing_) return event->accept();
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
@@ -581,13 +585,13 @@ void TForm1::closeEvent(QCloseEvent* event)
     Run([&] { close = statement_->Close(); });
     if (!close) return event->ignore();
     closing_ = true;
-    KeyLed1->SetCapsLock(false);
+    keyLed_->SetCapsLock(false);
     event->accept();
 }
 
 // ----------------------------------------------------- the edits of the window
 
-void TForm1::EditTextEdited(QLineEdit* edit, const QString& text)
+void MainWindow::EditTextEdited(QLineEdit* edit, const QString& text)
 {
     auto value = ToCp1253(text);
     if (!value) return;  // the validator holds such texts off
@@ -601,7 +605,7 @@ void TForm1::EditTextEdited(QLineEdit* edit, const QString& text)
         statement_->SetHeaderText(*control, *value);
 }
 
-bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
+bool MainWindow::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
 {
     int key = event->key();
     if (key == Qt::Key_Tab || key == Qt::Key_Backtab) return false;  // focus moves on
@@ -628,7 +632,7 @@ bool TForm1::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
     return true;
 }
 
-void TForm1::EditExit(QLineEdit* edit)
+void MainWindow::EditExit(QLineEdit* edit)
 {
     if (edit == skipExit_) {
         skipExit_ = nullptr;
@@ -653,10 +657,10 @@ void TForm1::EditExit(QLineEdit* edit)
     inExit_ = false;
 }
 
-void TForm1::FocusChanged(QWidget* old, QWidget* now)
+void MainWindow::FocusChanged(QWidget* old, QWidget* now)
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-        TDBGrid* grid = Grid(side);
+        CounterpartyGrid* grid = Grid(side);
         bool wasIn = old && (old == grid || grid->isAncestorOf(old));
         bool isIn = now && (now == grid || grid->isAncestorOf(now));
         if (wasIn && !isIn && now) RunHandler(this, [&] { grid->LeaveGrid(); });
@@ -664,7 +668,7 @@ void TForm1::FocusChanged(QWidget* old, QWidget* now)
 }
 
 // F10 opens the menu, as on the common Linux desktops.
-bool TForm1::OpenMenuByKey(QObject* watched, QEvent* event)
+bool MainWindow::OpenMenuByKey(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress) return false;
     auto* key = static_cast<QKeyEvent*>(event);
@@ -678,7 +682,7 @@ bool TForm1::OpenMenuByKey(QObject* watched, QEvent* event)
 // A line edit claims some keys of the menus for its editing (on X11, Ctrl+E
 // moves to the end of the line): in this window, a header field or a cell
 // being edited, they are the menus' keys, as the manual says.
-bool TForm1::MenuShortcutInAnEdit(QObject* watched, QEvent* event) const
+bool MainWindow::MenuShortcutInAnEdit(QObject* watched, QEvent* event) const
 {
     if (event->type() != QEvent::ShortcutOverride) return false;
     auto* edit = qobject_cast<QLineEdit*>(watched);
@@ -693,11 +697,11 @@ bool TForm1::MenuShortcutInAnEdit(QObject* watched, QEvent* event) const
 // Ctrl+Tab, Ctrl+Shift+Tab, Ctrl+PgDn and Ctrl+PgUp switch the lists from
 // anywhere in the window, before a grid takes Ctrl+Tab for a cell move. The
 // switch is the one a click on the tab makes: the pending row is posted first.
-bool TForm1::SwitchListByKey(QObject* watched, QEvent* event)
+bool MainWindow::SwitchListByKey(QObject* watched, QEvent* event)
 {
     if (event->type() != QEvent::KeyPress) return false;
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || widget->window() != this || !PageControl1->isEnabled()) return false;
+    if (!widget || widget->window() != this || !tabs->isEnabled()) return false;
     const auto* key = static_cast<QKeyEvent*>(event);
     if (!(key->modifiers() & Qt::ControlModifier) || (key->modifiers() & Qt::AltModifier)) return false;
     const bool shift = key->modifiers() & Qt::ShiftModifier;
@@ -707,14 +711,14 @@ bool TForm1::SwitchListByKey(QObject* watched, QEvent* event)
     else if (!shift && (key->key() == Qt::Key_PageDown || key->key() == Qt::Key_PageUp))
         step = key->key() == Qt::Key_PageDown ? 1 : -1;
     if (step == 0) return false;
-    const int count = PageControl1->count();
-    const int target = (PageControl1->currentIndex() + step + count) % count;
-    PageControl1->setCurrentIndex(target);
-    if (PageControl1->currentIndex() == target) Grid(target == 0 ? TSide::Customers : TSide::Suppliers)->setFocus();
+    const int count = tabs->count();
+    const int target = (tabs->currentIndex() + step + count) % count;
+    tabs->setCurrentIndex(target);
+    if (tabs->currentIndex() == target) Grid(target == 0 ? TSide::Customers : TSide::Suppliers)->setFocus();
     return true;
 }
 
-bool TForm1::eventFilter(QObject* watched, QEvent* event)
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
     // A key marks the statement changed as it is handled: the title's "*"
     // follows once it has been.
@@ -726,7 +730,7 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
     if (MenuShortcutInAnEdit(watched, event)) return true;  // left to the menu
     if (event->type() == QEvent::Wheel) {
         for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-            TDBGrid* grid = Grid(side);
+            CounterpartyGrid* grid = Grid(side);
             auto* widget = qobject_cast<QWidget*>(watched);
             if (!widget || !(widget == grid || grid->isAncestorOf(widget))) continue;
             auto* wheel = static_cast<QWheelEvent*>(event);
@@ -759,27 +763,27 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event)
 
 // --------------------------------------------------------- IUserInterface
 
-void TForm1::Beep() { TDialogs::Beep(); }
+void MainWindow::Beep() { TDialogs::Beep(); }
 // A progress window left open would show itself above the box a second
 // into its wait and take the keys meant for the box: it goes first.
-void TForm1::ShowMessage(const std::string& text)
+void MainWindow::ShowMessage(const std::string& text)
 {
     ProgressDone();
     TDialogs::ShowMessage(this, FromCp1253(text));
 }
-void TForm1::ShowError(const std::string& text)
+void MainWindow::ShowError(const std::string& text)
 {
     ProgressDone();
     TDialogs::ShowError(this, FromCp1253(text));
 }
-void TForm1::ShowWarning(const std::string& text)
+void MainWindow::ShowWarning(const std::string& text)
 {
     ProgressDone();
     TDialogs::ShowWarning(this, FromCp1253(text));
 }
 
-int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
-                            const std::vector<std::string>& captions)
+int MainWindow::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
+                                const std::vector<std::string>& captions)
 {
     ProgressDone();
     QStringList shown;
@@ -787,7 +791,7 @@ int TForm1::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBt
     return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);
 }
 
-void TForm1::SetFocus(TStatementField control)
+void MainWindow::SetFocus(TStatementField control)
 {
     const std::string_view name = FieldHandle(control);
     if (auto* widget = findChild<QWidget*>(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()))))
@@ -796,21 +800,21 @@ void TForm1::SetFocus(TStatementField control)
 
 // The dialogs start where the user last chose a file, not in the folder the
 // core names (the program's own, where its working files are shown).
-std::optional<std::string> TForm1::ChooseSaveFile(const std::string&, const std::string& proposedName)
+std::optional<std::string> MainWindow::ChooseSaveFile(const std::string&, const std::string& proposedName)
 {
-    TCapsLockOff typedNamesAsTyped(KeyLed1);
+    TCapsLockOff typedNamesAsTyped(keyLed_);
     return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), FromCp1253(proposedName)), chosenFile_);
 }
 
-std::optional<std::string> TForm1::ChooseWorkbook(const std::string&)
+std::optional<std::string> MainWindow::ChooseWorkbook(const std::string&)
 {
-    TCapsLockOff typedNamesAsTyped(KeyLed1);
+    TCapsLockOff typedNamesAsTyped(keyLed_);
     return Chosen(TDialogs::WorkbookFileName(this, TDialogs::StartFolder()), chosenWorkbook_);
 }
 
 // Shown only when the work takes more than a second; the user's Cancel is
 // heard at the next row.
-bool TForm1::Progress(const std::string& what, int done, int total)
+bool MainWindow::Progress(const std::string& what, int done, int total)
 {
     if (!progress_) {
         progress_ = new QProgressDialog(this);
@@ -843,7 +847,7 @@ bool TForm1::Progress(const std::string& what, int done, int total)
     return !progress_ || !progress_->wasCanceled();
 }
 
-void TForm1::ProgressDone()
+void MainWindow::ProgressDone()
 {
     // Deleted once its own events are over: a message box may close it from
     // inside them (its timer shows it, the focus leaves a grid, the pending
@@ -854,15 +858,15 @@ void TForm1::ProgressDone()
     progress_ = nullptr;
 }
 
-std::optional<std::string> TForm1::ChooseOpenFile(const std::string&)
+std::optional<std::string> MainWindow::ChooseOpenFile(const std::string&)
 {
-    TCapsLockOff typedNamesAsTyped(KeyLed1);
+    TCapsLockOff typedNamesAsTyped(keyLed_);
     return Chosen(TDialogs::OpenFileName(this, TDialogs::StartFolder()), chosenFile_);
 }
 
-void TForm1::ShowHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+void MainWindow::ShowHourglass() { QApplication::setOverrideCursor(Qt::WaitCursor); }
 
-void TForm1::BeginLongWork()
+void MainWindow::BeginLongWork()
 {
     focusBeforeWork_ = QApplication::focusWidget();
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
@@ -872,7 +876,7 @@ void TForm1::BeginLongWork()
     wait_->ShowNow();
 }
 
-void TForm1::EndLongWork()
+void MainWindow::EndLongWork()
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         Grid(side)->show();
@@ -884,15 +888,15 @@ void TForm1::EndLongWork()
     if (focusBeforeWork_) focusBeforeWork_->setFocus(Qt::OtherFocusReason);
 }
 
-std::optional<TFindRequest> TForm1::AskFind()
+std::optional<TFindRequest> MainWindow::AskFind()
 {
     std::optional<TFindRequest> queued;
     if (!TDialogs::TakeQueuedFind(queued)) {
-        Find->exec();
-        if (Find->Cancelled) return std::nullopt;
-        auto text = ToCp1253(Find->SearchText);
+        findDialog_->exec();
+        if (findDialog_->Cancelled) return std::nullopt;
+        auto text = ToCp1253(findDialog_->SearchText);
         if (!text) return std::nullopt;
-        return TFindRequest{*text, Find->ByAFM, Find->PartialMatch};
+        return TFindRequest{*text, findDialog_->ByAFM, findDialog_->PartialMatch};
     }
     return queued;
 }

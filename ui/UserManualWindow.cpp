@@ -1,4 +1,4 @@
-#include "ui/UserManualUnit.h"
+#include "ui/UserManualWindow.h"
 #include "ui/ProgramDirectory.h"
 
 #include <QDir>
@@ -12,7 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
-#include "ui/PrintForm.h"
+#include "ui/PrintWindow.h"
 
 namespace epinax::ui {
 
@@ -41,7 +41,8 @@ QString HelpDirectory()
     return ProgramDirectories().resources + QStringLiteral("Help/");
 }
 
-TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Window), helpDirectory_(helpDirectory)
+UserManualWindow::UserManualWindow(const QString& helpDirectory)
+    : QWidget(nullptr, Qt::Window), helpDirectory_(helpDirectory)
 {
     setObjectName(QStringLiteral("UserManual"));
     setWindowTitle(QStringLiteral(u"Οδηγίες εφαρμογής"));
@@ -62,11 +63,11 @@ TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Wi
     topics->addWidget(TopicLabel("Label2", QStringLiteral(u"Οδηγίες χρήσης εφαρμογής"), THelpTopic::Usage));
     topics->addWidget(TopicLabel("Label3", QStringLiteral(u"Όροι χρήσης εφαρμογής"), THelpTopic::Terms));
     topics->addSpacing(16);
-    Button1 = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setFocusPolicy(Qt::StrongFocus);
-    connect(Button1, &QPushButton::clicked, this, &TUserManual::Button1Click);
-    topics->addWidget(Button1);
+    printButton = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
+    printButton->setObjectName(QStringLiteral("Button1"));
+    printButton->setFocusPolicy(Qt::StrongFocus);
+    connect(printButton, &QPushButton::clicked, this, &UserManualWindow::print);
+    topics->addWidget(printButton);
     topics->addStretch();
 
     WebBrowser1 = new TPageBrowser(this);
@@ -81,7 +82,7 @@ TUserManual::TUserManual(const QString& helpDirectory) : QWidget(nullptr, Qt::Wi
     Navigate(THelpTopic::Setup);
 }
 
-QLabel* TUserManual::TopicLabel(const char* name, const QString& caption, THelpTopic topic)
+QLabel* UserManualWindow::TopicLabel(const char* name, const QString& caption, THelpTopic topic)
 {
     auto* label = new QLabel(caption, this);
     label->setObjectName(QString::fromLatin1(name));
@@ -102,7 +103,7 @@ QLabel* TUserManual::TopicLabel(const char* name, const QString& caption, THelpT
 
 // A label has no click of its own: a released left button over it is one,
 // and so are Enter and Space on it; the arrows go from topic to topic.
-bool TUserManual::eventFilter(QObject* watched, QEvent* event)
+bool UserManualWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
@@ -133,7 +134,7 @@ bool TUserManual::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TUserManual::keyPressEvent(QKeyEvent* event)
+void UserManualWindow::keyPressEvent(QKeyEvent* event)
 {
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
         close();
@@ -142,9 +143,9 @@ void TUserManual::keyPressEvent(QKeyEvent* event)
     QWidget::keyPressEvent(event);
 }
 
-QString TUserManual::PagePath(THelpTopic topic) const { return helpDirectory_ + PageName(topic); }
+QString UserManualWindow::PagePath(THelpTopic topic) const { return helpDirectory_ + PageName(topic); }
 
-void TUserManual::Navigate(THelpTopic topic)
+void UserManualWindow::Navigate(THelpTopic topic)
 {
     QUrl page = QUrl::fromLocalFile(PagePath(topic));
     // The same page again is read again: it may have changed on disk.
@@ -154,7 +155,7 @@ void TUserManual::Navigate(THelpTopic topic)
         WebBrowser1->setSource(page);
 }
 
-void TUserManual::ShowTopic(THelpTopic topic)
+void UserManualWindow::ShowTopic(THelpTopic topic)
 {
     Navigate(topic);
     show();
@@ -164,6 +165,6 @@ void TUserManual::ShowTopic(THelpTopic topic)
     topics_[static_cast<size_t>(topic)]->setFocus(Qt::OtherFocusReason);
 }
 
-void TUserManual::Button1Click() { PrintWithDialog(this, *WebBrowser1->document()); }
+void UserManualWindow::print() { PrintWithDialog(this, *WebBrowser1->document()); }
 
 }  // namespace epinax::ui

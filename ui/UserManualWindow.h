@@ -15,11 +15,11 @@ class TPageBrowser;
 
 enum class THelpTopic { Setup, Usage, Terms };
 
-class TUserManual : public QWidget {
+class UserManualWindow : public QWidget {
     Q_OBJECT
 public:
     // `helpDirectory` holds setup.htm, usermanual.htm and oroi.htm.
-    explicit TUserManual(const QString& helpDirectory);
+    explicit UserManualWindow(const QString& helpDirectory);
 
     // Navigates to the topic and brings the window up, restored if it was
     // minimised.
@@ -28,7 +28,7 @@ public:
     TPageBrowser* Browser() const { return WebBrowser1; }
     QString PagePath(THelpTopic topic) const;
 
-    void Button1Click();  // Εκτύπωση
+    void print();  // Εκτύπωση
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -39,7 +39,7 @@ private:
 
     QString helpDirectory_;
     TPageBrowser* WebBrowser1 = nullptr;
-    QPushButton* Button1 = nullptr;
+    QPushButton* printButton = nullptr;
     std::vector<QLabel*> topics_;  // in the order of THelpTopic
 };
 

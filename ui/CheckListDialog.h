@@ -14,10 +14,10 @@ class QTreeWidgetItem;
 
 namespace epinax::ui {
 
-class TCheckList : public QDialog {
+class CheckListDialog : public QDialog {
     Q_OBJECT
 public:
-    explicit TCheckList(QWidget* parent = nullptr);
+    explicit CheckListDialog(QWidget* parent = nullptr);
 
     // The problems of the latest run; those of an earlier run go.
     void ShowProblems(TStatementCheck check);
@@ -32,7 +32,7 @@ private:
     void Choose(QTreeWidgetItem* item);
 
     TStatementCheck check_;
-    QLabel* Label1;
+    QLabel* summaryLabel;
     QTreeWidget* List1;
 };
 

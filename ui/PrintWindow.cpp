@@ -1,4 +1,4 @@
-#include "ui/PrintForm.h"
+#include "ui/PrintWindow.h"
 
 #include <malloc.h>
 #include <QApplication>
@@ -224,9 +224,9 @@ void TPageView::Resize()
     sheet_->update();
 }
 
-// ---------------------------------------------------------------- TPrintForm
+// ---------------------------------------------------------------- PrintWindow
 
-TPrintForm::TPrintForm(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyLed_(keyLed)
+PrintWindow::PrintWindow(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyLed_(keyLed)
 {
     setObjectName(QStringLiteral("PrintForm"));
     setWindowTitle(QStringLiteral(u"Εκτύπωση"));
@@ -240,16 +240,16 @@ TPrintForm::TPrintForm(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyL
     WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
     WebBrowser1->setGeometry(8, 8, 705, 553);
     WebBrowser1->installEventFilter(this);
-    Button1 = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
-    Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setGeometry(720, 64, 81, 65);
-    connect(Button1, &QPushButton::clicked, this, &TPrintForm::Button1Click);
+    printButton = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
+    printButton->setObjectName(QStringLiteral("Button1"));
+    printButton->setGeometry(720, 64, 81, 65);
+    connect(printButton, &QPushButton::clicked, this, &PrintWindow::print);
     // Two lines: the button is no wider than the one above it.
-    Button2 = new QPushButton(QStringLiteral(u"Αποθήκευση\nPDF"), this);
-    Button2->setObjectName(QStringLiteral("Button2"));
-    Button2->setAccessibleName(QStringLiteral(u"Αποθήκευση PDF"));
-    Button2->setGeometry(720, 137, 81, 65);
-    connect(Button2, &QPushButton::clicked, this, &TPrintForm::Button2Click);
+    pdfButton = new QPushButton(QStringLiteral(u"Αποθήκευση\nPDF"), this);
+    pdfButton->setObjectName(QStringLiteral("Button2"));
+    pdfButton->setAccessibleName(QStringLiteral(u"Αποθήκευση PDF"));
+    pdfButton->setGeometry(720, 137, 81, 65);
+    connect(pdfButton, &QPushButton::clicked, this, &PrintWindow::savePdf);
     PageLabel = new QLabel(this);
     PageLabel->setObjectName(QStringLiteral("PageLabel"));
     PageLabel->setGeometry(716, 220, 87, 40);
@@ -260,9 +260,9 @@ TPrintForm::TPrintForm(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyL
         move(screen->availableGeometry().center() - rect().center());
 }
 
-TPrintForm::~TPrintForm() = default;
+PrintWindow::~PrintWindow() = default;
 
-void TPrintForm::ShowReport(const TReportInput& input)
+void PrintWindow::ShowReport(const TReportInput& input)
 {
     WebBrowser1->SetPages(nullptr);
     pages_ = std::make_unique<TReportPages>(input);
@@ -272,14 +272,14 @@ void TPrintForm::ShowReport(const TReportInput& input)
     WebBrowser1->setFocus();
 }
 
-void TPrintForm::ShowPage(int page)
+void PrintWindow::ShowPage(int page)
 {
     WebBrowser1->ShowPage(page);
     PageLabel->setText(pages_ ? PageOfPages(WebBrowser1->Page() + 1, pages_->PageCount()) : QString());
 }
 
 // The keys of the pages, taken before the scroll area would scroll with them.
-bool TPrintForm::eventFilter(QObject* watched, QEvent* event)
+bool PrintWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
@@ -289,12 +289,12 @@ bool TPrintForm::eventFilter(QObject* watched, QEvent* event)
 }
 
 // The same keys with the focus on a button, which lets them through.
-void TPrintForm::keyPressEvent(QKeyEvent* event)
+void PrintWindow::keyPressEvent(QKeyEvent* event)
 {
     if (!PageKey(event->key(), event->modifiers())) QDialog::keyPressEvent(event);
 }
 
-bool TPrintForm::PageKey(int key, Qt::KeyboardModifiers modifiers)
+bool PrintWindow::PageKey(int key, Qt::KeyboardModifiers modifiers)
 {
     if (!pages_) return false;
     const bool control = modifiers & Qt::ControlModifier;
@@ -318,7 +318,7 @@ bool TPrintForm::PageKey(int key, Qt::KeyboardModifiers modifiers)
 
 // Closed, the window lets go of its pages and the memory their painting
 // took, which the allocator would otherwise keep for the program.
-void TPrintForm::hideEvent(QHideEvent* event)
+void PrintWindow::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
     if (event->spontaneous()) return;
@@ -365,7 +365,7 @@ private:
 
 // A printer that writes into a file (the print dialog's "print to file")
 // gets the file replaced whole, as every file the program writes.
-void TPrintForm::Button1Click()
+void PrintWindow::print()
 {
     if (!pages_) return;
     QPrinter printer(QPrinter::HighResolution);
@@ -388,7 +388,7 @@ void TPrintForm::Button1Click()
     if (!printed) TDialogs::ShowMessage(this, FromCp1253(PrinterFailureMessage()));
 }
 
-void TPrintForm::Button2Click()
+void PrintWindow::savePdf()
 {
     if (!pages_) return;
     TCapsLockOff namesAsTyped(keyLed_);
@@ -405,7 +405,7 @@ void TPrintForm::Button2Click()
 
 // Pelates.pdf or Promitheftes.pdf, named as the report file is, in the
 // folder the file dialogs start in.
-QString TPrintForm::ProposedPdfPath() const
+QString PrintWindow::ProposedPdfPath() const
 {
     QString name = FromCp1253(ReportFileName(side_));
     name = QFileInfo(name).completeBaseName() + QStringLiteral(".pdf");
