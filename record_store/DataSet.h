@@ -60,6 +60,13 @@ private:
 using TFilterRecordEvent = std::function<void(TDataSet&, bool& accept)>;
 using TDataSetErrorEvent = std::function<void(TDataSet&, const std::exception&, TDataAction&)>;
 
+// A field of the record: its name and its width in characters. The fields
+// follow one another in the record in the order they are given.
+struct TFieldSpec {
+    std::string name;
+    int width;
+};
+
 struct TFieldDef {
     std::string Name;
     std::string DataType = "ftString";

@@ -3,23 +3,12 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Lines.h"
-#include "common/Numbers.h"
 #include "common/Text.h"
 
 namespace epinax {
-
-namespace {
-
-constexpr int kDefaultWidth = 250;
-// No real schema comes near this; it keeps a hostile schema from making a
-// single record take gigabytes.
-constexpr long kMaxRecordLength = 1 << 20;
-
-}  // namespace
 
 TFixedFormatDataSet::TFixedFormatDataSet(std::string name) : TDataSet(std::move(name)) {}
 
@@ -48,10 +37,10 @@ void TFixedFormatDataSet::SetFileName(std::string path)
     CheckInactive();
     fileName_ = std::move(path);
 }
-void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines)
+void TFixedFormatDataSet::SetSchema(std::vector<TFieldSpec> fields)
 {
     CheckInactive();
-    schema_ = std::move(lines);
+    schema_ = std::move(fields);
 }
 void TFixedFormatDataSet::SetTrimSpace(bool value)
 {
@@ -83,29 +72,21 @@ void TFixedFormatDataSet::InternalOpen()
 void TFixedFormatDataSet::ReadRecordFile()
 {
     ClearList();
-    size_t longest = TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
-    try {
-        BuildFields(longest > 0 ? static_cast<int>(std::min<size_t>(longest, kMaxRecordLength)) : kDefaultWidth);
-    } catch (...) {
-        ClearList();
-        throw;
-    }
+    TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
+    BuildFields();
 }
 
-size_t TFixedFormatDataSet::TakeRecords(std::string fileText)
+void TFixedFormatDataSet::TakeRecords(std::string fileText)
 {
     ClearList();
     fileText_ = std::move(fileText);
     if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
 
-    size_t longest = 0;
     ForEachLine(fileText_, [&](std::string_view line) {
-        longest = std::max(longest, line.size());
         records_.push_back({TextToRecordView(line), static_cast<TBookmark>(records_.size() + 1)});
     });
     lastId_ = static_cast<TBookmark>(records_.size());
     changed_ = false;
-    return longest;
 }
 
 // The fields are not made again: the views that show the store hold them.
@@ -129,39 +110,17 @@ std::string_view TFixedFormatDataSet::TextToRecordView(std::string_view line)
     return Keep(std::move(record));
 }
 
-void TFixedFormatDataSet::BuildFields(int defaultWidth)
+void TFixedFormatDataSet::BuildFields()
 {
     std::vector<TFieldDef> defs;
     std::vector<int> offsets;
-    long length = 0;
-    for (const auto& raw : schema_) {
-        if (TrimBlanksAndControls(raw).empty()) continue;
-        TFieldDef def;
-        auto eq = raw.find('=');
-        std::string_view name =
-            eq == std::string::npos ? std::string_view{} : TrimBlanks(std::string_view(raw).substr(0, eq));
-        if (!name.empty()) {
-            def.Name = std::string(name);
-            auto width = ParseInteger(std::string_view(raw).substr(eq + 1));
-            def.Size = (width && *width >= 0) ? *width : defaultWidth;
-        } else {
-            def.Name = std::string(TrimBlanks(raw));
-            def.Size = defaultWidth;
-        }
-        for (const auto& other : defs)
-            if (cp1253::SameTextIgnoringCase(other.Name, def.Name))
-                DatabaseError(FormatMessage("Duplicate field name '%s'", def.Name));
-        offsets.push_back(static_cast<int>(length));
-        length += def.Size;
-        if (length > kMaxRecordLength) DatabaseError("Record too long");
-        defs.push_back(std::move(def));
+    int length = 0;
+    for (const TFieldSpec& field : schema_) {
+        defs.push_back({field.name, "ftString", field.width});
+        offsets.push_back(length);
+        length += field.width;
     }
-    if (defs.empty()) {
-        defs.push_back({"Line", "ftString", defaultWidth});
-        offsets.push_back(0);
-        length = defaultWidth;
-    }
-    recordLength_ = length > 0 ? static_cast<int>(length) : kDefaultWidth;
+    recordLength_ = length;
     SetFields(std::move(defs), offsets);
 }
 

@@ -1,5 +1,5 @@
 // TFixedFormatDataSet: a table of fixed-width text records kept in a text
-// file, one record per line, cut into fields by a Schema of Name=width lines.
+// file, one record per line, cut into the fields of its schema.
 // The whole file is held in memory while the store is open; the texts are
 // Windows-1253 bytes and are never converted.
 #pragma once
@@ -26,8 +26,8 @@ public:
     void SetReadOnly(bool value);
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string path);
-    const std::vector<std::string>& Schema() const { return schema_; }
-    void SetSchema(std::vector<std::string> lines);
+    const std::vector<TFieldSpec>& Schema() const { return schema_; }
+    void SetSchema(std::vector<TFieldSpec> fields);
     bool TrimSpace() const { return trimSpace_; }
     void SetTrimSpace(bool value);
 
@@ -80,9 +80,9 @@ private:
     };
 
     void ReadRecordFile();
-    // The records of a file's text, which the store keeps; the longest line.
-    size_t TakeRecords(std::string fileText);
-    void BuildFields(int longestLine);
+    // Keeps the records of a file's text.
+    void TakeRecords(std::string fileText);
+    void BuildFields();
     void WriteRecordFile(const std::string& path) const;
     std::string_view Keep(std::string text);
     std::string_view TextToRecordView(std::string_view line);
@@ -92,7 +92,7 @@ private:
     bool readOnly_ = false;
     bool trimSpace_ = true;
     std::string fileName_;
-    std::vector<std::string> schema_;
+    std::vector<TFieldSpec> schema_;
 
     std::string fileText_;                  // the file as read at open
     std::optional<std::string> givenText_;  // the file's contents, when the caller holds them

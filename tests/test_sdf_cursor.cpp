@@ -19,7 +19,7 @@ struct Recorded {
     {
         WriteBytes(dir.File("record2"), contents);
         data.SetFileName(dir.File("record2"));
-        data.SetSchema({"Name=5"});
+        data.SetSchema({{"Name", 5}});
         auto record = [this](const char* name) { return [this, name](TDataSet&) { events.push_back(name); }; };
         data.BeforeInsert = record("BeforeInsert");
         data.AfterInsert = record("AfterInsert");
@@ -332,7 +332,7 @@ TEST(CursorFind, SeveralKeyFields)
     WriteBytes(dir.File("f"), "AAxx\r\nAAyy\r\nAAAA\r\n");
     TFixedFormatDataSet data("S");
     data.SetFileName(dir.File("f"));
-    data.SetSchema({"One=2", "Two=2"});
+    data.SetSchema({{"One", 2}, {"Two", 2}});
     data.Open();
     EXPECT_TRUE(data.FindRecord("One;Two", {"AA", "yy"}, false, false));
     EXPECT_EQ(data.RecNo(), 2);

@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "common/Errors.h"
+#include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
 
 using namespace epinax;
@@ -14,7 +15,7 @@ struct Store {
     TempDir dir;
     TFixedFormatDataSet data{"FixedFormatDataSet1"};
 
-    explicit Store(const std::string& contents, std::vector<std::string> schema = CustomerSchema())
+    explicit Store(const std::string& contents, std::vector<TFieldSpec> schema = CounterpartySchema(TSide::Customers))
     {
         WriteBytes(dir.File("record2"), contents);
         data.SetFileName(dir.File("record2"));
@@ -37,52 +38,9 @@ TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
     EXPECT_STREQ(s.data.Fields(0).DataType(), "ftString");
 }
 
-TEST(RecordFileSchema, WithoutSchemaOneLineFieldOfTheLongestLine)
-{
-    Store s(std::string(37, 'x') + "\r\nabc\r\n", {});
-    s.data.Open();
-    ASSERT_EQ(s.data.FieldCount(), 1);
-    EXPECT_EQ(s.data.Fields(0).FieldName(), "Line");
-    EXPECT_EQ(s.data.Fields(0).Size(), 37);
-
-    Store empty("", {" ", "\t"});
-    empty.data.Open();
-    ASSERT_EQ(empty.data.FieldCount(), 1);
-    EXPECT_EQ(empty.data.Fields(0).Size(), 250);
-    EXPECT_EQ(empty.data.RecordLength(), 250);
-}
-
-TEST(RecordFileSchema, BadWidthsFallBackToTheDefaultWidth)
-{
-    Store s(std::string(40, 'x') + "\r\n", {"A=3", " Name ", "B=abc", "C=", "D = 2"});
-    s.data.Open();
-    ASSERT_EQ(s.data.FieldCount(), 5);
-    EXPECT_EQ(s.data.Fields(1).FieldName(), "Name");
-    EXPECT_EQ(s.data.Fields(1).Size(), 40);
-    EXPECT_EQ(s.data.Fields(2).Size(), 40);
-    EXPECT_EQ(s.data.Fields(3).Size(), 40);
-    EXPECT_EQ(s.data.Fields(4).FieldName(), "D");
-    EXPECT_EQ(s.data.Fields(4).Size(), 2);
-    EXPECT_EQ(s.data.RecordLength(), 3 + 40 * 3 + 2);
-}
-
-TEST(RecordFileSchema, AllZeroWidthsGiveARecordLengthOf250)
-{
-    Store s("abc\r\n", {"A=0"});
-    s.data.Open();
-    EXPECT_EQ(s.data.RecordLength(), 250);
-}
-
-TEST(RecordFileSchema, DuplicateFieldNamesFailTheOpen)
-{
-    Store s("", {"A=1", "a=2"});
-    EXPECT_THROW(s.data.Open(), EDatabaseError);
-    EXPECT_FALSE(s.data.Active());
-}
-
 TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)
 {
-    Store s("", {"AFMCust=9", "\xCF\xCD\xCF\xCC\xC1=5"});  // ΟΝΟΜΑ
+    Store s("", {{"AFMCust", 9}, {"\xCF\xCD\xCF\xCC\xC1", 5}});  // ΟΝΟΜΑ
     s.data.Open();
     EXPECT_EQ(&s.data.FieldByName("afmcust"), &s.data.Fields(0));
     EXPECT_EQ(&s.data.FieldByName("\xEF\xED\xEF\xEC\xE1"), &s.data.Fields(1));  // ονομα
@@ -133,14 +91,14 @@ TEST(RecordFileProperties, MissingFile)
 
 TEST(RecordFileReading, LineEndsAndNul)
 {
-    Store s("a\rb\nc\r\n\r\nd", {});
+    Store s("a\rb\nc\r\n\r\nd", {{"Line", 5}});
     s.data.Open();
     ASSERT_EQ(s.data.RecordCount(), 5);
     std::vector<std::string> texts;
     for (int i = 0; i < 5; ++i) texts.emplace_back(s.data.RecordTextAt(i));
     EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "c", "", "d"}));
 
-    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {});
+    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {{"Line", 5}});
     nul.data.Open();
     ASSERT_EQ(nul.data.RecordCount(), 2);
     EXPECT_EQ(nul.data.RecordTextAt(1), "tw");
@@ -169,13 +127,13 @@ TEST(RecordFileReading, ShortAndLongLines)
 TEST(RecordFileFields, TrimSpaceRemovesOnlyTrailingBlanks)
 {
     std::string line = "AB" + std::string("  ABC  ") + std::string(5, ' ');
-    Store trimmed(line + "\r\n", {"X=2", "Y=7", "Z=5"});
+    Store trimmed(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
     trimmed.data.Open();
     EXPECT_EQ(trimmed.data.FieldByName("Y").AsString(), "  ABC");
     EXPECT_EQ(trimmed.data.FieldByName("Z").AsString(), "");
     EXPECT_FALSE(trimmed.data.FieldByName("Z").IsNull());
 
-    Store kept(line + "\r\n", {"X=2", "Y=7", "Z=5"});
+    Store kept(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
     kept.data.SetTrimSpace(false);
     kept.data.Open();
     EXPECT_EQ(kept.data.FieldByName("Y").AsString(), "  ABC  ");
@@ -184,7 +142,7 @@ TEST(RecordFileFields, TrimSpaceRemovesOnlyTrailingBlanks)
 
 TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
 {
-    Store s("", {"A=3", "City=10", "B=4"});
+    Store s("", {{"A", 3}, {"City", 10}, {"B", 4}});
     s.data.Open();
     s.data.Append();
     EXPECT_TRUE(s.data.FieldByName("City").IsNull());
@@ -207,7 +165,7 @@ TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
 TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 {
     const std::string original = "one\ntwo\n";
-    Store s(original, {"Line=5"});
+    Store s(original, {{"Line", 5}});
     s.data.Open();
     s.data.Close();
     EXPECT_EQ(s.File(), original);
@@ -222,7 +180,7 @@ TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 
 TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
     s.data.Fields(0).SetAsString("two");
@@ -241,7 +199,7 @@ TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
 
 TEST(RecordFileWriting, ReadOnlyStoreNeverWrites)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.SetReadOnly(true);
     s.data.Open();
     EXPECT_FALSE(s.data.CanModify());
@@ -259,7 +217,7 @@ TEST(RecordFileWriting, ReadOnlyStoreNeverWrites)
 
 TEST(RecordFileWriting, EmptyListGivesEmptyFile)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Delete();
     s.data.Close();
@@ -268,7 +226,7 @@ TEST(RecordFileWriting, EmptyListGivesEmptyFile)
 
 TEST(RecordFileWriting, DropBlankRecordsAndRewriteFile)
 {
-    Store s("a\r\n  \r\n\t\r\nb   toolong\r\n\r\n", {"Line=6"});
+    Store s("a\r\n  \r\n\t\r\nb   toolong\r\n\r\n", {{"Line", 6}});
     s.data.Open();
     s.data.DropBlankRecords();
     ASSERT_EQ(s.data.RecordCount(), 2);
@@ -281,7 +239,7 @@ TEST(RecordFileWriting, DropBlankRecordsAndRewriteFile)
 
 TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
     s.data.Fields(0).SetAsString("two");
