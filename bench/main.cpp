@@ -181,7 +181,7 @@ Seconds ReferenceRead(Context& context)
 Seconds StorePostSaveAs(Context& context)
 {
     auto store = OpenStore(context.recordFile);
-    store->SetRecNo(kRecordCount / 2);
+    store->GotoBookmark(store->RecordIdAt(kRecordCount / 2 - 1));
     const std::string output = context.NewOutputPath();
     const Seconds spent = Timed([&] {
         store->Edit();

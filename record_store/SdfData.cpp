@@ -1,9 +1,7 @@
 #include "record_store/SdfData.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Lines.h"
 #include "common/Text.h"
@@ -22,16 +20,6 @@ TFixedFormatDataSet::~TFixedFormatDataSet()
     }
 }
 
-void TFixedFormatDataSet::SetFileMustExist(bool value)
-{
-    CheckInactive();
-    fileMustExist_ = value;
-}
-void TFixedFormatDataSet::SetReadOnly(bool value)
-{
-    CheckInactive();
-    readOnly_ = value;
-}
 void TFixedFormatDataSet::SetFileName(std::string path)
 {
     CheckInactive();
@@ -41,11 +29,6 @@ void TFixedFormatDataSet::SetSchema(std::vector<TFieldSpec> fields)
 {
     CheckInactive();
     schema_ = std::move(fields);
-}
-void TFixedFormatDataSet::SetTrimSpace(bool value)
-{
-    CheckInactive();
-    trimSpace_ = value;
 }
 
 // ------------------------------------------------------------ open, close
@@ -65,15 +48,10 @@ void TFixedFormatDataSet::OpenWithText(std::string fileText)
 
 void TFixedFormatDataSet::InternalOpen()
 {
-    if (!fileMustExist_ && !FileExists(fileName_)) ReplaceFile(fileName_, {});
-    ReadRecordFile();
-}
-
-void TFixedFormatDataSet::ReadRecordFile()
-{
-    ClearList();
     TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
-    BuildFields();
+    recordLength_ = 0;
+    for (const TFieldSpec& field : schema_) recordLength_ += field.width;
+    SetFields(schema_);
 }
 
 void TFixedFormatDataSet::TakeRecords(std::string fileText)
@@ -83,7 +61,7 @@ void TFixedFormatDataSet::TakeRecords(std::string fileText)
     if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
 
     ForEachLine(fileText_, [&](std::string_view line) {
-        records_.push_back({TextToRecordView(line), static_cast<TBookmark>(records_.size() + 1)});
+        records_.push_back({line, static_cast<TBookmark>(records_.size() + 1)});
     });
     lastId_ = static_cast<TBookmark>(records_.size());
     changed_ = false;
@@ -102,31 +80,9 @@ void TFixedFormatDataSet::Reload()
     NotifyDataSetChanged();
 }
 
-std::string_view TFixedFormatDataSet::TextToRecordView(std::string_view line)
-{
-    if (!ConvertsLines()) return line;
-    std::string record = TextToRecord(line);
-    if (record == line) return line;
-    return Keep(std::move(record));
-}
-
-void TFixedFormatDataSet::BuildFields()
-{
-    std::vector<TFieldDef> defs;
-    std::vector<int> offsets;
-    int length = 0;
-    for (const TFieldSpec& field : schema_) {
-        defs.push_back({field.name, "ftString", field.width});
-        offsets.push_back(length);
-        length += field.width;
-    }
-    recordLength_ = length;
-    SetFields(std::move(defs), offsets);
-}
-
 void TFixedFormatDataSet::InternalClose()
 {
-    if (!readOnly_ && changed_) WriteRecordFile(fileName_);
+    if (changed_) WriteRecordFile(fileName_);
     ClearList();
 }
 
@@ -160,49 +116,11 @@ void TFixedFormatDataSet::SaveAs(const std::string& path)
     changed_ = false;
 }
 
-void TFixedFormatDataSet::DropBlankRecords()
-{
-    CheckActive();
-    CheckCanModify();
-    if (State() != TDataSetState::dsBrowse) DatabaseError("Dataset in edit or insert mode");
-    for (int i = static_cast<int>(records_.size()) - 1; i >= 0; --i) {
-        if (!TrimBlanksAndControls(records_[i].text).empty()) continue;
-        records_.erase(records_.begin() + i);
-        changed_ = true;
-    }
-    Resync();
-    NotifyDataSetChanged();
-}
-
-void TFixedFormatDataSet::RewriteFile()
-{
-    CheckActive();
-    std::vector<Entry> rewritten = records_;
-    for (auto& entry : rewritten) {
-        std::string text = RecordToText(TextToRecord(entry.text));
-        if (text != entry.text) entry.text = Keep(std::move(text));
-    }
-    std::swap(records_, rewritten);
-    try {
-        WriteRecordFile(fileName_);
-    } catch (...) {
-        std::swap(records_, rewritten);
-        throw;
-    }
-}
-
 // -------------------------------------------------------- record storage
 
-std::string TFixedFormatDataSet::RecordToText(std::string_view recordText) const
+std::string_view TFixedFormatDataSet::Keep(std::string_view recordText)
 {
-    return std::string(recordText.substr(0, recordLength_));
-}
-
-std::string TFixedFormatDataSet::TextToRecord(std::string_view line) const { return std::string(line); }
-
-std::string_view TFixedFormatDataSet::Keep(std::string text)
-{
-    keptTexts_.push_back(std::move(text));
+    keptTexts_.emplace_back(recordText.substr(0, recordLength_));
     return keptTexts_.back();
 }
 
@@ -212,14 +130,13 @@ TBookmark TFixedFormatDataSet::InternalRecordId(int index) const { return record
 
 void TFixedFormatDataSet::InternalStore(int index, std::string_view recordText)
 {
-    records_.at(index).text = Keep(RecordToText(recordText));
+    records_.at(index).text = Keep(recordText);
     changed_ = true;
 }
 
 void TFixedFormatDataSet::InternalInsertRecord(int index, std::string_view recordText)
 {
-    std::string_view text = Keep(RecordToText(recordText));
-    records_.insert(records_.begin() + index, Entry{text, ++lastId_});
+    records_.insert(records_.begin() + index, Entry{Keep(recordText), ++lastId_});
     changed_ = true;
 }
 
@@ -231,12 +148,11 @@ void TFixedFormatDataSet::InternalDelete(int index)
 
 // ----------------------------------------------------------------- fields
 
-std::optional<std::string_view> TFixedFormatDataSet::ReadField(const TField& field, std::string_view recordText) const
+std::string_view TFixedFormatDataSet::ReadField(const TField& field, std::string_view recordText) const
 {
     std::string_view text = recordText.substr(0, recordLength_);
-    if (static_cast<size_t>(field.Offset()) >= text.size()) return std::nullopt;
-    std::string_view value = text.substr(field.Offset(), field.Size());
-    return trimSpace_ ? TrimTrailingBlanks(value) : value;
+    if (static_cast<size_t>(field.Offset()) >= text.size()) return {};
+    return TrimTrailingBlanks(text.substr(field.Offset(), field.Size()));
 }
 
 void TFixedFormatDataSet::WriteField(const TField& field, std::string& recordText, std::string_view value) const

@@ -19,20 +19,14 @@ public:
     explicit TFixedFormatDataSet(std::string name = "FixedFormatDataSet");
     ~TFixedFormatDataSet() override;
 
-    // Properties; set only while the store is closed.
-    bool FileMustExist() const { return fileMustExist_; }
-    void SetFileMustExist(bool value);
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool value);
+    // Properties; set only while the store is closed. The file must exist
+    // when the store opens.
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string path);
-    const std::vector<TFieldSpec>& Schema() const { return schema_; }
     void SetSchema(std::vector<TFieldSpec> fields);
-    bool TrimSpace() const { return trimSpace_; }
-    void SetTrimSpace(bool value);
 
+    // The sum of the field widths; a stored record is cut to it.
     int RecordLength() const { return recordLength_; }
-    bool Changed() const { return changed_; }
 
     // Opens the store as Open does, on the contents of its file that the
     // caller already holds (having just written them), sparing a second read.
@@ -44,18 +38,6 @@ public:
     // to it: after a write that failed, the list holds what its file holds.
     // Only while no record is being edited.
     void Reload();
-    // Deletes every record that holds nothing but blanks and control characters.
-    void DropBlankRecords();
-    // Cuts every record to the record length and writes the file at once.
-    void RewriteFile();
-
-    // The stored text of a record, and the record text of a stored line.
-    virtual std::string RecordToText(std::string_view recordText) const;
-    virtual std::string TextToRecord(std::string_view line) const;
-    // A subclass that overrides TextToRecord returns true here, so that the
-    // lines of a file go through it at open; this class stores them as read,
-    // which keeps opening a large file at the cost of reading it.
-    virtual bool ConvertsLines() const { return false; }
 
     // The stored text of the record at a list index.
     std::string_view RecordTextAt(int index) const { return InternalRecordText(index); }
@@ -69,8 +51,7 @@ protected:
     void InternalStore(int index, std::string_view recordText) override;
     void InternalInsertRecord(int index, std::string_view recordText) override;
     void InternalDelete(int index) override;
-    bool IsReadOnly() const override { return readOnly_; }
-    std::optional<std::string_view> ReadField(const TField& field, std::string_view recordText) const override;
+    std::string_view ReadField(const TField& field, std::string_view recordText) const override;
     void WriteField(const TField& field, std::string& recordText, std::string_view value) const override;
 
 private:
@@ -79,18 +60,13 @@ private:
         TBookmark id;
     };
 
-    void ReadRecordFile();
-    // Keeps the records of a file's text.
+    // Keeps the records of a file's text, stored as read.
     void TakeRecords(std::string fileText);
-    void BuildFields();
     void WriteRecordFile(const std::string& path) const;
-    std::string_view Keep(std::string text);
-    std::string_view TextToRecordView(std::string_view line);
+    // A record text cut to the record length, kept in place until the list goes.
+    std::string_view Keep(std::string_view recordText);
     void ClearList();
 
-    bool fileMustExist_ = true;
-    bool readOnly_ = false;
-    bool trimSpace_ = true;
     std::string fileName_;
     std::vector<TFieldSpec> schema_;
 

@@ -31,20 +31,18 @@ TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
     Store s("");
     s.data.Open();
     EXPECT_EQ(s.data.RecordCount(), 0);
-    EXPECT_EQ(s.data.FieldCount(), 13);
     EXPECT_EQ(s.data.RecordLength(), 150);
     EXPECT_EQ(s.data.FieldByName("Value").Offset(), 99);
     EXPECT_EQ(s.data.FieldByName("FILLER").Size(), 35);
-    EXPECT_STREQ(s.data.Fields(0).DataType(), "ftString");
 }
 
 TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)
 {
     Store s("", {{"AFMCust", 9}, {"\xCF\xCD\xCF\xCC\xC1", 5}});  // ΟΝΟΜΑ
     s.data.Open();
-    EXPECT_EQ(&s.data.FieldByName("afmcust"), &s.data.Fields(0));
-    EXPECT_EQ(&s.data.FieldByName("\xEF\xED\xEF\xEC\xE1"), &s.data.Fields(1));  // ονομα
-    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);               // όνομα: a tonos is no case
+    EXPECT_EQ(s.data.FieldByName("afmcust").FieldName(), "AFMCust");
+    EXPECT_EQ(s.data.FieldByName("\xEF\xED\xEF\xEC\xE1").Offset(), 9);  // ονομα
+    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);       // όνομα: a tonos is no case
     try {
         s.data.FieldByName("Missing");
         FAIL();
@@ -64,9 +62,6 @@ TEST(RecordFileProperties, CannotChangeWhileOpen)
         EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Cannot perform this operation on an open dataset");
     }
     EXPECT_THROW(s.data.SetSchema({}), EDatabaseError);
-    EXPECT_THROW(s.data.SetTrimSpace(false), EDatabaseError);
-    EXPECT_THROW(s.data.SetReadOnly(true), EDatabaseError);
-    EXPECT_THROW(s.data.SetFileMustExist(false), EDatabaseError);
     EXPECT_EQ(s.data.FileName(), s.dir.File("record2"));
 }
 
@@ -82,11 +77,6 @@ TEST(RecordFileProperties, MissingFile)
         EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.File("none"));
     }
     EXPECT_FALSE(data.Active());
-
-    data.SetFileMustExist(false);
-    data.Open();
-    EXPECT_EQ(data.RecordCount(), 0);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("none")));
 }
 
 TEST(RecordFileReading, LineEndsAndNul)
@@ -110,13 +100,12 @@ TEST(RecordFileReading, ShortAndLongLines)
     std::string longLine = CustomerLine("123456783", "LONG") + "0123456789";
     Store s(shortLine + "\r\n" + longLine + "\r\n");
     s.data.Open();
-    // FILLER starts after position 110 and is null; Value straddles it.
-    EXPECT_TRUE(s.data.FieldByName("FILLER").IsNull());
-    EXPECT_FALSE(s.data.FieldByName("Value").IsNull());
+    // FILLER starts after position 110; Value straddles it.
+    EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");
     EXPECT_EQ(s.data.FieldByName("Value").AsString(), "");
     EXPECT_EQ(s.data.RecordTextAt(0).size(), 110u);  // not padded until posted
 
-    s.data.Next();
+    s.data.Last();
     EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");  // the 10 extra characters are ignored
     s.data.Edit();
     s.data.FieldByName("NameCust").SetAsString("LONGER");
@@ -124,20 +113,13 @@ TEST(RecordFileReading, ShortAndLongLines)
     EXPECT_EQ(s.data.RecordTextAt(1).size(), 150u);
 }
 
-TEST(RecordFileFields, TrimSpaceRemovesOnlyTrailingBlanks)
+TEST(RecordFileFields, ReadingRemovesOnlyTrailingBlanks)
 {
     std::string line = "AB" + std::string("  ABC  ") + std::string(5, ' ');
     Store trimmed(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
     trimmed.data.Open();
     EXPECT_EQ(trimmed.data.FieldByName("Y").AsString(), "  ABC");
     EXPECT_EQ(trimmed.data.FieldByName("Z").AsString(), "");
-    EXPECT_FALSE(trimmed.data.FieldByName("Z").IsNull());
-
-    Store kept(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
-    kept.data.SetTrimSpace(false);
-    kept.data.Open();
-    EXPECT_EQ(kept.data.FieldByName("Y").AsString(), "  ABC  ");
-    EXPECT_EQ(kept.data.FieldByName("Z").AsString(), "     ");
 }
 
 TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
@@ -145,19 +127,18 @@ TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
     Store s("", {{"A", 3}, {"City", 10}, {"B", 4}});
     s.data.Open();
     s.data.Append();
-    EXPECT_TRUE(s.data.FieldByName("City").IsNull());
     s.data.FieldByName("City").SetAsString("\xC1\xC8\xC7\xCD\xC1");  // ΑΘΗΝΑ
-    EXPECT_EQ(s.data.CurrentRecordText(), "   \xC1\xC8\xC7\xCD\xC1     ");
     EXPECT_EQ(s.data.FieldByName("A").AsString(), "");
-    EXPECT_FALSE(s.data.FieldByName("A").IsNull());
-    EXPECT_TRUE(s.data.FieldByName("B").IsNull());
+    s.data.Post();
+    EXPECT_EQ(s.data.RecordTextAt(0), "   \xC1\xC8\xC7\xCD\xC1     ");  // B is not reached
+
+    s.data.Edit();
 
     s.data.FieldByName("City").SetAsString(std::string("a\r\nb\0c", 6));  // would split the line on reading
     EXPECT_EQ(s.data.FieldByName("City").AsString(), "a  b c");
     s.data.FieldByName("City").SetAsString("ABCDEFGHIJK");
     EXPECT_EQ(s.data.FieldByName("City").AsString(), "ABCDEFGHIJ");
     s.data.FieldByName("B").SetAsString("xy");
-    EXPECT_EQ(s.data.CurrentRecordText().size(), 17u);
     s.data.Post();
     EXPECT_EQ(s.data.RecordTextAt(0), "   ABCDEFGHIJxy  ");
 }
@@ -172,7 +153,7 @@ TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 
     s.data.Open();
     s.data.Edit();
-    s.data.Fields(0).SetAsString("ONE");
+    s.data.FieldByName("Line").SetAsString("ONE");
     s.data.Post();
     s.data.Close();
     EXPECT_EQ(s.File(), "ONE  \r\ntwo\r\n");
@@ -183,10 +164,10 @@ TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
     Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
-    s.data.Fields(0).SetAsString("two");
+    s.data.FieldByName("Line").SetAsString("two");
     s.data.Post();
     s.data.Edit();
-    s.data.Fields(0).SetAsString("pending");  // not posted: not written
+    s.data.FieldByName("Line").SetAsString("pending");  // not posted: not written
     s.data.SaveAs(s.dir.File("copy"));
     EXPECT_EQ(s.data.FileName(), s.dir.File("copy"));
     EXPECT_EQ(s.data.State(), TDataSetState::dsEdit);
@@ -195,24 +176,6 @@ TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
     s.data.Close();
     EXPECT_EQ(s.File(), "one\r\n");
     EXPECT_EQ(ReadBytes(s.dir.File("copy")), "one\r\ntwo  \r\n");
-}
-
-TEST(RecordFileWriting, ReadOnlyStoreNeverWrites)
-{
-    Store s("one\r\n", {{"Line", 5}});
-    s.data.SetReadOnly(true);
-    s.data.Open();
-    EXPECT_FALSE(s.data.CanModify());
-    try {
-        s.data.Edit();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Cannot modify a read-only dataset");
-    }
-    EXPECT_THROW(s.data.Delete(), EDatabaseError);
-    EXPECT_THROW(s.data.Append(), EDatabaseError);
-    s.data.Close();
-    EXPECT_EQ(s.File(), "one\r\n");
 }
 
 TEST(RecordFileWriting, EmptyListGivesEmptyFile)
@@ -224,25 +187,12 @@ TEST(RecordFileWriting, EmptyListGivesEmptyFile)
     EXPECT_EQ(s.File(), "");
 }
 
-TEST(RecordFileWriting, DropBlankRecordsAndRewriteFile)
-{
-    Store s("a\r\n  \r\n\t\r\nb   toolong\r\n\r\n", {{"Line", 6}});
-    s.data.Open();
-    s.data.DropBlankRecords();
-    ASSERT_EQ(s.data.RecordCount(), 2);
-    EXPECT_TRUE(s.data.Changed());
-
-    s.data.RewriteFile();
-    EXPECT_TRUE(s.data.Changed());  // left as it was
-    EXPECT_EQ(s.File(), "a\r\nb   to\r\n");
-}
-
 TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
 {
     Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
-    s.data.Fields(0).SetAsString("two");
+    s.data.FieldByName("Line").SetAsString("two");
     s.data.Post();
 
     WriteBytes(s.dir.File("locked"), "earlier\r\n");
@@ -255,7 +205,6 @@ TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
     }
     EXPECT_EQ(ReadBytes(s.dir.File("locked")), "earlier\r\n");
     EXPECT_EQ(s.data.FileName(), s.dir.File("record2"));
-    EXPECT_TRUE(s.data.Changed());
 
     EXPECT_THROW(s.data.SaveAs(s.dir.File("no/such/dir/file")), EFileError);
     EXPECT_EQ(s.data.RecordCount(), 2);
