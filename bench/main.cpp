@@ -22,6 +22,8 @@
 #include "ReportFigures.h"
 #include "StatementFigures.h"
 #include "ZipFigures.h"
+#include "entry/Counterparty.h"
+#include "entry/RecordLayout.h"
 #include "record_store/SdfData.h"
 
 namespace {
@@ -30,38 +32,10 @@ using epinax::TFixedFormatDataSet;
 using namespace epinax::bench;
 
 constexpr int kRecordCount = 99'999;
-constexpr int kRecordLength = 150;
+using epinax::kRecordLength;
 constexpr int kRepetitions = 15;
 
-struct FieldSpec {
-    const char* name;
-    int width;
-};
-
-// The counterparty record of the statement file: 150 bytes.
-constexpr std::array<FieldSpec, 13> kCounterpartyFields{{
-    {"RecordType", 1},
-    {"AA", 5},
-    {"AFMCust", 9},
-    {"NameCust", 27},
-    {"ProfCust", 15},
-    {"Ypovolh", 1},
-    {"City", 10},
-    {"Street", 16},
-    {"StreetNo", 3},
-    {"TK", 5},
-    {"NoTimologion", 7},
-    {"Value", 16},
-    {"FILLER", 35},
-}};
-
-std::vector<std::string> CounterpartySchema()
-{
-    std::vector<std::string> lines;
-    for (const FieldSpec& field : kCounterpartyFields)
-        lines.push_back(std::string(field.name) + "=" + std::to_string(field.width));
-    return lines;
-}
+std::vector<epinax::TFieldSpec> CounterpartySchema() { return epinax::CounterpartySchema(epinax::TSide::Customers); }
 
 // ---------------------------------------------------------------------------
 // The record file.
@@ -90,7 +64,7 @@ public:
             Amount(),
             "",
         };
-        for (size_t i = 0; i < values.size(); ++i) line += Padded(values[i], kCounterpartyFields[i].width);
+        for (size_t i = 0; i < values.size(); ++i) line += Padded(values[i], epinax::kRecordFields[i].width);
         return line + "\r\n";
     }
 
@@ -207,7 +181,7 @@ Seconds ReferenceRead(Context& context)
 Seconds StorePostSaveAs(Context& context)
 {
     auto store = OpenStore(context.recordFile);
-    store->SetRecNo(kRecordCount / 2);
+    store->GotoBookmark(store->RecordIdAt(kRecordCount / 2 - 1));
     const std::string output = context.NewOutputPath();
     const Seconds spent = Timed([&] {
         store->Edit();

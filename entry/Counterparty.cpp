@@ -21,12 +21,11 @@ const char* AfmFieldName(TSide side) { return SideInfo(side).afmField; }
 const char* NameFieldName(TSide side) { return SideInfo(side).nameField; }
 const char* ProfFieldName(TSide side) { return SideInfo(side).profField; }
 
-std::vector<std::string> CounterpartySchema(TSide side)
+std::vector<TFieldSpec> CounterpartySchema(TSide side)
 {
-    std::vector<std::string> schema;
+    std::vector<TFieldSpec> schema;
     for (const TRecordField& field : kRecordFields)
-        schema.push_back(std::string(IsCustomers(side) ? field.customerName : field.supplierName) + "=" +
-                         std::to_string(field.width));
+        schema.push_back({IsCustomers(side) ? field.customerName : field.supplierName, field.width});
     return schema;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/Numbers.h"
+#include "record_store/DataSet.h"
 
 namespace epinax {
 
@@ -15,8 +16,8 @@ enum class TSide { Customers, Suppliers };
 
 constexpr int kRecordLength = 150;
 
-// Schema lines ("RecordType=1", "AA=5", "AFMCust=9", ...).
-std::vector<std::string> CounterpartySchema(TSide side);
+// The fields of the side's record, from the record layout table.
+std::vector<TFieldSpec> CounterpartySchema(TSide side);
 // The names of the fields that differ: AFMCust/AFMProm and so on.
 const char* AfmFieldName(TSide side);
 const char* NameFieldName(TSide side);

@@ -13,7 +13,6 @@
 namespace epinax {
 
 enum class TDataSetState { dsInactive, dsBrowse, dsEdit, dsInsert };
-enum class TDataAction { daFail, daAbort, daRetry };
 
 // What a view of the store needs to hear about to stay in step with it.
 enum class TDataEvent { StateChanged, DataSetChanged, RecordChanged, Scrolled };
@@ -57,13 +56,12 @@ private:
     std::weak_ptr<TDataListeners> listeners_;
     int id_ = 0;
 };
-using TFilterRecordEvent = std::function<void(TDataSet&, bool& accept)>;
-using TDataSetErrorEvent = std::function<void(TDataSet&, const std::exception&, TDataAction&)>;
 
-struct TFieldDef {
-    std::string Name;
-    std::string DataType = "ftString";
-    int Size = 0;
+// A field of the record: its name and its width in characters. The fields
+// follow one another in the record in the order they are given.
+struct TFieldSpec {
+    std::string name;
+    int width;
 };
 
 // A text field at a fixed place of the record. Values are Windows-1253 bytes.
@@ -72,19 +70,11 @@ public:
     TField(TDataSet& owner, std::string name, int offset, int size);
 
     const std::string& FieldName() const { return name_; }
-    std::string DisplayName() const { return DisplayLabel.empty() ? name_ : DisplayLabel; }
-    const char* DataType() const { return "ftString"; }
     int Size() const { return size_; }
     int Offset() const { return offset_; }
-    int Index() const;
-    TDataSet& DataSet() const { return owner_; }
 
-    bool IsNull() const;
-    std::string AsString() const;  // null reads as the empty text
+    std::string AsString() const;
     void SetAsString(std::string_view value);
-
-    std::string DisplayLabel;
-    bool ReadOnly = false;
 
 private:
     TDataSet& owner_;
@@ -105,26 +95,16 @@ public:
     TDataSet(const TDataSet&) = delete;
     TDataSet& operator=(const TDataSet&) = delete;
 
-    const std::string& Name() const { return name_; }
-
     // Open and close.
     void Open();
     void Close();
     bool Active() const { return state_ != TDataSetState::dsInactive; }
-    void SetActive(bool active);
     TDataSetState State() const { return state_; }
 
     // Cursor.
     void First();
     void Last();
-    void Next();
-    void Prior();
-    bool Bof() const { return bof_; }
-    bool Eof() const { return eof_; }
-    bool IsEmpty() const { return RecordCount() == 0; }
     int RecordCount() const;
-    int RecNo() const;  // the current record's id; -1 when there is none
-    void SetRecNo(int position);
     int CurrentIndex() const { return current_; }  // 0-based list index, -1 when none
 
     // Editing.
@@ -134,32 +114,24 @@ public:
     void Post();
     void Cancel();
     void Delete();
-    bool CanModify() const { return !IsReadOnly(); }
     bool Modified() const { return modified_; }
     // Where a pending new record stands in the list (its future index).
     int PendingInsertIndex() const { return insertIndex_; }
 
     // Fields.
-    int FieldCount() const { return static_cast<int>(fields_.size()); }
-    TField& Fields(int index);
     TField& FieldByName(std::string_view name);
     const TField& FieldByName(std::string_view name) const;
     TField* FindField(std::string_view name);
-    const std::vector<TFieldDef>& FieldDefs() const { return fieldDefs_; }
 
     // Lookup and bookmarks.
-    bool FindRecord(std::string_view keyFields, const std::vector<std::string>& keyValues, bool caseInsensitive,
-                    bool partialKey);
+    // Moves to the first record whose field matches the key (KeyValueMatches).
+    bool FindRecord(std::string_view fieldName, std::string_view key, bool caseInsensitive, bool partialKey);
     std::optional<TBookmark> GetBookmark() const;
     void GotoBookmark(TBookmark bookmark);
 
     // The id of the stored record at a list index, for views that move the
     // cursor to a row they show.
     TBookmark RecordIdAt(int index) const { return InternalRecordId(index); }
-
-    // The record text under the cursor (or being edited); "No Records" when
-    // there is none.
-    std::string_view CurrentRecordText() const;
 
     // Reading a field of any stored record without moving the cursor, for
     // views that show many rows at once.
@@ -174,19 +146,8 @@ public:
     // subscription is gone.
     TDataSubscription AddDataListener(TDataListener listener);
 
-    bool Filtered = false;
-
-    TDataSetNotifyEvent BeforeOpen, AfterOpen, BeforeClose, AfterClose;
-    TDataSetNotifyEvent BeforeInsert, AfterInsert, BeforeEdit, AfterEdit;
-    TDataSetNotifyEvent BeforePost, AfterPost, BeforeCancel, AfterCancel;
-    TDataSetNotifyEvent BeforeDelete, AfterDelete, BeforeScroll, AfterScroll;
-    TDataSetErrorEvent OnDeleteError, OnEditError, OnPostError;
-    TFilterRecordEvent OnFilterRecord;
-    TDataSetNotifyEvent OnNewRecord;
-
-    // The application's general error display, for errors that a store must
-    // report but not pass on (a failing filter handler).
-    static inline std::function<void(const std::exception&)> ApplicationErrorDisplay;
+    // BeforePost may refuse the record by throwing; OnNewRecord fills a new one.
+    TDataSetNotifyEvent AfterEdit, BeforePost, AfterPost, AfterDelete, OnNewRecord;
 
 protected:
     // Storage, supplied by the subclass.
@@ -198,32 +159,28 @@ protected:
     virtual void InternalStore(int index, std::string_view recordText) = 0;
     virtual void InternalInsertRecord(int index, std::string_view recordText) = 0;
     virtual void InternalDelete(int index) = 0;
-    virtual bool IsReadOnly() const = 0;
 
-    // The value of a field in a record text; nothing when the field is null.
-    virtual std::optional<std::string_view> ReadField(const TField& field, std::string_view recordText) const = 0;
+    // The value of a field in a record text; empty when the record ends before it.
+    virtual std::string_view ReadField(const TField& field, std::string_view recordText) const = 0;
     virtual void WriteField(const TField& field, std::string& recordText, std::string_view value) const = 0;
 
-    void SetFields(std::vector<TFieldDef> defs, const std::vector<int>& offsets);
+    void SetFields(const std::vector<TFieldSpec>& specs);
     void ClearFields();
     [[noreturn]] void DatabaseError(const std::string& message) const;  // "Name: message"
     void CheckActive() const;
     void CheckInactive() const;
-    void CheckCanModify() const;
     void NotifyDataSetChanged();
     void Resync();
 
 private:
     friend class TField;
 
-    std::optional<std::string_view> ReadActiveField(const TField& field) const;
+    std::string_view ReadActiveField(const TField& field) const;
     void WriteActiveField(const TField& field, std::string_view value);
     void CheckBrowseMode();
     void BeginInsert(bool append);
-    void MoveTo(int index, bool bof, bool eof);
-    bool Accepts(int index);
-    int FindAccepted(int from, int step);
-    void RunChecked(const std::function<void()>& operation, const TDataSetErrorEvent& onError);
+    void MoveTo(int index);
+    bool Editing() const { return state_ == TDataSetState::dsEdit || state_ == TDataSetState::dsInsert; }
     void Notify(TDataEvent event);
     void Fire(const TDataSetNotifyEvent& event)
     {
@@ -233,15 +190,11 @@ private:
     std::string name_;
     TDataSetState state_ = TDataSetState::dsInactive;
     int current_ = -1;
-    int evaluating_ = -1;  // record under the filter handler
-    bool bof_ = true;
-    bool eof_ = true;
     std::string editText_;
     bool modified_ = false;
     bool appending_ = false;
     int insertIndex_ = -1;
     std::vector<std::unique_ptr<TField>> fields_;
-    std::vector<TFieldDef> fieldDefs_;
     std::shared_ptr<TDataListeners> listeners_ = std::make_shared<TDataListeners>();
 };
 

@@ -1,25 +1,12 @@
 #include "record_store/SdfData.h"
 
 #include <algorithm>
-#include <cstring>
 
-#include "common/Cp1253.h"
-#include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Lines.h"
-#include "common/Numbers.h"
 #include "common/Text.h"
 
 namespace epinax {
-
-namespace {
-
-constexpr int kDefaultWidth = 250;
-// No real schema comes near this; it keeps a hostile schema from making a
-// single record take gigabytes.
-constexpr long kMaxRecordLength = 1 << 20;
-
-}  // namespace
 
 TFixedFormatDataSet::TFixedFormatDataSet(std::string name) : TDataSet(std::move(name)) {}
 
@@ -33,30 +20,15 @@ TFixedFormatDataSet::~TFixedFormatDataSet()
     }
 }
 
-void TFixedFormatDataSet::SetFileMustExist(bool value)
-{
-    CheckInactive();
-    fileMustExist_ = value;
-}
-void TFixedFormatDataSet::SetReadOnly(bool value)
-{
-    CheckInactive();
-    readOnly_ = value;
-}
 void TFixedFormatDataSet::SetFileName(std::string path)
 {
     CheckInactive();
     fileName_ = std::move(path);
 }
-void TFixedFormatDataSet::SetSchema(std::vector<std::string> lines)
+void TFixedFormatDataSet::SetSchema(std::vector<TFieldSpec> fields)
 {
     CheckInactive();
-    schema_ = std::move(lines);
-}
-void TFixedFormatDataSet::SetTrimSpace(bool value)
-{
-    CheckInactive();
-    trimSpace_ = value;
+    schema_ = std::move(fields);
 }
 
 // ------------------------------------------------------------ open, close
@@ -76,36 +48,23 @@ void TFixedFormatDataSet::OpenWithText(std::string fileText)
 
 void TFixedFormatDataSet::InternalOpen()
 {
-    if (!fileMustExist_ && !FileExists(fileName_)) ReplaceFile(fileName_, {});
-    ReadRecordFile();
+    TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
+    recordLength_ = 0;
+    for (const TFieldSpec& field : schema_) recordLength_ += field.width;
+    SetFields(schema_);
 }
 
-void TFixedFormatDataSet::ReadRecordFile()
-{
-    ClearList();
-    size_t longest = TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
-    try {
-        BuildFields(longest > 0 ? static_cast<int>(std::min<size_t>(longest, kMaxRecordLength)) : kDefaultWidth);
-    } catch (...) {
-        ClearList();
-        throw;
-    }
-}
-
-size_t TFixedFormatDataSet::TakeRecords(std::string fileText)
+void TFixedFormatDataSet::TakeRecords(std::string fileText)
 {
     ClearList();
     fileText_ = std::move(fileText);
     if (auto nul = fileText_.find('\0'); nul != std::string::npos) fileText_.resize(nul);
 
-    size_t longest = 0;
     ForEachLine(fileText_, [&](std::string_view line) {
-        longest = std::max(longest, line.size());
-        records_.push_back({TextToRecordView(line), static_cast<TBookmark>(records_.size() + 1)});
+        records_.push_back({line, static_cast<TBookmark>(records_.size() + 1)});
     });
     lastId_ = static_cast<TBookmark>(records_.size());
     changed_ = false;
-    return longest;
 }
 
 // The fields are not made again: the views that show the store hold them.
@@ -121,53 +80,9 @@ void TFixedFormatDataSet::Reload()
     NotifyDataSetChanged();
 }
 
-std::string_view TFixedFormatDataSet::TextToRecordView(std::string_view line)
-{
-    if (!ConvertsLines()) return line;
-    std::string record = TextToRecord(line);
-    if (record == line) return line;
-    return Keep(std::move(record));
-}
-
-void TFixedFormatDataSet::BuildFields(int defaultWidth)
-{
-    std::vector<TFieldDef> defs;
-    std::vector<int> offsets;
-    long length = 0;
-    for (const auto& raw : schema_) {
-        if (TrimBlanksAndControls(raw).empty()) continue;
-        TFieldDef def;
-        auto eq = raw.find('=');
-        std::string_view name =
-            eq == std::string::npos ? std::string_view{} : TrimBlanks(std::string_view(raw).substr(0, eq));
-        if (!name.empty()) {
-            def.Name = std::string(name);
-            auto width = ParseInteger(std::string_view(raw).substr(eq + 1));
-            def.Size = (width && *width >= 0) ? *width : defaultWidth;
-        } else {
-            def.Name = std::string(TrimBlanks(raw));
-            def.Size = defaultWidth;
-        }
-        for (const auto& other : defs)
-            if (cp1253::SameTextIgnoringCase(other.Name, def.Name))
-                DatabaseError(FormatMessage("Duplicate field name '%s'", def.Name));
-        offsets.push_back(static_cast<int>(length));
-        length += def.Size;
-        if (length > kMaxRecordLength) DatabaseError("Record too long");
-        defs.push_back(std::move(def));
-    }
-    if (defs.empty()) {
-        defs.push_back({"Line", "ftString", defaultWidth});
-        offsets.push_back(0);
-        length = defaultWidth;
-    }
-    recordLength_ = length > 0 ? static_cast<int>(length) : kDefaultWidth;
-    SetFields(std::move(defs), offsets);
-}
-
 void TFixedFormatDataSet::InternalClose()
 {
-    if (!readOnly_ && changed_) WriteRecordFile(fileName_);
+    if (changed_) WriteRecordFile(fileName_);
     ClearList();
 }
 
@@ -201,49 +116,11 @@ void TFixedFormatDataSet::SaveAs(const std::string& path)
     changed_ = false;
 }
 
-void TFixedFormatDataSet::DropBlankRecords()
-{
-    CheckActive();
-    CheckCanModify();
-    if (State() != TDataSetState::dsBrowse) DatabaseError("Dataset in edit or insert mode");
-    for (int i = static_cast<int>(records_.size()) - 1; i >= 0; --i) {
-        if (!TrimBlanksAndControls(records_[i].text).empty()) continue;
-        records_.erase(records_.begin() + i);
-        changed_ = true;
-    }
-    Resync();
-    NotifyDataSetChanged();
-}
-
-void TFixedFormatDataSet::RewriteFile()
-{
-    CheckActive();
-    std::vector<Entry> rewritten = records_;
-    for (auto& entry : rewritten) {
-        std::string text = RecordToText(TextToRecord(entry.text));
-        if (text != entry.text) entry.text = Keep(std::move(text));
-    }
-    std::swap(records_, rewritten);
-    try {
-        WriteRecordFile(fileName_);
-    } catch (...) {
-        std::swap(records_, rewritten);
-        throw;
-    }
-}
-
 // -------------------------------------------------------- record storage
 
-std::string TFixedFormatDataSet::RecordToText(std::string_view recordText) const
+std::string_view TFixedFormatDataSet::Keep(std::string_view recordText)
 {
-    return std::string(recordText.substr(0, recordLength_));
-}
-
-std::string TFixedFormatDataSet::TextToRecord(std::string_view line) const { return std::string(line); }
-
-std::string_view TFixedFormatDataSet::Keep(std::string text)
-{
-    keptTexts_.push_back(std::move(text));
+    keptTexts_.emplace_back(recordText.substr(0, recordLength_));
     return keptTexts_.back();
 }
 
@@ -253,14 +130,13 @@ TBookmark TFixedFormatDataSet::InternalRecordId(int index) const { return record
 
 void TFixedFormatDataSet::InternalStore(int index, std::string_view recordText)
 {
-    records_.at(index).text = Keep(RecordToText(recordText));
+    records_.at(index).text = Keep(recordText);
     changed_ = true;
 }
 
 void TFixedFormatDataSet::InternalInsertRecord(int index, std::string_view recordText)
 {
-    std::string_view text = Keep(RecordToText(recordText));
-    records_.insert(records_.begin() + index, Entry{text, ++lastId_});
+    records_.insert(records_.begin() + index, Entry{Keep(recordText), ++lastId_});
     changed_ = true;
 }
 
@@ -272,12 +148,11 @@ void TFixedFormatDataSet::InternalDelete(int index)
 
 // ----------------------------------------------------------------- fields
 
-std::optional<std::string_view> TFixedFormatDataSet::ReadField(const TField& field, std::string_view recordText) const
+std::string_view TFixedFormatDataSet::ReadField(const TField& field, std::string_view recordText) const
 {
     std::string_view text = recordText.substr(0, recordLength_);
-    if (static_cast<size_t>(field.Offset()) >= text.size()) return std::nullopt;
-    std::string_view value = text.substr(field.Offset(), field.Size());
-    return trimSpace_ ? TrimTrailingBlanks(value) : value;
+    if (static_cast<size_t>(field.Offset()) >= text.size()) return {};
+    return TrimTrailingBlanks(text.substr(field.Offset(), field.Size()));
 }
 
 void TFixedFormatDataSet::WriteField(const TField& field, std::string& recordText, std::string_view value) const

@@ -1,5 +1,5 @@
 // TFixedFormatDataSet: a table of fixed-width text records kept in a text
-// file, one record per line, cut into fields by a Schema of Name=width lines.
+// file, one record per line, cut into the fields of its schema.
 // The whole file is held in memory while the store is open; the texts are
 // Windows-1253 bytes and are never converted.
 #pragma once
@@ -19,20 +19,14 @@ public:
     explicit TFixedFormatDataSet(std::string name = "FixedFormatDataSet");
     ~TFixedFormatDataSet() override;
 
-    // Properties; set only while the store is closed.
-    bool FileMustExist() const { return fileMustExist_; }
-    void SetFileMustExist(bool value);
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool value);
+    // Properties; set only while the store is closed. The file must exist
+    // when the store opens.
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string path);
-    const std::vector<std::string>& Schema() const { return schema_; }
-    void SetSchema(std::vector<std::string> lines);
-    bool TrimSpace() const { return trimSpace_; }
-    void SetTrimSpace(bool value);
+    void SetSchema(std::vector<TFieldSpec> fields);
 
+    // The sum of the field widths; a stored record is cut to it.
     int RecordLength() const { return recordLength_; }
-    bool Changed() const { return changed_; }
 
     // Opens the store as Open does, on the contents of its file that the
     // caller already holds (having just written them), sparing a second read.
@@ -44,18 +38,6 @@ public:
     // to it: after a write that failed, the list holds what its file holds.
     // Only while no record is being edited.
     void Reload();
-    // Deletes every record that holds nothing but blanks and control characters.
-    void DropBlankRecords();
-    // Cuts every record to the record length and writes the file at once.
-    void RewriteFile();
-
-    // The stored text of a record, and the record text of a stored line.
-    virtual std::string RecordToText(std::string_view recordText) const;
-    virtual std::string TextToRecord(std::string_view line) const;
-    // A subclass that overrides TextToRecord returns true here, so that the
-    // lines of a file go through it at open; this class stores them as read,
-    // which keeps opening a large file at the cost of reading it.
-    virtual bool ConvertsLines() const { return false; }
 
     // The stored text of the record at a list index.
     std::string_view RecordTextAt(int index) const { return InternalRecordText(index); }
@@ -69,8 +51,7 @@ protected:
     void InternalStore(int index, std::string_view recordText) override;
     void InternalInsertRecord(int index, std::string_view recordText) override;
     void InternalDelete(int index) override;
-    bool IsReadOnly() const override { return readOnly_; }
-    std::optional<std::string_view> ReadField(const TField& field, std::string_view recordText) const override;
+    std::string_view ReadField(const TField& field, std::string_view recordText) const override;
     void WriteField(const TField& field, std::string& recordText, std::string_view value) const override;
 
 private:
@@ -79,20 +60,15 @@ private:
         TBookmark id;
     };
 
-    void ReadRecordFile();
-    // The records of a file's text, which the store keeps; the longest line.
-    size_t TakeRecords(std::string fileText);
-    void BuildFields(int longestLine);
+    // Keeps the records of a file's text, stored as read.
+    void TakeRecords(std::string fileText);
     void WriteRecordFile(const std::string& path) const;
-    std::string_view Keep(std::string text);
-    std::string_view TextToRecordView(std::string_view line);
+    // A record text cut to the record length, kept in place until the list goes.
+    std::string_view Keep(std::string_view recordText);
     void ClearList();
 
-    bool fileMustExist_ = true;
-    bool readOnly_ = false;
-    bool trimSpace_ = true;
     std::string fileName_;
-    std::vector<std::string> schema_;
+    std::vector<TFieldSpec> schema_;
 
     std::string fileText_;                  // the file as read at open
     std::optional<std::string> givenText_;  // the file's contents, when the caller holds them

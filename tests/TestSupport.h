@@ -50,12 +50,6 @@ inline std::string ReadBytes(const std::string& path)
     return out.str();
 }
 
-inline std::vector<std::string> CustomerSchema()
-{
-    return {"RecordType=1", "AA=5",       "AFMCust=9", "NameCust=27",    "ProfCust=15", "Ypovolh=1", "City=10",
-            "Street=16",    "StreetNo=3", "TK=5",      "NoTimologion=7", "Value=16",    "FILLER=35"};
-}
-
 // A 150-character counterparty record.
 inline std::string CustomerLine(const std::string& afm, const std::string& name)
 {

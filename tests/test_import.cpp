@@ -231,14 +231,16 @@ TEST_F(Import, AnErrorWhileInsertingPutsTheListBack)
         Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)), SheetRow(T("998877665"), "Β", N(1), N(1), N(5))});
     auto& list = doc.List(TSide::Customers);
     int inserts = 0;
-    list.AfterInsert = [&](TDataSet&) {
+    auto newRecord = list.OnNewRecord;
+    list.OnNewRecord = [&](TDataSet& inserted) {
+        newRecord(inserted);
         if (++inserts == 2) throw EFileError("written no more", 28);
     };
     EXPECT_THROW(Run(block), EFileError);
     EXPECT_EQ(Customers(), before);
     ui.Take();
 
-    list.AfterInsert = nullptr;
+    list.OnNewRecord = newRecord;
     auto validate = list.BeforePost;
     list.BeforePost = [&](TDataSet& posted) {
         if (list.PendingInsertIndex() == 2) throw EConvertError("'x' is not a valid integer value");

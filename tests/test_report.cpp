@@ -38,12 +38,10 @@ std::string RecordOf(TSide side, const TestRow& row)
                                                     {"NoTimologion", row.invoices},
                                                     {"Value", row.value}};
     std::string record;
-    for (const std::string& line : CounterpartySchema(side)) {
-        const std::string name = line.substr(0, line.find('='));
-        const size_t width = std::stoul(line.substr(line.find('=') + 1));
-        auto value = values.find(name);
+    for (const TFieldSpec& spec : CounterpartySchema(side)) {
+        auto value = values.find(spec.name);
         std::string field = value == values.end() ? "" : G(value->second);
-        field.resize(width, ' ');
+        field.resize(static_cast<size_t>(spec.width), ' ');
         record += field;
     }
     return record;

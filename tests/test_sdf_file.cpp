@@ -3,6 +3,7 @@
 
 #include "TestSupport.h"
 #include "common/Errors.h"
+#include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
 
 using namespace epinax;
@@ -14,7 +15,7 @@ struct Store {
     TempDir dir;
     TFixedFormatDataSet data{"FixedFormatDataSet1"};
 
-    explicit Store(const std::string& contents, std::vector<std::string> schema = CustomerSchema())
+    explicit Store(const std::string& contents, std::vector<TFieldSpec> schema = CounterpartySchema(TSide::Customers))
     {
         WriteBytes(dir.File("record2"), contents);
         data.SetFileName(dir.File("record2"));
@@ -30,63 +31,18 @@ TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
     Store s("");
     s.data.Open();
     EXPECT_EQ(s.data.RecordCount(), 0);
-    EXPECT_EQ(s.data.FieldCount(), 13);
     EXPECT_EQ(s.data.RecordLength(), 150);
     EXPECT_EQ(s.data.FieldByName("Value").Offset(), 99);
     EXPECT_EQ(s.data.FieldByName("FILLER").Size(), 35);
-    EXPECT_STREQ(s.data.Fields(0).DataType(), "ftString");
-}
-
-TEST(RecordFileSchema, WithoutSchemaOneLineFieldOfTheLongestLine)
-{
-    Store s(std::string(37, 'x') + "\r\nabc\r\n", {});
-    s.data.Open();
-    ASSERT_EQ(s.data.FieldCount(), 1);
-    EXPECT_EQ(s.data.Fields(0).FieldName(), "Line");
-    EXPECT_EQ(s.data.Fields(0).Size(), 37);
-
-    Store empty("", {" ", "\t"});
-    empty.data.Open();
-    ASSERT_EQ(empty.data.FieldCount(), 1);
-    EXPECT_EQ(empty.data.Fields(0).Size(), 250);
-    EXPECT_EQ(empty.data.RecordLength(), 250);
-}
-
-TEST(RecordFileSchema, BadWidthsFallBackToTheDefaultWidth)
-{
-    Store s(std::string(40, 'x') + "\r\n", {"A=3", " Name ", "B=abc", "C=", "D = 2"});
-    s.data.Open();
-    ASSERT_EQ(s.data.FieldCount(), 5);
-    EXPECT_EQ(s.data.Fields(1).FieldName(), "Name");
-    EXPECT_EQ(s.data.Fields(1).Size(), 40);
-    EXPECT_EQ(s.data.Fields(2).Size(), 40);
-    EXPECT_EQ(s.data.Fields(3).Size(), 40);
-    EXPECT_EQ(s.data.Fields(4).FieldName(), "D");
-    EXPECT_EQ(s.data.Fields(4).Size(), 2);
-    EXPECT_EQ(s.data.RecordLength(), 3 + 40 * 3 + 2);
-}
-
-TEST(RecordFileSchema, AllZeroWidthsGiveARecordLengthOf250)
-{
-    Store s("abc\r\n", {"A=0"});
-    s.data.Open();
-    EXPECT_EQ(s.data.RecordLength(), 250);
-}
-
-TEST(RecordFileSchema, DuplicateFieldNamesFailTheOpen)
-{
-    Store s("", {"A=1", "a=2"});
-    EXPECT_THROW(s.data.Open(), EDatabaseError);
-    EXPECT_FALSE(s.data.Active());
 }
 
 TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)
 {
-    Store s("", {"AFMCust=9", "\xCF\xCD\xCF\xCC\xC1=5"});  // ΟΝΟΜΑ
+    Store s("", {{"AFMCust", 9}, {"\xCF\xCD\xCF\xCC\xC1", 5}});  // ΟΝΟΜΑ
     s.data.Open();
-    EXPECT_EQ(&s.data.FieldByName("afmcust"), &s.data.Fields(0));
-    EXPECT_EQ(&s.data.FieldByName("\xEF\xED\xEF\xEC\xE1"), &s.data.Fields(1));  // ονομα
-    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);               // όνομα: a tonos is no case
+    EXPECT_EQ(s.data.FieldByName("afmcust").FieldName(), "AFMCust");
+    EXPECT_EQ(s.data.FieldByName("\xEF\xED\xEF\xEC\xE1").Offset(), 9);  // ονομα
+    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);       // όνομα: a tonos is no case
     try {
         s.data.FieldByName("Missing");
         FAIL();
@@ -106,9 +62,6 @@ TEST(RecordFileProperties, CannotChangeWhileOpen)
         EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Cannot perform this operation on an open dataset");
     }
     EXPECT_THROW(s.data.SetSchema({}), EDatabaseError);
-    EXPECT_THROW(s.data.SetTrimSpace(false), EDatabaseError);
-    EXPECT_THROW(s.data.SetReadOnly(true), EDatabaseError);
-    EXPECT_THROW(s.data.SetFileMustExist(false), EDatabaseError);
     EXPECT_EQ(s.data.FileName(), s.dir.File("record2"));
 }
 
@@ -124,23 +77,18 @@ TEST(RecordFileProperties, MissingFile)
         EXPECT_EQ(std::string(e.what()), "Cannot open file " + dir.File("none"));
     }
     EXPECT_FALSE(data.Active());
-
-    data.SetFileMustExist(false);
-    data.Open();
-    EXPECT_EQ(data.RecordCount(), 0);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("none")));
 }
 
 TEST(RecordFileReading, LineEndsAndNul)
 {
-    Store s("a\rb\nc\r\n\r\nd", {});
+    Store s("a\rb\nc\r\n\r\nd", {{"Line", 5}});
     s.data.Open();
     ASSERT_EQ(s.data.RecordCount(), 5);
     std::vector<std::string> texts;
     for (int i = 0; i < 5; ++i) texts.emplace_back(s.data.RecordTextAt(i));
     EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "c", "", "d"}));
 
-    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {});
+    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {{"Line", 5}});
     nul.data.Open();
     ASSERT_EQ(nul.data.RecordCount(), 2);
     EXPECT_EQ(nul.data.RecordTextAt(1), "tw");
@@ -152,13 +100,12 @@ TEST(RecordFileReading, ShortAndLongLines)
     std::string longLine = CustomerLine("123456783", "LONG") + "0123456789";
     Store s(shortLine + "\r\n" + longLine + "\r\n");
     s.data.Open();
-    // FILLER starts after position 110 and is null; Value straddles it.
-    EXPECT_TRUE(s.data.FieldByName("FILLER").IsNull());
-    EXPECT_FALSE(s.data.FieldByName("Value").IsNull());
+    // FILLER starts after position 110; Value straddles it.
+    EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");
     EXPECT_EQ(s.data.FieldByName("Value").AsString(), "");
     EXPECT_EQ(s.data.RecordTextAt(0).size(), 110u);  // not padded until posted
 
-    s.data.Next();
+    s.data.Last();
     EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");  // the 10 extra characters are ignored
     s.data.Edit();
     s.data.FieldByName("NameCust").SetAsString("LONGER");
@@ -166,40 +113,32 @@ TEST(RecordFileReading, ShortAndLongLines)
     EXPECT_EQ(s.data.RecordTextAt(1).size(), 150u);
 }
 
-TEST(RecordFileFields, TrimSpaceRemovesOnlyTrailingBlanks)
+TEST(RecordFileFields, ReadingRemovesOnlyTrailingBlanks)
 {
     std::string line = "AB" + std::string("  ABC  ") + std::string(5, ' ');
-    Store trimmed(line + "\r\n", {"X=2", "Y=7", "Z=5"});
+    Store trimmed(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
     trimmed.data.Open();
     EXPECT_EQ(trimmed.data.FieldByName("Y").AsString(), "  ABC");
     EXPECT_EQ(trimmed.data.FieldByName("Z").AsString(), "");
-    EXPECT_FALSE(trimmed.data.FieldByName("Z").IsNull());
-
-    Store kept(line + "\r\n", {"X=2", "Y=7", "Z=5"});
-    kept.data.SetTrimSpace(false);
-    kept.data.Open();
-    EXPECT_EQ(kept.data.FieldByName("Y").AsString(), "  ABC  ");
-    EXPECT_EQ(kept.data.FieldByName("Z").AsString(), "     ");
 }
 
 TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
 {
-    Store s("", {"A=3", "City=10", "B=4"});
+    Store s("", {{"A", 3}, {"City", 10}, {"B", 4}});
     s.data.Open();
     s.data.Append();
-    EXPECT_TRUE(s.data.FieldByName("City").IsNull());
     s.data.FieldByName("City").SetAsString("\xC1\xC8\xC7\xCD\xC1");  // ΑΘΗΝΑ
-    EXPECT_EQ(s.data.CurrentRecordText(), "   \xC1\xC8\xC7\xCD\xC1     ");
     EXPECT_EQ(s.data.FieldByName("A").AsString(), "");
-    EXPECT_FALSE(s.data.FieldByName("A").IsNull());
-    EXPECT_TRUE(s.data.FieldByName("B").IsNull());
+    s.data.Post();
+    EXPECT_EQ(s.data.RecordTextAt(0), "   \xC1\xC8\xC7\xCD\xC1     ");  // B is not reached
+
+    s.data.Edit();
 
     s.data.FieldByName("City").SetAsString(std::string("a\r\nb\0c", 6));  // would split the line on reading
     EXPECT_EQ(s.data.FieldByName("City").AsString(), "a  b c");
     s.data.FieldByName("City").SetAsString("ABCDEFGHIJK");
     EXPECT_EQ(s.data.FieldByName("City").AsString(), "ABCDEFGHIJ");
     s.data.FieldByName("B").SetAsString("xy");
-    EXPECT_EQ(s.data.CurrentRecordText().size(), 17u);
     s.data.Post();
     EXPECT_EQ(s.data.RecordTextAt(0), "   ABCDEFGHIJxy  ");
 }
@@ -207,14 +146,14 @@ TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
 TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 {
     const std::string original = "one\ntwo\n";
-    Store s(original, {"Line=5"});
+    Store s(original, {{"Line", 5}});
     s.data.Open();
     s.data.Close();
     EXPECT_EQ(s.File(), original);
 
     s.data.Open();
     s.data.Edit();
-    s.data.Fields(0).SetAsString("ONE");
+    s.data.FieldByName("Line").SetAsString("ONE");
     s.data.Post();
     s.data.Close();
     EXPECT_EQ(s.File(), "ONE  \r\ntwo\r\n");
@@ -222,13 +161,13 @@ TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 
 TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
-    s.data.Fields(0).SetAsString("two");
+    s.data.FieldByName("Line").SetAsString("two");
     s.data.Post();
     s.data.Edit();
-    s.data.Fields(0).SetAsString("pending");  // not posted: not written
+    s.data.FieldByName("Line").SetAsString("pending");  // not posted: not written
     s.data.SaveAs(s.dir.File("copy"));
     EXPECT_EQ(s.data.FileName(), s.dir.File("copy"));
     EXPECT_EQ(s.data.State(), TDataSetState::dsEdit);
@@ -239,52 +178,21 @@ TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
     EXPECT_EQ(ReadBytes(s.dir.File("copy")), "one\r\ntwo  \r\n");
 }
 
-TEST(RecordFileWriting, ReadOnlyStoreNeverWrites)
-{
-    Store s("one\r\n", {"Line=5"});
-    s.data.SetReadOnly(true);
-    s.data.Open();
-    EXPECT_FALSE(s.data.CanModify());
-    try {
-        s.data.Edit();
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Cannot modify a read-only dataset");
-    }
-    EXPECT_THROW(s.data.Delete(), EDatabaseError);
-    EXPECT_THROW(s.data.Append(), EDatabaseError);
-    s.data.Close();
-    EXPECT_EQ(s.File(), "one\r\n");
-}
-
 TEST(RecordFileWriting, EmptyListGivesEmptyFile)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Delete();
     s.data.Close();
     EXPECT_EQ(s.File(), "");
 }
 
-TEST(RecordFileWriting, DropBlankRecordsAndRewriteFile)
-{
-    Store s("a\r\n  \r\n\t\r\nb   toolong\r\n\r\n", {"Line=6"});
-    s.data.Open();
-    s.data.DropBlankRecords();
-    ASSERT_EQ(s.data.RecordCount(), 2);
-    EXPECT_TRUE(s.data.Changed());
-
-    s.data.RewriteFile();
-    EXPECT_TRUE(s.data.Changed());  // left as it was
-    EXPECT_EQ(s.File(), "a\r\nb   to\r\n");
-}
-
 TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
 {
-    Store s("one\r\n", {"Line=5"});
+    Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
-    s.data.Fields(0).SetAsString("two");
+    s.data.FieldByName("Line").SetAsString("two");
     s.data.Post();
 
     WriteBytes(s.dir.File("locked"), "earlier\r\n");
@@ -297,7 +205,6 @@ TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
     }
     EXPECT_EQ(ReadBytes(s.dir.File("locked")), "earlier\r\n");
     EXPECT_EQ(s.data.FileName(), s.dir.File("record2"));
-    EXPECT_TRUE(s.data.Changed());
 
     EXPECT_THROW(s.data.SaveAs(s.dir.File("no/such/dir/file")), EFileError);
     EXPECT_EQ(s.data.RecordCount(), 2);

@@ -58,7 +58,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     EXPECT_EQ(doc.List(TSide::Customers).FieldTextAt(4, doc.List(TSide::Customers).FieldByName("AFMCust")),
               "100000007");
     EXPECT_EQ(CurrentName(TSide::Customers), "");
-    EXPECT_EQ(doc.List(TSide::Customers).RecNo(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).CurrentIndex(), 0);
     EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(doc.CustomerInvoiceTotal() + doc.CustomerValueTotal(), totals);
     std::string file = Working("record2");
@@ -120,7 +120,7 @@ TEST_F(SortFind, FindsByTaxNumberAndByName)
     EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ");
     Find("12345", true, false);
     EXPECT_EQ(Find("12345", true, false), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε ο ΑΦΜ"}));
-    EXPECT_EQ(doc.List(TSide::Customers).RecNo(), 1);
+    EXPECT_EQ(doc.List(TSide::Customers).CurrentIndex(), 0);
     EXPECT_EQ(Find("παπας", false, true), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε η Επωνυμία"}));
 
     doc.ChangeTab(1);

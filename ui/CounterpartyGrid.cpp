@@ -24,11 +24,11 @@ namespace epinax::ui {
 
 namespace {
 
-// The width of a field in a schema of Name=width lines.
-int FieldSizeOf(const std::vector<std::string>& schema, const std::string& field)
+// The width of a field of the record.
+int FieldSizeOf(const std::vector<TFieldSpec>& schema, const std::string& field)
 {
-    for (const auto& line : schema)
-        if (line.rfind(field + "=", 0) == 0) return std::stoi(line.substr(field.size() + 1));
+    for (const auto& spec : schema)
+        if (spec.name == field) return spec.width;
     return 10;
 }
 
