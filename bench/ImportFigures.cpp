@@ -117,8 +117,7 @@ public:
     Seconds ImportInto(const std::string& statementFile, int rowsBefore)
     {
         doc_.MarkSaved();
-        ui_.files.push_back(statementFile);
-        doc_.Open();
+        doc_.Open(statementFile);
         Require(doc_.List(TSide::Customers).RecordCount() == rowsBefore, "the statement did not open");
         ui_.messages = 0;
         bool imported = false;

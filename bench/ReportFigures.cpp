@@ -28,8 +28,7 @@ public:
     {
         const std::string statementFile = data_.Path() + "/statement.txt";
         GenerateStatementFile(statementFile, {kRows, 0, Tails::Distinct});
-        ui_.files.push_back(statementFile);
-        doc_.Open();
+        doc_.Open(statementFile);
         Require(ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == kRows,
                 "the report's statement did not open whole");
         CheckReport();

@@ -36,9 +36,8 @@ public:
     // Open through the menu; the seconds of the Open alone.
     Seconds Open(const std::string& statementFile)
     {
-        ui.files.push_back(statementFile);
         ui.messages = 0;
-        const Seconds spent = Timed([&] { doc.Open(); });
+        const Seconds spent = Timed([&] { doc.Open(statementFile); });
         Require(ui.messages == 0, "Open showed a message: the generated statement was refused");
         return spent;
     }
@@ -84,10 +83,9 @@ public:
     Seconds SaveAs()
     {
         BenchUi& ui = session_.ui;
-        ui.files.push_back(savedFile_);
-        if (std::filesystem::exists(savedFile_)) ui.answers.push_back(mrYes);
+        TStatement& doc = session_.doc;
         bool saved = false;
-        const Seconds spent = Timed([&] { saved = session_.doc.SaveAs(); });
+        const Seconds spent = Timed([&] { saved = doc.CheckBeforeSave() && doc.SaveAs(savedFile_, true); });
         Require(saved && ui.lastMessage == SaveAsSuccessText(), "Save As did not complete");
         return spent;
     }

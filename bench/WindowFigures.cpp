@@ -91,8 +91,7 @@ public:
     Seconds CoreOpen()
     {
         core_->MarkSaved();
-        coreUi_.files.push_back(statementFile_);
-        const Seconds spent = Timed([&] { core_->Open(); });
+        const Seconds spent = Timed([&] { core_->Open(statementFile_); });
         Require(coreUi_.messages == 0 && core_->List(TSide::Customers).RecordCount() == kRows, "the core did not open");
         return spent;
     }

@@ -202,9 +202,7 @@ void TypePublicValues(TStatement& statement, const TStatementInput& input)
 void SaveAs(TStatement& statement, RecordingUi& ui, const std::string& outPath, bool force)
 {
     ui.Clear();
-    ui.saveFile = outPath;
-    ui.answer = force ? mrYes : mrNo;
-    if (statement.SaveAs()) return;
+    if (statement.CheckBeforeSave() && statement.SaveAs(outPath, force)) return;
     Refuse(ui.messages.empty() ? "Το αρχείο " + outPath + " δεν γράφτηκε" : Utf8(ui.LastMessage()));
 }
 

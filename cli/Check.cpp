@@ -221,6 +221,7 @@ void Checker::CheckHeader()
 bool Checker::LoadGoodLines()
 {
     TStatement& statement = workspace_.Statement();
+    std::string path;
     {
         std::string text(formLine_);
         text.reserve(formLine_.size() + goodLines_.size() * (kLineLength + 2));
@@ -229,9 +230,9 @@ bool Checker::LoadGoodLines()
             text += line.text;
         }
         ui_.Clear();
-        ui_.openFile = workspace_.Write("statement", text);
+        path = workspace_.Write("statement", text);
     }
-    statement.Open();
+    statement.Open(path);
     if (ui_.errorShown) workspace_.Failed();
     if (!statement.StatementLoaded()) Report(0, ui_.LastMessage());
     return statement.StatementLoaded();

@@ -40,9 +40,8 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
     if (result != TImportResult::Imported)
         RefuseWith(ui, kExitRefused, "Η εισαγωγή από το " + workbookPath + " διακόπηκε");
     ui.Clear();
-    ui.saveFile = outPath;
-    ui.answer = force ? mrYes : mrNo;
-    if (!statement.SaveAs()) RefuseWith(ui, kExitRefused, "Το αρχείο " + outPath + " δεν γράφτηκε");
+    if (!statement.CheckBeforeSave() || !statement.SaveAs(outPath, force))
+        RefuseWith(ui, kExitRefused, "Το αρχείο " + outPath + " δεν γράφτηκε");
 }
 
 }  // namespace epinax::cli

@@ -23,10 +23,10 @@ std::string DateOfFormLine(std::string_view bytes)
 // file does; the bytes are let go before Open reads them again.
 void OpenStatement(Workspace& workspace, RecordingUi& ui, std::string bytes)
 {
-    ui.openFile = workspace.Write("statement", bytes);
+    const std::string path = workspace.Write("statement", bytes);
     std::string().swap(bytes);
     TStatement& statement = workspace.Statement();
-    statement.Open();
+    statement.Open(path);
     // Open failing on a copy of its own (ShowError) is the working space's
     // failure; a refusal of the file (ShowMessage) is the file's.
     if (ui.errorShown) workspace.Failed();

@@ -1,7 +1,6 @@
 // A statement run without windows: a private program directory, removed with
 // everything in it when the run ends (or is interrupted), and a user
-// interface that records what the statement shows and answers what it asks
-// from a script.
+// interface that records what the statement shows.
 #pragma once
 
 #include <memory>
@@ -21,8 +20,6 @@ public:
     std::vector<std::string> messages;  // ShowMessage and ShowError texts in order, Windows-1253
     bool errorShown = false;            // ShowError: something failed, rather than a rule refusing
     std::vector<std::string> focus;     // controls the statement sent the user back to
-    std::optional<std::string> openFile, saveFile;
-    int answer = mrYes;  // to every question
 
     void Clear();
     std::string LastMessage() const { return messages.empty() ? std::string() : messages.back(); }
@@ -34,13 +31,7 @@ public:
         messages.push_back(text);
         errorShown = true;
     }
-    int AskConfirmation(const std::string&, const std::vector<TMsgDlgBtn>&, const std::vector<std::string>&) override
-    {
-        return answer;
-    }
     void SetFocus(TStatementField control) override { focus.emplace_back(FieldHandle(control)); }
-    std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return saveFile; }
-    std::optional<std::string> ChooseOpenFile(const std::string&) override { return openFile; }
     void ShowHourglass() override {}
     void BeginLongWork() override {}
     void EndLongWork() override {}

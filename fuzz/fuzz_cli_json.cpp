@@ -52,8 +52,7 @@ std::string Shown(const std::string& bytes, TDate today)
 {
     cli::RecordingUi ui;
     cli::Workspace workspace(ui, cli::FixedClock(today));
-    ui.openFile = workspace.Write("statement", bytes);
-    workspace.Statement().Open();
+    workspace.Statement().Open(workspace.Write("statement", bytes));
     Require(workspace.Statement().StatementLoaded());
     std::ostringstream out;
     cli::WriteStatementJson(out, workspace.Statement(), bytes.substr(9, 8));

@@ -36,12 +36,12 @@ void MakeHeaderAcceptable(TStatement& statement)
     statement.SelectTaxOffice(0);
 }
 
-void SaveAndReadBack(TStatement& statement, cli::RecordingUi& ui, cli::Workspace& workspace)
+void SaveAndReadBack(TStatement& statement, cli::Workspace& workspace)
 {
     MakeHeaderAcceptable(statement);
-    ui.saveFile = workspace.File("saved");
-    if (!statement.SaveAs()) return;
-    TReadOutcome again = ReadStatement(ReadWholeFile(*ui.saveFile));
+    const std::string saved = workspace.File("saved");
+    if (!statement.CheckBeforeSave() || !statement.SaveAs(saved, true)) return;
+    TReadOutcome again = ReadStatement(ReadWholeFile(saved));
     Require(again.contents.has_value());
     Require(static_cast<int>(again.contents->customerCount) == statement.List(TSide::Customers).RecordCount());
     Require(static_cast<int>(again.contents->supplierCount) == statement.List(TSide::Suppliers).RecordCount());
@@ -89,14 +89,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         cli::RecordingUi ui;
         cli::Workspace workspace(ui, cli::FixedClock({2024, 3, 15}));
         TStatement& statement = workspace.Statement();
-        ui.openFile = workspace.File("edited");
-        ReplaceFile(*ui.openFile, std::string_view(kEdited, sizeof kEdited - 1));
-        statement.Open();
+        ReplaceFile(workspace.File("edited"), std::string_view(kEdited, sizeof kEdited - 1));
+        statement.Open(workspace.File("edited"));
         Require(statement.StatementLoaded() && statement.List(TSide::Customers).RecordCount() == 1);
         auto before = Snapshot(statement);
-        ui.openFile = workspace.File("statement");
-        ReplaceFile(*ui.openFile, bytes);
-        statement.Open();
+        ReplaceFile(workspace.File("statement"), bytes);
+        statement.Open(workspace.File("statement"));
         Require(Snapshot(statement) == before);
         return 0;
     }
@@ -108,14 +106,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cli::RecordingUi ui;
     cli::Workspace workspace(ui, cli::FixedClock({2024, 3, 15}));
     TStatement& statement = workspace.Statement();
-    ui.openFile = workspace.File("statement");
-    ReplaceFile(*ui.openFile, bytes);
-    statement.Open();
+    ReplaceFile(workspace.File("statement"), bytes);
+    statement.Open(workspace.File("statement"));
     Require(statement.StatementLoaded());
     Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) ==
             static_cast<size_t>(outcome.contents->customerCount));
     Require(static_cast<size_t>(statement.List(TSide::Suppliers).RecordCount()) ==
             static_cast<size_t>(outcome.contents->supplierCount));
-    SaveAndReadBack(statement, ui, workspace);
+    SaveAndReadBack(statement, workspace);
     return 0;
 }

@@ -382,16 +382,4 @@ TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::strin
     return TImportResult::Imported;
 }
 
-void ChooseAndImportWorkbook(TStatement& statement, const TWorkbookReader& read)
-{
-    if (!statement.SettlePendingRow(TSide::Customers) || !statement.SettlePendingRow(TSide::Suppliers)) return;
-    int answer = statement.UI().AskConfirmation(G("Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;"),
-                                                {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
-                                                {G("Πελατών"), G("Προμ/τών"), G("Ακύρωση")});
-    if (answer == mrCancel) return;
-    auto path = statement.UI().ChooseWorkbook(statement.ProgramDirectory());
-    if (!path) return;
-    ImportWorkbook(statement, answer == mrYes ? TSide::Customers : TSide::Suppliers, *path, read);
-}
-
 }  // namespace epinax

@@ -25,13 +25,10 @@ enum class TImportResult {
     Stopped,     // the user stopped it
 };
 
-// The menu command: settles pending rows, asks which list, lets the user
-// choose the workbook, and imports it. `read` is the workbook reader.
-void ChooseAndImportWorkbook(TStatement& statement, const TWorkbookReader& read);
-
-// The same without the question and the file dialog, for a list chosen
-// beforehand (the command-line tool). A working file that cannot be written
-// ends it with EListNotWritten, the list as its working file holds it.
+// Imports the workbook at `path` into the list the user chose, through the
+// workbook reader `read`; the caller has settled the pending rows. A working
+// file that cannot be written ends it with EListNotWritten, the list as its
+// working file holds it.
 TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);
 
 // A cell as the checks read it: empty gives "", a text stays as it is, a

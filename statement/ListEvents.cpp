@@ -127,16 +127,18 @@ void TStatement::SortList(TSide side)
     Changed();
 }
 
-void TStatement::Find()
+bool TStatement::SettlePendingRows()
 {
-    if (!SettlePendingRow(TSide::Customers) || !SettlePendingRow(TSide::Suppliers)) return;
-    auto request = ui_.AskFind();
-    if (!request) return;
+    return SettlePendingRow(TSide::Customers) && SettlePendingRow(TSide::Suppliers);
+}
+
+void TStatement::Find(const TFindRequest& request)
+{
     TSide side = activePage_ == 0 ? TSide::Customers : TSide::Suppliers;
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return;
-    if (!FindRow(list, side, request->SearchText, request->ByAFM, request->PartialMatch))
-        ui_.ShowWarning(NotFoundMessage(request->ByAFM));
+    if (!FindRow(list, side, request.SearchText, request.ByAFM, request.PartialMatch))
+        ui_.ShowWarning(NotFoundMessage(request.ByAFM));
     Changed();
 }
 

@@ -110,17 +110,19 @@ std::vector<std::string> UnfinishedPieces(const std::string& directory)
 
 }  // namespace
 
-bool TStatement::OfferRecovery()
+std::optional<std::time_t> TStatement::LeftWork() const
 {
-    if (WorkingDirectoryProblem()) return false;
+    if (WorkingDirectoryProblem()) return std::nullopt;
     TLeftWork left = LookAtLeftWork(*this);
-    if (!left.holdsSomething) return false;
-    const std::string question = G("Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (") +
-                                 LocalTime(left.lastChange, "%d/%m/%Y %H:%M") + G("). Θέλετε να τα ανακτήσετε;");
-    // Only a clear Yes takes them back; any other answer keeps them aside,
-    // where nothing that starts afresh can overwrite them.
-    if (ui_.AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrYes)
-        return RecoverWorkingFiles();
+    if (!left.holdsSomething) return std::nullopt;
+    return left.lastChange;
+}
+
+// Files not taken back are kept aside, where nothing that starts afresh can
+// overwrite them.
+bool TStatement::Recover(bool takeBack)
+{
+    if (takeBack) return RecoverWorkingFiles();
     MoveWorkingFilesAside({});
     return false;
 }

@@ -12,8 +12,6 @@ namespace epinax {
 
 namespace {
 
-std::string FileNameOnly(const std::string& path) { return DisplayPath(path.substr(path.rfind('/') + 1)); }
-
 std::string SuccessText()
 {
     const char* const lines[] = {
@@ -49,23 +47,16 @@ std::string SaveAsSuccessText() { return SuccessText(); }
 
 // ------------------------------------------------------------------ Save As
 
-bool TStatement::SaveAs()
-{
-    saveChecksPassed_ = CheckBeforeSave();
-    if (!saveChecksPassed_) return false;
-    auto path = ui_.ChooseSaveFile(programDirectory_, header_.TaxNumber + (header_.Credit ? ".PIS" : ""));
-    if (!path) return false;
-    // Only a clear Yes replaces a file: the close box is no answer.
-    if (FileExists(*path) &&
-        ui_.AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + FileNameOnly(*path) + ";",
-                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
-        return false;
+std::string TStatement::ProposedFileName() const { return header_.TaxNumber + (header_.Credit ? ".PIS" : ""); }
 
+bool TStatement::SaveAs(const std::string& path, bool replaceExisting)
+{
+    if (!replaceExisting && FileExists(path)) return false;
     ui_.ShowHourglass();
     NormalisePublicValue(customerPublicValue_);
     NormalisePublicValue(supplierPublicValue_);
     TLongWork wait(ui_);
-    std::optional<std::string> problem = WriteStatementFile(*path);
+    std::optional<std::string> problem = WriteStatementFile(path);
     wait.End();
     if (problem) {
         ui_.Beep();
@@ -125,16 +116,14 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 
 // --------------------------------------------------------------------- Open
 
-bool TStatement::Open()
+bool TStatement::Open(const std::string& path)
 {
-    if (!MayReplaceStatement()) return false;
-    auto path = ui_.ChooseOpenFile(programDirectory_);
-    if (!path || !WorkingDirectoryUsable()) return false;
+    if (!WorkingDirectoryUsable()) return false;
     std::optional<std::string> bytes;
     try {
-        bytes = ReadFileUpTo(*path, kLargestStatementFileBytes);
+        bytes = ReadFileUpTo(path, kLargestStatementFileBytes);
     } catch (const EFileError& error) {
-        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(*path) + " (" +
+        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path) + " (" +
                       SystemReason(error.SystemError()) + ").");
         return false;
     }

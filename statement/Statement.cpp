@@ -61,11 +61,6 @@ void TStatement::BindStores()
 
 bool TStatement::New()
 {
-    if (!MayReplaceStatement()) return false;
-    // Only a clear Yes starts afresh: the close box is no answer.
-    if (ui_.AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
-                            {G("Ναι"), G("Όχι")}) != mrYes)
-        return false;
     if (!WorkingDirectoryUsable()) return false;
     customers_.Close();
     suppliers_.Close();
@@ -267,23 +262,8 @@ bool TStatement::LeaveTaxNumber()
 
 // --------------------------------------------------------------- closing
 
-// Asked before anything replaces the statement being edited (close, New,
-// Open) while it has unsaved changes; false: stop, nothing replaced. A save
-// that did not happen (refused, cancelled, failed) stops too: going on would
-// lose the typed statement.
-bool TStatement::MayReplaceStatement()
+void TStatement::Close()
 {
-    if (!unsavedChanges_) return true;
-    int answer = ui_.AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
-                                     {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
-                                     {G("Ναι"), G("Όχι"), G("Άκυρο")});
-    if (answer == mrCancel) return false;
-    return answer != mrYes || SaveAs();
-}
-
-bool TStatement::Close()
-{
-    if (!MayReplaceStatement()) return false;
     for (auto* store : {&customers_, &suppliers_}) {
         try {
             store->Close();
@@ -291,7 +271,6 @@ bool TStatement::Close()
         }
     }
     RemoveWorkingFiles();
-    return true;
 }
 
 // The working directory is used only when it is a real directory of this

@@ -4,6 +4,7 @@
 // this class decides.
 #pragma once
 
+#include <ctime>
 #include <functional>
 #include <optional>
 #include <string>
@@ -72,7 +73,6 @@ public:
     }
 
     bool UnsavedChanges() const { return unsavedChanges_; }
-    bool SaveChecksPassed() const { return saveChecksPassed_; }
     bool PostSucceeded() const { return postSucceeded_; }
     // New or a completed Open has run: Save As, Print, Find and the import are
     // available and the welcome panel is gone.
@@ -102,20 +102,29 @@ public:
     IUserInterface& UI() { return ui_; }
 
     // ---------------------------------------------------------- lifecycle
-    bool New();                   // New; true when a statement was begun
-    bool Open();                  // Open; true when a statement was opened
-    bool SaveAs();                // Save As; true when the file was written
-    bool Close();                 // false cancels the close
+    // Each takes what the user has decided: the questions before it (keep
+    // the unsaved changes? a new file? which file?) are the caller's, so
+    // that the core never waits on a window.
+    bool New();                          // true when a statement was begun
+    bool Open(const std::string& path);  // true when the statement was opened
+    // The name the save dialog proposes: the tax number, ".PIS" for credit.
+    std::string ProposedFileName() const;
+    // Writes the statement to `path` once CheckBeforeSave has passed; an
+    // existing file is left alone unless `replaceExisting`. True when written.
+    bool SaveAs(const std::string& path, bool replaceExisting);
+    void Close();
     void ChangeTab(int newPage);  // ActivePage says where the user ended up
     void RemoveWorkingFiles();
     void LoadHeader();
     // At start, working files that a copy of the program left when it ended
-    // without closing (a crash, a kill, a power cut) are offered back: Yes
-    // makes them the statement being edited, with unsaved changes; any other
-    // answer moves them aside into "temp/recovered-DATE-TIME/". The caller
-    // holds the program directory's lock, so that no running copy owns them.
-    // True when the statement was recovered.
-    bool OfferRecovery();
+    // without closing (a crash, a kill, a power cut) are offered back. The
+    // caller holds the program directory's lock, so that no running copy
+    // owns them. When they were last changed; nothing when none were left.
+    std::optional<std::time_t> LeftWork() const;
+    // Yes makes them the statement being edited, with unsaved changes; any
+    // other answer moves them aside into "temp/recovered-DATE-TIME/". True
+    // when the statement was recovered.
+    bool Recover(bool takeBack);
     // Nothing when the working directory is a real directory of this user;
     // otherwise the message that says why it is not used.
     std::optional<std::string> WorkingDirectoryProblem() const;
@@ -135,7 +144,10 @@ public:
 
     // -------------------------------------------------------- sort, find
     void SortList(TSide side);
-    void Find();  // find in the list of the active tab
+    // Settles the pending rows of both lists, as the commands that read whole
+    // lists (find, import) do before they ask anything; false when refused.
+    bool SettlePendingRows();
+    void Find(const TFindRequest& request);  // in the list of the active tab
 
     // ------------------------------------------------------------- checks
     bool CheckBeforeSave();
@@ -157,7 +169,6 @@ public:
 private:
     void BindStores();
     bool WorkingDirectoryUsable();  // says why not, when not
-    bool MayReplaceStatement();
     void ValidateRow(TSide side);
     void Refuse(const std::string& message);
     void UpdateTotals(TSide side);
@@ -180,7 +191,6 @@ private:
     std::string customerPublicValue_, supplierPublicValue_;  // public-sector values
     std::string customerCountText_, supplierCountText_;      // row counts
     bool unsavedChanges_ = false;
-    bool saveChecksPassed_ = true;
     bool postSucceeded_ = true;
     bool newCustomerRow_ = false;
     bool newSupplierRow_ = false;

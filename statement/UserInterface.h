@@ -1,28 +1,18 @@
-// Everything the statement core shows to the user or asks of the user goes
-// through this interface: the main window implements it with real dialogs,
-// the command-line tool and the tests with scripted answers. All texts are
-// Windows-1253 bytes.
+// Everything the statement core shows to the user goes through this
+// interface: the main window implements it with real dialogs, the
+// command-line tool and the tests by recording. The core asks nothing: its
+// callers ask first and pass the answers. All texts are Windows-1253 bytes.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "entry/Counterparty.h"
 #include "statement/StatementFields.h"
 
 namespace epinax {
 
-enum class TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel };
-
-// Result codes of a question.
-constexpr int mrOk = 1;
-constexpr int mrCancel = 2;
-constexpr int mrYes = 6;
-constexpr int mrNo = 7;
-
-// What the find window returns when the user presses "ΟΚ".
+// What the user asked the find window for, with "ΟΚ".
 struct TFindRequest {
     std::string SearchText;  // as typed, not trimmed
     bool ByAFM = true;
@@ -38,16 +28,8 @@ public:
     virtual void ShowMessage(const std::string& text) = 0;
     // The application's general error display, for errors no handler foresees.
     virtual void ShowError(const std::string& text) = 0;
-    // A question with caller-given button captions, in button order; returns
-    // mrYes, mrNo or mrCancel (the close box gives mrCancel).
-    virtual int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
-                                const std::vector<std::string>& captions) = 0;
     // Moves the input focus to a control of the window.
     virtual void SetFocus(TStatementField control) = 0;
-    // File dialogs, starting in `directory`; nothing when cancelled.
-    virtual std::optional<std::string> ChooseSaveFile(const std::string& directory,
-                                                      const std::string& proposedName) = 0;
-    virtual std::optional<std::string> ChooseOpenFile(const std::string& directory) = 0;
     // The hourglass over the whole application.
     virtual void ShowHourglass() = 0;
     // Long work: hide the grids and navigators and show the wait window,
@@ -56,8 +38,6 @@ public:
     virtual void EndLongWork() = 0;
     // A warning box: warning icon, title "Προειδοποίηση", one OK button.
     virtual void ShowWarning(const std::string& text) { ShowMessage(text); }
-    // The find window, modal; nothing when the user cancels it.
-    virtual std::optional<TFindRequest> AskFind() { return std::nullopt; }
     // The statement's values changed (header, totals, labels, tabs, menus):
     // whatever shows them reads them again.
     virtual void StatementChanged() {}
@@ -65,11 +45,6 @@ public:
     // order, holds the first field the refusal names. Called before the
     // message is shown.
     virtual void RowRefused(TSide /*side*/, int /*column*/) {}
-    // The file dialog for a workbook to import from.
-    virtual std::optional<std::string> ChooseWorkbook(const std::string& directory)
-    {
-        return ChooseOpenFile(directory);
-    }
     // Long work that the user may stop (an import): told now and then how far
     // it has got; false when the user asked to stop. ProgressDone ends it.
     virtual bool Progress(const std::string& /*what*/, int /*done*/, int /*total*/) { return true; }

@@ -33,7 +33,6 @@ protected:
 
     void New()
     {
-        ui.answers.push_back(mrYes);
         doc.New();
         ui.Take();
     }
@@ -73,18 +72,12 @@ protected:
         }
     }
     std::string Working(const char* name) { return ReadBytes(doc.WorkingFile(name)); }
-    // Saves to `name` in the test directory; the path.
+    // Saves to `name` in the test directory, as the window does once the
+    // user has chosen it and agreed to replace it; the path.
     std::string Save(const std::string& name = "out")
     {
         std::string path = dir.File(name);
-        ui.files.push_back(path);
-        doc.SaveAs();
-        return path;
-    }
-    std::string Open(const std::string& path)
-    {
-        ui.files.push_back(path);
-        doc.Open();
+        if (doc.CheckBeforeSave()) doc.SaveAs(path, true);
         return path;
     }
     static std::string Message(const std::string& utf8) { return "message: " + utf8; }

@@ -23,7 +23,6 @@ protected:
     void SetUp() override
     {
         for (int i = 0; i < 2; ++i) {
-            uis[i].answers.push_back(mrYes);
             (i == 0 ? window : bulk).New();
             uis[i].Take();
         }

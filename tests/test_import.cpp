@@ -40,7 +40,6 @@ Cells SheetRow(TCell afm, const char* name, TCell obliged, TCell invoices, TCell
     return {afm, T(name), T("ΕΜΠΟΡΙΟ"), obliged, T("ΑΘΗΝΑ"), T("ΟΔΟΣ"), N(12), T("10564"), invoices, value};
 }
 
-const std::string kQuestion = "ask: Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών; [Πελατών|Προμ/τών|Ακύρωση]";
 const std::string kInsertFailure =
     "message: Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε";
 
@@ -52,14 +51,11 @@ protected:
         ValidHeader();
         doc.MarkSaved();
     }
-    // Runs the menu command on `block`, answering the question with `answer`.
-    std::vector<std::string> Run(const TSheetBlock& block, int answer = mrYes)
+    // Imports `block` into the list of `side`.
+    std::vector<std::string> Run(const TSheetBlock& block, TSide side = TSide::Customers)
     {
-        ui.answers.push_back(answer);
-        ui.files.push_back(dir.File("book.xlsx"));
-        ChooseAndImportWorkbook(doc, [&](const std::string&) { return block; });
+        ImportWorkbook(doc, side, dir.File("book.xlsx"), [&](const std::string&) { return block; });
         auto log = ui.Take();
-        std::erase(log, "open dialog");
         std::erase(log, "progress done");
         return log;
     }
@@ -97,8 +93,8 @@ TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
     auto log = Run(Block({SheetRow(T("094014201"), "ΠΑΠΑΔΟΠΟΥΛΟΣ", N(0), N(3), N(1500.5)),
                           SheetRow(N(104), "Κώστας", T("1"), T("1"), N(-250)),
                           SheetRow(T("998877665"), "ALPHA", N(1), N(2), T("0,5"))}),
-                   mrNo);
-    EXPECT_EQ(log, std::vector<std::string>{kQuestion});
+                   TSide::Suppliers);
+    EXPECT_EQ(log, std::vector<std::string>{});
     auto& list = doc.List(TSide::Suppliers);
     ASSERT_EQ(list.RecordCount(), 3);
     EXPECT_EQ(Field(TSide::Suppliers, 0, "AFMProm"), "094014201");
@@ -145,7 +141,7 @@ TEST_F(Import, TheCheckingPassStopsAtTheFirstBadRowInsertingNothing)
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
         auto log = Run(Block({good, c.bad, good}));
-        EXPECT_EQ(log, (std::vector<std::string>{kQuestion, c.message}));
+        EXPECT_EQ(log, std::vector<std::string>{c.message});
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
         EXPECT_FALSE(doc.UnsavedChanges());
     }
@@ -189,15 +185,15 @@ TEST_F(Import, ARowThePostWouldRefuseLetsNoRowIn)
         SCOPED_TRACE(c.shown.back());
         auto log = Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10)),
                               SheetRow(T("998877665"), "Β", N(1), N(1), N(5)), c.bad}));
-        std::vector<std::string> expected{kQuestion};
+        std::vector<std::string> expected;
         expected.insert(expected.end(), c.shown.begin(), c.shown.end());
         expected.push_back(kInsertFailure);
         EXPECT_EQ(log, expected);
         EXPECT_EQ(Customers(), before);
     }
     // No row left pending: the other list takes a sheet at once.
-    EXPECT_EQ(Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10))}), mrNo),
-              std::vector<std::string>{kQuestion});
+    EXPECT_EQ(Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10))}), TSide::Suppliers),
+              std::vector<std::string>{});
     EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
 }
 
@@ -210,13 +206,12 @@ TEST_F(Import, StoppingByTheUserInAnyPassAddsNothing)
                SheetRow(T("000000050"), "Γ", N(0), N(1), N(1))});
     const std::vector<std::string> before = Customers();
     ui.stopAtProgress = 1;  // the second row of the checking pass
-    EXPECT_EQ(Run(block), std::vector<std::string>{kQuestion});
+    EXPECT_EQ(Run(block), std::vector<std::string>{});
     EXPECT_EQ(Customers(), before);
 
     ui.progressCalls = 0;
     ui.stopAtProgress = 3 + 3 + 2;  // the third row of the inserting pass
-    EXPECT_EQ(Run(block),
-              (std::vector<std::string>{kQuestion, "message: Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή."}));
+    EXPECT_EQ(Run(block), (std::vector<std::string>{"message: Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή."}));
     EXPECT_EQ(Customers(), before);
 }
 
@@ -246,7 +241,7 @@ TEST_F(Import, AnErrorWhileInsertingPutsTheListBack)
         if (list.PendingInsertIndex() == 2) throw EConvertError("'x' is not a valid integer value");
         validate(posted);
     };
-    EXPECT_EQ(Run(block), (std::vector<std::string>{kQuestion, kInsertFailure}));
+    EXPECT_EQ(Run(block), (std::vector<std::string>{kInsertFailure}));
     EXPECT_EQ(Customers(), before);
 }
 
@@ -257,7 +252,7 @@ TEST_F(Import, CellsBecomeTheFieldsTheyMean)
     first[5] = TCell::Text(G("ΟΔΟΣ\r\nΑ\tΒ\x0B"));  // an address on two lines
     ASSERT_FALSE(CheckAfm("012345678"));
     auto log = Run(Block({first, SheetRow(N(12345678), "Β", N(1), T("      +5"), N(5))}));
-    EXPECT_EQ(log, std::vector<std::string>{kQuestion});
+    EXPECT_EQ(log, std::vector<std::string>{});
     auto& list = doc.List(TSide::Customers);
     ASSERT_EQ(list.RecordCount(), 2);
     EXPECT_EQ(list.State(), TDataSetState::dsBrowse);
@@ -273,53 +268,23 @@ TEST_F(Import, CellsBecomeTheFieldsTheyMean)
 TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
 {
     const std::string failure = "message: Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου.\r\n";
-    EXPECT_EQ(
-        Run(Block({{T("094014201"), T("Α"), T("Ε"), N(0)}}, 9)),
-        (std::vector<std::string>{
-            kQuestion, failure + "Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη I· κάθε γραμμή χρειάζεται τις "
-                                 "στήλες A έως J."}));
+    EXPECT_EQ(Run(Block({{T("094014201"), T("Α"), T("Ε"), N(0)}}, 9)),
+              (std::vector<std::string>{
+                  failure + "Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη I· κάθε γραμμή χρειάζεται τις "
+                            "στήλες A έως J."}));
     EXPECT_EQ(Run(Block({{T("Α1")}}, 1)).back().find(failure + "Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη A·"),
               0u);
     EXPECT_EQ(Run(Block({}, 0)),
-              (std::vector<std::string>{kQuestion, failure + "Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή."}));
+              (std::vector<std::string>{failure + "Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή."}));
     auto fromReader = [&](auto error) {
-        ui.answers.push_back(mrYes);
-        ui.files.push_back(dir.File("none.xlsx"));
-        ChooseAndImportWorkbook(doc, [&](const std::string&) -> TSheetBlock { throw error; });
+        ImportWorkbook(doc, TSide::Customers, dir.File("none.xlsx"),
+                       [&](const std::string&) -> TSheetBlock { throw error; });
         return ui.Take();
     };
     EXPECT_EQ(fromReader(EWorkbookError(G("Το αρχείο προστατεύεται με κωδικό."))).back(),
               failure + "Το αρχείο προστατεύεται με κωδικό.");
-    EXPECT_EQ(fromReader(EWorkbookReadingStopped()), (std::vector<std::string>{kQuestion, "open dialog"}));
+    EXPECT_EQ(fromReader(EWorkbookReadingStopped()), std::vector<std::string>{});
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
-}
-
-TEST_F(Import, CancellingTheQuestionOrTheDialogReadsNothing)
-{
-    int reads = 0;
-    auto counting = [&](const std::string&) {
-        ++reads;
-        return Block({});
-    };
-    ui.answers.push_back(mrCancel);
-    ChooseAndImportWorkbook(doc, counting);
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{kQuestion});
-    ui.answers.push_back(mrYes);  // the file dialog cancelled
-    ChooseAndImportWorkbook(doc, counting);
-    EXPECT_EQ(ui.Take(), (std::vector<std::string>{kQuestion, "open dialog"}));
-    EXPECT_EQ(reads, 0);
-    EXPECT_FALSE(doc.UnsavedChanges());
-}
-
-TEST_F(Import, APendingRowThatIsRefusedEndsItBeforeTheQuestion)
-{
-    doc.List(TSide::Customers).Append();
-    Set(TSide::Customers, {"123456789", "ΛΑΘΟΣ"});
-    ui.Take();
-    ChooseAndImportWorkbook(doc, [](const std::string&) { return Block({}); });
-    auto log = ui.Take();
-    ASSERT_EQ(log.size(), 2u);  // the validation's beep and message, no question
-    EXPECT_EQ(log[0], "beep");
 }
 
 TEST(ImportCells, NumbersBecomeTheirShortestTextWithTheGreekComma)
@@ -342,11 +307,8 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         doc.MarkSaved();
         New();
         doc.MarkSaved();
-        ui.answers.push_back(mrYes);
-        ui.files.push_back(path);
-        ChooseAndImportWorkbook(doc, ReadFirstSheet);
-        auto log = ui.Take();
-        EXPECT_EQ(log, (std::vector<std::string>{kQuestion, "open dialog", "progress done"}));
+        ImportWorkbook(doc, TSide::Customers, path, ReadFirstSheet);
+        EXPECT_EQ(ui.Take(), std::vector<std::string>{"progress done"});
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
         EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");

@@ -76,7 +76,11 @@ protected:
             if (entry.path().filename().string().starts_with("recovered-")) found.push_back(entry.path().string());
         return found;
     }
-    std::string question = "ask: Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (";
+    // What the window does at start: left work offered, the user's answer taken.
+    static bool Offer(TStatement& restarted, bool takeBack = true)
+    {
+        return restarted.LeftWork() && restarted.Recover(takeBack);
+    }
 };
 
 }  // namespace
@@ -103,11 +107,9 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
     WriteBytes(doc.WorkingFile("record2.Ab3xZ9"), customers.substr(0, 100));  // a write cut short
     ScriptedUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_TRUE(restarted.OfferRecovery());
+    EXPECT_TRUE(Offer(restarted));
     EXPECT_FALSE(FileExists(doc.WorkingFile("record2.Ab3xZ9")));
-    ASSERT_EQ(again.log.size(), 1u);
-    EXPECT_TRUE(again.log[0].starts_with(question)) << again.log[0];
-    EXPECT_TRUE(again.log[0].ends_with("). Θέλετε να τα ανακτήσετε; [Ναι|Όχι]")) << again.log[0];
+    EXPECT_TRUE(again.log.empty());
 
     EXPECT_TRUE(restarted.StatementLoaded());
     EXPECT_TRUE(restarted.UnsavedChanges());
@@ -123,10 +125,8 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
     EXPECT_EQ(ReadBytes(restarted.WorkingFile("record21")), customers);
 
     // It goes on as any statement: saved, it is the statement that was typed.
-    ui.files.push_back(dir.File("first"));
-    doc.SaveAs();
-    again.files.push_back(dir.File("second"));
-    restarted.SaveAs();
+    Save("first");
+    restarted.SaveAs(dir.File("second"), false);
     EXPECT_EQ(ReadBytes(dir.File("second")), ReadBytes(dir.File("first")));
 }
 
@@ -138,9 +138,8 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
 
     WriteBytes(doc.WorkingFile("record4.link"), "");  // a copy cut short
     ScriptedUi again;
-    again.answers.push_back(mrNo);
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_FALSE(Offer(restarted, false));
     EXPECT_FALSE(restarted.StatementLoaded());
     auto folders = RecoveredFolders();
     ASSERT_EQ(folders.size(), 1u);
@@ -151,13 +150,11 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     EXPECT_FALSE(FileExists(restarted.WorkingFile("record4.link")));
 
     // Nothing is left to offer, and a second refusal never mixes folders.
-    EXPECT_FALSE(restarted.OfferRecovery());
-    again.answers.push_back(mrYes);
+    EXPECT_FALSE(restarted.LeftWork());
     restarted.New();
     ScriptedUi third;
-    third.answers.push_back(mrCancel);  // the close box keeps them too
     TStatement once_more(dir.Path() + "/", third, [] { return kToday; });
-    EXPECT_FALSE(once_more.OfferRecovery());  // New left empty files: nothing to offer
+    EXPECT_FALSE(once_more.LeftWork());  // New left empty files: nothing to offer
     EXPECT_TRUE(third.log.empty());
 }
 
@@ -170,13 +167,13 @@ TEST_F(RecoveryTest, ADamagedWorkingFileIsKeptAsideWithAMessage)
 
     ScriptedUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_FALSE(Offer(restarted));
     EXPECT_FALSE(restarted.StatementLoaded());
-    ASSERT_EQ(again.log.size(), 2u);
-    EXPECT_TRUE(again.log[1].starts_with(
+    ASSERT_EQ(again.log.size(), 1u);
+    EXPECT_TRUE(again.log[0].starts_with(
         "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα και δεν ανακτήθηκαν. Φυλάχτηκαν όπως "
         "ήταν στον φάκελο "))
-        << again.log[1];
+        << again.log[0];
     auto folders = RecoveredFolders();
     ASSERT_EQ(folders.size(), 1u);
     EXPECT_EQ(ReadBytes(folders[0] + "/record2"), customers);
@@ -216,10 +213,10 @@ TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
         plant(doc.WorkingFile(name));
         ScriptedUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-        ASSERT_FALSE(restarted.OfferRecovery());
-        ASSERT_EQ(again.log.size(), 2u);
-        EXPECT_TRUE(again.log[1].starts_with("message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα"))
-            << again.log[1];
+        ASSERT_FALSE(Offer(restarted));
+        ASSERT_EQ(again.log.size(), 1u);
+        EXPECT_TRUE(again.log[0].starts_with("message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα"))
+            << again.log[0];
         auto folders = RecoveredFolders();
         ASSERT_EQ(folders.size(), 1u);
         struct stat kept {};
@@ -256,9 +253,9 @@ TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
         LeaveWorkingFiles(GeneralDataText(data), customers);
         ScriptedUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-        EXPECT_EQ(restarted.OfferRecovery(), recovered);
+        EXPECT_EQ(Offer(restarted), recovered);
         const std::string damaged = "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα";
-        EXPECT_EQ(again.log.back().starts_with(damaged), !recovered) << again.log.back();
+        EXPECT_EQ(!again.log.empty() && again.log.back().starts_with(damaged), !recovered);
     }
 }
 
@@ -268,17 +265,16 @@ TEST_F(RecoveryTest, ADamagedGeneralDataFileIsKeptAsideToo)
     WriteBytes(doc.WorkingFile("generaldata"), "[e-PINAX generaldata 1]\r\nCredit=maybe\r\n");
     ScriptedUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_FALSE(Offer(restarted));
     EXPECT_EQ(RecoveredFolders().size(), 1u);
 }
 
 TEST_F(RecoveryTest, AClosedStatementLeavesNothingToOffer)
 {
     LeaveUnsavedStatement();
-    ui.answers.push_back(mrNo);
-    ASSERT_TRUE(doc.Close());
+    doc.Close();
     ScriptedUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(restarted.OfferRecovery());
+    EXPECT_FALSE(Offer(restarted));
     EXPECT_TRUE(again.log.empty());
 }

@@ -36,8 +36,7 @@ protected:
     std::vector<std::string> Find(const std::string& text, bool byAfm, bool partial)
     {
         ui.Take();
-        ui.finds.push_back(TFindRequest{G(text), byAfm, partial});
-        doc.Find();
+        doc.Find(TFindRequest{G(text), byAfm, partial});
         return ui.Take();
     }
 };
@@ -112,34 +111,29 @@ TEST_F(SortFind, FindsByTaxNumberAndByName)
     AddNamed(TSide::Customers, "123456791", "ΑΛΛΟΣ");
     AddNamed(TSide::Suppliers, "123456783", "ΠΡΟΜΗΘΕΥΤΗΣ");
 
-    EXPECT_EQ(Find("ΠΑΠΑΣ", false, false), std::vector<std::string>{"find window"});
+    EXPECT_EQ(Find("ΠΑΠΑΣ", false, false), std::vector<std::string>{});
     EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ");
     Find("ΠΑΠΑΣ", false, true);
     EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ ΑΕ");
     Find("  12345 ", true, true);
     EXPECT_EQ(CurrentName(TSide::Customers), "ΠΑΠΑΣ");
     Find("12345", true, false);
-    EXPECT_EQ(Find("12345", true, false), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε ο ΑΦΜ"}));
+    EXPECT_EQ(Find("12345", true, false), std::vector<std::string>{"warning: Δεν βρέθηκε ο ΑΦΜ"});
     EXPECT_EQ(doc.List(TSide::Customers).CurrentIndex(), 0);
-    EXPECT_EQ(Find("παπας", false, true), (std::vector<std::string>{"find window", "warning: Δεν βρέθηκε η Επωνυμία"}));
+    EXPECT_EQ(Find("παπας", false, true), std::vector<std::string>{"warning: Δεν βρέθηκε η Επωνυμία"});
 
     doc.ChangeTab(1);
     Find("123456783", true, false);
     EXPECT_EQ(CurrentName(TSide::Suppliers), "ΠΡΟΜΗΘΕΥΤΗΣ");
-
-    ui.Take();
-    doc.Find();  // cancelled: nothing searched
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{"find window"});
 }
 
-TEST_F(SortFind, FindSettlesBothListsFirst)
+TEST_F(SortFind, SettlingBothListsBeforeAFindTellsOfARefusal)
 {
     doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
-    ui.finds.push_back(TFindRequest{"1", true, true});
     ui.Take();
-    doc.Find();
+    EXPECT_FALSE(doc.SettlePendingRows());
     auto log = ui.Take();
-    ASSERT_EQ(log.size(), 2u);  // the refusal only, no find window
+    ASSERT_EQ(log.size(), 2u);  // the refusal
     EXPECT_EQ(log[0], "beep");
 }

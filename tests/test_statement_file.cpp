@@ -19,18 +19,6 @@ std::string Padded(std::string text, size_t width = 150)
 
 class Lifecycle : public StatementTest {};
 
-TEST_F(Lifecycle, NewAnsweredNoChangesNothing)
-{
-    New();
-    ValidHeader();
-    ASSERT_TRUE(Add(TSide::Customers, {"123456780", "A", "1", "2", "5"}));
-    ui.answers.push_back(mrNo);
-    doc.New();
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{"ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]"});
-    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    EXPECT_EQ(doc.Header().TaxNumber, "123456783");
-}
-
 TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
 {
     New();
@@ -55,48 +43,19 @@ TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
     EXPECT_FALSE(doc.UnsavedChanges());  // debit already: no click
 }
 
-TEST_F(Lifecycle, CloseAsksOnlyWithUnsavedChangesAndRemovesTheWorkingFiles)
+TEST_F(Lifecycle, CloseRemovesTheWorkingFiles)
 {
-    EXPECT_TRUE(doc.Close());
+    doc.Close();
     EXPECT_TRUE(ui.Take().empty());
     EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
 
     TStatement second(dir.Path() + "/", ui, [] { return kToday; });
-    ui.answers.push_back(mrYes);
     second.New();
     second.MarkChanged();
-    ui.answers = {mrCancel};
-    EXPECT_FALSE(second.Close());
-    ui.answers = {mrYes};  // the checks refuse: no year
-    EXPECT_FALSE(second.Close());
     EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
-    ui.answers = {mrNo};
-    ui.Take();
-    EXPECT_TRUE(second.Close());
-    EXPECT_EQ(ui.Take(),
-              std::vector<std::string>{"ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]"});
+    second.Close();
+    EXPECT_TRUE(ui.Take().empty());
     EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
-}
-
-TEST_F(Lifecycle, CloseStaysOpenWhenTheSaveDidNotHappen)
-{
-    New();
-    ValidHeader();
-    doc.MarkChanged();
-    ui.answers = {mrYes};  // save first; the file dialog is then cancelled
-    EXPECT_FALSE(doc.Close());
-    EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
-
-    WriteBytes(dir.File("out"), "x");
-    ui.answers = {mrYes, mrNo};  // save first; refuse to overwrite
-    ui.files.push_back(dir.File("out"));
-    EXPECT_FALSE(doc.Close());
-    EXPECT_EQ(ReadBytes(dir.File("out")), "x");
-
-    ui.answers = {mrYes};
-    ui.files.push_back(dir.File("saved"));
-    EXPECT_TRUE(doc.Close());
-    EXPECT_TRUE(std::filesystem::exists(dir.File("saved")));
 }
 
 // ----------------------------------------------------------------- checks
@@ -211,13 +170,13 @@ TEST_F(SaveAs, WritesTheExampleLinesAndShowsTheSuccessBox)
     ui.Take();
     std::string path = Save();
     auto log = ui.Take();
-    ASSERT_EQ(log.size(), 5u);
-    EXPECT_EQ(log[0], "save dialog: 123456783");
-    EXPECT_EQ(log[1], "hourglass");
-    EXPECT_EQ(log[2], "wait shown");
-    EXPECT_EQ(log[3], "wait hidden");
-    EXPECT_EQ(log[4], "message: " + cp1253::ToUtf8(SaveAsSuccessText()));
-    EXPECT_TRUE(log[4].find("Επιτυχής Αποθήκευση Αρχείου.\r\n\r\nΗ Συγκεντρωτική") != std::string::npos);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(doc.ProposedFileName(), "123456783");
+    EXPECT_EQ(log[0], "hourglass");
+    EXPECT_EQ(log[1], "wait shown");
+    EXPECT_EQ(log[2], "wait hidden");
+    EXPECT_EQ(log[3], "message: " + cp1253::ToUtf8(SaveAsSuccessText()));
+    EXPECT_TRUE(log[3].find("Επιτυχής Αποθήκευση Αρχείου.\r\n\r\nΗ Συγκεντρωτική") != std::string::npos);
     EXPECT_FALSE(doc.UnsavedChanges());
     EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "5");  // a single digit keeps its value
 
@@ -249,9 +208,8 @@ TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
 {
     doc.ChooseKind(true);
     doc.SetPublicValueText(TSide::Suppliers, "100");
-    ui.files.push_back(dir.File("credit"));
-    doc.SaveAs();
-    EXPECT_EQ(ui.log.front(), "save dialog: 123456783.PIS");
+    EXPECT_EQ(doc.ProposedFileName(), "123456783.PIS");
+    Save("credit");
     auto lines = FileLines(ReadBytes(dir.File("credit")));
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0].substr(0, 9), "0IL01.PIS");
@@ -265,16 +223,15 @@ TEST_F(SaveAs, CreditNameEmptyListsAndSupplierPublicValue)
     EXPECT_EQ(FileLines(ReadBytes(Save("plain"))).size(), 2u);
 }
 
-TEST_F(SaveAs, OverwriteQuestionAndIdenticalSecondSave)
+TEST_F(SaveAs, ExistingFileKeptUnlessReplacedAndIdenticalSecondSave)
 {
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456780", "Α", "1", "0", "7"}));
     std::string first = ReadBytes(Save());
-    ui.answers = {mrNo};
+    doc.MarkChanged();
     ui.Take();
-    ui.files.push_back(dir.File("out"));
-    EXPECT_FALSE(doc.SaveAs());
-    EXPECT_EQ(ui.Take()[1], "ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο out; [Ναι|Όχι]");
-    ui.answers = {mrYes};
+    EXPECT_FALSE(doc.SaveAs(dir.File("out"), false));
+    EXPECT_TRUE(ui.Take().empty());
+    EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(ReadBytes(Save()), first);
     EXPECT_EQ(FileLines(first)[2].substr(92, 7), "0000000");
 }
@@ -349,9 +306,8 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     ScriptedUi otherUi;
     TStatement reopened(other.Path() + "/", otherUi, [] { return kToday; });
     WriteBytes(other.File("in"), saved);
-    otherUi.files.push_back(other.File("in"));
-    reopened.Open();
-    EXPECT_TRUE(otherUi.log.size() == 1) << otherUi.log.back();
+    reopened.Open(other.File("in"));
+    EXPECT_TRUE(otherUi.log.empty()) << otherUi.log.back();
     EXPECT_EQ(reopened.Header().Phone, "2101234   ");
     TStatementHeader trimmed = reopened.Header();
     trimmed.Phone = "2101234";
@@ -371,8 +327,7 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     EXPECT_TRUE(reopened.StatementLoaded());
     EXPECT_EQ(ReadBytes(other.File("temp/record21")), ReadBytes(other.File("temp/record2")));
 
-    otherUi.files.push_back(other.File("again"));
-    reopened.SaveAs();
+    reopened.SaveAs(other.File("again"), false);
     EXPECT_EQ(ReadBytes(other.File("again")), saved);
 }
 
@@ -384,13 +339,13 @@ TEST_F(OpenFile, FormCodesAndKind)
         return bytes;
     };
     WriteBytes(dir.File("lower"), withFirst("0il01.pis20250314"));
-    Open(dir.File("lower"));
+    doc.Open(dir.File("lower"));
     EXPECT_FALSE(doc.Header().Credit);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
 
     WriteBytes(dir.File("iota"), withFirst("0\xC9L01.PIS20250314"));
     doc.MarkSaved();
-    Open(dir.File("iota"));
+    doc.Open(dir.File("iota"));
     EXPECT_TRUE(doc.Header().Credit);
     EXPECT_TRUE(doc.UnsavedChanges());
 }
@@ -420,10 +375,8 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
     };
     for (const auto& c : cases) {
         WriteBytes(dir.File("bad"), c.bytes);
-        Open(dir.File("bad"));
-        auto log = ui.Take();
-        log.erase(log.begin());  // the open dialog
-        EXPECT_EQ(log, c.shown);
+        doc.Open(dir.File("bad"));
+        EXPECT_EQ(ui.Take(), c.shown);
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_TRUE(doc.List(TSide::Customers).Active());
         EXPECT_EQ(Working("record2"), record2);
@@ -431,7 +384,7 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
         EXPECT_EQ(doc.CustomerValueTotal(), "1235,00");
     }
-    Open(dir.File("missing"));
+    doc.Open(dir.File("missing"));
     EXPECT_NE(ui.log.back().find("error: Δεν ήταν δυνατό να διαβαστεί"), std::string::npos);
 }
 
@@ -444,7 +397,7 @@ TEST_F(OpenFile, LinesInAnyOrderAndOnlyTheFirstHeader)
     std::string bytes = lines[0] + "\r\n" + lines[5] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + header2 +
                         "\r\n" + lines[3] + "\r\n";
     WriteBytes(dir.File("mixed"), bytes);
-    Open(dir.File("mixed"));
+    doc.Open(dir.File("mixed"));
     EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
     EXPECT_EQ(doc.Header().CompanyName, "ACME");
@@ -458,7 +411,7 @@ TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
     row.replace(92, 7, " 0012  ");  // read as 12 by the platform's conversion
     std::string bytes = lines[0] + "\r\n" + lines[1] + "\r\n" + row + "\r\n";
     WriteBytes(dir.File("hand"), bytes);
-    Open(dir.File("hand"));
+    doc.Open(dir.File("hand"));
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
     EXPECT_EQ(doc.CustomerInvoiceTotal(), "12");
     auto again = FileLines(ReadBytes(Save("again")));

@@ -53,10 +53,8 @@ protected:
     std::vector<std::string> OpenBytes(const std::string& bytes)
     {
         WriteBytes(dir.File("in"), bytes);
-        Open(dir.File("in"));
-        auto log = ui.Take();
-        std::erase(log, "open dialog");
-        return log;
+        doc.Open(dir.File("in"));
+        return ui.Take();
     }
     std::vector<std::string> lines;
 };
@@ -158,8 +156,8 @@ TEST_F(StatementSafety, OpenRefusesAFileLargerThanAnyStatementUnread)
     auto before = Snapshot();
     WriteBytes(dir.File("huge"), "");
     ASSERT_EQ(::truncate(dir.File("huge").c_str(), off_t{8} << 30), 0);  // sparse: no disk used
-    Open(dir.File("huge"));
-    EXPECT_EQ(ui.Take(), (std::vector<std::string>{"open dialog", Message("Μη έγκυρο αρχείο")}));
+    doc.Open(dir.File("huge"));
+    EXPECT_EQ(ui.Take(), std::vector<std::string>{Message("Μη έγκυρο αρχείο")});
     EXPECT_EQ(Snapshot(), before);
 
     EXPECT_EQ(kLargestStatementFileBytes, 200002u * 152u);
@@ -179,10 +177,9 @@ TEST_F(StatementSafety, OpenNamesWhatFailedWhenTheWorkingFilesCannotBeWritten)
     WriteBytes(dir.File("in"), Joined(lines));
     {
         FileSizeLimit limit(100);
-        Open(dir.File("in"));
+        doc.Open(dir.File("in"));
     }
     log = ui.Take();
-    std::erase(log, "open dialog");
     ASSERT_EQ(log.size(), 1u);
     EXPECT_NE(log[0].find("το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος"), std::string::npos) << log[0];
     EXPECT_EQ(Snapshot(), before);
@@ -200,19 +197,17 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
     ScriptedUi ui;
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     ASSERT_TRUE(doc.WorkingDirectoryProblem());
-    ui.answers.push_back(mrYes);
     doc.New();
     auto log = ui.Take();
-    ASSERT_EQ(log.size(), 3u);  // the question, the beep, the message
-    EXPECT_NE(log[2].find("δεν είναι φάκελος του προγράμματος"), std::string::npos) << log[2];
+    ASSERT_EQ(log.size(), 2u);  // the beep, the message
+    EXPECT_NE(log[1].find("δεν είναι φάκελος του προγράμματος"), std::string::npos) << log[2];
     EXPECT_FALSE(doc.StatementLoaded());
 
     WriteBytes(program.File("s"), "0IL01\r\n");
-    ui.files.push_back(program.File("s"));
-    doc.Open();
-    EXPECT_EQ(ui.Take().size(), 3u);  // the dialog, the beep, the message
+    doc.Open(program.File("s"));
+    EXPECT_EQ(ui.Take().size(), 2u);  // the beep, the message
 
-    EXPECT_TRUE(doc.Close());
+    doc.Close();
     for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
         EXPECT_EQ(ReadBytes(elsewhere.File(name)), std::string("keep ") + name);
     EXPECT_TRUE(std::filesystem::is_symlink(program.File("temp")));
@@ -224,7 +219,6 @@ TEST(WorkingDirectory, ARemovedOneIsMadeAgain)
     ScriptedUi ui;
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     std::filesystem::remove_all(program.File("temp"));
-    ui.answers.push_back(mrYes);
     doc.New();
     EXPECT_TRUE(doc.StatementLoaded());
     EXPECT_TRUE(std::filesystem::is_directory(program.File("temp")));
@@ -277,65 +271,4 @@ TEST_F(StatementSafety, ASingleDigitPublicValueReachesTheFile)
     EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "7");
     EXPECT_EQ(saved[3].substr(10, 16), "0000000000000700");
     EXPECT_EQ(saved[5].substr(10, 16), "0000000000000700");
-}
-
-// New and Open replace the statement being edited: with unsaved changes they
-// first ask as closing does, and go on only as closing would.
-TEST_F(StatementSafety, NewAndOpenAskBeforeReplacingUnsavedWork)
-{
-    const std::string saveQuestion = "ask: Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο; [Ναι|Όχι|Άκυρο]";
-    const std::string newQuestion = "ask: Δημιουργία νέου αρχείου; [Ναι|Όχι]";
-    auto edited = [&] {
-        doc.MarkChanged();
-        ui.Take();
-    };
-    auto rows = [&] { return doc.List(TSide::Customers).RecordCount(); };
-
-    edited();
-    ui.answers = {mrCancel};
-    doc.New();
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{saveQuestion});
-    EXPECT_EQ(rows(), 1);
-
-    ui.answers = {mrYes};  // save, but the dialog is cancelled: nothing replaced
-    doc.New();
-    EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, "save dialog: 123456783"}));
-    EXPECT_EQ(rows(), 1);
-
-    ui.answers = {mrCancel};  // Open: not even the file dialog
-    doc.Open();
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{saveQuestion});
-
-    ui.answers = {mrNo};
-    doc.Open();
-    EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, "open dialog"}));
-
-    ui.answers = {mrNo, mrCancel};  // the close box on New's own question starts nothing
-    doc.New();
-    EXPECT_EQ(ui.Take(), (std::vector<std::string>{saveQuestion, newQuestion}));
-    EXPECT_EQ(rows(), 1);
-
-    ui.answers = {mrYes, mrYes};  // saved first, then a new statement
-    ui.files = {dir.File("kept")};
-    doc.New();
-    auto log = ui.Take();
-    ASSERT_GE(log.size(), 3u);
-    EXPECT_EQ(log.back(), newQuestion);
-    EXPECT_EQ(FileLines(ReadBytes(dir.File("kept"))).size(), 6u);
-    EXPECT_EQ(rows(), 0);
-
-    ui.answers = {mrYes};  // nothing unsaved: only New's question
-    doc.New();
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{newQuestion});
-}
-
-// The close box on the overwrite question replaces nothing.
-TEST_F(StatementSafety, OverwriteNeedsAClearYes)
-{
-    WriteBytes(dir.File("there"), "keep");
-    for (int answer : {mrNo, mrCancel}) {
-        ui.answers = {answer};
-        Save("there");
-        EXPECT_EQ(ReadBytes(dir.File("there")), "keep");
-    }
 }

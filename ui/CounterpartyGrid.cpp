@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <numeric>
 
-#include "common/Greek.h"
 #include "statement/Statement.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
@@ -335,8 +334,9 @@ void CounterpartyGrid::InsertAtCursor()
 void CounterpartyGrid::DeleteWithQuestion()
 {
     // The question of the grid itself, in the window's language.
-    if (statement_.UI().AskConfirmation(G("Διαγραφή εγγραφής;"), {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel},
-                                        {"OK", G("Άκυρο")}) == mrCancel)
+    if (TDialogs::AskConfirmation(window(), QStringLiteral(u"Διαγραφή εγγραφής;"),
+                                  {TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel},
+                                  {QStringLiteral("OK"), QStringLiteral(u"Άκυρο")}) == mrCancel)
         return;
     FinishEditing();
     RunHandler(this, [&] { model_->Store().Delete(); });

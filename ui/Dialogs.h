@@ -17,6 +17,14 @@ class QPushButton;
 
 namespace epinax::ui {
 
+enum class TMsgDlgBtn { mbYes, mbNo, mbOK, mbCancel };
+
+// Result codes of a question.
+constexpr int mrOk = 1;
+constexpr int mrCancel = 2;
+constexpr int mrYes = 6;
+constexpr int mrNo = 7;
+
 QString ApplicationTitle();
 
 // The question box: no icon, the application title, the buttons in the fixed

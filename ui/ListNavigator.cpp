@@ -5,9 +5,9 @@
 #include <QStyle>
 #include <QToolButton>
 
-#include "common/Greek.h"
 #include "statement/Statement.h"
 #include "ui/CounterpartyGrid.h"
+#include "ui/Dialogs.h"
 #include "ui/Handlers.h"
 #include "ui/RecordStoreModel.h"
 
@@ -60,8 +60,9 @@ ListNavigator::ListNavigator(TStatement& statement, CounterpartyGrid& grid, QWid
 bool ListNavigator::BeforeAction(TNavigateBtn button)
 {
     if (button != nbDelete) return true;
-    return statement_.UI().AskConfirmation(G("Είστε σίγουρος;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
-                                           {G("Ναι"), G("Όχι")}) != mrNo;
+    return TDialogs::AskConfirmation(window(), QStringLiteral(u"Είστε σίγουρος;"),
+                                     {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
+                                     {QStringLiteral(u"Ναι"), QStringLiteral(u"Όχι")}) != mrNo;
 }
 
 void ListNavigator::BtnClick(TNavigateBtn button)

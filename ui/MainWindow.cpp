@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -25,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include "common/Authority.h"
+#include "common/Files.h"
 #include "common/Greek.h"
 #include "import/Import.h"
 #include "statement/TaxOffices.h"
@@ -507,7 +509,12 @@ bool MainWindow::Run(const std::function<void()>& handler)
 void MainWindow::newStatement()
 {
     bool begun = false;
-    if (!Run([&] { begun = statement_->New(); }) || !begun) return;
+    // Only a clear Yes starts afresh: the close box is no answer.
+    const auto askNew = [this] {
+        return AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
+                               {G("Ναι"), G("Όχι")}) == mrYes;
+    };
+    if (!Run([&] { begun = MayReplaceStatement() && askNew() && statement_->New(); }) || !begun) return;
     NameStatementFile({});
     customerGrid->FollowStore();
     FocusTheYear();
@@ -523,26 +530,72 @@ void MainWindow::FocusTheYear()
 
 void MainWindow::OfferRecovery()
 {
-    Run([&] { statement_->OfferRecovery(); });
+    Run([&] {
+        const auto left = statement_->LeftWork();
+        if (!left) return;
+        const QString changed = QDateTime::fromSecsSinceEpoch(*left).toString(QStringLiteral("dd/MM/yyyy HH:mm"));
+        const std::string question = G("Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (") + changed.toStdString() +
+                                     G("). Θέλετε να τα ανακτήσετε;");
+        // Only a clear Yes takes them back; any other answer keeps them aside.
+        statement_->Recover(AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) ==
+                            mrYes);
+    });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
 
 void MainWindow::openStatement()
 {
     bool opened = false;
-    if (!Run([&] { opened = statement_->Open(); }) || !opened) return;
+    const auto chooseAndOpen = [this] {
+        if (!MayReplaceStatement()) return false;
+        const auto path = ChooseOpenFile();
+        return path && statement_->Open(*path);
+    };
+    if (!Run([&] { opened = chooseAndOpen(); }) || !opened) return;
     NameStatementFile(chosenFile_);
     FocusTheYear();
 }
 void MainWindow::saveStatementAs()
 {
     bool written = false;
-    if (Run([&] { written = statement_->SaveAs(); }) && written) NameStatementFile(chosenFile_);
+    if (Run([&] { written = SaveAsAsked(); }) && written) NameStatementFile(chosenFile_);
+}
+
+// Save As as the user meets it: the checks, the file dialog, the question
+// before a file is replaced, and only then the writing.
+bool MainWindow::SaveAsAsked()
+{
+    if (!statement_->CheckBeforeSave()) return false;
+    const auto path = ChooseSaveFile(statement_->ProposedFileName());
+    if (!path) return false;
+    const std::string name = DisplayPath(path->substr(path->rfind('/') + 1));
+    // Only a clear Yes replaces a file: the close box is no answer.
+    if (FileExists(*path) && AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + name + ";",
+                                             {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
+        return false;
+    return statement_->SaveAs(*path, true);
+}
+
+// Asked before anything replaces the statement being edited (close, New,
+// Open) while it has unsaved changes; false: stop, nothing replaced. A save
+// that did not happen (refused, cancelled, failed) stops too: going on would
+// lose the typed statement.
+bool MainWindow::MayReplaceStatement()
+{
+    if (!statement_->UnsavedChanges()) return true;
+    const int answer =
+        AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
+                        {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel}, {G("Ναι"), G("Όχι"), G("Άκυρο")});
+    if (answer == mrCancel) return false;
+    return answer != mrYes || SaveAsAsked();
 }
 void MainWindow::exitProgram() { close(); }
 void MainWindow::findCounterparty()
 {
-    Run([&] { statement_->Find(); });
+    Run([&] {
+        if (!statement_->SettlePendingRows()) return;
+        if (const auto request = AskFind()) statement_->Find(*request);
+    });
 }
 
 void MainWindow::importWorkbook()
@@ -557,7 +610,16 @@ void MainWindow::importWorkbook()
         } closeProgress{this};
         return ReadFirstSheet(path, [this] { return Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
     };
-    Run([&] { epinax::ChooseAndImportWorkbook(*statement_, readWithProgress); });
+    Run([&] {
+        if (!statement_->SettlePendingRows()) return;
+        const int answer = AskConfirmation(G("Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;"),
+                                           {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
+                                           {G("Πελατών"), G("Προμ/τών"), G("Ακύρωση")});
+        if (answer == mrCancel) return;
+        const auto path = ChooseWorkbook();
+        if (!path) return;
+        ImportWorkbook(*statement_, answer == mrYes ? TSide::Customers : TSide::Suppliers, *path, readWithProgress);
+    });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
 void MainWindow::sortCustomers()
@@ -582,7 +644,10 @@ void MainWindow::closeEvent(QCloseEvent* event)
     if (closing_) return event->accept();
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     bool close = false;
-    Run([&] { close = statement_->Close(); });
+    Run([&] {
+        close = MayReplaceStatement();
+        if (close) statement_->Close();
+    });
     if (!close) return event->ignore();
     closing_ = true;
     keyLed_->SetCapsLock(false);
@@ -798,15 +863,15 @@ void MainWindow::SetFocus(TStatementField control)
         widget->setFocus(Qt::OtherFocusReason);
 }
 
-// The dialogs start where the user last chose a file, not in the folder the
-// core names (the program's own, where its working files are shown).
-std::optional<std::string> MainWindow::ChooseSaveFile(const std::string&, const std::string& proposedName)
+// The dialogs start where the user last chose a file, not in the program's
+// own folder, where its working files are shown.
+std::optional<std::string> MainWindow::ChooseSaveFile(const std::string& proposedName)
 {
     TCapsLockOff typedNamesAsTyped(keyLed_);
     return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), FromCp1253(proposedName)), chosenFile_);
 }
 
-std::optional<std::string> MainWindow::ChooseWorkbook(const std::string&)
+std::optional<std::string> MainWindow::ChooseWorkbook()
 {
     TCapsLockOff typedNamesAsTyped(keyLed_);
     return Chosen(TDialogs::WorkbookFileName(this, TDialogs::StartFolder()), chosenWorkbook_);
@@ -858,7 +923,7 @@ void MainWindow::ProgressDone()
     progress_ = nullptr;
 }
 
-std::optional<std::string> MainWindow::ChooseOpenFile(const std::string&)
+std::optional<std::string> MainWindow::ChooseOpenFile()
 {
     TCapsLockOff typedNamesAsTyped(keyLed_);
     return Chosen(TDialogs::OpenFileName(this, TDialogs::StartFolder()), chosenFile_);

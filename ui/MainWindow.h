@@ -13,6 +13,7 @@
 #include "statement/Statement.h"
 #include "statement/StatementCheck.h"
 #include "statement/UserInterface.h"
+#include "ui/Dialogs.h"
 
 class QAction;
 class QComboBox;
@@ -91,18 +92,12 @@ public:
     void ShowMessage(const std::string& text) override;
     void ShowError(const std::string& text) override;
     void ShowWarning(const std::string& text) override;
-    int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
-                        const std::vector<std::string>& captions) override;
     void SetFocus(TStatementField control) override;
-    std::optional<std::string> ChooseSaveFile(const std::string& directory, const std::string& proposedName) override;
-    std::optional<std::string> ChooseOpenFile(const std::string& directory) override;
     void ShowHourglass() override;
     void BeginLongWork() override;
     void EndLongWork() override;
     void StatementChanged() override;
     void RowRefused(TSide side, int column) override;
-    std::optional<TFindRequest> AskFind() override;
-    std::optional<std::string> ChooseWorkbook(const std::string& directory) override;
     bool Progress(const std::string& what, int done, int total) override;
     void ProgressDone() override;
 
@@ -135,6 +130,15 @@ private:
     void PrintListReport(TSide side);
     bool WriteAndShowReport(TSide side);
     void InstallHelpKey();
+    // The questions, asked before the statement is called with the answers.
+    int AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
+                        const std::vector<std::string>& captions);
+    bool MayReplaceStatement();
+    bool SaveAsAsked();
+    std::optional<std::string> ChooseSaveFile(const std::string& proposedName);
+    std::optional<std::string> ChooseOpenFile();
+    std::optional<std::string> ChooseWorkbook();
+    std::optional<TFindRequest> AskFind();
 
     std::unique_ptr<TStatement> statement_;
     WaitWindow* wait_ = nullptr;

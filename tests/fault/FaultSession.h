@@ -138,11 +138,7 @@ public:
     const std::string earlier = dir.File("earlier");
     const std::string other = dir.File("other");  // another statement file, to open
 
-    void New()
-    {
-        ui.answers.push_back(mrYes);
-        doc.New();
-    }
+    void New() { doc.New(); }
     void ValidHeader()
     {
         doc.SetHeaderText(TStatementField::Year, "2024");
@@ -201,21 +197,8 @@ public:
         });
     }
     // Save As to `path`, "Yes" to replacing it; true when it says saved.
-    bool SaveAs(const std::string& path)
-    {
-        ui.files.push_back(path);
-        ui.answers.push_back(mrYes);
-        bool saved = doc.SaveAs();
-        ui.files.clear();
-        ui.answers.clear();
-        return saved;
-    }
-    void Open(const std::string& path)
-    {
-        ui.files.push_back(path);
-        doc.Open();
-        ui.files.clear();
-    }
+    bool SaveAs(const std::string& path) { return doc.CheckBeforeSave() && doc.SaveAs(path, true); }
+    void Open(const std::string& path) { doc.Open(path); }
     std::string Working(const char* name) const { return ReadBytes(doc.WorkingFile(name)); }
 
     StateView View() const
