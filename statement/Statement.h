@@ -25,6 +25,8 @@ namespace epinax {
 
 // The text of the box that confirms a completed Save As.
 std::string SaveAsSuccessText();
+// The message of a statement file that could not be written at `path`.
+std::string SaveFailedText(const std::string& path, int systemError);
 
 // A list whose working file could not be written after a change, once the
 // user has been told why and the list shows again what its file holds. The
