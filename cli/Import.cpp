@@ -1,6 +1,7 @@
 #include "cli/Import.h"
 
 #include "cli/CliError.h"
+#include "cli/Dates.h"
 #include "cli/InputFile.h"
 #include "cli/Workspace.h"
 #include "common/Cp1253.h"

@@ -1,8 +1,8 @@
 #include "cli/JsonIo.h"
 
 #include "cli/CliError.h"
+#include "cli/Dates.h"
 #include "cli/ReadStatement.h"
-#include "cli/Workspace.h"
 #include "common/Cp1253.h"
 #include "statement/Header.h"
 #include "statement/TaxOffices.h"
