@@ -146,7 +146,7 @@ public:
     // row validation refused it (and has told the user).
     bool SettlePendingRow(TSide side);
 
-    // While rows are appended by the thousand (the command-line build), the
+    // While rows are appended by the thousand (the import), the
     // list keeps its rows' tax numbers in an index, so that each post finds a
     // repeated number without reading every row. The window never uses it.
     void BeginBulkEntry(TSide side);
