@@ -1,7 +1,8 @@
-// A statement run without windows: a private program directory, removed with
-// everything in it when the run ends (or is interrupted), and a user
-// interface that records what the statement shows and answers what it asks
-// from a script.
+// A statement run without windows, for the import, which posts into the
+// lists of a statement with working files: a private program directory,
+// removed with everything in it when the run ends (or is interrupted), and a
+// user interface that records what the statement shows and answers what it
+// asks from a script.
 #pragma once
 
 #include <memory>
@@ -20,7 +21,6 @@ class RecordingUi : public IUserInterface {
 public:
     std::vector<std::string> messages;  // ShowMessage and ShowError texts in order, Windows-1253
     bool errorShown = false;            // ShowError: something failed, rather than a rule refusing
-    std::vector<std::string> focus;     // controls the statement sent the user back to
     std::optional<std::string> openFile, saveFile;
     int answer = mrYes;  // to every question
 
@@ -38,7 +38,7 @@ public:
     {
         return answer;
     }
-    void SetFocus(TStatementField control) override { focus.emplace_back(FieldHandle(control)); }
+    void SetFocus(TStatementField) override {}
     std::optional<std::string> ChooseSaveFile(const std::string&, const std::string&) override { return saveFile; }
     std::optional<std::string> ChooseOpenFile(const std::string&) override { return openFile; }
     void ShowHourglass() override {}
@@ -75,12 +75,5 @@ private:
 // From here on SIGINT and SIGTERM remove the private directory of the
 // running workspace before the process ends as the signal would end it.
 void RemoveWorkspaceOnSignals();
-
-// "YYYYMMDD" as a date, or nothing when it is not one or names a day the
-// calendar does not have (31 April, 29 February of a common year).
-std::optional<TDate> ParseDate(std::string_view text);
-// Why `text` was not taken as a date (UTF-8).
-std::string DateRefusal(const std::string& text);
-TClock FixedClock(TDate date);
 
 }  // namespace epinax::cli
