@@ -1,17 +1,19 @@
 #include "cli/Build.h"
 
-#include "statement/BulkEntry.h"
-
 #include <cstdio>
 #include <functional>
 #include <utility>
 
 #include "cli/CliError.h"
-#include "cli/Workspace.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
+#include "common/Files.h"
+#include "entry/ListRefresh.h"
+#include "entry/RowValidation.h"
+#include "entry/Side.h"
 #include "entry/TaxNumber.h"
-#include "statement/BulkEntry.h"
+#include "statement/Checks.h"
+#include "statement/Header.h"
 #include "statement/Statement.h"
 #include "statement/StatementFile.h"
 #include "statement/TaxOffices.h"
@@ -20,10 +22,11 @@ namespace epinax::cli {
 
 namespace {
 
-using TKeyHandler = std::function<std::optional<char>(char key, std::string_view textSoFar)>;
 // The name of a field or row in messages, made only when one is refused: a
 // long list would otherwise spend much of its time naming rows.
 using TNamer = std::function<std::string()>;
+
+int IndexOf(TSide side) { return SideInfo(side).index; }
 
 std::string Utf8(std::string_view cp1253Text) { return cp1253::ToUtf8(cp1253Text); }
 
@@ -36,15 +39,6 @@ std::string KeyShown(char key)
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", byte);
     return code;
-}
-
-// C0 controls, DEL, and the C1 controls the code page's unassigned bytes
-// stand for: none is a character a field can show, and a line end would
-// split the line it is written into.
-bool IsControlCharacter(char key)
-{
-    char32_t codePoint = cp1253::ToUnicode(static_cast<unsigned char>(key));
-    return codePoint < 0x20 || (codePoint >= 0x7F && codePoint <= 0x9F);
 }
 
 std::string ControlCharacterShown(char key)
@@ -68,20 +62,16 @@ std::string Keys(const std::string& utf8, const TNamer& what)
     return *keys;
 }
 
-// Types a value key by key into an edit that holds at most `maxLength`
-// characters: the edit's key handler decides on each key and may change it.
-// No control character (a backspace among them) gets this far. `what` names
-// the edit in messages.
-std::string TypeInto(const std::string& utf8, size_t maxLength, const TKeyHandler& keyPress, const TNamer& what)
+// The text an edit of at most `maxLength` characters holds once the value is
+// typed into it through its key filter, which may change a key; refused
+// whole at the first key the edit would refuse. No control character (a
+// backspace among them) gets this far.
+std::string Typed(const std::string& utf8, size_t maxLength, const TKeyFilter& filter, const TNamer& what)
 {
-    std::string text;
-    for (char key : Keys(utf8, what)) {
-        std::optional<char> accepted = keyPress(key, text);
-        if (!accepted) Refuse(what() + ": το πρόγραμμα δεν δέχεται τον χαρακτήρα " + KeyShown(key));
-        if (text.size() >= maxLength) Refuse(what() + ": χωράει έως " + std::to_string(maxLength) + " χαρακτήρες");
-        text += *accepted;
-    }
-    return text;
+    TTypedValue typed = TypeValue(Keys(utf8, what), maxLength, filter);
+    if (typed.refusedKey) Refuse(what() + ": το πρόγραμμα δεν δέχεται τον χαρακτήρα " + KeyShown(*typed.refusedKey));
+    if (typed.tooLong) Refuse(what() + ": χωράει έως " + std::to_string(maxLength) + " χαρακτήρες");
+    return std::move(typed.text);
 }
 
 std::string EditNamed(const std::string& name) { return "Γενικά στοιχεία, πεδίο «" + name + "»"; }
@@ -95,21 +85,20 @@ std::string WithoutFileFilling(const THeaderEdit& edit, const std::string& value
     return value.substr(0, value.find_last_not_of(' ') + 1);
 }
 
-void TypeHeader(TStatement& statement, const TStatementInput& input)
+TStatementHeader TypedHeader(const TStatementInput& input)
 {
+    TStatementHeader header;
     for (const THeaderEdit& edit : HeaderEdits()) {
-        auto keyPress = [&](char key, std::string_view text) {
-            return statement.FieldKeyPress(edit.control, key, text);
-        };
+        auto filter = [&](char key, std::string_view text) { return HeaderKeyFilter(edit.keys, key, text); };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.name));
-        statement.SetHeaderText(edit.control,
-                                TypeInto(value, edit.maxLength, keyPress, [&] { return EditNamed(edit.name); }));
+        header.*edit.text =
+            Typed(value, static_cast<size_t>(edit.maxLength), filter, [&] { return EditNamed(edit.name); });
     }
     // A code the table does not have leaves no office chosen, as an empty one.
     Keys(input.header.at("DOY"), [] { return EditNamed("DOY"); });
-    int office = IndexOfDOYCode(input.header.at("DOY"));
-    if (office >= 0) statement.ChooseTaxOffice(office);
-    if (input.credit) statement.ChooseKind(true);
+    header.TaxOffice = IndexOfDOYCode(input.header.at("DOY"));
+    header.Credit = input.credit;
+    return header;
 }
 
 std::string ListNamed(TSide side) { return side == TSide::Customers ? "Πελάτες" : "Προμηθευτές"; }
@@ -127,83 +116,101 @@ void RefuseTooManyRows(const TStatementInput& input)
     }
 }
 
-void PostRow(TFixedFormatDataSet& list, RecordingUi& ui, const TNamer& rowName)
-{
-    ui.Clear();
-    try {
-        list.Post();
-    } catch (const EAbort&) {
-        Refuse(rowName() + ": " + Utf8(ui.LastMessage()));
-    } catch (const EConvertError& error) {
-        Refuse(rowName() + ": " + Utf8(error.what()));
+// One list in a record store of its own, each row typed into the grid's
+// columns and posted through the row validation of the window's post. The
+// index of tax numbers keeps the check for a repeated one linear.
+class ListEntry {
+public:
+    ListEntry(TSide side, const std::string& ownAfm) : side_(side), ownAfm_(ownAfm)
+    {
+        list_.SetSchema(CounterpartySchema(side));
+        list_.OpenWithText({});
+        for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.FieldByName(column.field));
     }
-}
 
-// The grid's columns in order, each with the field it edits.
-struct TRowColumns {
-    std::vector<TGridColumn> columns;
-    std::vector<TField*> fields;
+    void Post(const TRowInput& row, size_t number)
+    {
+        auto rowName = [&] { return RowNamed(side_, number); };
+        list_.Append();
+        for (size_t c = 0; c < fields_.size() && c < row.size(); ++c) {
+            auto filter = [c](char key, std::string_view text) {
+                return GridColumnKeyFilter(static_cast<int>(c), key, text);
+            };
+            auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
+            fields_[c]->SetAsString(Typed(row[c], static_cast<size_t>(fields_[c]->Size()), filter, what));
+        }
+        std::optional<TRowRefusal> refusal;
+        try {
+            refusal = ValidatePostedRow(list_, side_, TPostedRow{ownAfm_, true, &afms_});
+        } catch (const EConvertError& error) {
+            Refuse(rowName() + ": " + Utf8(error.what()));
+        }
+        if (refusal) Refuse(rowName() + ": " + Utf8(refusal->message));
+        list_.Post();
+    }
+
+    TFixedFormatDataSet& List() { return list_; }
+
+private:
+    TSide side_;
+    const std::string& ownAfm_;
+    TFixedFormatDataSet list_;
+    std::vector<TField*> fields_;
+    TAfmIndex afms_;
 };
 
-TRowColumns RowColumns(TFixedFormatDataSet& list, TSide side)
+struct TEnteredList {
+    std::unique_ptr<ListEntry> entry;
+    TListTotals totals;  // empty, as New leaves them, until a row is posted
+    std::string publicValue;
+};
+
+TEnteredList EnterRows(TSide side, const std::string& ownAfm, const std::vector<TRowInput>& rows)
 {
-    TRowColumns out{GridColumns(side), {}};
-    for (const TGridColumn& column : out.columns) out.fields.push_back(&list.FieldByName(column.field));
-    return out;
+    TEnteredList entered{std::make_unique<ListEntry>(side, ownAfm), {}, {}};
+    for (size_t i = 0; i < rows.size(); ++i) entered.entry->Post(rows[i], i + 1);
+    if (!rows.empty()) entered.totals = ListTotals(entered.entry->List());
+    return entered;
 }
 
-void EnterRow(TStatement& statement, RecordingUi& ui, TSide side, const TRowColumns& grid, const TRowInput& row,
-              size_t number)
+// Leaving the edit keeps every number in the form "0.##".
+std::string TypedPublicValue(TSide side, const TStatementInput& input)
 {
-    TFixedFormatDataSet& list = statement.List(side);
-    auto rowName = [&] { return RowNamed(side, number); };
-    list.Append();
-    for (size_t c = 0; c < grid.fields.size() && c < row.size(); ++c) {
-        int column = static_cast<int>(c);
-        auto keyPress = [&](char key, std::string_view text) {
-            return statement.GridKeyPress(side, column, key, text);
-        };
-        auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
-        grid.fields[c]->SetAsString(TypeInto(row[c], static_cast<size_t>(grid.fields[c]->Size()), keyPress, what));
+    std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
+    const std::string& value = side == TSide::Customers ? input.customerPublicValue : input.supplierPublicValue;
+    return NormalisedPublicValue(
+        Typed(value, kEditPubMaxLength, AmountKeyFilter, [&] { return "Πεδίο «" + name + "»"; }));
+}
+
+// The checks Save As makes before it writes, with its first message.
+void CheckBeforeSave(const TStatementHeader& header, int currentYear, TEnteredList (&lists)[2])
+{
+    auto refusals = HeaderRefusals(header, currentYear);
+    if (!refusals.empty()) Refuse(Utf8(refusals.front().message));
+    for (TSide side : {TSide::Customers, TSide::Suppliers})
+        if (auto refusal = ListAfmRefusal(lists[IndexOf(side)].entry->List(), side, header.TaxNumber))
+            Refuse(Utf8(*refusal));
+}
+
+TListToWrite ToWrite(TEnteredList& entered)
+{
+    const TFixedFormatDataSet& list = entered.entry->List();
+    return TListToWrite{list.RecordCount(), [&list](int i) { return list.RecordTextAt(i); }, entered.publicValue,
+                        entered.totals.invoices, entered.totals.value};
+}
+
+// Written beside its place and renamed over it, as Save As writes it.
+void WriteFile(const std::string& outPath, const TStatementHeader& header, TDate today, TEnteredList (&lists)[2])
+{
+    try {
+        FileReplacer out(outPath, TDurability::UserFile);
+        auto problem = WriteStatementText(header, today, ToWrite(lists[0]), ToWrite(lists[1]),
+                                          [&](std::string_view piece) { out.Write(piece); });
+        if (problem) Refuse(Utf8(*problem));
+        out.Commit();
+    } catch (const EFileError& error) {
+        Refuse(Utf8(SaveFailedText(outPath, error.SystemError())));
     }
-    PostRow(list, ui, rowName);
-}
-
-void EnterRows(TStatement& statement, RecordingUi& ui, TSide side, const std::vector<TRowInput>& rows)
-{
-    {
-        TBulkEntry bulk(statement, side);
-        TRowColumns grid = RowColumns(statement.List(side), side);
-        for (size_t i = 0; i < rows.size(); ++i) EnterRow(statement, ui, side, grid, rows[i], i + 1);
-    }
-    if (!rows.empty()) statement.RefreshList(side);
-}
-
-// Leaving each edit normalises its text.
-void TypePublicValues(TStatement& statement, const TStatementInput& input)
-{
-    for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-        std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
-        const TStatementField control =
-            side == TSide::Customers ? TStatementField::CustomerPublicValue : TStatementField::SupplierPublicValue;
-        auto keyPress = [&](char key, std::string_view text) { return statement.FieldKeyPress(control, key, text); };
-        const std::string& value = side == TSide::Customers ? input.customerPublicValue : input.supplierPublicValue;
-        statement.SetPublicValueText(
-            side, TypeInto(value, kEditPubMaxLength, keyPress, [&] { return "Πεδίο «" + name + "»"; }));
-        try {
-            side == TSide::Customers ? statement.LeavePublicValue(TSide::Customers)
-                                     : statement.LeavePublicValue(TSide::Suppliers);
-        } catch (const EConvertError& error) {
-            Refuse("Πεδίο «" + name + "»: " + Utf8(error.what()));
-        }
-    }
-}
-
-void SaveAs(TStatement& statement, RecordingUi& ui, const std::string& outPath, bool force)
-{
-    ui.Clear();
-    if (statement.CheckBeforeSave() && statement.SaveAs(outPath, force)) return;
-    Refuse(ui.messages.empty() ? "Το αρχείο " + outPath + " δεν γράφτηκε" : Utf8(ui.LastMessage()));
 }
 
 }  // namespace
@@ -211,29 +218,16 @@ void SaveAs(TStatement& statement, RecordingUi& ui, const std::string& outPath, 
 void BuildStatement(const TStatementInput& input, const std::string& outPath, bool force)
 {
     RefuseTooManyRows(input);
-    RecordingUi ui;
-    Workspace workspace(ui, input.date ? FixedClock(*input.date) : TClock(LocalToday));
-    TStatement& statement = workspace.Statement();
-    // The statement's own files are all in the private directory and Save As
-    // turns a failure to write the user's file into its message, so a file
-    // error that gets here is the working space's.
-    try {
-        statement.New();
-        if (ui.errorShown || !statement.StatementLoaded()) workspace.Failed();
-        // A header value that the working files could not keep is not
-        // taken, and the user told so: never a statement without it.
-        TypeHeader(statement, input);
-        if (ui.errorShown) workspace.Failed();
-        EnterRows(statement, ui, TSide::Customers, input.customers);
-        EnterRows(statement, ui, TSide::Suppliers, input.suppliers);
-        TypePublicValues(statement, input);
-        if (ui.errorShown) workspace.Failed();
-        SaveAs(statement, ui, outPath, force);
-    } catch (const EFileError&) {
-        workspace.Failed();
-    } catch (const EListNotWritten&) {
-        workspace.Failed();
-    }
+    const TDate today = input.date ? *input.date : LocalToday();
+    const TStatementHeader header = TypedHeader(input);
+    TEnteredList lists[2] = {EnterRows(TSide::Customers, header.TaxNumber, input.customers),
+                             EnterRows(TSide::Suppliers, header.TaxNumber, input.suppliers)};
+    for (TSide side : {TSide::Customers, TSide::Suppliers})
+        lists[IndexOf(side)].publicValue = TypedPublicValue(side, input);
+    CheckBeforeSave(header, today.year, lists);
+    // Only a clear Yes replaces a file, and without --force none is given.
+    if (!force && FileExists(outPath)) Refuse("Το αρχείο " + outPath + " δεν γράφτηκε");
+    WriteFile(outPath, header, today, lists);
 }
 
 }  // namespace epinax::cli

@@ -1,5 +1,6 @@
-// The build command: a statement typed into the program from JSON, as a
-// user would type it, and saved where the user says.
+// The build command: a statement made from JSON under the rules the window
+// types and posts it by, and written where the user says as Save As writes
+// it.
 #pragma once
 
 #include <string>
@@ -8,8 +9,8 @@
 
 namespace epinax::cli {
 
-// Throws CliError naming what was refused and where; `force` answers Yes to
-// replacing an existing file.
+// Throws CliError naming what was refused and where; `force` lets an
+// existing file be replaced.
 void BuildStatement(const TStatementInput& input, const std::string& outPath, bool force);
 
 }  // namespace epinax::cli

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "cli/Workspace.h"
+#include "cli/ReadStatement.h"
 #include "common/Errors.h"
 #include "common/Greek.h"
 #include "common/Lines.h"
@@ -16,7 +16,6 @@ namespace epinax::cli {
 
 namespace {
 
-bool IsCustomers(TSide side) { return side == TSide::Customers; }
 char RowType(TSide side) { return SideInfo(side).lineType; }
 char TotalsType(TSide side) { return SideInfo(side).totalsLineType; }
 char TypeOf(std::string_view line) { return line.empty() ? ' ' : line[0]; }
@@ -113,7 +112,7 @@ struct TGoodLine {
 class Checker {
 public:
     Checker(std::string_view bytes, TDate today, size_t problemsShown)
-        : bytes_(bytes), workspace_(ui_, FixedClock(today)), problems_(problemsShown)
+        : bytes_(bytes), today_(today), problems_(problemsShown)
     {
     }
 
@@ -139,8 +138,8 @@ private:
     std::optional<size_t> headerIndex_;
     std::string_view headerLine_;
     TStatementHeader header_;
-    RecordingUi ui_;
-    Workspace workspace_;
+    TDate today_;
+    std::unique_ptr<TReadStatement> statement_;  // the good lines, once read
     FirstProblems problems_;
 };
 
@@ -211,31 +210,28 @@ void Checker::CheckHeader()
         return;  // a header that cannot be taken apart is refused as a line already
     }
     if (headerLine_.size() != static_cast<size_t>(kLineLength)) return;
-    HeaderProblems(header_, workspace_.Statement().Today().year,
+    HeaderProblems(header_, today_.year,
                    [&](TStatementProblem&& problem) { Report(*headerIndex_, std::move(problem.message)); });
 }
 
-// The lines that passed on their own make a statement Open accepts; the
-// program itself then reads the rows and adds up the totals. Open fails on
-// its own copy (ShowError) only for want of working space.
+// The lines that passed on their own make a statement the reader accepts,
+// unless their totals cannot be added up; the reader's lists and totals
+// then judge the rows and the totals lines.
 bool Checker::LoadGoodLines()
 {
-    TStatement& statement = workspace_.Statement();
-    std::string path;
-    {
-        std::string text(formLine_);
-        text.reserve(formLine_.size() + goodLines_.size() * (kLineLength + 2));
-        for (const TGoodLine& line : goodLines_) {
-            text += "\r\n";
-            text += line.text;
-        }
-        ui_.Clear();
-        path = workspace_.Write("statement", text);
+    std::string text(formLine_);
+    text.reserve(formLine_.size() + goodLines_.size() * (kLineLength + 2));
+    for (const TGoodLine& line : goodLines_) {
+        text += "\r\n";
+        text += line.text;
     }
-    statement.Open(path);
-    if (ui_.errorShown) workspace_.Failed();
-    if (!statement.StatementLoaded()) Report(0, ui_.LastMessage());
-    return statement.StatementLoaded();
+    TReadOutcome outcome = ReadStatement(text);
+    if (outcome.problem) {
+        Report(0, std::move(outcome.problem->message));
+        return false;
+    }
+    statement_ = std::make_unique<TReadStatement>(std::move(*outcome.contents));
+    return true;
 }
 
 std::vector<TGoodLine> Checker::GoodLinesOfType(char type) const
@@ -249,7 +245,7 @@ std::vector<TGoodLine> Checker::GoodLinesOfType(char type) const
 // The rows as the statement holds them, each reported at its line.
 void Checker::CheckRows(TSide side)
 {
-    const TFixedFormatDataSet& list = workspace_.Statement().List(side);
+    const TFixedFormatDataSet& list = statement_->List(side);
     std::vector<TGoodLine> rowLines = GoodLinesOfType(RowType(side));
     std::string ownAfm = headerIndex_ ? header_.TaxNumber : std::string();
     ListProblems(list, side, ownAfm, [&](TStatementProblem&& problem) {
@@ -263,15 +259,12 @@ void Checker::CheckRows(TSide side)
 void Checker::CheckTotals(TSide side)
 {
     if (badLineOfType_[static_cast<unsigned char>(RowType(side))]) return;
-    TStatement& statement = workspace_.Statement();
-    bool customers = IsCustomers(side);
+    const TListTotals& totals = statement_->Totals(side);
     for (const TGoodLine& line : GoodLinesOfType(TotalsType(side))) {
         auto publicValue = PublicValueOfTotalsLine(line.text);
         if (!publicValue) continue;
         std::string problem;
-        auto expected = TotalsLine(
-            side, *publicValue, customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal(),
-            customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal(), problem);
+        auto expected = TotalsLine(side, *publicValue, totals.invoices, totals.value, problem);
         if (!expected) {
             Report(line.index, problem);
             continue;

@@ -21,8 +21,7 @@ struct TCheckOutcome {
 
 // The first `problemsShown` problems in line order, messages in
 // Windows-1253, and the count of the rest; `today` gives the current year of
-// the year check. Throws CliError (bad usage) when the tool's working space
-// fails.
+// the year check.
 TCheckOutcome CheckStatement(std::string_view bytes, TDate today, size_t problemsShown = kProblemsShown);
 
 }  // namespace epinax::cli

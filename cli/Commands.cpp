@@ -12,6 +12,7 @@
 #include "cli/Build.h"
 #include "cli/Check.h"
 #include "cli/CliError.h"
+#include "cli/Dates.h"
 #include "cli/Import.h"
 #include "cli/InputFile.h"
 #include "cli/JsonIo.h"

@@ -1,10 +1,10 @@
 #include "cli/JsonIo.h"
 
 #include "cli/CliError.h"
-#include "cli/Workspace.h"
+#include "cli/Dates.h"
+#include "cli/ReadStatement.h"
 #include "common/Cp1253.h"
 #include "statement/Header.h"
-#include "statement/Statement.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax::cli {
@@ -120,10 +120,10 @@ std::string DumpAt(const ordered_json& value, size_t depth)
 }
 
 // Row after row, as Dump would print the array, without holding it whole.
-void WriteRows(std::ostream& out, TStatement& statement, TSide side)
+void WriteRows(std::ostream& out, TReadStatement& statement, TSide side)
 {
     TFixedFormatDataSet& list = statement.List(side);
-    int count = list.Active() ? list.RecordCount() : 0;
+    int count = list.RecordCount();
     if (count == 0) {
         out << "[]";
         return;
@@ -137,7 +137,7 @@ void WriteRows(std::ostream& out, TStatement& statement, TSide side)
 
 }  // namespace
 
-void WriteStatementJson(std::ostream& out, TStatement& statement, const std::string& date)
+void WriteStatementJson(std::ostream& out, TReadStatement& statement, const std::string& date)
 {
     ordered_json head = ordered_json::object();
     if (!date.empty()) head["date"] = date;
@@ -145,12 +145,17 @@ void WriteStatementJson(std::ostream& out, TStatement& statement, const std::str
     head["header"] = HeaderToJson(statement.Header());
     head["EditPub1"] = cp1253::ToUtf8(statement.PublicValue(TSide::Customers));
     head["EditPub2"] = cp1253::ToUtf8(statement.PublicValue(TSide::Suppliers));
+    const TListTotals& customers = statement.Totals(TSide::Customers);
+    const TListTotals& suppliers = statement.Totals(TSide::Suppliers);
+    const std::pair<const char*, std::string> texts[] = {
+        {"EditSum", customers.invoices},
+        {"EditSumValue", customers.value},
+        {"EditSum2", suppliers.invoices},
+        {"EditSumValue2", suppliers.value},
+        {"Label32", CountLabel(TSide::Customers, statement.List(TSide::Customers).RecordCount())},
+        {"Label33", CountLabel(TSide::Suppliers, statement.List(TSide::Suppliers).RecordCount())}};
     ordered_json tail = ordered_json::object();
-    const std::pair<const char*, const std::string*> texts[] = {
-        {"EditSum", &statement.CustomerInvoiceTotal()},      {"EditSumValue", &statement.CustomerValueTotal()},
-        {"EditSum2", &statement.SupplierInvoiceTotal()},     {"EditSumValue2", &statement.SupplierValueTotal()},
-        {"Label32", &statement.CountText(TSide::Customers)}, {"Label33", &statement.CountText(TSide::Suppliers)}};
-    for (const auto& [key, text] : texts) tail[key] = cp1253::ToUtf8(*text);
+    for (const auto& [key, text] : texts) tail[key] = cp1253::ToUtf8(text);
 
     bool first = true;
     auto member = [&](const std::string& name) -> std::ostream& {

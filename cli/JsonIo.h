@@ -14,11 +14,9 @@
 
 #include "common/Date.h"
 
-namespace epinax {
-class TStatement;
-}
-
 namespace epinax::cli {
+
+class TReadStatement;
 
 // The keys of a row, in the order of the grid columns.
 constexpr std::array<const char*, 10> kRowKeys = {"AFM",    "Name",     "Prof", "Ypovolh",      "City",
@@ -41,7 +39,7 @@ TStatementInput ParseStatementInput(std::string_view jsonText);
 // The statement in the same shape, with each row's "AA" and the texts under
 // the grids; `date` is left out when empty. Printed as Dump prints, a row at
 // a time, so that a long list never stands whole in memory as JSON.
-void WriteStatementJson(std::ostream& out, TStatement& statement, const std::string& date);
+void WriteStatementJson(std::ostream& out, TReadStatement& statement, const std::string& date);
 
 // Indented JSON for stdout; never throws on odd bytes.
 std::string Dump(const nlohmann::ordered_json& value);

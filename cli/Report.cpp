@@ -5,8 +5,7 @@
 
 #include "cli/CliError.h"
 #include "cli/InputFile.h"
-#include "cli/Show.h"
-#include "cli/Workspace.h"
+#include "cli/ReadStatement.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "outputs/StatementReport.h"
@@ -21,15 +20,21 @@ std::string PrintFailure(const std::exception& error)
     return cp1253::ToUtf8(PrintFailureMessage()) + ": " + cp1253::ToUtf8(error.what());
 }
 
-// An opened statement has no row pending, so the list is printed as Open
-// left it.
+// A statement read from its file has no row pending, so the list is printed
+// as Open would leave it.
 void WriteFromStatement(const std::string& path, TSide side, const std::function<void(const TReportInput&)>& write)
 {
-    RecordingUi ui;
-    Workspace workspace(ui, LocalToday);
-    OpenStatement(workspace, ui, ReadStatementInput(path));
+    std::unique_ptr<TReadStatement> statement = ReadStatementOrRefuse(ReadStatementInput(path));
+    const TListTotals& totals = statement->Totals(side);
+    TReportInput input{side,
+                       statement->Header().Credit,
+                       ReportHeaderOf(statement->Header()),
+                       &statement->List(side),
+                       statement->PublicValue(side),
+                       totals.invoices,
+                       totals.value};
     try {
-        write(ReportInputOf(workspace.Statement(), side));
+        write(input);
     } catch (const EFileError& error) {
         throw CliError(kExitUsage, PrintFailure(error));
     } catch (const std::exception& error) {

@@ -1,20 +1,11 @@
-// The show command: a statement file opened as Open does, as JSON.
+// The show command: a statement file read as Open reads it, as JSON.
 #pragma once
 
-#include <string>
-
 #include <ostream>
+#include <string>
 #include <string_view>
 
 namespace epinax::cli {
-
-class RecordingUi;
-class Workspace;
-
-// Opens statement bytes in the workspace as Open does. Throws CliError:
-// refused with Open's message when Open refuses them; the working space's
-// failure when Open fails on a copy of its own.
-void OpenStatement(Workspace& workspace, RecordingUi& ui, std::string bytes);
 
 // Prints the statement as JSON to `out`, nothing when it throws CliError:
 // bad usage when the file cannot be read at all, refused with Open's message

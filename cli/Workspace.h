@@ -1,6 +1,7 @@
-// A statement run without windows: a private program directory, removed with
-// everything in it when the run ends (or is interrupted), and a user
-// interface that records what the statement shows.
+// A statement run without windows, for the import, which posts into the
+// lists of a statement with working files: a private program directory,
+// removed with everything in it when the run ends (or is interrupted), and a
+// user interface that records what the statement shows.
 #pragma once
 
 #include <memory>
@@ -19,7 +20,6 @@ class RecordingUi : public IUserInterface {
 public:
     std::vector<std::string> messages;  // ShowMessage and ShowError texts in order, Windows-1253
     bool errorShown = false;            // ShowError: something failed, rather than a rule refusing
-    std::vector<std::string> focus;     // controls the statement sent the user back to
 
     void Clear();
     std::string LastMessage() const { return messages.empty() ? std::string() : messages.back(); }
@@ -31,7 +31,7 @@ public:
         messages.push_back(text);
         errorShown = true;
     }
-    void SetFocus(TStatementField control) override { focus.emplace_back(FieldHandle(control)); }
+    void SetFocus(TStatementField) override {}
     void ShowHourglass() override {}
     void BeginLongWork() override {}
     void EndLongWork() override {}
@@ -66,12 +66,5 @@ private:
 // From here on SIGINT and SIGTERM remove the private directory of the
 // running workspace before the process ends as the signal would end it.
 void RemoveWorkspaceOnSignals();
-
-// "YYYYMMDD" as a date, or nothing when it is not one or names a day the
-// calendar does not have (31 April, 29 February of a common year).
-std::optional<TDate> ParseDate(std::string_view text);
-// Why `text` was not taken as a date (UTF-8).
-std::string DateRefusal(const std::string& text);
-TClock FixedClock(TDate date);
 
 }  // namespace epinax::cli

@@ -50,4 +50,24 @@ std::optional<char> InstallationKeyFilter(char key, std::string_view currentText
     return 'E';
 }
 
+// The filter decides before the length: a refused key is named even when the
+// edit is full, as the edit itself would beep at it.
+TTypedValue TypeValue(std::string_view keys, size_t maxLength, const TKeyFilter& filter)
+{
+    TTypedValue typed;
+    for (char key : keys) {
+        std::optional<char> accepted = filter(key, typed.text);
+        if (!accepted) {
+            typed.refusedKey = key;
+            break;
+        }
+        if (typed.text.size() >= maxLength) {
+            typed.tooLong = true;
+            break;
+        }
+        typed.text += *accepted;
+    }
+    return typed;
+}
+
 }  // namespace epinax

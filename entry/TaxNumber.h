@@ -4,7 +4,9 @@
 // which case the caller beeps.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace epinax {
@@ -25,5 +27,21 @@ std::optional<char> AmountKeyFilter(char key, std::string_view currentText);
 // The installation type: digits and backspace, or one "E" (Latin, or the Greek
 // capital Epsilon, which becomes the Latin one).
 std::optional<char> InstallationKeyFilter(char key, std::string_view currentText);
+
+// A key filter with the text the edit holds before the key.
+using TKeyFilter = std::function<std::optional<char>(char key, std::string_view textSoFar)>;
+
+// A whole value typed into an edit of at most `maxLength` characters, each
+// key through the edit's filter, which may change it (a Greek Epsilon
+// becomes the Latin E). Typing stops at the first key the filter refuses or
+// that finds the edit full.
+struct TTypedValue {
+    std::string text;                // what the edit holds
+    std::optional<char> refusedKey;  // the key the filter refused
+    bool tooLong = false;            // a key found the edit full
+
+    bool Accepted() const { return !refusedKey && !tooLong; }
+};
+TTypedValue TypeValue(std::string_view keys, size_t maxLength, const TKeyFilter& filter);
 
 }  // namespace epinax

@@ -17,7 +17,7 @@
 #include "cli/Check.h"
 #include "cli/CliError.h"
 #include "cli/JsonIo.h"
-#include "cli/Workspace.h"
+#include "cli/ReadStatement.h"
 #include "common/Files.h"
 #include "statement/StatementFile.h"
 
@@ -30,7 +30,7 @@ void Require(bool condition)
     if (!condition) std::abort();
 }
 
-// Every run's files, the tool's own directories included, in one place of
+// Every run's files in one place of
 // the fuzzer's own.
 std::string gDirectory;
 
@@ -47,15 +47,12 @@ std::optional<std::string> BuiltFile(const cli::TStatementInput& input, const st
     return ReadWholeFile(path);
 }
 
-// What show prints of `bytes`, opened as Open opens them.
-std::string Shown(const std::string& bytes, TDate today)
+// What show prints of `bytes`, read as Open reads them.
+std::string Shown(const std::string& bytes)
 {
-    cli::RecordingUi ui;
-    cli::Workspace workspace(ui, cli::FixedClock(today));
-    workspace.Statement().Open(workspace.Write("statement", bytes));
-    Require(workspace.Statement().StatementLoaded());
+    std::unique_ptr<cli::TReadStatement> statement = cli::ReadStatementOrRefuse(bytes);
     std::ostringstream out;
-    cli::WriteStatementJson(out, workspace.Statement(), bytes.substr(9, 8));
+    cli::WriteStatementJson(out, *statement, bytes.substr(9, 8));
     return out.str();
 }
 
@@ -66,7 +63,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     char pattern[] = "/tmp/fuzz-cli-json-XXXXXX";
     Require(::mkdtemp(pattern) != nullptr);
     gDirectory = std::string(pattern) + "/";
-    ::setenv("TMPDIR", pattern, 1);
     return 0;
 }
 
@@ -90,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     cli::TCheckOutcome checked = cli::CheckStatement(*bytes, today);
     Require(checked.problems.empty() && checked.notShown == 0);
 
-    auto again = BuiltFile(cli::ParseStatementInput(Shown(*bytes, today)), "again");
+    auto again = BuiltFile(cli::ParseStatementInput(Shown(*bytes)), "again");
     Require(again && *again == *bytes);
     return 0;
 }

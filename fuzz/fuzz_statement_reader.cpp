@@ -13,6 +13,7 @@
 
 #include "common/Errors.h"
 
+#include "cli/Dates.h"
 #include "cli/Workspace.h"
 #include "common/Files.h"
 #include "entry/TaxNumber.h"

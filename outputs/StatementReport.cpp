@@ -14,6 +14,8 @@ void SetTaxOffice(TReportHeader& out, int position)
     out.taxOfficeCode = DOYCodes()[position];
 }
 
+}  // namespace
+
 TReportHeader ReportHeaderOf(const TStatementHeader& header)
 {
     TReportHeader out;
@@ -30,8 +32,6 @@ TReportHeader ReportHeaderOf(const TStatementHeader& header)
     out.tel = header.Phone;
     return out;
 }
-
-}  // namespace
 
 TReportInput ReportInputOf(TStatement& statement, TSide side)
 {

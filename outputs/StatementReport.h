@@ -9,5 +9,8 @@
 namespace epinax {
 
 TReportInput ReportInputOf(TStatement& statement, TSide side);
+// The texts of a header the report shows, for a holder of a statement other
+// than the window's.
+TReportHeader ReportHeaderOf(const TStatementHeader& header);
 
 }  // namespace epinax

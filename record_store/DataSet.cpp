@@ -302,7 +302,9 @@ TField* TDataSet::FindField(std::string_view name)
 TField& TDataSet::FieldByName(std::string_view name)
 {
     if (TField* field = FindField(name)) return *field;
-    DatabaseError(FormatMessage("Field '%s' not found", std::string(name)));
+    std::string message = "Field '";
+    message.append(name).append("' not found");
+    DatabaseError(message);
 }
 
 const TField& TDataSet::FieldByName(std::string_view name) const

@@ -166,17 +166,15 @@ size_t FirstRepeatedRow(std::vector<std::uint64_t>& keyed, std::vector<std::uint
 // tax number, then a later row with the same number. Every row is compared
 // with the own number, also in a list of one row. The lists are scanned in
 // memory, where they equal their working files.
-bool TStatement::CheckListAfms(TSide side)
+std::optional<std::string> ListAfmRefusal(const TFixedFormatDataSet& list, TSide side, const std::string& ownAfm)
 {
-    TFixedFormatDataSet& list = List(side);
-    if (!list.Active()) return true;
     const TField& field = list.FieldByName(AfmFieldName(side));
     // One pass over the rows: each row's key, with its position; nine digits
     // in place need no trimming, the common case read directly.
     const size_t rows = static_cast<size_t>(list.RecordCount());
     std::vector<std::uint64_t> keyed(rows), other(rows);
     AfmKeys keys;
-    const std::uint64_t ownKey = keys.KeyOf(header_.TaxNumber);
+    const std::uint64_t ownKey = keys.KeyOf(ownAfm);
     size_t own = rows;
     auto afmOf = [&](size_t i) {
         std::string_view record = list.RecordTextAt(static_cast<int>(i));
@@ -191,14 +189,23 @@ bool TStatement::CheckListAfms(TSide side)
     }
     size_t repeated = FirstRepeatedRow(keyed, other);
     size_t row = std::min(own, repeated);
-    if (row == rows) return true;
+    if (row == rows) return std::nullopt;
     bool customers = side == TSide::Customers;
     const char* ending = row == own ? (customers ? " στους πελάτες είναι ίδιος με τον ΑΦΜ Υπόχρεου."
                                                  : " στους προμηθευτές είναι ίδιος με τον ΑΦΜ Υπόχρεου. ")
                                     : (customers ? " έχει εισαχθεί 2 φορές στους πελάτες."
                                                  : " έχει εισαχθεί 2 φορές στους προμηθευτές.");
+    return ListMessage(std::string(afmOf(row)), ending) + G(kRepeat);
+}
+
+bool TStatement::CheckListAfms(TSide side)
+{
+    TFixedFormatDataSet& list = List(side);
+    if (!list.Active()) return true;
+    auto refusal = ListAfmRefusal(list, side, header_.TaxNumber);
+    if (!refusal) return true;
     ui_.Beep();
-    ui_.ShowMessage(ListMessage(std::string(afmOf(row)), ending) + G(kRepeat));
+    ui_.ShowMessage(*refusal);
     return false;
 }
 

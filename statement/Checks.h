@@ -1,9 +1,12 @@
 // The header checks made before a statement is saved.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "entry/Counterparty.h"
+#include "record_store/SdfData.h"
 #include "statement/Header.h"
 
 namespace epinax {
@@ -26,5 +29,10 @@ bool IsControlCharacter(char c);
 // Every header check that fails, in the order the save checks make them;
 // the save reports the first.
 std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear);
+
+// The save check of a list's tax numbers: the whole message (Windows-1253)
+// when a stored row repeats the business's own number or an earlier row's,
+// naming the earliest such row.
+std::optional<std::string> ListAfmRefusal(const TFixedFormatDataSet& list, TSide side, const std::string& ownAfm);
 
 }  // namespace epinax

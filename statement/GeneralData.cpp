@@ -70,29 +70,16 @@ bool SetValue(TGeneralData& data, std::string_view name, std::string value)
     return true;
 }
 
-std::optional<char> KeyLetIn(TKeyRule keys, char key, std::string_view textSoFar)
-{
-    switch (keys) {
-    case TKeyRule::Digits: return DigitKeyFilter(key);
-    case TKeyRule::Installation: return InstallationKeyFilter(key, textSoFar);
-    case TKeyRule::Amount: return AmountKeyFilter(key, textSoFar);
-    case TKeyRule::None: return std::nullopt;
-    case TKeyRule::Any: return key;
-    }
-    return std::nullopt;
-}
-
-// Typed key by key: backspace and tab edit the text rather than enter it.
+// Typed key by key: backspace and tab edit the text rather than enter it,
+// and a key the filter changes is not the value's own.
 bool ValueAsTyped(const THeaderEdit& edit, std::string_view value)
 {
     if (edit.keys == TKeyRule::Digits) value = value.substr(0, value.find_last_not_of(' ') + 1);
-    if (value.size() > static_cast<size_t>(edit.maxLength)) return false;
-    for (size_t i = 0; i < value.size(); ++i) {
-        const char key = value[i];
+    for (char key : value)
         if (key == kBackspace || key == kTab || IsControlCharacter(key)) return false;
-        if (KeyLetIn(edit.keys, key, value.substr(0, i)) != key) return false;
-    }
-    return true;
+    auto filter = [&](char key, std::string_view textSoFar) { return HeaderKeyFilter(edit.keys, key, textSoFar); };
+    TTypedValue typed = TypeValue(value, static_cast<size_t>(edit.maxLength), filter);
+    return typed.Accepted() && typed.text == value;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "entry/TaxNumber.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax {
@@ -66,6 +67,18 @@ const THeaderEdit* FindHeaderEdit(TStatementField control)
     for (const auto& edit : HeaderEdits())
         if (control == edit.control) return &edit;
     return nullptr;
+}
+
+std::optional<char> HeaderKeyFilter(TKeyRule keys, char key, std::string_view textSoFar)
+{
+    switch (keys) {
+    case TKeyRule::Digits: return DigitKeyFilter(key);
+    case TKeyRule::Installation: return InstallationKeyFilter(key, textSoFar);
+    case TKeyRule::Amount: return AmountKeyFilter(key, textSoFar);
+    case TKeyRule::None: return std::nullopt;
+    case TKeyRule::Any: return key;
+    }
+    return std::nullopt;
 }
 
 bool YearAccepted(std::string_view year, int currentYear)

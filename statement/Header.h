@@ -36,6 +36,10 @@ const std::vector<THeaderEdit>& HeaderEdits();
 const THeaderEdit* FindHeaderEdit(std::string_view name);
 const THeaderEdit* FindHeaderEdit(TStatementField control);
 
+// The key filter of a key rule: the key to let in, perhaps changed, or
+// nothing when the edit refuses it.
+std::optional<char> HeaderKeyFilter(TKeyRule keys, char key, std::string_view textSoFar);
+
 // Public-sector value edits and the key rules of the other edits of the window.
 constexpr int kEditPubMaxLength = 16;
 

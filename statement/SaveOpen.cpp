@@ -45,6 +45,8 @@ std::string CannotWriteMessage(const std::string& path, int error)
 
 std::string SaveAsSuccessText() { return SuccessText(); }
 
+std::string SaveFailedText(const std::string& path, int systemError) { return CannotWriteMessage(path, systemError); }
+
 // ------------------------------------------------------------------ Save As
 
 std::string TStatement::ProposedFileName() const { return header_.TaxNumber + (header_.Credit ? ".PIS" : ""); }
@@ -73,40 +75,21 @@ bool TStatement::SaveAs(const std::string& path, bool replaceExisting)
 // statement that cannot be written whole leaves any earlier file as it was.
 std::optional<std::string> TStatement::WriteStatementFile(const std::string& path)
 {
+    auto listToWrite = [&](TSide side) {
+        const TFixedFormatDataSet& list = List(side);
+        const bool customers = side == TSide::Customers;
+        return TListToWrite{list.RecordCount(), [&list](int i) { return list.RecordTextAt(i); }, PublicValue(side),
+                            customers ? customerInvoiceTotal_ : supplierInvoiceTotal_,
+                            customers ? customerValueTotal_ : supplierValueTotal_};
+    };
     try {
         FileReplacer out(path, TDurability::UserFile);
-        auto writeLine = [&](const std::string& line) {
-            out.Write(line);
-            out.Write("\r\n");
-        };
-        writeLine(FormCodeLine(header_.Credit, Today()));
-        writeLine(HeaderLine(header_));
-        std::string problem;
-        std::string lines;
-        lines.reserve(1 << 20);
-        for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-            TFixedFormatDataSet& list = List(side);
-            int count = list.RecordCount();
-            for (int i = 0; i < count; ++i) {
-                if (!AppendCounterpartyLine(lines, side, i + 1, list.RecordTextAt(i), problem)) return problem;
-                lines += "\r\n";
-                if (lines.size() >= (1 << 20)) {
-                    out.Write(lines);
-                    lines.clear();
-                }
-            }
-            out.Write(lines);
-            lines.clear();
-            if (list.Active()) list.First();
-            const bool customers = side == TSide::Customers;
-            if (count != 0 || !PublicValueCents(PublicValue(side)).IsZero()) {
-                auto line =
-                    TotalsLine(side, PublicValue(side), customers ? customerInvoiceTotal_ : supplierInvoiceTotal_,
-                               customers ? customerValueTotal_ : supplierValueTotal_, problem);
-                if (!line) return problem;
-                writeLine(*line);
-            }
-        }
+        auto problem =
+            WriteStatementText(header_, Today(), listToWrite(TSide::Customers), listToWrite(TSide::Suppliers),
+                               [&](std::string_view piece) { out.Write(piece); });
+        if (problem) return problem;
+        for (TSide side : {TSide::Customers, TSide::Suppliers})
+            if (List(side).Active()) List(side).First();
         out.Commit();
     } catch (const EFileError& error) {
         return CannotWriteMessage(path, error.SystemError());

@@ -148,13 +148,7 @@ std::optional<char> TStatement::FieldKeyPress(TStatementField control, std::opti
     } else if (control == TStatementField::CustomerPublicValue || control == TStatementField::SupplierPublicValue) {
         accepted = AmountKeyFilter(*key, currentText);
     } else if (const THeaderEdit* edit = FindHeaderEdit(control)) {
-        switch (edit->keys) {
-        case TKeyRule::Digits: accepted = DigitKeyFilter(*key); break;
-        case TKeyRule::Installation: accepted = InstallationKeyFilter(*key, currentText); break;
-        case TKeyRule::Amount: accepted = AmountKeyFilter(*key, currentText); break;
-        case TKeyRule::None: accepted = std::nullopt; break;
-        case TKeyRule::Any: accepted = key; break;
-        }
+        accepted = HeaderKeyFilter(edit->keys, *key, currentText);
     } else {
         accepted = key;
     }

@@ -26,6 +26,8 @@ namespace epinax {
 
 // The text of the box that confirms a completed Save As.
 std::string SaveAsSuccessText();
+// The message of a statement file that could not be written at `path`.
+std::string SaveFailedText(const std::string& path, int systemError);
 
 // A list whose working file could not be written after a change, once the
 // user has been told why and the list shows again what its file holds. The
@@ -156,7 +158,7 @@ public:
     // row validation refused it (and has told the user).
     bool SettlePendingRow(TSide side);
 
-    // While rows are appended by the thousand (the command-line build), the
+    // While rows are appended by the thousand (the import), the
     // list keeps its rows' tax numbers in an index, so that each post finds a
     // repeated number without reading every row. The window never uses it.
     void BeginBulkEntry(TSide side);

@@ -281,6 +281,45 @@ std::optional<std::string> TotalsLine(TSide side, const std::string& editPub, co
     return line;
 }
 
+namespace {
+
+constexpr size_t kPieceBytes = 1 << 20;
+
+// A list's rows and totals line; false with the reason in `problem`.
+bool WriteList(TSide side, const TListToWrite& list, std::string& text,
+               const std::function<void(std::string_view)>& write, std::string& problem)
+{
+    for (int i = 0; i < list.count; ++i) {
+        if (!AppendCounterpartyLine(text, side, i + 1, list.recordAt(i), problem)) return false;
+        text += "\r\n";
+        if (text.size() >= kPieceBytes) {
+            write(text);
+            text.clear();
+        }
+    }
+    if (list.count == 0 && PublicValueCents(list.publicValue).IsZero()) return true;
+    auto line = TotalsLine(side, list.publicValue, list.invoiceTotal, list.valueTotal, problem);
+    if (!line) return false;
+    text += *line;
+    text += "\r\n";
+    return true;
+}
+
+}  // namespace
+
+std::optional<std::string> WriteStatementText(const TStatementHeader& header, TDate date, const TListToWrite& customers,
+                                              const TListToWrite& suppliers,
+                                              const std::function<void(std::string_view)>& write)
+{
+    std::string text = FormCodeLine(header.Credit, date) + "\r\n" + HeaderLine(header) + "\r\n";
+    text.reserve(kPieceBytes + 2 * (kLineLength + 2));
+    std::string problem;
+    if (!WriteList(TSide::Customers, customers, text, write, problem)) return problem;
+    if (!WriteList(TSide::Suppliers, suppliers, text, write, problem)) return problem;
+    write(text);
+    return std::nullopt;
+}
+
 // ---------------------------------------------------------------- reader
 
 std::string InvalidFileMessage() { return G("Μη έγκυρο αρχείο"); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,6 +13,7 @@
 #include "common/Date.h"
 #include "entry/Counterparty.h"
 #include "entry/ListRefresh.h"
+#include "statement/Header.h"
 
 namespace epinax {
 
@@ -45,6 +47,22 @@ std::optional<std::string> TotalsLine(TSide side, const std::string& editPub, co
 
 // The public-sector value in cents; zero when its text is no number.
 Decimal PublicValueCents(const std::string& editPub);
+
+// One list as the file takes it: its stored records in list order, its
+// public-sector value as kept, and its totals as the list refresh made them.
+struct TListToWrite {
+    int count = 0;
+    std::function<std::string_view(int)> recordAt;
+    std::string publicValue, invoiceTotal, valueTotal;
+};
+
+// The whole file, lines 0 to 5 each ended by CR LF, handed to `write` a
+// large piece at a time; a list without rows has a totals line only when it
+// declares a public-sector value. The problem (Windows-1253) when a row or a
+// totals line cannot be written; the pieces handed until then are no file.
+std::optional<std::string> WriteStatementText(const TStatementHeader& header, TDate date, const TListToWrite& customers,
+                                              const TListToWrite& suppliers,
+                                              const std::function<void(std::string_view)>& write);
 
 // ------------------------------------------------------------------ reader
 

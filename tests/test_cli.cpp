@@ -20,7 +20,6 @@
 #include "TestSupport.h"
 #include "common/Cp1253.h"
 #include "entry/TaxNumber.h"
-#include "statement/GeneralData.h"
 #include "statement/TaxOffices.h"
 
 namespace {
@@ -536,74 +535,27 @@ TEST_F(CliTest, BuildOfWhatShowPrintsGivesTheSameFile)
 
 // ------------------------------------------------- the tool's own space
 
-class CliSpaceTest : public CliTest {
-protected:
-    void SetUp() override
-    {
-        json input = Statement();
-        for (int i = 0; i < 30; ++i)
-            input["customers"].push_back(Row(ValidAfm(std::to_string(10000001 + i)), "1", "5"));
-        ASSERT_EQ(Build(input).code, 0);
-        WriteBytes(dir.File("in.json"), input.dump());
-    }
-    // Each command, with `inChild` spoiling its working space.
-    void ExpectEveryCommandBlamesTheWorkingSpace(const std::function<void()>& inChild, const std::string& named)
-    {
-        const std::vector<std::vector<std::string>> commands = {
-            {"build", "in.json", "-o", "AGAIN"}, {"show", "OUT"}, {"check", "OUT", "--date", "20240315"}};
-        for (const auto& args : commands) {
-            Outcome outcome = RunCli(dir, args, inChild);
-            EXPECT_EQ(outcome.code, 2) << args[0] << ": " << outcome.err << outcome.out;
-            EXPECT_NE(outcome.err.find("Ο φάκελος εργασίας " + named), std::string::npos)
-                << args[0] << ": " << outcome.err;
-            EXPECT_EQ(outcome.err.find("Cannot"), std::string::npos) << outcome.err;
-            EXPECT_EQ(outcome.out.find("problems"), std::string::npos) << args[0] << ": " << outcome.out;
-            EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
-        }
-    }
-};
-
-TEST_F(CliSpaceTest, AnUnusableTemporaryDirectoryIsNamedAndEndsWithTwo)
-{
-    WriteBytes(dir.File("not-a-directory"), "x");
-    std::string base = dir.File("not-a-directory");
-    ExpectEveryCommandBlamesTheWorkingSpace([base] { ::setenv("TMPDIR", base.c_str(), 1); }, base);
-}
-
-// Files may grow to a few kilobytes only, as on a full disk: the copies and
-// working files of a 30-row statement do not fit.
-TEST_F(CliSpaceTest, AFullTemporaryDirectoryIsNamedAndEndsWithTwo)
-{
-    auto full = [] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            2000, 2000
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    };
-    ExpectEveryCommandBlamesTheWorkingSpace(full, dir.Path());
-    EXPECT_TRUE(NoPrivateDirectoryLeft());
-}
-
-// The working files keep the header as it is typed: a header value they
-// cannot keep ends the build, rather than a statement written without it.
-TEST_F(CliSpaceTest, AHeaderValueTheWorkingFilesCannotKeepEndsWithTwo)
+// Only the import posts into a statement with working files; the other
+// commands read and write the user's files alone.
+TEST_F(CliTest, OnlyTheImportNeedsATemporaryDirectory)
 {
     json input = Statement();
-    WriteBytes(dir.File("header.json"), input.dump());
-    // Room for the header's first values, not for all of them.
-    const size_t room = epinax::GeneralDataText(epinax::TGeneralData{}).size() + 12;
-    Outcome outcome = RunCli(dir, {"build", "header.json", "-o", "AGAIN"}, [room] {
-        ::signal(SIGXFSZ, SIG_IGN);
-        struct rlimit limit {
-            room, room
-        };
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    });
-    EXPECT_EQ(outcome.code, 2) << outcome.err;
-    EXPECT_NE(outcome.err.find("Ο φάκελος εργασίας " + dir.Path()), std::string::npos) << outcome.err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("AGAIN")));
-    EXPECT_TRUE(NoPrivateDirectoryLeft());
+    input["customers"] = {Row(ValidAfm("10000001"), "1", "5")};
+    ASSERT_EQ(Build(input).code, 0);
+    const std::string base = dir.File("not-a-directory");
+    WriteBytes(base, "x");
+    auto unusable = [base] { ::setenv("TMPDIR", base.c_str(), 1); };
+    const std::vector<std::vector<std::string>> commands = {
+        {"build", "in.json", "-o", "AGAIN"}, {"show", "OUT"}, {"check", "OUT", "--date", "20240315"}};
+    for (const auto& args : commands) {
+        Outcome outcome = RunCli(dir, args, unusable);
+        EXPECT_EQ(outcome.code, 0) << args[0] << ": " << outcome.err;
+    }
+    const std::string workbook = std::string(EPINAX_TEST_DATA) + "/workbooks/import-good.csv";
+    Outcome imported = RunCli(dir, {"import", "OUT", workbook, "--suppliers", "-o", "WITH"}, unusable);
+    EXPECT_EQ(imported.code, 2) << imported.err;
+    EXPECT_NE(imported.err.find("Ο φάκελος εργασίας " + base), std::string::npos) << imported.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("WITH")));
 }
 
 // ------------------------------------------------ sizes, pipes, signals
@@ -687,32 +639,6 @@ TEST_F(CliTest, ShowAndCheckReadAPipe)
     }
 }
 
-// The working files of the longest list take the build a while to type: the
-// signal comes as soon as they exist.
-TEST_F(CliTest, AnInterruptedRunRemovesItsDirectory)
-{
-    json input = Statement();
-    for (int i = 0; i < 99999; ++i) input["customers"].push_back(Row(ValidAfm(std::to_string(10000001 + i)), "1", "5"));
-    WriteBytes(dir.File("in.json"), input.dump());
-    auto workingFileExists = [&] {
-        for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
-            if (entry.path().filename().string().starts_with("epinax-cli-") &&
-                std::filesystem::exists(entry.path() / "temp" / "record2"))
-                return true;
-        return false;
-    };
-    for (int signal : {SIGINT, SIGTERM}) {
-        pid_t child = StartCli(dir, {"build", "in.json", "-o", "OUT"});
-        for (int wait = 0; wait < 20000 && !workingFileExists(); ++wait) ::usleep(500);
-        ::kill(child, signal);
-        int ended = 0;
-        FinishCli(dir, child, &ended);
-        EXPECT_EQ(ended, signal) << "the build ended before the signal came";
-        EXPECT_TRUE(NoPrivateDirectoryLeft()) << signal;
-        EXPECT_FALSE(std::filesystem::exists(dir.File("OUT")));
-    }
-}
-
 // A run ended by kill -9 leaves its directory; the next run removes it, and
 // only it: the directory of a live process stays.
 TEST_F(CliTest, ARunRemovesTheDirectoriesOfDeadRuns)
@@ -726,8 +652,9 @@ TEST_F(CliTest, ARunRemovesTheDirectoriesOfDeadRuns)
         std::filesystem::create_directories(path + "/temp");
         WriteBytes(path + "/temp/record2", "2");
     }
-    EXPECT_EQ(RunCli(dir, {"check", "missing"}).code, 2);
     ASSERT_EQ(Build(Statement()).code, 0);
+    const std::string workbook = std::string(EPINAX_TEST_DATA) + "/workbooks/import-good.csv";
+    ASSERT_EQ(RunCli(dir, {"import", "OUT", workbook, "--suppliers", "-o", "WITH"}).code, 0);
     EXPECT_FALSE(std::filesystem::exists(left));
     EXPECT_TRUE(std::filesystem::exists(alive + "/temp/record2"));
     std::filesystem::remove_all(alive);

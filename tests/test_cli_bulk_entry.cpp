@@ -1,5 +1,5 @@
-// The index of tax numbers the command-line build keeps while it types a
-// list in bulk: every post must be taken or refused exactly as the row-by-row
+// The index of tax numbers a list keeps while rows go into it in bulk (the
+// import; the command-line build keeps one of its own): every post must be taken or refused exactly as the row-by-row
 // lookup of the window takes or refuses it, with the same message.
 #include <random>
 

@@ -1,5 +1,11 @@
 #include "ui/KeyLed.h"
 
+#include <unistd.h>
+
+#include <optional>
+
+#include "common/Files.h"
+
 #include <QGuiApplication>
 
 // X11 headers last: they define macros (None, Bool, Status...) that clash
@@ -139,6 +145,34 @@ TCapsLockOff::~TCapsLockOff()
 QString TKeyLed::About() const
 {
     return QStringLiteral(u"Version 1.1 - lock keys (Caps Lock, Num Lock, Scroll Lock) as properties, for e-ΠΙΝΑΞ");
+}
+
+TCapsLockAsFound::TCapsLockAsFound(TKeyLed* keyLed, std::string recordPath)
+    : keyLed_(keyLed), recordPath_(std::move(recordPath))
+{
+    std::optional<std::string> recorded;
+    try {
+        recorded = ReadRegularFileUpTo(recordPath_, 1, TLinks::Refuse);
+    } catch (const std::exception&) {
+        // No record, or not one of ours: the state is read from the keyboard.
+    }
+    if (recorded && !recorded->empty()) {
+        found_ = *recorded == "1";
+    } else {
+        found_ = keyLed_->CapsLock();
+        try {
+            ReplaceFile(recordPath_, found_ ? "1" : "0");
+        } catch (const std::exception&) {
+            // Unrecorded, the state is still given back at a normal exit.
+        }
+    }
+    keyLed_->SetCapsLock(true);
+}
+
+void TCapsLockAsFound::Restore()
+{
+    keyLed_->SetCapsLock(found_);
+    ::unlink(recordPath_.c_str());
 }
 
 }  // namespace epinax::ui

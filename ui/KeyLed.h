@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <string>
 
 namespace epinax::ui {
 
@@ -56,6 +57,25 @@ public:
 private:
     TKeyLed* keyLed_;
     bool wasOn_;
+};
+
+// Caps Lock as the user had it before the program switched it on for the
+// Greek capitals of the data. The state found is recorded in a file while the
+// program runs: a run that ended without closing (a crash, a kill) leaves
+// the lock on and the record behind, and the next run gives back the state
+// recorded then rather than the one the crash left.
+class TCapsLockAsFound {
+public:
+    // Records the state found (or takes the one a crashed run recorded in
+    // `recordPath`) and switches the lock on.
+    TCapsLockAsFound(TKeyLed* keyLed, std::string recordPath);
+    // At exit: the lock as found, and the record removed.
+    void Restore();
+
+private:
+    TKeyLed* keyLed_;
+    std::string recordPath_;
+    bool found_ = false;
 };
 
 }  // namespace epinax::ui

@@ -110,7 +110,7 @@ MainWindow::~MainWindow()
 void MainWindow::FormCreate()
 {
     keyLed_ = new TKeyLed(this);
-    keyLed_->SetCapsLock(true);
+    capsLock_.emplace(keyLed_, statement_->ProgramDirectory() + "capslock");
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
     auto* central = new QWidget(this);
@@ -650,7 +650,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     });
     if (!close) return event->ignore();
     closing_ = true;
-    keyLed_->SetCapsLock(false);
+    capsLock_->Restore();
     event->accept();
 }
 

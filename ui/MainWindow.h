@@ -8,12 +8,14 @@
 #include <QMap>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "common/Date.h"
 #include "statement/Statement.h"
 #include "statement/StatementCheck.h"
 #include "statement/UserInterface.h"
 #include "ui/Dialogs.h"
+#include "ui/KeyLed.h"
 
 class QAction;
 class QComboBox;
@@ -31,7 +33,6 @@ class CounterpartyGrid;
 class ListNavigator;
 class FindDialog;
 class WaitWindow;
-class TKeyLed;
 class PrintWindow;
 class UserManualWindow;
 
@@ -145,6 +146,7 @@ private:
     FindDialog* findDialog_ = nullptr;
     CheckListDialog* checkListDialog_ = nullptr;  // made at its first use, then kept
     TKeyLed* keyLed_ = nullptr;
+    std::optional<TCapsLockAsFound> capsLock_;
     PrintWindow* printWindow_ = nullptr;
     UserManualWindow* manualWindow_ = nullptr;  // a window of its own, deleted with this one
 

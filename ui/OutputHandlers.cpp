@@ -78,7 +78,10 @@ bool MainWindow::WriteAndShowReport(TSide side)
 
 PrintWindow* MainWindow::printWindow()
 {
-    if (!printWindow_) printWindow_ = new PrintWindow(this, keyLed_);
+    if (printWindow_) return printWindow_;
+    printWindow_ = new PrintWindow(this, keyLed_);
+    connect(printWindow_, &PrintWindow::pdfWritten, this,
+            [this](const QString& path) { ReportWritten(QStringLiteral(u"Το PDF γράφτηκε: "), path); });
     return printWindow_;
 }
 

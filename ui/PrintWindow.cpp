@@ -397,7 +397,7 @@ void PrintWindow::savePdf()
     TDialogs::RememberFolderOf(*path);
     TPrintProgress progress(this, pages_->PageCount());
     try {
-        WritePdf(*pages_, QFile::encodeName(*path).toStdString(), progress.Callback());
+        if (WritePdf(*pages_, QFile::encodeName(*path).toStdString(), progress.Callback())) emit pdfWritten(*path);
     } catch (const EFileError&) {
         TDialogs::ShowMessage(this, PdfFailureMessage());
     }

@@ -80,6 +80,10 @@ public:
     void print();    // Εκτύπωση
     void savePdf();  // Αποθήκευση PDF
 
+signals:
+    // A PDF was written whole at `path`.
+    void pdfWritten(const QString& path);
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

@@ -507,6 +507,30 @@ private slots:
         TakeShown();
     }
 
+    // Caps Lock goes back at exit to what the user had, also after a run
+    // that ended without closing had left it on.
+    void capsLockAtExitAsFoundAtStart()
+    {
+        RecordedLocks locks;
+        TKeyLed::SetLocksForTests(&locks);
+        const std::string directory = dir_->path().toStdString() + "/";
+        auto run = [&](bool closeIt) {
+            MainWindow window({directory, [] { return TDate{2025, 3, 14}; }});
+            QVERIFY(locks.caps);
+            if (closeIt) window.close();
+        };
+        form_->close();
+        locks.caps = true;
+        run(true);  // found on, left on
+        QVERIFY(locks.caps);
+        locks.caps = false;
+        run(false);  // ended without closing: the lock stays on
+        QVERIFY(locks.caps);
+        run(true);  // the next run gives back what the crashed one found
+        QVERIFY(!locks.caps);
+        TKeyLed::SetLocksForTests(nullptr);
+    }
+
     void saveAsThenOpenRestoresEverything()
     {
         New();

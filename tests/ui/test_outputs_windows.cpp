@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <csignal>
@@ -136,6 +137,7 @@ private slots:
         window->findChild<QPushButton*>(QStringLiteral("Button2"))->click();
         QCOMPARE(TakeShown(), QStringList{});
         QVERIFY(QFileInfo(pdf).size() > 0);
+        QCOMPARE(Form().statusBar()->currentMessage(), QStringLiteral(u"Το PDF γράφτηκε: ") + pdf);
         if (!HavePdfToText()) QSKIP("pdftotext (poppler-utils) is not installed");
         QString text = PdfText(pdf);
         QVERIFY2(text.contains(QStringLiteral(u"ΣΥΓΚΕΝΤΡΩΤΙΚΗ ΚΑΤΑΣΤΑΣΗ")), qPrintable(text));

@@ -1,0 +1,43 @@
+#include "cli/ReadStatement.h"
+
+#include "cli/CliError.h"
+#include "common/Cp1253.h"
+
+namespace epinax::cli {
+
+namespace {
+
+void OpenWithRecords(TFixedFormatDataSet& list, TSide side, std::string records)
+{
+    list.SetSchema(CounterpartySchema(side));
+    list.OpenWithText(std::move(records));
+}
+
+}  // namespace
+
+TReadStatement::TReadStatement(TStatementContents contents) : contents_(std::move(contents))
+{
+    if (!contents_.headerLines.empty()) FillHeaderFromLine(header_, contents_.headerLines.front());
+    header_.Credit = contents_.credit;
+    OpenWithRecords(customers_, TSide::Customers, std::move(contents_.customers));
+    OpenWithRecords(suppliers_, TSide::Suppliers, std::move(contents_.suppliers));
+}
+
+const std::string& TReadStatement::PublicValue(TSide side) const
+{
+    return side == TSide::Customers ? contents_.customerPublicValue : contents_.supplierPublicValue;
+}
+
+const TListTotals& TReadStatement::Totals(TSide side) const
+{
+    return side == TSide::Customers ? contents_.customerTotals : contents_.supplierTotals;
+}
+
+std::unique_ptr<TReadStatement> ReadStatementOrRefuse(std::string_view bytes)
+{
+    TReadOutcome outcome = ReadStatement(bytes);
+    if (outcome.problem) throw CliError(kExitRefused, cp1253::ToUtf8(outcome.problem->message));
+    return std::make_unique<TReadStatement>(std::move(*outcome.contents));
+}
+
+}  // namespace epinax::cli
