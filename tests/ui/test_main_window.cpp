@@ -619,6 +619,21 @@ private slots:
         Form().newStatement();
         QCOMPARE(TakeShown(), QStringList{question});
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
+        // A save that did not happen replaces nothing: the dialog cancelled,
+        // then the file there kept.
+        TDialogs::SetNextAnswer(mrYes);
+        Form().newStatement();
+        QCOMPARE(TakeShown(), QStringList{question});
+        QFile there(Path(QStringLiteral("there")));
+        QVERIFY(there.open(QIODevice::WriteOnly));
+        there.close();
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(there.fileName());
+        TDialogs::SetNextAnswer(mrNo);
+        Form().newStatement();
+        QCOMPARE(TakeShown(), (QStringList{question, QStringLiteral(u"ask: Είστε σίγουρος ότι θέλετε να "
+                                                                    u"αντικαταστήσετε το αρχείο there;")}));
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
         TDialogs::SetNextAnswer(mrNo);
         TDialogs::SetNextAnswer(mrYes);
         Form().newStatement();
