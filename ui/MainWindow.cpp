@@ -154,7 +154,7 @@ void MainWindow::FormCreate()
 
 void MainWindow::BuildMenu()
 {
-    auto add = [this](QMenu* menu, const char* name, const char16_t* caption) {
+    auto add = [](QMenu* menu, const char* name, const char16_t* caption) {
         QAction* action = menu->addAction(Text(caption));
         action->setObjectName(QString::fromLatin1(name));
         return action;
