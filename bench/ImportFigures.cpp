@@ -122,7 +122,8 @@ public:
         ui_.messages = 0;
         bool imported = false;
         const Seconds spent = Timed([&] {
-            imported = ImportWorkbook(doc_, TSide::Customers, workbook_, ReadFirstSheet) == TImportResult::Imported;
+            imported =
+                ImportWorkbook(doc_, TSide::Customers, workbook_, ReadFirstSheet).result == TImportResult::Imported;
         });
         Require(imported && ui_.messages == 0 && doc_.List(TSide::Customers).RecordCount() == rowsBefore + kImportRows,
                 "the import did not take every row");

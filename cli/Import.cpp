@@ -51,7 +51,9 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
     ui.Clear();
     TImportResult result = TImportResult::Refused;
     try {
-        result = ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
+        const TImportOutcome outcome = ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
+        for (const std::string& message : outcome.messages) ui.ShowMessage(message);
+        result = outcome.result;
     } catch (const EListNotWritten&) {
         workspace.Failed();
     }

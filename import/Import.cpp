@@ -166,23 +166,22 @@ std::optional<std::string> TryPost(TTrialList& trial, TSide side, const TPostedR
     return std::nullopt;
 }
 
-using TPassEnd = std::optional<TImportResult>;  // nothing when every row passed
+using TPassEnd = std::optional<TImportOutcome>;  // nothing when every row passed
 
 TPassEnd CheckRows(TStatement& statement, const TSheetBlock& block)
 {
     for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportResult::Stopped;
-        if (auto problem = RowProblem(block, row, statement.Header().TaxNumber)) {
-            statement.UI().ShowMessage(*problem);
-            return TImportResult::Refused;
-        }
+        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportOutcome{};
+        if (auto problem = RowProblem(block, row, statement.Header().TaxNumber))
+            return TImportOutcome{TImportResult::Refused, {std::move(*problem)}};
     }
     return std::nullopt;
 }
 
 // Every row tried in order, each against the list and the rows before it,
-// so that the inserting pass cannot be refused. A refusal is shown as the
-// post shows it, then the import's own message.
+// so that the inserting pass cannot be refused. A refusal is told as the
+// post tells it (with a beep when the post refused it), then the import's
+// own message.
 TPassEnd TryRows(TStatement& statement, TSide side, const TSheetBlock& block)
 {
     IUserInterface& ui = statement.UI();
@@ -191,18 +190,14 @@ TPassEnd TryRows(TStatement& statement, TSide side, const TSheetBlock& block)
     TAfmIndex index;  // repeats found as the inserting pass finds them
     const TPostedRow posted{statement.Header().TaxNumber, true, &index};
     for (int row = 0; row < block.rows; ++row) {
-        if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportResult::Stopped;
+        if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportOutcome{};
         const TRowTexts texts = RowTexts(block, row);
+        bool postRefused = false;
         auto problem = WidthProblem(fields, texts, row + 1);
-        if (!problem) {
-            problem = TryPost(trial, side, posted, fields, texts);
-            if (problem) ui.Beep();
-        }
-        if (problem) {
-            ui.ShowMessage(*problem);
-            ui.ShowMessage(ImportInsertFailureMessage());
-            return TImportResult::Refused;
-        }
+        if (!problem) postRefused = (problem = TryPost(trial, side, posted, fields, texts)).has_value();
+        if (problem)
+            return TImportOutcome{
+                TImportResult::Refused, {std::move(*problem), ImportInsertFailureMessage()}, postRefused};
     }
     return std::nullopt;
 }
@@ -277,13 +272,12 @@ TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
     TFixedFormatDataSet& list = statement.List(side);
     const std::vector<TField*> fields = RowFields(list, side);
     for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows)) return TImportResult::Stopped;
+        if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows))
+            return TImportOutcome{TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}};
         list.Append();
         AssignRow(fields, RowTexts(block, row));
-        if (!statement.SettlePendingRow(side) || list.State() != TDataSetState::dsBrowse) {
-            statement.UI().ShowMessage(ImportInsertFailureMessage());
-            return TImportResult::Refused;
-        }
+        if (!statement.SettlePendingRow(side) || list.State() != TDataSetState::dsBrowse)
+            return TImportOutcome{TImportResult::Refused, {ImportInsertFailureMessage()}};
     }
     return std::nullopt;
 }
@@ -310,8 +304,7 @@ std::string SheetColumnName(int column)
 
 // The block, or how the import ends: a block that does not reach column J, or
 // holds no row, cannot be read as rows of counterparties.
-std::variant<TSheetBlock, TImportResult> ReadBlock(TStatement& statement, const std::string& path,
-                                                   const TWorkbookReader& read)
+std::variant<TSheetBlock, TImportOutcome> ReadBlock(const std::string& path, const TWorkbookReader& read)
 {
     std::string reason;
     try {
@@ -322,12 +315,11 @@ std::variant<TSheetBlock, TImportResult> ReadBlock(TStatement& statement, const 
                      : G("Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη ") + SheetColumnName(block.columns - 1) +
                            G("· κάθε γραμμή χρειάζεται τις στήλες A έως J.");
     } catch (const EWorkbookReadingStopped&) {
-        return TImportResult::Stopped;
+        return TImportOutcome{};
     } catch (const EWorkbookError& error) {
         reason = error.what();
     }
-    statement.UI().ShowMessage(ImportOpenFailureMessage(reason));
-    return TImportResult::Unreadable;
+    return TImportOutcome{TImportResult::Unreadable, {ImportOpenFailureMessage(reason)}};
 }
 
 }  // namespace
@@ -365,21 +357,17 @@ std::string ImportInsertFailureMessage()
     return G("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
 }
 
-TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read)
+TImportOutcome ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read)
 {
-    auto block = ReadBlock(statement, path, read);
-    if (auto* end = std::get_if<TImportResult>(&block)) return *end;
+    auto block = ReadBlock(path, read);
+    if (auto* end = std::get_if<TImportOutcome>(&block)) return std::move(*end);
     const TSheetBlock& rows = std::get<TSheetBlock>(block);
     TProgressScope progress(statement.UI());
-    if (auto end = CheckRows(statement, rows)) return *end;
-    if (auto end = TryRows(statement, side, rows)) return *end;
-    if (auto end = InsertAll(statement, side, rows)) {
-        if (*end == TImportResult::Stopped)
-            statement.UI().ShowMessage(G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή."));
-        return *end;
-    }
+    if (auto end = CheckRows(statement, rows)) return std::move(*end);
+    if (auto end = TryRows(statement, side, rows)) return std::move(*end);
+    if (auto end = InsertAll(statement, side, rows)) return std::move(*end);
     statement.ImportCompleted(side);
-    return TImportResult::Imported;
+    return TImportOutcome{TImportResult::Imported, {}};
 }
 
 }  // namespace epinax

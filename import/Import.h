@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "entry/Counterparty.h"
 #include "import/Workbook.h"
@@ -20,16 +21,25 @@ using TWorkbookReader = std::function<TSheetBlock(const std::string& path)>;
 // How an import ended; in every case but Imported the list is as before.
 enum class TImportResult {
     Imported,    // every row of the sheet went in
-    Unreadable,  // the workbook could not be read as rows (the user was told why)
-    Refused,     // a row was refused (the user was told why)
+    Unreadable,  // the workbook could not be read as rows
+    Refused,     // a row was refused
     Stopped,     // the user stopped it
+};
+
+// The end of an import and what to tell the user, in order (Windows-1253):
+// why the workbook was not read, why a row was refused, that nothing went
+// in. `beep`: the first message is a refused post's, which comes with a beep.
+struct TImportOutcome {
+    TImportResult result = TImportResult::Stopped;
+    std::vector<std::string> messages;
+    bool beep = false;
 };
 
 // Imports the workbook at `path` into the list the user chose, through the
 // workbook reader `read`; the caller has settled the pending rows. A working
 // file that cannot be written ends it with EListNotWritten, the list as its
 // working file holds it.
-TImportResult ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);
+TImportOutcome ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);
 
 // A cell as the checks read it: empty gives "", a text stays as it is, a
 // number gives its shortest decimal form with the Greek comma ("1", "1500,5").

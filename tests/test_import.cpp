@@ -54,9 +54,15 @@ protected:
     // Imports `block` into the list of `side`.
     std::vector<std::string> Run(const TSheetBlock& block, TSide side = TSide::Customers)
     {
-        ImportWorkbook(doc, side, dir.File("book.xlsx"), [&](const std::string&) { return block; });
+        return Told(ImportWorkbook(doc, side, dir.File("book.xlsx"), [&](const std::string&) { return block; }));
+    }
+    // What the user was told: the list's own messages, then the import's.
+    std::vector<std::string> Told(const TImportOutcome& outcome)
+    {
         auto log = ui.Take();
         std::erase(log, "progress done");
+        if (outcome.beep) log.push_back("beep");
+        for (const std::string& message : outcome.messages) log.push_back("message: " + cp1253::ToUtf8(message));
         return log;
     }
     std::string Field(TSide side, int row, const char* name)
@@ -277,9 +283,8 @@ TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
     EXPECT_EQ(Run(Block({}, 0)),
               (std::vector<std::string>{failure + "Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή."}));
     auto fromReader = [&](auto error) {
-        ImportWorkbook(doc, TSide::Customers, dir.File("none.xlsx"),
-                       [&](const std::string&) -> TSheetBlock { throw error; });
-        return ui.Take();
+        return Told(ImportWorkbook(doc, TSide::Customers, dir.File("none.xlsx"),
+                                   [&](const std::string&) -> TSheetBlock { throw error; }));
     };
     EXPECT_EQ(fromReader(EWorkbookError(G("Το αρχείο προστατεύεται με κωδικό."))).back(),
               failure + "Το αρχείο προστατεύεται με κωδικό.");

@@ -618,7 +618,10 @@ void MainWindow::importWorkbook()
         if (answer == mrCancel) return;
         const auto path = ChooseWorkbook();
         if (!path) return;
-        ImportWorkbook(*statement_, answer == mrYes ? TSide::Customers : TSide::Suppliers, *path, readWithProgress);
+        const TImportOutcome outcome =
+            ImportWorkbook(*statement_, answer == mrYes ? TSide::Customers : TSide::Suppliers, *path, readWithProgress);
+        if (outcome.beep) Beep();
+        for (const std::string& message : outcome.messages) ShowMessage(message);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
