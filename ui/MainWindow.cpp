@@ -83,7 +83,8 @@ QLineEdit* ReadOnlyTotal(const char* name, QWidget* parent)
 
 }  // namespace
 
-MainWindow::MainWindow(const Options& options, QWidget* parent) : QMainWindow(parent)
+MainWindow::MainWindow(const Options& options, QWidget* parent)
+    : QMainWindow(parent), recent_(options.programDirectory + "recent")
 {
     setObjectName(QStringLiteral("Form1"));
     LoadPictures();
@@ -166,6 +167,9 @@ void MainWindow::BuildMenu()
     QAction* open = add(file, "N2", u"Άν&οιγμα");
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, &MainWindow::openStatement);
+    recentMenu_ = file->addMenu(Text(u"Πρόσφα&τα αρχεία"));
+    recentMenu_->setObjectName(QStringLiteral("RecentFiles"));
+    FillRecentMenu();
     actionSaveAs = add(file, "N7", u"Α&ποθήκευση ως...");
     actionSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(actionSaveAs, &QAction::triggered, this, &MainWindow::saveStatementAs);
@@ -491,6 +495,40 @@ void MainWindow::NameStatementFile(const QString& path)
 {
     fileName_ = path;
     ShowStatementInTitle();
+    if (path.isEmpty()) return;
+    recent_.Add(path);
+    FillRecentMenu();
+}
+
+// "&1 path" and so on, newest first: the number is the entry's mnemonic.
+void MainWindow::FillRecentMenu()
+{
+    recentMenu_->clear();
+    int number = 0;
+    for (const QString& path : recent_.Paths()) {
+        const QString caption = QStringLiteral("&%1 ").arg(++number) + QDir::toNativeSeparators(path);
+        connect(recentMenu_->addAction(caption), &QAction::triggered, this, [this, path] { openRecent(path); });
+    }
+    recentMenu_->setEnabled(number > 0);
+}
+
+void MainWindow::openRecent(const QString& path)
+{
+    bool opened = false;
+    const auto open = [&] {
+        if (!MayReplaceStatement()) return false;
+        if (!QFileInfo(path).isFile()) {
+            recent_.Remove(path);
+            FillRecentMenu();
+            TDialogs::ShowMessage(this, QStringLiteral(u"Το αρχείο ") + QDir::toNativeSeparators(path) +
+                                            QStringLiteral(u" δεν βρέθηκε· αφαιρέθηκε από τα πρόσφατα αρχεία."));
+            return false;
+        }
+        return statement_->Open(QFile::encodeName(path).toStdString());
+    };
+    if (!Run([&] { opened = open(); }) || !opened) return;
+    NameStatementFile(path);
+    FocusTheYear();
 }
 
 void MainWindow::StatementChanged() { ReadFromStatement(); }

@@ -16,11 +16,13 @@
 #include "statement/UserInterface.h"
 #include "ui/Dialogs.h"
 #include "ui/KeyLed.h"
+#include "ui/RecentFiles.h"
 
 class QAction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QProgressDialog;
 class QRadioButton;
@@ -58,9 +60,11 @@ public:
     // Menu and button handlers.
     // At start: a statement a crash left in the working files, offered back.
     void OfferRecovery();
-    void newStatement();      // Νέο
-    void openStatement();     // Άνοιγμα
-    void saveStatementAs();   // Αποθήκευση ως...
+    void newStatement();     // Νέο
+    void openStatement();    // Άνοιγμα
+    void saveStatementAs();  // Αποθήκευση ως...
+    // A statement of the recent list: the unsaved-changes question first.
+    void openRecent(const QString& path);
     void exitProgram();       // Έξοδος
     void findCounterparty();  // Εύρεση...
     void importWorkbook();    // Εισαγωγή στοιχείων από Excel
@@ -120,6 +124,7 @@ private:
     void FocusTheYear();
     void ShowStatementInTitle();
     void NameStatementFile(const QString& path);
+    void FillRecentMenu();
     bool EditKeyPress(QLineEdit* edit, QKeyEvent* event);
     void EditExit(QLineEdit* edit);
     void EditTextEdited(QLineEdit* edit, const QString& text);
@@ -147,6 +152,8 @@ private:
     CheckListDialog* checkListDialog_ = nullptr;  // made at its first use, then kept
     TKeyLed* keyLed_ = nullptr;
     std::optional<TCapsLockAsFound> capsLock_;
+    TRecentFiles recent_;
+    QMenu* recentMenu_ = nullptr;
     PrintWindow* printWindow_ = nullptr;
     UserManualWindow* manualWindow_ = nullptr;  // a window of its own, deleted with this one
 

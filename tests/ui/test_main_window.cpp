@@ -2,9 +2,12 @@
 #include <QAbstractItemModelTester>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -25,6 +28,7 @@
 #include "ui/KeyLed.h"
 #include "ui/ListNavigator.h"
 #include "ui/MainWindow.h"
+#include "ui/RecentFiles.h"
 #include "ui/RecordStoreModel.h"
 
 using namespace epinax;
@@ -529,6 +533,30 @@ private slots:
         run(true);  // the next run gives back what the crashed one found
         QVERIFY(!locks.caps);
         TKeyLed::SetLocksForTests(nullptr);
+    }
+
+    // A statement saved comes back from the recent list, which the next run
+    // reads too; one gone is taken off the list with a message.
+    void recentFilesOpenAgainAndForgetTheMissing()
+    {
+        New();
+        TypeHeader();
+        TDialogs::SetNextFileName(Path(QStringLiteral("saved")));
+        Form().saveStatementAs();
+        TakeShown();
+        const QStringList kept = TRecentFiles(Path(QStringLiteral("recent")).toStdString()).Paths();
+        QCOMPARE(kept.size(), 1);
+        auto* recent = form_->findChild<QMenu*>(QStringLiteral("RecentFiles"));
+        QCOMPARE(recent->actions().size(), 1);
+        QCOMPARE(recent->actions().first()->text(), QStringLiteral("&1 ") + kept.first());
+        recent->actions().first()->trigger();
+        QCOMPARE(TakeShown(), QStringList{});
+        QVERIFY(Form().windowTitle().startsWith(QFileInfo(kept.first()).fileName()));
+        QVERIFY(QFile::remove(kept.first()));
+        recent->actions().first()->trigger();
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"message: Το αρχείο ") + kept.first() +
+                                          QStringLiteral(u" δεν βρέθηκε· αφαιρέθηκε από τα πρόσφατα αρχεία.")});
+        QVERIFY(!recent->isEnabled());
     }
 
     void saveAsThenOpenRestoresEverything()
