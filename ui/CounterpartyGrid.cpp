@@ -137,7 +137,7 @@ CounterpartyGrid::CounterpartyGrid(TStatement& statement, TSide side, QWidget* p
     connect(model_, &QAbstractItemModel::modelReset, this, &CounterpartyGrid::FollowStore);
 }
 
-// Every column shows whole at the window's fixed size, with or without a
+// Every column shows whole at any size of the window, with or without a
 // vertical scroll bar, so that moving to the value column never scrolls the
 // tax number out of sight: where the natural widths do not fit, the columns
 // give up what they have beyond their titles, in proportion, and then, if
@@ -157,6 +157,11 @@ std::vector<int> CounterpartyGrid::FittedWidths(const std::vector<int>& natural,
 {
     auto sum = [](const std::vector<int>& values) { return std::accumulate(values.begin(), values.end(), 0); };
     std::vector<int> widths = natural;
+    // A window made larger than its default: the columns share the room.
+    if (const int total = sum(natural); room > total && total > 0) {
+        for (int& width : widths) width = static_cast<int>(static_cast<long long>(width) * room / total);
+        return widths;
+    }
     auto shrink = [&](const std::vector<int>& floor) {
         const int excess = sum(widths) - room;
         const int spare = sum(widths) - sum(floor);
@@ -178,7 +183,7 @@ std::vector<int> CounterpartyGrid::FittedWidths(const std::vector<int>& natural,
 void CounterpartyGrid::resizeEvent(QResizeEvent* event)
 {
     QTableView::resizeEvent(event);
-    FitColumns();  // the window has a fixed size: this runs while it is laid out, not after a user's resize
+    FitColumns();
 }
 
 QColor CounterpartyGrid::CurrentRowColour() { return QColor(212, 208, 200); }

@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTimer>
@@ -115,7 +116,7 @@ void MainWindow::FormCreate()
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
 
     auto* central = new QWidget(this);
-    central->setFixedSize(kClientWidth, kClientHeight);
+    central->setMinimumSize(kClientWidth, kClientHeight);
     setCentralWidget(central);
     auto* layout = new QVBoxLayout(central);
     layout->setContentsMargins(6, 4, 6, 4);
@@ -147,9 +148,9 @@ void MainWindow::FormCreate()
     qApp->installEventFilter(this);
     connect(qApp, &QApplication::focusChanged, this, &MainWindow::FocusChanged);
     layout->activate();
-    setFixedSize(sizeHint());
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    setMinimumSize(sizeHint());
+    resize(sizeHint());
+    RestoreGeometry();
     ReadFromStatement();
 }
 
@@ -400,6 +401,39 @@ QWidget* MainWindow::BuildTab(TSide side)
     return page;
 }
 
+// The size and place the user last gave the window, kept in the program
+// directory's "window.ini"; the first time, the default size in the middle
+// of the screen.
+QString MainWindow::WindowSettingsPath() const
+{
+    return QFile::decodeName((statement_->ProgramDirectory() + "window.ini").c_str());
+}
+
+void MainWindow::RestoreGeometry()
+{
+    const QSettings settings(WindowSettingsPath(), QSettings::IniFormat);
+    if (restoreGeometry(settings.value(QStringLiteral("geometry")).toByteArray())) return;
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+}
+
+void MainWindow::KeepGeometry()
+{
+    QSettings(WindowSettingsPath(), QSettings::IniFormat).setValue(QStringLiteral("geometry"), saveGeometry());
+}
+
+// The welcome panel covers the whole client area, its picture and words in
+// the middle, however large the window is.
+void MainWindow::LayOutWelcomePanel()
+{
+    welcomePanel->setGeometry(centralWidget()->rect());
+    auto* image = welcomePanel->findChild<QLabel*>(QStringLiteral("Image1"));
+    auto* label = welcomePanel->findChild<QLabel*>(QStringLiteral("Label18"));
+    const int middle = welcomePanel->width() / 2;
+    image->move(middle - image->width() / 2, 50);
+    label->move(middle - label->width() / 2, image->height() + 100);
+}
+
 void MainWindow::BuildWelcomePanel(QWidget* parent)
 {
     welcomePanel = new QWidget(parent);
@@ -411,7 +445,6 @@ void MainWindow::BuildWelcomePanel(QWidget* parent)
     QPixmap picture(QStringLiteral(":/pictures/welcome.png"));
     image->setPixmap(picture);
     image->resize(picture.size());
-    image->move(kClientWidth / 2 - picture.width() / 2, 50);
     auto* label =
         new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), welcomePanel);
     label->setObjectName(QStringLiteral("Label18"));
@@ -420,7 +453,7 @@ void MainWindow::BuildWelcomePanel(QWidget* parent)
     font.setBold(true);
     label->setFont(font);
     label->adjustSize();
-    label->move(kClientWidth / 2 - label->width() / 2, picture.height() + 100);
+    LayOutWelcomePanel();
     welcomePanel->raise();
 }
 
@@ -691,6 +724,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     });
     if (!close) return event->ignore();
     closing_ = true;
+    KeepGeometry();
     capsLock_->Restore();
     event->accept();
 }
@@ -826,6 +860,7 @@ bool MainWindow::SwitchListByKey(QObject* watched, QEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Resize && watched == centralWidget() && welcomePanel) LayOutWelcomePanel();
     // A key marks the statement changed as it is handled: the title's "*"
     // follows once it has been.
     if (event->type() == QEvent::KeyRelease && isWindowModified() != statement_->UnsavedChanges() &&

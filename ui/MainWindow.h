@@ -125,6 +125,10 @@ private:
     void ShowStatementInTitle();
     void NameStatementFile(const QString& path);
     void FillRecentMenu();
+    QString WindowSettingsPath() const;
+    void RestoreGeometry();
+    void KeepGeometry();
+    void LayOutWelcomePanel();
     bool EditKeyPress(QLineEdit* edit, QKeyEvent* event);
     void EditExit(QLineEdit* edit);
     void EditTextEdited(QLineEdit* edit, const QString& text);

@@ -711,6 +711,25 @@ private slots:
         QVERIFY(cut[0] + cut[1] <= 80);
     }
 
+    // A larger window gives the grids the room (more rows, wider columns),
+    // and the next run opens at the size the user left.
+    void aLargerWindowIsKeptForTheNextRun()
+    {
+        New();
+        CounterpartyGrid* grid = Grid(TSide::Customers);
+        const int heightBefore = grid->viewport()->height(), nameWidthBefore = grid->columnWidth(1);
+        form_->resize(form_->size() + QSize(300, 200));
+        QTRY_VERIFY(grid->viewport()->height() > heightBefore);
+        QTRY_VERIFY(grid->columnWidth(1) > nameWidthBefore);
+        QVERIFY(grid->horizontalHeader()->sectionViewportPosition(9) + grid->columnWidth(9) <=
+                grid->viewport()->width());
+        const QSize larger = form_->size();
+        Doc().MarkSaved();
+        form_->close();
+        MainWindow next({dir_->path().toStdString() + "/", [] { return TDate{2025, 3, 14}; }});
+        QCOMPARE(next.size(), larger);
+    }
+
     // A workbook imported through the menu fills the list, its counts and
     // totals, and shows its tab, as typed rows would.
     void importThroughTheMenu()
