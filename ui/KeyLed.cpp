@@ -132,6 +132,13 @@ void TKeyLed::SetScrollLock(bool on) { WriteLock(Lock::Scroll, on); }
 
 void TKeyLed::SetLocksForTests(IKeyboardLocks* locks) { testLocks = locks; }
 
+// Offscreen there is no keyboard at all, and nothing to give in its place.
+bool TKeyLed::LocksAvailable() const
+{
+    if (testLocks) return testLocks->Available();
+    return !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+}
+
 TCapsLockOff::TCapsLockOff(TKeyLed* keyLed) : keyLed_(keyLed), wasOn_(keyLed && keyLed->CapsLock())
 {
     if (wasOn_) keyLed_->SetCapsLock(false);

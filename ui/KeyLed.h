@@ -18,6 +18,8 @@ public:
     virtual ~IKeyboardLocks() = default;
     virtual bool IsOn(Lock lock) = 0;
     virtual void Set(Lock lock, bool on) = 0;
+    // False where the desktop lets no program switch the locks (Wayland).
+    virtual bool Available() { return true; }
 };
 
 class TKeyLed : public QObject {
@@ -39,6 +41,10 @@ public:
     void SetScrollLock(bool on);
 
     QString About() const;
+
+    // Whether the locks can be switched at all: not under Wayland, where the
+    // program gives Caps Lock's effect itself.
+    bool LocksAvailable() const;
 
     // Every TKeyLed then works on `locks` (nullptr: the X server again).
     static void SetLocksForTests(IKeyboardLocks* locks);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -9,6 +10,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -399,6 +401,26 @@ QWidget* MainWindow::BuildTab(TSide side)
     bottom->addWidget(pub);
     layout->addLayout(bottom);
     return page;
+}
+
+// Where the desktop lets no program switch Caps Lock on (Wayland), the
+// program gives its effect itself: a letter typed into one of its edits or
+// grids arrives as a capital, with Shift as a small letter. File dialogs,
+// where the lock is off, are left alone. The changed key goes through every
+// filter as a typed key does.
+bool MainWindow::TypeAsCapsLock(QObject* watched, QKeyEvent* event)
+{
+    const bool field = qobject_cast<QLineEdit*>(watched) || qobject_cast<QAbstractItemView*>(watched);
+    if (!field || keyLed_->LocksAvailable() || qobject_cast<QFileDialog*>(static_cast<QWidget*>(watched)->window()))
+        return false;
+    const QString text = event->text();
+    if (text.size() != 1 || !text.front().isLetter()) return false;
+    const QString typed = event->modifiers().testFlag(Qt::ShiftModifier) ? text.toLower() : text.toUpper();
+    if (typed == text) return false;
+    QKeyEvent withLock(QEvent::KeyPress, event->key(), event->modifiers(), typed, event->isAutoRepeat(),
+                       static_cast<quint16>(event->count()));
+    QCoreApplication::sendEvent(watched, &withLock);
+    return true;
 }
 
 // The size and place the user last gave the window, kept in the program
@@ -860,6 +882,7 @@ bool MainWindow::SwitchListByKey(QObject* watched, QEvent* event)
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::KeyPress && TypeAsCapsLock(watched, static_cast<QKeyEvent*>(event))) return true;
     if (event->type() == QEvent::Resize && watched == centralWidget() && welcomePanel) LayOutWelcomePanel();
     // A key marks the statement changed as it is handled: the title's "*"
     // follows once it has been.

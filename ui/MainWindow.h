@@ -20,6 +20,7 @@
 
 class QAction;
 class QComboBox;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -129,6 +130,7 @@ private:
     void RestoreGeometry();
     void KeepGeometry();
     void LayOutWelcomePanel();
+    bool TypeAsCapsLock(QObject* watched, QKeyEvent* event);
     bool EditKeyPress(QLineEdit* edit, QKeyEvent* event);
     void EditExit(QLineEdit* edit);
     void EditTextEdited(QLineEdit* edit, const QString& text);

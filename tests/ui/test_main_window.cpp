@@ -42,7 +42,9 @@ class RecordedLocks : public IKeyboardLocks {
 public:
     bool caps = true;
     std::vector<bool> capsChanges;
+    bool available = true;
     bool IsOn(Lock lock) override { return lock == Lock::Caps && caps; }
+    bool Available() override { return available; }
     void Set(Lock lock, bool on) override
     {
         if (lock != Lock::Caps) return;
@@ -532,6 +534,25 @@ private slots:
         QVERIFY(locks.caps);
         run(true);  // the next run gives back what the crashed one found
         QVERIFY(!locks.caps);
+        TKeyLed::SetLocksForTests(nullptr);
+    }
+
+    // Where the locks cannot be switched (Wayland), letters typed into the
+    // window's edits and grids arrive as capitals, with Shift as small ones.
+    void capitalsWhereCapsLockCannotBeSwitched()
+    {
+        RecordedLocks locks;
+        locks.available = false;
+        TKeyLed::SetLocksForTests(&locks);
+        New();
+        QLineEdit* name = Edit("CompanyName");
+        name->setFocus();
+        TypeFocused(QStringLiteral(u"παπάς"));
+        QTest::keyClick(name, Qt::Key_B, Qt::ShiftModifier);
+        QCOMPARE(name->text(), QStringLiteral(u"ΠΑΠΆΣb"));
+        FocusCell(TSide::Customers, 0, 1);
+        TypeFocused(QStringLiteral(u"όνομα"));
+        QCOMPARE(qobject_cast<QLineEdit*>(QApplication::focusWidget())->text(), QStringLiteral(u"ΌΝΟΜΑ"));
         TKeyLed::SetLocksForTests(nullptr);
     }
 
