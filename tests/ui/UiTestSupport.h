@@ -98,6 +98,9 @@ protected:
         form_->show();
         QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
         if (shown == Shown::Exposed) return;
+        // Asked of the X server too: without a window manager nobody else
+        // gives the window the keyboard.
+        form_->activateWindow();
         QApplication::setActiveWindow(form_.get());
         QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     }

@@ -389,6 +389,48 @@ private slots:
         Form().openStatement();
         QCOMPARE(QApplication::focusWidget(), Edit("Town"));
     }
+
+    // The README's walk, keys only: New, the header, three rows with Tab,
+    // Save As with a lower-case name, Exit. The dialogs' answers are queued
+    // as the user gives them.
+    void aWholeStatementByKeyboard()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Key(&Form(), Qt::Key_N, Qt::ControlModifier);
+        TypeFocused(QStringLiteral("2024"));
+        KeyFocused(Qt::Key_Tab);
+        KeyFocused(Qt::Key_Down);  // the first tax office
+        for (const QString& field : {QString(), QStringLiteral(u"ΠΑΠΑΣ"), QStringLiteral("123456783")}) {
+            KeyFocused(Qt::Key_Tab);
+            TypeFocused(field);
+        }
+        while (QApplication::focusWidget() != Edit("Egatastash")) KeyFocused(Qt::Key_Tab);
+        TypeFocused(QStringLiteral("E"));
+        for (int tabs = 0; QApplication::focusWidget() != Grid(TSide::Customers) && tabs < 12; ++tabs)
+            KeyFocused(Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), Grid(TSide::Customers));
+        for (const char* afm : {"094014201", "998877665", "000000050"}) {
+            TypeCellsWithTab({QString::fromLatin1(afm),
+                              QStringLiteral(u"ΟΝΟΜΑ"),
+                              {},
+                              QStringLiteral("1"),
+                              {},
+                              {},
+                              {},
+                              {},
+                              QStringLiteral("2"),
+                              QStringLiteral("10,5")});
+            KeyFocused(Qt::Key_Down);
+        }
+        KeyFocused(Qt::Key_Escape);  // the empty new row goes
+        TDialogs::SetNextFileName(Path(QStringLiteral("katastasi")));
+        KeyFocused(Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(!Doc().UnsavedChanges());
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 3);
+        QCOMPARE(Doc().CustomerValueTotal(), std::string("31,50"));
+        KeyFocused(Qt::Key_Q, Qt::ControlModifier);
+        QTRY_VERIFY(!Form().isVisible());
+    }
 };
 
 QTEST_MAIN(KeyboardTest)
