@@ -77,7 +77,8 @@ TStatementInput ParseStatementInput(std::string_view jsonText)
     TStatementInput input;
     ReadDateAndKind(root, input);
     const json& header = ObjectAt(root, "header", "");
-    for (const THeaderEdit& edit : HeaderEdits()) input.header[edit.name] = StringAt(header, edit.name, "header.");
+    for (const THeaderEdit& edit : HeaderEdits())
+        input.header[edit.Name()] = StringAt(header, edit.Name().c_str(), "header.");
     input.header["DOY"] = StringAt(header, "DOY", "header.");
     input.customerPublicValue = StringAt(root, "EditPub1", "");
     input.supplierPublicValue = StringAt(root, "EditPub2", "");
@@ -91,7 +92,7 @@ namespace {
 ordered_json HeaderToJson(const TStatementHeader& header)
 {
     ordered_json out = ordered_json::object();
-    for (const THeaderEdit& edit : HeaderEdits()) out[edit.name] = cp1253::ToUtf8(header.*edit.text);
+    for (const THeaderEdit& edit : HeaderEdits()) out[edit.Name()] = cp1253::ToUtf8(header.*edit.text);
     bool chosen = header.TaxOffice >= 0 && header.TaxOffice < static_cast<int>(DOYCodes().size());
     out["DOY"] = chosen ? DOYCodes()[header.TaxOffice] : std::string();
     return out;

@@ -97,7 +97,7 @@ std::string GeneralDataText(const TGeneralData& data)
     auto line = [&](std::string_view name, std::string_view value) {
         text.append(name).append("=").append(Escaped(value)).append("\r\n");
     };
-    for (const THeaderEdit& edit : HeaderEdits()) line(edit.name, data.header.*(edit.text));
+    for (const THeaderEdit& edit : HeaderEdits()) line(edit.Name(), data.header.*(edit.text));
     line("ComboBox1", std::to_string(data.header.TaxOffice));
     line("Credit", data.header.Credit ? "1" : "0");
     line("EditPub1", data.customerPublicValue);

@@ -38,19 +38,19 @@ const std::vector<THeaderEdit>& HeaderEdits()
 {
     using H = TStatementHeader;
     static const std::vector<THeaderEdit> edits = {
-        {TStatementField::Year, "YearOfData", &H::Year, 4, TKeyRule::Digits},
-        {TStatementField::FolderNumber, "Edit1", &H::FolderNumber, 6, TKeyRule::Digits},
-        {TStatementField::CompanyName, "CompanyName", &H::CompanyName, 18, TKeyRule::Any},
-        {TStatementField::TaxNumber, "AFM", &H::TaxNumber, 9, TKeyRule::Digits},
-        {TStatementField::Activity, "AntikeimenoErgasion", &H::Activity, 16, TKeyRule::Any},
-        {TStatementField::Town, "Town", &H::Town, 10, TKeyRule::Any},
-        {TStatementField::Street, "Street", &H::Street, 16, TKeyRule::Any},
-        {TStatementField::StreetNumber, "Number", &H::StreetNumber, 3, TKeyRule::Any},
-        {TStatementField::PostCode, "TK", &H::PostCode, 5, TKeyRule::Digits},
-        {TStatementField::Phone, "Tel", &H::Phone, 10, TKeyRule::Digits},
-        {TStatementField::Fax, "Fax", &H::Fax, 10, TKeyRule::Digits},
-        {TStatementField::Email, "email", &H::Email, 34, TKeyRule::Any},
-        {TStatementField::Installation, "Egatastash", &H::Installation, 4, TKeyRule::Installation},
+        {TStatementField::Year, &H::Year, 4, TKeyRule::Digits},
+        {TStatementField::FolderNumber, &H::FolderNumber, 6, TKeyRule::Digits},
+        {TStatementField::CompanyName, &H::CompanyName, 18, TKeyRule::Any},
+        {TStatementField::TaxNumber, &H::TaxNumber, 9, TKeyRule::Digits},
+        {TStatementField::Activity, &H::Activity, 16, TKeyRule::Any},
+        {TStatementField::Town, &H::Town, 10, TKeyRule::Any},
+        {TStatementField::Street, &H::Street, 16, TKeyRule::Any},
+        {TStatementField::StreetNumber, &H::StreetNumber, 3, TKeyRule::Any},
+        {TStatementField::PostCode, &H::PostCode, 5, TKeyRule::Digits},
+        {TStatementField::Phone, &H::Phone, 10, TKeyRule::Digits},
+        {TStatementField::Fax, &H::Fax, 10, TKeyRule::Digits},
+        {TStatementField::Email, &H::Email, 34, TKeyRule::Any},
+        {TStatementField::Installation, &H::Installation, 4, TKeyRule::Installation},
     };
     return edits;
 }
@@ -58,7 +58,7 @@ const std::vector<THeaderEdit>& HeaderEdits()
 const THeaderEdit* FindHeaderEdit(std::string_view name)
 {
     for (const auto& edit : HeaderEdits())
-        if (name == edit.name) return &edit;
+        if (name == FieldHandle(edit.control)) return &edit;
     return nullptr;
 }
 

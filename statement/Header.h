@@ -25,10 +25,12 @@ enum class TKeyRule { Any, Digits, Installation, Amount, None };
 
 struct THeaderEdit {
     TStatementField control;
-    const char* name;
     std::string TStatementHeader::*text;
     int maxLength;
     TKeyRule keys;
+
+    // The edit's stable handle: its object name and its key in files.
+    std::string Name() const { return std::string(FieldHandle(control)); }
 };
 
 // The header edits in tab order (the tax office and the kind excepted).

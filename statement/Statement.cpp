@@ -40,21 +40,15 @@ void TStatement::BindStores()
         Scratch(side).SetFileName(WorkingFile(SideInfo(side).scratchFile));
         List(side).SetSchema(CounterpartySchema(side));
         Scratch(side).SetSchema(CounterpartySchema(side));
+        // Whether the row being posted is new, for the row rules.
+        bool& newRow = side == TSide::Customers ? newCustomerRow_ : newSupplierRow_;
+        TFixedFormatDataSet& list = List(side);
+        list.BeforePost = [this, side](TDataSet&) { ValidateRow(side); };
+        list.AfterPost = [this, side](TDataSet&) { RefreshList(side); };
+        list.AfterDelete = list.AfterPost;
+        list.OnNewRecord = [&newRow](TDataSet&) { newRow = true; };
+        list.AfterEdit = [&newRow](TDataSet&) { newRow = false; };
     }
-
-    auto& customers = customers_;
-    customers.BeforePost = [this](TDataSet&) { ValidateRow(TSide::Customers); };
-    customers.AfterPost = [this](TDataSet&) { RefreshList(TSide::Customers); };
-    customers.AfterDelete = [this](TDataSet&) { RefreshList(TSide::Customers); };
-    customers.OnNewRecord = [this](TDataSet&) { newCustomerRow_ = true; };
-    customers.AfterEdit = [this](TDataSet&) { newCustomerRow_ = false; };
-
-    auto& suppliers = suppliers_;
-    suppliers.BeforePost = [this](TDataSet&) { ValidateRow(TSide::Suppliers); };
-    suppliers.AfterPost = [this](TDataSet&) { RefreshList(TSide::Suppliers); };
-    suppliers.AfterDelete = [this](TDataSet&) { RefreshList(TSide::Suppliers); };
-    suppliers.OnNewRecord = [this](TDataSet&) { newSupplierRow_ = true; };
-    suppliers.AfterEdit = [this](TDataSet&) { newSupplierRow_ = false; };
 }
 
 // ---------------------------------------------------------------- New

@@ -499,7 +499,7 @@ void MainWindow::ReadFromStatement()
         QString text = FromCp1253(value);
         if (edit && edit->text() != text) edit->setText(text);
     };
-    for (const auto& field : HeaderEdits()) show(field.name, s.Header().*(field.text));
+    for (const auto& field : HeaderEdits()) show(field.Name().c_str(), s.Header().*(field.text));
     show("EditSum", s.CustomerInvoiceTotal());
     show("EditSumValue", s.CustomerValueTotal());
     show("EditSum2", s.SupplierInvoiceTotal());
