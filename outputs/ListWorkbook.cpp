@@ -1,15 +1,13 @@
 #include "outputs/ListWorkbook.h"
 
-#include <fcntl.h>
 #include <libxml/xmlwriter.h>
-#include <unistd.h>
 #include <xlsxwriter.h>
 #include <zip.h>
 
 #include <cerrno>
 #include <charconv>
-#include <cstdlib>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string_view>
 
@@ -236,50 +234,27 @@ bool WriteCsv(const TWorkbookList& list, const std::string& path, TRowsDone& pro
 
 // ------------------------------------------------------------- .xlsx
 
-// A file in the temporary folder, removed with the object.
-class TTemporaryFile {
-public:
-    explicit TTemporaryFile(const char* suffix)
-    {
-        const char* folder = std::getenv("TMPDIR");
-        path_ = std::string(folder && *folder ? folder : "/tmp") + "/epinax-export-XXXXXX" + suffix;
-        const int fd = ::mkostemps(path_.data(), static_cast<int>(std::string_view(suffix).size()), O_CLOEXEC);
-        if (fd < 0) {
-            made_ = false;
-            error_ = errno;
-            return;
-        }
-        ::close(fd);
-    }
-    ~TTemporaryFile()
-    {
-        if (made_) ::unlink(path_.c_str());
-    }
-    TTemporaryFile(const TTemporaryFile&) = delete;
-    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
-
-    bool Made() const { return made_; }
-    int Error() const { return error_; }
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
-    bool made_ = true;
-    int error_ = 0;
-};
-
 // An export given up frees its workbook without writing it.
 struct TWorkbookFree {
     void operator()(lxw_workbook* workbook) const { lxw_workbook_free(workbook); }
 };
 
+// The workbook is written by name into the new file beside `path`, with its
+// working files in the same folder, so no temporary folder is needed.
 bool WriteXlsx(const std::vector<TWorkbookList>& lists, const std::string& path, TRowsDone& progress)
 {
-    TTemporaryFile temporary(".xlsx");
-    if (!temporary.Made()) ExportFailed(path, temporary.Error());
+    std::optional<FileReplacer> file;
+    try {
+        file.emplace(path, TDurability::UserFile);
+    } catch (const EFileError& error) {
+        ExportFailed(path, error.SystemError());
+    }
+    const size_t slash = path.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
     lxw_workbook_options options{};
     options.constant_memory = LXW_TRUE;  // rows written as they come, strings inline: linear and small
-    std::unique_ptr<lxw_workbook, TWorkbookFree> workbook(workbook_new_opt(temporary.Path().c_str(), &options));
+    options.tmpdir = folder.data();
+    std::unique_ptr<lxw_workbook, TWorkbookFree> workbook(workbook_new_opt(file->NewFilePath().c_str(), &options));
     if (!workbook) ExportFailed(path, ENOMEM);
     lxw_format* heading = workbook_add_format(workbook.get());
     format_set_bold(heading);
@@ -325,13 +300,11 @@ bool WriteXlsx(const std::vector<TWorkbookList>& lists, const std::string& path,
     errno = 0;
     const lxw_error closed = workbook_close(workbook.release());
     if (closed != LXW_NO_ERROR) ExportFailed(path, errno != 0 ? errno : EIO);
-    std::string bytes;
     try {
-        bytes = ReadWholeFile(temporary.Path());
+        file->Commit();
     } catch (const EFileError& error) {
         ExportFailed(path, error.SystemError());
     }
-    PutInPlace(path, bytes);
     return true;
 }
 

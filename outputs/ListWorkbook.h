@@ -40,8 +40,8 @@ std::string WorkbookSheetName(TSide side);
 inline constexpr int kWorkbookColumns = 10;
 const std::array<std::string, kWorkbookColumns>& WorkbookHeadings();
 
-// Writes the lists to `path` whole: the file is made beside it, or in the
-// temporary folder, and takes the name only when complete, so a stopped or
+// Writes the lists to `path` whole: the file is made beside it (no temporary
+// folder is used) and takes the name only when complete, so a stopped or
 // failed export leaves no new file and any earlier file as it was. Cells:
 // the tax number and the texts as text (Windows-1253 turned into UTF-8), the
 // obliged flag and the invoice count as whole numbers, the value as a number
