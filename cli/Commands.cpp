@@ -131,8 +131,9 @@ struct TArguments {
     bool force = false;
     bool help = false;
     bool version = false;
-    bool pdf = false;   // report
-    bool both = false;  // export
+    bool pdf = false;  // report
+    // export: both lists
+    bool both = false;
 };
 
 [[noreturn]] void Usage(const std::string& message) { throw CliError(kExitUsage, message + "\n(epinax-cli --help)"); }
