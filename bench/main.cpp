@@ -18,6 +18,7 @@
 
 #include "BenchSupport.h"
 #include "CliFigures.h"
+#include "ExportFigures.h"
 #include "ImportFigures.h"
 #include "ReportFigures.h"
 #include "StatementFigures.h"
@@ -270,6 +271,10 @@ int Run()
     {
         ZipSuite zip;
         Report(zip.Figures());
+    }
+    {
+        ExportSuite exports;
+        Report(exports.Figures());
     }
     {
         ImportSuite imports;

@@ -13,6 +13,7 @@
 #include "cli/Check.h"
 #include "cli/CliError.h"
 #include "cli/Dates.h"
+#include "cli/Export.h"
 #include "cli/Import.h"
 #include "cli/InputFile.h"
 #include "cli/JsonIo.h"
@@ -73,6 +74,17 @@ epinax-cli: customer and supplier statements from the command line
       it; by default Pelates.htm or Promitheftes.htm in this directory. With
       --pdf it writes the print window's pages as a PDF file (Pelates.pdf).
 
+  epinax-cli export FILE --customers|--suppliers|--both -o OUT.xlsx|OUT.ods|OUT.csv [--force]
+      Ανοίγει το αρχείο κατάστασης όπως το Άνοιγμα και γράφει τους πελάτες, τους
+      προμηθευτές ή και τα δύο σε λογιστικό φύλλο, ένα φύλλο ανά λίστα, με
+      επικεφαλίδες· η μορφή από την κατάληξη του OUT. Ένα .csv (UTF-8, «;»)
+      χωράει μία λίστα. Ένα υπάρχον OUT αντικαθίσταται μόνο με --force.
+
+      Opens the statement file as Open does and writes its customers, its
+      suppliers or both to a spreadsheet, one sheet per list, with a heading
+      row; the format by OUT's extension. A .csv (UTF-8, ";") holds one list.
+      An existing OUT is replaced only with --force.
+
   epinax-cli import FILE WORKBOOK --customers|--suppliers -o OUT [--force] [--date YYYYMMDD]
       Ανοίγει το αρχείο κατάστασης, εισάγει τις γραμμές του WORKBOOK (.xls, .xlsx,
       .ods ή .csv· στήλες A έως J, χωρίς επικεφαλίδες) στους πελάτες ή στους
@@ -120,6 +132,8 @@ struct TArguments {
     bool help = false;
     bool version = false;
     bool pdf = false;  // report
+    // export: both lists
+    bool both = false;
 };
 
 [[noreturn]] void Usage(const std::string& message) { throw CliError(kExitUsage, message + "\n(epinax-cli --help)"); }
@@ -141,6 +155,8 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out
         out.force = true;
     else if (arg == "--pdf")
         out.pdf = true;
+    else if (arg == "--both")
+        out.both = true;
     else if (arg == "-o" || arg == "--output")
         out.output = ValueAfter(args, i);
     else if (arg.starts_with("--output="))
@@ -289,6 +305,26 @@ int ImportCommand(TArguments a)
     return kExitSuccess;
 }
 
+int ExportCommand(TArguments a)
+{
+    std::vector<TSide> sides;
+    for (const std::string& list : a.lists)
+        sides.push_back(list == "--customers" ? TSide::Customers : TSide::Suppliers);
+    if (a.both) sides = {TSide::Customers, TSide::Suppliers};
+    if (a.lists.size() + (a.both ? 1 : 0) != 1) Usage("export: δώστε ένα από --customers, --suppliers, --both");
+    a.lists.clear();
+    Expect(a, "FILE", true, true, false);
+    if (!a.output || a.output->empty()) Usage("export: δώστε το λογιστικό φύλλο που θα γραφτεί με -o OUT");
+    const std::optional<TWorkbookFormat> format = WorkbookFormatOf(*a.output);
+    if (!format) Usage("export: το OUT τελειώνει σε .xlsx, .ods ή .csv, που δίνει τη μορφή του");
+    if (*format == TWorkbookFormat::Csv && sides.size() != 1) Usage(cp1253::ToUtf8(CsvHoldsOneListMessage()));
+    if (FileExists(*a.output) && !a.force)
+        throw CliError(kExitUsage, "Το αρχείο " + *a.output + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
+    ExportStatementLists(a.operands[0], sides, *format, *a.output);
+    Print({{"written", *a.output}});
+    return kExitSuccess;
+}
+
 int Dispatch(const TArguments& a)
 {
     if (a.help || a.command == "help") {
@@ -299,13 +335,15 @@ int Dispatch(const TArguments& a)
         std::cout << "epinax-cli " EPINAX_VERSION "\n";
         return kExitSuccess;
     }
-    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check, report, import ή zip");
+    if (a.command.empty()) Usage("Δώστε μια εντολή: build, show, check, report, export, import ή zip");
+    if (a.both && a.command != "export") Usage(a.command + ": επιλογή που δεν ισχύει για αυτή την εντολή");
     if (a.command == "build") return BuildCommand(a);
     if (a.command == "show") return ShowCommand(a);
     if (a.command == "check") return CheckCommand(a);
     if (a.command == "zip") return ZipCommand(a);
     if (a.command == "report") return ReportCommand(a);
     if (a.command == "import") return ImportCommand(a);
+    if (a.command == "export") return ExportCommand(a);
     Usage("Άγνωστη εντολή «" + a.command + "»");
 }
 

@@ -49,6 +49,9 @@ public:
     void Finish();
     // Finishes, and renames the new file over `path`.
     void Commit();
+    // The new file's name, for a library that writes a file by its name
+    // rather than in pieces; what it writes there is what Commit() renames.
+    const std::string& NewFilePath() const { return tempPath_; }
 
 private:
     void Flush();

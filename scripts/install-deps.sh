@@ -30,6 +30,8 @@ PACKAGES=(
     libzip-dev
     libexpat1-dev
     libseccomp-dev   # the confinement of the workbook reader
+    libxlsxwriter-dev # the lists exported as .xlsx
+    libxml2-dev      # the lists exported as .ods
     zip
     unzip
     poppler-utils   # pdftotext: the window tests read the PDF that the print window saves

@@ -533,6 +533,31 @@ TEST_F(CliTest, BuildOfWhatShowPrintsGivesTheSameFile)
     }
 }
 
+// The lists as a spreadsheet: a .csv holds one list, and an existing file is
+// replaced only with --force, as build and zip do.
+TEST_F(CliTest, ExportRefusesBothListsInACsvAndReplacesOnlyWhenForced)
+{
+    json input = Statement();
+    input["customers"] = {Row(ValidAfm("10000001"), "13", "800,5")};
+    ASSERT_EQ(Build(input).code, 0);
+    Outcome both = RunCli(dir, {"export", "OUT", "--both", "-o", "lists.csv"});
+    EXPECT_EQ(both.code, 2);
+    EXPECT_NE(both.err.find("μία μόνο λίστα"), std::string::npos) << both.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("lists.csv")));
+
+    Outcome made = RunCli(dir, {"export", "OUT", "--customers", "-o", "lists.csv"});
+    ASSERT_EQ(made.code, 0) << made.err;
+    EXPECT_EQ(json::parse(made.out), json({{"written", "lists.csv"}}));
+    const std::string earlier = ReadBytes(dir.File("lists.csv"));
+    EXPECT_NE(earlier.find("\r\n" + ValidAfm("10000001") + ";"), std::string::npos) << earlier;
+    Outcome refused = RunCli(dir, {"export", "OUT", "--suppliers", "-o", "lists.csv"});
+    EXPECT_EQ(refused.code, 2);
+    EXPECT_NE(refused.err.find("--force"), std::string::npos) << refused.err;
+    EXPECT_EQ(ReadBytes(dir.File("lists.csv")), earlier);
+    EXPECT_EQ(RunCli(dir, {"export", "OUT", "--both", "-o", "lists.xlsx"}).code, 0);
+    EXPECT_EQ(RunCli(dir, {"report", "OUT", "--both"}).code, 2);
+}
+
 // ------------------------------------------------- the tool's own space
 
 // Only the import posts into a statement with working files; the other

@@ -303,6 +303,27 @@ std::optional<QString> TDialogs::PdfFileName(QWidget* parent, const QString& pro
     return path;
 }
 
+std::optional<QString> TDialogs::SpreadsheetFileName(QWidget* parent, const QString& directory, const QString& proposed)
+{
+    if (!Q().files.empty() || Q().recordOnly) {
+        if (Q().files.empty()) return std::nullopt;
+        auto path = Q().files.front();
+        Q().files.pop_front();
+        return path;
+    }
+    const QStringList filters{QStringLiteral(u"Excel (*.xlsx)"), QStringLiteral(u"OpenDocument (*.ods)"),
+                              QStringLiteral(u"Κείμενο CSV, UTF-8 με «;» (*.csv)")};
+    QString filter = filters[0];
+    QString path =
+        QFileDialog::getSaveFileName(parent, QStringLiteral(u"Εξαγωγή σε λογιστικό φύλλο"), directory + proposed,
+                                     filters.join(QStringLiteral(";;")), &filter, QFileDialog::DontConfirmOverwrite);
+    if (path.isEmpty()) return std::nullopt;
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    if (suffix != QStringLiteral("xlsx") && suffix != QStringLiteral("ods") && suffix != QStringLiteral("csv"))
+        path += filter.mid(filter.lastIndexOf(QLatin1Char('.'))).chopped(1);
+    return path;
+}
+
 bool TDialogs::TakeQueuedFind(std::optional<TFindRequest>& request)
 {
     if (Q().finds.empty()) return false;

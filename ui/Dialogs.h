@@ -80,6 +80,10 @@ public:
     static bool ChoosePrinter(QWidget* parent, QPrinter& printer);
     // Where to save a PDF file, the dialog starting at `proposedPath`.
     static std::optional<QString> PdfFileName(QWidget* parent, const QString& proposedPath);
+    // Where to export lists as a spreadsheet: .xlsx, .ods or .csv, the
+    // chosen filter's extension added to a name given without one of them.
+    static std::optional<QString> SpreadsheetFileName(QWidget* parent, const QString& directory,
+                                                      const QString& proposed);
     // A queued find answer, if a test gave one.
     static bool TakeQueuedFind(std::optional<TFindRequest>& request);
 };

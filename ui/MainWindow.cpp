@@ -203,6 +203,10 @@ void MainWindow::BuildMenu()
     connect(actionFind, &QAction::triggered, this, &MainWindow::findCounterparty);
     actionImport = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
     connect(actionImport, &QAction::triggered, this, &MainWindow::importWorkbook);
+    QAction* exportAction = add(tools, "Export1", u"Ε&ξαγωγή σε λογιστικό φύλλο…");
+    connect(exportAction, &QAction::triggered, this, &MainWindow::exportWorkbook);
+    connect(tools, &QMenu::aboutToShow, this,
+            [this, exportAction] { exportAction->setEnabled(statement_->StatementLoaded()); });
     actionSort = add(tools, "Sort1", u"&Ταξινόμηση λίστας");
     actionSort->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(actionSort, &QAction::triggered, this,

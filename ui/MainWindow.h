@@ -69,6 +69,7 @@ public:
     void exitProgram();       // Έξοδος
     void findCounterparty();  // Εύρεση...
     void importWorkbook();    // Εισαγωγή στοιχείων από Excel
+    void exportWorkbook();    // Εξαγωγή σε λογιστικό φύλλο…
     void checkStatement();    // Έλεγχος κατάστασης
     // Takes the user to where a problem of the check list is corrected.
     void GoToProblem(const TStatementProblem& problem);

@@ -18,7 +18,9 @@
 #include <memory>
 
 #include "UiTestSupport.h"
+#include "import/Workbook.h"
 #include "ui/Dialogs.h"
+#include "ui/GreekText.h"
 #include "ui/MainWindow.h"
 
 using namespace epinax;
@@ -116,6 +118,48 @@ private slots:
         QVERIFY(TDialogs::Shown()[0].startsWith(QStringLiteral("error: ")));
         QVERIFY(TDialogs::Shown()[0].contains(QStringLiteral("missing.PIS")));
         QVERIFY(!QFile::exists(Path(QStringLiteral("missing.PIS.zip"))));
+    }
+
+    // The list of the tab shown, its pending row posted first, written where
+    // chosen and named in the status bar; "Όχι" to replacing writes nothing,
+    // and a .csv of both lists is refused.
+    void exportWritesTheChosenListsAsASpreadsheet()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Form().newStatement();
+        TakeShown();
+        auto& list = Doc().List(TSide::Customers);
+        list.Append();
+        list.FieldByName("AFMCust").SetAsString("012345670");
+        list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ")));
+        list.FieldByName("Ypovolh").SetAsString("1");
+        list.FieldByName("NoTimologion").SetAsString("3");
+        list.FieldByName("Value").SetAsString("1500,25");
+        const QString path = Path(QStringLiteral("lists.xlsx"));
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(path);
+        Trigger("Export1");
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"ask: Ποια λίστα θέλετε να εξαγάγετε σε λογιστικό φύλλο;")});
+        QCOMPARE(Form().statusBar()->currentMessage(), QStringLiteral(u"Το λογιστικό φύλλο γράφτηκε: ") + path);
+        const TSheetBlock block = ReadXlsx(path.toStdString());
+        QCOMPARE(block.rows, 2);
+        QCOMPARE(block.At(1, 0), TCell::Text("012345670"));
+        QCOMPARE(block.At(1, 9), TCell::Number(1500.25));
+
+        const QByteArray written = Bytes(path);
+        TDialogs::SetNextAnswer(mrOk);
+        TDialogs::SetNextFileName(path);
+        TDialogs::SetNextAnswer(mrNo);
+        Trigger("Export1");
+        QCOMPARE(TakeShown().last(),
+                 QStringLiteral(u"ask: Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο lists.xlsx;"));
+        QCOMPARE(Bytes(path), written);
+
+        TDialogs::SetNextAnswer(mrOk);
+        TDialogs::SetNextFileName(Path(QStringLiteral("lists.csv")));
+        Trigger("Export1");
+        QVERIFY(TakeShown().last().startsWith(QStringLiteral(u"message: Ένα αρχείο CSV χωράει μία μόνο λίστα")));
+        QVERIFY(!QFile::exists(Path(QStringLiteral("lists.csv"))));
     }
 
     // The documents folder first, then the folder last chosen in; the
