@@ -75,6 +75,13 @@ const TCell& TSheetBlock::At(int row, int column) const
                  static_cast<std::size_t>(column)];
 }
 
+TSheetBlock ReadSheet(const std::string& path, const TSheetChoice& sheet, const std::function<bool()>& keepReading)
+{
+    return ReadSheetInHelper(path, sheet, keepReading);
+}
+
+std::vector<std::string> ReadSheetNames(const std::string& path) { return SheetNamesInHelper(path); }
+
 TSheetBlock TReadFirstSheet::operator()(const std::string& path) const
 {
     return ReadInHelper(path, [] { return true; });
@@ -103,6 +110,66 @@ TSheetBlock ReadFirstSheetHere(const std::string& path)
     if (extension == ".ods") return ReadOds(path);
     if (extension == ".csv") return ReadCsv(path);
     return ReadByContent(path);
+}
+
+TSheetBlock ReadSheetHere(const std::string& path, const TSheetChoice& sheet)
+{
+    const std::string extension = Extension(path);
+    if (extension == ".xls") return ReadXls(path, sheet);
+    if (extension == ".xlsx") return ReadXlsx(path, sheet);
+    if (extension == ".ods") return ReadOds(path, sheet);
+    if (extension == ".csv") return ReadCsv(path, sheet);
+    const std::string head = FirstBytes(path, 8);
+    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadXls(path, sheet);
+    if (!head.starts_with("PK\x03\x04")) ThrowNotWorkbook(path, "");
+    try {
+        return ReadXlsx(path, sheet);
+    } catch (const EWorkbookError&) {
+        return ReadOds(path, sheet);
+    }
+}
+
+std::vector<std::string> SheetNamesHere(const std::string& path)
+{
+    const std::string extension = Extension(path);
+    if (extension == ".xls") return XlsSheetNames(path);
+    if (extension == ".xlsx") return XlsxSheetNames(path);
+    if (extension == ".ods") return OdsSheetNames(path);
+    if (extension == ".csv") return CsvSheetNames(path);
+    const std::string head = FirstBytes(path, 8);
+    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return XlsSheetNames(path);
+    if (!head.starts_with("PK\x03\x04")) ThrowNotWorkbook(path, "");
+    try {
+        return XlsxSheetNames(path);
+    } catch (const EWorkbookError&) {
+        return OdsSheetNames(path);
+    }
+}
+
+std::size_t ChosenSheet(const std::vector<std::string>& names, const TSheetChoice& sheet)
+{
+    if (!sheet.name.empty()) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == sheet.name) return i;
+        throw EWorkbookError(G("Το αρχείο δεν έχει φύλλο με το όνομα «") + sheet.name + G("»."));
+    }
+    if (sheet.position >= 1 && static_cast<std::size_t>(sheet.position) <= names.size())
+        return static_cast<std::size_t>(sheet.position - 1);
+    throw EWorkbookError(G("Το αρχείο έχει ") + std::to_string(names.size()) + G(" φύλλα· δεν έχει φύλλο ") +
+                         std::to_string(sheet.position) + ".");
+}
+
+std::string SheetName(std::string_view utf8)
+{
+    std::string name;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        const auto character = cp1253::FromUtf8(utf8.substr(at, length));
+        name += character && character->size() == 1 ? *character : std::string("?");
+        at += length;
+    }
+    return name;
 }
 
 namespace {
@@ -210,7 +277,7 @@ std::optional<double> TimeFraction(std::string_view text)
 void TBlockBuilder::Grow(std::int64_t rows)
 {
     if (rows <= storedRows_) return;
-    cells_.resize(static_cast<std::size_t>(rows) * TSheetBlock::kStoredColumns);
+    cells_.resize(static_cast<std::size_t>(rows * kept_));
     storedRows_ = rows;
 }
 
@@ -224,11 +291,11 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
     if (column >= TSheetBlock::kMaxColumns || repeat > TSheetBlock::kMaxColumns - column) ThrowTooManyColumns();
     lastRow_ = std::max(lastRow_, row);
     lastColumn_ = std::max(lastColumn_, column + repeat - 1);
-    const std::int64_t end = std::min<std::int64_t>(column + repeat, TSheetBlock::kStoredColumns);
+    const std::int64_t end = std::min<std::int64_t>(column + repeat, kept_);
     if (column >= end) return;
     Grow(row + 1);
     for (std::int64_t c = column; c < end; ++c) {
-        TCell& slot = cells_[static_cast<std::size_t>(row * TSheetBlock::kStoredColumns + c)];
+        TCell& slot = cells_[static_cast<std::size_t>(row * kept_ + c)];
         textBytes_ = textBytes_ - slot.text.size() + cell.text.size();
         if (textBytes_ > kMaxBlockText) ThrowTooMuchText();
         slot = cell;
@@ -241,8 +308,8 @@ void TBlockBuilder::RepeatRow(std::int64_t row, std::int64_t count)
     if (count >= TSheetBlock::kMaxRows - row) ThrowTooManyRows();
     lastRow_ = std::max(lastRow_, row + count);
     if (row >= storedRows_) return;  // its values lie past the stored columns
-    for (std::int64_t c = 0; c < TSheetBlock::kStoredColumns; ++c) {
-        const TCell cell = cells_[static_cast<std::size_t>(row * TSheetBlock::kStoredColumns + c)];
+    for (std::int64_t c = 0; c < kept_; ++c) {
+        const TCell cell = cells_[static_cast<std::size_t>(row * kept_ + c)];
         for (std::int64_t r = row + 1; r <= row + count; ++r) Set(r, c, cell);
     }
 }
@@ -250,6 +317,7 @@ void TBlockBuilder::RepeatRow(std::int64_t row, std::int64_t count)
 TSheetBlock TBlockBuilder::Finish()
 {
     TSheetBlock block;
+    block.keptColumns = static_cast<int>(kept_);
     block.rows = static_cast<int>(lastRow_ + 1);
     block.columns = static_cast<int>(lastColumn_ + 1);
     const int stored = block.StoredColumns();
@@ -257,7 +325,7 @@ TSheetBlock TBlockBuilder::Finish()
     for (std::int64_t r = 0; r < std::min<std::int64_t>(block.rows, storedRows_); ++r)
         for (int c = 0; c < stored; ++c)
             block.cells[static_cast<std::size_t>(r * stored + c)] =
-                std::move(cells_[static_cast<std::size_t>(r * TSheetBlock::kStoredColumns + c)]);
+                std::move(cells_[static_cast<std::size_t>(r * kept_ + c)]);
     cells_.clear();
     return block;
 }
