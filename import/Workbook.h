@@ -69,6 +69,7 @@ struct TSheetChoice {
     std::string name;                               // the sheet of this name (Windows-1253, exact), when not empty
     int position = 1;                               // otherwise the sheet at this position, from 1
     int keptColumns = TSheetBlock::kStoredColumns;  // from 1 to kMaxKeptColumns
+    friend bool operator==(const TSheetChoice&, const TSheetChoice&) = default;
 };
 
 // Picks the reader by the file's extension, in any letter case; a file with
