@@ -266,7 +266,7 @@ TPassEnd CheckAndTryRows(TStatement& statement, TSide side, const TSheetBlock& b
     if (!findings) return TImportOutcome{};
     const auto& [checked, tried] = *findings;
     if (checked.empty() && tried.empty()) return std::nullopt;
-    TImportOutcome outcome{TImportResult::Refused, {}, false, {}};
+    TImportOutcome outcome{TImportResult::Refused, {}, false, {}, false};
     if (!checked.empty()) {
         outcome.messages = {checked.front().refusal.message};
     } else {
@@ -349,11 +349,11 @@ TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
     for (int row = 0; row < block.rows; ++row) {
         if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows))
             return TImportOutcome{
-                TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}, false, {}};
+                TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}, false, {}, false};
         list.Append();
         AssignRow(fields, RowTexts(block, row));
         if (!statement.SettlePendingRow(side) || list.State() != TDataSetState::dsBrowse)
-            return TImportOutcome{TImportResult::Refused, {ImportInsertFailureMessage()}, false, {}};
+            return TImportOutcome{TImportResult::Refused, {ImportInsertFailureMessage()}, false, {}, false};
     }
     return std::nullopt;
 }
@@ -404,7 +404,7 @@ std::variant<TSheetBlock, TImportOutcome> ReadBlock(const std::string& path, con
     } catch (const EWorkbookError& error) {
         reason = error.what();
     }
-    return TImportOutcome{TImportResult::Unreadable, {ImportOpenFailureMessage(reason)}, false, {}};
+    return TImportOutcome{TImportResult::Unreadable, {ImportOpenFailureMessage(reason)}, false, {}, false};
 }
 
 }  // namespace
@@ -465,6 +465,12 @@ std::string ImportInsertFailureMessage()
 
 namespace {
 
+bool LooksLikeHeadings(const TSheetBlock& block, const TRowProblems& problems)
+{
+    if (problems.listed.empty() || problems.listed.front().row > 2) return false;
+    return ProposeLayout(block).headingRows >= problems.listed.front().row;
+}
+
 TImportOutcome ImportRows(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read,
                           const TImportLayout* layout)
 {
@@ -472,10 +478,13 @@ TImportOutcome ImportRows(TStatement& statement, TSide side, const std::string& 
     if (auto* end = std::get_if<TImportOutcome>(&block)) return std::move(*end);
     const TSheetBlock& rows = std::get<TSheetBlock>(block);
     TProgressScope progress(statement.UI());
-    if (auto end = CheckAndTryRows(statement, side, rows, layout ? *layout : TImportLayout{})) return std::move(*end);
+    if (auto end = CheckAndTryRows(statement, side, rows, layout ? *layout : TImportLayout{})) {
+        end->looksLikeHeadings = !layout && LooksLikeHeadings(rows, end->problems);
+        return std::move(*end);
+    }
     if (auto end = InsertAll(statement, side, rows)) return std::move(*end);
     statement.ImportCompleted(side);
-    return TImportOutcome{TImportResult::Imported, {}, false, {}};
+    return TImportOutcome{TImportResult::Imported, {}, false, {}, false};
 }
 
 }  // namespace

@@ -49,11 +49,15 @@ struct TRowProblems {
 // why the workbook was not read, why a row was refused, that nothing went
 // in. `beep`: the first message is a refused post's, which comes with a beep.
 // When rows were refused, `problems` lists every one of them.
+// `looksLikeHeadings`: the first refused row, the sheet's row 1 or 2, looks
+// like a heading row (only text where numbers belong), so that the user may
+// be offered to say which rows and columns to import.
 struct TImportOutcome {
     TImportResult result = TImportResult::Stopped;
     std::vector<std::string> messages;
     bool beep = false;
     TRowProblems problems;
+    bool looksLikeHeadings = false;
 };
 
 // Imports the workbook at `path` into the list the user chose, through the
