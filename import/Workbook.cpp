@@ -155,8 +155,8 @@ std::size_t ChosenSheet(const std::vector<std::string>& names, const TSheetChoic
     }
     if (sheet.position >= 1 && static_cast<std::size_t>(sheet.position) <= names.size())
         return static_cast<std::size_t>(sheet.position - 1);
-    throw EWorkbookError(G("Το αρχείο έχει ") + std::to_string(names.size()) + G(" φύλλα· δεν έχει φύλλο ") +
-                         std::to_string(sheet.position) + ".");
+    throw EWorkbookError(G("Το αρχείο δεν έχει φύλλο με αριθμό ") + std::to_string(sheet.position) +
+                         G("· τα φύλλα του είναι ") + std::to_string(names.size()) + ".");
 }
 
 std::string SheetName(std::string_view utf8)

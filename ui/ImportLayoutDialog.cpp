@@ -90,8 +90,8 @@ bool ImportLayoutDialog::Start()
 void ImportLayoutDialog::ChangeSheet(int index)
 {
     if (index < 0 || index == shownSheet_) return;
+    // By position: a name with a character Windows-1253 lacks is shown with a '?'.
     TSheetChoice choice;
-    choice.name = sheetNames_.empty() ? std::string() : sheetNames_[static_cast<std::size_t>(index)];
     choice.position = index + 1;
     choice.keptColumns = TSheetBlock::kMaxKeptColumns;
     auto sheet = read_(choice);
