@@ -333,8 +333,11 @@ TEST_F(Import, ProposedLayoutsBringInRealWorkbooks)
         const char* file;
         const char* sheet;
         int headingRows;
-    } cases[] = {
-        {"layout-heading.xlsx", "", 1}, {"layout-two-headings.ods", "", 2}, {"layout-second-sheet.xls", "Λίστα", 1}};
+    } cases[] = {{"layout-heading.xlsx", "", 1},
+                 {"layout-two-headings.ods", "", 2},
+                 {"layout-second-sheet.xls", "Λίστα", 1},
+                 {"layout-second-sheet.xlsx", "Λίστα", 1},
+                 {"layout-second-sheet.ods", "Λίστα", 1}};
     const std::vector<std::string> expected = {"094014201|ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.|ΕΜΠΟΡΙΟ|0|ΑΘΗΝΑ|ΣΤΑΔΙΟΥ|12|10564|3|1234,5",
                                                "045678904|ΓΕΩΡΓΙΟΥ Ο.Ε.|ΞΥΛΕΙΑ|0|ΠΑΤΡΑ|ΚΟΡΙΝΘΟΥ|5|26221|2|800",
                                                "800123456|ΝΙΚΟΛΑΟΥ|ΛΟΓΙΣΤΗΣ|1|ΛΑΡΙΣΑ|ΚΥΠΡΟΥ|7|41222|1|150,25"};
