@@ -43,8 +43,6 @@ constexpr const char* kOwnAfmEnding =
 
 std::string RowMessage(int row, const char* ending) { return G("Λάθος στη γραμμή ") + std::to_string(row) + G(ending); }
 
-std::string TaxNumberText(const TCell& cell) { return TaxNumberOfCell(cell); }
-
 // A refused row's message, with the field (the column of the usual layout,
 // from 0) it is to be corrected in.
 struct TFieldRefusal {
@@ -76,7 +74,7 @@ std::optional<TFieldRefusal> RowProblem(const TSheetBlock& block, int row, int n
         return TFieldRefusal{kInvoices, RowMessage(number, kInvoicesEnding)};
     if (!Decimal::Parse(CellText(block.At(row, kValue))))
         return TFieldRefusal{kValue, RowMessage(number, kValueEnding)};
-    const std::string afm = TaxNumberText(block.At(row, kAfm));
+    const std::string afm = TaxNumberOfCell(block.At(row, kAfm));
     if (IsZeroValue(block.At(row, kObliged)) && !CheckAfm(afm))
         return TFieldRefusal{kAfm, RowMessage(number, kAfmEnding)};
     if (afm == ownAfm) return TFieldRefusal{kAfm, RowMessage(number, kOwnAfmEnding)};
@@ -91,7 +89,7 @@ using TRowTexts = std::array<std::string, kColumnsRead>;
 TRowTexts RowTexts(const TSheetBlock& block, int row)
 {
     TRowTexts texts;
-    texts[kAfm] = FieldText(TaxNumberText(block.At(row, kAfm)));
+    texts[kAfm] = FieldText(TaxNumberOfCell(block.At(row, kAfm)));
     for (int column = 1; column < kInvoices; ++column)
         texts[static_cast<size_t>(column)] = FieldText(CellText(block.At(row, column)));
     texts[kInvoices] = std::to_string(*ParseInteger(CellText(block.At(row, kInvoices))));
