@@ -138,7 +138,7 @@ TSheetBlock ReadCsv(const std::string& path, const TSheetChoice& sheet)
     const bool utf8 = IsValidUtf8(text);
     // A byte order mark promises UTF-8; bytes that break the promise are no text file of ours.
     if (byteOrderMark && !utf8) ThrowNotWorkbook(path, ".csv");
-    TBlockBuilder block(sheet.keptColumns);
+    TBlockBuilder block(sheet);
     TCsvParser(text, DetectSeparator(text), utf8, block).Run();
     return block.Finish();
 }

@@ -249,7 +249,7 @@ TSheetBlock ReadOds(const std::string& path, const TSheetChoice& sheet)
         zip.Parse("content.xml", names, kContentLimit);
         index = ChosenSheet(names.names, sheet);
     }
-    TBlockBuilder block(sheet.keptColumns);
+    TBlockBuilder block(sheet);
     TOneTable table(block, index);
     zip.Parse("content.xml", table, kContentLimit);
     return block.Finish();

@@ -194,22 +194,29 @@ std::string OpenReason(int systemError)
     }
 }
 
-[[noreturn]] void ThrowTooManyRows()
+// The sheet as the messages name it: the first, as ever, or the one chosen.
+std::string SheetWords(bool first, const char* firstWords, const char* chosenWords)
 {
-    throw EWorkbookError(G("Το πρώτο φύλλο του αρχείου έχει περισσότερες από ") +
+    return G(first ? firstWords : chosenWords);
+}
+
+[[noreturn]] void ThrowTooManyRows(bool first)
+{
+    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + G(" του αρχείου έχει περισσότερες από ") +
                          std::to_string(TSheetBlock::kMaxRows) +
                          G(" γραμμές, όσες το πολύ χωράει μια λίστα. Χωρίστε το σε μικρότερα αρχεία."));
 }
 
-[[noreturn]] void ThrowTooManyColumns()
+[[noreturn]] void ThrowTooManyColumns(bool first)
 {
-    throw EWorkbookError(G("Το πρώτο φύλλο του αρχείου έχει περισσότερες από ") +
+    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + G(" του αρχείου έχει περισσότερες από ") +
                          std::to_string(TSheetBlock::kMaxColumns) + G(" στήλες."));
 }
 
-[[noreturn]] void ThrowTooMuchText()
+[[noreturn]] void ThrowTooMuchText(bool first)
 {
-    throw EWorkbookError(G("Τα κείμενα του πρώτου φύλλου του αρχείου είναι πάρα πολλά για να εισαχθούν."));
+    throw EWorkbookError(G("Τα κείμενα ") + SheetWords(first, "του πρώτου φύλλου", "του φύλλου") +
+                         G(" του αρχείου είναι πάρα πολλά για να εισαχθούν."));
 }
 
 std::optional<int> Digits(std::string_view text, std::size_t count)
@@ -287,8 +294,8 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
     // A cell before the first row or column (one outside any row element,
     // in a damaged sheet) has no place in the block.
     if (row < 0 || column < 0) ThrowDamagedCell(std::max<std::int64_t>(row, 0), std::max<std::int64_t>(column, 0));
-    if (row >= TSheetBlock::kMaxRows) ThrowTooManyRows();
-    if (column >= TSheetBlock::kMaxColumns || repeat > TSheetBlock::kMaxColumns - column) ThrowTooManyColumns();
+    if (row >= TSheetBlock::kMaxRows) ThrowTooManyRows(first_);
+    if (column >= TSheetBlock::kMaxColumns || repeat > TSheetBlock::kMaxColumns - column) ThrowTooManyColumns(first_);
     lastRow_ = std::max(lastRow_, row);
     lastColumn_ = std::max(lastColumn_, column + repeat - 1);
     const std::int64_t end = std::min<std::int64_t>(column + repeat, kept_);
@@ -297,7 +304,7 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
     for (std::int64_t c = column; c < end; ++c) {
         TCell& slot = cells_[static_cast<std::size_t>(row * kept_ + c)];
         textBytes_ = textBytes_ - slot.text.size() + cell.text.size();
-        if (textBytes_ > kMaxBlockText) ThrowTooMuchText();
+        if (textBytes_ > kMaxBlockText) ThrowTooMuchText(first_);
         slot = cell;
     }
 }
@@ -305,7 +312,7 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
 void TBlockBuilder::RepeatRow(std::int64_t row, std::int64_t count)
 {
     if (count <= 0 || row < 0) return;
-    if (count >= TSheetBlock::kMaxRows - row) ThrowTooManyRows();
+    if (count >= TSheetBlock::kMaxRows - row) ThrowTooManyRows(first_);
     lastRow_ = std::max(lastRow_, row + count);
     if (row >= storedRows_) return;  // its values lie past the stored columns
     for (std::int64_t c = 0; c < kept_; ++c) {

@@ -36,7 +36,10 @@ std::string SheetName(std::string_view utf8);
 // enforced as cells arrive, so a hostile file is refused before it costs.
 class TBlockBuilder {
 public:
-    explicit TBlockBuilder(int keptColumns = TSheetBlock::kStoredColumns) : kept_(keptColumns) {}
+    explicit TBlockBuilder(const TSheetChoice& sheet = {})
+        : kept_(sheet.keptColumns), first_(sheet.name.empty() && sheet.position == 1)
+    {
+    }
     // Whether a cell of this column is kept: an error value elsewhere is no concern.
     bool Keeps(std::int64_t column) const { return column < kept_; }
     // Puts `cell` in `repeat` neighbouring columns of one row, from 0.
@@ -49,6 +52,7 @@ private:
     void Grow(std::int64_t rows);
 
     std::int64_t kept_;
+    bool first_;                // the first sheet, as the messages name it
     std::vector<TCell> cells_;  // kept_ per row
     std::int64_t storedRows_ = 0;
     std::int64_t lastRow_ = -1;

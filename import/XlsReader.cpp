@@ -375,7 +375,7 @@ TSheetBlock ReadXls(const std::string& path, const TSheetChoice& sheet)
     if (freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
     // The formulas first, so that an error value is refused before the cells cost anything.
     const std::vector<TFormulaCell> formulas = FormulaCells(stream, index);
-    TBlockBuilder block(sheet.keptColumns);
+    TBlockBuilder block(sheet);
     for (unsigned row = 0; row < rows; ++row)
         for (unsigned short column = 0; column < columns; ++column)
             block.Set(row, column, CellValue(handle.get(), row, column));

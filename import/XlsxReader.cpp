@@ -368,7 +368,7 @@ TSheetBlock ReadXlsx(const std::string& path, const TSheetChoice& chosen)
     TSharedTexts shared(path);
     if (const auto* texts = relationships.OfType("/sharedStrings"))
         zip.Parse(ResolveTarget(workbookPart, texts->target), shared, kSharedTextLimit);
-    TBlockBuilder block(chosen.keptColumns);
+    TBlockBuilder block(chosen);
     TSheet cells(block, shared.texts);
     zip.Parse(ResolveTarget(workbookPart, sheet->second.target), cells, kSheetLimit);
     return block.Finish();
