@@ -86,13 +86,26 @@ epinax-cli: customer and supplier statements from the command line
       An existing OUT is replaced only with --force.
 
   epinax-cli import FILE WORKBOOK --customers|--suppliers -o OUT [--force] [--date YYYYMMDD]
+                    [--sheet NAME|N] [--header-rows N] [--columns KEY=COL,...]
       Ανοίγει το αρχείο κατάστασης, εισάγει τις γραμμές του WORKBOOK (.xls, .xlsx,
       .ods ή .csv· στήλες A έως J, χωρίς επικεφαλίδες) στους πελάτες ή στους
       προμηθευτές όπως η «Εισαγωγή στοιχείων από Excel», και αποθηκεύει στο OUT.
+      Το --sheet διαλέγει φύλλο με το όνομα ή τον αριθμό του (από 1), το
+      --header-rows παραλείπει τις πρώτες N γραμμές, και το --columns λέει από
+      ποια στήλη (A, B, … AA) έρχεται κάθε πεδίο: afm, name, profession,
+      obliged, city, street, number, postcode, invoices, value· το obliged
+      δέχεται και σταθερή τιμή 0 ή 1. Με --columns, ένα πεδίο που λείπει μένει
+      κενό. Αν απορριφθούν γραμμές, αναφέρεται κάθε μία με γραμμή και στήλη.
 
       Opens the statement file, imports the rows of WORKBOOK (.xls, .xlsx, .ods
       or .csv; columns A to J, no heading row) into its customers or suppliers
-      as the menu's import does, and saves it as OUT.
+      as the menu's import does, and saves it as OUT. --sheet picks a sheet by
+      name or number (from 1), --header-rows skips the first N rows, and
+      --columns says which column (A, B, ... AA) each field comes from: afm,
+      name, profession, obliged, city, street, number, postcode, invoices,
+      value; obliged also takes the constant 0 or 1. With --columns, a field
+      left out stays empty. When rows are refused, every one is reported with
+      its row and column.
 
   epinax-cli zip FILE [-o ARCHIVE] [--force]
       Συμπιέζει το FILE σε αρχείο zip με αυτό ως μόνο περιεχόμενο, για την
@@ -131,9 +144,9 @@ struct TArguments {
     bool force = false;
     bool help = false;
     bool version = false;
-    bool pdf = false;  // report
-    // export: both lists
-    bool both = false;
+    bool pdf = false;                                       // report
+    bool both = false;                                      // export
+    std::optional<std::string> sheet, headerRows, columns;  // import
 };
 
 [[noreturn]] void Usage(const std::string& message) { throw CliError(kExitUsage, message + "\n(epinax-cli --help)"); }
@@ -167,6 +180,10 @@ bool TakeOption(const std::vector<std::string>& args, size_t& i, TArguments& out
         out.date = arg.substr(7);
     else if (arg == "--customers" || arg == "--suppliers")
         out.lists.push_back(arg);
+    else if (arg == "--sheet" || arg == "--header-rows" || arg == "--columns")
+        (arg == "--sheet" ? out.sheet : arg == "--columns" ? out.columns : out.headerRows) = ValueAfter(args, i);
+    else if (arg.starts_with("--sheet=") || arg.starts_with("--header-rows=") || arg.starts_with("--columns="))
+        (arg[2] == 's' ? out.sheet : arg[2] == 'c' ? out.columns : out.headerRows) = arg.substr(arg.find('=') + 1);
     else
         return false;
     return true;
@@ -195,7 +212,8 @@ TArguments ParseArguments(const std::vector<std::string>& args)
 void Expect(const TArguments& a, const char* operand, bool output, bool force, bool date)
 {
     if (a.operands.size() != 1) Usage(a.command + ": δώστε ένα αρχείο " + operand);
-    if ((a.output && !output) || (a.force && !force) || (a.date && !date) || !a.lists.empty() || a.pdf)
+    if ((a.output && !output) || (a.force && !force) || (a.date && !date) || !a.lists.empty() || a.pdf || a.sheet ||
+        a.headerRows || a.columns)
         Usage(a.command + ": επιλογή που δεν ισχύει για αυτή την εντολή");
 }
 
@@ -300,7 +318,8 @@ int ImportCommand(TArguments a)
         date = ParseDate(*a.date);
         if (!date) Usage(DateRefusal(*a.date));
     }
-    ImportIntoStatement(a.operands[0], a.operands[1], side, *a.output, a.force, date);
+    const auto layout = ImportLayoutFromOptions(a.sheet, a.headerRows, a.columns);
+    ImportIntoStatement(a.operands[0], a.operands[1], side, *a.output, a.force, date, layout);
     Print({{"written", *a.output}});
     return kExitSuccess;
 }

@@ -120,10 +120,11 @@ private:
 }  // namespace
 }  // namespace workbook
 
-TSheetBlock ReadCsv(const std::string& path)
+TSheetBlock ReadCsv(const std::string& path, const TSheetChoice& sheet)
 {
     using namespace workbook;
     EnsureReadable(path);
+    if (!sheet.name.empty() || sheet.position != 1) ChosenSheet(CsvSheetNames(path), sheet);
     std::optional<std::string> bytes;
     try {
         bytes = ReadFileUpTo(path, kMaxCsvBytes);
@@ -137,9 +138,19 @@ TSheetBlock ReadCsv(const std::string& path)
     const bool utf8 = IsValidUtf8(text);
     // A byte order mark promises UTF-8; bytes that break the promise are no text file of ours.
     if (byteOrderMark && !utf8) ThrowNotWorkbook(path, ".csv");
-    TBlockBuilder block;
+    TBlockBuilder block(sheet);
     TCsvParser(text, DetectSeparator(text), utf8, block).Run();
     return block.Finish();
+}
+
+// A spreadsheet program names the one sheet of a .csv file after the file.
+std::vector<std::string> CsvSheetNames(const std::string& path)
+{
+    workbook::EnsureReadable(path);
+    std::string name = path.substr(path.rfind('/') + 1);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
+    const bool utf8 = workbook::IsValidUtf8(name);
+    return {utf8 ? workbook::SheetName(name) : name};
 }
 
 }  // namespace epinax

@@ -1,8 +1,10 @@
 #include "import/Import.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 #include <utility>
 #include <variant>
 
@@ -41,19 +43,12 @@ constexpr const char* kOwnAfmEnding =
 
 std::string RowMessage(int row, const char* ending) { return G("Λάθος στη γραμμή ") + std::to_string(row) + G(ending); }
 
-// Spreadsheets drop the leading zeros of numbers: a tax number typed as
-// 094014201 comes back as the number 94014201. A whole number of up to eight
-// digits in the tax number's column gets them back, but only when that makes
-// a valid tax number: another identifier keeps the digits it has.
-std::string TaxNumberText(const TCell& cell)
-{
-    std::string text = CellText(cell);
-    const bool shortWhole = cell.kind == TCell::Kind::Number && cell.number >= 1 && cell.number < 1e8 &&
-                            std::floor(cell.number) == cell.number;
-    if (!shortWhole) return text;
-    std::string padded = std::string(9 - text.size(), '0') + text;
-    return CheckAfm(padded) ? padded : text;
-}
+// A refused row's message, with the field (the column of the usual layout,
+// from 0) it is to be corrected in.
+struct TFieldRefusal {
+    int field;
+    std::string message;
+};
 
 // A line break or another control character in a cell (an address on two
 // lines) would end up in the fixed-width line; a blank takes its place.
@@ -70,16 +65,19 @@ bool IsZeroValue(const TCell& cell)
            (cell.kind == TCell::Kind::Text && cell.text == "0");
 }
 
-std::optional<std::string> RowProblem(const TSheetBlock& block, int row, const std::string& ownAfm)
+// `number`: the row's number in the sheet, from 1.
+std::optional<TFieldRefusal> RowProblem(const TSheetBlock& block, int row, int number, const std::string& ownAfm)
 {
-    const int number = row + 1;
     const std::string obliged = CellText(block.At(row, kObliged));
-    if (obliged != "0" && obliged != "1") return RowMessage(number, kObligedEnding);
-    if (!ParseInteger(CellText(block.At(row, kInvoices)))) return RowMessage(number, kInvoicesEnding);
-    if (!Decimal::Parse(CellText(block.At(row, kValue)))) return RowMessage(number, kValueEnding);
-    const std::string afm = TaxNumberText(block.At(row, kAfm));
-    if (IsZeroValue(block.At(row, kObliged)) && !CheckAfm(afm)) return RowMessage(number, kAfmEnding);
-    if (afm == ownAfm) return RowMessage(number, kOwnAfmEnding);
+    if (obliged != "0" && obliged != "1") return TFieldRefusal{kObliged, RowMessage(number, kObligedEnding)};
+    if (!ParseInteger(CellText(block.At(row, kInvoices))))
+        return TFieldRefusal{kInvoices, RowMessage(number, kInvoicesEnding)};
+    if (!Decimal::Parse(CellText(block.At(row, kValue))))
+        return TFieldRefusal{kValue, RowMessage(number, kValueEnding)};
+    const std::string afm = TaxNumberOfCell(block.At(row, kAfm));
+    if (IsZeroValue(block.At(row, kObliged)) && !CheckAfm(afm))
+        return TFieldRefusal{kAfm, RowMessage(number, kAfmEnding)};
+    if (afm == ownAfm) return TFieldRefusal{kAfm, RowMessage(number, kOwnAfmEnding)};
     return std::nullopt;
 }
 
@@ -91,7 +89,7 @@ using TRowTexts = std::array<std::string, kColumnsRead>;
 TRowTexts RowTexts(const TSheetBlock& block, int row)
 {
     TRowTexts texts;
-    texts[kAfm] = FieldText(TaxNumberText(block.At(row, kAfm)));
+    texts[kAfm] = FieldText(TaxNumberOfCell(block.At(row, kAfm)));
     for (int column = 1; column < kInvoices; ++column)
         texts[static_cast<size_t>(column)] = FieldText(CellText(block.At(row, column)));
     texts[kInvoices] = std::to_string(*ParseInteger(CellText(block.At(row, kInvoices))));
@@ -118,15 +116,15 @@ void AssignRow(const std::vector<TField*>& fields, const TRowTexts& texts)
 // to nine characters another counterparty; the row is refused instead. The
 // value must fit also in the form "0.##" the post rewrites it in. Other texts
 // are cut to their fields.
-std::optional<std::string> WidthProblem(const std::vector<TField*>& fields, const TRowTexts& texts, int number)
+std::optional<TFieldRefusal> WidthProblem(const std::vector<TField*>& fields, const TRowTexts& texts, int number)
 {
     auto tooLong = [&](TColumn column, std::string_view text) {
         return TrimTrailingBlanks(text).size() > static_cast<size_t>(fields[column]->Size());
     };
-    if (tooLong(kAfm, texts[kAfm])) return RowMessage(number, kAfmEnding);
-    if (tooLong(kInvoices, texts[kInvoices])) return RowMessage(number, kInvoicesEnding);
+    if (tooLong(kAfm, texts[kAfm])) return TFieldRefusal{kAfm, RowMessage(number, kAfmEnding)};
+    if (tooLong(kInvoices, texts[kInvoices])) return TFieldRefusal{kInvoices, RowMessage(number, kInvoicesEnding)};
     if (tooLong(kValue, texts[kValue]) || tooLong(kValue, StrToFloat(texts[kValue]).ToHashHash()))
-        return RowMessage(number, kValueEnding);
+        return TFieldRefusal{kValue, RowMessage(number, kValueEnding)};
     return std::nullopt;
 }
 
@@ -151,16 +149,23 @@ protected:
 
 // The row posted into the trial list through the row validation, as the
 // list's own post will take it; the message that post would refuse it with.
-// A post that raises (a number it cannot convert) refuses the row too.
-std::optional<std::string> TryPost(TTrialList& trial, TSide side, const TPostedRow& posted,
-                                   const std::vector<TField*>& fields, const TRowTexts& texts)
+// A post that raises (a number it cannot convert) refuses the row too. A
+// refused row leaves the trial list as it was.
+std::optional<TFieldRefusal> TryPost(TTrialList& trial, TSide side, const TPostedRow& posted,
+                                     const std::vector<TField*>& fields, const TRowTexts& texts)
 {
     trial.Append();
     AssignRow(fields, texts);
+    std::optional<TFieldRefusal> refused;
     try {
-        if (auto refusal = ValidatePostedRow(trial, side, posted)) return std::move(refusal->message);
+        if (auto refusal = ValidatePostedRow(trial, side, posted))
+            refused = TFieldRefusal{refusal->column, std::move(refusal->message)};
     } catch (const std::exception& error) {
-        return std::string(error.what());
+        refused = TFieldRefusal{kValue, error.what()};
+    }
+    if (refused) {
+        trial.Cancel();
+        return refused;
     }
     trial.Post();
     return std::nullopt;
@@ -168,38 +173,106 @@ std::optional<std::string> TryPost(TTrialList& trial, TSide side, const TPostedR
 
 using TPassEnd = std::optional<TImportOutcome>;  // nothing when every row passed
 
-TPassEnd CheckRows(TStatement& statement, const TSheetBlock& block)
+// A refused row of the block (row from 0), and whether the post refused it.
+struct TFound {
+    int row;
+    TFieldRefusal refusal;
+    bool postRefused;
+};
+
+// What one pass over the rows found; nothing when the user stopped it.
+using TFindings = std::optional<std::vector<TFound>>;
+
+TFindings CheckRows(TStatement& statement, const TSheetBlock& block, int firstRow, std::vector<bool>& refused)
 {
+    std::vector<TFound> found;
     for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportOutcome{};
-        if (auto problem = RowProblem(block, row, statement.Header().TaxNumber))
-            return TImportOutcome{TImportResult::Refused, {std::move(*problem)}};
+        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return std::nullopt;
+        if (auto problem = RowProblem(block, row, firstRow + row, statement.Header().TaxNumber)) {
+            found.push_back({row, std::move(*problem), false});
+            refused[static_cast<std::size_t>(row)] = true;
+        }
     }
-    return std::nullopt;
+    return found;
 }
 
-// Every row tried in order, each against the list and the rows before it,
-// so that the inserting pass cannot be refused. A refusal is told as the
-// post tells it (with a beep when the post refused it), then the import's
-// own message.
-TPassEnd TryRows(TStatement& statement, TSide side, const TSheetBlock& block)
+// The rows the checking pass let through, tried in order, each against the
+// list and the rows before it, so that the inserting pass cannot be refused.
+TFindings TryRows(TStatement& statement, TSide side, const TSheetBlock& block, int firstRow,
+                  const std::vector<bool>& refused)
 {
     IUserInterface& ui = statement.UI();
     TTrialList trial(statement.List(side), side);
     const std::vector<TField*> fields = RowFields(trial, side);
     TAfmIndex index;  // repeats found as the inserting pass finds them
     const TPostedRow posted{statement.Header().TaxNumber, true, &index};
+    std::vector<TFound> found;
     for (int row = 0; row < block.rows; ++row) {
-        if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return TImportOutcome{};
+        if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return std::nullopt;
+        if (refused[static_cast<std::size_t>(row)]) continue;
         const TRowTexts texts = RowTexts(block, row);
         bool postRefused = false;
-        auto problem = WidthProblem(fields, texts, row + 1);
+        auto problem = WidthProblem(fields, texts, firstRow + row);
         if (!problem) postRefused = (problem = TryPost(trial, side, posted, fields, texts)).has_value();
-        if (problem)
-            return TImportOutcome{
-                TImportResult::Refused, {std::move(*problem), ImportInsertFailureMessage()}, postRefused};
+        if (problem) found.push_back({row, std::move(*problem), postRefused});
     }
-    return std::nullopt;
+    return found;
+}
+
+// Both passes' findings in the order of the rows, as the user reads them.
+TRowProblems Listed(const std::vector<TFound>& checked, const std::vector<TFound>& tried, const TImportLayout& layout)
+{
+    std::vector<TFound> all;
+    std::merge(checked.begin(), checked.end(), tried.begin(), tried.end(), std::back_inserter(all),
+               [](const TFound& a, const TFound& b) { return a.row < b.row; });
+    TRowProblems problems;
+    for (const TFound& found : all) {
+        if (problems.listed.size() == TRowProblems::kMaxListed) {
+            ++problems.more;
+            continue;
+        }
+        problems.listed.push_back({layout.headingRows + found.row + 1,
+                                   layout.SourceName(static_cast<TImportField>(found.refusal.field)),
+                                   found.refusal.message});
+    }
+    return problems;
+}
+
+struct TAllFindings {
+    std::vector<TFound> checked, tried;
+};
+
+std::optional<TAllFindings> FindAll(TStatement& statement, TSide side, const TSheetBlock& block,
+                                    const TImportLayout& layout)
+{
+    const int firstRow = layout.headingRows + 1;
+    std::vector<bool> refused(static_cast<std::size_t>(block.rows));
+    TFindings checked = CheckRows(statement, block, firstRow, refused);
+    if (!checked) return std::nullopt;
+    TFindings tried = TryRows(statement, side, block, firstRow, refused);
+    if (!tried) return std::nullopt;
+    return TAllFindings{std::move(*checked), std::move(*tried)};
+}
+
+// Every refused row is listed; the user is told the first the checking pass
+// refused, or else the first the post would refuse, told as the post tells
+// it (with a beep when the post refused it) followed by the import's own
+// message.
+TPassEnd CheckAndTryRows(TStatement& statement, TSide side, const TSheetBlock& block, const TImportLayout& layout)
+{
+    auto findings = FindAll(statement, side, block, layout);
+    if (!findings) return TImportOutcome{};
+    const auto& [checked, tried] = *findings;
+    if (checked.empty() && tried.empty()) return std::nullopt;
+    TImportOutcome outcome{TImportResult::Refused, {}, false, {}, false};
+    if (!checked.empty()) {
+        outcome.messages = {checked.front().refusal.message};
+    } else {
+        outcome.messages = {tried.front().refusal.message, ImportInsertFailureMessage()};
+        outcome.beep = tried.front().postRefused;
+    }
+    outcome.problems = Listed(checked, tried, layout);
+    return outcome;
 }
 
 // The list's refresh after a delete held back for a scope, and given back
@@ -273,11 +346,12 @@ TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
     const std::vector<TField*> fields = RowFields(list, side);
     for (int row = 0; row < block.rows; ++row) {
         if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows))
-            return TImportOutcome{TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}};
+            return TImportOutcome{
+                TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}, false, {}, false};
         list.Append();
         AssignRow(fields, RowTexts(block, row));
         if (!statement.SettlePendingRow(side) || list.State() != TDataSetState::dsBrowse)
-            return TImportOutcome{TImportResult::Refused, {ImportInsertFailureMessage()}};
+            return TImportOutcome{TImportResult::Refused, {ImportInsertFailureMessage()}, false, {}, false};
     }
     return std::nullopt;
 }
@@ -303,23 +377,32 @@ std::string SheetColumnName(int column)
 }
 
 // The block, or how the import ends: a block that does not reach column J, or
-// holds no row, cannot be read as rows of counterparties.
-std::variant<TSheetBlock, TImportOutcome> ReadBlock(const std::string& path, const TWorkbookReader& read)
+// holds no row, cannot be read as rows of counterparties. Under a layout, a
+// sheet needs a row below its heading rows, and is as wide as it is.
+std::variant<TSheetBlock, TImportOutcome> ReadBlock(const std::string& path, const TWorkbookReader& read,
+                                                    const TImportLayout* layout)
 {
     std::string reason;
     try {
         TSheetBlock block = read(path);
-        if (block.rows >= 1 && block.columns >= kColumnsRead) return block;
-        reason = block.rows < 1
-                     ? G("Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή.")
-                     : G("Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη ") + SheetColumnName(block.columns - 1) +
-                           G("· κάθε γραμμή χρειάζεται τις στήλες A έως J.");
+        if (layout && block.rows > layout->headingRows) return ApplyLayout(block, *layout);
+        if (layout)
+            reason = layout->headingRows == 0
+                         ? G("Το φύλλο του αρχείου δεν έχει καμία γραμμή.")
+                         : G("Το φύλλο του αρχείου δεν έχει καμία γραμμή κάτω από τις γραμμές επικεφαλίδας.");
+        else if (block.rows >= 1 && block.columns >= kColumnsRead)
+            return block;
+        else
+            reason = block.rows < 1
+                         ? G("Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή.")
+                         : G("Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη ") +
+                               SheetColumnName(block.columns - 1) + G("· κάθε γραμμή χρειάζεται τις στήλες A έως J.");
     } catch (const EWorkbookReadingStopped&) {
         return TImportOutcome{};
     } catch (const EWorkbookError& error) {
         reason = error.what();
     }
-    return TImportOutcome{TImportResult::Unreadable, {ImportOpenFailureMessage(reason)}};
+    return TImportOutcome{TImportResult::Unreadable, {ImportOpenFailureMessage(reason)}, false, {}, false};
 }
 
 }  // namespace
@@ -340,11 +423,32 @@ std::string CellText(const TCell& cell)
     return text;
 }
 
+std::string TaxNumberOfCell(const TCell& cell)
+{
+    // Spreadsheets drop the leading zeros of numbers: a tax number typed as
+    // 094014201 comes back as the number 94014201. A whole number of up to
+    // eight digits gets them back, but only when that makes a valid tax
+    // number: another identifier keeps the digits it has.
+    std::string text = CellText(cell);
+    const bool shortWhole = cell.kind == TCell::Kind::Number && cell.number >= 1 && cell.number < 1e8 &&
+                            std::floor(cell.number) == cell.number;
+    if (!shortWhole) return text;
+    std::string padded = std::string(9 - text.size(), '0') + text;
+    return CheckAfm(padded) ? padded : text;
+}
+
 std::optional<std::string> FirstRowProblem(const TSheetBlock& block, const std::string& ownAfm)
 {
     for (int row = 0; row < block.rows; ++row)
-        if (auto problem = RowProblem(block, row, ownAfm)) return problem;
+        if (auto problem = RowProblem(block, row, row + 1, ownAfm)) return std::move(problem->message);
     return std::nullopt;
+}
+
+TRowProblems AllRowProblems(TStatement& statement, TSide side, const TSheetBlock& block, const TImportLayout& layout)
+{
+    auto findings = FindAll(statement, side, block, layout);
+    if (!findings) return {};
+    return Listed(findings->checked, findings->tried, layout);
 }
 
 std::string ImportOpenFailureMessage(const std::string& reason)
@@ -357,17 +461,41 @@ std::string ImportInsertFailureMessage()
     return G("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
 }
 
-TImportOutcome ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read)
+namespace {
+
+bool LooksLikeHeadings(const TSheetBlock& block, const TRowProblems& problems)
 {
-    auto block = ReadBlock(path, read);
+    if (problems.listed.empty() || problems.listed.front().row > 2) return false;
+    return ProposeLayout(block).headingRows >= problems.listed.front().row;
+}
+
+TImportOutcome ImportRows(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read,
+                          const TImportLayout* layout)
+{
+    auto block = ReadBlock(path, read, layout);
     if (auto* end = std::get_if<TImportOutcome>(&block)) return std::move(*end);
     const TSheetBlock& rows = std::get<TSheetBlock>(block);
     TProgressScope progress(statement.UI());
-    if (auto end = CheckRows(statement, rows)) return std::move(*end);
-    if (auto end = TryRows(statement, side, rows)) return std::move(*end);
+    if (auto end = CheckAndTryRows(statement, side, rows, layout ? *layout : TImportLayout{})) {
+        end->looksLikeHeadings = !layout && LooksLikeHeadings(rows, end->problems);
+        return std::move(*end);
+    }
     if (auto end = InsertAll(statement, side, rows)) return std::move(*end);
     statement.ImportCompleted(side);
-    return TImportOutcome{TImportResult::Imported, {}};
+    return TImportOutcome{TImportResult::Imported, {}, false, {}, false};
+}
+
+}  // namespace
+
+TImportOutcome ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read)
+{
+    return ImportRows(statement, side, path, read, nullptr);
+}
+
+TImportOutcome ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read,
+                              const TImportLayout& layout)
+{
+    return ImportRows(statement, side, path, read, &layout);
 }
 
 }  // namespace epinax

@@ -13,8 +13,11 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
+#include <vector>
 
 #include "common/Files.h"
 #include "common/Greek.h"
@@ -32,13 +35,14 @@ namespace {
 
 constexpr const char* kHelperName = "epinax-workbook-reader";
 
-// What goes through the pipe: a tag, then the block or the error's message.
-enum : char { kBlock = 'B', kError = 'E' };
+// What goes through the pipe: a tag, then the block, the sheets' names or
+// the error's message.
+enum : char { kBlock = 'B', kNames = 'N', kError = 'E' };
 
 // The largest answer a whole block can make: every stored cell a number, and
 // all the texts a block may hold.
 constexpr std::size_t kMaxAnswer =
-    std::size_t{TSheetBlock::kMaxRows} * TSheetBlock::kStoredColumns * 17 + workbook::kMaxBlockText + 64;
+    std::size_t{TSheetBlock::kMaxRows} * TSheetBlock::kMaxKeptColumns * 17 + workbook::kMaxBlockText + 64;
 
 // The helper's memory, all of it (the libraries, the file's parts, the block);
 // several times what the largest statement's sheet costs.
@@ -51,6 +55,7 @@ std::string Serialised(const TSheetBlock& block)
     std::string out(1, kBlock);
     PutNumber(out, static_cast<std::uint64_t>(block.rows));
     PutNumber(out, static_cast<std::uint64_t>(block.columns));
+    PutNumber(out, static_cast<std::uint64_t>(block.keptColumns));
     PutNumber(out, block.cells.size());
     for (const TCell& cell : block.cells) {
         out += static_cast<char>(cell.kind);
@@ -109,11 +114,13 @@ TSheetBlock Deserialised(std::string_view bytes)
 {
     Reader in(bytes.substr(1));
     TSheetBlock block;
-    const std::uint64_t rows = in.Number(), columns = in.Number(), count = in.Number();
-    if (rows > TSheetBlock::kMaxRows || columns > TSheetBlock::kMaxColumns || (rows == 0) != (columns == 0))
+    const std::uint64_t rows = in.Number(), columns = in.Number(), kept = in.Number(), count = in.Number();
+    if (rows > TSheetBlock::kMaxRows || columns > TSheetBlock::kMaxColumns || (rows == 0) != (columns == 0) ||
+        kept < 1 || kept > TSheetBlock::kMaxKeptColumns)
         throw EWorkbookError("");
     block.rows = static_cast<int>(rows);
     block.columns = static_cast<int>(columns);
+    block.keptColumns = static_cast<int>(kept);
     if (count != rows * static_cast<std::uint64_t>(block.StoredColumns())) throw EWorkbookError("");
     block.cells.resize(count);
     for (TCell& cell : block.cells) {
@@ -127,6 +134,27 @@ TSheetBlock Deserialised(std::string_view bytes)
     }
     if (!in.AtEnd()) throw EWorkbookError("");
     return block;
+}
+
+std::string SerialisedNames(const std::vector<std::string>& names)
+{
+    std::string out(1, kNames);
+    PutNumber(out, names.size());
+    for (const std::string& name : names) {
+        PutNumber(out, name.size());
+        out += name;
+    }
+    return out;
+}
+
+std::vector<std::string> DeserialisedNames(std::string_view bytes)
+{
+    Reader in(bytes.substr(1));
+    const std::uint64_t count = in.Number();
+    std::vector<std::string> names;
+    for (std::uint64_t i = 0; i < count; ++i) names.push_back(in.Text(in.Number()));
+    if (!in.AtEnd()) throw EWorkbookError("");
+    return names;
 }
 
 bool WriteAll(int fd, std::string_view bytes)
@@ -156,7 +184,7 @@ std::string HelperPath()
 
 // The helper starts with the signals as a fresh program has them, whatever
 // this program ignores or blocks, so that its limits end it.
-pid_t Spawn(const std::string& helper, const std::string& path, int answer)
+pid_t Spawn(const std::string& helper, const std::vector<std::string>& request, int answer)
 {
     posix_spawn_file_actions_t actions;
     posix_spawnattr_t attributes;
@@ -171,9 +199,11 @@ pid_t Spawn(const std::string& helper, const std::string& path, int answer)
     posix_spawnattr_setsigmask(&attributes, &none);
     posix_spawnattr_setsigdefault(&attributes, &defaults);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-    char* arguments[] = {const_cast<char*>(helper.c_str()), const_cast<char*>(path.c_str()), nullptr};
+    std::vector<char*> arguments{const_cast<char*>(helper.c_str())};
+    for (const std::string& argument : request) arguments.push_back(const_cast<char*>(argument.c_str()));
+    arguments.push_back(nullptr);
     pid_t child = -1;
-    const int failed = ::posix_spawn(&child, helper.c_str(), &actions, &attributes, arguments, environ);
+    const int failed = ::posix_spawn(&child, helper.c_str(), &actions, &attributes, arguments.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     posix_spawnattr_destroy(&attributes);
     if (failed != 0) errno = failed;
@@ -357,12 +387,64 @@ void ConfineReader()
     InstallFilter();
 }
 
-int RunWorkbookReader(const char* path)
+namespace {
+
+// What the helper's arguments ask for, answered in this process.
+std::string Answer(int argc, const char* const* argv)
+{
+    const std::string_view mode = argc > 1 ? argv[1] : "";
+    if (argc == 2) return Serialised(workbook::ReadFirstSheetHere(argv[1]));
+    if (argc == 3 && mode == "--names") return SerialisedNames(workbook::SheetNamesHere(argv[2]));
+    if (argc != 6 || mode != "--sheet") throw std::invalid_argument("arguments");
+    TSheetChoice sheet;
+    sheet.position = std::atoi(argv[2]);
+    sheet.name = argv[3];
+    sheet.keptColumns = std::atoi(argv[4]);
+    if (sheet.keptColumns < 1 || sheet.keptColumns > TSheetBlock::kMaxKeptColumns)
+        throw std::invalid_argument("kept columns");
+    return Serialised(workbook::ReadSheetHere(argv[5], sheet));
+}
+
+// The helper's answer as it came through the pipe, or the unreadable file's
+// refusal; the helper's own refusal is thrown as it gave it.
+std::string Ask(const std::string& helper, const std::vector<std::string>& request, const std::string& path,
+                const std::function<bool()>& keepReading, int seconds)
+{
+    int pipeEnds[2];
+    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw EWorkbookError(UnreadableMessage(path));
+    const TDescriptor answer(pipeEnds[0]);
+    THelper child(Spawn(helper, request, pipeEnds[1]));
+    const int spawnError = errno;
+    ::close(pipeEnds[1]);
+    if (!child.Started()) ThrowNoHelper(helper, spawnError);
+    std::string bytes;
+    const TCollected collected = Collect(answer.fd, bytes, seconds, keepReading);
+    const int status = child.End();
+    if (collected == TCollected::Stopped) throw EWorkbookReadingStopped();
+    if (collected != TCollected::Whole || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.empty())
+        throw EWorkbookError(UnreadableMessage(path));
+    if (bytes[0] == kError) throw EWorkbookError(bytes.substr(1));
+    return bytes;
+}
+
+TSheetBlock BlockOf(const std::string& bytes, const std::string& path)
+{
+    try {
+        if (bytes[0] != kBlock) throw EWorkbookError("");
+        return Deserialised(bytes);
+    } catch (const EWorkbookError&) {
+        throw EWorkbookError(UnreadableMessage(path));
+    }
+}
+
+}  // namespace
+
+int RunWorkbookReader(int argc, const char* const* argv)
 {
     std::string answer;
     try {
         ConfineReader();
-        answer = Serialised(workbook::ReadFirstSheetHere(path));
+        answer = Answer(argc, argv);
     } catch (const EWorkbookError& error) {
         answer = std::string(1, kError) + error.what();
     } catch (...) {
@@ -379,23 +461,24 @@ TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& k
 TSheetBlock ReadInHelper(const std::string& helper, const std::string& path, const std::function<bool()>& keepReading,
                          int seconds)
 {
-    int pipeEnds[2];
-    if (::pipe2(pipeEnds, O_CLOEXEC) != 0) throw EWorkbookError(UnreadableMessage(path));
-    const TDescriptor answer(pipeEnds[0]);
-    THelper child(Spawn(helper, path, pipeEnds[1]));
-    const int spawnError = errno;
-    ::close(pipeEnds[1]);
-    if (!child.Started()) ThrowNoHelper(helper, spawnError);
-    std::string bytes;
-    const TCollected collected = Collect(answer.fd, bytes, seconds, keepReading);
-    const int status = child.End();
-    if (collected == TCollected::Stopped) throw EWorkbookReadingStopped();
-    if (collected != TCollected::Whole || !WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.empty())
-        throw EWorkbookError(UnreadableMessage(path));
-    if (bytes[0] == kError) throw EWorkbookError(bytes.substr(1));
+    return BlockOf(Ask(helper, {path}, path, keepReading, seconds), path);
+}
+
+TSheetBlock ReadSheetInHelper(const std::string& path, const TSheetChoice& sheet,
+                              const std::function<bool()>& keepReading)
+{
+    const std::vector<std::string> request{"--sheet", std::to_string(sheet.position), sheet.name,
+                                           std::to_string(sheet.keptColumns), path};
+    return BlockOf(Ask(HelperPath(), request, path, keepReading, 60), path);
+}
+
+std::vector<std::string> SheetNamesInHelper(const std::string& path)
+{
+    const std::string bytes = Ask(
+        HelperPath(), {"--names", path}, path, [] { return true; }, 60);
     try {
-        if (bytes[0] != kBlock) throw EWorkbookError("");
-        return Deserialised(bytes);
+        if (bytes[0] != kNames) throw EWorkbookError("");
+        return DeserialisedNames(bytes);
     } catch (const EWorkbookError&) {
         throw EWorkbookError(UnreadableMessage(path));
     }

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "import/Workbook.h"
 
@@ -21,9 +22,16 @@ TSheetBlock ReadInHelper(const std::string& path, const std::function<bool()>& k
 TSheetBlock ReadInHelper(const std::string& helper, const std::string& path, const std::function<bool()>& keepReading,
                          int seconds);
 
-// The helper's side: confines the process (ConfineReader), reads `path` and
-// writes the answer to standard output. Gives the helper's exit status.
-int RunWorkbookReader(const char* path);
+// The same for a chosen sheet, and the names of the workbook's sheets.
+TSheetBlock ReadSheetInHelper(const std::string& path, const TSheetChoice& sheet,
+                              const std::function<bool()>& keepReading);
+std::vector<std::string> SheetNamesInHelper(const std::string& path);
+
+// The helper's side: confines the process (ConfineReader), reads what its
+// arguments ask and writes the answer to standard output. Its arguments:
+// PATH (the first sheet), or --sheet POSITION NAME KEPT-COLUMNS PATH, or
+// --names PATH. Gives the helper's exit status, 2 for other arguments.
+int RunWorkbookReader(int argc, const char* const* argv);
 
 // What the helper may no longer do, for the rest of its life: use more than
 // a bounded memory, processor time or any file size; gain privileges; open

@@ -91,12 +91,22 @@ private:
     int paragraphs_ = 0, paragraphDepth_ = 0, noteDepth_ = 0;
 };
 
-class TFirstTable : public TXmlHandler {
+class TOneTable : public TXmlHandler {
 public:
-    explicit TFirstTable(TBlockBuilder& block) : block_(block) {}
+    // The table at `index` from 0 among the top-level tables.
+    TOneTable(TBlockBuilder& block, std::size_t index) : block_(block), skip_(index) {}
 
     void Start(std::string_view name, const char** attributes) override
     {
+        if (skipping_ > 0) {
+            if (name == "table") ++skipping_;
+            return;
+        }
+        if (name == "table" && tableDepth_ == 0 && skip_ > 0) {
+            --skip_;
+            skipping_ = 1;
+            return;
+        }
         if (name == "table") ++tableDepth_;
         if (inCell_ && !text_.Start(name, attributes)) ThrowTextTooLong(row_, column_);
         if (tableDepth_ != 1 || inCell_) return;
@@ -107,6 +117,10 @@ public:
     }
     void End(std::string_view name) override
     {
+        if (skipping_ > 0) {
+            if (name == "table") --skipping_;
+            return;
+        }
         if (inCell_ && (name == "table-cell" || name == "covered-table-cell") && cellDepth_ == tableDepth_) {
             EndCell();
         } else if (inCell_) {
@@ -167,7 +181,7 @@ private:
     {
         // Excel keeps the value of a merged area in its first cell only.
         if (cell_.covered) return {};
-        if (cell_.error && column_ < TSheetBlock::kStoredColumns) ThrowErrorValue(row_, column_, text_.Value());
+        if (cell_.error && block_.Keeps(column_)) ThrowErrorValue(row_, column_, text_.Value());
         const std::string& type = cell_.type;
         if (type == "float" || type == "percentage" || type == "currency") return Number(ParseXmlNumber(cell_.value));
         if (type == "date") return Number(DateSerial(cell_.dateValue));
@@ -192,6 +206,8 @@ private:
     }
 
     TBlockBuilder& block_;
+    std::size_t skip_;  // top-level tables still to pass by
+    int skipping_ = 0;  // depth inside a table passed by
     int tableDepth_ = 0, cellDepth_ = 0;
     std::int64_t row_ = 0, column_ = 0, rowRepeat_ = 1;
     bool rowUsed_ = false, inCell_ = false;
@@ -199,17 +215,53 @@ private:
     TCellText text_;
 };
 
+// The names of the top-level tables, the sheets, in their order.
+class TTableNames : public TXmlHandler {
+public:
+    std::vector<std::string> names;
+
+    void Start(std::string_view name, const char** attributes) override
+    {
+        if (name != "table" || depth_++ > 0) return;
+        const char* tableName = Attribute(attributes, "name");
+        names.push_back(SheetName(tableName == nullptr ? "" : tableName));
+    }
+    void End(std::string_view name) override
+    {
+        if (name == "table") --depth_;
+    }
+    void Text(std::string_view) override {}
+
+private:
+    int depth_ = 0;
+};
+
 }  // namespace
 }  // namespace workbook
 
-TSheetBlock ReadOds(const std::string& path)
+TSheetBlock ReadOds(const std::string& path, const TSheetChoice& sheet)
 {
     using namespace workbook;
     const TZipArchive zip(path, ".ods");
-    TBlockBuilder block;
-    TFirstTable table(block);
+    std::size_t index = 0;
+    if (!sheet.name.empty() || sheet.position != 1) {
+        TTableNames names;
+        zip.Parse("content.xml", names, kContentLimit);
+        index = ChosenSheet(names.names, sheet);
+    }
+    TBlockBuilder block(sheet);
+    TOneTable table(block, index);
     zip.Parse("content.xml", table, kContentLimit);
     return block.Finish();
+}
+
+std::vector<std::string> OdsSheetNames(const std::string& path)
+{
+    using namespace workbook;
+    const TZipArchive zip(path, ".ods");
+    TTableNames names;
+    zip.Parse("content.xml", names, kContentLimit);
+    return names.names;
 }
 
 }  // namespace epinax

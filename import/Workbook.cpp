@@ -75,6 +75,13 @@ const TCell& TSheetBlock::At(int row, int column) const
                  static_cast<std::size_t>(column)];
 }
 
+TSheetBlock ReadSheet(const std::string& path, const TSheetChoice& sheet, const std::function<bool()>& keepReading)
+{
+    return ReadSheetInHelper(path, sheet, keepReading);
+}
+
+std::vector<std::string> ReadSheetNames(const std::string& path) { return SheetNamesInHelper(path); }
+
 TSheetBlock TReadFirstSheet::operator()(const std::string& path) const
 {
     return ReadInHelper(path, [] { return true; });
@@ -105,6 +112,66 @@ TSheetBlock ReadFirstSheetHere(const std::string& path)
     return ReadByContent(path);
 }
 
+TSheetBlock ReadSheetHere(const std::string& path, const TSheetChoice& sheet)
+{
+    const std::string extension = Extension(path);
+    if (extension == ".xls") return ReadXls(path, sheet);
+    if (extension == ".xlsx") return ReadXlsx(path, sheet);
+    if (extension == ".ods") return ReadOds(path, sheet);
+    if (extension == ".csv") return ReadCsv(path, sheet);
+    const std::string head = FirstBytes(path, 8);
+    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return ReadXls(path, sheet);
+    if (!head.starts_with("PK\x03\x04")) ThrowNotWorkbook(path, "");
+    try {
+        return ReadXlsx(path, sheet);
+    } catch (const EWorkbookError&) {
+        return ReadOds(path, sheet);
+    }
+}
+
+std::vector<std::string> SheetNamesHere(const std::string& path)
+{
+    const std::string extension = Extension(path);
+    if (extension == ".xls") return XlsSheetNames(path);
+    if (extension == ".xlsx") return XlsxSheetNames(path);
+    if (extension == ".ods") return OdsSheetNames(path);
+    if (extension == ".csv") return CsvSheetNames(path);
+    const std::string head = FirstBytes(path, 8);
+    if (head == std::string("\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", 8)) return XlsSheetNames(path);
+    if (!head.starts_with("PK\x03\x04")) ThrowNotWorkbook(path, "");
+    try {
+        return XlsxSheetNames(path);
+    } catch (const EWorkbookError&) {
+        return OdsSheetNames(path);
+    }
+}
+
+std::size_t ChosenSheet(const std::vector<std::string>& names, const TSheetChoice& sheet)
+{
+    if (!sheet.name.empty()) {
+        for (std::size_t i = 0; i < names.size(); ++i)
+            if (names[i] == sheet.name) return i;
+        throw EWorkbookError(G("Το αρχείο δεν έχει φύλλο με το όνομα «") + sheet.name + G("»."));
+    }
+    if (sheet.position >= 1 && static_cast<std::size_t>(sheet.position) <= names.size())
+        return static_cast<std::size_t>(sheet.position - 1);
+    throw EWorkbookError(G("Το αρχείο δεν έχει φύλλο με αριθμό ") + std::to_string(sheet.position) +
+                         G("· τα φύλλα του είναι ") + std::to_string(names.size()) + ".");
+}
+
+std::string SheetName(std::string_view utf8)
+{
+    std::string name;
+    for (std::size_t at = 0; at < utf8.size();) {
+        const auto lead = static_cast<unsigned char>(utf8[at]);
+        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        const auto character = cp1253::FromUtf8(utf8.substr(at, length));
+        name += character && character->size() == 1 ? *character : std::string("?");
+        at += length;
+    }
+    return name;
+}
+
 namespace {
 
 std::string Cell(std::int64_t row, std::int64_t column)
@@ -127,22 +194,29 @@ std::string OpenReason(int systemError)
     }
 }
 
-[[noreturn]] void ThrowTooManyRows()
+// The sheet as the messages name it: the first, as ever, or the one chosen.
+std::string SheetWords(bool first, const char* firstWords, const char* chosenWords)
 {
-    throw EWorkbookError(G("Το πρώτο φύλλο του αρχείου έχει περισσότερες από ") +
+    return G(first ? firstWords : chosenWords);
+}
+
+[[noreturn]] void ThrowTooManyRows(bool first)
+{
+    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + G(" του αρχείου έχει περισσότερες από ") +
                          std::to_string(TSheetBlock::kMaxRows) +
                          G(" γραμμές, όσες το πολύ χωράει μια λίστα. Χωρίστε το σε μικρότερα αρχεία."));
 }
 
-[[noreturn]] void ThrowTooManyColumns()
+[[noreturn]] void ThrowTooManyColumns(bool first)
 {
-    throw EWorkbookError(G("Το πρώτο φύλλο του αρχείου έχει περισσότερες από ") +
+    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + G(" του αρχείου έχει περισσότερες από ") +
                          std::to_string(TSheetBlock::kMaxColumns) + G(" στήλες."));
 }
 
-[[noreturn]] void ThrowTooMuchText()
+[[noreturn]] void ThrowTooMuchText(bool first)
 {
-    throw EWorkbookError(G("Τα κείμενα του πρώτου φύλλου του αρχείου είναι πάρα πολλά για να εισαχθούν."));
+    throw EWorkbookError(G("Τα κείμενα ") + SheetWords(first, "του πρώτου φύλλου", "του φύλλου") +
+                         G(" του αρχείου είναι πάρα πολλά για να εισαχθούν."));
 }
 
 std::optional<int> Digits(std::string_view text, std::size_t count)
@@ -210,7 +284,7 @@ std::optional<double> TimeFraction(std::string_view text)
 void TBlockBuilder::Grow(std::int64_t rows)
 {
     if (rows <= storedRows_) return;
-    cells_.resize(static_cast<std::size_t>(rows) * TSheetBlock::kStoredColumns);
+    cells_.resize(static_cast<std::size_t>(rows * kept_));
     storedRows_ = rows;
 }
 
@@ -220,17 +294,17 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
     // A cell before the first row or column (one outside any row element,
     // in a damaged sheet) has no place in the block.
     if (row < 0 || column < 0) ThrowDamagedCell(std::max<std::int64_t>(row, 0), std::max<std::int64_t>(column, 0));
-    if (row >= TSheetBlock::kMaxRows) ThrowTooManyRows();
-    if (column >= TSheetBlock::kMaxColumns || repeat > TSheetBlock::kMaxColumns - column) ThrowTooManyColumns();
+    if (row >= TSheetBlock::kMaxRows) ThrowTooManyRows(first_);
+    if (column >= TSheetBlock::kMaxColumns || repeat > TSheetBlock::kMaxColumns - column) ThrowTooManyColumns(first_);
     lastRow_ = std::max(lastRow_, row);
     lastColumn_ = std::max(lastColumn_, column + repeat - 1);
-    const std::int64_t end = std::min<std::int64_t>(column + repeat, TSheetBlock::kStoredColumns);
+    const std::int64_t end = std::min<std::int64_t>(column + repeat, kept_);
     if (column >= end) return;
     Grow(row + 1);
     for (std::int64_t c = column; c < end; ++c) {
-        TCell& slot = cells_[static_cast<std::size_t>(row * TSheetBlock::kStoredColumns + c)];
+        TCell& slot = cells_[static_cast<std::size_t>(row * kept_ + c)];
         textBytes_ = textBytes_ - slot.text.size() + cell.text.size();
-        if (textBytes_ > kMaxBlockText) ThrowTooMuchText();
+        if (textBytes_ > kMaxBlockText) ThrowTooMuchText(first_);
         slot = cell;
     }
 }
@@ -238,11 +312,11 @@ void TBlockBuilder::Set(std::int64_t row, std::int64_t column, const TCell& cell
 void TBlockBuilder::RepeatRow(std::int64_t row, std::int64_t count)
 {
     if (count <= 0 || row < 0) return;
-    if (count >= TSheetBlock::kMaxRows - row) ThrowTooManyRows();
+    if (count >= TSheetBlock::kMaxRows - row) ThrowTooManyRows(first_);
     lastRow_ = std::max(lastRow_, row + count);
     if (row >= storedRows_) return;  // its values lie past the stored columns
-    for (std::int64_t c = 0; c < TSheetBlock::kStoredColumns; ++c) {
-        const TCell cell = cells_[static_cast<std::size_t>(row * TSheetBlock::kStoredColumns + c)];
+    for (std::int64_t c = 0; c < kept_; ++c) {
+        const TCell cell = cells_[static_cast<std::size_t>(row * kept_ + c)];
         for (std::int64_t r = row + 1; r <= row + count; ++r) Set(r, c, cell);
     }
 }
@@ -250,6 +324,7 @@ void TBlockBuilder::RepeatRow(std::int64_t row, std::int64_t count)
 TSheetBlock TBlockBuilder::Finish()
 {
     TSheetBlock block;
+    block.keptColumns = static_cast<int>(kept_);
     block.rows = static_cast<int>(lastRow_ + 1);
     block.columns = static_cast<int>(lastColumn_ + 1);
     const int stored = block.StoredColumns();
@@ -257,7 +332,7 @@ TSheetBlock TBlockBuilder::Finish()
     for (std::int64_t r = 0; r < std::min<std::int64_t>(block.rows, storedRows_); ++r)
         for (int c = 0; c < stored; ++c)
             block.cells[static_cast<std::size_t>(r * stored + c)] =
-                std::move(cells_[static_cast<std::size_t>(r * TSheetBlock::kStoredColumns + c)]);
+                std::move(cells_[static_cast<std::size_t>(r * kept_ + c)]);
     cells_.clear();
     return block;
 }

@@ -50,15 +50,26 @@ struct TSheetBlock {
     // The import reads columns A to J; only the first 16 columns are kept, so
     // a wide sheet costs no memory. `columns` is still the sheet's real width.
     static constexpr int kStoredColumns = 16;
+    // A chosen layout may take its fields from further right, up to column BL.
+    static constexpr int kMaxKeptColumns = 64;
 
     int rows = 0;
     int columns = 0;
-    std::vector<TCell> cells;  // rows x StoredColumns(), row-major
+    int keptColumns = kStoredColumns;  // how many columns from A a reader keeps
+    std::vector<TCell> cells;          // rows x StoredColumns(), row-major
 
-    int StoredColumns() const { return columns < kStoredColumns ? columns : kStoredColumns; }
+    int StoredColumns() const { return columns < keptColumns ? columns : keptColumns; }
     // Row and column from 0. Throws std::out_of_range outside the block; a
     // column inside the block but past the stored ones reads as empty.
     const TCell& At(int row, int column) const;
+};
+
+// Which worksheet a reader reads, and how many of its columns it keeps.
+struct TSheetChoice {
+    std::string name;                               // the sheet of this name (Windows-1253, exact), when not empty
+    int position = 1;                               // otherwise the sheet at this position, from 1
+    int keptColumns = TSheetBlock::kStoredColumns;  // from 1 to kMaxKeptColumns
+    friend bool operator==(const TSheetChoice&, const TSheetChoice&) = default;
 };
 
 // Picks the reader by the file's extension, in any letter case; a file with
@@ -78,6 +89,14 @@ struct TReadFirstSheet {
 };
 inline constexpr TReadFirstSheet ReadFirstSheet{};
 
+// The chosen sheet, read in the confined helper as ReadFirstSheet reads the
+// first; a sheet the workbook does not have is an EWorkbookError.
+TSheetBlock ReadSheet(const std::string& path, const TSheetChoice& sheet, const std::function<bool()>& keepReading);
+// The names of the workbook's sheets in their order (Windows-1253; a
+// character the code page lacks is a '?'), read in the confined helper. A
+// .csv file is one sheet named after the file.
+std::vector<std::string> ReadSheetNames(const std::string& path);
+
 // The readers themselves, whatever the file's name, in this process.
 //  .xls: a formula cell gives the value its writer stored with it; one
 //        without a stored value is refused.
@@ -88,10 +107,14 @@ inline constexpr TReadFirstSheet ReadFirstSheet{};
 //        ';' when the first record has one outside quotes, ',' otherwise. The
 //        bytes are UTF-8 when they are valid UTF-8 (a byte order mark may
 //        lead), Windows-1253 otherwise.
-TSheetBlock ReadXls(const std::string& path);
-TSheetBlock ReadXlsx(const std::string& path);
-TSheetBlock ReadOds(const std::string& path);
-TSheetBlock ReadCsv(const std::string& path);
+TSheetBlock ReadXls(const std::string& path, const TSheetChoice& sheet = {});
+TSheetBlock ReadXlsx(const std::string& path, const TSheetChoice& sheet = {});
+TSheetBlock ReadOds(const std::string& path, const TSheetChoice& sheet = {});
+TSheetBlock ReadCsv(const std::string& path, const TSheetChoice& sheet = {});
+std::vector<std::string> XlsSheetNames(const std::string& path);
+std::vector<std::string> XlsxSheetNames(const std::string& path);
+std::vector<std::string> OdsSheetNames(const std::string& path);
+std::vector<std::string> CsvSheetNames(const std::string& path);
 
 // The name of a cell in messages, "B7", from a row and a column counted from 0.
 std::string CellName(int row, int column);

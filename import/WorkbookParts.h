@@ -22,12 +22,26 @@ inline constexpr std::size_t kMaxBlockText = 64u << 20;
 // The first sheet read in this process, the reader picked as ReadFirstSheet
 // picks it; only the helper program that ReadFirstSheet starts calls it.
 TSheetBlock ReadFirstSheetHere(const std::string& path);
+// The same for a chosen sheet, and the list of the sheets' names.
+TSheetBlock ReadSheetHere(const std::string& path, const TSheetChoice& sheet);
+std::vector<std::string> SheetNamesHere(const std::string& path);
+
+// The index from 0 of the chosen sheet among `names`, or the refusal naming it.
+std::size_t ChosenSheet(const std::vector<std::string>& names, const TSheetChoice& sheet);
+// A sheet's name as a reader finds it in UTF-8, in Windows-1253.
+std::string SheetName(std::string_view utf8);
 
 // Collects cells in any order and makes the block from A1 to the last used
 // cell. Only the stored columns take memory; the limits of TSheetBlock are
 // enforced as cells arrive, so a hostile file is refused before it costs.
 class TBlockBuilder {
 public:
+    explicit TBlockBuilder(const TSheetChoice& sheet = {})
+        : kept_(sheet.keptColumns), first_(sheet.name.empty() && sheet.position == 1)
+    {
+    }
+    // Whether a cell of this column is kept: an error value elsewhere is no concern.
+    bool Keeps(std::int64_t column) const { return column < kept_; }
     // Puts `cell` in `repeat` neighbouring columns of one row, from 0.
     void Set(std::int64_t row, std::int64_t column, const TCell& cell, std::int64_t repeat = 1);
     // Copies the stored cells of `row` to the `count` rows below it.
@@ -37,7 +51,9 @@ public:
 private:
     void Grow(std::int64_t rows);
 
-    std::vector<TCell> cells_;  // kStoredColumns per row
+    std::int64_t kept_;
+    bool first_;                // the first sheet, as the messages name it
+    std::vector<TCell> cells_;  // kept_ per row
     std::int64_t storedRows_ = 0;
     std::int64_t lastRow_ = -1;
     std::int64_t lastColumn_ = -1;

@@ -81,14 +81,15 @@ std::string WorkbookStream(const std::string& path)
     return bytes;
 }
 
-// Where the first sheet's records begin: the first sheet named in the
+// Where a sheet's records begin, by its index in the list of sheets of the
 // workbook's globals; a file without that list is one sheet from the start.
-std::size_t FirstSheetOffset(const std::string& stream)
+std::size_t SheetOffset(const std::string& stream, std::size_t index)
 {
     for (std::size_t at = 0; at + 4 <= stream.size();) {
         const std::uint16_t type = Word(stream, at);
         const std::uint16_t length = Word(stream, at + 2);
-        if (type == kBoundSheet && length >= 4 && at + 8 <= stream.size()) return DoubleWord(stream, at + 4);
+        if (type == kBoundSheet && length >= 4 && at + 8 <= stream.size() && index-- == 0)
+            return DoubleWord(stream, at + 4);
         if (type == kEndOfStream) break;
         at += 4u + length;
     }
@@ -231,12 +232,12 @@ struct TFormulaCell {
     TCell value;
 };
 
-// The first sheet's formulas with the values stored with them; a sheet that
-// holds an error value, or a formula without its value, is refused.
-std::vector<TFormulaCell> FormulaCells(const std::string& stream)
+// A sheet's formulas with the values stored with them; a sheet that holds
+// an error value, or a formula without its value, is refused.
+std::vector<TFormulaCell> FormulaCells(const std::string& stream, std::size_t sheet)
 {
     std::vector<TFormulaCell> cells;
-    TRecords records(stream, FirstSheetOffset(stream));
+    TRecords records(stream, SheetOffset(stream, sheet));
     TRecord record;
     bool biff8 = false;
     for (bool first = true; records.Next(record); first = false) {
@@ -320,7 +321,7 @@ TCell CellValue(const void* handle, unsigned row, unsigned short column)
     }
 }
 
-std::unique_ptr<const void, FreeXlClose> OpenFirstSheet(const std::string& path)
+std::unique_ptr<const void, FreeXlClose> OpenWorkbook(const std::string& path)
 {
     const void* raw = nullptr;
     const int opened = freexl_open(path.c_str(), &raw);
@@ -329,14 +330,35 @@ std::unique_ptr<const void, FreeXlClose> OpenFirstSheet(const std::string& path)
     unsigned int password = 0;
     if (freexl_get_info(raw, FREEXL_BIFF_PASSWORD, &password) == FREEXL_OK && password != FREEXL_BIFF_PLAIN)
         ThrowPasswordProtected(path);
-    if (freexl_select_active_worksheet(raw, 0) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
     return handle;
+}
+
+std::vector<std::string> SheetNames(const void* handle, const std::string& path)
+{
+    unsigned int count = 0;
+    if (freexl_get_info(handle, FREEXL_BIFF_SHEET_COUNT, &count) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
+    std::vector<std::string> names;
+    for (unsigned int index = 0; index < count && index <= 0xFFFF; ++index) {
+        const char* name = nullptr;
+        if (freexl_get_worksheet_name(handle, static_cast<unsigned short>(index), &name) != FREEXL_OK)
+            ThrowNotWorkbook(path, ".xls");
+        names.push_back(SheetName(name == nullptr ? "" : name));
+    }
+    return names;
+}
+
+// The first sheet, as ever, needs no list of names: a workbook whose list
+// FreeXL cannot give is still read when it holds a first sheet.
+std::size_t SheetIndex(const void* handle, const std::string& path, const TSheetChoice& sheet)
+{
+    if (sheet.name.empty() && sheet.position == 1) return 0;
+    return ChosenSheet(SheetNames(handle, path), sheet);
 }
 
 }  // namespace
 }  // namespace workbook
 
-TSheetBlock ReadXls(const std::string& path)
+TSheetBlock ReadXls(const std::string& path, const TSheetChoice& sheet)
 {
     using namespace workbook;
     EnsureReadable(path);
@@ -344,18 +366,29 @@ TSheetBlock ReadXls(const std::string& path)
     // The walk for formulas needs the stream; a compound file libgsf cannot
     // take apart is damaged, whatever FreeXL would make of it.
     if (stream.empty() || !TextLengthsFit(stream)) ThrowNotWorkbook(path, ".xls");
-    const auto handle = OpenFirstSheet(path);
+    const auto handle = OpenWorkbook(path);
+    const std::size_t index = SheetIndex(handle.get(), path, sheet);
+    if (freexl_select_active_worksheet(handle.get(), static_cast<unsigned short>(index)) != FREEXL_OK)
+        ThrowNotWorkbook(path, ".xls");
     unsigned int rows = 0;
     unsigned short columns = 0;
     if (freexl_worksheet_dimensions(handle.get(), &rows, &columns) != FREEXL_OK) ThrowNotWorkbook(path, ".xls");
     // The formulas first, so that an error value is refused before the cells cost anything.
-    const std::vector<TFormulaCell> formulas = FormulaCells(stream);
-    TBlockBuilder block;
+    const std::vector<TFormulaCell> formulas = FormulaCells(stream, index);
+    TBlockBuilder block(sheet);
     for (unsigned row = 0; row < rows; ++row)
         for (unsigned short column = 0; column < columns; ++column)
             block.Set(row, column, CellValue(handle.get(), row, column));
     for (const TFormulaCell& formula : formulas) block.Set(formula.row, formula.column, formula.value);
     return block.Finish();
+}
+
+std::vector<std::string> XlsSheetNames(const std::string& path)
+{
+    using namespace workbook;
+    EnsureReadable(path);
+    const auto handle = OpenWorkbook(path);
+    return SheetNames(handle.get(), path);
 }
 
 }  // namespace epinax

@@ -88,19 +88,30 @@ public:
     }
 };
 
-// The relationship id of the first sheet in the workbook's order.
-class TFirstSheet : public TXmlHandler {
+// The sheets' names and relationship ids in the workbook's order; only the
+// first is wanted unless another sheet is chosen.
+class TSheetList : public TXmlHandler {
 public:
-    std::string relationshipId;
+    explicit TSheetList(bool all) : all_(all) {}
+    std::vector<std::string> names, relationshipIds;
 
     void Start(std::string_view name, const char** attributes) override
     {
         if (name != "sheet") return;
-        if (const char* id = Attribute(attributes, "id")) relationshipId = id;
-        Stop();
+        const char* id = Attribute(attributes, "id");
+        const char* sheetName = Attribute(attributes, "name");
+        relationshipIds.emplace_back(id == nullptr ? "" : id);
+        names.push_back(SheetName(sheetName == nullptr ? "" : sheetName));
+        if (!all_) Stop();
     }
-    void End(std::string_view) override {}
+    void End(std::string_view name) override
+    {
+        if (name == "sheets") Stop();
+    }
     void Text(std::string_view) override {}
+
+private:
+    bool all_;
 };
 
 // Excel writes characters XML cannot carry as "_xHHHH_", and a literal
@@ -300,7 +311,7 @@ private:
         if (type_ == "d") return Number(DateSerial(value_));
         if (type_ == "e") {
             // Past the kept columns an error hurts nobody: it only marks the cell used.
-            if (at_.column < TSheetBlock::kStoredColumns) ThrowErrorValue(at_.row, at_.column, value_);
+            if (block_.Keeps(at_.column)) ThrowErrorValue(at_.row, at_.column, value_);
             return TCell::Text(value_);
         }
         ThrowDamagedCell(at_.row, at_.column);
@@ -339,25 +350,37 @@ std::string WorkbookPart(const TZipArchive& zip)
 }  // namespace
 }  // namespace workbook
 
-TSheetBlock ReadXlsx(const std::string& path)
+TSheetBlock ReadXlsx(const std::string& path, const TSheetChoice& chosen)
 {
     using namespace workbook;
     const TZipArchive zip(path, ".xlsx");
     const std::string workbookPart = WorkbookPart(zip);
-    TFirstSheet first;
-    zip.Parse(workbookPart, first, kSmallPartLimit);
+    const bool first = chosen.name.empty() && chosen.position == 1;
+    TSheetList list(!first);
+    zip.Parse(workbookPart, list, kSmallPartLimit);
+    if (list.names.empty()) zip.ThrowDamaged();
+    const std::size_t index = first ? 0 : ChosenSheet(list.names, chosen);
     TRelationships relationships;
     zip.Parse(RelationshipsOf(workbookPart), relationships, kSmallPartLimit);
-    const auto sheet = relationships.byId.find(first.relationshipId);
+    const auto sheet = relationships.byId.find(list.relationshipIds[index]);
     if (sheet == relationships.byId.end()) zip.ThrowDamaged();
 
     TSharedTexts shared(path);
     if (const auto* texts = relationships.OfType("/sharedStrings"))
         zip.Parse(ResolveTarget(workbookPart, texts->target), shared, kSharedTextLimit);
-    TBlockBuilder block;
+    TBlockBuilder block(chosen);
     TSheet cells(block, shared.texts);
     zip.Parse(ResolveTarget(workbookPart, sheet->second.target), cells, kSheetLimit);
     return block.Finish();
+}
+
+std::vector<std::string> XlsxSheetNames(const std::string& path)
+{
+    using namespace workbook;
+    const TZipArchive zip(path, ".xlsx");
+    TSheetList list(true);
+    zip.Parse(WorkbookPart(zip), list, kSmallPartLimit);
+    return list.names;
 }
 
 }  // namespace epinax

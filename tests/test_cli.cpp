@@ -895,3 +895,42 @@ TEST_F(CliTest, ImportAddsAWorkbooksRowsAndSavesOrSaysWhyNot)
     EXPECT_EQ(RunCli(dir, {"import", "OUT", workbooks + "import-good.xlsx", "--customers", "-o", "WITH"}).code, 2);
     EXPECT_TRUE(NoPrivateDirectoryLeft());
 }
+
+// A workbook laid out otherwise comes in by the options that say where its
+// rows are; every refused row is reported; a bad option value is bad usage.
+TEST_F(CliTest, ImportByLayoutOptionsReportsEveryRefusedRow)
+{
+    ASSERT_EQ(Build(Statement()).code, 0);
+    const std::string workbooks = std::string(EPINAX_TEST_DATA) + "/workbooks/";
+    Outcome imported =
+        RunCli(dir, {"import", "OUT", workbooks + "layout-two-headings.ods", "--customers", "-o", "WITH", "--sheet",
+                     "Φύλλο1", "--header-rows=2", "--columns", "afm=C,name=B,obliged=G,invoices=F,value=E"});
+    ASSERT_EQ(imported.code, 0) << imported.err;
+    std::vector<std::string> lines = FileLines(ReadBytes(dir.File("WITH")));
+    ASSERT_EQ(lines.size(), 6u);  // form, header, three customers, their totals
+    EXPECT_EQ(lines[2].substr(0, 15), "200001094014201");
+    EXPECT_EQ(lines[2].substr(99, 16), "0000000000123450");  // "1.234,50" read as 1234.50
+
+    Outcome refused = RunCli(
+        dir, {"import", "OUT", workbooks + "layout-problems.xlsx", "--customers", "-o", "N", "--header-rows", "1"});
+    EXPECT_EQ(refused.code, 1);
+    for (const char* problem : {"Γραμμή 3, στήλη D: Λάθος στη γραμμή 3 του αρχείου: Η στήλη Υπόχρεος",
+                                "Γραμμή 4, στήλη I: Λάθος στη γραμμή 4", "Γραμμή 5, στήλη J: Λάθος στη γραμμή 5",
+                                "Γραμμή 6, στήλη A: Ο ΑΦΜ: 094014201 έχει εισαχθεί 2 φορές"})
+        EXPECT_NE(refused.err.find(problem), std::string::npos) << problem << "\n" << refused.err;
+
+    for (std::vector<std::string> bad : {std::vector<std::string>{"--sheet", "0"},
+                                         {"--sheet", "Άλλο"},
+                                         {"--header-rows", "-1"},
+                                         {"--columns", "afm=1"},
+                                         {"--columns", "colour=B"},
+                                         {"--columns", "afm=B,afm=C"},
+                                         {"--columns", "afm=BM"}}) {
+        std::vector<std::string> args{"import", "OUT", workbooks + "layout-heading.xlsx", "--customers", "-o", "N"};
+        args.insert(args.end(), bad.begin(), bad.end());
+        Outcome outcome = RunCli(dir, args);
+        EXPECT_EQ(outcome.code, 2) << bad[1] << outcome.err;
+    }
+    EXPECT_EQ(RunCli(dir, {"show", "OUT", "--sheet", "1"}).code, 2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("N")));
+}

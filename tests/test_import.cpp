@@ -7,6 +7,7 @@
 #include <filesystem>
 
 #include "StatementFixture.h"
+#include "common/Text.h"
 #include "entry/TaxNumber.h"
 #include "import/Import.h"
 
@@ -320,4 +321,90 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         EXPECT_EQ(doc.CustomerValueTotal(), G("1750,50"));
         EXPECT_EQ(doc.CustomerInvoiceTotal(), "4");
     }
+}
+
+// Workbooks as a spreadsheet program wrote them: a heading row; a title and
+// headings over columns in another order, with columns between and amounts
+// as text "1.234,50"; the list on the second sheet with tax numbers as
+// numbers. The proposed layout of each brings in the same three rows.
+TEST_F(Import, ProposedLayoutsBringInRealWorkbooks)
+{
+    struct Case {
+        const char* file;
+        const char* sheet;
+        int headingRows;
+    } cases[] = {{"layout-heading.xlsx", "", 1},
+                 {"layout-two-headings.ods", "", 2},
+                 {"layout-second-sheet.xls", "Λίστα", 1},
+                 {"layout-second-sheet.xlsx", "Λίστα", 1},
+                 {"layout-second-sheet.ods", "Λίστα", 1}};
+    const std::vector<std::string> expected = {"094014201|ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.|ΕΜΠΟΡΙΟ|0|ΑΘΗΝΑ|ΣΤΑΔΙΟΥ|12|10564|3|1234,5",
+                                               "045678904|ΓΕΩΡΓΙΟΥ Ο.Ε.|ΞΥΛΕΙΑ|0|ΠΑΤΡΑ|ΚΟΡΙΝΘΟΥ|5|26221|2|800",
+                                               "800123456|ΝΙΚΟΛΑΟΥ|ΛΟΓΙΣΤΗΣ|1|ΛΑΡΙΣΑ|ΚΥΠΡΟΥ|7|41222|1|150,25"};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = std::string(EPINAX_TEST_DATA) + "/workbooks/" + c.file;
+        TSheetChoice choice{G(c.sheet), 1, TSheetBlock::kMaxKeptColumns};
+        if (*c.sheet) {
+            EXPECT_EQ(ReadSheetNames(path), (std::vector<std::string>{G("Σύνοψη"), G("Λίστα")}));
+        }
+        const TSheetBlock sheet = ReadSheet(path, choice, [] { return true; });
+        TImportLayout layout = ProposeLayout(sheet);
+        EXPECT_EQ(layout.headingRows, c.headingRows);
+        layout.sheet = choice;
+        New();
+        const TImportOutcome outcome = ImportWorkbook(
+            doc, TSide::Customers, path, [&](const std::string&) { return sheet; }, layout);
+        ASSERT_EQ(outcome.result, TImportResult::Imported) << cp1253::ToUtf8(outcome.messages.at(0));
+        std::vector<std::string> rows;
+        for (int row = 0; row < doc.List(TSide::Customers).RecordCount(); ++row) {
+            std::string text;
+            for (const char* field : {"AFMCust", "NameCust", "ProfCust", "Ypovolh", "City", "Street", "StreetNo", "TK",
+                                      "NoTimologion", "Value"})
+                text +=
+                    (text.empty() ? "" : "|") + std::string(TrimTrailingBlanks(Field(TSide::Customers, row, field)));
+            rows.push_back(text);
+        }
+        EXPECT_EQ(rows, expected);
+    }
+}
+
+// Every refused row is listed with the sheet's row and column, those of the
+// checking pass and those the post would refuse, in the order of the rows;
+// the user is told the first as before. Past 1000 the rest are counted.
+TEST_F(Import, EveryRefusedRowAtOnce)
+{
+    TImportLayout layout;  // a heading row, the fields in other columns
+    layout.headingRows = 1;
+    layout.columns = {2, 0, TImportLayout::kEmpty, 1, 3, 4, 5, 6, 7, 8};
+    auto row = [](TCell afm, TCell obliged, TCell invoices, TCell value) {
+        return Cells{T("Β"), obliged, afm, T("ΑΘΗΝΑ"), T("ΟΔΟΣ"), N(1), T("10564"), invoices, value};
+    };
+    const TSheetBlock sheet = Block({{T("Επωνυμία")},
+                                     row(T("094014201"), N(0), N(1), N(5)),
+                                     row(T("094014201"), N(0), N(1), N(5)),
+                                     row(T("045678904"), N(2), N(1), N(5)),
+                                     row(T("123456789"), N(0), N(1), N(5))},
+                                    9);
+    const TImportOutcome outcome = ImportWorkbook(
+        doc, TSide::Customers, "book.xlsx", [&](const std::string&) { return sheet; }, layout);
+    EXPECT_EQ(outcome.result, TImportResult::Refused);
+    ASSERT_EQ(outcome.messages.size(), 1u);
+    EXPECT_EQ("message: " + cp1253::ToUtf8(outcome.messages[0]),
+              RowMessage(4, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1."));
+    std::vector<std::string> listed;
+    for (const TRowProblem& problem : outcome.problems.listed)
+        listed.push_back(std::to_string(problem.row) + problem.column + " " + cp1253::ToUtf8(problem.message));
+    const std::string told = "message: ";  // RowMessage's start
+    EXPECT_EQ(listed,
+              (std::vector<std::string>{
+                  "3C " + cp1253::ToUtf8(DuplicateAfmMessage(TSide::Customers, "094014201")),
+                  "4B " + RowMessage(4, "Η στήλη Υπόχρεος (Νο 4) πρέπει να έχει τιμή 0 ή 1.").substr(told.size()),
+                  "5C " + RowMessage(5, "H στήλη ΑΦΜ (Νο 1) δεν περιέχει αποδεκτό ΑΦΜ.").substr(told.size())}));
+    EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
+
+    const TSheetBlock many = Block(std::vector<Cells>(1005, row(T("094014201"), N(2), N(1), N(5))), 9);
+    const TRowProblems problems = AllRowProblems(doc, TSide::Customers, many, TImportLayout{});
+    EXPECT_EQ(problems.listed.size(), 1000u);
+    EXPECT_EQ(problems.more, 5u);
 }

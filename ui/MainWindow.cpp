@@ -203,6 +203,10 @@ void MainWindow::BuildMenu()
     connect(actionFind, &QAction::triggered, this, &MainWindow::findCounterparty);
     actionImport = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
     connect(actionImport, &QAction::triggered, this, &MainWindow::importWorkbook);
+    QAction* importWithLayout = add(tools, "ImportLayout1", u"Εισαγωγή με αντιστοί&χιση στηλών…");
+    connect(importWithLayout, &QAction::triggered, this, &MainWindow::importWorkbookWithLayout);
+    connect(actionImport, &QAction::changed, this,
+            [=, this] { importWithLayout->setEnabled(actionImport->isEnabled()); });
     QAction* exportAction = add(tools, "Export1", u"Ε&ξαγωγή σε λογιστικό φύλλο…");
     connect(exportAction, &QAction::triggered, this, &MainWindow::exportWorkbook);
     connect(tools, &QMenu::aboutToShow, this,
@@ -715,10 +719,11 @@ void MainWindow::importWorkbook()
         if (answer == mrCancel) return;
         const auto path = ChooseWorkbook();
         if (!path) return;
-        const TImportOutcome outcome =
-            ImportWorkbook(*statement_, answer == mrYes ? TSide::Customers : TSide::Suppliers, *path, readWithProgress);
+        const TSide side = answer == mrYes ? TSide::Customers : TSide::Suppliers;
+        const TImportOutcome outcome = ImportWorkbook(*statement_, side, *path, readWithProgress);
         if (outcome.beep) Beep();
         for (const std::string& message : outcome.messages) ShowMessage(message);
+        if (outcome.looksLikeHeadings && AskHeadingsQuestion()) ImportWithLayout(side, *path);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }

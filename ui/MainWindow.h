@@ -71,6 +71,8 @@ public:
     void importWorkbook();    // Εισαγωγή στοιχείων από Excel
     void exportWorkbook();    // Εξαγωγή σε λογιστικό φύλλο…
     void checkStatement();    // Έλεγχος κατάστασης
+    // Εισαγωγή με αντιστοίχιση στηλών… (ImportLayoutHandlers.cpp)
+    void importWorkbookWithLayout();
     // Takes the user to where a problem of the check list is corrected.
     void GoToProblem(const TStatementProblem& problem);
     void sortCustomers();
@@ -151,6 +153,9 @@ private:
     std::optional<std::string> ChooseSaveFile(const std::string& proposedName);
     std::optional<std::string> ChooseOpenFile();
     std::optional<std::string> ChooseWorkbook();
+    // The import of `path` by the rows and columns the user shows.
+    void ImportWithLayout(TSide side, const std::string& path);
+    bool AskHeadingsQuestion();
     std::optional<TFindRequest> AskFind();
 
     std::unique_ptr<TStatement> statement_;

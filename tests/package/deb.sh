@@ -91,8 +91,10 @@ complete_line() {
 }
 if [[ -r /usr/share/bash-completion/bash_completion ]]; then
     [[ "$(complete_line epinax-cli re)" == report ]] || fail "completion of 're': $(complete_line epinax-cli re)"
-    [[ "$(complete_line epinax-cli import --c)" == --customers ]] ||
-        fail "completion of 'import --c': $(complete_line epinax-cli import --c)"
+    [[ "$(complete_line epinax-cli import --cu)" == --customers ]] ||
+        fail "completion of 'import --cu': $(complete_line epinax-cli import --cu)"
+    [[ "$(complete_line epinax-cli import --columns afm=C,na)" == afm=C,name= ]] ||
+        fail "completion of '--columns afm=C,na': $(complete_line epinax-cli import --columns afm=C,na)"
 fi
 export HOME=$scratch/home XDG_DATA_HOME=$scratch/data XDG_RUNTIME_DIR=$scratch/runtime
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"

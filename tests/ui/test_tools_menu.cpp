@@ -1,6 +1,7 @@
 // The Tools menu's zip archive, desktop launcher and web pages, driven with
 // scripted dialogs on the real main window.
 #include <QAction>
+#include <QComboBox>
 #include <QDesktopServices>
 #include <QDir>
 #include <QElapsedTimer>
@@ -21,6 +22,7 @@
 #include "import/Workbook.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
+#include "ui/ImportLayoutDialog.h"
 #include "ui/MainWindow.h"
 
 using namespace epinax;
@@ -275,6 +277,66 @@ private slots:
         QCOMPARE(TDialogs::Shown().size(), 2);
         QVERIFY(TDialogs::Shown()[1].startsWith(QStringLiteral(u"message: Λάθος στη γραμμή 3 του αρχείου")));
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
+    }
+
+    // A heading row is refused as ever, then the question; "Ναι" opens the
+    // columns window on the proposal, where the keys set Υπόχρεος to 0 for
+    // every row and Enter imports. The choice comes back for the same headings.
+    void headingRowLeadsToTheColumnsWindowByKeys()
+    {
+        TDialogs::SetNextAnswer(mrYes);
+        Trigger("N5");
+        QFile sheet(Path(QStringLiteral("headed.csv")));
+        QVERIFY(sheet.open(QIODevice::WriteOnly));
+        sheet.write(QStringLiteral(u"Α.Φ.Μ.;Επωνυμία;Επάγγελμα;Πόλη;Οδός;Αριθμός;ΤΚ;Τιμολόγια;Αξία\n"
+                                   u"094014201;ΠΑΠΑΔΟΠΟΥΛΟΣ;ΕΜΠΟΡΙΟ;ΑΘΗΝΑ;ΣΤΑΔΙΟΥ;12;10564;3;1.234,50;α\n"
+                                   u"045678904;ΓΕΩΡΓΙΟΥ;ΞΥΛΕΙΑ;ΠΑΤΡΑ;ΚΟΡΙΝΘΟΥ;5;26221;2;800;β\n")
+                        .toUtf8());
+        sheet.close();
+        QString obliged;
+        QTimer keys;
+        connect(&keys, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<ImportLayoutDialog*>(QApplication::activeModalWidget());
+            if (!dialog || !QApplication::focusWidget()) return;  // the keys go once it has the focus
+            keys.stop();
+            obliged = dialog->findChild<QComboBox*>(QStringLiteral("Field3"))->currentText();
+            // From the sheet's list past the heading rows, ΑΦΜ, Επωνυμία and Επάγγελμα to Υπόχρεος.
+            for (int field = 0; field < 5; ++field) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        });
+        keys.start(20);
+        QTimer::singleShot(20000, [] {
+            if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close();
+        });
+        TDialogs::Shown().clear();
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(sheet.fileName());
+        TDialogs::SetNextAnswer(mrYes);
+        Trigger("Excel1");
+        QCOMPARE(obliged, QStringLiteral(u"(κενό)"));
+        QCOMPARE(TDialogs::Shown().size(), 3);
+        QVERIFY(TDialogs::Shown()[1].startsWith(QStringLiteral(u"message: Λάθος στη γραμμή 1 του αρχείου")));
+        QCOMPARE(TDialogs::Shown()[2], QStringLiteral(u"ask: Η γραμμή μοιάζει με επικεφαλίδες. Θέλετε να ορίσετε "
+                                                      u"ποιες γραμμές και στήλες θα εισαχθούν;"));
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 2);
+        QCOMPARE(QString::fromStdString(Doc().CustomerValueTotal()), QStringLiteral("2034,50"));
+
+        // The same headings again, from the menu entry: the choice is back.
+        QTimer look;
+        connect(&look, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<ImportLayoutDialog*>(QApplication::activeModalWidget());
+            if (!dialog) return;
+            look.stop();
+            obliged = dialog->findChild<QComboBox*>(QStringLiteral("Field3"))->currentText();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        look.start(20);
+        TDialogs::SetNextAnswer(mrNo);
+        TDialogs::SetNextFileName(sheet.fileName());
+        Trigger("ImportLayout1");
+        QCOMPARE(obliged, QStringLiteral(u"0 σε όλες"));
+        QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 0);
     }
 
     void webPagesOpenTheirAddresses()
