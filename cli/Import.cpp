@@ -175,7 +175,7 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
                    : ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
         for (const std::string& message : outcome.messages) ui.ShowMessage(message);
         result = outcome.result;
-        problems = ProblemLines(outcome.problems);
+        if (layout) problems = ProblemLines(outcome.problems);  // without options, the messages as they always were
     } catch (const EListNotWritten&) {
         workspace.Failed();
     }

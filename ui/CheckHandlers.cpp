@@ -62,16 +62,22 @@ void MainWindow::checkStatement()
         ShowMessage(G("Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση."));
         return;
     }
+    ShowCheckList().ShowProblems(std::move(*check));
+}
+
+CheckListDialog& MainWindow::ShowCheckList()
+{
     if (!checkListDialog_) {
         checkListDialog_ = new CheckListDialog(this);
         connect(checkListDialog_, &CheckListDialog::ProblemChosen, this, &MainWindow::GoToProblem);
         connect(checkListDialog_, &CheckListDialog::CheckAgain, this, &MainWindow::checkStatement);
+        connect(checkListDialog_, &CheckListDialog::ImportRowChosen, this, &MainWindow::ShowRefusedImportRow);
         PlaceBesideTheGrids(checkListDialog_, frameGeometry());
     }
-    checkListDialog_->ShowProblems(std::move(*check));
     checkListDialog_->show();
     checkListDialog_->raise();
     checkListDialog_->activateWindow();
+    return *checkListDialog_;
 }
 
 void MainWindow::GoToProblem(const TStatementProblem& problem)

@@ -28,6 +28,21 @@ QString Summary(const TStatementCheck& check)
     return text + QStringLiteral(u"\nΜε διπλό κλικ ή Enter σε ένα πρόβλημα μεταφέρεστε εκεί που διορθώνεται.");
 }
 
+QString ImportSummary(const TRowProblems& problems)
+{
+    const size_t found = problems.listed.size() + problems.more;
+    QString text = found == 1 ? QStringLiteral(u"Η εισαγωγή βρήκε 1 πρόβλημα")
+                              : QStringLiteral(u"Η εισαγωγή βρήκε %1 προβλήματα").arg(found);
+    text += QStringLiteral(u"· δεν προστέθηκε καμία γραμμή.");
+    if (problems.more > 0) text += QStringLiteral(u" Εμφανίζονται τα πρώτα %1.").arg(problems.listed.size());
+    return text + QStringLiteral(u"\nΜε διπλό κλικ ή Enter σε ένα πρόβλημα εμφανίζεται η γραμμή του στο φύλλο.");
+}
+
+QStringList StatementHeads()
+{
+    return {QStringLiteral(u"Λίστα"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Πεδίο"), QStringLiteral(u"Πρόβλημα")};
+}
+
 }  // namespace
 
 CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent)
@@ -44,8 +59,7 @@ CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent)
     List1->setRootIsDecorated(false);
     List1->setUniformRowHeights(true);
     List1->setAlternatingRowColors(true);
-    List1->setHeaderLabels(
-        {QStringLiteral(u"Λίστα"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Πεδίο"), QStringLiteral(u"Πρόβλημα")});
+    List1->setHeaderLabels(StatementHeads());
     List1->header()->setStretchLastSection(true);
     // Enter and double-click both activate an item.
     connect(List1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { Choose(item); });
@@ -71,8 +85,10 @@ CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent)
 void CheckListDialog::ShowProblems(TStatementCheck check)
 {
     check_ = std::move(check);
+    importRows_.clear();
     summaryLabel->setText(Summary(check_));
     List1->clear();
+    List1->setHeaderLabels(StatementHeads());
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(check_.problems.size()));
     for (const TStatementProblem& problem : check_.problems) {
@@ -87,9 +103,32 @@ void CheckListDialog::ShowProblems(TStatementCheck check)
     if (!items.isEmpty()) List1->setCurrentItem(items.front());
 }
 
+void CheckListDialog::ShowImportProblems(const TRowProblems& problems, const QString& workbook)
+{
+    check_ = {};
+    importRows_.clear();
+    summaryLabel->setText(ImportSummary(problems));
+    List1->clear();
+    List1->setHeaderLabels(
+        {QStringLiteral(u"Αρχείο"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Στήλη"), QStringLiteral(u"Πρόβλημα")});
+    QList<QTreeWidgetItem*> items;
+    for (const TRowProblem& problem : problems.listed) {
+        auto* item = new QTreeWidgetItem(
+            {workbook, QString::number(problem.row), FromCp1253(problem.column), FromCp1253(problem.message)});
+        item->setToolTip(3, item->text(3));
+        items.push_back(item);
+        importRows_.push_back(problem.row);
+    }
+    List1->addTopLevelItems(items);
+    for (int column = 0; column < 3; ++column) List1->resizeColumnToContents(column);
+    if (!items.isEmpty()) List1->setCurrentItem(items.front());
+}
+
 void CheckListDialog::Choose(QTreeWidgetItem* item)
 {
     const int index = List1->indexOfTopLevelItem(item);
+    if (index >= 0 && static_cast<size_t>(index) < importRows_.size())
+        return emit ImportRowChosen(importRows_[static_cast<size_t>(index)]);
     if (index < 0 || static_cast<size_t>(index) >= check_.problems.size()) return;
     emit ProblemChosen(check_.problems[static_cast<size_t>(index)]);
 }

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 
+#include "import/Import.h"
 #include "statement/StatementCheck.h"
 
 class QLabel;
@@ -21,17 +22,22 @@ public:
 
     // The problems of the latest run; those of an earlier run go.
     void ShowProblems(TStatementCheck check);
+    // The rows an import refused in the sheet of `workbook`; choosing one
+    // asks for that row.
+    void ShowImportProblems(const TRowProblems& problems, const QString& workbook);
     const TStatementCheck& Check() const { return check_; }
     QTreeWidget* List() const { return List1; }
 
 signals:
     void ProblemChosen(const epinax::TStatementProblem& problem);
     void CheckAgain();
+    void ImportRowChosen(int row);
 
 private:
     void Choose(QTreeWidgetItem* item);
 
     TStatementCheck check_;
+    std::vector<int> importRows_;  // the sheet's rows of the import's problems shown, else empty
     QLabel* summaryLabel;
     QTreeWidget* List1;
 };

@@ -699,34 +699,6 @@ void MainWindow::findCounterparty()
     });
 }
 
-void MainWindow::importWorkbook()
-{
-    // The workbook is read by a helper program; the progress window keeps the
-    // window alive meanwhile and its "Διακοπή" ends the reading. It closes
-    // with the reading, so that no message of the import finds it on top.
-    const auto readWithProgress = [this](const std::string& path) {
-        struct TClose {
-            MainWindow* form;
-            ~TClose() { form->ProgressDone(); }
-        } closeProgress{this};
-        return ReadFirstSheet(path, [this] { return Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
-    };
-    Run([&] {
-        if (!statement_->SettlePendingRows()) return;
-        const int answer = AskConfirmation(G("Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;"),
-                                           {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
-                                           {G("Πελατών"), G("Προμ/τών"), G("Ακύρωση")});
-        if (answer == mrCancel) return;
-        const auto path = ChooseWorkbook();
-        if (!path) return;
-        const TSide side = answer == mrYes ? TSide::Customers : TSide::Suppliers;
-        const TImportOutcome outcome = ImportWorkbook(*statement_, side, *path, readWithProgress);
-        if (outcome.beep) Beep();
-        for (const std::string& message : outcome.messages) ShowMessage(message);
-        if (outcome.looksLikeHeadings && AskHeadingsQuestion()) ImportWithLayout(side, *path);
-    });
-    for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
-}
 void MainWindow::sortCustomers()
 {
     Run([&] { statement_->SortList(TSide::Customers); });
@@ -1026,6 +998,7 @@ void MainWindow::ProgressDone()
     // inside them (its timer shows it, the focus leaves a grid, the pending
     // row's refusal is shown).
     if (!progress_) return;
+    progress_->reset();  // stops the timer that would show it a second after it began
     progress_->hide();
     progress_->deleteLater();
     progress_ = nullptr;

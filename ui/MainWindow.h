@@ -11,6 +11,7 @@
 #include <optional>
 
 #include "common/Date.h"
+#include "import/Import.h"
 #include "statement/Statement.h"
 #include "statement/StatementCheck.h"
 #include "statement/UserInterface.h"
@@ -66,13 +67,14 @@ public:
     void saveStatementAs();  // Αποθήκευση ως...
     // A statement of the recent list: the unsaved-changes question first.
     void openRecent(const QString& path);
-    void exitProgram();       // Έξοδος
-    void findCounterparty();  // Εύρεση...
-    void importWorkbook();    // Εισαγωγή στοιχείων από Excel
-    void exportWorkbook();    // Εξαγωγή σε λογιστικό φύλλο…
-    void checkStatement();    // Έλεγχος κατάστασης
-    // Εισαγωγή με αντιστοίχιση στηλών… (ImportLayoutHandlers.cpp)
-    void importWorkbookWithLayout();
+    void exitProgram();               // Έξοδος
+    void findCounterparty();          // Εύρεση...
+    void importWorkbook();            // Εισαγωγή στοιχείων από Excel
+    void exportWorkbook();            // Εξαγωγή σε λογιστικό φύλλο…
+    void checkStatement();            // Έλεγχος κατάστασης
+    void importWorkbookWithLayout();  // Εισαγωγή με αντιστοίχιση στηλών…
+    // A row an import refused, shown in its sheet for the columns to be chosen again.
+    void ShowRefusedImportRow(int row);
     // Takes the user to where a problem of the check list is corrected.
     void GoToProblem(const TStatementProblem& problem);
     void sortCustomers();
@@ -153,9 +155,14 @@ private:
     std::optional<std::string> ChooseSaveFile(const std::string& proposedName);
     std::optional<std::string> ChooseOpenFile();
     std::optional<std::string> ChooseWorkbook();
-    // The import of `path` by the rows and columns the user shows.
-    void ImportWithLayout(TSide side, const std::string& path);
-    bool AskHeadingsQuestion();
+    std::optional<TSide> AskImportSide();
+    // The import of `path` by the rows and columns the user shows, the
+    // preview opening on `layout` (else the proposal) at the sheet's `row`.
+    void ImportWithLayout(TSide side, const std::string& path, const std::optional<TImportLayout>& layout = {},
+                          int row = 1);
+    void ShowImportOutcome(const TImportOutcome& outcome, TSide side, const std::string& path,
+                           const std::optional<TImportLayout>& layout);
+    CheckListDialog& ShowCheckList();
     std::optional<TFindRequest> AskFind();
 
     std::unique_ptr<TStatement> statement_;
@@ -199,6 +206,12 @@ private:
     QString chosenFile_;      // the last statement file chosen in a dialog
     QString chosenWorkbook_;  // the last workbook chosen
     QProgressDialog* progress_ = nullptr;
+    struct TRefusedImport {
+        TSide side;
+        std::string path;
+        TImportLayout layout;
+    };
+    std::optional<TRefusedImport> refusedImport_;  // the latest import whose problems the check list shows
 };
 
 }  // namespace epinax::ui

@@ -6,8 +6,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <memory>
 
@@ -16,6 +18,7 @@
 #include "ui/CheckListDialog.h"
 #include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
+#include "ui/ImportPreviewDialog.h"
 #include "ui/MainWindow.h"
 
 using namespace epinax;
@@ -103,6 +106,25 @@ class CheckListTest : public QObject, public MainWindowFixture {
         // comes as the double-click.
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rect.center());
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    // Runs `command`, answering the import preview it opens by `answer`
+    // once it shows; the sheet row the preview's grid has current then.
+    int InPreview(const std::function<void()>& command, Qt::Key answer)
+    {
+        int row = 0;
+        QTimer poll;
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto* preview = qobject_cast<ImportPreviewDialog*>(QApplication::activeModalWidget());
+            if (!preview || !preview->isVisible()) return;
+            poll.stop();
+            auto* grid = preview->findChild<QTableWidget*>(QStringLiteral("rowsGrid"));
+            row = grid->verticalHeaderItem(std::max(0, grid->currentRow()))->text().toInt();
+            QTest::keyClick(preview->focusWidget() ? preview->focusWidget() : preview, answer);
+        });
+        poll.start(10);
+        command();
+        return row;
     }
 
 private slots:
@@ -206,6 +228,33 @@ private slots:
         QVERIFY(grid->CellEditorOpen());
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_E, Qt::ControlModifier);
         QVERIFY(Form().checkListDialog()->isVisible());
+    }
+
+    // A heading row and two rows the import refuses: the preview proposes the
+    // columns by their headings and Enter imports; nothing goes in, both
+    // problems are listed, and Enter on the second shows its row again.
+    void importProblemsAreListedAndLeadBackToTheirRow()
+    {
+        NewWithOneRow();
+        QFile workbook(Path(QStringLiteral("export.csv")));
+        QVERIFY(workbook.open(QIODevice::WriteOnly));
+        workbook.write(QStringLiteral(u"Επωνυμία;Α.Φ.Μ.;Επάγγελμα;Υπόχρεος;Πόλη;Οδός;Αριθμός;Τ.Κ.;Τιμολόγια;Αξία\n"
+                                      u"ΑΛΦΑ;094014201;;0;;;;;1;10\nΒΗΤΑ;111111111;;0;;;;;1;10\n"
+                                      u"ΓΑΜΜΑ;999999999;;0;;;;;1;10\n")
+                           .toUtf8());
+        workbook.close();
+        TDialogs::SetNextAnswer(mrYes);
+        TDialogs::SetNextFileName(workbook.fileName());
+        InPreview([&] { Form().findChild<QAction*>(QStringLiteral("ImportLayout1"))->trigger(); }, Qt::Key_Return);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
+        QCOMPARE(ProblemList()->topLevelItemCount(), 2);
+        QCOMPARE(Cell(0, 1), QStringLiteral("3"));
+        QCOMPARE(Cell(1, 1), QStringLiteral("4"));
+        QCOMPARE(Cell(1, 2), QStringLiteral("B"));
+        ProblemList()->setFocus();
+        QTest::keyClick(ProblemList(), Qt::Key_Down);
+        QCOMPARE(InPreview([&] { QTest::keyClick(ProblemList(), Qt::Key_Return); }, Qt::Key_Escape), 4);
+        QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
     }
 
     void noProblemIsSaidSo()

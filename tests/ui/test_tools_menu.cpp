@@ -22,7 +22,7 @@
 #include "import/Workbook.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
-#include "ui/ImportLayoutDialog.h"
+#include "ui/ImportPreviewDialog.h"
 #include "ui/MainWindow.h"
 
 using namespace epinax;
@@ -296,10 +296,10 @@ private slots:
         QString obliged;
         QTimer keys;
         connect(&keys, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<ImportLayoutDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<ImportPreviewDialog*>(QApplication::activeModalWidget());
             if (!dialog || !QApplication::focusWidget()) return;  // the keys go once it has the focus
             keys.stop();
-            obliged = dialog->findChild<QComboBox*>(QStringLiteral("Field3"))->currentText();
+            obliged = dialog->findChild<QComboBox*>(QStringLiteral("fieldCombo3"))->currentText();
             // From the sheet's list past the heading rows, ΑΦΜ, Επωνυμία and Επάγγελμα to Υπόχρεος.
             for (int field = 0; field < 5; ++field) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
@@ -325,17 +325,17 @@ private slots:
         // The same headings again, from the menu entry: the choice is back.
         QTimer look;
         connect(&look, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<ImportLayoutDialog*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<ImportPreviewDialog*>(QApplication::activeModalWidget());
             if (!dialog) return;
             look.stop();
-            obliged = dialog->findChild<QComboBox*>(QStringLiteral("Field3"))->currentText();
+            obliged = dialog->findChild<QComboBox*>(QStringLiteral("fieldCombo3"))->currentText();
             QTest::keyClick(dialog, Qt::Key_Escape);
         });
         look.start(20);
         TDialogs::SetNextAnswer(mrNo);
         TDialogs::SetNextFileName(sheet.fileName());
         Trigger("ImportLayout1");
-        QCOMPARE(obliged, QStringLiteral(u"0 σε όλες"));
+        QCOMPARE(obliged, QStringLiteral(u"0 σε όλες τις γραμμές"));
         QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 0);
     }
 
