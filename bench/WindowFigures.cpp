@@ -19,11 +19,14 @@
 #include "BenchSupport.h"
 #include "BenchUi.h"
 #include "StatementGenerator.h"
+#include "WorkbookGenerator.h"
+#include "import/Workbook.h"
 #include "outputs/StatementReport.h"
 #include "pages/ReportPages.h"
 #include "statement/Statement.h"
 #include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
+#include "ui/ImportPreviewDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/PrintWindow.h"
 #include "ui/RecordStoreModel.h"
@@ -44,6 +47,7 @@ using epinax::ui::MainWindow;
 using epinax::ui::TDialogs;
 
 constexpr int kRows = 99'999;
+constexpr int kPreviewRows = 10'000;
 constexpr TDate kToday{2025, 3, 14};
 
 void SendKey(QWidget* widget, int key, const QString& text = {})
@@ -61,9 +65,10 @@ void TypeInto(QWidget* grid, const QString& text)
 
 class WindowBench {
 public:
-    WindowBench() : statementFile_(data_.Path() + "/statement.txt")
+    WindowBench() : statementFile_(data_.Path() + "/statement.txt"), workbook_(data_.Path() + "/counterparties.xlsx")
     {
         GenerateStatementFile(statementFile_, {kRows, kRows, Tails::Distinct});
+        WriteCounterpartyWorkbook(workbook_, kPreviewRows);
         TDialogs::SetRecordOnly(true);
         window_ = std::make_unique<MainWindow>(MainWindow::Options{windowDir_.Path() + "/", [] { return kToday; }});
         window_->show();
@@ -189,6 +194,31 @@ public:
         return Timed([&] { WriteListReport(ReportInputOf(window_->Statement(), TSide::Customers), path); });
     }
 
+    // The import's columns window over a 10,000-row workbook, from its
+    // opening until its grid is painted, and the same sheet read alone.
+    Seconds Preview()
+    {
+        const Seconds spent = Timed([&] {
+            ui::ImportPreviewDialog preview(
+                window_.get(), ReadSheetNames(workbook_),
+                [&](const TSheetChoice& choice) { return ReadSheet(workbook_, choice, [] { return true; }); },
+                QString::fromStdString(windowDir_.Path() + "/window.ini"));
+            Require(preview.Start(std::nullopt), "the columns window did not read the sheet");
+            preview.show();
+            preview.repaint();
+            Require(preview.Sheet().rows == kPreviewRows, "the columns window does not hold the sheet");
+        });
+        return spent;
+    }
+
+    Seconds ReadWorkbook()
+    {
+        TSheetChoice choice;
+        choice.keptColumns = TSheetBlock::kMaxKeptColumns;
+        return Timed(
+            [&] { Require(ReadSheet(workbook_, choice, [] { return true; }).rows == kPreviewRows, "unread"); });
+    }
+
     // The program's resident memory before the print window opens and after
     // it is closed again.
     double MegabytesKeptAfterClosingThePrintWindow()
@@ -225,7 +255,7 @@ public:
 
 private:
     TempDir data_, windowDir_, coreDir_;
-    std::string statementFile_;
+    std::string statementFile_, workbook_;
     std::unique_ptr<MainWindow> window_;
     BenchUi coreUi_;
     std::unique_ptr<TStatement> core_;
@@ -248,6 +278,8 @@ int main(int argc, char** argv)
              [&] { return bench.CoreOpen(); }},
             {"window-post-into-99999", "the core's post of the same row", 7, [&] { return bench.WindowPost(); },
              [&] { return bench.CorePost(); }},
+            {"import-preview-10000", "reading the same workbook's sheet alone", 5, [&] { return bench.Preview(); },
+             [&] { return bench.ReadWorkbook(); }},
         });
 #ifdef EPINAX_CLI
         std::printf("pdf-99999-memory: MB=%.1f\n", bench.PdfPeakMegabytes());

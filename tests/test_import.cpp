@@ -10,6 +10,7 @@
 #include "common/Text.h"
 #include "entry/TaxNumber.h"
 #include "import/Import.h"
+#include "outputs/ListWorkbook.h"
 
 using namespace epinax;
 using namespace epinax::test;
@@ -407,4 +408,31 @@ TEST_F(Import, EveryRefusedRowAtOnce)
     const TRowProblems problems = AllRowProblems(doc, TSide::Customers, many, TImportLayout{});
     EXPECT_EQ(problems.listed.size(), 1000u);
     EXPECT_EQ(problems.more, 5u);
+}
+
+// What the export writes comes back through the proposal to the same list,
+// in every format: the heading row found, each field in its column.
+TEST_F(Import, AnExportImportsBackToTheSameList)
+{
+    Run(Block({SheetRow(T("094014201"), "ΠΑΠΑΔΟΠΟΥΛΟΣ; \"Ο.Ε.\"", N(0), N(3), N(1500.5)),
+               SheetRow(N(104), "ΚΩΣΤΑΣ", N(1), N(1), N(0.05))}));
+    const auto records = [&] {
+        std::string all;
+        for (int i = 0; i < doc.List(TSide::Customers).RecordCount(); ++i)
+            all += doc.List(TSide::Customers).RecordTextAt(i);
+        return all;
+    };
+    const std::string imported = records();
+    for (const char* name : {"back.xlsx", "back.ods", "back.csv"}) {
+        const std::string path = dir.File(name);
+        ASSERT_TRUE(
+            WriteListWorkbook({{TSide::Customers, &doc.List(TSide::Customers)}}, path, *WorkbookFormatOf(path)));
+        TImportLayout layout = ProposeLayout(ReadSheet(path, {}, [] { return true; }));
+        EXPECT_EQ(layout.headingRows, 1) << name;
+        New();
+        ValidHeader();
+        const TImportOutcome outcome = ImportWorkbook(doc, TSide::Customers, path, ReadFirstSheet, layout);
+        ASSERT_EQ(outcome.result, TImportResult::Imported) << name << ": " << cp1253::ToUtf8(outcome.messages.at(0));
+        EXPECT_EQ(records(), imported) << name;
+    }
 }
