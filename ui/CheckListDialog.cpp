@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "ui/GreekText.h"
+#include "ui/ObjectNames.h"
 
 namespace epinax::ui {
 
@@ -47,28 +48,28 @@ QStringList StatementHeads()
 
 CheckListDialog::CheckListDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("CheckList"));
+    setObjectName(handle::Name(handle::kCheckListWindow));
     setWindowTitle(QStringLiteral(u"Έλεγχος κατάστασης"));
     auto* layout = new QVBoxLayout(this);
     summaryLabel = new QLabel(this);
-    summaryLabel->setObjectName(QStringLiteral("Label1"));
+    summaryLabel->setObjectName(handle::Name(handle::kCheckSummary));
     layout->addWidget(summaryLabel);
 
-    List1 = new QTreeWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setRootIsDecorated(false);
-    List1->setUniformRowHeights(true);
-    List1->setAlternatingRowColors(true);
-    List1->setHeaderLabels(StatementHeads());
-    List1->header()->setStretchLastSection(true);
+    problemList = new QTreeWidget(this);
+    problemList->setObjectName(handle::Name(handle::kProblemList));
+    problemList->setRootIsDecorated(false);
+    problemList->setUniformRowHeights(true);
+    problemList->setAlternatingRowColors(true);
+    problemList->setHeaderLabels(StatementHeads());
+    problemList->header()->setStretchLastSection(true);
     // Enter and double-click both activate an item.
-    connect(List1, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { Choose(item); });
-    layout->addWidget(List1, 1);
+    connect(problemList, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item) { Choose(item); });
+    layout->addWidget(problemList, 1);
 
     auto* again = new QPushButton(QStringLiteral(u"Νέος έλεγχος"), this);
-    again->setObjectName(QStringLiteral("Button1"));
+    again->setObjectName(handle::Name(handle::kCheckAgainButton));
     auto* close = new QPushButton(QStringLiteral(u"Κλείσιμο"), this);
-    close->setObjectName(QStringLiteral("Button2"));
+    close->setObjectName(handle::Name(handle::kCloseButton));
     // Enter belongs to the list: no button takes it as the default.
     again->setAutoDefault(false);
     close->setAutoDefault(false);
@@ -87,8 +88,8 @@ void CheckListDialog::ShowProblems(TStatementCheck check)
     check_ = std::move(check);
     importRows_.clear();
     summaryLabel->setText(Summary(check_));
-    List1->clear();
-    List1->setHeaderLabels(StatementHeads());
+    problemList->clear();
+    problemList->setHeaderLabels(StatementHeads());
     QList<QTreeWidgetItem*> items;
     items.reserve(static_cast<qsizetype>(check_.problems.size()));
     for (const TStatementProblem& problem : check_.problems) {
@@ -98,9 +99,9 @@ void CheckListDialog::ShowProblems(TStatementCheck check)
         item->setToolTip(3, item->text(3));  // a long message, read whole
         items.push_back(item);
     }
-    List1->addTopLevelItems(items);
-    for (int column = 0; column < 3; ++column) List1->resizeColumnToContents(column);
-    if (!items.isEmpty()) List1->setCurrentItem(items.front());
+    problemList->addTopLevelItems(items);
+    for (int column = 0; column < 3; ++column) problemList->resizeColumnToContents(column);
+    if (!items.isEmpty()) problemList->setCurrentItem(items.front());
 }
 
 void CheckListDialog::ShowImportProblems(const TRowProblems& problems, const QString& workbook)
@@ -108,8 +109,8 @@ void CheckListDialog::ShowImportProblems(const TRowProblems& problems, const QSt
     check_ = {};
     importRows_.clear();
     summaryLabel->setText(ImportSummary(problems));
-    List1->clear();
-    List1->setHeaderLabels(
+    problemList->clear();
+    problemList->setHeaderLabels(
         {QStringLiteral(u"Αρχείο"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Στήλη"), QStringLiteral(u"Πρόβλημα")});
     QList<QTreeWidgetItem*> items;
     for (const TRowProblem& problem : problems.listed) {
@@ -119,14 +120,14 @@ void CheckListDialog::ShowImportProblems(const TRowProblems& problems, const QSt
         items.push_back(item);
         importRows_.push_back(problem.row);
     }
-    List1->addTopLevelItems(items);
-    for (int column = 0; column < 3; ++column) List1->resizeColumnToContents(column);
-    if (!items.isEmpty()) List1->setCurrentItem(items.front());
+    problemList->addTopLevelItems(items);
+    for (int column = 0; column < 3; ++column) problemList->resizeColumnToContents(column);
+    if (!items.isEmpty()) problemList->setCurrentItem(items.front());
 }
 
 void CheckListDialog::Choose(QTreeWidgetItem* item)
 {
-    const int index = List1->indexOfTopLevelItem(item);
+    const int index = problemList->indexOfTopLevelItem(item);
     if (index >= 0 && static_cast<size_t>(index) < importRows_.size())
         return emit ImportRowChosen(importRows_[static_cast<size_t>(index)]);
     if (index < 0 || static_cast<size_t>(index) >= check_.problems.size()) return;

@@ -26,7 +26,7 @@ public:
     // asks for that row.
     void ShowImportProblems(const TRowProblems& problems, const QString& workbook);
     const TStatementCheck& Check() const { return check_; }
-    QTreeWidget* List() const { return List1; }
+    QTreeWidget* List() const { return problemList; }
 
 signals:
     void ProblemChosen(const epinax::TStatementProblem& problem);
@@ -39,7 +39,7 @@ private:
     TStatementCheck check_;
     std::vector<int> importRows_;  // the sheet's rows of the import's problems shown, else empty
     QLabel* summaryLabel;
-    QTreeWidget* List1;
+    QTreeWidget* problemList;
 };
 
 }  // namespace epinax::ui

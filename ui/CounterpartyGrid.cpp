@@ -17,6 +17,7 @@
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
 #include "ui/Handlers.h"
+#include "ui/ObjectNames.h"
 #include "ui/RecordStoreModel.h"
 
 namespace epinax::ui {
@@ -93,7 +94,7 @@ void TCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
 CounterpartyGrid::CounterpartyGrid(TStatement& statement, TSide side, QWidget* parent)
     : QTableView(parent), statement_(statement), side_(side)
 {
-    setObjectName(side == TSide::Customers ? QStringLiteral("DBGrid1") : QStringLiteral("DBGrid2"));
+    setObjectName(side == TSide::Customers ? handle::Name(handle::kCustomerGrid) : handle::Name(handle::kSupplierGrid));
     model_ = new TRecordStoreModel(statement.List(side), side, this);
     delegate_ = new TCellDelegate(this);
     setModel(model_);

@@ -12,34 +12,35 @@
 
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
+#include "ui/ObjectNames.h"
 
 namespace epinax::ui {
 
 FindDialog::FindDialog(QWidget* parent) : QDialog(parent)
 {
-    setObjectName(QStringLiteral("Find"));
+    setObjectName(handle::Name(handle::kFindWindow));
     setWindowTitle(QStringLiteral(u"Εύρεση"));
     auto* layout = new QGridLayout(this);
     auto* label1 = new QLabel(QStringLiteral(u"Αναζήτηση με:"), this);
     byTaxNumberButton = new QRadioButton(QStringLiteral(u"ΑΦΜ"), this);
-    byTaxNumberButton->setObjectName(QStringLiteral("RadioButton1"));
+    byTaxNumberButton->setObjectName(handle::Name(handle::kByTaxNumberButton));
     byTaxNumberButton->setChecked(true);
     byNameButton = new QRadioButton(QStringLiteral(u"Επωνυμία"), this);
-    byNameButton->setObjectName(QStringLiteral("RadioButton2"));
+    byNameButton->setObjectName(handle::Name(handle::kByNameButton));
     auto* label2 = new QLabel(QStringLiteral(u"Εύρεση του:"), this);
     searchEdit = new QLineEdit(this);
-    searchEdit->setObjectName(QStringLiteral("Edit1"));
+    searchEdit->setObjectName(handle::Name(handle::kSearchEdit));
     searchEdit->setMaxLength(9);
     searchEdit->setValidator(new TCp1253Validator(searchEdit));
     searchEdit->installEventFilter(this);
     wholeTextBox = new QCheckBox(QStringLiteral(u"Μόνο ολόκληρες λέξεις"), this);
-    wholeTextBox->setObjectName(QStringLiteral("CheckBox2"));
+    wholeTextBox->setObjectName(handle::Name(handle::kWholeTextBox));
     wholeTextBox->setChecked(true);
     auto* ok = new QPushButton(QStringLiteral(u"ΟΚ"), this);
-    ok->setObjectName(QStringLiteral("Button1"));
+    ok->setObjectName(handle::Name(handle::kOkButton));
     ok->setDefault(true);
     auto* cancel = new QPushButton(QStringLiteral(u"Ακύρωση"), this);
-    cancel->setObjectName(QStringLiteral("Button2"));
+    cancel->setObjectName(handle::Name(handle::kCancelButton));
     connect(ok, &QPushButton::clicked, this, &FindDialog::okClicked);
     connect(cancel, &QPushButton::clicked, this, &FindDialog::cancelClicked);
 

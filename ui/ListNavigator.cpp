@@ -9,6 +9,7 @@
 #include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/Handlers.h"
+#include "ui/ObjectNames.h"
 #include "ui/RecordStoreModel.h"
 
 namespace epinax::ui {
@@ -37,7 +38,8 @@ constexpr int kButtonWidth = 86;
 ListNavigator::ListNavigator(TStatement& statement, CounterpartyGrid& grid, QWidget* parent)
     : QWidget(parent), statement_(statement), grid_(grid)
 {
-    setObjectName(grid.Side() == TSide::Customers ? QStringLiteral("DBNavigator1") : QStringLiteral("DBNavigator2"));
+    setObjectName(grid.Side() == TSide::Customers ? handle::Name(handle::kCustomerNavigator)
+                                                  : handle::Name(handle::kSupplierNavigator));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);

@@ -42,6 +42,7 @@
 #include "ui/KeyLed.h"
 #include "ui/ListNavigator.h"
 #include "ui/Mnemonics.h"
+#include "ui/ObjectNames.h"
 #include "ui/Pictures.h"
 #include "ui/RecordStoreModel.h"
 #include "ui/WaitWindow.h"
@@ -89,7 +90,7 @@ QLineEdit* ReadOnlyTotal(const char* name, QWidget* parent)
 MainWindow::MainWindow(const Options& options, QWidget* parent)
     : QMainWindow(parent), recent_(options.programDirectory + "recent")
 {
-    setObjectName(QStringLiteral("Form1"));
+    setObjectName(handle::Name(handle::kMainWindow));
     LoadPictures();
     statement_ = std::make_unique<TStatement>(options.programDirectory, *this, options.today);
     FormCreate();
@@ -127,7 +128,7 @@ void MainWindow::FormCreate()
     layout->addWidget(headerArea_);
 
     tabs = new QTabWidget(central);
-    tabs->setObjectName(QStringLiteral("PageControl1"));
+    tabs->setObjectName(handle::Name(handle::kTabs));
     tabs->addTab(BuildTab(TSide::Customers), Text(u"&ΠΕΛΑΤΕΣ"));
     tabs->addTab(BuildTab(TSide::Suppliers), Text(u"ΠΡΟ&ΜΗΘΕΥΤΕΣ"));
     connect(tabs, &QTabWidget::currentChanged, this, &MainWindow::changeTab);
@@ -140,7 +141,7 @@ void MainWindow::FormCreate()
     UpdateTabMarks();
 
     BuildMenu();
-    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    statusBar()->setObjectName(handle::Name(handle::kStatusBar));
     BuildWelcomePanel(central);
     wait_ = new WaitWindow(this);
     findDialog_ = new FindDialog(this);
@@ -164,20 +165,20 @@ void MainWindow::BuildMenu()
         return action;
     };
     QMenu* file = menuBar()->addMenu(Text(u"&Αρχείο"));
-    QAction* newStatement = add(file, "N5", u"&Νέο");
+    QAction* newStatement = add(file, handle::kNewAction, u"&Νέο");
     newStatement->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_N));
     connect(newStatement, &QAction::triggered, this, &MainWindow::newStatement);
-    QAction* open = add(file, "N2", u"Άν&οιγμα");
+    QAction* open = add(file, handle::kOpenAction, u"Άν&οιγμα");
     open->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     connect(open, &QAction::triggered, this, &MainWindow::openStatement);
     recentMenu_ = file->addMenu(Text(u"Πρόσφα&τα αρχεία"));
     recentMenu_->setObjectName(QStringLiteral("RecentFiles"));
     FillRecentMenu();
-    actionSaveAs = add(file, "N7", u"Α&ποθήκευση ως...");
+    actionSaveAs = add(file, handle::kSaveAsAction, u"Α&ποθήκευση ως...");
     actionSaveAs->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(actionSaveAs, &QAction::triggered, this, &MainWindow::saveStatementAs);
     file->addSeparator();
-    QAction* exit = add(file, "N4", u"Έ&ξοδος");
+    QAction* exit = add(file, handle::kExitAction, u"Έ&ξοδος");
     exit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(exit, &QAction::triggered, this, &MainWindow::exitProgram);
 
@@ -191,50 +192,51 @@ void MainWindow::BuildMenu()
     actionPrintMenu->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     addAction(actionPrintMenu);
     connect(actionPrintMenu, &QAction::triggered, this, [this] { menuBar()->setActiveAction(printMenuAction); });
-    connect(add(print, "N15", u"Συγκεντρωτική κατάσταση &Πελατών"), &QAction::triggered, this,
+    connect(add(print, handle::kCustomerReportAction, u"Συγκεντρωτική κατάσταση &Πελατών"), &QAction::triggered, this,
             &MainWindow::printCustomerReport);
-    connect(add(print, "N16", u"Συγκεντρωτική κατάσταση Προ&μηθευτών"), &QAction::triggered, this,
-            &MainWindow::printSupplierReport);
+    connect(add(print, handle::kSupplierReportAction, u"Συγκεντρωτική κατάσταση Προ&μηθευτών"), &QAction::triggered,
+            this, &MainWindow::printSupplierReport);
 
     QMenu* tools = menuBar()->addMenu(Text(u"Ε&ργαλεία"));
     tools->setToolTipsVisible(true);
-    actionFind = add(tools, "N17", u"&Εύρεση...");
+    actionFind = add(tools, handle::kFindAction, u"&Εύρεση...");
     actionFind->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(actionFind, &QAction::triggered, this, &MainWindow::findCounterparty);
-    actionImport = add(tools, "Excel1", u"Ε&ισαγωγή στοιχείων από Excel");
+    actionImport = add(tools, handle::kImportAction, u"Ε&ισαγωγή στοιχείων από Excel");
     connect(actionImport, &QAction::triggered, this, &MainWindow::importWorkbook);
-    QAction* importWithLayout = add(tools, "ImportLayout1", u"Εισαγωγή με αντιστοί&χιση στηλών…");
+    QAction* importWithLayout = add(tools, handle::kImportWithLayoutAction, u"Εισαγωγή με αντιστοί&χιση στηλών…");
     connect(importWithLayout, &QAction::triggered, this, &MainWindow::importWorkbookWithLayout);
     connect(actionImport, &QAction::changed, this,
             [=, this] { importWithLayout->setEnabled(actionImport->isEnabled()); });
-    QAction* exportAction = add(tools, "Export1", u"Ε&ξαγωγή σε λογιστικό φύλλο…");
+    QAction* exportAction = add(tools, handle::kExportAction, u"Ε&ξαγωγή σε λογιστικό φύλλο…");
     connect(exportAction, &QAction::triggered, this, &MainWindow::exportWorkbook);
     connect(tools, &QMenu::aboutToShow, this,
             [this, exportAction] { exportAction->setEnabled(statement_->StatementLoaded()); });
-    actionSort = add(tools, "Sort1", u"&Ταξινόμηση λίστας");
+    actionSort = add(tools, handle::kSortAction, u"&Ταξινόμηση λίστας");
     actionSort->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_T));
     connect(actionSort, &QAction::triggered, this,
             [this] { tabs->currentIndex() == 0 ? sortCustomers() : sortSuppliers(); });
-    actionCheck = add(tools, "Check1", u"Έ&λεγχος κατάστασης");
+    actionCheck = add(tools, handle::kCheckAction, u"Έ&λεγχος κατάστασης");
     actionCheck->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
     connect(actionCheck, &QAction::triggered, this, &MainWindow::checkStatement);
     tools->addSeparator();
-    connect(add(tools, "zip1", u"Δημιουργία συ&μπιεσμένου αρχείου (zip)"), &QAction::triggered, this,
+    connect(add(tools, handle::kZipAction, u"Δημιουργία συ&μπιεσμένου αρχείου (zip)"), &QAction::triggered, this,
             &MainWindow::makeZip);
-    connect(add(tools, "N9", u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"), &QAction::triggered, this,
-            &MainWindow::makeDesktopShortcut);
+    connect(add(tools, handle::kShortcutAction, u"Δημιουργία &συντόμευσης στην Επιφ. Εργασίας"), &QAction::triggered,
+            this, &MainWindow::makeDesktopShortcut);
     QAction* site = tools->addAction(Text(u"Σύν&δεση με εξυπηρετητή ΚΕΦΥΣ (") + QString::fromUtf8(kAuthorityHost) +
                                      QLatin1Char(')'));
-    site->setObjectName(QStringLiteral("e1"));
+    site->setObjectName(handle::Name(handle::kServerAction));
     connect(site, &QAction::triggered, this, &MainWindow::connectToServer);
-    QAction* submit = add(tools, "N20", u"&Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
+    QAction* submit = add(tools, handle::kSubmitAction, u"&Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης");
     submit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     connect(submit, &QAction::triggered, this, &MainWindow::submitOnline);
 
     QMenu* help = menuBar()->addMenu(Text(u"&Βοήθεια"));
     help->setToolTipsVisible(true);
-    connect(add(help, "N13", u"&Οδηγίες εφαρμογής"), &QAction::triggered, this, &MainWindow::showUserManual);
-    connect(add(help, "N12", u"&Σχετικά..."), &QAction::triggered, this, &MainWindow::showAbout);
+    connect(add(help, handle::kManualAction, u"&Οδηγίες εφαρμογής"), &QAction::triggered, this,
+            &MainWindow::showUserManual);
+    connect(add(help, handle::kAboutAction, u"&Σχετικά..."), &QAction::triggered, this, &MainWindow::showAbout);
     InstallHelpKey();
     for (QAction* title : menuBar()->actions()) {
         AcceptLatinKeys(title->menu());
@@ -285,7 +287,7 @@ QWidget* MainWindow::BuildHeader(QWidget* parent)
     // Row by row, in tab order.
     pair(0, 0, u"Έτος που αφορούν\nτα στοιχεία: (*)", edit("YearOfData"));
     taxOfficeCombo = new QComboBox(header);
-    taxOfficeCombo->setObjectName(QStringLiteral("ComboBox1"));
+    taxOfficeCombo->setObjectName(handle::Name(handle::kTaxOfficeCombo));
     for (const auto& name : TaxOfficeNames()) taxOfficeCombo->addItem(FromCp1253(name));
     taxOfficeCombo->setCurrentIndex(-1);
     // A list of about twenty offices at a time, not the whole screen's height
@@ -339,10 +341,10 @@ QWidget* MainWindow::BuildKindButtons(QWidget* parent)
     auto* layout = new QHBoxLayout(kinds);
     layout->setContentsMargins(0, 0, 4, 2);
     debitButton = new QRadioButton(Text(u"&Χρεωστικά Τιμολόγια"), kinds);
-    debitButton->setObjectName(QStringLiteral("RadioButton1"));
+    debitButton->setObjectName(handle::Name(handle::kDebitButton));
     debitButton->setChecked(true);
     creditButton = new QRadioButton(Text(u"Π&ιστωτικά Υπόλοιπα"), kinds);
-    creditButton->setObjectName(QStringLiteral("RadioButton2"));
+    creditButton->setObjectName(handle::Name(handle::kCreditButton));
     connect(debitButton, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(false); }); });
     connect(creditButton, &QRadioButton::clicked, this, [this] { Run([&] { statement_->ChooseKind(true); }); });
     for (QRadioButton* button : {debitButton, creditButton})
@@ -377,7 +379,8 @@ QWidget* MainWindow::BuildTab(TSide side)
     (customers ? customerNavigator : supplierNavigator) = navigator;
 
     auto* sort = new QPushButton(Text(u"Ταξινόμηση"), page);
-    sort->setObjectName(customers ? QStringLiteral("Button2") : QStringLiteral("Button3"));
+    sort->setObjectName(customers ? handle::Name(handle::kCustomerSortButton)
+                                  : handle::Name(handle::kSupplierSortButton));
     if (customers) sort->setToolTip(Text(u"Πατήστε για να ταξινομηθούν αλφαβητικά οι εγγραφές "));
     connect(sort, &QPushButton::clicked, this, customers ? &MainWindow::sortCustomers : &MainWindow::sortSuppliers);
 
@@ -391,7 +394,8 @@ QWidget* MainWindow::BuildTab(TSide side)
 
     auto* bottom = new QHBoxLayout;
     QLabel* count = new QLabel(page);
-    count->setObjectName(customers ? QStringLiteral("Label32") : QStringLiteral("Label33"));
+    count->setObjectName(customers ? handle::Name(handle::kCustomerCountLabel)
+                                   : handle::Name(handle::kSupplierCountLabel));
     (customers ? customerCountLabel : supplierCountLabel) = count;
     bottom->addWidget(count);
     bottom->addStretch();
@@ -457,8 +461,8 @@ void MainWindow::KeepGeometry()
 void MainWindow::LayOutWelcomePanel()
 {
     welcomePanel->setGeometry(centralWidget()->rect());
-    auto* image = welcomePanel->findChild<QLabel*>(QStringLiteral("Image1"));
-    auto* label = welcomePanel->findChild<QLabel*>(QStringLiteral("Label18"));
+    auto* image = welcomePanel->findChild<QLabel*>(handle::Name(handle::kWelcomePicture));
+    auto* label = welcomePanel->findChild<QLabel*>(handle::Name(handle::kWelcomeText));
     const int middle = welcomePanel->width() / 2;
     image->move(middle - image->width() / 2, 50);
     label->move(middle - label->width() / 2, image->height() + 100);
@@ -467,17 +471,17 @@ void MainWindow::LayOutWelcomePanel()
 void MainWindow::BuildWelcomePanel(QWidget* parent)
 {
     welcomePanel = new QWidget(parent);
-    welcomePanel->setObjectName(QStringLiteral("Panel2"));
+    welcomePanel->setObjectName(handle::Name(handle::kWelcomePanel));
     welcomePanel->setAutoFillBackground(true);
     welcomePanel->setGeometry(0, 0, kClientWidth, kClientHeight);
     auto* image = new QLabel(welcomePanel);
-    image->setObjectName(QStringLiteral("Image1"));
+    image->setObjectName(handle::Name(handle::kWelcomePicture));
     QPixmap picture(QStringLiteral(":/pictures/welcome.png"));
     image->setPixmap(picture);
     image->resize(picture.size());
     auto* label =
         new QLabel(Text(u"Παρακαλώ επιλέξτε 'Αρχείο' - 'Νέο' ή 'Αρχείο' - Άνοιγμα' για να ξεκινήσετε"), welcomePanel);
-    label->setObjectName(QStringLiteral("Label18"));
+    label->setObjectName(handle::Name(handle::kWelcomeText));
     QFont font = label->font();
     font.setPointSizeF(font.pointSizeF() * 1.2);
     font.setBold(true);

@@ -30,6 +30,7 @@
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
 #include "ui/KeyLed.h"
+#include "ui/ObjectNames.h"
 
 namespace epinax::ui {
 
@@ -228,7 +229,7 @@ void TPageView::Resize()
 
 PrintWindow::PrintWindow(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), keyLed_(keyLed)
 {
-    setObjectName(QStringLiteral("PrintForm"));
+    setObjectName(handle::Name(handle::kPrintWindow));
     setWindowTitle(QStringLiteral(u"Εκτύπωση"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -236,17 +237,17 @@ PrintWindow::PrintWindow(QWidget* parent, TKeyLed* keyLed) : QDialog(parent), ke
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(kClientWidth, kClientHeight);
 
-    WebBrowser1 = new TPageView(this);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
-    WebBrowser1->setGeometry(8, 8, 705, 553);
-    WebBrowser1->installEventFilter(this);
+    pageView = new TPageView(this);
+    pageView->setObjectName(handle::Name(handle::kPageView));
+    pageView->setGeometry(8, 8, 705, 553);
+    pageView->installEventFilter(this);
     printButton = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
-    printButton->setObjectName(QStringLiteral("Button1"));
+    printButton->setObjectName(handle::Name(handle::kPrintButton));
     printButton->setGeometry(720, 64, 81, 65);
     connect(printButton, &QPushButton::clicked, this, &PrintWindow::print);
     // Two lines: the button is no wider than the one above it.
     pdfButton = new QPushButton(QStringLiteral(u"Αποθήκευση\nPDF"), this);
-    pdfButton->setObjectName(QStringLiteral("Button2"));
+    pdfButton->setObjectName(handle::Name(handle::kPdfButton));
     pdfButton->setAccessibleName(QStringLiteral(u"Αποθήκευση PDF"));
     pdfButton->setGeometry(720, 137, 81, 65);
     connect(pdfButton, &QPushButton::clicked, this, &PrintWindow::savePdf);
@@ -264,24 +265,24 @@ PrintWindow::~PrintWindow() = default;
 
 void PrintWindow::ShowReport(const TReportInput& input)
 {
-    WebBrowser1->SetPages(nullptr);
+    pageView->SetPages(nullptr);
     pages_ = std::make_unique<TReportPages>(input);
     side_ = input.side;
-    WebBrowser1->SetPages(pages_.get());
+    pageView->SetPages(pages_.get());
     ShowPage(0);
-    WebBrowser1->setFocus();
+    pageView->setFocus();
 }
 
 void PrintWindow::ShowPage(int page)
 {
-    WebBrowser1->ShowPage(page);
-    PageLabel->setText(pages_ ? PageOfPages(WebBrowser1->Page() + 1, pages_->PageCount()) : QString());
+    pageView->ShowPage(page);
+    PageLabel->setText(pages_ ? PageOfPages(pageView->Page() + 1, pages_->PageCount()) : QString());
 }
 
 // The keys of the pages, taken before the scroll area would scroll with them.
 bool PrintWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
+    if (watched == pageView && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (PageKey(key->key(), key->modifiers())) return true;
     }
@@ -298,7 +299,7 @@ bool PrintWindow::PageKey(int key, Qt::KeyboardModifiers modifiers)
 {
     if (!pages_) return false;
     const bool control = modifiers & Qt::ControlModifier;
-    const int page = WebBrowser1->Page();
+    const int page = pageView->Page();
     if (key == Qt::Key_PageDown && !control)
         ShowPage(page + 1);
     else if (key == Qt::Key_PageUp && !control)
@@ -308,9 +309,9 @@ bool PrintWindow::PageKey(int key, Qt::KeyboardModifiers modifiers)
     else if (key == Qt::Key_End && control)
         ShowPage(pages_->PageCount() - 1);
     else if ((key == Qt::Key_Plus || key == Qt::Key_Equal) && control)
-        WebBrowser1->SetZoom(WebBrowser1->Zoom() * kZoomStep);
+        pageView->SetZoom(pageView->Zoom() * kZoomStep);
     else if (key == Qt::Key_Minus && control)
-        WebBrowser1->SetZoom(WebBrowser1->Zoom() / kZoomStep);
+        pageView->SetZoom(pageView->Zoom() / kZoomStep);
     else
         return false;
     return true;
@@ -322,7 +323,7 @@ void PrintWindow::hideEvent(QHideEvent* event)
 {
     QDialog::hideEvent(event);
     if (event->spontaneous()) return;
-    WebBrowser1->SetPages(nullptr);
+    pageView->SetPages(nullptr);
     pages_.reset();
     ::malloc_trim(0);
 }

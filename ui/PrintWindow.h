@@ -75,7 +75,7 @@ public:
     // TReportPages throws.
     void ShowReport(const TReportInput& input);
     const TReportPages* Pages() const { return pages_.get(); }
-    TPageView* View() const { return WebBrowser1; }
+    TPageView* View() const { return pageView; }
 
     void print();    // Εκτύπωση
     void savePdf();  // Αποθήκευση PDF
@@ -95,7 +95,7 @@ private:
     QString ProposedPdfPath() const;
 
     std::unique_ptr<TReportPages> pages_;
-    TPageView* WebBrowser1 = nullptr;
+    TPageView* pageView = nullptr;
     QLabel* PageLabel = nullptr;
     QPushButton* printButton = nullptr;
     QPushButton* pdfButton = nullptr;

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "ui/ObjectNames.h"
 #include "ui/PrintWindow.h"
 
 namespace epinax::ui {
@@ -44,7 +45,7 @@ QString HelpDirectory()
 UserManualWindow::UserManualWindow(const QString& helpDirectory)
     : QWidget(nullptr, Qt::Window), helpDirectory_(helpDirectory)
 {
-    setObjectName(QStringLiteral("UserManual"));
+    setObjectName(handle::Name(handle::kManualWindow));
     setWindowTitle(QStringLiteral(u"Οδηγίες εφαρμογής"));
     setWindowIcon(QIcon(QStringLiteral(":/pictures/icon.png")));
     // The program ends when its main window closes, whether or not the
@@ -56,7 +57,7 @@ UserManualWindow::UserManualWindow(const QString& helpDirectory)
 
     auto* topics = new QVBoxLayout;
     auto* prompt = new QLabel(QStringLiteral(u"Επιλέξτε θέμα:"), this);
-    prompt->setObjectName(QStringLiteral("Label4"));
+    prompt->setObjectName(handle::Name(handle::kManualPrompt));
     topics->addWidget(prompt);
     topics->addSpacing(8);
     topics->addWidget(TopicLabel("Label1", QStringLiteral(u"Οδηγίες εγκατάστασης"), THelpTopic::Setup));
@@ -64,21 +65,21 @@ UserManualWindow::UserManualWindow(const QString& helpDirectory)
     topics->addWidget(TopicLabel("Label3", QStringLiteral(u"Όροι χρήσης εφαρμογής"), THelpTopic::Terms));
     topics->addSpacing(16);
     printButton = new QPushButton(QStringLiteral(u"Εκτύπωση"), this);
-    printButton->setObjectName(QStringLiteral("Button1"));
+    printButton->setObjectName(handle::Name(handle::kPrintButton));
     printButton->setFocusPolicy(Qt::StrongFocus);
     connect(printButton, &QPushButton::clicked, this, &UserManualWindow::print);
     topics->addWidget(printButton);
     topics->addStretch();
 
-    WebBrowser1 = new TPageBrowser(this);
-    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    browser = new TPageBrowser(this);
+    browser->setObjectName(handle::Name(handle::kPageView));
     // Tab leaves the page for the topics and the button, rather than going
     // round its links for ever (eventFilter); the arrows and PgUp/PgDn
     // still scroll it.
-    WebBrowser1->installEventFilter(this);
+    browser->installEventFilter(this);
     auto* layout = new QHBoxLayout(this);
     layout->addLayout(topics);
-    layout->addWidget(WebBrowser1, 1);
+    layout->addWidget(browser, 1);
     Navigate(THelpTopic::Setup);
 }
 
@@ -105,7 +106,7 @@ QLabel* UserManualWindow::TopicLabel(const char* name, const QString& caption, T
 // and so are Enter and Space on it; the arrows go from topic to topic.
 bool UserManualWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == WebBrowser1 && event->type() == QEvent::KeyPress) {
+    if (watched == browser && event->type() == QEvent::KeyPress) {
         const auto* key = static_cast<QKeyEvent*>(event);
         const bool plain = !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier));
         if (plain && (key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)) {
@@ -149,10 +150,10 @@ void UserManualWindow::Navigate(THelpTopic topic)
 {
     QUrl page = QUrl::fromLocalFile(PagePath(topic));
     // The same page again is read again: it may have changed on disk.
-    if (WebBrowser1->source() == page)
-        WebBrowser1->reload();
+    if (browser->source() == page)
+        browser->reload();
     else
-        WebBrowser1->setSource(page);
+        browser->setSource(page);
 }
 
 void UserManualWindow::ShowTopic(THelpTopic topic)
@@ -165,6 +166,6 @@ void UserManualWindow::ShowTopic(THelpTopic topic)
     topics_[static_cast<size_t>(topic)]->setFocus(Qt::OtherFocusReason);
 }
 
-void UserManualWindow::print() { PrintWithDialog(this, *WebBrowser1->document()); }
+void UserManualWindow::print() { PrintWithDialog(this, *browser->document()); }
 
 }  // namespace epinax::ui

@@ -25,7 +25,7 @@ public:
     // minimised.
     void ShowTopic(THelpTopic topic);
     void Navigate(THelpTopic topic);
-    TPageBrowser* Browser() const { return WebBrowser1; }
+    TPageBrowser* Browser() const { return browser; }
     QString PagePath(THelpTopic topic) const;
 
     void print();  // Εκτύπωση
@@ -38,7 +38,7 @@ private:
     QLabel* TopicLabel(const char* name, const QString& caption, THelpTopic topic);
 
     QString helpDirectory_;
-    TPageBrowser* WebBrowser1 = nullptr;
+    TPageBrowser* browser = nullptr;
     QPushButton* printButton = nullptr;
     std::vector<QLabel*> topics_;  // in the order of THelpTopic
 };

@@ -1,4 +1,5 @@
 #include "ui/WaitWindow.h"
+#include "ui/ObjectNames.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -24,12 +25,12 @@ QString WaitWords() { return QStringLiteral(u"Παρακαλώ περιμένε�
 
 WaitWindow::WaitWindow(QWidget* parent) : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint)
 {
-    setObjectName(QStringLiteral(u"Form2"));
+    setObjectName(handle::Name(handle::kWaitWindow));
     setWindowTitle(WaitWords());
     setModal(false);
 
     text_ = new QLabel(WaitWords(), this);
-    text_->setObjectName(QStringLiteral(u"Label1"));
+    text_->setObjectName(handle::Name(handle::kWaitText));
     text_->setAlignment(Qt::AlignCenter);
     QFont font = text_->font();
     font.setPixelSize(kTextPixels);
