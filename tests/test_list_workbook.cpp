@@ -2,8 +2,8 @@
 // workbook readers: the heading row and every cell, in each format.
 #include <cstdio>
 #include <filesystem>
-#include <map>
 
+#include "ListSupport.h"
 #include "TestSupport.h"
 #include "common/Greek.h"
 #include "entry/Counterparty.h"
@@ -16,34 +16,6 @@ using namespace epinax::test;
 
 namespace {
 
-// A counterparty row as typed (UTF-8).
-struct TestRow {
-    std::string afm, name, prof, ypovolh, city, street, streetNo, tk, invoices, value;
-};
-
-std::string RecordOf(TSide side, const TestRow& row)
-{
-    const std::map<std::string, std::string> values{{"RecordType", "2"},
-                                                    {AfmFieldName(side), row.afm},
-                                                    {NameFieldName(side), row.name},
-                                                    {ProfFieldName(side), row.prof},
-                                                    {"Ypovolh", row.ypovolh},
-                                                    {"City", row.city},
-                                                    {"Street", row.street},
-                                                    {"StreetNo", row.streetNo},
-                                                    {"TK", row.tk},
-                                                    {"NoTimologion", row.invoices},
-                                                    {"Value", row.value}};
-    std::string record;
-    for (const TFieldSpec& spec : CounterpartySchema(side)) {
-        auto value = values.find(spec.name);
-        std::string field = value == values.end() ? "" : G(value->second);
-        field.resize(static_cast<size_t>(spec.width), ' ');
-        record += field;
-    }
-    return record;
-}
-
 // A leading zero, Greek text with the separator and quotes, an empty
 // profession, cents, counts.
 const std::vector<TestRow> kCustomers{
@@ -52,24 +24,6 @@ const std::vector<TestRow> kCustomers{
 };
 const std::vector<TestRow> kSuppliers{
     {"094019245", "ΒΗΤΑ ΕΠΕ", "ΧΟΝΔΡΕΜΠΟΡΙΟ", "0", "ΛΑΡΙΣΑ", "ΠΑΠΑΦΛΕΣΣΑ", "1", "41222", "1", "15"},
-};
-
-class List {
-public:
-    List(TSide side, const std::vector<TestRow>& rows) : store_(side == TSide::Customers ? "customers" : "suppliers")
-    {
-        std::string text;
-        for (const TestRow& row : rows) text += RecordOf(side, row) + "\r\n";
-        WriteBytes(dir_.File("record"), text);
-        store_.SetFileName(dir_.File("record"));
-        store_.SetSchema(CounterpartySchema(side));
-        store_.Open();
-    }
-    TFixedFormatDataSet& Store() { return store_; }
-
-private:
-    TempDir dir_;
-    TFixedFormatDataSet store_;
 };
 
 TCell Text(const std::string& utf8) { return utf8.empty() ? TCell() : TCell::Text(G(utf8)); }

@@ -10,7 +10,9 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "ui/Dialogs.h"
@@ -53,6 +55,22 @@ inline void Key(QWidget* widget, Qt::Key key, Qt::KeyboardModifiers modifiers = 
 // from the script; a window test derives from it beside QObject.
 // The help pages beside the test program, as the build tree has them beside
 // the program; false when one cannot be copied.
+// Runs `command`; once a modal `Window` it opens shows and the keyboard's
+// focus has settled, `act` is called on it, once.
+template <class Window>
+void WhenModalShows(const std::function<void()>& command, const std::function<void(Window&)>& act)
+{
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        auto* window = qobject_cast<Window*>(QApplication::activeModalWidget());
+        if (!window || !window->isVisible() || !window->focusWidget() || !QApplication::focusWidget()) return;
+        poll.stop();
+        act(*window);
+    });
+    poll.start(10);
+    command();
+}
+
 inline bool CopyHelpPagesBesideTheProgram()
 {
     QDir help(QCoreApplication::applicationDirPath() + QStringLiteral("/Help"));

@@ -9,7 +9,6 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <memory>
 
@@ -108,22 +107,16 @@ class CheckListTest : public QObject, public MainWindowFixture {
         QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
     }
 
-    // Runs `command`, answering the import preview it opens by `answer`
-    // once it shows; the sheet row the preview's grid has current then.
+    // Runs `command`, answering the import preview it opens by `answer`;
+    // the sheet row the preview's grid has current then.
     int InPreview(const std::function<void()>& command, Qt::Key answer)
     {
         int row = 0;
-        QTimer poll;
-        connect(&poll, &QTimer::timeout, this, [&] {
-            auto* preview = qobject_cast<ImportPreviewDialog*>(QApplication::activeModalWidget());
-            if (!preview || !preview->isVisible()) return;
-            poll.stop();
-            auto* grid = preview->findChild<QTableWidget*>(QStringLiteral("rowsGrid"));
+        WhenModalShows<ImportPreviewDialog>(command, [&](ImportPreviewDialog& preview) {
+            auto* grid = preview.findChild<QTableWidget*>(QStringLiteral("rowsGrid"));
             row = grid->verticalHeaderItem(std::max(0, grid->currentRow()))->text().toInt();
-            QTest::keyClick(preview->focusWidget() ? preview->focusWidget() : preview, answer);
+            QTest::keyClick(preview.focusWidget(), answer);
         });
-        poll.start(10);
-        command();
         return row;
     }
 

@@ -294,26 +294,19 @@ private slots:
                         .toUtf8());
         sheet.close();
         QString obliged;
-        QTimer keys;
-        connect(&keys, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<ImportPreviewDialog*>(QApplication::activeModalWidget());
-            if (!dialog || !QApplication::focusWidget()) return;  // the keys go once it has the focus
-            keys.stop();
-            obliged = dialog->findChild<QComboBox*>(QStringLiteral("fieldCombo3"))->currentText();
-            // From the sheet's list past the heading rows, ΑΦΜ, Επωνυμία and Επάγγελμα to Υπόχρεος.
-            for (int field = 0; field < 5; ++field) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-        });
-        keys.start(20);
-        QTimer::singleShot(20000, [] {
-            if (QApplication::activeModalWidget()) QApplication::activeModalWidget()->close();
-        });
         TDialogs::Shown().clear();
         TDialogs::SetNextAnswer(mrYes);
         TDialogs::SetNextFileName(sheet.fileName());
         TDialogs::SetNextAnswer(mrYes);
-        Trigger("Excel1");
+        WhenModalShows<ImportPreviewDialog>(
+            [&] { Trigger("Excel1"); },
+            [&](ImportPreviewDialog& dialog) {
+                obliged = dialog.findChild<QComboBox*>(QStringLiteral("fieldCombo3"))->currentText();
+                // From the sheet's list past the heading rows, ΑΦΜ, Επωνυμία and Επάγγελμα to Υπόχρεος.
+                for (int field = 0; field < 5; ++field) QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+            });
         QCOMPARE(obliged, QStringLiteral(u"(κενό)"));
         QCOMPARE(TDialogs::Shown().size(), 3);
         QVERIFY(TDialogs::Shown()[1].startsWith(QStringLiteral(u"message: Λάθος στη γραμμή 1 του αρχείου")));
@@ -323,18 +316,14 @@ private slots:
         QCOMPARE(QString::fromStdString(Doc().CustomerValueTotal()), QStringLiteral("2034,50"));
 
         // The same headings again, from the menu entry: the choice is back.
-        QTimer look;
-        connect(&look, &QTimer::timeout, [&] {
-            auto* dialog = qobject_cast<ImportPreviewDialog*>(QApplication::activeModalWidget());
-            if (!dialog) return;
-            look.stop();
-            obliged = dialog->findChild<QComboBox*>(QStringLiteral("fieldCombo3"))->currentText();
-            QTest::keyClick(dialog, Qt::Key_Escape);
-        });
-        look.start(20);
         TDialogs::SetNextAnswer(mrNo);
         TDialogs::SetNextFileName(sheet.fileName());
-        Trigger("ImportLayout1");
+        WhenModalShows<ImportPreviewDialog>(
+            [&] { Trigger("ImportLayout1"); },
+            [&](ImportPreviewDialog& dialog) {
+                obliged = dialog.findChild<QComboBox*>(QStringLiteral("fieldCombo3"))->currentText();
+                QTest::keyClick(&dialog, Qt::Key_Escape);
+            });
         QCOMPARE(obliged, QStringLiteral(u"0 σε όλες τις γραμμές"));
         QCOMPARE(Doc().List(TSide::Suppliers).RecordCount(), 0);
     }
