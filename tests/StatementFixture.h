@@ -2,7 +2,7 @@
 // user interface, with a fixed date.
 #pragma once
 
-#include "ScriptedUi.h"
+#include "RecordingUi.h"
 #include "TestSupport.h"
 #include "common/Errors.h"
 #include "common/Greek.h"
@@ -28,7 +28,7 @@ struct Row {
 class StatementTest : public ::testing::Test {
 protected:
     TempDir dir;
-    ScriptedUi ui;
+    RecordingUi ui;
     TStatement doc{dir.Path() + "/", ui, [] { return kToday; }};
 
     void New()

@@ -16,7 +16,7 @@ const char* const kNumbers[] = {"1", " 1", "1 ", "\t1", "1\x01", "11", "12", " 1
 class TwoStatements : public ::testing::Test {
 protected:
     TempDir dirs[2];
-    ScriptedUi uis[2];
+    RecordingUi uis[2];
     TStatement window{dirs[0].Path() + "/", uis[0], [] { return kToday; }};
     TStatement bulk{dirs[1].Path() + "/", uis[1], [] { return kToday; }};
 
@@ -29,7 +29,7 @@ protected:
     }
 
     // Posts the row into `doc`; what the user saw, empty when it was taken.
-    static std::vector<std::string> Post(TStatement& doc, ScriptedUi& ui, TSide side, const std::string& afm)
+    static std::vector<std::string> Post(TStatement& doc, RecordingUi& ui, TSide side, const std::string& afm)
     {
         auto& list = doc.List(side);
         list.Append();

@@ -105,7 +105,7 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
     const std::string customers = Working("record2");
 
     WriteBytes(doc.WorkingFile("record2.Ab3xZ9"), customers.substr(0, 100));  // a write cut short
-    ScriptedUi again;
+    RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_TRUE(Offer(restarted));
     EXPECT_FALSE(FileExists(doc.WorkingFile("record2.Ab3xZ9")));
@@ -137,7 +137,7 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     const std::string customers = Working("record2");
 
     WriteBytes(doc.WorkingFile("record4.link"), "");  // a copy cut short
-    ScriptedUi again;
+    RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_FALSE(Offer(restarted, false));
     EXPECT_FALSE(restarted.StatementLoaded());
@@ -152,7 +152,7 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     // Nothing is left to offer, and a second refusal never mixes folders.
     EXPECT_FALSE(restarted.LeftWork());
     restarted.New();
-    ScriptedUi third;
+    RecordingUi third;
     TStatement once_more(dir.Path() + "/", third, [] { return kToday; });
     EXPECT_FALSE(once_more.LeftWork());  // New left empty files: nothing to offer
     EXPECT_TRUE(third.log.empty());
@@ -165,7 +165,7 @@ TEST_F(RecoveryTest, ADamagedWorkingFileIsKeptAsideWithAMessage)
     customers[100] = 'x';  // inside the value of the first row
     WriteBytes(doc.WorkingFile("record2"), customers);
 
-    ScriptedUi again;
+    RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_FALSE(Offer(restarted));
     EXPECT_FALSE(restarted.StatementLoaded());
@@ -211,7 +211,7 @@ TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
         SCOPED_TRACE(name);
         LeaveWorkingFiles(general, customers);
         plant(doc.WorkingFile(name));
-        ScriptedUi again;
+        RecordingUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
         ASSERT_FALSE(Offer(restarted));
         ASSERT_EQ(again.log.size(), 1u);
@@ -251,7 +251,7 @@ TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
         TGeneralData data = typed;
         data.header.*field = value;
         LeaveWorkingFiles(GeneralDataText(data), customers);
-        ScriptedUi again;
+        RecordingUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
         EXPECT_EQ(Offer(restarted), recovered);
         const std::string damaged = "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα";
@@ -263,7 +263,7 @@ TEST_F(RecoveryTest, ADamagedGeneralDataFileIsKeptAsideToo)
 {
     LeaveUnsavedStatement();
     WriteBytes(doc.WorkingFile("generaldata"), "[e-PINAX generaldata 1]\r\nCredit=maybe\r\n");
-    ScriptedUi again;
+    RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_FALSE(Offer(restarted));
     EXPECT_EQ(RecoveredFolders().size(), 1u);
@@ -273,7 +273,7 @@ TEST_F(RecoveryTest, AClosedStatementLeavesNothingToOffer)
 {
     LeaveUnsavedStatement();
     doc.Close();
-    ScriptedUi again;
+    RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
     EXPECT_FALSE(Offer(restarted));
     EXPECT_TRUE(again.log.empty());

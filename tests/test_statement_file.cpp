@@ -303,7 +303,7 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
 {
     TStatementHeader header = doc.Header();
     TempDir other;
-    ScriptedUi otherUi;
+    RecordingUi otherUi;
     TStatement reopened(other.Path() + "/", otherUi, [] { return kToday; });
     WriteBytes(other.File("in"), saved);
     reopened.Open(other.File("in"));

@@ -194,7 +194,7 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
         WriteBytes(elsewhere.File(name), std::string("keep ") + name);
     std::filesystem::create_directory_symlink(elsewhere.Path(), program.File("temp"));
 
-    ScriptedUi ui;
+    RecordingUi ui;
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     ASSERT_TRUE(doc.WorkingDirectoryProblem());
     doc.New();
@@ -216,7 +216,7 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
 TEST(WorkingDirectory, ARemovedOneIsMadeAgain)
 {
     TempDir program;
-    ScriptedUi ui;
+    RecordingUi ui;
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     std::filesystem::remove_all(program.File("temp"));
     doc.New();

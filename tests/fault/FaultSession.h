@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "FailingWrite.h"
-#include "ScriptedUi.h"
+#include "RecordingUi.h"
 #include "TestSupport.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
@@ -133,7 +133,7 @@ private:
 class FaultSession {
 public:
     SessionDir dir;
-    ScriptedUi ui;
+    RecordingUi ui;
     TStatement doc{dir.Path() + "/", ui, [] { return kFaultToday; }};
     const std::string earlier = dir.File("earlier");
     const std::string other = dir.File("other");  // another statement file, to open

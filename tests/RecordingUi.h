@@ -11,7 +11,7 @@
 
 namespace epinax::test {
 
-class ScriptedUi : public IUserInterface {
+class RecordingUi : public IUserInterface {
 public:
     std::vector<std::string> log;  // "beep", "message: ...", "focus: AFM", ...
 
