@@ -146,16 +146,13 @@ std::optional<char> TStatement::FieldKeyPress(TStatementField control, std::opti
     } else {
         accepted = key;
     }
-    if (!accepted) ui_.Beep();
     return accepted;
 }
 
 std::optional<char> TStatement::GridKeyPress(TSide, int column, std::optional<char> key, std::string_view editorText)
 {
     unsavedChanges_ = true;
-    auto accepted = key ? GridColumnKeyFilter(column, *key, editorText) : std::nullopt;
-    if (!accepted) ui_.Beep();
-    return accepted;
+    return key ? GridColumnKeyFilter(column, *key, editorText) : std::nullopt;
 }
 
 void TStatement::SetHeaderText(TStatementField control, std::string text)
@@ -231,21 +228,16 @@ void TStatement::ChooseKind(bool credit)
     unsavedChanges_ = true;
 }
 
-bool TStatement::LeaveYear()
+std::optional<THeaderRefusal> TStatement::LeaveYear() const
 {
-    if (YearAccepted(header_.Year, Today().year)) return true;
-    ui_.Beep();
-    ui_.ShowMessage(G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"));
-    ui_.SetFocus(TStatementField::Year);
-    return false;
+    if (YearAccepted(header_.Year, Today().year)) return std::nullopt;
+    return THeaderRefusal{G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"), TStatementField::Year, true};
 }
 
-bool TStatement::LeaveTaxNumber()
+std::optional<THeaderRefusal> TStatement::LeaveTaxNumber() const
 {
-    if (CheckAfm(header_.TaxNumber)) return true;
-    ui_.ShowMessage(G("Λάθος ΑΦΜ Υπόχρεου"));
-    ui_.SetFocus(TStatementField::TaxNumber);
-    return false;
+    if (CheckAfm(header_.TaxNumber)) return std::nullopt;
+    return THeaderRefusal{G("Λάθος ΑΦΜ Υπόχρεου"), TStatementField::TaxNumber, false};
 }
 
 // --------------------------------------------------------------- closing

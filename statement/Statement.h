@@ -17,6 +17,7 @@
 #include "entry/Counterparty.h"
 #include "entry/RowValidation.h"
 #include "record_store/SdfData.h"
+#include "statement/Checks.h"
 #include "statement/GeneralData.h"
 #include "statement/Header.h"
 #include "statement/StatementFile.h"
@@ -132,16 +133,19 @@ public:
     std::optional<std::string> WorkingDirectoryProblem() const;
 
     // ------------------------------------------------------------- header
-    // The key handlers of the edits: they set the unsaved-changes flag, filter
-    // the key and beep when it is refused. `control` is the edit's name; a key
-    // that Windows-1253 cannot hold arrives as nothing and is refused.
+    // The key handlers of the edits: they set the unsaved-changes flag and
+    // filter the key; nothing when it is refused, which the window tells with
+    // a beep. `control` is the edit's name; a key that Windows-1253 cannot
+    // hold arrives as nothing and is refused.
     std::optional<char> FieldKeyPress(TStatementField control, std::optional<char> key, std::string_view currentText);
     std::optional<char> GridKeyPress(TSide side, int column, std::optional<char> key, std::string_view editorText);
     static bool KeyMarksChange(TStatementField control);
     void ChooseTaxOffice(int index);
     void ChooseKind(bool credit);  // debit invoices or credit balances
-    bool LeaveYear();              // false: refused and the focus put back
-    bool LeaveTaxNumber();
+    // Leaving the year or the tax number: nothing when it passes, else the
+    // refusal to tell, with the field the focus goes back to.
+    std::optional<THeaderRefusal> LeaveYear() const;
+    std::optional<THeaderRefusal> LeaveTaxNumber() const;
     void LeavePublicValue(TSide side) { NormalisePublicValue(MutablePublicValue(side)); }
 
     // -------------------------------------------------------- sort, find

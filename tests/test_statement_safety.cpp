@@ -250,7 +250,6 @@ TEST_F(StatementSafety, EveryKeyMarksTheStatementChangedWhateverItsFate)
     ui.Take();
     doc.MarkSaved();
     EXPECT_EQ(doc.FieldKeyPress(TStatementField::CompanyName, std::nullopt, ""), std::nullopt);
-    EXPECT_EQ(ui.Take(), std::vector<std::string>{"beep"});
     EXPECT_EQ(doc.GridKeyPress(TSide::Customers, 1, std::nullopt, ""), std::nullopt);
     EXPECT_TRUE(doc.UnsavedChanges());
     doc.MarkSaved();

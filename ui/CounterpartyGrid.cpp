@@ -394,8 +394,11 @@ bool CounterpartyGrid::FilterKey(QKeyEvent* event, const QString& editorText)
     QChar typed = event->key() == Qt::Key_Backspace ? QChar(8) : event->text().at(0);
     auto key = KeyToCp1253(typed);
     auto text = ToCp1253(editorText);
-    return statement_.GridKeyPress(side_, currentIndex().column(), text ? key : std::nullopt, text.value_or(""))
-        .has_value();
+    const bool accepted =
+        statement_.GridKeyPress(side_, currentIndex().column(), text ? key : std::nullopt, text.value_or(""))
+            .has_value();
+    if (!accepted) TDialogs::Beep();
+    return accepted;
 }
 
 bool CounterpartyGrid::eventFilter(QObject* watched, QEvent* event)

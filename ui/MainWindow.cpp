@@ -772,11 +772,24 @@ bool MainWindow::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
     auto current = ToCp1253(edit->text());
     std::optional<char> accepted =
         statement_->FieldKeyPress(*control, current ? byte : std::nullopt, current.value_or(""));
-    if (!accepted) return true;
+    if (!accepted) {
+        Beep();
+        return true;
+    }
     if (*accepted == *byte) return false;
     edit->insert(FromCp1253(std::string(1, *accepted)));  // the filter changed the key
     EditTextEdited(edit, edit->text());
     return true;
+}
+
+// A refused field is told, with a beep when it has one, and takes the focus back.
+bool MainWindow::Passed(const std::optional<THeaderRefusal>& refusal)
+{
+    if (!refusal) return true;
+    if (refusal->beep) Beep();
+    ShowMessage(refusal->message);
+    SetFocus(refusal->control);
+    return false;
 }
 
 void MainWindow::EditExit(QLineEdit* edit)
@@ -791,9 +804,9 @@ void MainWindow::EditExit(QLineEdit* edit)
     QString name = edit->objectName();
     bool passed = true;
     if (name == QStringLiteral("YearOfData"))
-        Run([&] { passed = statement_->LeaveYear(); });
+        passed = Passed(statement_->LeaveYear());
     else if (name == QStringLiteral("AFM"))
-        Run([&] { passed = statement_->LeaveTaxNumber(); });
+        passed = Passed(statement_->LeaveTaxNumber());
     else if (name == QStringLiteral("EditPub1"))
         Run([&] { statement_->LeavePublicValue(TSide::Customers); });
     else if (name == QStringLiteral("EditPub2"))

@@ -138,6 +138,7 @@ private:
     bool TypeAsCapsLock(QObject* watched, QKeyEvent* event);
     bool EditKeyPress(QLineEdit* edit, QKeyEvent* event);
     void EditExit(QLineEdit* edit);
+    bool Passed(const std::optional<THeaderRefusal>& refusal);
     void EditTextEdited(QLineEdit* edit, const QString& text);
     void FocusChanged(QWidget* old, QWidget* now);
     bool OpenMenuByKey(QObject* watched, QEvent* event);
