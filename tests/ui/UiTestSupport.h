@@ -95,6 +95,13 @@ protected:
     TStatement& Doc() { return form_->Statement(); }
     QLineEdit* Edit(const char* name) { return form_->findChild<QLineEdit*>(QString::fromLatin1(name)); }
     QString Path(const QString& name) const { return dir_->filePath(name); }
+    // A text file in UTF-8 in the test's directory (a .csv sheet); its path.
+    QString WriteText(const QString& name, const QString& text) const
+    {
+        QFile file(Path(name));
+        if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0) qFatal("cannot write a test file");
+        return file.fileName();
+    }
     static QStringList TakeShown()
     {
         QStringList shown = std::exchange(TDialogs::Shown(), {});

@@ -229,15 +229,13 @@ private slots:
     void importProblemsAreListedAndLeadBackToTheirRow()
     {
         NewWithOneRow();
-        QFile workbook(Path(QStringLiteral("export.csv")));
-        QVERIFY(workbook.open(QIODevice::WriteOnly));
-        workbook.write(QStringLiteral(u"Επωνυμία;Α.Φ.Μ.;Επάγγελμα;Υπόχρεος;Πόλη;Οδός;Αριθμός;Τ.Κ.;Τιμολόγια;Αξία\n"
-                                      u"ΑΛΦΑ;094014201;;0;;;;;1;10\nΒΗΤΑ;111111111;;0;;;;;1;10\n"
-                                      u"ΓΑΜΜΑ;999999999;;0;;;;;1;10\n")
-                           .toUtf8());
-        workbook.close();
+        const QString workbook =
+            WriteText(QStringLiteral("export.csv"),
+                      QStringLiteral(u"Επωνυμία;Α.Φ.Μ.;Επάγγελμα;Υπόχρεος;Πόλη;Οδός;Αριθμός;Τ.Κ.;Τιμολόγια;Αξία\n"
+                                     u"ΑΛΦΑ;094014201;;0;;;;;1;10\nΒΗΤΑ;111111111;;0;;;;;1;10\n"
+                                     u"ΓΑΜΜΑ;999999999;;0;;;;;1;10\n"));
         TDialogs::SetNextAnswer(mrYes);
-        TDialogs::SetNextFileName(workbook.fileName());
+        TDialogs::SetNextFileName(workbook);
         InPreview([&] { Form().findChild<QAction*>(QStringLiteral("ImportLayout1"))->trigger(); }, Qt::Key_Return);
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 1);
         QCOMPARE(ProblemList()->topLevelItemCount(), 2);

@@ -286,17 +286,15 @@ private slots:
     {
         TDialogs::SetNextAnswer(mrYes);
         Trigger("N5");
-        QFile sheet(Path(QStringLiteral("headed.csv")));
-        QVERIFY(sheet.open(QIODevice::WriteOnly));
-        sheet.write(QStringLiteral(u"Α.Φ.Μ.;Επωνυμία;Επάγγελμα;Πόλη;Οδός;Αριθμός;ΤΚ;Τιμολόγια;Αξία\n"
-                                   u"094014201;ΠΑΠΑΔΟΠΟΥΛΟΣ;ΕΜΠΟΡΙΟ;ΑΘΗΝΑ;ΣΤΑΔΙΟΥ;12;10564;3;1.234,50;α\n"
-                                   u"045678904;ΓΕΩΡΓΙΟΥ;ΞΥΛΕΙΑ;ΠΑΤΡΑ;ΚΟΡΙΝΘΟΥ;5;26221;2;800;β\n")
-                        .toUtf8());
-        sheet.close();
+        const QString sheet =
+            WriteText(QStringLiteral("headed.csv"),
+                      QStringLiteral(u"Α.Φ.Μ.;Επωνυμία;Επάγγελμα;Πόλη;Οδός;Αριθμός;ΤΚ;Τιμολόγια;Αξία\n"
+                                     u"094014201;ΠΑΠΑΔΟΠΟΥΛΟΣ;ΕΜΠΟΡΙΟ;ΑΘΗΝΑ;ΣΤΑΔΙΟΥ;12;10564;3;1.234,50;α\n"
+                                     u"045678904;ΓΕΩΡΓΙΟΥ;ΞΥΛΕΙΑ;ΠΑΤΡΑ;ΚΟΡΙΝΘΟΥ;5;26221;2;800;β\n"));
         QString obliged;
         TDialogs::Shown().clear();
         TDialogs::SetNextAnswer(mrYes);
-        TDialogs::SetNextFileName(sheet.fileName());
+        TDialogs::SetNextFileName(sheet);
         TDialogs::SetNextAnswer(mrYes);
         WhenModalShows<ImportPreviewDialog>(
             [&] { Trigger("Excel1"); },
@@ -317,7 +315,7 @@ private slots:
 
         // The same headings again, from the menu entry: the choice is back.
         TDialogs::SetNextAnswer(mrNo);
-        TDialogs::SetNextFileName(sheet.fileName());
+        TDialogs::SetNextFileName(sheet);
         WhenModalShows<ImportPreviewDialog>(
             [&] { Trigger("ImportLayout1"); },
             [&](ImportPreviewDialog& dialog) {
