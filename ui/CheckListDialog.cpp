@@ -87,38 +87,39 @@ void CheckListDialog::ShowProblems(TStatementCheck check)
 {
     check_ = std::move(check);
     importRows_.clear();
-    summaryLabel->setText(Summary(check_));
-    problemList->clear();
-    problemList->setHeaderLabels(StatementHeads());
-    QList<QTreeWidgetItem*> items;
-    items.reserve(static_cast<qsizetype>(check_.problems.size()));
-    for (const TStatementProblem& problem : check_.problems) {
-        QString row = problem.control ? QString() : QString::number(problem.row + 1);
-        auto* item =
-            new QTreeWidgetItem({ListOf(problem), row, FromCp1253(problem.field), FromCp1253(problem.message)});
-        item->setToolTip(3, item->text(3));  // a long message, read whole
-        items.push_back(item);
-    }
-    problemList->addTopLevelItems(items);
-    for (int column = 0; column < 3; ++column) problemList->resizeColumnToContents(column);
-    if (!items.isEmpty()) problemList->setCurrentItem(items.front());
+    QList<QStringList> rows;
+    for (const TStatementProblem& problem : check_.problems)
+        rows.push_back({ListOf(problem), problem.control ? QString() : QString::number(problem.row + 1),
+                        FromCp1253(problem.field), FromCp1253(problem.message)});
+    Fill(Summary(check_), StatementHeads(), rows);
 }
 
 void CheckListDialog::ShowImportProblems(const TRowProblems& problems, const QString& workbook)
 {
     check_ = {};
     importRows_.clear();
-    summaryLabel->setText(ImportSummary(problems));
-    problemList->clear();
-    problemList->setHeaderLabels(
-        {QStringLiteral(u"Αρχείο"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Στήλη"), QStringLiteral(u"Πρόβλημα")});
-    QList<QTreeWidgetItem*> items;
+    QList<QStringList> rows;
     for (const TRowProblem& problem : problems.listed) {
-        auto* item = new QTreeWidgetItem(
+        rows.push_back(
             {workbook, QString::number(problem.row), FromCp1253(problem.column), FromCp1253(problem.message)});
-        item->setToolTip(3, item->text(3));
-        items.push_back(item);
         importRows_.push_back(problem.row);
+    }
+    Fill(ImportSummary(problems),
+         {QStringLiteral(u"Αρχείο"), QStringLiteral(u"Γραμμή"), QStringLiteral(u"Στήλη"), QStringLiteral(u"Πρόβλημα")},
+         rows);
+}
+
+void CheckListDialog::Fill(const QString& summary, const QStringList& heads, const QList<QStringList>& rows)
+{
+    summaryLabel->setText(summary);
+    problemList->clear();
+    problemList->setHeaderLabels(heads);
+    QList<QTreeWidgetItem*> items;
+    items.reserve(rows.size());
+    for (const QStringList& row : rows) {
+        auto* item = new QTreeWidgetItem(row);
+        item->setToolTip(3, item->text(3));  // a long message, read whole
+        items.push_back(item);
     }
     problemList->addTopLevelItems(items);
     for (int column = 0; column < 3; ++column) problemList->resizeColumnToContents(column);

@@ -35,6 +35,7 @@ signals:
 
 private:
     void Choose(QTreeWidgetItem* item);
+    void Fill(const QString& summary, const QStringList& heads, const QList<QStringList>& rows);
 
     TStatementCheck check_;
     std::vector<int> importRows_;  // the sheet's rows of the import's problems shown, else empty
