@@ -224,12 +224,7 @@ int TDialogs::AskConfirmation(QWidget* parent, const QString& text, const std::v
 
 std::optional<QString> TDialogs::SaveFileName(QWidget* parent, const QString& directory, const QString& proposed)
 {
-    if (!Q().files.empty() || Q().recordOnly) {
-        if (Q().files.empty()) return std::nullopt;
-        auto path = Q().files.front();
-        Q().files.pop_front();
-        return path;
-    }
+    if (std::optional<QString> queued; TakeQueuedFile(queued)) return queued;
     QString path = QFileDialog::getSaveFileName(parent, QStringLiteral(u"Αποθήκευση ως"), directory + proposed,
                                                 QString(), nullptr, QFileDialog::DontConfirmOverwrite);
     if (path.isEmpty()) return std::nullopt;
@@ -238,12 +233,7 @@ std::optional<QString> TDialogs::SaveFileName(QWidget* parent, const QString& di
 
 std::optional<QString> TDialogs::OpenFileName(QWidget* parent, const QString& directory)
 {
-    if (!Q().files.empty() || Q().recordOnly) {
-        if (Q().files.empty()) return std::nullopt;
-        auto path = Q().files.front();
-        Q().files.pop_front();
-        return path;
-    }
+    if (std::optional<QString> queued; TakeQueuedFile(queued)) return queued;
     QString path = QFileDialog::getOpenFileName(parent, QStringLiteral(u"Άνοιγμα"), directory,
                                                 QStringLiteral(u"Όλα τα αρχεία (*)"));
     if (path.isEmpty()) return std::nullopt;
@@ -252,12 +242,7 @@ std::optional<QString> TDialogs::OpenFileName(QWidget* parent, const QString& di
 
 std::optional<QString> TDialogs::WorkbookFileName(QWidget* parent, const QString& directory)
 {
-    if (!Q().files.empty() || Q().recordOnly) {
-        if (Q().files.empty()) return std::nullopt;
-        auto path = Q().files.front();
-        Q().files.pop_front();
-        return path;
-    }
+    if (std::optional<QString> queued; TakeQueuedFile(queued)) return queued;
     const QString filters =
         QStringList{
             QStringLiteral(u"Λογιστικά φύλλα (*.xls *.xlsx *.ods *.csv)"),
@@ -274,12 +259,7 @@ std::optional<QString> TDialogs::WorkbookFileName(QWidget* parent, const QString
 
 bool TDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer)
 {
-    if (!Q().files.empty() || Q().recordOnly) {
-        std::optional<QString> path;
-        if (!Q().files.empty()) {
-            path = Q().files.front();
-            Q().files.pop_front();
-        }
+    if (std::optional<QString> path; TakeQueuedFile(path)) {
         if (!path) return false;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(*path);
@@ -291,12 +271,7 @@ bool TDialogs::ChoosePrinter(QWidget* parent, QPrinter& printer)
 
 std::optional<QString> TDialogs::PdfFileName(QWidget* parent, const QString& proposedPath)
 {
-    if (!Q().files.empty() || Q().recordOnly) {
-        if (Q().files.empty()) return std::nullopt;
-        auto path = Q().files.front();
-        Q().files.pop_front();
-        return path;
-    }
+    if (std::optional<QString> queued; TakeQueuedFile(queued)) return queued;
     QString path = QFileDialog::getSaveFileName(parent, QStringLiteral(u"Αποθήκευση PDF"), proposedPath,
                                                 QStringLiteral(u"Έγγραφα PDF (*.pdf)"));
     if (path.isEmpty()) return std::nullopt;
@@ -305,12 +280,7 @@ std::optional<QString> TDialogs::PdfFileName(QWidget* parent, const QString& pro
 
 std::optional<QString> TDialogs::SpreadsheetFileName(QWidget* parent, const QString& directory, const QString& proposed)
 {
-    if (!Q().files.empty() || Q().recordOnly) {
-        if (Q().files.empty()) return std::nullopt;
-        auto path = Q().files.front();
-        Q().files.pop_front();
-        return path;
-    }
+    if (std::optional<QString> queued; TakeQueuedFile(queued)) return queued;
     const QStringList filters{QStringLiteral(u"Excel (*.xlsx)"), QStringLiteral(u"OpenDocument (*.ods)"),
                               QStringLiteral(u"Κείμενο CSV, UTF-8 με «;» (*.csv)")};
     QString filter = filters[0];
@@ -322,6 +292,16 @@ std::optional<QString> TDialogs::SpreadsheetFileName(QWidget* parent, const QStr
     if (suffix != QStringLiteral("xlsx") && suffix != QStringLiteral("ods") && suffix != QStringLiteral("csv"))
         path += filter.mid(filter.lastIndexOf(QLatin1Char('.'))).chopped(1);
     return path;
+}
+
+// A test's file name answers a file dialog; with none queued while the
+// dialogs only record, the dialog is as good as cancelled.
+bool TDialogs::TakeQueuedFile(std::optional<QString>& path)
+{
+    if (Q().files.empty()) return Q().recordOnly;
+    path = Q().files.front();
+    Q().files.pop_front();
+    return true;
 }
 
 bool TDialogs::TakeQueuedFind(std::optional<TFindRequest>& request)

@@ -85,6 +85,7 @@ public:
     static std::optional<QString> SpreadsheetFileName(QWidget* parent, const QString& directory,
                                                       const QString& proposed);
     // A queued find answer, if a test gave one.
+    static bool TakeQueuedFile(std::optional<QString>& path);
     static bool TakeQueuedFind(std::optional<TFindRequest>& request);
 };
 
