@@ -36,9 +36,9 @@ public:
     // Open through the menu; the seconds of the Open alone.
     Seconds Open(const std::string& statementFile)
     {
-        ui.messages = 0;
-        const Seconds spent = Timed([&] { doc.Open(statementFile); });
-        Require(ui.messages == 0, "Open showed a message: the generated statement was refused");
+        TOutcome opened;
+        const Seconds spent = Timed([&] { opened = doc.Open(statementFile); });
+        Require(opened.notices.empty(), "Open showed a message: the generated statement was refused");
         return spent;
     }
 
@@ -82,11 +82,12 @@ public:
 
     Seconds SaveAs()
     {
-        BenchUi& ui = session_.ui;
         TStatement& doc = session_.doc;
-        bool saved = false;
-        const Seconds spent = Timed([&] { saved = doc.CheckBeforeSave() && doc.SaveAs(savedFile_, true); });
-        Require(saved && ui.lastMessage == SaveAsSuccessText(), "Save As did not complete");
+        TOutcome saved;
+        const Seconds spent = Timed([&] {
+            if (!doc.CheckBeforeSave()) saved = doc.SaveAs(savedFile_, true);
+        });
+        Require(saved.done && saved.notices.back().text == SaveAsSuccessText(), "Save As did not complete");
         return spent;
     }
 

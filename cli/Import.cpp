@@ -104,11 +104,18 @@ std::string ProblemLines(const TRowProblems& problems)
     return text;
 }
 
-[[noreturn]] void RefuseWith(const RecordingUi& ui, int exitCode, const std::string& otherwise,
-                             const std::string& problems = {})
+// The texts of the notices, one a line, in UTF-8.
+std::string Joined(const std::vector<TNotice>& notices)
 {
     std::string text;
-    for (const auto& message : ui.messages) text += (text.empty() ? "" : "\n") + cp1253::ToUtf8(message);
+    for (const TNotice& notice : notices) text += (text.empty() ? "" : "\n") + cp1253::ToUtf8(notice.text);
+    return text;
+}
+
+[[noreturn]] void RefuseWith(const std::vector<TNotice>& told, int exitCode, const std::string& otherwise,
+                             const std::string& problems = {})
+{
+    std::string text = Joined(told);
     if (!problems.empty()) text += "\n" + problems;
     // The core ends the lines of a message with CR LF.
     for (size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
@@ -118,18 +125,18 @@ std::string ProblemLines(const TRowProblems& problems)
 // The import posts into the lists of a statement with working files, so the
 // file is opened as Open opens it, from a copy in the private directory; the
 // bytes are let go before Open reads them again.
-void OpenStatement(Workspace& workspace, RecordingUi& ui, std::string bytes)
+void OpenStatement(Workspace& workspace, std::string bytes)
 {
     const std::string path = workspace.Write("statement", bytes);
     std::string().swap(bytes);
     TStatement& statement = workspace.Statement();
-    statement.Open(path);
-    // Open failing on a copy of its own (ShowError) is the working space's
-    // failure; a refusal of the file (ShowMessage) is the file's.
-    if (ui.errorShown) workspace.Failed();
+    const TOutcome opened = statement.Open(path);
+    // Open failing on a copy of its own (an error) is the working space's
+    // failure; a refusal of the file (a message) is the file's.
+    for (const TNotice& notice : opened.notices)
+        if (notice.kind == TNotice::TKind::Error) workspace.Failed();
     if (!statement.StatementLoaded()) {
-        std::string message;
-        for (const auto& text : ui.messages) message += (message.empty() ? "" : "\n") + cp1253::ToUtf8(text);
+        const std::string message = Joined(opened.notices);
         throw CliError(kExitRefused, message.empty() ? "Το αρχείο δεν άνοιξε" : message);
     }
 }
@@ -159,11 +166,10 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
                          const std::string& outPath, bool force, std::optional<TDate> date,
                          const std::optional<TImportLayout>& layout)
 {
-    RecordingUi ui;
-    Workspace workspace(ui, date ? FixedClock(*date) : TClock(LocalToday));
+    Workspace workspace(date ? FixedClock(*date) : TClock(LocalToday));
     TStatement& statement = workspace.Statement();
-    OpenStatement(workspace, ui, ReadStatementInput(statementPath));
-    ui.Clear();
+    OpenStatement(workspace, ReadStatementInput(statementPath));
+    std::vector<TNotice> told;
     TImportResult result = TImportResult::Refused;
     std::string problems;
     try {
@@ -173,18 +179,19 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
                          [&](const std::string& path) { return ReadSheet(path, layout->sheet, [] { return true; }); },
                          *layout)
                    : ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
-        for (const std::string& message : outcome.messages) ui.ShowMessage(message);
+        for (const std::string& message : outcome.messages) told.push_back(TNotice::Message(message));
         result = outcome.result;
         if (layout) problems = ProblemLines(outcome.problems);  // without options, the messages as they always were
     } catch (const EListNotWritten&) {
         workspace.Failed();
     }
-    if (result == TImportResult::Unreadable) RefuseWith(ui, kExitUsage, "Το " + workbookPath + " δεν διαβάστηκε");
+    if (result == TImportResult::Unreadable) RefuseWith(told, kExitUsage, "Το " + workbookPath + " δεν διαβάστηκε");
     if (result != TImportResult::Imported)
-        RefuseWith(ui, kExitRefused, "Η εισαγωγή από το " + workbookPath + " διακόπηκε", problems);
-    ui.Clear();
-    if (!statement.CheckBeforeSave() || !statement.SaveAs(outPath, force))
-        RefuseWith(ui, kExitRefused, "Το αρχείο " + outPath + " δεν γράφτηκε");
+        RefuseWith(told, kExitRefused, "Η εισαγωγή από το " + workbookPath + " διακόπηκε", problems);
+    const std::string notWritten = "Το αρχείο " + outPath + " δεν γράφτηκε";
+    if (auto refusal = statement.CheckBeforeSave()) RefuseWith({*refusal}, kExitRefused, notWritten);
+    const TOutcome saved = statement.SaveAs(outPath, force);
+    if (!saved.done) RefuseWith(saved.notices, kExitRefused, notWritten);
 }
 
 }  // namespace epinax::cli

@@ -169,15 +169,9 @@ void RemoveWorkspaceOnSignals()
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
 }
 
-void RecordingUi::Clear()
+Workspace::Workspace(TClock today) : directory_(MakePrivateDirectory(BaseDirectory()))
 {
-    messages.clear();
-    errorShown = false;
-}
-
-Workspace::Workspace(IUserInterface& ui, TClock today) : directory_(MakePrivateDirectory(BaseDirectory()))
-{
-    statement_ = std::make_unique<TStatement>(directory_, ui, std::move(today));
+    statement_ = std::make_unique<TStatement>(directory_, ui_, std::move(today));
 }
 
 // As closing the window does, without its question: a pending row is

@@ -1,14 +1,11 @@
 // A statement run without windows, for the import, which posts into the
 // lists of a statement with working files: a private program directory,
-// removed with everything in it when the run ends (or is interrupted), and a
-// user interface that records what the statement shows.
+// removed with everything in it when the run ends (or is interrupted).
 #pragma once
 
 #include <memory>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "common/Date.h"
 #include "statement/Statement.h"
@@ -16,34 +13,13 @@
 
 namespace epinax::cli {
 
-class RecordingUi : public IUserInterface {
-public:
-    std::vector<std::string> messages;  // ShowMessage and ShowError texts in order, Windows-1253
-    bool errorShown = false;            // ShowError: something failed, rather than a rule refusing
-
-    void Clear();
-    std::string LastMessage() const { return messages.empty() ? std::string() : messages.back(); }
-
-    void Beep() override {}
-    void ShowMessage(const std::string& text) override { messages.push_back(text); }
-    void ShowError(const std::string& text) override
-    {
-        messages.push_back(text);
-        errorShown = true;
-    }
-    void SetFocus(TStatementField) override {}
-    void ShowHourglass() override {}
-    void BeginLongWork() override {}
-    void EndLongWork() override {}
-};
-
 class Workspace {
 public:
     // The directory is made in $TMPDIR (/tmp when unset) and named with the
     // process id; directories of the same kind whose process is gone are
     // removed first. Throws CliError (bad usage) naming the directory when
     // none can be made.
-    Workspace(IUserInterface& ui, TClock today);
+    explicit Workspace(TClock today);
     ~Workspace();
     Workspace(const Workspace&) = delete;
     Workspace& operator=(const Workspace&) = delete;
@@ -59,7 +35,17 @@ public:
     [[noreturn]] void Failed() const;
 
 private:
+    // What the statement reports while it works has no one to see it; what
+    // it tells, it returns.
+    class SilentUi : public IUserInterface {
+    public:
+        void ShowHourglass() override {}
+        void BeginLongWork() override {}
+        void EndLongWork() override {}
+    };
+
     std::string directory_;  // ends with a separator
+    SilentUi ui_;
     std::unique_ptr<TStatement> statement_;
 };
 

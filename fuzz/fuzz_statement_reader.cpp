@@ -41,7 +41,7 @@ void SaveAndReadBack(TStatement& statement, cli::Workspace& workspace)
 {
     MakeHeaderAcceptable(statement);
     const std::string saved = workspace.File("saved");
-    if (!statement.CheckBeforeSave() || !statement.SaveAs(saved, true)) return;
+    if (statement.CheckBeforeSave() || !statement.SaveAs(saved, true).done) return;
     TReadOutcome again = ReadStatement(ReadWholeFile(saved));
     Require(again.contents.has_value());
     Require(static_cast<int>(again.contents->customerCount) == statement.List(TSide::Customers).RecordCount());
@@ -87,8 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     TReadOutcome outcome = ReadStatement(bytes);
     Require(outcome.contents.has_value() != outcome.problem.has_value());
     if (!outcome.contents) {
-        cli::RecordingUi ui;
-        cli::Workspace workspace(ui, cli::FixedClock({2024, 3, 15}));
+        cli::Workspace workspace(cli::FixedClock({2024, 3, 15}));
         TStatement& statement = workspace.Statement();
         ReplaceFile(workspace.File("edited"), std::string_view(kEdited, sizeof kEdited - 1));
         statement.Open(workspace.File("edited"));
@@ -104,8 +103,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Reported; such input is left out until the two agree.
     if (bytes.find('\0') != std::string_view::npos) return 0;
 
-    cli::RecordingUi ui;
-    cli::Workspace workspace(ui, cli::FixedClock({2024, 3, 15}));
+    cli::Workspace workspace(cli::FixedClock({2024, 3, 15}));
     TStatement& statement = workspace.Statement();
     ReplaceFile(workspace.File("statement"), bytes);
     statement.Open(workspace.File("statement"));

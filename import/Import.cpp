@@ -350,7 +350,11 @@ TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
                 TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}, false, {}, false};
         list.Append();
         AssignRow(fields, RowTexts(block, row));
-        if (!statement.SettlePendingRow(side) || list.State() != TDataSetState::dsBrowse)
+        // Refused here, a row the trial took: the refusal, then that the import stopped.
+        if (auto refusal = statement.SettlePendingRow(side))
+            return TImportOutcome{
+                TImportResult::Refused, {refusal->text, ImportInsertFailureMessage()}, refusal->beep, {}, false};
+        if (list.State() != TDataSetState::dsBrowse)
             return TImportOutcome{TImportResult::Refused, {ImportInsertFailureMessage()}, false, {}, false};
     }
     return std::nullopt;

@@ -91,19 +91,19 @@ std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int c
     return refusals;
 }
 
-bool TStatement::CheckBeforeSave()
+std::optional<TNotice> TStatement::CheckBeforeSave()
 {
     auto refusals = HeaderRefusals(header_, Today().year);
     if (!refusals.empty()) {
-        const THeaderRefusal& first = refusals.front();
-        if (first.beep) ui_.Beep();
-        ui_.ShowMessage(first.message);
-        ui_.SetFocus(first.control);
-        return false;
+        THeaderRefusal& first = refusals.front();
+        TNotice told = TNotice::Message(std::move(first.message), first.beep);
+        told.focus = first.control;
+        return told;
     }
-    if (!SettlePendingRow(TSide::Customers)) return false;
-    if (!SettlePendingRow(TSide::Suppliers)) return false;
-    return CheckListAfms(TSide::Customers) && CheckListAfms(TSide::Suppliers);
+    for (TSide side : {TSide::Customers, TSide::Suppliers})
+        if (auto refusal = SettlePendingRow(side)) return refusal;
+    if (auto refusal = CheckListAfms(TSide::Customers)) return refusal;
+    return CheckListAfms(TSide::Suppliers);
 }
 
 namespace {
@@ -198,15 +198,13 @@ std::optional<std::string> ListAfmRefusal(const TFixedFormatDataSet& list, TSide
     return ListMessage(std::string(afmOf(row)), ending) + G(kRepeat);
 }
 
-bool TStatement::CheckListAfms(TSide side)
+std::optional<TNotice> TStatement::CheckListAfms(TSide side)
 {
     TFixedFormatDataSet& list = List(side);
-    if (!list.Active()) return true;
+    if (!list.Active()) return std::nullopt;
     auto refusal = ListAfmRefusal(list, side, header_.TaxNumber);
-    if (!refusal) return true;
-    ui_.Beep();
-    ui_.ShowMessage(*refusal);
-    return false;
+    if (!refusal) return std::nullopt;
+    return TNotice::Message(std::move(*refusal), true);
 }
 
 }  // namespace epinax

@@ -1,6 +1,6 @@
 // The handlers of the two lists: the gate of a posted row, the refresh after
 // every post and delete, the public-sector values, sort and find. The rules
-// themselves are the entry layer's; these handlers tell the user.
+// themselves are the entry layer's; these handlers say what to tell the user.
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "common/Greek.h"
@@ -20,14 +20,6 @@ int IndexOf(TSide side) { return SideInfo(side).index; }
 
 // ------------------------------------------------------------ posting
 
-void TStatement::Refuse(const std::string& message)
-{
-    ui_.Beep();
-    ui_.ShowMessage(message);
-    postSucceeded_ = false;
-    Abort();
-}
-
 void TStatement::BeginBulkEntry(TSide side) { afmIndex_[IndexOf(side)].emplace(); }
 
 void TStatement::EndBulkEntry(TSide side) { afmIndex_[IndexOf(side)].reset(); }
@@ -40,15 +32,16 @@ void TStatement::ValidateRow(TSide side)
     std::optional<TRowRefusal> refusal;
     try {
         refusal = ValidatePostedRow(List(side), side, row);
-    } catch (const EConvertError&) {
+    } catch (const EConvertError& error) {
         TRowValues values;
         values.value = List(side).FieldByName("Value").AsString();
-        ui_.RowRefused(side, ColumnOfUnreadableNumber(values));
-        throw;
+        throw EUnreadableNumber(error, {side, ColumnOfUnreadableNumber(values)});
     }
     if (refusal) {
-        ui_.RowRefused(side, refusal->column);
-        Refuse(refusal->message);
+        postSucceeded_ = false;
+        TNotice told = TNotice::Message(std::move(refusal->message), true);
+        told.cell = TListCell{side, refusal->column};
+        throw ENotice(std::move(told));
     }
     postSucceeded_ = true;
 }
@@ -76,12 +69,10 @@ void TStatement::RefreshList(TSide side)
         UpdateTotals(side);
         Changed();
         postSucceeded_ = false;
-        std::string message = G("Η αλλαγή ") + G(SideInfo(side).inTheList) +
-                              G(" δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
-                              DisplayPath(workingFile) + " (" + SystemReason(error.SystemError()) +
-                              G("). Η λίστα έμεινε όπως ήταν πριν από την αλλαγή.");
-        ui_.ShowError(message);
-        throw EListNotWritten(message, error.SystemError());
+        throw EListNotWritten(TNotice::Error(G("Η αλλαγή ") + G(SideInfo(side).inTheList) +
+                                             G(" δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
+                                             DisplayPath(workingFile) + " (" + SystemReason(error.SystemError()) +
+                                             G("). Η λίστα έμεινε όπως ήταν πριν από την αλλαγή.")));
     }
     SetCountLabel(side);
     UpdateTotals(side);
@@ -101,45 +92,46 @@ void TStatement::SetCountLabel(TSide side)
     (side == TSide::Customers ? customerCountText_ : supplierCountText_) = CountLabel(side, List(side).RecordCount());
 }
 
-void TStatement::NormalisePublicValue(std::string& text)
+std::optional<TNotice> TStatement::NormalisePublicValue(std::string& text)
 {
-    ChangeGeneralData([&] { text = NormalisedPublicValue(text); });
+    auto notKept = ChangeGeneralData([&] { text = NormalisedPublicValue(text); });
     Changed();
+    return notKept;
 }
 
 // ------------------------------------------------------------ sort, find
 
-void TStatement::SortList(TSide side)
+std::optional<TNotice> TStatement::SortList(TSide side)
 {
-    if (!SettlePendingRow(side)) return;
+    if (auto refusal = SettlePendingRow(side)) return refusal;
     TFixedFormatDataSet& list = List(side);
-    if (!list.Active()) return;
+    if (!list.Active()) return std::nullopt;
     ui_.ShowHourglass();
     TLongWork wait(ui_);
     auto failure = SortListFile(list, WorkingFile(SideInfo(side).scratchFile));
     wait.End();
-    if (failure) {
-        ui_.Beep();
-        ui_.ShowMessage(*failure);
-        return;
-    }
+    if (failure) return TNotice::Message(std::move(*failure), true);
     unsavedChanges_ = true;
     Changed();
+    return std::nullopt;
 }
 
-bool TStatement::SettlePendingRows()
+std::optional<TNotice> TStatement::SettlePendingRows()
 {
-    return SettlePendingRow(TSide::Customers) && SettlePendingRow(TSide::Suppliers);
+    if (auto refusal = SettlePendingRow(TSide::Customers)) return refusal;
+    return SettlePendingRow(TSide::Suppliers);
 }
 
-void TStatement::Find(const TFindRequest& request)
+std::optional<TNotice> TStatement::Find(const TFindRequest& request)
 {
     TSide side = activePage_ == 0 ? TSide::Customers : TSide::Suppliers;
     TFixedFormatDataSet& list = List(side);
-    if (!list.Active()) return;
+    if (!list.Active()) return std::nullopt;
+    std::optional<TNotice> notFound;
     if (!FindRow(list, side, request.SearchText, request.ByAFM, request.PartialMatch))
-        ui_.ShowWarning(NotFoundMessage(request.ByAFM));
+        notFound = TNotice::Warning(NotFoundMessage(request.ByAFM));
     Changed();
+    return notFound;
 }
 
 }  // namespace epinax

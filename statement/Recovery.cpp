@@ -120,16 +120,11 @@ std::optional<std::time_t> TStatement::LeftWork() const
 
 // Files not taken back are kept aside, where nothing that starts afresh can
 // overwrite them.
-bool TStatement::Recover(bool takeBack)
-{
-    if (takeBack) return RecoverWorkingFiles();
-    MoveWorkingFilesAside({});
-    return false;
-}
+TOutcome TStatement::Recover(bool takeBack) { return takeBack ? RecoverWorkingFiles() : MoveWorkingFilesAside({}); }
 
 // Read whole and checked before anything is shown: damaged files are kept
 // aside as they are, as Open keeps a damaged statement file untouched.
-bool TStatement::RecoverWorkingFiles()
+TOutcome TStatement::RecoverWorkingFiles()
 {
     std::optional<std::string> general, customers, suppliers;
     try {
@@ -137,16 +132,13 @@ bool TStatement::RecoverWorkingFiles()
         customers = ReadWorkingFile(WorkingFile("record2"));
         suppliers = ReadWorkingFile(WorkingFile("record4"));
     } catch (const EFileError& error) {
-        MoveWorkingFilesAside(G(" δεν ήταν δυνατό να διαβαστούν (") + SystemReason(error.SystemError()) +
-                              G(") και δεν ανακτήθηκαν."));
-        return false;
+        return MoveWorkingFilesAside(G(" δεν ήταν δυνατό να διαβαστούν (") + SystemReason(error.SystemError()) +
+                                     G(") και δεν ανακτήθηκαν."));
     }
     std::optional<TGeneralData> data = general ? ParseGeneralData(*general) : std::nullopt;
     if (!data || !HeaderAsTyped(data->header) || !customers || !suppliers ||
-        !ListFileSound(*customers, TSide::Customers) || !ListFileSound(*suppliers, TSide::Suppliers)) {
-        MoveWorkingFilesAside(G(" είναι κατεστραμμένα και δεν ανακτήθηκαν."));
-        return false;
-    }
+        !ListFileSound(*customers, TSide::Customers) || !ListFileSound(*suppliers, TSide::Suppliers))
+        return MoveWorkingFilesAside(G(" είναι κατεστραμμένα και δεν ανακτήθηκαν."));
     try {
         // A list file missing after a crash is an empty list.
         for (const char* name : {"record2", "record4"})
@@ -172,30 +164,32 @@ bool TStatement::RecoverWorkingFiles()
     statementLoaded_ = true;
     unsavedChanges_ = true;
     Changed();
-    return true;
+    return {true, {}};
 }
 
 // Into a folder of their own, named by the moment, so that a second crash
-// never mixes its files with the first one's.
-void TStatement::MoveWorkingFilesAside(const std::string& why)
+// never mixes its files with the first one's. The statement is not
+// recovered; why its files were moved is said when there is a `why`, that
+// they could not be, always.
+TOutcome TStatement::MoveWorkingFilesAside(const std::string& why)
 {
     const std::string stamp = LocalTime(std::time(nullptr), "%Y%m%d-%H%M%S");
     std::string folder = workingDirectory_ + "recovered-" + stamp;
     for (int n = 2; ::mkdir(folder.c_str(), 0700) != 0; ++n) {
-        if (errno != EEXIST || n > 100) {
-            ui_.ShowError(G("Τα στοιχεία που βρέθηκαν στον φάκελο ") + DisplayPath(workingDirectory_) +
-                          G(" δεν μετακινήθηκαν (") + SystemReason(errno) +
-                          G("). Μένουν εκεί μέχρι να ξεκινήσετε νέα κατάσταση ή να ανοίξετε αρχείο."));
-            return;
-        }
+        if (errno != EEXIST || n > 100)
+            return {false,
+                    {TNotice::Error(G("Τα στοιχεία που βρέθηκαν στον φάκελο ") + DisplayPath(workingDirectory_) +
+                                    G(" δεν μετακινήθηκαν (") + SystemReason(errno) +
+                                    G("). Μένουν εκεί μέχρι να ξεκινήσετε νέα κατάσταση ή να ανοίξετε αρχείο."))}};
         folder = workingDirectory_ + "recovered-" + stamp + "-" + std::to_string(n);
     }
     for (const char* name : kLeftFiles) ::rename(WorkingFile(name).c_str(), (folder + "/" + name).c_str());
     for (const std::string& piece : UnfinishedPieces(workingDirectory_))
         ::rename((workingDirectory_ + piece).c_str(), (folder + "/" + piece).c_str());
-    if (!why.empty())
-        ui_.ShowMessage(G("Τα στοιχεία κατάστασης που βρέθηκαν") + why + G(" Φυλάχτηκαν όπως ήταν στον φάκελο ") +
-                        DisplayPath(folder) + ".");
+    if (why.empty()) return {};
+    return {false,
+            {TNotice::Message(G("Τα στοιχεία κατάστασης που βρέθηκαν") + why + G(" Φυλάχτηκαν όπως ήταν στον φάκελο ") +
+                              DisplayPath(folder) + ".")}};
 }
 
 }  // namespace epinax

@@ -51,24 +51,28 @@ std::string SaveFailedText(const std::string& path, int systemError) { return Ca
 
 std::string TStatement::ProposedFileName() const { return header_.TaxNumber + (header_.Credit ? ".PIS" : ""); }
 
-bool TStatement::SaveAs(const std::string& path, bool replaceExisting)
+// A public-sector value whose normal form cannot be kept in the working
+// files is said so, and the statement is written all the same: the file
+// chosen may well have the room that the program's folder lacks.
+TOutcome TStatement::SaveAs(const std::string& path, bool replaceExisting)
 {
-    if (!replaceExisting && FileExists(path)) return false;
+    TOutcome saved;
+    if (!replaceExisting && FileExists(path)) return saved;
     ui_.ShowHourglass();
-    NormalisePublicValue(customerPublicValue_);
-    NormalisePublicValue(supplierPublicValue_);
+    for (std::string* value : {&customerPublicValue_, &supplierPublicValue_})
+        if (auto notKept = NormalisePublicValue(*value)) saved.notices.push_back(std::move(*notKept));
     TLongWork wait(ui_);
     std::optional<std::string> problem = WriteStatementFile(path);
     wait.End();
     if (problem) {
-        ui_.Beep();
-        ui_.ShowMessage(*problem);
-        return false;
+        saved.notices.push_back(TNotice::Message(std::move(*problem), true));
+        return saved;
     }
     unsavedChanges_ = false;
     Changed();
-    ui_.ShowMessage(SuccessText());
-    return true;
+    saved.done = true;
+    saved.notices.push_back(TNotice::Message(SuccessText()));
+    return saved;
 }
 
 // The file is written beside its place and renamed over it at the end, so a
@@ -99,27 +103,20 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 
 // --------------------------------------------------------------------- Open
 
-bool TStatement::Open(const std::string& path)
+TOutcome TStatement::Open(const std::string& path)
 {
-    if (!WorkingDirectoryUsable()) return false;
+    auto refused = [](TNotice notice) { return TOutcome{false, {std::move(notice)}}; };
+    if (auto refusal = WorkingDirectoryRefusal()) return refused(std::move(*refusal));
     std::optional<std::string> bytes;
     try {
         bytes = ReadFileUpTo(path, kLargestStatementFileBytes);
     } catch (const EFileError& error) {
-        ui_.ShowError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path) + " (" +
-                      SystemReason(error.SystemError()) + ").");
-        return false;
+        return refused(TNotice::Error(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path) + " (" +
+                                      SystemReason(error.SystemError()) + ")."));
     }
-    if (!bytes) {
-        ui_.ShowMessage(InvalidFileMessage());
-        return false;
-    }
+    if (!bytes) return refused(TNotice::Message(InvalidFileMessage()));
     TReadOutcome outcome = ReadStatement(*bytes);
-    if (outcome.problem) {
-        if (!outcome.notAStatement) ui_.Beep();
-        ui_.ShowMessage(outcome.problem->message);
-        return false;
-    }
+    if (outcome.problem) return refused(TNotice::Message(std::move(outcome.problem->message), !outcome.notAStatement));
     return LoadStatement(std::move(*outcome.contents));
 }
 
@@ -149,7 +146,7 @@ std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& 
 // The new working files and their scratch copies are written in full beside
 // the old ones before any of them replaces its predecessor: a full disk
 // leaves the statement being edited exactly as it was.
-bool TStatement::LoadStatement(TStatementContents&& contents)
+TOutcome TStatement::LoadStatement(TStatementContents&& contents)
 {
     std::string customers = std::move(contents.customers);
     std::string suppliers = std::move(contents.suppliers);
@@ -159,10 +156,11 @@ bool TStatement::LoadStatement(TStatementContents&& contents)
         staged.push_back(Stage(WorkingFile("record2"), customers));
         staged.push_back(Stage(WorkingFile("record4"), suppliers));
     } catch (const EFileError& error) {
-        ui_.ShowError(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: τα αρχεία εργασίας δεν γράφτηκαν στον φάκελο ") +
-                      DisplayPath(workingDirectory_) + " (" + SystemReason(error.SystemError()) +
-                      G("). Η κατάσταση που επεξεργάζεστε δεν άλλαξε."));
-        return false;
+        return {
+            false,
+            {TNotice::Error(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: τα αρχεία εργασίας δεν γράφτηκαν στον φάκελο ") +
+                            DisplayPath(workingDirectory_) + " (" + SystemReason(error.SystemError()) +
+                            G("). Η κατάσταση που επεξεργάζεστε δεν άλλαξε."))}};
     }
     customers_.Close();
     suppliers_.Close();
@@ -177,7 +175,8 @@ bool TStatement::LoadStatement(TStatementContents&& contents)
 
     // A kind other than the one shown counts as a click on its button.
     if (header_.Credit != contents.credit) unsavedChanges_ = true;
-    LoadHeader();
+    TOutcome opened{true, {}};
+    if (auto problem = LoadHeader()) opened.notices.push_back(std::move(*problem));
     // The lists take the bytes just written rather than reading them back.
     customers_.OpenWithText(std::move(customers));
     suppliers_.OpenWithText(std::move(suppliers));
@@ -189,7 +188,7 @@ bool TStatement::LoadStatement(TStatementContents&& contents)
     SetCountLabel(TSide::Suppliers);
     statementLoaded_ = true;
     Changed();
-    return true;
+    return opened;
 }
 
 }  // namespace epinax

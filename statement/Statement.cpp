@@ -53,16 +53,17 @@ void TStatement::BindStores()
 
 // ---------------------------------------------------------------- New
 
-bool TStatement::New()
+TOutcome TStatement::New()
 {
-    if (!WorkingDirectoryUsable()) return false;
+    if (auto refusal = WorkingDirectoryRefusal()) return {false, {std::move(*refusal)}};
     customers_.Close();
     suppliers_.Close();
     // An empty "generaldata" is a statement just begun: no header, the debit
     // kind, no public-sector values.
     for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
     const bool wasCredit = header_.Credit;
-    LoadHeader();
+    TOutcome begun{true, {}};
+    if (auto problem = LoadHeader()) begun.notices.push_back(std::move(*problem));
     OpenLists();
     customerInvoiceTotal_.clear();
     customerValueTotal_.clear();
@@ -73,7 +74,7 @@ bool TStatement::New()
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
     Changed();
-    return true;
+    return begun;
 }
 
 void TStatement::OpenLists()
@@ -83,39 +84,44 @@ void TStatement::OpenLists()
 }
 
 // The header, the kind and the public-sector values, from "generaldata".
-void TStatement::LoadHeader()
+std::optional<TNotice> TStatement::LoadHeader()
 {
     auto data = ParseGeneralData(ReadWholeFile(WorkingFile("generaldata")));
+    std::optional<TNotice> problem;
     if (data) {
         header_ = std::move(data->header);
         customerPublicValue_ = std::move(data->customerPublicValue);
         supplierPublicValue_ = std::move(data->supplierPublicValue);
     } else {
-        ui_.Beep();
-        ui_.ShowMessage(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"));
+        problem = TNotice::Message(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"), true);
     }
     Changed();
+    return problem;
 }
 
 // ------------------------------------------------------------- switching
 
-bool TStatement::SettlePendingRow(TSide side)
+std::optional<TNotice> TStatement::SettlePendingRow(TSide side)
 {
     postSucceeded_ = true;
     try {
         List(side).Post();
+    } catch (const ENotice& refused) {
+        return refused.Notice();
     } catch (...) {
-        // A store with nothing pending says so; a refused row has told the
-        // user already. Neither is for this caller to show.
+        // A store with nothing pending says so, and a number that is no
+        // number leaves the row pending: neither stops the caller.
     }
-    return postSucceeded_;
+    return std::nullopt;
 }
 
-void TStatement::ChangeTab(int newPage)
+std::optional<TNotice> TStatement::ChangeTab(int newPage)
 {
     TSide leaving = newPage == 0 ? TSide::Suppliers : TSide::Customers;
-    activePage_ = SettlePendingRow(leaving) ? newPage : 1 - newPage;
+    auto refusal = SettlePendingRow(leaving);
+    activePage_ = refusal ? 1 - newPage : newPage;
     Changed();
+    return refusal;
 }
 
 // ---------------------------------------------------------------- header
@@ -159,18 +165,18 @@ void TStatement::SetHeaderText(TStatementField control, std::string text)
 {
     const THeaderEdit* edit = FindHeaderEdit(control);
     if (!edit) return;
-    ChangeGeneralData([&] { header_.*(edit->text) = std::move(text); });
+    AbortWith(ChangeGeneralData([&] { header_.*(edit->text) = std::move(text); }));
 }
 
 void TStatement::SetPublicValueText(TSide side, std::string text)
 {
-    ChangeGeneralData([&] { MutablePublicValue(side) = std::move(text); });
+    AbortWith(ChangeGeneralData([&] { MutablePublicValue(side) = std::move(text); }));
 }
 
 void TStatement::SelectTaxOffice(int index)
 {
-    ChangeGeneralData(
-        [&] { header_.TaxOffice = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1; });
+    AbortWith(ChangeGeneralData(
+        [&] { header_.TaxOffice = index >= 0 && index < static_cast<int>(DOYCodes().size()) ? index : -1; }));
 }
 
 TGeneralData TStatement::GeneralData() const { return {header_, customerPublicValue_, supplierPublicValue_}; }
@@ -178,30 +184,31 @@ TGeneralData TStatement::GeneralData() const { return {header_, customerPublicVa
 // The working files hold the whole statement at every moment: a change that
 // cannot be written to them is not made, so that what the window shows is
 // what a crash would leave.
-void TStatement::ChangeGeneralData(const std::function<void()>& change)
+std::optional<TNotice> TStatement::ChangeGeneralData(const std::function<void()>& change)
 {
     TGeneralData before = GeneralData();
     change();
-    if (!statementLoaded_ || GeneralData() == before) return;
-    if (KeepGeneralData()) return;
+    if (!statementLoaded_ || GeneralData() == before) return std::nullopt;
+    auto notKept = KeepGeneralData();
+    if (!notKept) return std::nullopt;
     header_ = std::move(before.header);
     customerPublicValue_ = std::move(before.customerPublicValue);
     supplierPublicValue_ = std::move(before.supplierPublicValue);
     Changed();
+    return notKept;
 }
 
-bool TStatement::KeepGeneralData()
+std::optional<TNotice> TStatement::KeepGeneralData()
 {
     const std::string path = WorkingFile("generaldata");
     try {
         ReplaceFile(path, GeneralDataText(GeneralData()));
-        return true;
+        return std::nullopt;
     } catch (const EFileError& error) {
-        ui_.ShowError(G("Η αλλαγή των γενικών στοιχείων δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου "
-                        "εργασίας ") +
-                      DisplayPath(path) + " (" + SystemReason(error.SystemError()) +
-                      G("). Τα γενικά στοιχεία έμειναν όπως ήταν πριν από την αλλαγή."));
-        return false;
+        return TNotice::Error(
+            G("Η αλλαγή των γενικών στοιχείων δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
+            DisplayPath(path) + " (" + SystemReason(error.SystemError()) +
+            G("). Τα γενικά στοιχεία έμειναν όπως ήταν πριν από την αλλαγή."));
     }
 }
 
@@ -222,10 +229,11 @@ void TStatement::ChooseTaxOffice(int index)
     SelectTaxOffice(index);
 }
 
+// A kind that cannot be kept is a click on its button all the same.
 void TStatement::ChooseKind(bool credit)
 {
-    ChangeGeneralData([&] { header_.Credit = credit; });
     unsavedChanges_ = true;
+    AbortWith(ChangeGeneralData([&] { header_.Credit = credit; }));
 }
 
 std::optional<THeaderRefusal> TStatement::LeaveYear() const
@@ -267,14 +275,12 @@ std::optional<std::string> TStatement::WorkingDirectoryProblem() const
              "Δεν έγινε καμία αλλαγή. Μετονομάστε τον ή μετακινήστε τον και ξεκινήστε ξανά το πρόγραμμα.");
 }
 
-bool TStatement::WorkingDirectoryUsable()
+std::optional<TNotice> TStatement::WorkingDirectoryRefusal()
 {
     ::mkdir(workingDirectory_.c_str(), 0777);  // removed meanwhile: made again
     auto problem = WorkingDirectoryProblem();
-    if (!problem) return true;
-    ui_.Beep();
-    ui_.ShowMessage(*problem);
-    return false;
+    if (!problem) return std::nullopt;
+    return TNotice::Message(std::move(*problem), true);
 }
 
 void TStatement::RemoveWorkingFiles()

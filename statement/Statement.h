@@ -20,6 +20,7 @@
 #include "statement/Checks.h"
 #include "statement/GeneralData.h"
 #include "statement/Header.h"
+#include "statement/Notice.h"
 #include "statement/StatementFile.h"
 #include "statement/UserInterface.h"
 
@@ -30,21 +31,13 @@ std::string SaveAsSuccessText();
 // The message of a statement file that could not be written at `path`.
 std::string SaveFailedText(const std::string& path, int systemError);
 
-// A list whose working file could not be written after a change, once the
-// user has been told why and the list shows again what its file holds. The
-// window's handlers end it silently, as they end an abort, rather than
-// showing it a second time; a caller without a window learns from it that its
-// working space failed. One base only, so that a handler of std::exception
-// catches it too.
-class EListNotWritten : public EAbort {
+// A list whose working file could not be written after a change, the list
+// showing again what its file holds; the notice says why. A caller without a
+// window learns from it that its working space failed. One base only, so
+// that a handler of std::exception catches it too.
+class EListNotWritten : public ENotice {
 public:
-    EListNotWritten(std::string message, int systemError) : message_(std::move(message)), systemError_(systemError) {}
-    const char* what() const noexcept override { return message_.c_str(); }
-    int SystemError() const { return systemError_; }
-
-private:
-    std::string message_;
-    int systemError_;
+    using ENotice::ENotice;
 };
 
 class TStatement {
@@ -85,6 +78,10 @@ public:
     TFixedFormatDataSet& List(TSide side) { return side == TSide::Customers ? customers_ : suppliers_; }
     const TFixedFormatDataSet& List(TSide side) const { return side == TSide::Customers ? customers_ : suppliers_; }
 
+    // Every change of the header and of the public-sector values, here and
+    // by the choices and leaves below, is kept in the working file
+    // "generaldata" at once; one that cannot be kept is undone and ends with
+    // ENotice.
     // The text of a header edit as the user left it (the key that changed it
     // has marked the statement changed already).
     void SetHeaderText(TStatementField control, std::string text);
@@ -108,26 +105,29 @@ public:
     // Each takes what the user has decided: the questions before it (keep
     // the unsaved changes? a new file? which file?) are the caller's, so
     // that the core never waits on a window.
-    bool New();                          // true when a statement was begun
-    bool Open(const std::string& path);  // true when the statement was opened
+    TOutcome New();                          // done: a statement was begun
+    TOutcome Open(const std::string& path);  // done: the statement was opened
     // The name the save dialog proposes: the tax number, ".PIS" for credit.
     std::string ProposedFileName() const;
     // Writes the statement to `path` once CheckBeforeSave has passed; an
-    // existing file is left alone unless `replaceExisting`. True when written.
-    bool SaveAs(const std::string& path, bool replaceExisting);
+    // existing file is left alone unless `replaceExisting`. Done when
+    // written, the notices ending with the box that says so.
+    TOutcome SaveAs(const std::string& path, bool replaceExisting);
     void Close();
-    void ChangeTab(int newPage);  // ActivePage says where the user ended up
+    // ActivePage says where the user ended up; the refusal of the row left.
+    std::optional<TNotice> ChangeTab(int newPage);
     void RemoveWorkingFiles();
-    void LoadHeader();
+    // Nothing when "generaldata" was read; else what to tell.
+    std::optional<TNotice> LoadHeader();
     // At start, working files that a copy of the program left when it ended
     // without closing (a crash, a kill, a power cut) are offered back. The
     // caller holds the program directory's lock, so that no running copy
     // owns them. When they were last changed; nothing when none were left.
     std::optional<std::time_t> LeftWork() const;
     // Yes makes them the statement being edited, with unsaved changes; any
-    // other answer moves them aside into "temp/recovered-DATE-TIME/". True
+    // other answer moves them aside into "temp/recovered-DATE-TIME/". Done
     // when the statement was recovered.
-    bool Recover(bool takeBack);
+    TOutcome Recover(bool takeBack);
     // Nothing when the working directory is a real directory of this user;
     // otherwise the message that says why it is not used.
     std::optional<std::string> WorkingDirectoryProblem() const;
@@ -146,21 +146,23 @@ public:
     // refusal to tell, with the field the focus goes back to.
     std::optional<THeaderRefusal> LeaveYear() const;
     std::optional<THeaderRefusal> LeaveTaxNumber() const;
-    void LeavePublicValue(TSide side) { NormalisePublicValue(MutablePublicValue(side)); }
+    void LeavePublicValue(TSide side) { AbortWith(NormalisePublicValue(MutablePublicValue(side))); }
 
     // -------------------------------------------------------- sort, find
-    void SortList(TSide side);
+    // Each returns what to tell: nothing when there is nothing.
+    std::optional<TNotice> SortList(TSide side);
     // Settles the pending rows of both lists, as the commands that read whole
-    // lists (find, import) do before they ask anything; false when refused.
-    bool SettlePendingRows();
-    void Find(const TFindRequest& request);  // in the list of the active tab
+    // lists (find, import) do before they ask anything; the refusal.
+    std::optional<TNotice> SettlePendingRows();
+    std::optional<TNotice> Find(const TFindRequest& request);  // in the list of the active tab
 
     // ------------------------------------------------------------- checks
-    bool CheckBeforeSave();
+    // Nothing when the statement may be saved; else its first problem.
+    std::optional<TNotice> CheckBeforeSave();
 
-    // Posts a pending row of the list, swallowing every error; false when the
-    // row validation refused it (and has told the user).
-    bool SettlePendingRow(TSide side);
+    // Posts a pending row of the list, swallowing every other error; the
+    // refusal of the row, or why the list was not written.
+    std::optional<TNotice> SettlePendingRow(TSide side);
 
     // While rows are appended by the thousand (the import), the
     // list keeps its rows' tax numbers in an index, so that each post finds a
@@ -168,26 +170,27 @@ public:
     void BeginBulkEntry(TSide side);
     void EndBulkEntry(TSide side);
 
-    // Recomputes the count label and totals of a list from its record store.
+    // Recomputes the count label and totals of a list from its record store;
+    // a working file not written ends with EListNotWritten.
     void RefreshList(TSide side);
-    void NormalisePublicValue(std::string& text);
 
 private:
     void BindStores();
-    bool WorkingDirectoryUsable();  // says why not, when not
+    std::optional<TNotice> WorkingDirectoryRefusal();
     void ValidateRow(TSide side);
-    void Refuse(const std::string& message);
     void UpdateTotals(TSide side);
     void OpenLists();
     void SetCountLabel(TSide side);
-    bool CheckListAfms(TSide side);
+    std::optional<TNotice> CheckListAfms(TSide side);
     TGeneralData GeneralData() const;
-    void ChangeGeneralData(const std::function<void()>& change);
-    bool KeepGeneralData();  // says why not, when not
-    bool RecoverWorkingFiles();
-    void MoveWorkingFilesAside(const std::string& why);
+    // Each says why the change was not kept, when it was not.
+    std::optional<TNotice> ChangeGeneralData(const std::function<void()>& change);
+    std::optional<TNotice> KeepGeneralData();
+    std::optional<TNotice> NormalisePublicValue(std::string& text);
+    TOutcome RecoverWorkingFiles();
+    TOutcome MoveWorkingFilesAside(const std::string& why);
     std::optional<std::string> WriteStatementFile(const std::string& path);
-    bool LoadStatement(TStatementContents&& contents);
+    TOutcome LoadStatement(TStatementContents&& contents);
     void Changed() { ui_.StatementChanged(); }
 
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry

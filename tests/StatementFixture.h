@@ -33,7 +33,7 @@ protected:
 
     void New()
     {
-        doc.New();
+        ui.Completed(doc.New());
         ui.Take();
     }
     // A header that passes every check.
@@ -67,7 +67,8 @@ protected:
         try {
             doc.List(side).Post();
             return true;
-        } catch (const EAbort&) {
+        } catch (const ENotice& told) {
+            ui.Tell(told.Notice());
             return false;
         }
     }
@@ -77,7 +78,7 @@ protected:
     std::string Save(const std::string& name = "out")
     {
         std::string path = dir.File(name);
-        if (doc.CheckBeforeSave()) doc.SaveAs(path, true);
+        if (!ui.Refused(doc.CheckBeforeSave())) ui.Completed(doc.SaveAs(path, true));
         return path;
     }
     static std::string Message(const std::string& utf8) { return "message: " + utf8; }

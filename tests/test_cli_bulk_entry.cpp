@@ -23,7 +23,7 @@ protected:
     void SetUp() override
     {
         for (int i = 0; i < 2; ++i) {
-            (i == 0 ? window : bulk).New();
+            uis[i].Completed((i == 0 ? window : bulk).New());
             uis[i].Take();
         }
     }
@@ -39,7 +39,8 @@ protected:
         list.FieldByName("Value").SetAsString("10");
         try {
             list.Post();
-        } catch (const EAbort&) {
+        } catch (const ENotice& refused) {
+            ui.Tell(refused.Notice());
             list.Cancel();
         }
         return ui.Take();

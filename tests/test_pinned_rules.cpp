@@ -109,7 +109,7 @@ TEST_F(PinnedWriter, FullWidthTextFieldsAreTheSameOnThePlainAndTheGeneralPath)
     hand[2].replace(92, 7, " 0012  ");
     hand[4].replace(92, 7, " 0012  ");
     WriteBytes(dir.File("hand"), Joined(hand));
-    doc.Open(dir.File("hand"));
+    ui.Completed(doc.Open(dir.File("hand")));
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1) << ui.log.back();
     ASSERT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
     std::string stored(doc.List(TSide::Customers).RecordTextAt(0));
@@ -187,7 +187,7 @@ TEST_F(PinnedWriter, FullLengthEmailHoldsPositions113To146AndReadsBack)
     ASSERT_GE(lines.size(), 2u);
     EXPECT_EQ(lines[1].substr(112, 34), email);
     doc.SetHeaderText(TStatementField::Email, "typed");
-    doc.Open(dir.File("out"));
+    ui.Completed(doc.Open(dir.File("out")));
     EXPECT_EQ(doc.Header().Email, email);
 }
 
@@ -234,7 +234,7 @@ protected:
     {
         WriteBytes(dir.File("in"), bytes);
         ui.Take();
-        doc.Open(dir.File("in"));
+        ui.Completed(doc.Open(dir.File("in")));
         return ui.Take();
     }
     std::string saved, record2, generaldata;
@@ -285,7 +285,7 @@ TEST_F(PinnedOpen, FullDiskWhileStagingLargeListsLeavesTheListsOpen)
     ui.Take();
     {
         FileSizeLimit limit(bytes.size() / 2);
-        doc.Open(dir.File("big"));
+        ui.Completed(doc.Open(dir.File("big")));
     }
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 1u);
@@ -300,7 +300,7 @@ TEST_F(PinnedOpen, FullDiskWhileStagingSmallListsLeavesTheListsOpen)
 {
     try {
         FileSizeLimit limit(200);  // generaldata (152 bytes) fits, record2 (304) does not
-        doc.Open(dir.File("saved"));
+        ui.Completed(doc.Open(dir.File("saved")));
     } catch (const std::exception& e) {
         ADD_FAILURE() << "escaped: " << e.what();
     }
@@ -363,7 +363,7 @@ protected:
     std::vector<std::string> Check()
     {
         ui.Take();
-        EXPECT_FALSE(doc.CheckBeforeSave());
+        EXPECT_TRUE(ui.Refused(doc.CheckBeforeSave()));
         return ui.Take();
     }
     // Rows posted under other numbers and then edited to these, which the
@@ -546,7 +546,7 @@ TEST_F(PinnedSort, SupplierSortStartsAfterTheTaxNumber)
     AddNamed(TSide::Suppliers, "100000002", "ΒΗΤΑ");
     AddNamed(TSide::Suppliers, "100000001", "ΓΑΜΜΑ");
     AddNamed(TSide::Suppliers, "100000000", "ΑΑΑ");
-    doc.SortList(TSide::Suppliers);
+    ui.Tell(doc.SortList(TSide::Suppliers));
     EXPECT_EQ(Names(TSide::Suppliers), (std::vector<std::string>{"ΑΑΑ", "ΑΛΦΑ", "ΒΗΤΑ", "ΓΑΜΜΑ"}));
     EXPECT_EQ(Working("record4").substr(6, 9), "100000000");
 }
@@ -562,7 +562,7 @@ TEST_F(PinnedSort, RewriteFailingAfterTheListWasClosedReopensIt)
         // The two rows are buffered and written out only when the sorted
         // file is committed, after the list has let go of the old one.
         FileSizeLimit limit(200);
-        doc.SortList(TSide::Customers);
+        ui.Tell(doc.SortList(TSide::Customers));
     }
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 5u);

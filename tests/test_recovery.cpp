@@ -77,9 +77,9 @@ protected:
         return found;
     }
     // What the window does at start: left work offered, the user's answer taken.
-    static bool Offer(TStatement& restarted, bool takeBack = true)
+    static bool Offer(TStatement& restarted, RecordingUi& told, bool takeBack = true)
     {
-        return restarted.LeftWork() && restarted.Recover(takeBack);
+        return restarted.LeftWork() && told.Completed(restarted.Recover(takeBack));
     }
 };
 
@@ -107,7 +107,7 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
     WriteBytes(doc.WorkingFile("record2.Ab3xZ9"), customers.substr(0, 100));  // a write cut short
     RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_TRUE(Offer(restarted));
+    EXPECT_TRUE(Offer(restarted, again));
     EXPECT_FALSE(FileExists(doc.WorkingFile("record2.Ab3xZ9")));
     EXPECT_TRUE(again.log.empty());
 
@@ -126,7 +126,7 @@ TEST_F(RecoveryTest, YesTakesBackTheWholeStatementWithUnsavedChanges)
 
     // It goes on as any statement: saved, it is the statement that was typed.
     Save("first");
-    restarted.SaveAs(dir.File("second"), false);
+    again.Completed(restarted.SaveAs(dir.File("second"), false));
     EXPECT_EQ(ReadBytes(dir.File("second")), ReadBytes(dir.File("first")));
 }
 
@@ -139,7 +139,7 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
     WriteBytes(doc.WorkingFile("record4.link"), "");  // a copy cut short
     RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(Offer(restarted, false));
+    EXPECT_FALSE(Offer(restarted, again, false));
     EXPECT_FALSE(restarted.StatementLoaded());
     auto folders = RecoveredFolders();
     ASSERT_EQ(folders.size(), 1u);
@@ -151,7 +151,7 @@ TEST_F(RecoveryTest, NoKeepsTheFilesAsideAndStartsClean)
 
     // Nothing is left to offer, and a second refusal never mixes folders.
     EXPECT_FALSE(restarted.LeftWork());
-    restarted.New();
+    again.Completed(restarted.New());
     RecordingUi third;
     TStatement once_more(dir.Path() + "/", third, [] { return kToday; });
     EXPECT_FALSE(once_more.LeftWork());  // New left empty files: nothing to offer
@@ -167,7 +167,7 @@ TEST_F(RecoveryTest, ADamagedWorkingFileIsKeptAsideWithAMessage)
 
     RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(Offer(restarted));
+    EXPECT_FALSE(Offer(restarted, again));
     EXPECT_FALSE(restarted.StatementLoaded());
     ASSERT_EQ(again.log.size(), 1u);
     EXPECT_TRUE(again.log[0].starts_with(
@@ -213,7 +213,7 @@ TEST_F(RecoveryTest, OnlyRegularFilesOfTheirOwnSizeAreRead)
         plant(doc.WorkingFile(name));
         RecordingUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-        ASSERT_FALSE(Offer(restarted));
+        ASSERT_FALSE(Offer(restarted, again));
         ASSERT_EQ(again.log.size(), 1u);
         EXPECT_TRUE(again.log[0].starts_with("message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα"))
             << again.log[0];
@@ -253,7 +253,7 @@ TEST_F(RecoveryTest, HeaderValuesNoEditLetsInMarkTheFilesDamaged)
         LeaveWorkingFiles(GeneralDataText(data), customers);
         RecordingUi again;
         TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-        EXPECT_EQ(Offer(restarted), recovered);
+        EXPECT_EQ(Offer(restarted, again), recovered);
         const std::string damaged = "message: Τα στοιχεία κατάστασης που βρέθηκαν είναι κατεστραμμένα";
         EXPECT_EQ(!again.log.empty() && again.log.back().starts_with(damaged), !recovered);
     }
@@ -265,7 +265,7 @@ TEST_F(RecoveryTest, ADamagedGeneralDataFileIsKeptAsideToo)
     WriteBytes(doc.WorkingFile("generaldata"), "[e-PINAX generaldata 1]\r\nCredit=maybe\r\n");
     RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(Offer(restarted));
+    EXPECT_FALSE(Offer(restarted, again));
     EXPECT_EQ(RecoveredFolders().size(), 1u);
 }
 
@@ -275,6 +275,6 @@ TEST_F(RecoveryTest, AClosedStatementLeavesNothingToOffer)
     doc.Close();
     RecordingUi again;
     TStatement restarted(dir.Path() + "/", again, [] { return kToday; });
-    EXPECT_FALSE(Offer(restarted));
+    EXPECT_FALSE(Offer(restarted, again));
     EXPECT_TRUE(again.log.empty());
 }

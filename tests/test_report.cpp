@@ -329,7 +329,7 @@ TEST_F(ReportAfterSort, SerialNumbersFollowTheSortedOrder)
     ASSERT_TRUE(Add(TSide::Customers, alpha));
     doc.SetHeaderText(TStatementField::TaxNumber, "090000045");  // so that beta's number is not the business's own
     ASSERT_TRUE(Add(TSide::Customers, beta));
-    doc.SortList(TSide::Customers);
+    ui.Tell(doc.SortList(TSide::Customers));
 
     TReportInput input = Input(TSide::Customers, doc.List(TSide::Customers), doc.PublicValue(TSide::Customers), "", "");
     input.invoiceTotal = doc.CustomerInvoiceTotal();

@@ -181,15 +181,15 @@ TEST_F(RowRules, TabSwitchKeepsARefusedRowOnItsTab)
 {
     doc.List(TSide::Customers).Append();
     Set(TSide::Customers, {"123456780", "A", "0", "1", "5"});
-    doc.ChangeTab(1);
+    ui.Tell(doc.ChangeTab(1));
     EXPECT_EQ(doc.ActivePage(), 0);
     EXPECT_EQ(ui.Take(), Refusal("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"));
 
     doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("123456783");
-    doc.ChangeTab(1);
+    ui.Tell(doc.ChangeTab(1));
     EXPECT_EQ(doc.ActivePage(), 1);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    doc.ChangeTab(0);
+    ui.Tell(doc.ChangeTab(0));
     EXPECT_EQ(doc.ActivePage(), 0);
 }
 

@@ -36,7 +36,7 @@ protected:
     std::vector<std::string> Find(const std::string& text, bool byAfm, bool partial)
     {
         ui.Take();
-        doc.Find(TFindRequest{G(text), byAfm, partial});
+        ui.Tell(doc.Find(TFindRequest{G(text), byAfm, partial}));
         return ui.Take();
     }
 };
@@ -50,7 +50,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     doc.MarkSaved();
     doc.List(TSide::Customers).Last();
     ui.Take();
-    doc.SortList(TSide::Customers);
+    ui.Tell(doc.SortList(TSide::Customers));
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{"hourglass", "wait shown", "wait hidden"}));
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"", "ZETA", "ΆΝΝΑ", "ΑΒ", "ΑΒ", "ΑΒΓ", "αβ"}));
     // Equal names go by the profession that follows them.
@@ -68,7 +68,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
 TEST_F(SortFind, EmptyListAndRefusedPendingRow)
 {
     doc.MarkSaved();
-    doc.SortList(TSide::Suppliers);
+    ui.Tell(doc.SortList(TSide::Suppliers));
     EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(Working("record4"), "");
 
@@ -78,7 +78,7 @@ TEST_F(SortFind, EmptyListAndRefusedPendingRow)
     doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.Take();
-    doc.SortList(TSide::Suppliers);
+    ui.Tell(doc.SortList(TSide::Suppliers));
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{"beep",
                                                    "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή "
                                                    "προμηθευτή"}));
@@ -94,7 +94,7 @@ TEST_F(SortFind, FailedRewriteLeavesListFileAndScreen)
     std::string before = Working("record2");
     ::chmod(doc.WorkingFile("record2").c_str(), 0444);
     ui.Take();
-    doc.SortList(TSide::Customers);
+    ui.Tell(doc.SortList(TSide::Customers));
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 5u);
     EXPECT_EQ(log[2], "wait hidden");
@@ -122,7 +122,7 @@ TEST_F(SortFind, FindsByTaxNumberAndByName)
     EXPECT_EQ(doc.List(TSide::Customers).CurrentIndex(), 0);
     EXPECT_EQ(Find("παπας", false, true), std::vector<std::string>{"warning: Δεν βρέθηκε η Επωνυμία"});
 
-    doc.ChangeTab(1);
+    ui.Tell(doc.ChangeTab(1));
     Find("123456783", true, false);
     EXPECT_EQ(CurrentName(TSide::Suppliers), "ΠΡΟΜΗΘΕΥΤΗΣ");
 }
@@ -132,7 +132,7 @@ TEST_F(SortFind, SettlingBothListsBeforeAFindTellsOfARefusal)
     doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.Take();
-    EXPECT_FALSE(doc.SettlePendingRows());
+    EXPECT_TRUE(ui.Refused(doc.SettlePendingRows()));
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 2u);  // the refusal
     EXPECT_EQ(log[0], "beep");

@@ -53,7 +53,7 @@ protected:
             edited += line + "\r\n";
         }
         WriteBytes(path, edited);
-        doc.Open(path);
+        ui.Completed(doc.Open(path));
         ASSERT_TRUE(doc.StatementLoaded());
         ui.Take();
     }

@@ -50,7 +50,7 @@ TEST_F(Lifecycle, CloseRemovesTheWorkingFiles)
     EXPECT_FALSE(std::filesystem::exists(dir.File("temp")));
 
     TStatement second(dir.Path() + "/", ui, [] { return kToday; });
-    second.New();
+    ui.Completed(second.New());
     second.MarkChanged();
     EXPECT_TRUE(std::filesystem::exists(dir.File("temp/record2")));
     second.Close();
@@ -70,7 +70,7 @@ protected:
     std::vector<std::string> Check()
     {
         ui.Take();
-        doc.CheckBeforeSave();
+        ui.Tell(doc.CheckBeforeSave());
         return ui.Take();
     }
 };
@@ -101,7 +101,7 @@ TEST_F(SaveChecks, HeaderInOrder)
     doc.SelectTaxOffice(0);
     doc.SetHeaderText(TStatementField::Year, "2025");
     EXPECT_TRUE(Check().empty());
-    EXPECT_TRUE(doc.CheckBeforeSave());
+    EXPECT_FALSE(ui.Refused(doc.CheckBeforeSave()));
 }
 
 TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
@@ -146,7 +146,7 @@ TEST_F(SaveChecks, RefusedPendingRowStopsEverything)
     EXPECT_EQ(Check(),
               (std::vector<std::string>{"beep", "message: Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"}));
     EXPECT_EQ(doc.List(TSide::Suppliers).State(), TDataSetState::dsInsert);  // not posted
-    EXPECT_FALSE(doc.CheckBeforeSave());
+    EXPECT_TRUE(ui.Refused(doc.CheckBeforeSave()));
 }
 
 // ---------------------------------------------------------------- Save As
@@ -229,7 +229,7 @@ TEST_F(SaveAs, ExistingFileKeptUnlessReplacedAndIdenticalSecondSave)
     std::string first = ReadBytes(Save());
     doc.MarkChanged();
     ui.Take();
-    EXPECT_FALSE(doc.SaveAs(dir.File("out"), false));
+    EXPECT_FALSE(ui.Completed(doc.SaveAs(dir.File("out"), false)));
     EXPECT_TRUE(ui.Take().empty());
     EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(ReadBytes(Save()), first);
@@ -306,7 +306,7 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     RecordingUi otherUi;
     TStatement reopened(other.Path() + "/", otherUi, [] { return kToday; });
     WriteBytes(other.File("in"), saved);
-    reopened.Open(other.File("in"));
+    otherUi.Completed(reopened.Open(other.File("in")));
     EXPECT_TRUE(otherUi.log.empty()) << otherUi.log.back();
     EXPECT_EQ(reopened.Header().Phone, "2101234   ");
     TStatementHeader trimmed = reopened.Header();
@@ -327,7 +327,7 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     EXPECT_TRUE(reopened.StatementLoaded());
     EXPECT_EQ(ReadBytes(other.File("temp/record21")), ReadBytes(other.File("temp/record2")));
 
-    reopened.SaveAs(other.File("again"), false);
+    otherUi.Completed(reopened.SaveAs(other.File("again"), false));
     EXPECT_EQ(ReadBytes(other.File("again")), saved);
 }
 
@@ -339,13 +339,13 @@ TEST_F(OpenFile, FormCodesAndKind)
         return bytes;
     };
     WriteBytes(dir.File("lower"), withFirst("0il01.pis20250314"));
-    doc.Open(dir.File("lower"));
+    ui.Completed(doc.Open(dir.File("lower")));
     EXPECT_FALSE(doc.Header().Credit);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
 
     WriteBytes(dir.File("iota"), withFirst("0\xC9L01.PIS20250314"));
     doc.MarkSaved();
-    doc.Open(dir.File("iota"));
+    ui.Completed(doc.Open(dir.File("iota")));
     EXPECT_TRUE(doc.Header().Credit);
     EXPECT_TRUE(doc.UnsavedChanges());
 }
@@ -375,7 +375,7 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
     };
     for (const auto& c : cases) {
         WriteBytes(dir.File("bad"), c.bytes);
-        doc.Open(dir.File("bad"));
+        ui.Completed(doc.Open(dir.File("bad")));
         EXPECT_EQ(ui.Take(), c.shown);
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_TRUE(doc.List(TSide::Customers).Active());
@@ -384,7 +384,7 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
         EXPECT_EQ(doc.CustomerValueTotal(), "1235,00");
     }
-    doc.Open(dir.File("missing"));
+    ui.Completed(doc.Open(dir.File("missing")));
     EXPECT_NE(ui.log.back().find("error: Δεν ήταν δυνατό να διαβαστεί"), std::string::npos);
 }
 
@@ -397,7 +397,7 @@ TEST_F(OpenFile, LinesInAnyOrderAndOnlyTheFirstHeader)
     std::string bytes = lines[0] + "\r\n" + lines[5] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + header2 +
                         "\r\n" + lines[3] + "\r\n";
     WriteBytes(dir.File("mixed"), bytes);
-    doc.Open(dir.File("mixed"));
+    ui.Completed(doc.Open(dir.File("mixed")));
     EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
     EXPECT_EQ(doc.Header().CompanyName, "ACME");
@@ -411,7 +411,7 @@ TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
     row.replace(92, 7, " 0012  ");  // read as 12 by the platform's conversion
     std::string bytes = lines[0] + "\r\n" + lines[1] + "\r\n" + row + "\r\n";
     WriteBytes(dir.File("hand"), bytes);
-    doc.Open(dir.File("hand"));
+    ui.Completed(doc.Open(dir.File("hand")));
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
     EXPECT_EQ(doc.CustomerInvoiceTotal(), "12");
     auto again = FileLines(ReadBytes(Save("again")));
@@ -426,7 +426,7 @@ TEST_F(OpenFile, LoadHeaderProblemsAndGeneraldataAfterNew)
                "12024"
                "9999"
                "42");
-    doc.LoadHeader();
+    ui.Tell(doc.LoadHeader());
     EXPECT_EQ(doc.Header().TaxOffice, -1);
     EXPECT_EQ(doc.Header().FolderNumber, "42");
     EXPECT_EQ(doc.Header().TaxNumber, "");

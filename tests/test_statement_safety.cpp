@@ -53,7 +53,7 @@ protected:
     std::vector<std::string> OpenBytes(const std::string& bytes)
     {
         WriteBytes(dir.File("in"), bytes);
-        doc.Open(dir.File("in"));
+        ui.Completed(doc.Open(dir.File("in")));
         return ui.Take();
     }
     std::vector<std::string> lines;
@@ -156,7 +156,7 @@ TEST_F(StatementSafety, OpenRefusesAFileLargerThanAnyStatementUnread)
     auto before = Snapshot();
     WriteBytes(dir.File("huge"), "");
     ASSERT_EQ(::truncate(dir.File("huge").c_str(), off_t{8} << 30), 0);  // sparse: no disk used
-    doc.Open(dir.File("huge"));
+    ui.Completed(doc.Open(dir.File("huge")));
     EXPECT_EQ(ui.Take(), std::vector<std::string>{Message("Μη έγκυρο αρχείο")});
     EXPECT_EQ(Snapshot(), before);
 
@@ -177,7 +177,7 @@ TEST_F(StatementSafety, OpenNamesWhatFailedWhenTheWorkingFilesCannotBeWritten)
     WriteBytes(dir.File("in"), Joined(lines));
     {
         FileSizeLimit limit(100);
-        doc.Open(dir.File("in"));
+        ui.Completed(doc.Open(dir.File("in")));
     }
     log = ui.Take();
     ASSERT_EQ(log.size(), 1u);
@@ -197,14 +197,14 @@ TEST(WorkingDirectory, ALinkIsNeverFollowed)
     RecordingUi ui;
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     ASSERT_TRUE(doc.WorkingDirectoryProblem());
-    doc.New();
+    ui.Completed(doc.New());
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 2u);  // the beep, the message
     EXPECT_NE(log[1].find("δεν είναι φάκελος του προγράμματος"), std::string::npos) << log[2];
     EXPECT_FALSE(doc.StatementLoaded());
 
     WriteBytes(program.File("s"), "0IL01\r\n");
-    doc.Open(program.File("s"));
+    ui.Completed(doc.Open(program.File("s")));
     EXPECT_EQ(ui.Take().size(), 2u);  // the beep, the message
 
     doc.Close();
@@ -219,7 +219,7 @@ TEST(WorkingDirectory, ARemovedOneIsMadeAgain)
     RecordingUi ui;
     TStatement doc(program.Path() + "/", ui, [] { return kToday; });
     std::filesystem::remove_all(program.File("temp"));
-    doc.New();
+    ui.Completed(doc.New());
     EXPECT_TRUE(doc.StatementLoaded());
     EXPECT_TRUE(std::filesystem::is_directory(program.File("temp")));
 }

@@ -3,6 +3,7 @@
 #include "common/Errors.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
+#include "ui/Handlers.h"
 #include "ui/Translation.h"
 
 namespace epinax::ui {
@@ -18,6 +19,8 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
 {
     try {
         return QApplication::notify(receiver, event);
+    } catch (const ENotice& told) {
+        TellFrom(activeWindow(), told.Notice());
     } catch (const EAbort&) {
     } catch (const std::exception& error) {
         TDialogs::ShowError(activeWindow(), FromCp1253(error.what()));

@@ -52,7 +52,8 @@ void MainWindow::checkStatement()
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     std::optional<TStatementCheck> check;
     Run([&] {
-        if (statement_->SettlePendingRow(TSide::Customers) && statement_->SettlePendingRow(TSide::Suppliers))
+        if (!Refused(statement_->SettlePendingRow(TSide::Customers)) &&
+            !Refused(statement_->SettlePendingRow(TSide::Suppliers)))
             check = CheckStatementBeingEdited(*statement_, kProblemsListed);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();

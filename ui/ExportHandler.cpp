@@ -40,7 +40,7 @@ void MainWindow::exportWorkbook()
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     Run([&] {
-        if (!statement_->StatementLoaded() || !statement_->SettlePendingRows()) return;
+        if (!statement_->StatementLoaded() || Refused(statement_->SettlePendingRows())) return;
         const TSide shown = tabs->currentIndex() == 0 ? TSide::Customers : TSide::Suppliers;
         const TSide other = shown == TSide::Customers ? TSide::Suppliers : TSide::Customers;
         const int answer =

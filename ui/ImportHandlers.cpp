@@ -48,7 +48,7 @@ std::optional<TSide> MainWindow::AskImportSide()
 void MainWindow::importWorkbook()
 {
     Run([&] {
-        if (!statement_->SettlePendingRows()) return;
+        if (Refused(statement_->SettlePendingRows())) return;
         const std::optional<TSide> side = AskImportSide();
         if (!side) return;
         const auto path = ChooseWorkbook();
@@ -71,7 +71,7 @@ void MainWindow::importWorkbook()
 void MainWindow::importWorkbookWithLayout()
 {
     Run([&] {
-        if (!statement_->SettlePendingRows()) return;
+        if (Refused(statement_->SettlePendingRows())) return;
         const std::optional<TSide> side = AskImportSide();
         if (!side) return;
         if (const auto path = ChooseWorkbook()) ImportWithLayout(*side, *path);
@@ -125,7 +125,8 @@ void MainWindow::ShowRefusedImportRow(int row)
     if (!refusedImport_) return;
     const TRefusedImport refused = *refusedImport_;
     Run([&] {
-        if (statement_->SettlePendingRows()) ImportWithLayout(refused.side, refused.path, refused.layout, row);
+        if (!Refused(statement_->SettlePendingRows()))
+            ImportWithLayout(refused.side, refused.path, refused.layout, row);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }

@@ -591,7 +591,7 @@ void MainWindow::openRecent(const QString& path)
                                             QStringLiteral(u" δεν βρέθηκε· αφαιρέθηκε από τα πρόσφατα αρχεία."));
             return false;
         }
-        return statement_->Open(QFile::encodeName(path).toStdString());
+        return Completed(statement_->Open(QFile::encodeName(path).toStdString()));
     };
     if (!Run([&] { opened = open(); }) || !opened) return;
     NameStatementFile(path);
@@ -599,8 +599,6 @@ void MainWindow::openRecent(const QString& path)
 }
 
 void MainWindow::StatementChanged() { ReadFromStatement(); }
-
-void MainWindow::RowRefused(TSide side, int column) { Grid(side)->ShowRefusedField(column); }
 
 bool MainWindow::Run(const std::function<void()>& handler)
 {
@@ -619,7 +617,7 @@ void MainWindow::newStatement()
         return AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
                                {G("Ναι"), G("Όχι")}) == mrYes;
     };
-    if (!Run([&] { begun = MayReplaceStatement() && askNew() && statement_->New(); }) || !begun) return;
+    if (!Run([&] { begun = MayReplaceStatement() && askNew() && Completed(statement_->New()); }) || !begun) return;
     NameStatementFile({});
     customerGrid->FollowStore();
     FocusTheYear();
@@ -642,8 +640,9 @@ void MainWindow::OfferRecovery()
         const std::string question = G("Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (") + changed.toStdString() +
                                      G("). Θέλετε να τα ανακτήσετε;");
         // Only a clear Yes takes them back; any other answer keeps them aside.
-        statement_->Recover(AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) ==
-                            mrYes);
+        const bool takeBack =
+            AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrYes;
+        Completed(statement_->Recover(takeBack));
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }
@@ -654,7 +653,7 @@ void MainWindow::openStatement()
     const auto chooseAndOpen = [this] {
         if (!MayReplaceStatement()) return false;
         const auto path = ChooseOpenFile();
-        return path && statement_->Open(*path);
+        return path && Completed(statement_->Open(*path));
     };
     if (!Run([&] { opened = chooseAndOpen(); }) || !opened) return;
     NameStatementFile(chosenFile_);
@@ -670,7 +669,7 @@ void MainWindow::saveStatementAs()
 // before a file is replaced, and only then the writing.
 bool MainWindow::SaveAsAsked()
 {
-    if (!statement_->CheckBeforeSave()) return false;
+    if (Refused(statement_->CheckBeforeSave())) return false;
     const auto path = ChooseSaveFile(statement_->ProposedFileName());
     if (!path) return false;
     const std::string name = DisplayPath(path->substr(path->rfind('/') + 1));
@@ -678,7 +677,7 @@ bool MainWindow::SaveAsAsked()
     if (FileExists(*path) && AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + name + ";",
                                              {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
         return false;
-    return statement_->SaveAs(*path, true);
+    return Completed(statement_->SaveAs(*path, true));
 }
 
 // Asked before anything replaces the statement being edited (close, New,
@@ -698,18 +697,18 @@ void MainWindow::exitProgram() { close(); }
 void MainWindow::findCounterparty()
 {
     Run([&] {
-        if (!statement_->SettlePendingRows()) return;
-        if (const auto request = AskFind()) statement_->Find(*request);
+        if (Refused(statement_->SettlePendingRows())) return;
+        if (const auto request = AskFind()) Tell(statement_->Find(*request));
     });
 }
 
 void MainWindow::sortCustomers()
 {
-    Run([&] { statement_->SortList(TSide::Customers); });
+    Run([&] { Tell(statement_->SortList(TSide::Customers)); });
 }
 void MainWindow::sortSuppliers()
 {
-    Run([&] { statement_->SortList(TSide::Suppliers); });
+    Run([&] { Tell(statement_->SortList(TSide::Suppliers)); });
 }
 
 void MainWindow::changeTab(int index)
@@ -717,7 +716,7 @@ void MainWindow::changeTab(int index)
     if (reading_) return;
     // The grid being left gives up its editor first, as leaving it does.
     Grid(index == 0 ? TSide::Suppliers : TSide::Customers)->CommitEditor();
-    Run([&] { statement_->ChangeTab(index); });
+    Run([&] { Tell(statement_->ChangeTab(index)); });
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -744,12 +743,14 @@ void MainWindow::EditTextEdited(QLineEdit* edit, const QString& text)
     if (!value) return;  // the validator holds such texts off
     auto control = FieldWithHandle(edit->objectName().toStdString());
     if (!control) return;
-    if (*control == TStatementField::CustomerPublicValue)
-        statement_->SetPublicValueText(TSide::Customers, *value);
-    else if (*control == TStatementField::SupplierPublicValue)
-        statement_->SetPublicValueText(TSide::Suppliers, *value);
-    else
-        statement_->SetHeaderText(*control, *value);
+    RunHandler(this, [&] {
+        if (*control == TStatementField::CustomerPublicValue)
+            statement_->SetPublicValueText(TSide::Customers, *value);
+        else if (*control == TStatementField::SupplierPublicValue)
+            statement_->SetPublicValueText(TSide::Suppliers, *value);
+        else
+            statement_->SetHeaderText(*control, *value);
+    });
 }
 
 bool MainWindow::EditKeyPress(QLineEdit* edit, QKeyEvent* event)
@@ -923,26 +924,43 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event)
     return false;
 }
 
-// --------------------------------------------------------- IUserInterface
+// ------------------------------------------------------ what the user is told
+
+void MainWindow::Tell(const TNotice& notice)
+{
+    if (notice.cell) Grid(notice.cell->side)->ShowRefusedField(notice.cell->column);
+    if (notice.beep) Beep();
+    // A progress window left open would show itself above the box a second
+    // into its wait and take the keys meant for the box: it goes first.
+    ProgressDone();
+    const QString text = FromCp1253(notice.text);
+    switch (notice.kind) {
+    case TNotice::TKind::Message: TDialogs::ShowMessage(this, text); break;
+    case TNotice::TKind::Warning: TDialogs::ShowWarning(this, text); break;
+    case TNotice::TKind::Error: TDialogs::ShowError(this, text); break;
+    }
+    if (notice.focus) SetFocus(*notice.focus);
+}
+
+void MainWindow::Tell(const std::optional<TNotice>& notice)
+{
+    if (notice) Tell(*notice);
+}
+
+bool MainWindow::Refused(const std::optional<TNotice>& refusal)
+{
+    Tell(refusal);
+    return refusal.has_value();
+}
+
+bool MainWindow::Completed(const TOutcome& outcome)
+{
+    for (const TNotice& notice : outcome.notices) Tell(notice);
+    return outcome.done;
+}
 
 void MainWindow::Beep() { TDialogs::Beep(); }
-// A progress window left open would show itself above the box a second
-// into its wait and take the keys meant for the box: it goes first.
-void MainWindow::ShowMessage(const std::string& text)
-{
-    ProgressDone();
-    TDialogs::ShowMessage(this, FromCp1253(text));
-}
-void MainWindow::ShowError(const std::string& text)
-{
-    ProgressDone();
-    TDialogs::ShowError(this, FromCp1253(text));
-}
-void MainWindow::ShowWarning(const std::string& text)
-{
-    ProgressDone();
-    TDialogs::ShowWarning(this, FromCp1253(text));
-}
+void MainWindow::ShowMessage(const std::string& text) { Tell(TNotice::Message(text)); }
 
 int MainWindow::AskConfirmation(const std::string& text, const std::vector<TMsgDlgBtn>& buttons,
                                 const std::vector<std::string>& captions)

@@ -98,17 +98,20 @@ public:
     PrintWindow* printWindow();
     UserManualWindow* manualWindow();
 
+    // What the statement says, shown as it says it: the list's cell, the
+    // beep, the box, then the focus.
+    void Tell(const TNotice& notice);
+    void Tell(const std::optional<TNotice>& notice);
+    // Tells the refusal; true when there is one.
+    bool Refused(const std::optional<TNotice>& refusal);
+    // Tells the outcome's notices; true when the operation was done.
+    bool Completed(const TOutcome& outcome);
+
     // IUserInterface
-    void Beep() override;
-    void ShowMessage(const std::string& text) override;
-    void ShowError(const std::string& text) override;
-    void ShowWarning(const std::string& text) override;
-    void SetFocus(TStatementField control) override;
     void ShowHourglass() override;
     void BeginLongWork() override;
     void EndLongWork() override;
     void StatementChanged() override;
-    void RowRefused(TSide side, int column) override;
     bool Progress(const std::string& what, int done, int total) override;
     void ProgressDone() override;
 
@@ -145,6 +148,11 @@ private:
     bool SwitchListByKey(QObject* watched, QEvent* event);
     bool MenuShortcutInAnEdit(QObject* watched, QEvent* event) const;
     bool Run(const std::function<void()>& handler);
+    void Beep();
+    // A plain message box: no icon, one OK button, the application title.
+    void ShowMessage(const std::string& text);
+    // Moves the input focus to a control of the window.
+    void SetFocus(TStatementField control);
     void PrintListReport(TSide side);
     bool WriteAndShowReport(TSide side);
     void InstallHelpKey();

@@ -47,11 +47,11 @@ private:
 void MainWindow::printCustomerReport() { PrintListReport(TSide::Customers); }
 void MainWindow::printSupplierReport() { PrintListReport(TSide::Suppliers); }
 
-// A refused pending row has shown its own message and stops the print.
+// A refused pending row stops the print, with its message.
 void MainWindow::PrintListReport(TSide side)
 {
     Grid(side)->CommitEditor();
-    const bool settled = statement_->SettlePendingRow(side);
+    const bool settled = !Refused(statement_->SettlePendingRow(side));
     ReadFromStatement();
     if (!settled) return;
     Grid(side)->FollowStore();

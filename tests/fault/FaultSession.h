@@ -138,7 +138,7 @@ public:
     const std::string earlier = dir.File("earlier");
     const std::string other = dir.File("other");  // another statement file, to open
 
-    void New() { doc.New(); }
+    void New() { ui.Completed(doc.New()); }
     void ValidHeader()
     {
         doc.SetHeaderText(TStatementField::Year, "2024");
@@ -148,9 +148,9 @@ public:
         doc.SetHeaderText(TStatementField::CompanyName, "ACME");
     }
     // Appends a row as the grid does and posts it; false when the post did
-    // not complete. A refusal or a failure the statement has shown ends
-    // silently (EAbort); any other error reaches the window's handler,
-    // which shows its text: it is logged here as that handler shows it.
+    // not complete. A refusal or a failure ends with what to tell (ENotice);
+    // any other error reaches the window's handler, which shows its text:
+    // each is logged here as the window shows it.
     bool Add(TSide side, const FaultRow& row)
     {
         return AsTheWindowDoes(side, [&](TFixedFormatDataSet& list) {
@@ -170,9 +170,10 @@ public:
         try {
             edit(list);
             return true;
-        } catch (const EAbort&) {
+        } catch (const ENotice& told) {
+            ui.Tell(told.Notice());
         } catch (const std::exception& error) {
-            ui.ShowError(error.what());
+            ui.Tell(TNotice::Error(error.what()));
         }
         // A row the grid still holds is given up, as the user would.
         list.Cancel();
@@ -197,8 +198,11 @@ public:
         });
     }
     // Save As to `path`, "Yes" to replacing it; true when it says saved.
-    bool SaveAs(const std::string& path) { return doc.CheckBeforeSave() && doc.SaveAs(path, true); }
-    void Open(const std::string& path) { doc.Open(path); }
+    bool SaveAs(const std::string& path)
+    {
+        return !ui.Refused(doc.CheckBeforeSave()) && ui.Completed(doc.SaveAs(path, true));
+    }
+    void Open(const std::string& path) { ui.Completed(doc.Open(path)); }
     std::string Working(const char* name) const { return ReadBytes(doc.WorkingFile(name)); }
 
     StateView View() const

@@ -230,7 +230,7 @@ Scenario Sort(void (*statement)(FaultSession&))
 {
     return {statement, [](FaultSession& session) {
                 size_t from = session.ui.log.size();
-                session.doc.SortList(TSide::Customers);
+                session.ui.Tell(session.doc.SortList(TSide::Customers));
                 return Shown({session.ui.log.begin() + from, session.ui.log.end()}).empty();
             }};
 }
@@ -259,7 +259,7 @@ Scenario OpenAnother(void (*statement)(FaultSession&))
 Scenario PostOnLeavingTheTab(void (*statement)(FaultSession&))
 {
     return {statement, [](FaultSession& session) {
-                if (session.doc.ActivePage() != 0) session.doc.ChangeTab(0);
+                if (session.doc.ActivePage() != 0) session.ui.Tell(session.doc.ChangeTab(0));
                 auto& list = session.doc.List(TSide::Customers);
                 list.Append();
                 list.FieldByName("AFMCust").SetAsString(kPosted.afm);
@@ -267,7 +267,7 @@ Scenario PostOnLeavingTheTab(void (*statement)(FaultSession&))
                 list.FieldByName("Ypovolh").SetAsString(kPosted.ypovolh);
                 list.FieldByName("NoTimologion").SetAsString(kPosted.invoices);
                 list.FieldByName("Value").SetAsString(kPosted.value);
-                session.doc.ChangeTab(1);
+                session.ui.Tell(session.doc.ChangeTab(1));
                 if (session.doc.ActivePage() == 1) return true;
                 list.Cancel();
                 return false;
@@ -280,7 +280,11 @@ Scenario HeaderChange(void (*statement)(FaultSession&), std::function<void(TStat
 {
     return {statement, [change](FaultSession& session) {
                 size_t from = session.ui.log.size();
-                change(session.doc);
+                try {
+                    change(session.doc);
+                } catch (const ENotice& notKept) {
+                    session.ui.Tell(notKept.Notice());
+                }
                 return Shown({session.ui.log.begin() + from, session.ui.log.end()}).empty();
             }};
 }
