@@ -333,6 +333,34 @@ private slots:
         QCOMPARE(QApplication::focusWidget(), Edit("AFM"));
     }
 
+    // What the statement says comes back to the window, which shows it where
+    // it is corrected: a Save As refused takes the focus to its field; a
+    // header change that cannot be kept is the error display's, and undone.
+    void refusalsAndFailuresAreShownWhereTheyAreCorrected()
+    {
+        New();
+        TypeHeader();
+        Edit("Egatastash")->setFocus();
+        KeyFocused(Qt::Key_Backspace);
+        FocusCell(TSide::Customers, 0, 1);
+        KeyFocused(Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral(u"message: Η αποθήκευση σε αρχείο απέτυχε: Συμπληρώστε "
+                                                         u"το Είδος εγκατάστασης και επαναλάβετε την αποθήκευση.")});
+        QCOMPARE(QApplication::focusWidget(), Edit("Egatastash"));
+
+        // A working file marked read-only is never replaced, whoever runs the test.
+        QFile::setPermissions(Path(QStringLiteral("temp/generaldata")), QFileDevice::ReadOwner);
+        Edit("CompanyName")->setFocus();
+        TypeFocused(QStringLiteral("X"));
+        const QStringList shown = TakeShown();
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(shown[0].startsWith(QStringLiteral(u"error: Η αλλαγή των γενικών στοιχείων δεν κρατήθηκε")),
+                 qPrintable(shown[0]));
+        QCOMPARE(Edit("CompanyName")->text(), QStringLiteral(u"ΑΚΜΕ ΑΕ"));
+        QFile::setPermissions(Path(QStringLiteral("temp/generaldata")),
+                              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    }
+
     void rowTypedRefusedCorrectedAndPosted()
     {
         New();
