@@ -100,8 +100,10 @@ std::optional<TNotice> TStatement::CheckBeforeSave()
         told.focus = first.control;
         return told;
     }
+    // A row left out for a number that is no number would be missing from a
+    // file whose save said it succeeded.
     for (TSide side : {TSide::Customers, TSide::Suppliers})
-        if (auto refusal = SettlePendingRow(side)) return refusal;
+        if (auto refusal = SettlePendingRow(side, true)) return refusal;
     if (auto refusal = CheckListAfms(TSide::Customers)) return refusal;
     return CheckListAfms(TSide::Suppliers);
 }

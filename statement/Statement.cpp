@@ -101,13 +101,15 @@ std::optional<TNotice> TStatement::LoadHeader()
 
 // ------------------------------------------------------------- switching
 
-std::optional<TNotice> TStatement::SettlePendingRow(TSide side)
+std::optional<TNotice> TStatement::SettlePendingRow(TSide side, bool unreadableStops)
 {
     postSucceeded_ = true;
     try {
         List(side).Post();
     } catch (const ENotice& refused) {
         return refused.Notice();
+    } catch (const EUnreadableNumber& error) {
+        if (unreadableStops) return error.Notice();
     } catch (...) {
         // A store with nothing pending says so, and a number that is no
         // number leaves the row pending: neither stops the caller.

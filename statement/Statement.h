@@ -161,8 +161,10 @@ public:
     std::optional<TNotice> CheckBeforeSave();
 
     // Posts a pending row of the list, swallowing every other error; the
-    // refusal of the row, or why the list was not written.
-    std::optional<TNotice> SettlePendingRow(TSide side);
+    // refusal of the row, or why the list was not written. A number that is
+    // no number leaves the row pending, and stops the caller too when
+    // `unreadableStops`.
+    std::optional<TNotice> SettlePendingRow(TSide side, bool unreadableStops = false);
 
     // While rows are appended by the thousand (the import), the
     // list keeps its rows' tax numbers in an index, so that each post finds a

@@ -301,6 +301,8 @@ private slots:
         QCOMPARE(TakeShown(), QStringList{QStringLiteral("error: '12a' is not a valid floating point value")});
         QCOMPARE(Doc().List(TSide::Customers).State(), TDataSetState::dsInsert);
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 0);
+        KeyFocused(Qt::Key_S, Qt::ControlModifier);  // not saved without the row
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("error: '12a' is not a valid floating point value")});
 
         Edit("EditPub2")->setFocus();
         Edit("EditPub2")->insert(QStringLiteral("x9"));
