@@ -281,6 +281,7 @@ void TDataSet::Delete()
         return;
     }
     if (RecordCount() == 0) DatabaseError("Cannot perform this operation on an empty dataset");
+    Fire(BeforeDelete);
     InternalDelete(current_);
     state_ = TDataSetState::dsBrowse;
     editText_.clear();

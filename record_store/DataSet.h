@@ -147,7 +147,7 @@ public:
     TDataSubscription AddDataListener(TDataListener listener);
 
     // BeforePost may refuse the record by throwing; OnNewRecord fills a new one.
-    TDataSetNotifyEvent AfterEdit, BeforePost, AfterPost, AfterDelete, OnNewRecord;
+    TDataSetNotifyEvent AfterEdit, BeforePost, AfterPost, BeforeDelete, AfterDelete, OnNewRecord;
 
 protected:
     // Storage, supplied by the subclass.

@@ -24,6 +24,7 @@ struct Recorded {
         data.AfterEdit = record("AfterEdit");
         data.BeforePost = record("BeforePost");
         data.AfterPost = record("AfterPost");
+        data.BeforeDelete = record("BeforeDelete");
         data.AfterDelete = record("AfterDelete");
         data.OnNewRecord = record("OnNewRecord");
         data.Open();
@@ -141,7 +142,7 @@ TEST(CursorEvents, DeleteInEditStateDropsTheChanges)
     r.Field().SetAsString("Z");
     r.Take();
     r.data.Delete();
-    EXPECT_EQ(r.Take(), (Recorded::Events{"AfterDelete"}));
+    EXPECT_EQ(r.Take(), (Recorded::Events{"BeforeDelete", "AfterDelete"}));
     EXPECT_EQ(r.Names(), (std::vector<std::string>{"A", "C"}));
     EXPECT_EQ(r.Current(), "C");
     EXPECT_EQ(r.data.State(), TDataSetState::dsBrowse);
