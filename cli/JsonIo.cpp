@@ -149,10 +149,10 @@ void WriteStatementJson(std::ostream& out, TReadStatement& statement, const std:
     const TListTotals& customers = statement.Totals(TSide::Customers);
     const TListTotals& suppliers = statement.Totals(TSide::Suppliers);
     const std::pair<const char*, std::string> texts[] = {
-        {"EditSum", customers.invoices},
-        {"EditSumValue", customers.value},
-        {"EditSum2", suppliers.invoices},
-        {"EditSumValue2", suppliers.value},
+        {"EditSum", customers.InvoicesText()},
+        {"EditSumValue", customers.ValueText()},
+        {"EditSum2", suppliers.InvoicesText()},
+        {"EditSumValue2", suppliers.ValueText()},
         {"Label32", CountLabel(TSide::Customers, statement.List(TSide::Customers).RecordCount())},
         {"Label33", CountLabel(TSide::Suppliers, statement.List(TSide::Suppliers).RecordCount())}};
     ordered_json tail = ordered_json::object();

@@ -40,7 +40,7 @@ TListTotals SumListTotals(int count, const std::function<std::string_view(int)>&
         i = lastOther;
         Decimal invoiceSum = Decimal::FromCents(plainInvoices * 100) + otherInvoices;
         Decimal valueSum = Decimal::FromCents(plainCents) + otherValues;
-        return {invoiceSum.ToGeneral(), valueSum.ToFixed2()};
+        return {invoiceSum, valueSum};
     } catch (...) {
         if (failedAt) *failedAt = i;
         throw;

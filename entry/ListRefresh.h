@@ -6,17 +6,26 @@
 #include <string>
 #include <string_view>
 
+#include "common/Numbers.h"
 #include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
 
 namespace epinax {
 
-// The totals of a list: the invoice count in the general form and the value
-// with two decimals. Throws EConvertError when a stored invoice count or value
-// is no number, or the sum is out of range; `failedAt` then names the record.
+// The totals of a list: its invoice counts and its values, added up exactly.
 struct TListTotals {
-    std::string invoices, value;
+    Decimal invoices, value;
+
+    // As the totals edits show them: the count in the general form, the
+    // value with two decimals.
+    std::string InvoicesText() const { return invoices.ToGeneral(); }
+    std::string ValueText() const { return value.ToFixed2(); }
+    friend bool operator==(const TListTotals&, const TListTotals&) = default;
 };
+
+// Sums every row. Throws EConvertError when a stored invoice count or value
+// is no number, or std::overflow_error when the sum is out of range;
+// `failedAt` then names the record.
 TListTotals SumListTotals(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt = nullptr);
 // The same over the rows stored in a list.
 TListTotals ListTotals(const TFixedFormatDataSet& list);

@@ -88,12 +88,18 @@ void TStatement::RefreshList(TSide side)
     Changed();
 }
 
-void TStatement::UpdateTotals(TSide side)
+void TStatement::UpdateTotals(TSide side) { totals_[IndexOf(side)] = ListTotals(List(side)); }
+
+std::string TStatement::InvoiceTotalText(TSide side) const
 {
-    TListTotals totals = ListTotals(List(side));
-    const bool customers = side == TSide::Customers;
-    (customers ? customerInvoiceTotal_ : supplierInvoiceTotal_) = std::move(totals.invoices);
-    (customers ? customerValueTotal_ : supplierValueTotal_) = std::move(totals.value);
+    const auto& totals = Totals(side);
+    return totals ? totals->InvoicesText() : std::string();
+}
+
+std::string TStatement::ValueTotalText(TSide side) const
+{
+    const auto& totals = Totals(side);
+    return totals ? totals->ValueText() : std::string();
 }
 
 void TStatement::SetCountLabel(TSide side)

@@ -64,10 +64,7 @@ bool TStatement::New()
     const bool wasCredit = header_.Credit;
     LoadHeader();
     OpenLists();
-    customerInvoiceTotal_.clear();
-    customerValueTotal_.clear();
-    supplierInvoiceTotal_.clear();
-    supplierValueTotal_.clear();
+    for (auto& totals : totals_) totals.reset();
     if (wasCredit) unsavedChanges_ = true;  // as the kind's button marks it
     statementLoaded_ = true;
     SetCountLabel(TSide::Customers);

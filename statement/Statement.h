@@ -15,6 +15,7 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "entry/Counterparty.h"
+#include "entry/ListRefresh.h"
 #include "entry/RowValidation.h"
 #include "record_store/SdfData.h"
 #include "statement/Checks.h"
@@ -59,11 +60,12 @@ public:
     // ------------------------------------------------------------- state
     // What the window shows; it changes only through the handlers below.
     const TStatementHeader& Header() const { return header_; }
-    // The totals as the window shows them: the invoice count and the value.
-    const std::string& CustomerInvoiceTotal() const { return customerInvoiceTotal_; }
-    const std::string& CustomerValueTotal() const { return customerValueTotal_; }
-    const std::string& SupplierInvoiceTotal() const { return supplierInvoiceTotal_; }
-    const std::string& SupplierValueTotal() const { return supplierValueTotal_; }
+    // The totals of a list; nothing while their edits are empty, from New
+    // until the list first changes.
+    const std::optional<TListTotals>& Totals(TSide side) const { return totals_[side == TSide::Customers ? 0 : 1]; }
+    // The texts of the totals edits: the invoice count and the value.
+    std::string InvoiceTotalText(TSide side) const;
+    std::string ValueTotalText(TSide side) const;
     // The public-sector value of a list, as typed.
     const std::string& PublicValue(TSide side) const
     {
@@ -193,7 +195,7 @@ private:
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
 
     TStatementHeader header_;
-    std::string customerInvoiceTotal_, customerValueTotal_, supplierInvoiceTotal_, supplierValueTotal_;  // totals
+    std::optional<TListTotals> totals_[2];                   // customers, suppliers
     std::string customerPublicValue_, supplierPublicValue_;  // public-sector values
     std::string customerCountText_, supplierCountText_;      // row counts
     bool unsavedChanges_ = false;

@@ -83,9 +83,8 @@ void PublicValueProblems(const TStatement& statement, const TProblemSink& sink)
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         const bool customers = side == TSide::Customers;
         std::string problem;
-        if (!TotalsLine(side, statement.PublicValue(side),
-                        customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal(),
-                        customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal(), problem))
+        if (!TotalsLine(side, statement.PublicValue(side), statement.InvoiceTotalText(side),
+                        statement.ValueTotalText(side), problem))
             sink(HeaderProblem(customers ? TStatementField::CustomerPublicValue : TStatementField::SupplierPublicValue,
                                std::move(problem)));
     }

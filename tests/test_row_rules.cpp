@@ -25,8 +25,8 @@ TEST_F(RowRules, AcceptedRowIsCompletedCountedAndTotalled)
     ASSERT_TRUE(Add(TSide::Customers, kGood));
     EXPECT_TRUE(doc.PostSucceeded());
     EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Customers)), "1 Εγγραφές (Πελάτες)");
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "3");
-    EXPECT_EQ(doc.CustomerValueTotal(), "100,50");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "3");
+    EXPECT_EQ(doc.ValueTotalText(TSide::Customers), "100,50");
     std::string record(doc.List(TSide::Customers).RecordTextAt(0));
     ASSERT_EQ(record.size(), 150u);
     EXPECT_EQ(record[0], '2');
@@ -148,8 +148,8 @@ TEST_F(RowRules, DeleteRefreshesFilesCountAndTotals)
     ASSERT_TRUE(Add(TSide::Customers, kGood));
     doc.List(TSide::Customers).Delete();
     EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Customers)), "0 Εγγραφές (Πελάτες)");
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "0");
-    EXPECT_EQ(doc.CustomerValueTotal(), "0,00");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "0");
+    EXPECT_EQ(doc.ValueTotalText(TSide::Customers), "0,00");
     EXPECT_EQ(Working("record2"), "");
     EXPECT_EQ(Working("record21"), "");
 }
@@ -158,10 +158,10 @@ TEST_F(RowRules, SupplierTotalsAreExact)
 {
     ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "1", "0,1"}));
     ASSERT_TRUE(Add(TSide::Suppliers, {"000000050", "B", "0", "2", "0,2"}));
-    EXPECT_EQ(doc.SupplierValueTotal(), "0,30");
-    EXPECT_EQ(doc.SupplierInvoiceTotal(), "3");
+    EXPECT_EQ(doc.ValueTotalText(TSide::Suppliers), "0,30");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Suppliers), "3");
     EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Suppliers)), "2 Εγγραφές (Προμηθευτές)");
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "");  // the other list is untouched
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "");  // the other list is untouched
 }
 
 // Every number keeps its value, a single digit too; what is no number is 0.
