@@ -169,7 +169,7 @@ TEnteredList EnterRows(TSide side, const std::string& ownAfm, const std::vector<
 {
     TEnteredList entered{std::make_unique<ListEntry>(side, ownAfm), {}, {}};
     for (size_t i = 0; i < rows.size(); ++i) entered.entry->Post(rows[i], i + 1);
-    entered.totals = ListTotals(entered.entry->List());
+    entered.totals = SumList(entered.entry->List()).totals;
     return entered;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -23,12 +24,32 @@ struct TListTotals {
     friend bool operator==(const TListTotals&, const TListTotals&) = default;
 };
 
+// One row changed by a post or a delete: its stored text before (nothing for
+// a new row) and after (nothing for a deleted one).
+struct TRowChange {
+    std::optional<std::string_view> before, after;
+};
+
+// A list's totals as they are kept in step with the list.
+struct TListSum {
+    TListTotals totals;
+    // Every row holds its numbers in the plain forms the program writes: an
+    // invoice count of digits, a value of digits with at most two decimals.
+    // Such a list always adds up, so a change of one row is counted alone.
+    bool countable = true;
+
+    // Counts the change of one row; false, with nothing changed, when a row
+    // holds a number in another form. The whole list is then summed again,
+    // which fails where it always has.
+    bool Change(const TRowChange& change);
+};
+
 // Sums every row. Throws EConvertError when a stored invoice count or value
 // is no number, or std::overflow_error when the sum is out of range;
 // `failedAt` then names the record.
-TListTotals SumListTotals(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt = nullptr);
+TListSum SumList(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt = nullptr);
 // The same over the rows stored in a list.
-TListTotals ListTotals(const TFixedFormatDataSet& list);
+TListSum SumList(const TFixedFormatDataSet& list);
 
 // Writes the list to its working file and makes the scratch file its copy.
 void RewriteListFiles(TFixedFormatDataSet& list, const std::string& workingFile, const std::string& scratchFile);

@@ -55,7 +55,7 @@ void TStatement::ValidateRow(TSide side)
 
 // ------------------------------------------------------------ refresh
 
-void TStatement::RefreshList(TSide side)
+void TStatement::Refresh(TSide side, const TRowChange* change)
 {
     TFixedFormatDataSet& list = List(side);
     const std::string workingFile = WorkingFile(SideInfo(side).workingFile);
@@ -84,21 +84,64 @@ void TStatement::RefreshList(TSide side)
         throw EListNotWritten(message, error.SystemError());
     }
     SetCountLabel(side);
-    UpdateTotals(side);
+    UpdateTotals(side, change);
     Changed();
 }
 
-void TStatement::UpdateTotals(TSide side) { totals_[IndexOf(side)] = ListTotals(List(side)); }
+// A copy: the store's own text goes when the list is read again.
+void TStatement::KeepRowBefore(TSide side, bool storedRow)
+{
+    const TFixedFormatDataSet& list = List(side);
+    auto& kept = rowBefore_[IndexOf(side)];
+    if (storedRow)
+        kept.emplace(list.RecordTextAt(list.CurrentIndex()));
+    else
+        kept.reset();
+}
+
+void TStatement::RowChanged(TSide side, bool posted)
+{
+    const TFixedFormatDataSet& list = List(side);
+    const auto& before = rowBefore_[IndexOf(side)];
+    TRowChange change;
+    if (before) change.before = *before;
+    if (posted) change.after = list.RecordTextAt(list.CurrentIndex());
+    Refresh(side, &change);
+}
+
+// A sum that fails leaves the totals shown as they were, and the next change
+// sums the whole list again.
+void TStatement::UpdateTotals(TSide side, const TRowChange* change)
+{
+    const int index = IndexOf(side);
+    TListSum& sum = sums_[index];
+    if (!change || !sum.Change(*change)) {
+        try {
+            sum = SumList(List(side));
+        } catch (...) {
+            sum.countable = false;
+            throw;
+        }
+    }
+    totalsShown_[index] = true;
+}
+
+std::optional<TListTotals> TStatement::Totals(TSide side) const
+{
+    const int index = IndexOf(side);
+    if (!totalsShown_[index]) return std::nullopt;
+    return sums_[index].totals;
+}
 
 std::string TStatement::InvoiceTotalText(TSide side) const
 {
-    const auto& totals = Totals(side);
+    auto totals = Totals(side);
     return totals ? totals->InvoicesText() : std::string();
 }
 
 std::string TStatement::ValueTotalText(TSide side) const
 {
-    const auto& totals = Totals(side);
+    auto totals = Totals(side);
     return totals ? totals->ValueText() : std::string();
 }
 

@@ -179,8 +179,9 @@ bool TStatement::LoadStatement(TStatementContents&& contents)
     // The lists take the bytes just written rather than reading them back.
     customers_.OpenWithText(std::move(customers));
     suppliers_.OpenWithText(std::move(suppliers));
-    totals_[0] = contents.customerTotals;
-    totals_[1] = contents.supplierTotals;
+    sums_[0] = contents.customerSum;
+    sums_[1] = contents.supplierSum;
+    totalsShown_[0] = totalsShown_[1] = true;
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
     statementLoaded_ = true;

@@ -62,7 +62,7 @@ public:
     const TStatementHeader& Header() const { return header_; }
     // The totals of a list; nothing while their edits are empty, from New
     // until the list first changes.
-    const std::optional<TListTotals>& Totals(TSide side) const { return totals_[side == TSide::Customers ? 0 : 1]; }
+    std::optional<TListTotals> Totals(TSide side) const;
     // The texts of the totals edits: the invoice count and the value.
     std::string InvoiceTotalText(TSide side) const;
     std::string ValueTotalText(TSide side) const;
@@ -171,7 +171,7 @@ public:
     void EndBulkEntry(TSide side);
 
     // Recomputes the count label and totals of a list from its record store.
-    void RefreshList(TSide side);
+    void RefreshList(TSide side) { Refresh(side, nullptr); }
     void NormalisePublicValue(std::string& text);
 
 private:
@@ -179,7 +179,12 @@ private:
     bool WorkingDirectoryUsable();  // says why not, when not
     void ValidateRow(TSide side);
     void Refuse(const std::string& message);
-    void UpdateTotals(TSide side);
+    // The refresh after a post or delete, which counts a `change` of one row
+    // alone when it can.
+    void Refresh(TSide side, const TRowChange* change);
+    void KeepRowBefore(TSide side, bool storedRow);
+    void RowChanged(TSide side, bool posted);
+    void UpdateTotals(TSide side, const TRowChange* change = nullptr);
     void OpenLists();
     void SetCountLabel(TSide side);
     bool CheckListAfms(TSide side);
@@ -195,7 +200,9 @@ private:
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
 
     TStatementHeader header_;
-    std::optional<TListTotals> totals_[2];                   // customers, suppliers
+    TListSum sums_[2];                                       // customers, suppliers
+    bool totalsShown_[2] = {};                               // New leaves the totals edits empty
+    std::optional<std::string> rowBefore_[2];                // what a post or delete replaces
     std::string customerPublicValue_, supplierPublicValue_;  // public-sector values
     std::string customerCountText_, supplierCountText_;      // row counts
     bool unsavedChanges_ = false;

@@ -95,10 +95,10 @@ TEST_F(StatementSafety, OpenComputesTheTotalsItShows)
 {
     auto outcome = ReadStatement(Joined(lines));
     ASSERT_TRUE(outcome.contents);
-    EXPECT_EQ(outcome.contents->customerTotals.InvoicesText(), "10");
-    EXPECT_EQ(outcome.contents->customerTotals.ValueText(), G("0,50"));
-    EXPECT_EQ(outcome.contents->supplierTotals.InvoicesText(), "2");
-    EXPECT_EQ(outcome.contents->supplierTotals.ValueText(), G("7,00"));
+    EXPECT_EQ(outcome.contents->customerSum.totals.InvoicesText(), "10");
+    EXPECT_EQ(outcome.contents->customerSum.totals.ValueText(), G("0,50"));
+    EXPECT_EQ(outcome.contents->supplierSum.totals.InvoicesText(), "2");
+    EXPECT_EQ(outcome.contents->supplierSum.totals.ValueText(), G("7,00"));
 }
 
 // Lone CRs end lines as CR LF does; such a file opens to the same statement,

@@ -250,7 +250,7 @@ public:
             EXPECT_EQ(customers ? doc.CountText(TSide::Customers) : doc.CountText(TSide::Suppliers),
                       CountLabel(side, static_cast<int>(lines.size())));
             TListTotals totals =
-                SumListTotals(static_cast<int>(lines.size()), [&](int i) { return std::string_view(lines[i]); });
+                SumList(static_cast<int>(lines.size()), [&](int i) { return std::string_view(lines[i]); }).totals;
             EXPECT_EQ(doc.InvoiceTotalText(side), totals.InvoicesText());
             EXPECT_EQ(doc.ValueTotalText(side), totals.ValueText());
         }
