@@ -186,7 +186,7 @@ void TStatement::Find(const TFindRequest& request)
     TSide side = activePage_ == 0 ? TSide::Customers : TSide::Suppliers;
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return;
-    if (!FindRow(list, side, request.SearchText, request.ByAFM, request.PartialMatch))
+    if (!FindRow(list, request.SearchText, request.ByAFM, request.PartialMatch))
         ui_.ShowWarning(NotFoundMessage(request.ByAFM));
     Changed();
 }
