@@ -125,7 +125,7 @@ public:
     {
         list_.SetSchema(CounterpartySchema(side));
         list_.OpenWithText({});
-        for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.FieldByName(column.field));
+        for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.Field(column.field));
     }
 
     void Post(const TRowInput& row, size_t number)

@@ -5,6 +5,7 @@
 #include "common/Files.h"
 #include "common/Greek.h"
 #include "entry/ListRefresh.h"
+#include "entry/RecordLayout.h"
 #include "entry/RowValidation.h"
 #include "entry/Side.h"
 #include "entry/SortFind.h"
@@ -42,7 +43,7 @@ void TStatement::ValidateRow(TSide side)
         refusal = ValidatePostedRow(List(side), side, row);
     } catch (const EConvertError&) {
         TRowValues values;
-        values.value = List(side).FieldByName("Value").AsString();
+        values.value = List(side).Field(field::Value).AsString();
         ui_.RowRefused(side, ColumnOfUnreadableNumber(values));
         throw;
     }
