@@ -60,8 +60,8 @@ private:
         input.header.afm = doc_.Header().TaxNumber;
         input.list = &doc_.List(TSide::Customers);
         input.publicValue = doc_.PublicValue(TSide::Customers);
-        input.invoiceTotal = doc_.CustomerInvoiceTotal();
-        input.valueTotal = doc_.CustomerValueTotal();
+        input.invoiceTotal = doc_.InvoiceTotalText(TSide::Customers);
+        input.valueTotal = doc_.ValueTotalText(TSide::Customers);
         return input;
     }
 

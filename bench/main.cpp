@@ -207,7 +207,8 @@ Seconds StoreFindRecordMiss(Context& context)
 {
     auto store = OpenStore(context.recordFile);
     bool found = true;
-    const Seconds spent = Timed([&] { found = store->FindRecord("AFMCust", {"000000000"}, false, false); });
+    const Seconds spent =
+        Timed([&] { found = store->FindRecord(store->Field(epinax::field::Afm), {"000000000"}, false, false); });
     Require(!found, "the all-zeros tax number must not be found");
     return spent;
 }

@@ -125,7 +125,7 @@ public:
     {
         list_.SetSchema(CounterpartySchema(side));
         list_.OpenWithText({});
-        for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.FieldByName(column.field));
+        for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.Field(column.field));
     }
 
     void Post(const TRowInput& row, size_t number)
@@ -161,7 +161,7 @@ private:
 
 struct TEnteredList {
     std::unique_ptr<ListEntry> entry;
-    TListTotals totals;  // empty, as New leaves them, until a row is posted
+    TListTotals totals;
     std::string publicValue;
 };
 
@@ -169,7 +169,7 @@ TEnteredList EnterRows(TSide side, const std::string& ownAfm, const std::vector<
 {
     TEnteredList entered{std::make_unique<ListEntry>(side, ownAfm), {}, {}};
     for (size_t i = 0; i < rows.size(); ++i) entered.entry->Post(rows[i], i + 1);
-    if (!rows.empty()) entered.totals = ListTotals(entered.entry->List());
+    entered.totals = SumList(entered.entry->List()).totals;
     return entered;
 }
 
@@ -196,7 +196,7 @@ TListToWrite ToWrite(TEnteredList& entered)
 {
     const TFixedFormatDataSet& list = entered.entry->List();
     return TListToWrite{list.RecordCount(), [&list](int i) { return list.RecordTextAt(i); }, entered.publicValue,
-                        entered.totals.invoices, entered.totals.value};
+                        entered.totals.InvoicesText(), entered.totals.ValueText()};
 }
 
 // Written beside its place and renamed over it, as Save As writes it.

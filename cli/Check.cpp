@@ -264,7 +264,7 @@ void Checker::CheckTotals(TSide side)
         auto publicValue = PublicValueOfTotalsLine(line.text);
         if (!publicValue) continue;
         std::string problem;
-        auto expected = TotalsLine(side, *publicValue, totals.invoices, totals.value, problem);
+        auto expected = TotalsLine(side, *publicValue, totals.InvoicesText(), totals.ValueText(), problem);
         if (!expected) {
             Report(line.index, problem);
             continue;

@@ -4,6 +4,7 @@
 #include "cli/Dates.h"
 #include "cli/ReadStatement.h"
 #include "common/Cp1253.h"
+#include "entry/RecordLayout.h"
 #include "statement/Header.h"
 #include "statement/TaxOffices.h"
 
@@ -101,9 +102,9 @@ ordered_json HeaderToJson(const TStatementHeader& header)
 ordered_json RowToJson(TFixedFormatDataSet& list, const std::vector<TGridColumn>& columns, int row)
 {
     ordered_json out = ordered_json::object();
-    out["AA"] = cp1253::ToUtf8(list.FieldTextAt(row, list.FieldByName("AA")));
+    out["AA"] = cp1253::ToUtf8(list.FieldTextAt(row, list.Field(field::AA)));
     for (size_t c = 0; c < columns.size() && c < kRowKeys.size(); ++c)
-        out[kRowKeys[c]] = cp1253::ToUtf8(list.FieldTextAt(row, list.FieldByName(columns[c].field)));
+        out[kRowKeys[c]] = cp1253::ToUtf8(list.FieldTextAt(row, list.Field(columns[c].field)));
     return out;
 }
 
@@ -149,10 +150,10 @@ void WriteStatementJson(std::ostream& out, TReadStatement& statement, const std:
     const TListTotals& customers = statement.Totals(TSide::Customers);
     const TListTotals& suppliers = statement.Totals(TSide::Suppliers);
     const std::pair<const char*, std::string> texts[] = {
-        {"EditSum", customers.invoices},
-        {"EditSumValue", customers.value},
-        {"EditSum2", suppliers.invoices},
-        {"EditSumValue2", suppliers.value},
+        {"EditSum", customers.InvoicesText()},
+        {"EditSumValue", customers.ValueText()},
+        {"EditSum2", suppliers.InvoicesText()},
+        {"EditSumValue2", suppliers.ValueText()},
         {"Label32", CountLabel(TSide::Customers, statement.List(TSide::Customers).RecordCount())},
         {"Label33", CountLabel(TSide::Suppliers, statement.List(TSide::Suppliers).RecordCount())}};
     ordered_json tail = ordered_json::object();

@@ -30,7 +30,7 @@ const std::string& TReadStatement::PublicValue(TSide side) const
 
 const TListTotals& TReadStatement::Totals(TSide side) const
 {
-    return side == TSide::Customers ? contents_.customerTotals : contents_.supplierTotals;
+    return (side == TSide::Customers ? contents_.customerSum : contents_.supplierSum).totals;
 }
 
 std::unique_ptr<TReadStatement> ReadStatementOrRefuse(std::string_view bytes)

@@ -31,8 +31,8 @@ void WriteFromStatement(const std::string& path, TSide side, const std::function
                        ReportHeaderOf(statement->Header()),
                        &statement->List(side),
                        statement->PublicValue(side),
-                       totals.invoices,
-                       totals.value};
+                       totals.InvoicesText(),
+                       totals.ValueText()};
     try {
         write(input);
     } catch (const EFileError& error) {

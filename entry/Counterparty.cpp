@@ -34,16 +34,16 @@ std::vector<TGridColumn> GridColumns(TSide side)
     // The supplier grid's titles of the tax number and value end with a blank.
     std::string tail = IsCustomers(side) ? "" : " ";
     return {
-        {AfmFieldName(side), G("ΑΦΜ (*)") + tail, 0},
-        {NameFieldName(side), G("ΕΠΩΝΥΜΙΑ"), IsCustomers(side) ? 141 : 140},
-        {ProfFieldName(side), G("ΕΠΑΓΓΕΛΜΑ"), IsCustomers(side) ? 92 : 103},
-        {"Ypovolh", G("ΥΠΟΧΡΕΟΣ (*)"), 74},
-        {"City", G("ΠΟΛΗ"), 0},
-        {"Street", G("ΟΔΟΣ"), 0},
-        {"StreetNo", G("ΑΡΙΘΜΟΣ"), 0},
-        {"TK", "TK", 0},
-        {"NoTimologion", G("ΑΡΙΘΜΟΣ ΤΙΜΟΛΟΓΙΩΝ (*)"), 125},
-        {"Value", G("ΑΞΙΑ (*)") + tail, 0},
+        {field::Afm, G("ΑΦΜ (*)") + tail, 0},
+        {field::Name, G("ΕΠΩΝΥΜΙΑ"), IsCustomers(side) ? 141 : 140},
+        {field::Prof, G("ΕΠΑΓΓΕΛΜΑ"), IsCustomers(side) ? 92 : 103},
+        {field::Ypovolh, G("ΥΠΟΧΡΕΟΣ (*)"), 74},
+        {field::City, G("ΠΟΛΗ"), 0},
+        {field::Street, G("ΟΔΟΣ"), 0},
+        {field::StreetNo, G("ΑΡΙΘΜΟΣ"), 0},
+        {field::TK, "TK", 0},
+        {field::NoTimologion, G("ΑΡΙΘΜΟΣ ΤΙΜΟΛΟΓΙΩΝ (*)"), 125},
+        {field::Value, G("ΑΞΙΑ (*)") + tail, 0},
     };
 }
 

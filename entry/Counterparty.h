@@ -2,6 +2,7 @@
 // row rules a record must pass when it is posted.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -23,9 +24,10 @@ const char* AfmFieldName(TSide side);
 const char* NameFieldName(TSide side);
 const char* ProfFieldName(TSide side);
 
-// The ten grid columns: field, title, width in pixels (0: the view's own).
+// The ten grid columns: field (its place in the record, field::), title,
+// width in pixels (0: the view's own).
 struct TGridColumn {
-    std::string field;
+    std::size_t field;
     std::string title;  // Windows-1253
     int width;
 };

@@ -3,23 +3,53 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "common/Numbers.h"
 #include "entry/Counterparty.h"
 #include "record_store/SdfData.h"
 
 namespace epinax {
 
-// The totals of a list: the invoice count in the general form and the value
-// with two decimals. Throws EConvertError when a stored invoice count or value
-// is no number, or the sum is out of range; `failedAt` then names the record.
+// The totals of a list: its invoice counts and its values, added up exactly.
 struct TListTotals {
-    std::string invoices, value;
+    Decimal invoices, value;
+
+    // As the totals edits show them: the count in the general form, the
+    // value with two decimals.
+    std::string InvoicesText() const { return invoices.ToGeneral(); }
+    std::string ValueText() const { return value.ToFixed2(); }
+    friend bool operator==(const TListTotals&, const TListTotals&) = default;
 };
-TListTotals SumListTotals(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt = nullptr);
+
+// One row changed by a post or a delete: its stored text before (nothing for
+// a new row) and after (nothing for a deleted one).
+struct TRowChange {
+    std::optional<std::string_view> before, after;
+};
+
+// A list's totals as they are kept in step with the list.
+struct TListSum {
+    TListTotals totals;
+    // Every row holds its numbers in the plain forms the program writes: an
+    // invoice count of digits, a value of digits with at most two decimals.
+    // Such a list always adds up, so a change of one row is counted alone.
+    bool countable = true;
+
+    // Counts the change of one row; false, with nothing changed, when a row
+    // holds a number in another form. The whole list is then summed again,
+    // which fails where it always has.
+    bool Change(const TRowChange& change);
+};
+
+// Sums every row. Throws EConvertError when a stored invoice count or value
+// is no number, or std::overflow_error when the sum is out of range;
+// `failedAt` then names the record.
+TListSum SumList(int count, const std::function<std::string_view(int)>& recordAt, int* failedAt = nullptr);
 // The same over the rows stored in a list.
-TListTotals ListTotals(const TFixedFormatDataSet& list);
+TListSum SumList(const TFixedFormatDataSet& list);
 
 // Writes the list to its working file and makes the scratch file its copy.
 void RewriteListFiles(TFixedFormatDataSet& list, const std::string& workingFile, const std::string& scratchFile);

@@ -49,6 +49,12 @@ enum : std::size_t {
 };
 }
 
+// The ten fields of a row that the user types, in the order of the grid's
+// columns (the import's, the report's and the workbook's too).
+inline constexpr std::array<std::size_t, 10> kTypedFields{
+    field::Afm,    field::Name,     field::Prof, field::Ypovolh,      field::City,
+    field::Street, field::StreetNo, field::TK,   field::NoTimologion, field::Value};
+
 // Where a field starts in the record, counted from 0.
 constexpr std::size_t FieldOffset(std::size_t index)
 {

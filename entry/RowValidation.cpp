@@ -3,23 +3,24 @@
 
 #include "common/Errors.h"
 #include "common/Text.h"
+#include "entry/RecordLayout.h"
 
 namespace epinax {
 
 // Numbers are compared as the lookup does: blanks and control characters
 // trimmed, the rest byte for byte.
-bool TAfmIndex::Contains(const TFixedFormatDataSet& list, TSide side, const std::string& afm)
+bool TAfmIndex::Contains(const TFixedFormatDataSet& list, const std::string& afm)
 {
-    const TField& field = list.FieldByName(AfmFieldName(side));
+    const TField& field = list.Field(field::Afm);
     if (rowsIndexed_ > list.RecordCount()) *this = TAfmIndex{};
     for (; rowsIndexed_ < list.RecordCount(); ++rowsIndexed_)
         afms_.emplace(TrimBlanksAndControls(list.FieldViewAt(rowsIndexed_, field)));
     return afms_.contains(std::string(TrimBlanksAndControls(afm)));
 }
 
-bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& afm)
+bool ListHasAfm(const TFixedFormatDataSet& list, const std::string& afm)
 {
-    const TField& field = list.FieldByName(AfmFieldName(side));
+    const TField& field = list.Field(field::Afm);
     // A key that fills the field exactly, with no blank or control character
     // at either end, matches only the same bytes in place.
     auto blank = [](char c) { return static_cast<unsigned char>(c) <= ' '; };
@@ -40,20 +41,20 @@ bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& 
 
 std::optional<TRowRefusal> ValidatePostedRow(TFixedFormatDataSet& list, TSide side, const TPostedRow& row)
 {
-    list.FieldByName("FILLER").SetAsString(std::string(35, ' '));
-    list.FieldByName("RecordType").SetAsString(std::string(1, SideInfo(side).lineType));
+    list.Field(field::Filler).SetAsString(std::string(FieldWidth(field::Filler), ' '));
+    list.Field(field::RecordType).SetAsString(std::string(1, SideInfo(side).lineType));
 
-    std::string afm = list.FieldByName(AfmFieldName(side)).AsString();
+    std::string afm = list.Field(field::Afm).AsString();
     if (afm == row.ownAfm) return TRowRefusal{SameAsOwnAfmMessage(), kAfmColumn};
     if (row.isNew) {
-        bool repeated = row.index ? row.index->Contains(list, side, afm) : ListHasAfm(list, side, afm);
+        bool repeated = row.index ? row.index->Contains(list, afm) : ListHasAfm(list, afm);
         if (repeated) return TRowRefusal{DuplicateAfmMessage(side, afm), kAfmColumn};
     }
-    TRowValues values{afm, list.FieldByName("Ypovolh").AsString(), list.FieldByName("NoTimologion").AsString(),
-                      list.FieldByName("Value").AsString()};
+    TRowValues values{afm, list.Field(field::Ypovolh).AsString(), list.Field(field::NoTimologion).AsString(),
+                      list.Field(field::Value).AsString()};
     if (auto refusal = RowRuleProblem(side, values)) return refusal;
 
-    list.FieldByName("Value").SetAsString(StrToFloat(values.value).ToHashHash());
+    list.Field(field::Value).SetAsString(StrToFloat(values.value).ToHashHash());
     return std::nullopt;
 }
 

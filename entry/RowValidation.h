@@ -18,7 +18,7 @@ class TAfmIndex {
 public:
     // Whether `afm` is among the list's stored rows. Only appends may happen
     // between two calls; the rows posted since the last call are taken in.
-    bool Contains(const TFixedFormatDataSet& list, TSide side, const std::string& afm);
+    bool Contains(const TFixedFormatDataSet& list, const std::string& afm);
 
 private:
     std::unordered_set<std::string> afms_;
@@ -26,7 +26,7 @@ private:
 };
 
 // Whether a stored row of the list has `afm` (the pending row is not stored).
-bool ListHasAfm(const TFixedFormatDataSet& list, TSide side, const std::string& afm);
+bool ListHasAfm(const TFixedFormatDataSet& list, const std::string& afm);
 
 struct TPostedRow {
     std::string ownAfm;          // the header's tax number

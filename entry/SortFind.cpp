@@ -67,10 +67,9 @@ std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::st
     return std::nullopt;
 }
 
-bool FindRow(TFixedFormatDataSet& list, TSide side, const std::string& text, bool byAfm, bool partialMatch)
+bool FindRow(TFixedFormatDataSet& list, const std::string& text, bool byAfm, bool partialMatch)
 {
-    const char* field = byAfm ? AfmFieldName(side) : NameFieldName(side);
-    if (list.FindRecord(field, {text}, false, partialMatch)) return true;
+    if (list.FindRecord(list.Field(byAfm ? field::Afm : field::Name), {text}, false, partialMatch)) return true;
     list.First();
     return false;
 }

@@ -19,7 +19,7 @@ std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::st
 // Moves the list's cursor to the first row whose tax number (or name) matches
 // `text`, whole or as its beginning; false when none does, the cursor then on
 // the first row.
-bool FindRow(TFixedFormatDataSet& list, TSide side, const std::string& text, bool byAfm, bool partialMatch);
+bool FindRow(TFixedFormatDataSet& list, const std::string& text, bool byAfm, bool partialMatch);
 std::string NotFoundMessage(bool byAfm);
 
 }  // namespace epinax

@@ -134,7 +134,7 @@ void ReadEverything(TFixedFormatDataSet& store)
 
 void LookUp(TFixedFormatDataSet& store, const Case& c)
 {
-    store.FindRecord(Schema()[c.fieldPick % Schema().size()].name, c.editValue, c.caseInsensitive, c.partialKey);
+    store.FindRecord(store.Field(c.fieldPick % Schema().size()), c.editValue, c.caseInsensitive, c.partialKey);
 }
 
 void EditFirst(TFixedFormatDataSet& store, const Case& c)

@@ -61,12 +61,16 @@ const char kEdited[] =
 
 std::vector<std::string> Snapshot(TStatement& statement)
 {
-    std::vector<std::string> state{
-        HeaderLine(statement.Header()),          statement.CustomerInvoiceTotal(),
-        statement.CustomerValueTotal(),          statement.SupplierInvoiceTotal(),
-        statement.SupplierValueTotal(),          statement.PublicValue(TSide::Customers),
-        statement.PublicValue(TSide::Suppliers), statement.CountText(TSide::Customers),
-        statement.CountText(TSide::Suppliers),   statement.Header().Credit ? "credit" : "debit"};
+    std::vector<std::string> state{HeaderLine(statement.Header()),
+                                   statement.InvoiceTotalText(TSide::Customers),
+                                   statement.ValueTotalText(TSide::Customers),
+                                   statement.InvoiceTotalText(TSide::Suppliers),
+                                   statement.ValueTotalText(TSide::Suppliers),
+                                   statement.PublicValue(TSide::Customers),
+                                   statement.PublicValue(TSide::Suppliers),
+                                   statement.CountText(TSide::Customers),
+                                   statement.CountText(TSide::Suppliers),
+                                   statement.Header().Credit ? "credit" : "debit"};
     for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"}) {
         try {
             state.push_back(ReadWholeFile(statement.WorkingFile(name)));

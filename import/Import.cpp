@@ -11,6 +11,7 @@
 #include "common/Errors.h"
 #include "common/Greek.h"
 #include "common/Text.h"
+#include "entry/RecordLayout.h"
 #include "entry/RowValidation.h"
 #include "entry/TaxNumber.h"
 #include "statement/BulkEntry.h"
@@ -98,12 +99,10 @@ TRowTexts RowTexts(const TSheetBlock& block, int row)
 }
 
 // The ten fields of a row, in the order of the columns.
-std::vector<TField*> RowFields(TFixedFormatDataSet& list, TSide side)
+std::vector<TField*> RowFields(TFixedFormatDataSet& list)
 {
     std::vector<TField*> fields;
-    for (const char* name : {AfmFieldName(side), NameFieldName(side), ProfFieldName(side), "Ypovolh", "City", "Street",
-                             "StreetNo", "TK", "NoTimologion", "Value"})
-        fields.push_back(&list.FieldByName(name));
+    for (std::size_t field : kTypedFields) fields.push_back(&list.Field(field));
     return fields;
 }
 
@@ -203,7 +202,7 @@ TFindings TryRows(TStatement& statement, TSide side, const TSheetBlock& block, i
 {
     IUserInterface& ui = statement.UI();
     TTrialList trial(statement.List(side), side);
-    const std::vector<TField*> fields = RowFields(trial, side);
+    const std::vector<TField*> fields = RowFields(trial);
     TAfmIndex index;  // repeats found as the inserting pass finds them
     const TPostedRow posted{statement.Header().TaxNumber, true, &index};
     std::vector<TFound> found;
@@ -343,7 +342,7 @@ private:
 TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
 {
     TFixedFormatDataSet& list = statement.List(side);
-    const std::vector<TField*> fields = RowFields(list, side);
+    const std::vector<TField*> fields = RowFields(list);
     for (int row = 0; row < block.rows; ++row) {
         if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows))
             return TImportOutcome{

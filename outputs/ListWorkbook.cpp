@@ -17,6 +17,7 @@
 #include "common/Greek.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "entry/RecordLayout.h"
 
 namespace epinax {
 
@@ -78,22 +79,13 @@ double ParseDouble(const std::string& text)
 // The fields of a row, found once for the list, in the heading's order.
 class TRowReader {
 public:
-    TRowReader(TFixedFormatDataSet& list, TSide side)
+    explicit TRowReader(TFixedFormatDataSet& list)
         : list_(list), recordLength_(static_cast<size_t>(list.RecordLength()))
     {
-        const char* names[kWorkbookColumns] = {AfmFieldName(side),
-                                               NameFieldName(side),
-                                               ProfFieldName(side),
-                                               "Ypovolh",
-                                               "City",
-                                               "Street",
-                                               "StreetNo",
-                                               "TK",
-                                               "NoTimologion",
-                                               "Value"};
-        for (int i = 0; i < kWorkbookColumns; ++i) {
-            const TField& field = list.FieldByName(names[i]);
-            places_[static_cast<size_t>(i)] = {static_cast<size_t>(field.Offset()), static_cast<size_t>(field.Size())};
+        static_assert(kTypedFields.size() == kWorkbookColumns);
+        for (size_t i = 0; i < kTypedFields.size(); ++i) {
+            const TField& field = list.Field(kTypedFields[i]);
+            places_[i] = {static_cast<size_t>(field.Offset()), static_cast<size_t>(field.Size())};
         }
     }
 
@@ -214,7 +206,7 @@ bool WriteCsv(const TWorkbookList& list, const std::string& path, TRowsDone& pro
         PutCsvField(out, Utf8(WorkbookHeadings()[static_cast<size_t>(i)]));
     }
     out += "\r\n";
-    const TRowReader reader(*list.list, list.side);
+    const TRowReader reader(*list.list);
     TOutRow row;
     for (int r = 0; r < reader.Count(); ++r) {
         reader.Read(r, row);
@@ -271,7 +263,7 @@ bool WriteXlsx(const std::vector<TWorkbookList>& lists, const std::string& path,
         for (int i = 0; i < kWorkbookColumns; ++i)
             worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(i),
                                    Utf8(WorkbookHeadings()[static_cast<size_t>(i)]).c_str(), heading);
-        const TRowReader reader(*list.list, list.side);
+        const TRowReader reader(*list.list);
         TOutRow row;
         for (int r = 0; r < reader.Count(); ++r) {
             reader.Read(r, row);
@@ -406,7 +398,7 @@ bool OdsContent(const std::vector<TWorkbookList>& lists, TRowsDone& progress, st
             xml.Attribute("office:value-type", "string").Open("text:p").Text(Utf8(heading)).Close().Close();
         }
         xml.Close();
-        const TRowReader reader(*list.list, list.side);
+        const TRowReader reader(*list.list);
         TOutRow row;
         for (int r = 0; r < reader.Count(); ++r) {
             reader.Read(r, row);

@@ -11,6 +11,7 @@
 #include "common/Greek.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "entry/RecordLayout.h"
 
 namespace epinax {
 
@@ -271,9 +272,9 @@ void WriteListHead(ReportText& out)
 // its text taken once per row rather than once per field.
 class TFieldPlace {
 public:
-    TFieldPlace(TFixedFormatDataSet& list, std::string_view name)
+    TFieldPlace(TFixedFormatDataSet& list, std::size_t index)
     {
-        const TField& field = list.FieldByName(name);
+        const TField& field = list.Field(index);
         offset_ = static_cast<size_t>(field.Offset());
         size_ = static_cast<size_t>(field.Size());
     }
@@ -290,15 +291,15 @@ private:
 
 // The fields a row of the form shows.
 struct TRowFields {
-    TRowFields(TFixedFormatDataSet& list, TSide side)
-        : afm(list, AfmFieldName(side)),
-          name(list, NameFieldName(side)),
-          ypovolh(list, "Ypovolh"),
-          city(list, "City"),
-          street(list, "Street"),
-          streetNo(list, "StreetNo"),
-          invoices(list, "NoTimologion"),
-          value(list, "Value")
+    explicit TRowFields(TFixedFormatDataSet& list)
+        : afm(list, field::Afm),
+          name(list, field::Name),
+          ypovolh(list, field::Ypovolh),
+          city(list, field::City),
+          street(list, field::Street),
+          streetNo(list, field::StreetNo),
+          invoices(list, field::NoTimologion),
+          value(list, field::Value)
     {
     }
     TFieldPlace afm, name, ypovolh, city, street, streetNo, invoices, value;
@@ -331,9 +332,9 @@ constexpr char kNextCell[] = "</td>\r\n<td class=\"style2\">";
 // One block per stored record, numbered from 1 in list order. The profession
 // and the postal code are not on the form. A full list is a hundred thousand
 // rows: each is made in room made once for it.
-void WriteRows(ReportText& out, TFixedFormatDataSet& list, TSide side)
+void WriteRows(ReportText& out, TFixedFormatDataSet& list)
 {
-    const TRowFields fields(list, side);
+    const TRowFields fields(list);
     const size_t recordLength = static_cast<size_t>(list.RecordLength());
     // The markup of a row, its number, and every field at worst all entities.
     const size_t mostBytes = 7 * sizeof kNextCell + 64 + 5 * recordLength;
@@ -377,7 +378,7 @@ void WriteReport(ReportText& out, const TReportInput& input)
     WriteHeaderBlock(out, input.header);
     WriteTaxpayerBlock(out, input.header);
     WriteListHead(out);
-    WriteRows(out, *input.list, input.side);
+    WriteRows(out, *input.list);
     WriteClosingRows(out, input);
 }
 
@@ -419,7 +420,7 @@ const TReportCells& ListHeadCells()
 TReportRows::TReportRows(const TReportInput& input)
     : list_(input.list), recordLength_(static_cast<size_t>(input.list->RecordLength()))
 {
-    const TRowFields fields(*list_, input.side);
+    const TRowFields fields(*list_);
     size_t i = 0;
     for (const TFieldPlace* place : {&fields.afm, &fields.name, &fields.ypovolh, &fields.city, &fields.street,
                                      &fields.streetNo, &fields.invoices, &fields.value})

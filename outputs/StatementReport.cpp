@@ -35,15 +35,14 @@ TReportHeader ReportHeaderOf(const TStatementHeader& header)
 
 TReportInput ReportInputOf(TStatement& statement, TSide side)
 {
-    const bool customers = side == TSide::Customers;
     TReportInput input;
     input.side = side;
     input.credit = statement.Header().Credit;
     input.header = ReportHeaderOf(statement.Header());
     input.list = &statement.List(side);
     input.publicValue = statement.PublicValue(side);
-    input.invoiceTotal = customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal();
-    input.valueTotal = customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal();
+    input.invoiceTotal = statement.InvoiceTotalText(side);
+    input.valueTotal = statement.ValueTotalText(side);
     return input;
 }
 

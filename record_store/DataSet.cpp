@@ -281,6 +281,7 @@ void TDataSet::Delete()
         return;
     }
     if (RecordCount() == 0) DatabaseError("Cannot perform this operation on an empty dataset");
+    Fire(BeforeDelete);
     InternalDelete(current_);
     state_ = TDataSetState::dsBrowse;
     editText_.clear();
@@ -311,6 +312,14 @@ const TField& TDataSet::FieldByName(std::string_view name) const
 {
     return const_cast<TDataSet*>(this)->FieldByName(name);  // finding changes nothing
 }
+
+TField& TDataSet::Field(std::size_t index)
+{
+    if (index >= fields_.size()) DatabaseError("Field index out of range");
+    return *fields_[index];
+}
+
+const TField& TDataSet::Field(std::size_t index) const { return const_cast<TDataSet*>(this)->Field(index); }
 
 std::string_view TDataSet::ReadActiveField(const TField& field) const
 {
@@ -343,12 +352,11 @@ std::string_view TDataSet::FieldViewAt(int index, const TField& field) const
 
 // ----------------------------------------------------- lookup, bookmarks
 
-bool TDataSet::FindRecord(std::string_view fieldName, std::string_view key, bool caseInsensitive, bool partialKey)
+bool TDataSet::FindRecord(const TField& field, std::string_view key, bool caseInsensitive, bool partialKey)
 {
     CheckActive();
     CheckBrowseMode();
     if (RecordCount() == 0) return false;
-    const TField& field = FieldByName(fieldName);
     key = TrimBlanksAndControls(key);  // once, not once per record
     const int count = InternalRecordCount();
     for (int i = 0; i < count; ++i) {

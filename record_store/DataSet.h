@@ -2,6 +2,7 @@
 // storage of the records is left to a subclass (TFixedFormatDataSet).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -122,10 +123,14 @@ public:
     TField& FieldByName(std::string_view name);
     const TField& FieldByName(std::string_view name) const;
     TField* FindField(std::string_view name);
+    // The field at a place of the schema, counted from 0: for callers that
+    // know the record's layout, with no search by name.
+    TField& Field(std::size_t index);
+    const TField& Field(std::size_t index) const;
 
     // Lookup and bookmarks.
     // Moves to the first record whose field matches the key (KeyValueMatches).
-    bool FindRecord(std::string_view fieldName, std::string_view key, bool caseInsensitive, bool partialKey);
+    bool FindRecord(const TField& field, std::string_view key, bool caseInsensitive, bool partialKey);
     std::optional<TBookmark> GetBookmark() const;
     void GotoBookmark(TBookmark bookmark);
 
@@ -147,7 +152,7 @@ public:
     TDataSubscription AddDataListener(TDataListener listener);
 
     // BeforePost may refuse the record by throwing; OnNewRecord fills a new one.
-    TDataSetNotifyEvent AfterEdit, BeforePost, AfterPost, AfterDelete, OnNewRecord;
+    TDataSetNotifyEvent AfterEdit, BeforePost, AfterPost, BeforeDelete, AfterDelete, OnNewRecord;
 
 protected:
     // Storage, supplied by the subclass.

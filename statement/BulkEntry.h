@@ -1,11 +1,11 @@
 // Many rows posted into one list in a row (the import). After every post the
-// statement rewrites both working files of the list and adds up all its rows
-// again, and the check for a repeated tax number reads every row: a long
-// list would take quadratic time. Nothing in the posting of the next row
-// reads those files or totals, so the refresh is held back while the rows go
-// in, and the statement keeps an index of the tax numbers meanwhile. The
-// caller refreshes the list once afterwards, whatever ended the entry, so
-// that the working files and totals hold every row posted.
+// statement rewrites both working files of the list, and the check for a
+// repeated tax number reads every row: a long list would take quadratic time.
+// Nothing in the posting of the next row reads those files or totals, so the
+// refresh is held back while the rows go in, and the statement keeps an index
+// of the tax numbers meanwhile. The caller refreshes the list once afterwards,
+// whatever ended the entry, so that the working files and totals hold every
+// row posted.
 #pragma once
 
 #include <utility>

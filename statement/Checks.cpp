@@ -7,6 +7,7 @@
 #include "common/Cp1253.h"
 #include "common/Greek.h"
 #include "common/Numbers.h"
+#include "entry/RecordLayout.h"
 #include "entry/TaxNumber.h"
 #include "statement/Checks.h"
 #include "statement/Statement.h"
@@ -170,7 +171,7 @@ size_t FirstRepeatedRow(std::vector<std::uint64_t>& keyed, std::vector<std::uint
 // memory, where they equal their working files.
 std::optional<std::string> ListAfmRefusal(const TFixedFormatDataSet& list, TSide side, const std::string& ownAfm)
 {
-    const TField& field = list.FieldByName(AfmFieldName(side));
+    const TField& field = list.Field(field::Afm);
     // One pass over the rows: each row's key, with its position; nine digits
     // in place need no trimming, the common case read directly.
     const size_t rows = static_cast<size_t>(list.RecordCount());

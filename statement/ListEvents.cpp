@@ -5,6 +5,7 @@
 #include "common/Files.h"
 #include "common/Greek.h"
 #include "entry/ListRefresh.h"
+#include "entry/RecordLayout.h"
 #include "entry/RowValidation.h"
 #include "entry/Side.h"
 #include "entry/SortFind.h"
@@ -34,7 +35,7 @@ void TStatement::ValidateRow(TSide side)
         refusal = ValidatePostedRow(List(side), side, row);
     } catch (const EConvertError& error) {
         TRowValues values;
-        values.value = List(side).FieldByName("Value").AsString();
+        values.value = List(side).Field(field::Value).AsString();
         throw EUnreadableNumber(error, {side, ColumnOfUnreadableNumber(values)});
     }
     if (refusal) {
@@ -48,7 +49,7 @@ void TStatement::ValidateRow(TSide side)
 
 // ------------------------------------------------------------ refresh
 
-void TStatement::RefreshList(TSide side)
+void TStatement::Refresh(TSide side, const TRowChange* change)
 {
     TFixedFormatDataSet& list = List(side);
     const std::string workingFile = WorkingFile(SideInfo(side).workingFile);
@@ -75,16 +76,65 @@ void TStatement::RefreshList(TSide side)
                                              G("). Η λίστα έμεινε όπως ήταν πριν από την αλλαγή.")));
     }
     SetCountLabel(side);
-    UpdateTotals(side);
+    UpdateTotals(side, change);
     Changed();
 }
 
-void TStatement::UpdateTotals(TSide side)
+// A copy: the store's own text goes when the list is read again.
+void TStatement::KeepRowBefore(TSide side, bool storedRow)
 {
-    TListTotals totals = ListTotals(List(side));
-    const bool customers = side == TSide::Customers;
-    (customers ? customerInvoiceTotal_ : supplierInvoiceTotal_) = std::move(totals.invoices);
-    (customers ? customerValueTotal_ : supplierValueTotal_) = std::move(totals.value);
+    const TFixedFormatDataSet& list = List(side);
+    auto& kept = rowBefore_[IndexOf(side)];
+    if (storedRow)
+        kept.emplace(list.RecordTextAt(list.CurrentIndex()));
+    else
+        kept.reset();
+}
+
+void TStatement::RowChanged(TSide side, bool posted)
+{
+    const TFixedFormatDataSet& list = List(side);
+    const auto& before = rowBefore_[IndexOf(side)];
+    TRowChange change;
+    if (before) change.before = *before;
+    if (posted) change.after = list.RecordTextAt(list.CurrentIndex());
+    Refresh(side, &change);
+}
+
+// A sum that fails leaves the totals shown as they were, and the next change
+// sums the whole list again.
+void TStatement::UpdateTotals(TSide side, const TRowChange* change)
+{
+    const int index = IndexOf(side);
+    TListSum& sum = sums_[index];
+    if (!change || !sum.Change(*change)) {
+        try {
+            sum = SumList(List(side));
+        } catch (...) {
+            sum.countable = false;
+            throw;
+        }
+    }
+    totalsShown_[index] = true;
+}
+
+std::optional<TListTotals> TStatement::Totals(TSide side) const
+{
+    const int index = IndexOf(side);
+    if (!totalsShown_[index]) return std::nullopt;
+    return sums_[index].totals;
+}
+
+std::string TStatement::InvoiceTotalText(TSide side) const
+{
+    auto totals = Totals(side);
+    return totals ? totals->InvoicesText() : std::string();
+}
+
+std::string TStatement::ValueTotalText(TSide side) const
+{
+    auto totals = Totals(side);
+    return totals ? totals->ValueText() : std::string();
 }
 
 void TStatement::SetCountLabel(TSide side)
@@ -128,7 +178,7 @@ std::optional<TNotice> TStatement::Find(const TFindRequest& request)
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return std::nullopt;
     std::optional<TNotice> notFound;
-    if (!FindRow(list, side, request.SearchText, request.ByAFM, request.PartialMatch))
+    if (!FindRow(list, request.SearchText, request.ByAFM, request.PartialMatch))
         notFound = TNotice::Warning(NotFoundMessage(request.ByAFM));
     Changed();
     return notFound;

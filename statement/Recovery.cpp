@@ -67,7 +67,7 @@ bool ListFileSound(std::string_view text, TSide side)
             return false;
     }
     try {
-        SumListTotals(count, [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kRecordLength); });
+        SumList(count, [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kRecordLength); });
     } catch (const std::exception&) {
         return false;
     }

@@ -81,10 +81,8 @@ std::optional<std::string> TStatement::WriteStatementFile(const std::string& pat
 {
     auto listToWrite = [&](TSide side) {
         const TFixedFormatDataSet& list = List(side);
-        const bool customers = side == TSide::Customers;
         return TListToWrite{list.RecordCount(), [&list](int i) { return list.RecordTextAt(i); }, PublicValue(side),
-                            customers ? customerInvoiceTotal_ : supplierInvoiceTotal_,
-                            customers ? customerValueTotal_ : supplierValueTotal_};
+                            InvoiceTotalText(side), ValueTotalText(side)};
     };
     try {
         FileReplacer out(path, TDurability::UserFile);
@@ -180,10 +178,9 @@ TOutcome TStatement::LoadStatement(TStatementContents&& contents)
     // The lists take the bytes just written rather than reading them back.
     customers_.OpenWithText(std::move(customers));
     suppliers_.OpenWithText(std::move(suppliers));
-    customerInvoiceTotal_ = std::move(contents.customerTotals.invoices);
-    customerValueTotal_ = std::move(contents.customerTotals.value);
-    supplierInvoiceTotal_ = std::move(contents.supplierTotals.invoices);
-    supplierValueTotal_ = std::move(contents.supplierTotals.value);
+    sums_[0] = contents.customerSum;
+    sums_[1] = contents.supplierSum;
+    totalsShown_[0] = totalsShown_[1] = true;
     SetCountLabel(TSide::Customers);
     SetCountLabel(TSide::Suppliers);
     statementLoaded_ = true;

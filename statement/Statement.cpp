@@ -43,9 +43,13 @@ void TStatement::BindStores()
         // Whether the row being posted is new, for the row rules.
         bool& newRow = side == TSide::Customers ? newCustomerRow_ : newSupplierRow_;
         TFixedFormatDataSet& list = List(side);
-        list.BeforePost = [this, side](TDataSet&) { ValidateRow(side); };
-        list.AfterPost = [this, side](TDataSet&) { RefreshList(side); };
-        list.AfterDelete = list.AfterPost;
+        list.BeforePost = [this, side](TDataSet& posted) {
+            ValidateRow(side);
+            KeepRowBefore(side, posted.State() == TDataSetState::dsEdit);
+        };
+        list.BeforeDelete = [this, side](TDataSet&) { KeepRowBefore(side, true); };
+        list.AfterPost = [this, side](TDataSet&) { RowChanged(side, true); };
+        list.AfterDelete = [this, side](TDataSet&) { RowChanged(side, false); };
         list.OnNewRecord = [&newRow](TDataSet&) { newRow = true; };
         list.AfterEdit = [&newRow](TDataSet&) { newRow = false; };
     }
@@ -65,10 +69,8 @@ TOutcome TStatement::New()
     TOutcome begun{true, {}};
     if (auto problem = LoadHeader()) begun.notices.push_back(std::move(*problem));
     OpenLists();
-    customerInvoiceTotal_.clear();
-    customerValueTotal_.clear();
-    supplierInvoiceTotal_.clear();
-    supplierValueTotal_.clear();
+    for (TListSum& sum : sums_) sum = {};
+    for (bool& shown : totalsShown_) shown = false;
     if (wasCredit) unsavedChanges_ = true;  // as the kind's button marks it
     statementLoaded_ = true;
     SetCountLabel(TSide::Customers);

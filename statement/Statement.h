@@ -15,6 +15,7 @@
 #include "common/Errors.h"
 #include "common/Numbers.h"
 #include "entry/Counterparty.h"
+#include "entry/ListRefresh.h"
 #include "entry/RowValidation.h"
 #include "record_store/SdfData.h"
 #include "statement/Checks.h"
@@ -52,11 +53,12 @@ public:
     // ------------------------------------------------------------- state
     // What the window shows; it changes only through the handlers below.
     const TStatementHeader& Header() const { return header_; }
-    // The totals as the window shows them: the invoice count and the value.
-    const std::string& CustomerInvoiceTotal() const { return customerInvoiceTotal_; }
-    const std::string& CustomerValueTotal() const { return customerValueTotal_; }
-    const std::string& SupplierInvoiceTotal() const { return supplierInvoiceTotal_; }
-    const std::string& SupplierValueTotal() const { return supplierValueTotal_; }
+    // The totals of a list; nothing while their edits are empty, from New
+    // until the list first changes.
+    std::optional<TListTotals> Totals(TSide side) const;
+    // The texts of the totals edits: the invoice count and the value.
+    std::string InvoiceTotalText(TSide side) const;
+    std::string ValueTotalText(TSide side) const;
     // The public-sector value of a list, as typed.
     const std::string& PublicValue(TSide side) const
     {
@@ -174,13 +176,18 @@ public:
 
     // Recomputes the count label and totals of a list from its record store;
     // a working file not written ends with EListNotWritten.
-    void RefreshList(TSide side);
+    void RefreshList(TSide side) { Refresh(side, nullptr); }
 
 private:
     void BindStores();
     std::optional<TNotice> WorkingDirectoryRefusal();
     void ValidateRow(TSide side);
-    void UpdateTotals(TSide side);
+    // The refresh after a post or delete, which counts a `change` of one row
+    // alone when it can.
+    void Refresh(TSide side, const TRowChange* change);
+    void KeepRowBefore(TSide side, bool storedRow);
+    void RowChanged(TSide side, bool posted);
+    void UpdateTotals(TSide side, const TRowChange* change = nullptr);
     void OpenLists();
     void SetCountLabel(TSide side);
     std::optional<TNotice> CheckListAfms(TSide side);
@@ -198,7 +205,9 @@ private:
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
 
     TStatementHeader header_;
-    std::string customerInvoiceTotal_, customerValueTotal_, supplierInvoiceTotal_, supplierValueTotal_;  // totals
+    TListSum sums_[2];                                       // customers, suppliers
+    bool totalsShown_[2] = {};                               // New leaves the totals edits empty
+    std::optional<std::string> rowBefore_[2];                // what a post or delete replaces
     std::string customerPublicValue_, supplierPublicValue_;  // public-sector values
     std::string customerCountText_, supplierCountText_;      // row counts
     bool unsavedChanges_ = false;

@@ -6,6 +6,7 @@
 #include "common/Greek.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
+#include "entry/RecordLayout.h"
 #include "statement/Checks.h"
 #include "statement/Statement.h"
 #include "statement/StatementFile.h"
@@ -58,10 +59,10 @@ void HeaderProblems(const TStatementHeader& header, int currentYear, const TProb
 void ListProblems(const TFixedFormatDataSet& list, TSide side, const std::string& ownAfm, const TProblemSink& sink)
 {
     if (!list.Active()) return;
-    const TField& afm = list.FieldByName(AfmFieldName(side));
-    const TField& ypovolh = list.FieldByName("Ypovolh");
-    const TField& invoices = list.FieldByName("NoTimologion");
-    const TField& value = list.FieldByName("Value");
+    const TField& afm = list.Field(field::Afm);
+    const TField& ypovolh = list.Field(field::Ypovolh);
+    const TField& invoices = list.Field(field::NoTimologion);
+    const TField& value = list.Field(field::Value);
     std::unordered_set<std::string> seen;
     for (int at = 0; at < list.RecordCount(); ++at) {
         TRowValues row{list.FieldTextAt(at, afm), list.FieldTextAt(at, ypovolh), list.FieldTextAt(at, invoices),
@@ -83,9 +84,8 @@ void PublicValueProblems(const TStatement& statement, const TProblemSink& sink)
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         const bool customers = side == TSide::Customers;
         std::string problem;
-        if (!TotalsLine(side, statement.PublicValue(side),
-                        customers ? statement.CustomerInvoiceTotal() : statement.SupplierInvoiceTotal(),
-                        customers ? statement.CustomerValueTotal() : statement.SupplierValueTotal(), problem))
+        if (!TotalsLine(side, statement.PublicValue(side), statement.InvoiceTotalText(side),
+                        statement.ValueTotalText(side), problem))
             sink(HeaderProblem(customers ? TStatementField::CustomerPublicValue : TStatementField::SupplierPublicValue,
                                std::move(problem)));
     }

@@ -492,7 +492,7 @@ std::optional<TLineProblem> SumTotals(std::string_view bytes, TStatementContents
         std::string_view text = customers ? contents.customers : contents.suppliers;
         int failedAt = 0;
         try {
-            (customers ? contents.customerTotals : contents.supplierTotals) = SumListTotals(
+            (customers ? contents.customerSum : contents.supplierSum) = SumList(
                 customers ? contents.customerCount : contents.supplierCount,
                 [&](int i) { return text.substr(static_cast<size_t>(i) * stride, kLineLength); }, &failedAt);
         } catch (const std::exception&) {

@@ -86,7 +86,7 @@ struct TStatementContents {
     int customerCount = 0, supplierCount = 0;
     std::string customerPublicValue = "0", supplierPublicValue = "0";
     // The totals of the two lists, as the list refresh computes them.
-    TListTotals customerTotals, supplierTotals;
+    TListSum customerSum, supplierSum;
 };
 
 // Splits the bytes into lines as a text file reader does.

@@ -85,8 +85,8 @@ protected:
         return {Working("record2"),
                 Working("record21"),
                 doc.CountText(TSide::Customers),
-                doc.CustomerInvoiceTotal(),
-                doc.CustomerValueTotal(),
+                doc.InvoiceTotalText(TSide::Customers),
+                doc.ValueTotalText(TSide::Customers),
                 std::to_string(list.RecordCount()),
                 std::to_string(static_cast<int>(list.State())),
                 doc.UnsavedChanges() ? "unsaved" : "saved"};
@@ -113,8 +113,8 @@ TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
     EXPECT_EQ(Field(TSide::Suppliers, 0, "RecordType"), "4");
     EXPECT_EQ(doc.ActivePage(), 1);
     EXPECT_TRUE(doc.UnsavedChanges());
-    EXPECT_EQ(doc.SupplierInvoiceTotal(), "6");
-    EXPECT_EQ(doc.SupplierValueTotal(), G("1751,00"));
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Suppliers), "6");
+    EXPECT_EQ(doc.ValueTotalText(TSide::Suppliers), G("1751,00"));
     EXPECT_EQ(doc.CountText(TSide::Suppliers), G("3 Εγγραφές (Προμηθευτές)"));
     // The working files hold the imported rows, as after any post.
     EXPECT_EQ(FileLines(Working("record4")).size(), 3u);
@@ -270,7 +270,7 @@ TEST_F(Import, CellsBecomeTheFieldsTheyMean)
     EXPECT_EQ(Field(TSide::Customers, 1, "NoTimologion"), "5");
     EXPECT_EQ(Field(TSide::Customers, 0, "Street"), "ΟΔΟΣ  Α Β");
     EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΤΕ");  // cut to its 27
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "17");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "17");
 }
 
 TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
@@ -319,8 +319,8 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
         EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");
-        EXPECT_EQ(doc.CustomerValueTotal(), G("1750,50"));
-        EXPECT_EQ(doc.CustomerInvoiceTotal(), "4");
+        EXPECT_EQ(doc.ValueTotalText(TSide::Customers), G("1750,50"));
+        EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "4");
     }
 }
 

@@ -226,8 +226,8 @@ protected:
         EXPECT_EQ(Working("generaldata"), generaldata);
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
         EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "7");
-        EXPECT_EQ(doc.CustomerInvoiceTotal(), "22");
-        EXPECT_EQ(doc.CustomerValueTotal(), "1235,00");
+        EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "22");
+        EXPECT_EQ(doc.ValueTotalText(TSide::Customers), "1235,00");
     }
     // What Open showed.
     std::vector<std::string> Opened(const std::string& bytes)
@@ -339,16 +339,16 @@ TEST_F(PinnedOpen, TotalsOfAValueInAnotherForm)
     row.replace(99, 16, "-000000000000500");
     EXPECT_TRUE(Opened(Joined({lines[0], lines[1], row})).empty());
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "3");
-    EXPECT_EQ(doc.CustomerValueTotal(), "-5,00");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "3");
+    EXPECT_EQ(doc.ValueTotalText(TSide::Customers), "-5,00");
 
     // Among plain rows, on the supplier side.
     std::string supplier = row;
     supplier[0] = '4';
     EXPECT_TRUE(Opened(Joined({lines[0], lines[1], lines[5], supplier})).empty());
     ASSERT_EQ(doc.List(TSide::Suppliers).RecordCount(), 2);
-    EXPECT_EQ(doc.SupplierInvoiceTotal(), "5");
-    EXPECT_EQ(doc.SupplierValueTotal(), "-5,00");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Suppliers), "5");
+    EXPECT_EQ(doc.ValueTotalText(TSide::Suppliers), "-5,00");
 }
 
 // ------------------------------------------------------- checks before saving
@@ -572,5 +572,5 @@ TEST_F(PinnedSort, RewriteFailingAfterTheListWasClosedReopensIt)
     EXPECT_EQ(Working("record2"), before);
     EXPECT_TRUE(doc.List(TSide::Customers).Active());
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"Β", "Α"}));
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "2");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "2");
 }

@@ -332,8 +332,8 @@ TEST_F(ReportAfterSort, SerialNumbersFollowTheSortedOrder)
     ui.Tell(doc.SortList(TSide::Customers));
 
     TReportInput input = Input(TSide::Customers, doc.List(TSide::Customers), doc.PublicValue(TSide::Customers), "", "");
-    input.invoiceTotal = doc.CustomerInvoiceTotal();
-    input.valueTotal = doc.CustomerValueTotal();
+    input.invoiceTotal = doc.InvoiceTotalText(TSide::Customers);
+    input.valueTotal = doc.ValueTotalText(TSide::Customers);
     auto shown = [](int number, const Row& row) {
         return FormRow{std::to_string(number), row.afm, row.name, row.ypovolh, ",  ", row.invoices, row.value};
     };

@@ -4,6 +4,7 @@
 #include "TestSupport.h"
 #include "common/Errors.h"
 #include "entry/Counterparty.h"
+#include "entry/RecordLayout.h"
 #include "record_store/SdfData.h"
 
 using namespace epinax;
@@ -34,6 +35,8 @@ TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
     EXPECT_EQ(s.data.RecordLength(), 150);
     EXPECT_EQ(s.data.FieldByName("Value").Offset(), 99);
     EXPECT_EQ(s.data.FieldByName("FILLER").Size(), 35);
+    EXPECT_EQ(&s.data.Field(field::Value), &s.data.FieldByName("Value"));  // by its place in the layout
+    EXPECT_THROW(s.data.Field(kRecordFields.size()), EDatabaseError);
 }
 
 TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)

@@ -46,7 +46,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     const char* names[] = {"ΑΒΓ", "ΑΒ", "αβ", "ΆΝΝΑ", "ZETA", "", "ΑΒ"};
     const char* afms[] = {"100000001", "100000002", "100000003", "100000004", "100000005", "100000006", "100000007"};
     for (int i = 0; i < 7; ++i) AddNamed(TSide::Customers, afms[i], names[i], i == 6 ? "Α" : "");
-    std::string totals = doc.CustomerInvoiceTotal() + doc.CustomerValueTotal();
+    std::string totals = doc.InvoiceTotalText(TSide::Customers) + doc.ValueTotalText(TSide::Customers);
     doc.MarkSaved();
     doc.List(TSide::Customers).Last();
     ui.Take();
@@ -59,7 +59,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     EXPECT_EQ(CurrentName(TSide::Customers), "");
     EXPECT_EQ(doc.List(TSide::Customers).CurrentIndex(), 0);
     EXPECT_TRUE(doc.UnsavedChanges());
-    EXPECT_EQ(doc.CustomerInvoiceTotal() + doc.CustomerValueTotal(), totals);
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers) + doc.ValueTotalText(TSide::Customers), totals);
     std::string file = Working("record2");
     EXPECT_EQ(file.size(), 7u * 152);
     EXPECT_EQ(file.substr(6, 9), "100000006");

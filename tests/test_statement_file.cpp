@@ -33,7 +33,7 @@ TEST_F(Lifecycle, NewEmptiesEverythingAndSelectsDebit)
     EXPECT_EQ(doc.Header(), TStatementHeader{});
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
     EXPECT_EQ(doc.PublicValue(TSide::Customers), "");
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "");
     EXPECT_EQ(cp1253::ToUtf8(doc.CountText(TSide::Suppliers)), "0 Εγγραφές (Προμηθευτές)");
     EXPECT_EQ(Working("record2"), "");
     EXPECT_EQ(Working("generaldata"), "");
@@ -318,9 +318,9 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
               "1234,5");
     EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).FieldByName("AA")),
               "00002");
-    EXPECT_EQ(reopened.CustomerInvoiceTotal(), doc.CustomerInvoiceTotal());
-    EXPECT_EQ(reopened.CustomerValueTotal(), "1235,00");
-    EXPECT_EQ(reopened.SupplierValueTotal(), "0,00");
+    EXPECT_EQ(reopened.InvoiceTotalText(TSide::Customers), doc.InvoiceTotalText(TSide::Customers));
+    EXPECT_EQ(reopened.ValueTotalText(TSide::Customers), "1235,00");
+    EXPECT_EQ(reopened.ValueTotalText(TSide::Suppliers), "0,00");
     EXPECT_EQ(reopened.PublicValue(TSide::Customers), "50");
     EXPECT_EQ(reopened.PublicValue(TSide::Suppliers), "0");
     EXPECT_EQ(cp1253::ToUtf8(reopened.CountText(TSide::Customers)), "2 Εγγραφές (Πελάτες)");
@@ -382,7 +382,7 @@ TEST_F(OpenFile, RefusedFilesLeaveTheStatementAsItWas)
         EXPECT_EQ(Working("record2"), record2);
         EXPECT_EQ(doc.PublicValue(TSide::Suppliers), "7");
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
-        EXPECT_EQ(doc.CustomerValueTotal(), "1235,00");
+        EXPECT_EQ(doc.ValueTotalText(TSide::Customers), "1235,00");
     }
     ui.Completed(doc.Open(dir.File("missing")));
     EXPECT_NE(ui.log.back().find("error: Δεν ήταν δυνατό να διαβαστεί"), std::string::npos);
@@ -413,7 +413,7 @@ TEST_F(OpenFile, HandMadeNumbersAreSavedSoThatTheyReadAgain)
     WriteBytes(dir.File("hand"), bytes);
     ui.Completed(doc.Open(dir.File("hand")));
     ASSERT_EQ(doc.List(TSide::Customers).RecordCount(), 1);
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "12");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "12");
     auto again = FileLines(ReadBytes(Save("again")));
     ASSERT_EQ(again.size(), 4u);
     EXPECT_EQ(again[2].substr(92, 7), "0000012");

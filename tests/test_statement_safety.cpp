@@ -39,11 +39,16 @@ protected:
     // Everything an Open could change, working files included.
     std::vector<std::string> Snapshot()
     {
-        std::vector<std::string> state{HeaderLine(doc.Header()),          doc.CustomerInvoiceTotal(),
-                                       doc.CustomerValueTotal(),          doc.SupplierInvoiceTotal(),
-                                       doc.SupplierValueTotal(),          doc.PublicValue(TSide::Customers),
-                                       doc.PublicValue(TSide::Suppliers), doc.CountText(TSide::Customers),
-                                       doc.CountText(TSide::Suppliers),   doc.Header().Credit ? "credit" : "debit"};
+        std::vector<std::string> state{HeaderLine(doc.Header()),
+                                       doc.InvoiceTotalText(TSide::Customers),
+                                       doc.ValueTotalText(TSide::Customers),
+                                       doc.InvoiceTotalText(TSide::Suppliers),
+                                       doc.ValueTotalText(TSide::Suppliers),
+                                       doc.PublicValue(TSide::Customers),
+                                       doc.PublicValue(TSide::Suppliers),
+                                       doc.CountText(TSide::Customers),
+                                       doc.CountText(TSide::Suppliers),
+                                       doc.Header().Credit ? "credit" : "debit"};
         for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
             state.push_back(Working(name));
         for (TSide side : {TSide::Customers, TSide::Suppliers})
@@ -90,10 +95,10 @@ TEST_F(StatementSafety, OpenComputesTheTotalsItShows)
 {
     auto outcome = ReadStatement(Joined(lines));
     ASSERT_TRUE(outcome.contents);
-    EXPECT_EQ(outcome.contents->customerTotals.invoices, "10");
-    EXPECT_EQ(outcome.contents->customerTotals.value, G("0,50"));
-    EXPECT_EQ(outcome.contents->supplierTotals.invoices, "2");
-    EXPECT_EQ(outcome.contents->supplierTotals.value, G("7,00"));
+    EXPECT_EQ(outcome.contents->customerSum.totals.InvoicesText(), "10");
+    EXPECT_EQ(outcome.contents->customerSum.totals.ValueText(), G("0,50"));
+    EXPECT_EQ(outcome.contents->supplierSum.totals.InvoicesText(), "2");
+    EXPECT_EQ(outcome.contents->supplierSum.totals.ValueText(), G("7,00"));
 }
 
 // Lone CRs end lines as CR LF does; such a file opens to the same statement,
@@ -114,7 +119,7 @@ TEST_F(StatementSafety, CrOnlyLineEndsOpenTheSameStatementAtFullSize)
     OpenBytes(Joined(full, "\r"));
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), kMaxRowsPerList);
     EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), kMaxRowsPerList);
-    EXPECT_EQ(doc.CustomerInvoiceTotal(), "999990");
+    EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "999990");
 
     size_t count = 0;
     ForEachLine(std::string(3 << 20, '\r'), [&](std::string_view line) { count += line.empty(); });

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <numeric>
 
+#include "entry/RecordLayout.h"
 #include "statement/Statement.h"
 #include "ui/Dialogs.h"
 #include "ui/GreekText.h"
@@ -23,14 +24,6 @@
 namespace epinax::ui {
 
 namespace {
-
-// The width of a field of the record.
-int FieldSizeOf(const std::vector<TFieldSpec>& schema, const std::string& field)
-{
-    for (const auto& spec : schema)
-        if (spec.name == field) return spec.width;
-    return 10;
-}
 
 bool IsEditing(const TDataSet& store)
 {
@@ -117,11 +110,10 @@ CounterpartyGrid::CounterpartyGrid(TStatement& statement, TSide side, QWidget* p
     horizontalHeader()->setFont(small);
     verticalHeader()->setDefaultSectionSize(QFontMetrics(small).height() + 6);
     const auto columns = GridColumns(side);
-    const auto schema = CounterpartySchema(side);
     QFontMetrics metrics(small);
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
         int title = metrics.horizontalAdvance(FromCp1253(columns[c].title)) + 14;
-        int fieldSize = FieldSizeOf(schema, columns[c].field);
+        int fieldSize = static_cast<int>(FieldWidth(columns[c].field));
         int width = columns[c].width ? columns[c].width
                                      : metrics.horizontalAdvance(QLatin1Char('0')) * std::min(fieldSize, 12) + 10;
         naturalWidths_.push_back(std::max(width, title));

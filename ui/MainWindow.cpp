@@ -512,10 +512,10 @@ void MainWindow::ReadFromStatement()
         if (edit && edit->text() != text) edit->setText(text);
     };
     for (const auto& field : HeaderEdits()) show(field.Name().c_str(), s.Header().*(field.text));
-    show("EditSum", s.CustomerInvoiceTotal());
-    show("EditSumValue", s.CustomerValueTotal());
-    show("EditSum2", s.SupplierInvoiceTotal());
-    show("EditSumValue2", s.SupplierValueTotal());
+    show("EditSum", s.InvoiceTotalText(TSide::Customers));
+    show("EditSumValue", s.ValueTotalText(TSide::Customers));
+    show("EditSum2", s.InvoiceTotalText(TSide::Suppliers));
+    show("EditSumValue2", s.ValueTotalText(TSide::Suppliers));
     show("EditPub1", s.PublicValue(TSide::Customers));
     show("EditPub2", s.PublicValue(TSide::Suppliers));
     if (taxOfficeCombo->currentIndex() != s.Header().TaxOffice) taxOfficeCombo->setCurrentIndex(s.Header().TaxOffice);

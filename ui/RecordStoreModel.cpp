@@ -34,7 +34,7 @@ int TRecordStoreModel::columnCount(const QModelIndex& parent) const
 const TField* TRecordStoreModel::FieldOf(int column) const
 {
     if (!store_.Active() || column < 0 || column >= static_cast<int>(columns_.size())) return nullptr;
-    return store_.FindField(columns_[column].field);
+    return &store_.Field(columns_[static_cast<size_t>(column)].field);
 }
 
 int TRecordStoreModel::FieldWidth(int column) const
@@ -92,7 +92,7 @@ bool TRecordStoreModel::setData(const QModelIndex& index, const QVariant& value,
         if (*text == FieldText(index.row(), index.column())) return true;  // nothing typed
         store_.Edit();
     }
-    store_.FieldByName(field->FieldName()).SetAsString(*text);
+    store_.Field(columns_[static_cast<size_t>(index.column())].field).SetAsString(*text);
     return true;
 }
 

@@ -427,7 +427,7 @@ private slots:
         KeyFocused(Qt::Key_S, Qt::ControlModifier);
         QVERIFY(!Doc().UnsavedChanges());
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 3);
-        QCOMPARE(Doc().CustomerValueTotal(), std::string("31,50"));
+        QCOMPARE(Doc().ValueTotalText(TSide::Customers), std::string("31,50"));
         KeyFocused(Qt::Key_Q, Qt::ControlModifier);
         QTRY_VERIFY(!Form().isVisible());
     }

@@ -311,7 +311,7 @@ private slots:
         QCOMPARE(TDialogs::Shown()[2], QStringLiteral(u"ask: Η γραμμή μοιάζει με επικεφαλίδες. Θέλετε να ορίσετε "
                                                       u"ποιες γραμμές και στήλες θα εισαχθούν;"));
         QCOMPARE(Doc().List(TSide::Customers).RecordCount(), 2);
-        QCOMPARE(QString::fromStdString(Doc().CustomerValueTotal()), QStringLiteral("2034,50"));
+        QCOMPARE(QString::fromStdString(Doc().ValueTotalText(TSide::Customers)), QStringLiteral("2034,50"));
 
         // The same headings again, from the menu entry: the choice is back.
         TDialogs::SetNextAnswer(mrNo);
