@@ -315,6 +315,10 @@ void CounterpartyGrid::MoveStoreToRow(int row)
 void CounterpartyGrid::AppendAtEnd()
 {
     TDataSet& store = model_->Store();
+    // What is typed in the open editor counts as typed into the row: Down
+    // then posts it (or tells why not) rather than doing nothing.
+    QLineEdit* editor = delegate_->ActiveEditor();
+    if (editor && !editor->text().isEmpty()) CommitEditor();
     bool untouchedNewRow = store.State() == TDataSetState::dsInsert && !store.Modified();
     if (untouchedNewRow) return;
     FinishEditing();

@@ -372,6 +372,12 @@ private slots:
         QAbstractItemModelTester tester(Grid(TSide::Customers)->model(),
                                         QAbstractItemModelTester::FailureReportingMode::QtTest);
         FocusCell(TSide::Customers, 0, 0);
+        TypeFocused(QStringLiteral("1"));
+        KeyFocused(Qt::Key_Down);  // from the open editor: the row is posted, and refused
+        QCOMPARE(TakeShown(), (QStringList{QStringLiteral("beep"),
+                                           QStringLiteral(u"message: Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, "
+                                                          u"Αριθ. τιμολογίων, Αξία")}));
+        FocusCell(TSide::Customers, 0, 0);
         TypeRow(TSide::Customers,
                 {QStringLiteral("123456780"), QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ"), QString(), QStringLiteral("0"),
                  QString(), QString(), QString(), QString(), QStringLiteral("3"), QStringLiteral("100,5")});
