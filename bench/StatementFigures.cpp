@@ -14,6 +14,7 @@
 
 #include "StatementGenerator.h"
 #include "common/Date.h"
+#include "entry/RecordLayout.h"
 #include "statement/Statement.h"
 #include "statement/UserInterface.h"
 
@@ -98,11 +99,11 @@ public:
         TFixedFormatDataSet& list = session_.doc.List(TSide::Customers);
         const Seconds spent = Timed([&] {
             list.Append();
-            list.FieldByName("AFMCust").SetAsString(ValidAfm(30'000'000));
-            list.FieldByName("NameCust").SetAsString(CapitalsToCp1253("ΝΕΟΣ ΠΕΛΑΤΗΣ"));
-            list.FieldByName("Ypovolh").SetAsString("0");
-            list.FieldByName("NoTimologion").SetAsString("3");
-            list.FieldByName("Value").SetAsString("10,5");
+            list.Field(field::Afm).SetAsString(ValidAfm(30'000'000));
+            list.Field(field::Name).SetAsString(CapitalsToCp1253("ΝΕΟΣ ΠΕΛΑΤΗΣ"));
+            list.Field(field::Ypovolh).SetAsString("0");
+            list.Field(field::NoTimologion).SetAsString("3");
+            list.Field(field::Value).SetAsString("10,5");
             list.Post();
         });
         Require(session_.doc.PostSucceeded() && list.RecordCount() == kRows + 1, "the new row was not posted");

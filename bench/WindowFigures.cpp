@@ -20,6 +20,7 @@
 #include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "WorkbookGenerator.h"
+#include "entry/RecordLayout.h"
 #include "import/Workbook.h"
 #include "outputs/StatementReport.h"
 #include "pages/ReportPages.h"
@@ -146,11 +147,11 @@ public:
         auto& list = core_->List(TSide::Customers);
         const Seconds spent = Timed([&] {
             list.Append();
-            list.FieldByName("AFMCust").SetAsString(ValidAfm(30'000'000));
-            list.FieldByName("NameCust").SetAsString(CapitalsToCp1253("ΝΕΟΣ"));
-            list.FieldByName("Ypovolh").SetAsString("0");
-            list.FieldByName("NoTimologion").SetAsString("3");
-            list.FieldByName("Value").SetAsString("10,5");
+            list.Field(field::Afm).SetAsString(ValidAfm(30'000'000));
+            list.Field(field::Name).SetAsString(CapitalsToCp1253("ΝΕΟΣ"));
+            list.Field(field::Ypovolh).SetAsString("0");
+            list.Field(field::NoTimologion).SetAsString("3");
+            list.Field(field::Value).SetAsString("10,5");
             list.Post();
         });
         Require(list.RecordCount() == kRows + 1, "the core did not post the row");

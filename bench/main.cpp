@@ -186,7 +186,7 @@ Seconds StorePostSaveAs(Context& context)
     const std::string output = context.NewOutputPath();
     const Seconds spent = Timed([&] {
         store->Edit();
-        store->FieldByName("Value").SetAsString("1,5");
+        store->Field(epinax::field::Value).SetAsString("1,5");
         store->Post();
         store->SaveAs(output);
     });

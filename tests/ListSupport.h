@@ -2,13 +2,13 @@
 // own working file, for the tests of what is written from the lists.
 #pragma once
 
-#include <map>
 #include <string>
 #include <vector>
 
 #include "TestSupport.h"
 #include "common/Greek.h"
 #include "entry/Counterparty.h"
+#include "entry/RecordLayout.h"
 #include "record_store/SdfData.h"
 
 namespace epinax::test {
@@ -18,26 +18,16 @@ struct TestRow {
     std::string afm, name, prof, ypovolh, city, street, streetNo, tk, invoices, value;
 };
 
-// The 150-character record of a row, each field at its place in the schema.
-inline std::string RecordOf(TSide side, const TestRow& row)
+// The 150-character record of a row, each field at its place in the layout.
+inline std::string RecordOf(const TestRow& row)
 {
-    const std::map<std::string, std::string> values{{"RecordType", "2"},
-                                                    {AfmFieldName(side), row.afm},
-                                                    {NameFieldName(side), row.name},
-                                                    {ProfFieldName(side), row.prof},
-                                                    {"Ypovolh", row.ypovolh},
-                                                    {"City", row.city},
-                                                    {"Street", row.street},
-                                                    {"StreetNo", row.streetNo},
-                                                    {"TK", row.tk},
-                                                    {"NoTimologion", row.invoices},
-                                                    {"Value", row.value}};
-    std::string record;
-    for (const TFieldSpec& spec : CounterpartySchema(side)) {
-        auto value = values.find(spec.name);
-        std::string field = value == values.end() ? "" : G(value->second);
-        field.resize(static_cast<size_t>(spec.width), ' ');
-        record += field;
+    const std::string* typed[] = {&row.afm,    &row.name,     &row.prof, &row.ypovolh,  &row.city,
+                                  &row.street, &row.streetNo, &row.tk,   &row.invoices, &row.value};
+    std::string record(kRecordLength, ' ');
+    record[FieldOffset(field::RecordType)] = '2';
+    for (size_t i = 0; i < kTypedFields.size(); ++i) {
+        const size_t width = FieldWidth(kTypedFields[i]);
+        record.replace(FieldOffset(kTypedFields[i]), width, G(*typed[i]).append(width, ' ').substr(0, width));
     }
     return record;
 }
@@ -48,7 +38,7 @@ public:
     List(TSide side, const std::vector<TestRow>& rows) : store_(side == TSide::Customers ? "customers" : "suppliers")
     {
         std::string text;
-        for (const TestRow& row : rows) text += RecordOf(side, row) + "\r\n";
+        for (const TestRow& row : rows) text += RecordOf(row) + "\r\n";
         WriteBytes(dir_.File("record"), text);
         store_.SetFileName(dir_.File("record"));
         store_.SetSchema(CounterpartySchema(side));

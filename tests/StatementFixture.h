@@ -6,6 +6,7 @@
 #include "TestSupport.h"
 #include "common/Errors.h"
 #include "common/Greek.h"
+#include "entry/RecordLayout.h"
 #include "statement/Statement.h"
 
 namespace epinax {
@@ -56,11 +57,11 @@ protected:
     void Set(TSide side, const Row& row)
     {
         auto& list = doc.List(side);
-        list.FieldByName(AfmFieldName(side)).SetAsString(row.afm);
-        list.FieldByName(NameFieldName(side)).SetAsString(G(row.name));
-        list.FieldByName("Ypovolh").SetAsString(row.ypovolh);
-        list.FieldByName("NoTimologion").SetAsString(row.invoices);
-        list.FieldByName("Value").SetAsString(row.value);
+        list.Field(field::Afm).SetAsString(row.afm);
+        list.Field(field::Name).SetAsString(G(row.name));
+        list.Field(field::Ypovolh).SetAsString(row.ypovolh);
+        list.Field(field::NoTimologion).SetAsString(row.invoices);
+        list.Field(field::Value).SetAsString(row.value);
     }
     bool Post(TSide side)
     {

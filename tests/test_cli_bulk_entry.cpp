@@ -33,10 +33,10 @@ protected:
     {
         auto& list = doc.List(side);
         list.Append();
-        list.FieldByName(AfmFieldName(side)).SetAsString(afm);
-        list.FieldByName("Ypovolh").SetAsString("1");  // no tax number check: any text is a number
-        list.FieldByName("NoTimologion").SetAsString("1");
-        list.FieldByName("Value").SetAsString("10");
+        list.Field(field::Afm).SetAsString(afm);
+        list.Field(field::Ypovolh).SetAsString("1");  // no tax number check: any text is a number
+        list.Field(field::NoTimologion).SetAsString("1");
+        list.Field(field::Value).SetAsString("10");
         try {
             list.Post();
         } catch (const ENotice& refused) {

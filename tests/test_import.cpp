@@ -67,10 +67,10 @@ protected:
         for (const std::string& message : outcome.messages) log.push_back("message: " + cp1253::ToUtf8(message));
         return log;
     }
-    std::string Field(TSide side, int row, const char* name)
+    std::string Field(TSide side, int row, std::size_t field)
     {
         auto& list = doc.List(side);
-        return cp1253::ToUtf8(list.FieldTextAt(row, list.FieldByName(name)));
+        return cp1253::ToUtf8(list.FieldTextAt(row, list.Field(field)));
     }
     static std::string RowMessage(int row, const char* ending)
     {
@@ -105,12 +105,12 @@ TEST_F(Import, AGoodSheetGoesInWholeAndSwitchesToItsTab)
     EXPECT_EQ(log, std::vector<std::string>{});
     auto& list = doc.List(TSide::Suppliers);
     ASSERT_EQ(list.RecordCount(), 3);
-    EXPECT_EQ(Field(TSide::Suppliers, 0, "AFMProm"), "094014201");
-    EXPECT_EQ(Field(TSide::Suppliers, 1, "AFMProm"), "000000104");  // the number's lost zeros back
-    EXPECT_EQ(Field(TSide::Suppliers, 1, "Value"), "250");          // a negative amount stored positive
-    EXPECT_EQ(Field(TSide::Suppliers, 0, "Value"), "1500,5");
-    EXPECT_EQ(Field(TSide::Suppliers, 0, "StreetNo"), "12");
-    EXPECT_EQ(Field(TSide::Suppliers, 0, "RecordType"), "4");
+    EXPECT_EQ(Field(TSide::Suppliers, 0, field::Afm), "094014201");
+    EXPECT_EQ(Field(TSide::Suppliers, 1, field::Afm), "000000104");  // the number's lost zeros back
+    EXPECT_EQ(Field(TSide::Suppliers, 1, field::Value), "250");      // a negative amount stored positive
+    EXPECT_EQ(Field(TSide::Suppliers, 0, field::Value), "1500,5");
+    EXPECT_EQ(Field(TSide::Suppliers, 0, field::StreetNo), "12");
+    EXPECT_EQ(Field(TSide::Suppliers, 0, field::RecordType), "4");
     EXPECT_EQ(doc.ActivePage(), 1);
     EXPECT_TRUE(doc.UnsavedChanges());
     EXPECT_EQ(doc.InvoiceTotalText(TSide::Suppliers), "6");
@@ -264,12 +264,12 @@ TEST_F(Import, CellsBecomeTheFieldsTheyMean)
     auto& list = doc.List(TSide::Customers);
     ASSERT_EQ(list.RecordCount(), 2);
     EXPECT_EQ(list.State(), TDataSetState::dsBrowse);
-    EXPECT_EQ(Field(TSide::Customers, 0, "AFMCust"), "094014201");  // eight digits get their zero back
-    EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "12345678");   // but not into an invalid tax number
-    EXPECT_EQ(Field(TSide::Customers, 0, "NoTimologion"), "12");
-    EXPECT_EQ(Field(TSide::Customers, 1, "NoTimologion"), "5");
-    EXPECT_EQ(Field(TSide::Customers, 0, "Street"), "ΟΔΟΣ  Α Β");
-    EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΤΕ");  // cut to its 27
+    EXPECT_EQ(Field(TSide::Customers, 0, field::Afm), "094014201");  // eight digits get their zero back
+    EXPECT_EQ(Field(TSide::Customers, 1, field::Afm), "12345678");   // but not into an invalid tax number
+    EXPECT_EQ(Field(TSide::Customers, 0, field::NoTimologion), "12");
+    EXPECT_EQ(Field(TSide::Customers, 1, field::NoTimologion), "5");
+    EXPECT_EQ(Field(TSide::Customers, 0, field::Street), "ΟΔΟΣ  Α Β");
+    EXPECT_EQ(Field(TSide::Customers, 0, field::Name), "ΑΒΓΔΕΖΗΘΙΚΛΜΝΞΟΠΡΣΤΥΦΧΨΩ ΤΕ");  // cut to its 27
     EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "17");
 }
 
@@ -317,8 +317,8 @@ TEST_F(Import, RealWorkbooksOfEveryKind)
         ImportWorkbook(doc, TSide::Customers, path, ReadFirstSheet);
         EXPECT_EQ(ui.Take(), std::vector<std::string>{"progress done"});
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
-        EXPECT_EQ(Field(TSide::Customers, 1, "AFMCust"), "000000104");
-        EXPECT_EQ(Field(TSide::Customers, 0, "NameCust"), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");
+        EXPECT_EQ(Field(TSide::Customers, 1, field::Afm), "000000104");
+        EXPECT_EQ(Field(TSide::Customers, 0, field::Name), "ΠΑΠΑΔΟΠΟΥΛΟΣ Α.Ε.");
         EXPECT_EQ(doc.ValueTotalText(TSide::Customers), G("1750,50"));
         EXPECT_EQ(doc.InvoiceTotalText(TSide::Customers), "4");
     }
@@ -360,8 +360,7 @@ TEST_F(Import, ProposedLayoutsBringInRealWorkbooks)
         std::vector<std::string> rows;
         for (int row = 0; row < doc.List(TSide::Customers).RecordCount(); ++row) {
             std::string text;
-            for (const char* field : {"AFMCust", "NameCust", "ProfCust", "Ypovolh", "City", "Street", "StreetNo", "TK",
-                                      "NoTimologion", "Value"})
+            for (std::size_t field : kTypedFields)
                 text +=
                     (text.empty() ? "" : "|") + std::string(TrimTrailingBlanks(Field(TSide::Customers, row, field)));
             rows.push_back(text);

@@ -57,16 +57,16 @@ protected:
     {
         auto& list = doc.List(side);
         list.Append();
-        list.FieldByName(AfmFieldName(side)).SetAsString(afm);
-        list.FieldByName(NameFieldName(side)).SetAsString(r.name);
-        list.FieldByName(ProfFieldName(side)).SetAsString(r.prof);
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("City").SetAsString(r.city);
-        list.FieldByName("Street").SetAsString(r.street);
-        list.FieldByName("StreetNo").SetAsString(r.number);
-        list.FieldByName("TK").SetAsString(r.tk);
-        list.FieldByName("NoTimologion").SetAsString("12");
-        list.FieldByName("Value").SetAsString("1234,5");
+        list.Field(field::Afm).SetAsString(afm);
+        list.Field(field::Name).SetAsString(r.name);
+        list.Field(field::Prof).SetAsString(r.prof);
+        list.Field(field::Ypovolh).SetAsString("1");
+        list.Field(field::City).SetAsString(r.city);
+        list.Field(field::Street).SetAsString(r.street);
+        list.Field(field::StreetNo).SetAsString(r.number);
+        list.Field(field::TK).SetAsString(r.tk);
+        list.Field(field::NoTimologion).SetAsString("12");
+        list.Field(field::Value).SetAsString("1234,5");
         ASSERT_TRUE(Post(side)) << ui.log.back();
     }
     static void ExpectFieldsInPlace(const std::string& line, char type, const FullRow& r, const std::string& afm)
@@ -219,9 +219,9 @@ protected:
         EXPECT_TRUE(doc.List(TSide::Suppliers).Active());
         EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 2);
         EXPECT_EQ(doc.List(TSide::Suppliers).RecordCount(), 1);
-        EXPECT_EQ(cp1253::ToUtf8(
-                      doc.List(TSide::Customers).FieldTextAt(1, doc.List(TSide::Customers).FieldByName("NameCust"))),
-                  "ΔΕΥΤΕΡΟΣ");
+        EXPECT_EQ(
+            cp1253::ToUtf8(doc.List(TSide::Customers).FieldTextAt(1, doc.List(TSide::Customers).Field(field::Name))),
+            "ΔΕΥΤΕΡΟΣ");
         EXPECT_EQ(Working("record2"), record2);
         EXPECT_EQ(Working("generaldata"), generaldata);
         EXPECT_EQ(doc.Header().CompanyName, "TYPED");
@@ -375,7 +375,7 @@ protected:
             std::string unique = "10000000" + std::to_string(++n);
             ASSERT_TRUE(Add(side, {unique, "A", "1", "2", "5"})) << ui.log.back();
             doc.List(side).Edit();
-            doc.List(side).FieldByName(AfmFieldName(side)).SetAsString(afm);
+            doc.List(side).Field(field::Afm).SetAsString(afm);
             ASSERT_TRUE(Post(side));
         }
     }
@@ -511,7 +511,7 @@ TEST_F(PinnedRows, SupplierValueIsStoredWithAtMostTwoDecimals)
         {"12,345", "12,35"}, {"0,005", "0,01"}, {"12,50", "12,5"}, {"0012", "12"}, {"5,999", "6"}};
     for (auto [typed, stored] : forms) {
         ASSERT_TRUE(Add(TSide::Suppliers, {"123456783", "A", "0", "2", typed})) << typed;
-        EXPECT_EQ(doc.List(TSide::Suppliers).FieldByName("Value").AsString(), stored) << typed;
+        EXPECT_EQ(doc.List(TSide::Suppliers).Field(field::Value).AsString(), stored) << typed;
         doc.List(TSide::Suppliers).Delete();
     }
 }
@@ -534,7 +534,7 @@ protected:
         auto& list = doc.List(side);
         std::vector<std::string> names;
         for (int i = 0; i < list.RecordCount(); ++i)
-            names.push_back(cp1253::ToUtf8(list.FieldTextAt(i, list.FieldByName(NameFieldName(side)))));
+            names.push_back(cp1253::ToUtf8(list.FieldTextAt(i, list.Field(field::Name))));
         return names;
     }
 };

@@ -50,7 +50,7 @@ TEST_F(RowRules, SameAsOwnTaxNumberComesFirst)
 
     // Both empty: still the same-number message, not the completeness one.
     doc.SetHeaderText(TStatementField::TaxNumber, "");
-    doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("");
+    doc.List(TSide::Customers).Field(field::Afm).SetAsString("");
     EXPECT_FALSE(Post(TSide::Customers));
     EXPECT_EQ(ui.Take(), Refusal("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."));
 }
@@ -68,7 +68,7 @@ TEST_F(RowRules, DuplicatesOnlyForNewRowsAndWithinOneList)
     ASSERT_TRUE(Add(TSide::Customers, other));
     auto& list = doc.List(TSide::Customers);
     list.Edit();
-    list.FieldByName("AFMCust").SetAsString("123456783");
+    list.Field(field::Afm).SetAsString("123456783");
     EXPECT_TRUE(Post(TSide::Customers));  // an edited row is left to the save checks
 }
 
@@ -115,7 +115,7 @@ TEST_F(RowRules, ValueIsStoredInItsShortForm)
         Row row = kGood;
         row.value = typed;
         ASSERT_TRUE(Add(TSide::Customers, row)) << typed;
-        EXPECT_EQ(doc.List(TSide::Customers).FieldByName("Value").AsString(), stored);
+        EXPECT_EQ(doc.List(TSide::Customers).Field(field::Value).AsString(), stored);
         doc.List(TSide::Customers).Delete();
     }
 }
@@ -194,13 +194,13 @@ TEST_F(RowRules, TotalsFollowEveryChangeAsAWholeSum)
             } else {
                 if (action == 0) {
                     list.Append();
-                    list.FieldByName("AFMProm").SetAsString(std::to_string(100000000 + step));
-                    list.FieldByName("Ypovolh").SetAsString("1");
+                    list.Field(field::Afm).SetAsString(std::to_string(100000000 + step));
+                    list.Field(field::Ypovolh).SetAsString("1");
                 } else {
                     list.Edit();
                 }
-                list.FieldByName("NoTimologion").SetAsString(invoices());
-                list.FieldByName("Value").SetAsString(value());
+                list.Field(field::NoTimologion).SetAsString(invoices());
+                list.Field(field::Value).SetAsString(value());
                 list.Post();
             }
         } catch (const std::exception& e) {
@@ -237,7 +237,7 @@ TEST_F(RowRules, TabSwitchKeepsARefusedRowOnItsTab)
     EXPECT_EQ(doc.ActivePage(), 0);
     EXPECT_EQ(ui.Take(), Refusal("Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"));
 
-    doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString("123456783");
+    doc.List(TSide::Customers).Field(field::Afm).SetAsString("123456783");
     ui.Tell(doc.ChangeTab(1));
     EXPECT_EQ(doc.ActivePage(), 1);
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 1);

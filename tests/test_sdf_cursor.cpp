@@ -29,7 +29,7 @@ struct Recorded {
         data.OnNewRecord = record("OnNewRecord");
         data.Open();
     }
-    TField& Field() { return data.FieldByName("Name"); }
+    TField& Field() { return data.Field(0); }
     std::vector<std::string> Names()
     {
         std::vector<std::string> out;

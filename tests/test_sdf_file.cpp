@@ -33,9 +33,8 @@ TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
     s.data.Open();
     EXPECT_EQ(s.data.RecordCount(), 0);
     EXPECT_EQ(s.data.RecordLength(), 150);
-    EXPECT_EQ(s.data.FieldByName("Value").Offset(), 99);
-    EXPECT_EQ(s.data.FieldByName("FILLER").Size(), 35);
-    EXPECT_EQ(&s.data.Field(field::Value), &s.data.FieldByName("Value"));  // by its place in the layout
+    EXPECT_EQ(s.data.Field(field::Value).Offset(), 99);
+    EXPECT_EQ(s.data.Field(field::Filler).Size(), 35);
     EXPECT_THROW(s.data.Field(kRecordFields.size()), EDatabaseError);
 }
 
@@ -104,14 +103,14 @@ TEST(RecordFileReading, ShortAndLongLines)
     Store s(shortLine + "\r\n" + longLine + "\r\n");
     s.data.Open();
     // FILLER starts after position 110; Value straddles it.
-    EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");
-    EXPECT_EQ(s.data.FieldByName("Value").AsString(), "");
+    EXPECT_EQ(s.data.Field(field::Filler).AsString(), "");
+    EXPECT_EQ(s.data.Field(field::Value).AsString(), "");
     EXPECT_EQ(s.data.RecordTextAt(0).size(), 110u);  // not padded until posted
 
     s.data.Last();
-    EXPECT_EQ(s.data.FieldByName("FILLER").AsString(), "");  // the 10 extra characters are ignored
+    EXPECT_EQ(s.data.Field(field::Filler).AsString(), "");  // the 10 extra characters are ignored
     s.data.Edit();
-    s.data.FieldByName("NameCust").SetAsString("LONGER");
+    s.data.Field(field::Name).SetAsString("LONGER");
     s.data.Post();
     EXPECT_EQ(s.data.RecordTextAt(1).size(), 150u);
 }
@@ -121,8 +120,8 @@ TEST(RecordFileFields, ReadingRemovesOnlyTrailingBlanks)
     std::string line = "AB" + std::string("  ABC  ") + std::string(5, ' ');
     Store trimmed(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
     trimmed.data.Open();
-    EXPECT_EQ(trimmed.data.FieldByName("Y").AsString(), "  ABC");
-    EXPECT_EQ(trimmed.data.FieldByName("Z").AsString(), "");
+    EXPECT_EQ(trimmed.data.Field(1).AsString(), "  ABC");
+    EXPECT_EQ(trimmed.data.Field(2).AsString(), "");
 }
 
 TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
@@ -130,18 +129,19 @@ TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
     Store s("", {{"A", 3}, {"City", 10}, {"B", 4}});
     s.data.Open();
     s.data.Append();
-    s.data.FieldByName("City").SetAsString("\xC1\xC8\xC7\xCD\xC1");  // ΑΘΗΝΑ
-    EXPECT_EQ(s.data.FieldByName("A").AsString(), "");
+    TField& city = s.data.Field(1);
+    city.SetAsString("\xC1\xC8\xC7\xCD\xC1");  // ΑΘΗΝΑ
+    EXPECT_EQ(s.data.Field(0).AsString(), "");
     s.data.Post();
     EXPECT_EQ(s.data.RecordTextAt(0), "   \xC1\xC8\xC7\xCD\xC1     ");  // B is not reached
 
     s.data.Edit();
 
-    s.data.FieldByName("City").SetAsString(std::string("a\r\nb\0c", 6));  // would split the line on reading
-    EXPECT_EQ(s.data.FieldByName("City").AsString(), "a  b c");
-    s.data.FieldByName("City").SetAsString("ABCDEFGHIJK");
-    EXPECT_EQ(s.data.FieldByName("City").AsString(), "ABCDEFGHIJ");
-    s.data.FieldByName("B").SetAsString("xy");
+    city.SetAsString(std::string("a\r\nb\0c", 6));  // would split the line on reading
+    EXPECT_EQ(city.AsString(), "a  b c");
+    city.SetAsString("ABCDEFGHIJK");
+    EXPECT_EQ(city.AsString(), "ABCDEFGHIJ");
+    s.data.Field(2).SetAsString("xy");
     s.data.Post();
     EXPECT_EQ(s.data.RecordTextAt(0), "   ABCDEFGHIJxy  ");
 }
@@ -156,7 +156,7 @@ TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 
     s.data.Open();
     s.data.Edit();
-    s.data.FieldByName("Line").SetAsString("ONE");
+    s.data.Field(0).SetAsString("ONE");
     s.data.Post();
     s.data.Close();
     EXPECT_EQ(s.File(), "ONE  \r\ntwo\r\n");
@@ -167,10 +167,10 @@ TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
     Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
-    s.data.FieldByName("Line").SetAsString("two");
+    s.data.Field(0).SetAsString("two");
     s.data.Post();
     s.data.Edit();
-    s.data.FieldByName("Line").SetAsString("pending");  // not posted: not written
+    s.data.Field(0).SetAsString("pending");  // not posted: not written
     s.data.SaveAs(s.dir.File("copy"));
     EXPECT_EQ(s.data.FileName(), s.dir.File("copy"));
     EXPECT_EQ(s.data.State(), TDataSetState::dsEdit);
@@ -195,7 +195,7 @@ TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
     Store s("one\r\n", {{"Line", 5}});
     s.data.Open();
     s.data.Append();
-    s.data.FieldByName("Line").SetAsString("two");
+    s.data.Field(0).SetAsString("two");
     s.data.Post();
 
     WriteBytes(s.dir.File("locked"), "earlier\r\n");

@@ -18,7 +18,7 @@ protected:
         auto& list = doc.List(side);
         list.Append();
         Set(side, {afm, name, "1", "1", "5"});
-        list.FieldByName(ProfFieldName(side)).SetAsString(G(prof));
+        list.Field(field::Prof).SetAsString(G(prof));
         ASSERT_TRUE(Post(side)) << ui.log.back();
     }
     std::vector<std::string> Names(TSide side)
@@ -26,13 +26,10 @@ protected:
         auto& list = doc.List(side);
         std::vector<std::string> names;
         for (int i = 0; i < list.RecordCount(); ++i)
-            names.push_back(cp1253::ToUtf8(list.FieldTextAt(i, list.FieldByName(NameFieldName(side)))));
+            names.push_back(cp1253::ToUtf8(list.FieldTextAt(i, list.Field(field::Name))));
         return names;
     }
-    std::string CurrentName(TSide side)
-    {
-        return cp1253::ToUtf8(doc.List(side).FieldByName(NameFieldName(side)).AsString());
-    }
+    std::string CurrentName(TSide side) { return cp1253::ToUtf8(doc.List(side).Field(field::Name).AsString()); }
     std::vector<std::string> Find(const std::string& text, bool byAfm, bool partial)
     {
         ui.Take();
@@ -54,8 +51,7 @@ TEST_F(SortFind, SortsByTheTailsInByteOrder)
     EXPECT_EQ(ui.Take(), (std::vector<std::string>{"hourglass", "wait shown", "wait hidden"}));
     EXPECT_EQ(Names(TSide::Customers), (std::vector<std::string>{"", "ZETA", "ΆΝΝΑ", "ΑΒ", "ΑΒ", "ΑΒΓ", "αβ"}));
     // Equal names go by the profession that follows them.
-    EXPECT_EQ(doc.List(TSide::Customers).FieldTextAt(4, doc.List(TSide::Customers).FieldByName("AFMCust")),
-              "100000007");
+    EXPECT_EQ(doc.List(TSide::Customers).FieldTextAt(4, doc.List(TSide::Customers).Field(field::Afm)), "100000007");
     EXPECT_EQ(CurrentName(TSide::Customers), "");
     EXPECT_EQ(doc.List(TSide::Customers).CurrentIndex(), 0);
     EXPECT_TRUE(doc.UnsavedChanges());

@@ -113,7 +113,7 @@ TEST_F(SaveChecks, ListsCustomersFirstEarliestRowFirst)
     for (const char* afm : {"111111111", "222222222", "111111111", "111111111"}) {
         ASSERT_TRUE(Add(TSide::Customers, {"000000104", "A", "1", "2", "5"}));
         doc.List(TSide::Customers).Edit();
-        doc.List(TSide::Customers).FieldByName("AFMCust").SetAsString(afm);
+        doc.List(TSide::Customers).Field(field::Afm).SetAsString(afm);
         ASSERT_TRUE(Post(TSide::Customers));
     }
     EXPECT_EQ(Check(), (std::vector<std::string>{
@@ -314,9 +314,9 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     trimmed.Fax = "";
     EXPECT_EQ(trimmed, header);
     EXPECT_EQ(reopened.List(TSide::Customers).RecordCount(), 2);
-    EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).FieldByName("Value")),
+    EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).Field(field::Value)),
               "1234,5");
-    EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).FieldByName("AA")),
+    EXPECT_EQ(reopened.List(TSide::Customers).FieldTextAt(1, reopened.List(TSide::Customers).Field(field::AA)),
               "00002");
     EXPECT_EQ(reopened.InvoiceTotalText(TSide::Customers), doc.InvoiceTotalText(TSide::Customers));
     EXPECT_EQ(reopened.ValueTotalText(TSide::Customers), "1235,00");

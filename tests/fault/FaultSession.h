@@ -17,6 +17,7 @@
 #include "common/Files.h"
 #include "common/Greek.h"
 #include "entry/ListRefresh.h"
+#include "entry/RecordLayout.h"
 #include "entry/Side.h"
 #include "entry/TaxNumber.h"
 #include "statement/GeneralData.h"
@@ -155,11 +156,11 @@ public:
     {
         return AsTheWindowDoes(side, [&](TFixedFormatDataSet& list) {
             list.Append();
-            list.FieldByName(AfmFieldName(side)).SetAsString(row.afm);
-            list.FieldByName(NameFieldName(side)).SetAsString(G(row.name));
-            list.FieldByName("Ypovolh").SetAsString(row.ypovolh);
-            list.FieldByName("NoTimologion").SetAsString(row.invoices);
-            list.FieldByName("Value").SetAsString(row.value);
+            list.Field(field::Afm).SetAsString(row.afm);
+            list.Field(field::Name).SetAsString(G(row.name));
+            list.Field(field::Ypovolh).SetAsString(row.ypovolh);
+            list.Field(field::NoTimologion).SetAsString(row.invoices);
+            list.Field(field::Value).SetAsString(row.value);
             list.Post();
         });
     }
@@ -186,7 +187,7 @@ public:
         return AsTheWindowDoes(side, [&](TFixedFormatDataSet& list) {
             list.First();
             list.Edit();
-            list.FieldByName("Value").SetAsString(value);
+            list.Field(field::Value).SetAsString(value);
             list.Post();
         });
     }

@@ -262,11 +262,11 @@ Scenario PostOnLeavingTheTab(void (*statement)(FaultSession&))
                 if (session.doc.ActivePage() != 0) session.ui.Tell(session.doc.ChangeTab(0));
                 auto& list = session.doc.List(TSide::Customers);
                 list.Append();
-                list.FieldByName("AFMCust").SetAsString(kPosted.afm);
-                list.FieldByName("NameCust").SetAsString(G(kPosted.name));
-                list.FieldByName("Ypovolh").SetAsString(kPosted.ypovolh);
-                list.FieldByName("NoTimologion").SetAsString(kPosted.invoices);
-                list.FieldByName("Value").SetAsString(kPosted.value);
+                list.Field(field::Afm).SetAsString(kPosted.afm);
+                list.Field(field::Name).SetAsString(G(kPosted.name));
+                list.Field(field::Ypovolh).SetAsString(kPosted.ypovolh);
+                list.Field(field::NoTimologion).SetAsString(kPosted.invoices);
+                list.Field(field::Value).SetAsString(kPosted.value);
                 session.ui.Tell(session.doc.ChangeTab(1));
                 if (session.doc.ActivePage() == 1) return true;
                 list.Cancel();

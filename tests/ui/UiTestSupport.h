@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "entry/RecordLayout.h"
 #include "ui/Dialogs.h"
 #include "ui/MainWindow.h"
 

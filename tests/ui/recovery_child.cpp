@@ -89,7 +89,7 @@ int Recover(MainWindow& form)
     Say(QStringLiteral("office %1").arg(doc.Header().TaxOffice));
     Say(QStringLiteral("shown rows %1").arg(form.Grid(TSide::Customers)->model()->rowCount()));
     TFixedFormatDataSet& list = doc.List(TSide::Customers);
-    const TField& afm = list.FieldByName(AfmFieldName(TSide::Customers));
+    const TField& afm = list.Field(field::Afm);
     for (int i = 0; i < list.RecordCount(); ++i) Say(QStringLiteral("row ") + FromCp1253(list.FieldTextAt(i, afm)));
     doc.MarkSaved();
     return 0;

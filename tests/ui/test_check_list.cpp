@@ -42,11 +42,11 @@ class CheckListTest : public QObject, public MainWindowFixture {
     {
         TFixedFormatDataSet& list = Doc().List(side);
         list.Append();
-        list.FieldByName(AfmFieldName(side)).SetAsString(afm);
-        list.FieldByName(NameFieldName(side)).SetAsString("NAME");
-        list.FieldByName("Ypovolh").SetAsString(ypovolh);
-        list.FieldByName("NoTimologion").SetAsString(invoices);
-        list.FieldByName("Value").SetAsString(value);
+        list.Field(field::Afm).SetAsString(afm);
+        list.Field(field::Name).SetAsString("NAME");
+        list.Field(field::Ypovolh).SetAsString(ypovolh);
+        list.Field(field::NoTimologion).SetAsString(invoices);
+        list.Field(field::Value).SetAsString(value);
         list.Post();
     }
 

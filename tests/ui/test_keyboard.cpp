@@ -44,10 +44,10 @@ class KeyboardTest : public QObject, public MainWindowFixture {
     {
         TFixedFormatDataSet& list = Doc().List(TSide::Customers);
         list.Append();
-        list.FieldByName("AFMCust").SetAsString("000000050");
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("NoTimologion").SetAsString("1");
-        list.FieldByName("Value").SetAsString("5");
+        list.Field(field::Afm).SetAsString("000000050");
+        list.Field(field::Ypovolh).SetAsString("1");
+        list.Field(field::NoTimologion).SetAsString("1");
+        list.Field(field::Value).SetAsString("5");
         list.Post();
     }
 
@@ -81,11 +81,11 @@ class KeyboardTest : public QObject, public MainWindowFixture {
     {
         TFixedFormatDataSet& list = Doc().List(side);
         list.Append();
-        list.FieldByName(AfmFieldName(side)).SetAsString(afm);
-        list.FieldByName(NameFieldName(side)).SetAsString(*ToCp1253(name));
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("NoTimologion").SetAsString("1");
-        list.FieldByName("Value").SetAsString("5");
+        list.Field(field::Afm).SetAsString(afm);
+        list.Field(field::Name).SetAsString(*ToCp1253(name));
+        list.Field(field::Ypovolh).SetAsString("1");
+        list.Field(field::NoTimologion).SetAsString("1");
+        list.Field(field::Value).SetAsString("5");
         list.Post();
         Grid(side)->FollowStore();
     }

@@ -106,11 +106,11 @@ class MainWindowTest : public QObject, public MainWindowFixture {
     {
         auto& list = Doc().List(TSide::Customers);
         list.Append();
-        list.FieldByName("AFMCust").SetAsString(afm);
-        list.FieldByName("NameCust").SetAsString(*ToCp1253(name));
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("NoTimologion").SetAsString("1");
-        list.FieldByName("Value").SetAsString("1");
+        list.Field(field::Afm).SetAsString(afm);
+        list.Field(field::Name).SetAsString(*ToCp1253(name));
+        list.Field(field::Ypovolh).SetAsString("1");
+        list.Field(field::NoTimologion).SetAsString("1");
+        list.Field(field::Value).SetAsString("1");
         list.Post();
         Grid(TSide::Customers)->FollowStore();
     }
@@ -742,11 +742,10 @@ private slots:
                 auto& list = Doc().List(side);
                 while (list.RecordCount() < rows) {
                     list.Append();
-                    list.FieldByName(AfmFieldName(side))
-                        .SetAsString(std::to_string(100000000 + list.RecordCount() * 10));
-                    list.FieldByName("Ypovolh").SetAsString("1");
-                    list.FieldByName("NoTimologion").SetAsString("1");
-                    list.FieldByName("Value").SetAsString("1");
+                    list.Field(field::Afm).SetAsString(std::to_string(100000000 + list.RecordCount() * 10));
+                    list.Field(field::Ypovolh).SetAsString("1");
+                    list.Field(field::NoTimologion).SetAsString("1");
+                    list.Field(field::Value).SetAsString("1");
                     list.Post();
                 }
                 PageControl()->setCurrentIndex(side == TSide::Customers ? 0 : 1);
@@ -814,10 +813,10 @@ private slots:
         TypeHeader();
         for (const char* afm : {"000000050", "000000104"}) {
             Doc().List(TSide::Customers).Append();
-            Doc().List(TSide::Customers).FieldByName("AFMCust").SetAsString(afm);
-            Doc().List(TSide::Customers).FieldByName("Ypovolh").SetAsString("1");
-            Doc().List(TSide::Customers).FieldByName("NoTimologion").SetAsString("1");
-            Doc().List(TSide::Customers).FieldByName("Value").SetAsString("1");
+            Doc().List(TSide::Customers).Field(field::Afm).SetAsString(afm);
+            Doc().List(TSide::Customers).Field(field::Ypovolh).SetAsString("1");
+            Doc().List(TSide::Customers).Field(field::NoTimologion).SetAsString("1");
+            Doc().List(TSide::Customers).Field(field::Value).SetAsString("1");
             Doc().List(TSide::Customers).Post();
         }
         Doc().List(TSide::Customers).First();
@@ -941,10 +940,10 @@ private slots:
         TypeHeader();
         auto& suppliers = Doc().List(TSide::Suppliers);
         suppliers.Append();
-        suppliers.FieldByName("AFMProm").SetAsString("000000050");
-        suppliers.FieldByName("Ypovolh").SetAsString("1");
-        suppliers.FieldByName("NoTimologion").SetAsString("1");
-        suppliers.FieldByName("Value").SetAsString("1");
+        suppliers.Field(field::Afm).SetAsString("000000050");
+        suppliers.Field(field::Ypovolh).SetAsString("1");
+        suppliers.Field(field::NoTimologion).SetAsString("1");
+        suppliers.Field(field::Value).SetAsString("1");
         suppliers.Post();
         form_->findChild<QTabWidget*>(QStringLiteral("PageControl1"))->setCurrentIndex(1);
         TakeShown();

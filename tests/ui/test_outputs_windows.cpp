@@ -86,11 +86,11 @@ class OutputsWindowsTest : public QObject, public MainWindowFixture {
     {
         auto& list = Doc().List(TSide::Customers);
         list.Append();
-        list.FieldByName("AFMCust").SetAsString(afm);
-        list.FieldByName("NameCust").SetAsString(*ToCp1253(name));
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("NoTimologion").SetAsString("3");
-        list.FieldByName("Value").SetAsString("1500");
+        list.Field(field::Afm).SetAsString(afm);
+        list.Field(field::Name).SetAsString(*ToCp1253(name));
+        list.Field(field::Ypovolh).SetAsString("1");
+        list.Field(field::NoTimologion).SetAsString("3");
+        list.Field(field::Value).SetAsString("1500");
         list.Post();
         Form().Grid(TSide::Customers)->FollowStore();
     }
@@ -246,7 +246,7 @@ private slots:
         TypeHeader();
         auto& list = Doc().List(TSide::Customers);
         list.Append();
-        list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΧΩΡΙΣ ΑΦΜ")));
+        list.Field(field::Name).SetAsString(*ToCp1253(QStringLiteral(u"ΧΩΡΙΣ ΑΦΜ")));
         Form().printCustomerReport();
         // The row validation's own beep and message, and nothing of the print.
         QCOMPARE(TakeShown(),

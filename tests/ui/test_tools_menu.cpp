@@ -132,11 +132,11 @@ private slots:
         TakeShown();
         auto& list = Doc().List(TSide::Customers);
         list.Append();
-        list.FieldByName("AFMCust").SetAsString("012345670");
-        list.FieldByName("NameCust").SetAsString(*ToCp1253(QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ")));
-        list.FieldByName("Ypovolh").SetAsString("1");
-        list.FieldByName("NoTimologion").SetAsString("3");
-        list.FieldByName("Value").SetAsString("1500,25");
+        list.Field(field::Afm).SetAsString("012345670");
+        list.Field(field::Name).SetAsString(*ToCp1253(QStringLiteral(u"ΠΑΠΑΔΟΠΟΥΛΟΣ")));
+        list.Field(field::Ypovolh).SetAsString("1");
+        list.Field(field::NoTimologion).SetAsString("3");
+        list.Field(field::Value).SetAsString("1500,25");
         const QString path = Path(QStringLiteral("lists.xlsx"));
         TDialogs::SetNextAnswer(mrYes);
         TDialogs::SetNextFileName(path);
