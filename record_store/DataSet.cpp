@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Text.h"
 
@@ -292,26 +291,6 @@ void TDataSet::Delete()
 }
 
 // --------------------------------------------------------------- fields
-
-TField* TDataSet::FindField(std::string_view name)
-{
-    for (auto& field : fields_)
-        if (cp1253::SameTextIgnoringCase(field->FieldName(), name)) return field.get();
-    return nullptr;
-}
-
-TField& TDataSet::FieldByName(std::string_view name)
-{
-    if (TField* field = FindField(name)) return *field;
-    std::string message = "Field '";
-    message.append(name).append("' not found");
-    DatabaseError(message);
-}
-
-const TField& TDataSet::FieldByName(std::string_view name) const
-{
-    return const_cast<TDataSet*>(this)->FieldByName(name);  // finding changes nothing
-}
 
 TField& TDataSet::Field(std::size_t index)
 {

@@ -120,11 +120,7 @@ public:
     int PendingInsertIndex() const { return insertIndex_; }
 
     // Fields.
-    TField& FieldByName(std::string_view name);
-    const TField& FieldByName(std::string_view name) const;
-    TField* FindField(std::string_view name);
-    // The field at a place of the schema, counted from 0: for callers that
-    // know the record's layout, with no search by name.
+    // The field at a place of the schema, counted from 0.
     TField& Field(std::size_t index);
     const TField& Field(std::size_t index) const;
 

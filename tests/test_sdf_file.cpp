@@ -38,21 +38,6 @@ TEST(RecordFileSchema, EmptyFileStillHasTheCounterpartyFields)
     EXPECT_THROW(s.data.Field(kRecordFields.size()), EDatabaseError);
 }
 
-TEST(RecordFileSchema, FieldNamesIgnoreGreekAndLatinCase)
-{
-    Store s("", {{"AFMCust", 9}, {"\xCF\xCD\xCF\xCC\xC1", 5}});  // ΟΝΟΜΑ
-    s.data.Open();
-    EXPECT_EQ(s.data.FieldByName("afmcust").FieldName(), "AFMCust");
-    EXPECT_EQ(s.data.FieldByName("\xEF\xED\xEF\xEC\xE1").Offset(), 9);  // ονομα
-    EXPECT_EQ(s.data.FindField("\xEF\xED\xFC\xEC\xE1"), nullptr);       // όνομα: a tonos is no case
-    try {
-        s.data.FieldByName("Missing");
-        FAIL();
-    } catch (const EDatabaseError& e) {
-        EXPECT_STREQ(e.what(), "FixedFormatDataSet1: Field 'Missing' not found");
-    }
-}
-
 TEST(RecordFileProperties, CannotChangeWhileOpen)
 {
     Store s("");
