@@ -36,8 +36,6 @@ constexpr int kRecordCount = 99'999;
 using epinax::kRecordLength;
 constexpr int kRepetitions = 15;
 
-std::vector<epinax::TFieldSpec> CounterpartySchema() { return epinax::CounterpartySchema(epinax::TSide::Customers); }
-
 // ---------------------------------------------------------------------------
 // The record file.
 
@@ -153,7 +151,7 @@ std::unique_ptr<TFixedFormatDataSet> OpenStore(const std::string& path)
 {
     auto store = std::make_unique<TFixedFormatDataSet>("Counterparties");
     store->SetFileName(path);
-    store->SetSchema(CounterpartySchema());
+    store->SetSchema(epinax::CounterpartySchema());
     store->Open();
     Require(store->RecordCount() == kRecordCount, "record count after open");
     return store;
@@ -164,7 +162,7 @@ Seconds StoreOpen(Context& context)
     TFixedFormatDataSet store("Counterparties");
     const Seconds spent = Timed([&] {
         store.SetFileName(context.recordFile);
-        store.SetSchema(CounterpartySchema());
+        store.SetSchema(epinax::CounterpartySchema());
         store.Open();
     });
     Require(store.RecordCount() == kRecordCount, "record count after open");

@@ -123,7 +123,7 @@ class ListEntry {
 public:
     ListEntry(TSide side, const std::string& ownAfm) : side_(side), ownAfm_(ownAfm)
     {
-        list_.SetSchema(CounterpartySchema(side));
+        list_.SetSchema(CounterpartySchema());
         list_.OpenWithText({});
         for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.Field(column.field));
     }

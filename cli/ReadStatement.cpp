@@ -7,9 +7,9 @@ namespace epinax::cli {
 
 namespace {
 
-void OpenWithRecords(TFixedFormatDataSet& list, TSide side, std::string records)
+void OpenWithRecords(TFixedFormatDataSet& list, std::string records)
 {
-    list.SetSchema(CounterpartySchema(side));
+    list.SetSchema(CounterpartySchema());
     list.OpenWithText(std::move(records));
 }
 
@@ -19,8 +19,8 @@ TReadStatement::TReadStatement(TStatementContents contents) : contents_(std::mov
 {
     if (!contents_.headerLines.empty()) FillHeaderFromLine(header_, contents_.headerLines.front());
     header_.Credit = contents_.credit;
-    OpenWithRecords(customers_, TSide::Customers, std::move(contents_.customers));
-    OpenWithRecords(suppliers_, TSide::Suppliers, std::move(contents_.suppliers));
+    OpenWithRecords(customers_, std::move(contents_.customers));
+    OpenWithRecords(suppliers_, std::move(contents_.suppliers));
 }
 
 const std::string& TReadStatement::PublicValue(TSide side) const

@@ -17,16 +17,11 @@ bool IsCustomers(TSide side) { return side == TSide::Customers; }
 
 }  // namespace
 
-const char* AfmFieldName(TSide side) { return SideInfo(side).afmField; }
-const char* NameFieldName(TSide side) { return SideInfo(side).nameField; }
-const char* ProfFieldName(TSide side) { return SideInfo(side).profField; }
-
-std::vector<TFieldSpec> CounterpartySchema(TSide side)
+std::vector<int> CounterpartySchema()
 {
-    std::vector<TFieldSpec> schema;
-    for (const TRecordField& field : kRecordFields)
-        schema.push_back({IsCustomers(side) ? field.customerName : field.supplierName, field.width});
-    return schema;
+    std::vector<int> widths;
+    for (const TRecordField& field : kRecordFields) widths.push_back(field.width);
+    return widths;
 }
 
 std::vector<TGridColumn> GridColumns(TSide side)

@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "common/Numbers.h"
-#include "record_store/DataSet.h"
 
 namespace epinax {
 
@@ -17,12 +16,9 @@ enum class TSide { Customers, Suppliers };
 
 constexpr int kRecordLength = 150;
 
-// The fields of the side's record, from the record layout table.
-std::vector<TFieldSpec> CounterpartySchema(TSide side);
-// The names of the fields that differ: AFMCust/AFMProm and so on.
-const char* AfmFieldName(TSide side);
-const char* NameFieldName(TSide side);
-const char* ProfFieldName(TSide side);
+// The widths of the record's fields, from the record layout table; the
+// same for both sides.
+std::vector<int> CounterpartySchema();
 
 // The ten grid columns: field (its place in the record, field::), title,
 // width in pixels (0: the view's own).

@@ -1,35 +1,13 @@
-// The counterparty record field by field: names, widths and the places that
-// follow from them. The schema given to the record stores, the statement
-// file's line maker and reader, the totals and the sort all take their
-// offsets from this one table.
+// The counterparty record field by field: widths and the places that follow
+// from them. The schema given to the record stores, the statement file's line
+// maker and reader, the totals and the sort all take their offsets from this
+// one table.
 #pragma once
 
 #include <array>
 #include <cstddef>
 
 namespace epinax {
-
-struct TRecordField {
-    const char* customerName;
-    const char* supplierName;  // the same, but for the three fields that differ
-    int width;
-};
-
-inline constexpr std::array<TRecordField, 13> kRecordFields{{
-    {"RecordType", "RecordType", 1},
-    {"AA", "AA", 5},
-    {"AFMCust", "AFMProm", 9},
-    {"NameCust", "NameProm", 27},
-    {"ProfCust", "ProfProm", 15},
-    {"Ypovolh", "Ypovolh", 1},
-    {"City", "City", 10},
-    {"Street", "Street", 16},
-    {"StreetNo", "StreetNo", 3},
-    {"TK", "TK", 5},
-    {"NoTimologion", "NoTimologion", 7},
-    {"Value", "Value", 16},
-    {"FILLER", "FILLER", 35},
-}};
 
 namespace field {
 enum : std::size_t {
@@ -48,6 +26,35 @@ enum : std::size_t {
     Filler
 };
 }
+
+struct TRecordField {
+    std::size_t field;  // for the reader: the table's order is the record's, as checked below
+    int width;
+};
+
+inline constexpr std::array<TRecordField, 13> kRecordFields{{
+    {field::RecordType, 1},
+    {field::AA, 5},
+    {field::Afm, 9},
+    {field::Name, 27},
+    {field::Prof, 15},
+    {field::Ypovolh, 1},
+    {field::City, 10},
+    {field::Street, 16},
+    {field::StreetNo, 3},
+    {field::TK, 5},
+    {field::NoTimologion, 7},
+    {field::Value, 16},
+    {field::Filler, 35},
+}};
+
+constexpr bool InRecordOrder()
+{
+    for (std::size_t i = 0; i < kRecordFields.size(); ++i)
+        if (kRecordFields[i].field != i) return false;
+    return true;
+}
+static_assert(InRecordOrder(), "the table lists the fields in the order of field::");
 
 // The ten fields of a row that the user types, in the order of the grid's
 // columns (the import's, the report's and the workbook's too).

@@ -21,12 +21,11 @@
 
 namespace {
 
-using epinax::TFieldSpec;
 using epinax::TFixedFormatDataSet;
 
-const std::vector<TFieldSpec>& Schema()
+const std::vector<int>& Schema()
 {
-    static const std::vector<TFieldSpec> schema = epinax::CounterpartySchema(epinax::TSide::Customers);
+    static const std::vector<int> schema = epinax::CounterpartySchema();
     return schema;
 }
 

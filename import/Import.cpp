@@ -131,9 +131,9 @@ std::optional<TFieldRefusal> WidthProblem(const std::vector<TField*>& fields, co
 // the list itself; nothing of it is ever written.
 class TTrialList : public TFixedFormatDataSet {
 public:
-    TTrialList(const TFixedFormatDataSet& list, TSide side) : TFixedFormatDataSet("Import")
+    explicit TTrialList(const TFixedFormatDataSet& list) : TFixedFormatDataSet("Import")
     {
-        SetSchema(CounterpartySchema(side));
+        SetSchema(CounterpartySchema());
         std::string text;
         for (int i = 0; i < list.RecordCount(); ++i) text.append(list.RecordTextAt(i)).append("\r\n");
         OpenWithText(std::move(text));
@@ -201,7 +201,7 @@ TFindings TryRows(TStatement& statement, TSide side, const TSheetBlock& block, i
                   const std::vector<bool>& refused)
 {
     IUserInterface& ui = statement.UI();
-    TTrialList trial(statement.List(side), side);
+    TTrialList trial(statement.List(side));
     const std::vector<TField*> fields = RowFields(trial);
     TAfmIndex index;  // repeats found as the inserting pass finds them
     const TPostedRow posted{statement.Header().TaxNumber, true, &index};

@@ -28,10 +28,7 @@ bool KeyValueMatches(std::string_view fieldText, std::string_view key, bool case
 
 // ---------------------------------------------------------------- TField
 
-TField::TField(TDataSet& owner, std::string name, int offset, int size)
-    : owner_(owner), name_(std::move(name)), offset_(offset), size_(size)
-{
-}
+TField::TField(TDataSet& owner, int offset, int size) : owner_(owner), offset_(offset), size_(size) {}
 
 std::string TField::AsString() const { return std::string(owner_.ReadActiveField(*this)); }
 
@@ -115,13 +112,13 @@ void TDataSet::Notify(TDataEvent event) { listeners_->Notify(event); }
 
 void TDataSet::NotifyDataSetChanged() { Notify(TDataEvent::DataSetChanged); }
 
-void TDataSet::SetFields(const std::vector<TFieldSpec>& specs)
+void TDataSet::SetFields(const std::vector<int>& widths)
 {
     fields_.clear();
     int offset = 0;
-    for (const TFieldSpec& spec : specs) {
-        fields_.push_back(std::make_unique<TField>(*this, spec.name, offset, spec.width));
-        offset += spec.width;
+    for (int width : widths) {
+        fields_.push_back(std::make_unique<TField>(*this, offset, width));
+        offset += width;
     }
 }
 

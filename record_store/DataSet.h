@@ -58,19 +58,11 @@ private:
     int id_ = 0;
 };
 
-// A field of the record: its name and its width in characters. The fields
-// follow one another in the record in the order they are given.
-struct TFieldSpec {
-    std::string name;
-    int width;
-};
-
 // A text field at a fixed place of the record. Values are Windows-1253 bytes.
 class TField {
 public:
-    TField(TDataSet& owner, std::string name, int offset, int size);
+    TField(TDataSet& owner, int offset, int size);
 
-    const std::string& FieldName() const { return name_; }
     int Size() const { return size_; }
     int Offset() const { return offset_; }
 
@@ -79,7 +71,6 @@ public:
 
 private:
     TDataSet& owner_;
-    std::string name_;
     int offset_;
     int size_;
 };
@@ -165,7 +156,8 @@ protected:
     virtual std::string_view ReadField(const TField& field, std::string_view recordText) const = 0;
     virtual void WriteField(const TField& field, std::string& recordText, std::string_view value) const = 0;
 
-    void SetFields(const std::vector<TFieldSpec>& specs);
+    // The fields follow one another in the record, each as wide as given.
+    void SetFields(const std::vector<int>& widths);
     void ClearFields();
     [[noreturn]] void DatabaseError(const std::string& message) const;  // "Name: message"
     void CheckActive() const;

@@ -25,10 +25,10 @@ void TFixedFormatDataSet::SetFileName(std::string path)
     CheckInactive();
     fileName_ = std::move(path);
 }
-void TFixedFormatDataSet::SetSchema(std::vector<TFieldSpec> fields)
+void TFixedFormatDataSet::SetSchema(std::vector<int> fieldWidths)
 {
     CheckInactive();
-    schema_ = std::move(fields);
+    fieldWidths_ = std::move(fieldWidths);
 }
 
 // ------------------------------------------------------------ open, close
@@ -50,8 +50,8 @@ void TFixedFormatDataSet::InternalOpen()
 {
     TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
     recordLength_ = 0;
-    for (const TFieldSpec& field : schema_) recordLength_ += field.width;
-    SetFields(schema_);
+    for (int width : fieldWidths_) recordLength_ += width;
+    SetFields(fieldWidths_);
 }
 
 void TFixedFormatDataSet::TakeRecords(std::string fileText)

@@ -23,7 +23,8 @@ public:
     // when the store opens.
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string path);
-    void SetSchema(std::vector<TFieldSpec> fields);
+    // The widths of the record's fields, in their order in the record.
+    void SetSchema(std::vector<int> fieldWidths);
 
     // The sum of the field widths; a stored record is cut to it.
     int RecordLength() const { return recordLength_; }
@@ -68,7 +69,7 @@ private:
     void ClearList();
 
     std::string fileName_;
-    std::vector<TFieldSpec> schema_;
+    std::vector<int> fieldWidths_;
 
     std::string fileText_;                  // the file as read at open
     std::optional<std::string> givenText_;  // the file's contents, when the caller holds them

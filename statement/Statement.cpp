@@ -38,8 +38,8 @@ void TStatement::BindStores()
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
         List(side).SetFileName(WorkingFile(SideInfo(side).workingFile));
         Scratch(side).SetFileName(WorkingFile(SideInfo(side).scratchFile));
-        List(side).SetSchema(CounterpartySchema(side));
-        Scratch(side).SetSchema(CounterpartySchema(side));
+        List(side).SetSchema(CounterpartySchema());
+        Scratch(side).SetSchema(CounterpartySchema());
         // Whether the row being posted is new, for the row rules.
         bool& newRow = side == TSide::Customers ? newCustomerRow_ : newSupplierRow_;
         TFixedFormatDataSet& list = List(side);

@@ -41,7 +41,7 @@ public:
         for (const TestRow& row : rows) text += RecordOf(row) + "\r\n";
         WriteBytes(dir_.File("record"), text);
         store_.SetFileName(dir_.File("record"));
-        store_.SetSchema(CounterpartySchema(side));
+        store_.SetSchema(CounterpartySchema());
         store_.Open();
     }
     TFixedFormatDataSet& Store() { return store_; }

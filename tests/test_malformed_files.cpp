@@ -15,7 +15,7 @@ void Exercise(const std::string& bytes)
     WriteBytes(dir.File("f"), bytes);
     TFixedFormatDataSet data("S");
     data.SetFileName(dir.File("f"));
-    const std::vector<TFieldSpec> schema = CounterpartySchema(TSide::Customers);
+    const std::vector<int> schema = CounterpartySchema();
     data.SetSchema(schema);
     data.Open();
     size_t total = 0;

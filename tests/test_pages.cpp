@@ -26,7 +26,7 @@ public:
         for (int row = 1; row <= rows; ++row) text += Record(row) + "\r\n";
         WriteBytes(dir_.File("record2"), text);
         store_.SetFileName(dir_.File("record2"));
-        store_.SetSchema(CounterpartySchema(TSide::Customers));
+        store_.SetSchema(CounterpartySchema());
         store_.Open();
     }
     TFixedFormatDataSet& Store() { return store_; }

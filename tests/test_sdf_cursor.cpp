@@ -19,7 +19,7 @@ struct Recorded {
     {
         WriteBytes(dir.File("record2"), contents);
         data.SetFileName(dir.File("record2"));
-        data.SetSchema({{"Name", 5}});
+        data.SetSchema({5});
         auto record = [this](const char* name) { return [this, name](TDataSet&) { events.push_back(name); }; };
         data.AfterEdit = record("AfterEdit");
         data.BeforePost = record("BeforePost");

@@ -16,7 +16,7 @@ struct Store {
     TempDir dir;
     TFixedFormatDataSet data{"FixedFormatDataSet1"};
 
-    explicit Store(const std::string& contents, std::vector<TFieldSpec> schema = CounterpartySchema(TSide::Customers))
+    explicit Store(const std::string& contents, std::vector<int> schema = CounterpartySchema())
     {
         WriteBytes(dir.File("record2"), contents);
         data.SetFileName(dir.File("record2"));
@@ -68,14 +68,14 @@ TEST(RecordFileProperties, MissingFile)
 
 TEST(RecordFileReading, LineEndsAndNul)
 {
-    Store s("a\rb\nc\r\n\r\nd", {{"Line", 5}});
+    Store s("a\rb\nc\r\n\r\nd", {5});
     s.data.Open();
     ASSERT_EQ(s.data.RecordCount(), 5);
     std::vector<std::string> texts;
     for (int i = 0; i < 5; ++i) texts.emplace_back(s.data.RecordTextAt(i));
     EXPECT_EQ(texts, (std::vector<std::string>{"a", "b", "c", "", "d"}));
 
-    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {{"Line", 5}});
+    Store nul(std::string("one\r\ntw\0o\r\nthree\r\n", 18), {5});
     nul.data.Open();
     ASSERT_EQ(nul.data.RecordCount(), 2);
     EXPECT_EQ(nul.data.RecordTextAt(1), "tw");
@@ -103,7 +103,7 @@ TEST(RecordFileReading, ShortAndLongLines)
 TEST(RecordFileFields, ReadingRemovesOnlyTrailingBlanks)
 {
     std::string line = "AB" + std::string("  ABC  ") + std::string(5, ' ');
-    Store trimmed(line + "\r\n", {{"X", 2}, {"Y", 7}, {"Z", 5}});
+    Store trimmed(line + "\r\n", {2, 7, 5});
     trimmed.data.Open();
     EXPECT_EQ(trimmed.data.Field(1).AsString(), "  ABC");
     EXPECT_EQ(trimmed.data.Field(2).AsString(), "");
@@ -111,7 +111,7 @@ TEST(RecordFileFields, ReadingRemovesOnlyTrailingBlanks)
 
 TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
 {
-    Store s("", {{"A", 3}, {"City", 10}, {"B", 4}});
+    Store s("", {3, 10, 4});
     s.data.Open();
     s.data.Append();
     TField& city = s.data.Field(1);
@@ -134,7 +134,7 @@ TEST(RecordFileFields, WritingPadsCutsAndFillsEarlierFields)
 TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 {
     const std::string original = "one\ntwo\n";
-    Store s(original, {{"Line", 5}});
+    Store s(original, {5});
     s.data.Open();
     s.data.Close();
     EXPECT_EQ(s.File(), original);
@@ -149,7 +149,7 @@ TEST(RecordFileWriting, OnlyChangesAreWrittenAndWithCrLf)
 
 TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
 {
-    Store s("one\r\n", {{"Line", 5}});
+    Store s("one\r\n", {5});
     s.data.Open();
     s.data.Append();
     s.data.Field(0).SetAsString("two");
@@ -168,7 +168,7 @@ TEST(RecordFileWriting, SaveAsWritesOnceAndMovesTheFile)
 
 TEST(RecordFileWriting, EmptyListGivesEmptyFile)
 {
-    Store s("one\r\n", {{"Line", 5}});
+    Store s("one\r\n", {5});
     s.data.Open();
     s.data.Delete();
     s.data.Close();
@@ -177,7 +177,7 @@ TEST(RecordFileWriting, EmptyListGivesEmptyFile)
 
 TEST(RecordFileWriting, FailedSaveKeepsTheEarlierFileAndTheList)
 {
-    Store s("one\r\n", {{"Line", 5}});
+    Store s("one\r\n", {5});
     s.data.Open();
     s.data.Append();
     s.data.Field(0).SetAsString("two");
