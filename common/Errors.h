@@ -34,14 +34,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// A silent abort: the operation stops and nobody is told. A refused row uses
-// it, because the row validation has already shown its own message.
+// An abort: the operation stops, and whoever ends it tells nothing more than
+// what the abort carries (a refused row's notice, for one).
 class EAbort : public std::exception {
 public:
     const char* what() const noexcept override { return "Operation aborted"; }
 };
-
-[[noreturn]] inline void Abort() { throw EAbort(); }
 
 // Replaces the first "%s" of a message pattern.
 inline std::string FormatMessage(const std::string& pattern, const std::string& arg)

@@ -39,12 +39,10 @@ void TStatement::ValidateRow(TSide side)
         throw EUnreadableNumber(error, {side, ColumnOfUnreadableNumber(values)});
     }
     if (refusal) {
-        postSucceeded_ = false;
         TNotice told = TNotice::Message(std::move(refusal->message), true);
         told.cell = TListCell{side, refusal->column};
         throw ENotice(std::move(told));
     }
-    postSucceeded_ = true;
 }
 
 // ------------------------------------------------------------ refresh
@@ -69,7 +67,6 @@ void TStatement::Refresh(TSide side, const TRowChange* change)
         SetCountLabel(side);
         UpdateTotals(side);
         Changed();
-        postSucceeded_ = false;
         throw EListNotWritten(TNotice::Error(G("Η αλλαγή ") + G(SideInfo(side).inTheList) +
                                              G(" δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
                                              DisplayPath(workingFile) + " (" + SystemReason(error.SystemError()) +

@@ -105,7 +105,6 @@ std::optional<TNotice> TStatement::LoadHeader()
 
 std::optional<TNotice> TStatement::SettlePendingRow(TSide side, bool unreadableStops)
 {
-    postSucceeded_ = true;
     try {
         List(side).Post();
     } catch (const ENotice& refused) {

@@ -71,7 +71,6 @@ public:
     }
 
     bool UnsavedChanges() const { return unsavedChanges_; }
-    bool PostSucceeded() const { return postSucceeded_; }
     // New or a completed Open has run: Save As, Print, Find and the import are
     // available and the welcome panel is gone.
     bool StatementLoaded() const { return statementLoaded_; }
@@ -211,7 +210,6 @@ private:
     std::string customerPublicValue_, supplierPublicValue_;  // public-sector values
     std::string customerCountText_, supplierCountText_;      // row counts
     bool unsavedChanges_ = false;
-    bool postSucceeded_ = true;
     bool newCustomerRow_ = false;
     bool newSupplierRow_ = false;
     bool statementLoaded_ = false;

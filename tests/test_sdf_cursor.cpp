@@ -96,7 +96,7 @@ TEST(CursorEvents, RefusedPostKeepsThePendingRecordAndTheCursor)
     bool refuse = true;
     r.data.BeforePost = [&](TDataSet&) {
         r.events.push_back("BeforePost");
-        if (refuse) Abort();
+        if (refuse) throw EAbort();
     };
     r.data.Edit();
     r.Field().SetAsString("BAD");
