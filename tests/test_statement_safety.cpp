@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <random>
 
+#include "ShownState.h"
 #include "StatementFixture.h"
 #include "common/Files.h"
 #include "common/Lines.h"
@@ -39,16 +40,7 @@ protected:
     // Everything an Open could change, working files included.
     std::vector<std::string> Snapshot()
     {
-        std::vector<std::string> state{HeaderLine(doc.Header()),
-                                       doc.InvoiceTotalText(TSide::Customers),
-                                       doc.ValueTotalText(TSide::Customers),
-                                       doc.InvoiceTotalText(TSide::Suppliers),
-                                       doc.ValueTotalText(TSide::Suppliers),
-                                       doc.PublicValue(TSide::Customers),
-                                       doc.PublicValue(TSide::Suppliers),
-                                       doc.CountText(TSide::Customers),
-                                       doc.CountText(TSide::Suppliers),
-                                       doc.Header().Credit ? "credit" : "debit"};
+        std::vector<std::string> state = ShownState(doc);
         for (const char* name : {"generaldata", "record2", "record4", "record21", "record22"})
             state.push_back(Working(name));
         for (TSide side : {TSide::Customers, TSide::Suppliers})

@@ -11,6 +11,7 @@
 
 #include "FailingWrite.h"
 #include "RecordingUi.h"
+#include "ShownState.h"
 #include "TestSupport.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
@@ -209,16 +210,7 @@ public:
     StateView View() const
     {
         StateView view;
-        view.window = {doc.CountText(TSide::Customers),
-                       doc.CountText(TSide::Suppliers),
-                       doc.InvoiceTotalText(TSide::Customers),
-                       doc.ValueTotalText(TSide::Customers),
-                       doc.InvoiceTotalText(TSide::Suppliers),
-                       doc.ValueTotalText(TSide::Suppliers),
-                       doc.PublicValue(TSide::Customers),
-                       doc.PublicValue(TSide::Suppliers),
-                       HeaderLine(doc.Header()),
-                       doc.Header().Credit ? "credit" : "debit"};
+        view.window = ShownState(doc);
         for (TSide side : {TSide::Customers, TSide::Suppliers}) view.lists.push_back(ListText(side));
         for (const char* name : kWorkingFileNames) view.files.push_back(Working(name));
         return view;
