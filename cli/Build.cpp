@@ -28,14 +28,12 @@ using TNamer = std::function<std::string()>;
 
 int IndexOf(TSide side) { return SideInfo(side).index; }
 
-std::string Utf8(std::string_view cp1253Text) { return cp1253::ToUtf8(cp1253Text); }
-
 [[noreturn]] void Refuse(const std::string& utf8Message) { throw CliError(kExitRefused, utf8Message); }
 
 std::string KeyShown(char key)
 {
     auto byte = static_cast<unsigned char>(key);
-    if (byte >= 0x20 && byte != 0x7F) return "«" + Utf8(std::string_view(&key, 1)) + "»";
+    if (byte >= 0x20 && byte != 0x7F) return "«" + cp1253::ToUtf8(std::string_view(&key, 1)) + "»";
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", byte);
     return code;
@@ -143,9 +141,9 @@ public:
         try {
             refusal = ValidatePostedRow(list_, side_, TPostedRow{ownAfm_, true, &afms_});
         } catch (const EConvertError& error) {
-            Refuse(rowName() + ": " + Utf8(error.what()));
+            Refuse(rowName() + ": " + error.what());
         }
-        if (refusal) Refuse(rowName() + ": " + Utf8(refusal->message));
+        if (refusal) Refuse(rowName() + ": " + refusal->message);
         list_.Post();
     }
 
@@ -186,10 +184,9 @@ std::string TypedPublicValue(TSide side, const TStatementInput& input)
 void CheckBeforeSave(const TStatementHeader& header, int currentYear, TEnteredList (&lists)[2])
 {
     auto refusals = HeaderRefusals(header, currentYear);
-    if (!refusals.empty()) Refuse(Utf8(refusals.front().message));
+    if (!refusals.empty()) Refuse(refusals.front().message);
     for (TSide side : {TSide::Customers, TSide::Suppliers})
-        if (auto refusal = ListAfmRefusal(lists[IndexOf(side)].entry->List(), side, header.TaxNumber))
-            Refuse(Utf8(*refusal));
+        if (auto refusal = ListAfmRefusal(lists[IndexOf(side)].entry->List(), side, header.TaxNumber)) Refuse(*refusal);
 }
 
 TListToWrite ToWrite(TEnteredList& entered)
@@ -206,10 +203,10 @@ void WriteFile(const std::string& outPath, const TStatementHeader& header, TDate
         FileReplacer out(outPath, TDurability::UserFile);
         auto problem = WriteStatementText(header, today, ToWrite(lists[0]), ToWrite(lists[1]),
                                           [&](std::string_view piece) { out.Write(piece); });
-        if (problem) Refuse(Utf8(*problem));
+        if (problem) Refuse(*problem);
         out.Commit();
     } catch (const EFileError& error) {
-        Refuse(Utf8(SaveFailedText(outPath, error.SystemError())));
+        Refuse(SaveFailedText(outPath, error.SystemError()));
     }
 }
 

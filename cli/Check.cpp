@@ -4,8 +4,8 @@
 #include <algorithm>
 
 #include "cli/ReadStatement.h"
+#include "common/Cp1253.h"
 #include "common/Errors.h"
-#include "common/Greek.h"
 #include "common/Lines.h"
 #include "common/Text.h"
 #include "statement/Checks.h"
@@ -24,28 +24,28 @@ char TypeOf(std::string_view line) { return line.empty() ? ' ' : line[0]; }
 
 std::string NulMessage()
 {
-    return G("Η γραμμή περιέχει τον χαρακτήρα NUL (μηδενικό byte), που δεν επιτρέπεται σε αρχείο κειμένου");
+    return "Η γραμμή περιέχει τον χαρακτήρα NUL (μηδενικό byte), που δεν επιτρέπεται σε αρχείο κειμένου";
 }
 
 std::string NoHeaderMessage()
 {
-    return G("Το αρχείο δεν έχει γραμμή γενικών στοιχείων του υπόχρεου (γραμμή που αρχίζει με 1)");
+    return "Το αρχείο δεν έχει γραμμή γενικών στοιχείων του υπόχρεου (γραμμή που αρχίζει με 1)";
 }
 
 std::string Shown(std::optional<Decimal> value, std::string_view raw, bool cents)
 {
-    if (!value) return G("«") + std::string(raw) + G("»");
+    if (!value) return "«" + cp1253::ToUtf8(raw) + "»";
     return cents ? value->TimesPowerOfTen(-2).ToFixed2() : value->ToGeneral();
 }
 
 std::string TotalsMismatchMessage(TSide side, int lineNumber, bool grandTotal, std::string_view expected,
                                   std::string_view found)
 {
-    std::string whose = G(SideInfo(side).ofTheList);
-    std::string what = grandTotal ? G("Η συνολική αξία της γραμμής ") : G("Το σύνολο τιμολογίων της γραμμής ");
-    std::string with = grandTotal ? G(" και την αξία δημοσίου") : std::string();
-    return what + std::to_string(lineNumber) + G(" δεν συμφωνεί με τις γραμμές ") + whose + with + G(" (αναμενόταν ") +
-           Shown(Decimal::Parse(expected), expected, grandTotal) + G(", βρέθηκε ") +
+    std::string whose = SideInfo(side).ofTheList;
+    std::string what = grandTotal ? "Η συνολική αξία της γραμμής " : "Το σύνολο τιμολογίων της γραμμής ";
+    std::string with = grandTotal ? " και την αξία δημοσίου" : std::string();
+    return what + std::to_string(lineNumber) + " δεν συμφωνεί με τις γραμμές " + whose + with + " (αναμενόταν " +
+           Shown(Decimal::Parse(expected), expected, grandTotal) + ", βρέθηκε " +
            Shown(Decimal::Parse(found), found, grandTotal) + ")";
 }
 

@@ -265,7 +265,7 @@ int CheckCommand(const TArguments& a)
     TCheckOutcome outcome = CheckOrRefuseUnread(a.operands[0], today);
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (const auto& problem : outcome.problems)
-        list.push_back({{"line", problem.lineNumber}, {"message", cp1253::ToUtf8(problem.message)}});
+        list.push_back({{"line", problem.lineNumber}, {"message", problem.message}});
     nlohmann::ordered_json report = {{"problems", std::move(list)}};
     if (outcome.notShown > 0) report["moreProblems"] = outcome.notShown;
     Print(report);
@@ -336,7 +336,7 @@ int ExportCommand(TArguments a)
     if (!a.output || a.output->empty()) Usage("export: δώστε το λογιστικό φύλλο που θα γραφτεί με -o OUT");
     const std::optional<TWorkbookFormat> format = WorkbookFormatOf(*a.output);
     if (!format) Usage("export: το OUT τελειώνει σε .xlsx, .ods ή .csv, που δίνει τη μορφή του");
-    if (*format == TWorkbookFormat::Csv && sides.size() != 1) Usage(cp1253::ToUtf8(CsvHoldsOneListMessage()));
+    if (*format == TWorkbookFormat::Csv && sides.size() != 1) Usage(CsvHoldsOneListMessage());
     if (FileExists(*a.output) && !a.force)
         throw CliError(kExitUsage, "Το αρχείο " + *a.output + " υπάρχει ήδη· αντικαθίσταται μόνο με --force");
     ExportStatementLists(a.operands[0], sides, *format, *a.output);
@@ -380,11 +380,11 @@ int Run(int argc, char** argv)
         std::cerr << "epinax-cli: " << error.what() << std::endl;
         return error.ExitCode();
     } catch (const EFileError& error) {
-        std::cerr << "epinax-cli: " << cp1253::ToUtf8(error.what()) << std::endl;
+        std::cerr << "epinax-cli: " << error.what() << std::endl;
         return kExitUsage;
     } catch (const std::exception& error) {
-        // Core errors no step foresees; their texts are Windows-1253.
-        std::cerr << "epinax-cli: " << cp1253::ToUtf8(error.what()) << std::endl;
+        // Core errors no step foresees.
+        std::cerr << "epinax-cli: " << error.what() << std::endl;
         return kExitRefused;
     }
 }

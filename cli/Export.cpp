@@ -22,9 +22,9 @@ void ExportStatementLists(const std::string& path, const std::vector<TSide>& sid
     try {
         WriteListWorkbook(lists, output, format);
     } catch (const EFileError& error) {
-        throw CliError(kExitUsage, cp1253::ToUtf8(error.what()));
+        throw CliError(kExitUsage, error.what());
     } catch (const std::invalid_argument& error) {
-        throw CliError(kExitUsage, cp1253::ToUtf8(error.what()));
+        throw CliError(kExitUsage, error.what());
     }
 }
 

@@ -38,9 +38,7 @@ TSheetChoice SheetFromOption(const std::string& value)
         sheet.position = *position;
         return sheet;
     }
-    auto name = cp1253::FromUtf8(value);
-    if (!name) BadOption("το όνομα φύλλου «" + value + "» έχει χαρακτήρες που δεν υπάρχουν στα ελληνικά Windows");
-    sheet.name = *name;
+    sheet.name = value;
     return sheet;
 }
 
@@ -98,7 +96,7 @@ std::string ProblemLines(const TRowProblems& problems)
     for (const TRowProblem& problem : problems.listed) {
         text += "\nΓραμμή " + std::to_string(problem.row);
         if (!problem.column.empty()) text += ", στήλη " + problem.column;
-        text += ": " + cp1253::ToUtf8(problem.message);
+        text += ": " + problem.message;
     }
     if (problems.more > 0) text += "\nκαι άλλα " + std::to_string(problems.more) + " προβλήματα";
     return text;
@@ -108,7 +106,7 @@ std::string ProblemLines(const TRowProblems& problems)
 std::string Joined(const std::vector<TNotice>& notices)
 {
     std::string text;
-    for (const TNotice& notice : notices) text += (text.empty() ? "" : "\n") + cp1253::ToUtf8(notice.text);
+    for (const TNotice& notice : notices) text += (text.empty() ? "" : "\n") + notice.text;
     return text;
 }
 

@@ -62,7 +62,7 @@ std::optional<std::string> ReadInputUpTo(const std::string& path, std::size_t li
 std::string ReadStatementInput(const std::string& path)
 {
     auto bytes = ReadInputUpTo(path, kLargestStatementFileBytes);
-    if (!bytes) throw CliError(kExitRefused, cp1253::ToUtf8(InvalidFileMessage()));
+    if (!bytes) throw CliError(kExitRefused, InvalidFileMessage());
     return std::move(*bytes);
 }
 

@@ -157,7 +157,7 @@ void WriteStatementJson(std::ostream& out, TReadStatement& statement, const std:
         {"Label32", CountLabel(TSide::Customers, statement.List(TSide::Customers).RecordCount())},
         {"Label33", CountLabel(TSide::Suppliers, statement.List(TSide::Suppliers).RecordCount())}};
     ordered_json tail = ordered_json::object();
-    for (const auto& [key, text] : texts) tail[key] = cp1253::ToUtf8(text);
+    for (const auto& [key, text] : texts) tail[key] = text;
 
     bool first = true;
     auto member = [&](const std::string& name) -> std::ostream& {

@@ -36,7 +36,7 @@ const TListTotals& TReadStatement::Totals(TSide side) const
 std::unique_ptr<TReadStatement> ReadStatementOrRefuse(std::string_view bytes)
 {
     TReadOutcome outcome = ReadStatement(bytes);
-    if (outcome.problem) throw CliError(kExitRefused, cp1253::ToUtf8(outcome.problem->message));
+    if (outcome.problem) throw CliError(kExitRefused, outcome.problem->message);
     return std::make_unique<TReadStatement>(std::move(*outcome.contents));
 }
 

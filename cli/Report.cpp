@@ -15,10 +15,7 @@ namespace epinax::cli {
 
 namespace {
 
-std::string PrintFailure(const std::exception& error)
-{
-    return cp1253::ToUtf8(PrintFailureMessage()) + ": " + cp1253::ToUtf8(error.what());
-}
+std::string PrintFailure(const std::exception& error) { return PrintFailureMessage() + ": " + error.what(); }
 
 // A statement read from its file has no row pending, so the list is printed
 // as Open would leave it.

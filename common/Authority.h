@@ -1,5 +1,5 @@
 // The names of the authority that receives the statements, as the start-up
-// window and the printed statements show them (UTF-8; G() gives the bytes).
+// window and the printed statements show them.
 #pragma once
 
 namespace epinax {

@@ -1,6 +1,6 @@
-// Windows-1253 (Greek) text. The core keeps every text as Windows-1253 bytes
-// in a std::string; conversion to and from UTF-8 happens only at the edges
-// (windows, command line, JSON).
+// Windows-1253 (Greek) text, the code page of the statement file, the
+// working files and the report. The records and the header are kept in it as
+// they are written; every text the program says is UTF-8.
 #pragma once
 
 #include <optional>
@@ -42,3 +42,10 @@ bool SameTextIgnoringCase(std::string_view a, std::string_view b);
 int CompareBytes(std::string_view a, std::string_view b);
 
 }  // namespace epinax::cp1253
+
+namespace epinax {
+
+// Well-formed UTF-8: no overlong forms, surrogates or code points past U+10FFFF.
+bool IsValidUtf8(std::string_view bytes);
+
+}  // namespace epinax

@@ -1,4 +1,4 @@
-// Exceptions shared by the whole core. Texts are Windows-1253 bytes.
+// Exceptions shared by the whole core. Texts are UTF-8.
 #pragma once
 
 #include <stdexcept>

@@ -18,7 +18,6 @@
 #include <thread>
 
 #include "common/Errors.h"
-#include "common/Greek.h"
 
 namespace epinax {
 
@@ -405,19 +404,19 @@ void RemovePiecesOfDeadWriters(const std::string& path)
 std::string SystemReason(int error)
 {
     switch (error) {
-    case 0: return G("άγνωστη αιτία");
-    case ENOSPC: return G("δεν υπάρχει ελεύθερος χώρος στον δίσκο");
-    case EDQUOT: return G("εξαντλήθηκε ο χώρος που σας αναλογεί στον δίσκο");
+    case 0: return "άγνωστη αιτία";
+    case ENOSPC: return "δεν υπάρχει ελεύθερος χώρος στον δίσκο";
+    case EDQUOT: return "εξαντλήθηκε ο χώρος που σας αναλογεί στον δίσκο";
     case EACCES:
-    case EPERM: return G("δεν έχετε δικαίωμα εγγραφής");
-    case EROFS: return G("ο δίσκος δέχεται μόνο ανάγνωση");
+    case EPERM: return "δεν έχετε δικαίωμα εγγραφής";
+    case EROFS: return "ο δίσκος δέχεται μόνο ανάγνωση";
     case ENOENT:
-    case ENOTDIR: return G("ο φάκελος δεν υπάρχει");
-    case EFBIG: return G("το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος");
-    case EIO: return G("σφάλμα εισόδου/εξόδου του δίσκου");
+    case ENOTDIR: return "ο φάκελος δεν υπάρχει";
+    case EFBIG: return "το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος";
+    case EIO: return "σφάλμα εισόδου/εξόδου του δίσκου";
     case EMFILE:
-    case ENFILE: return G("είναι ανοιχτά πάρα πολλά αρχεία");
-    default: return G("σφάλμα συστήματος ") + std::to_string(error);
+    case ENFILE: return "είναι ανοιχτά πάρα πολλά αρχεία";
+    default: return "σφάλμα συστήματος " + std::to_string(error);
     }
 }
 

@@ -1,5 +1,4 @@
-// Greek texts are written in UTF-8 in the sources and used as Windows-1253,
-// the code page of the whole core.
+// Texts inside the program are UTF-8; these help at its edges.
 #pragma once
 
 #include <string>
@@ -9,17 +8,15 @@
 
 namespace epinax {
 
+// The Windows-1253 bytes of a text the sources hold in UTF-8, for the files
+// written in that code page (the printed report).
 inline std::string G(std::string_view utf8) { return cp1253::FromUtf8OrThrow(utf8); }
 
-}  // namespace epinax
-
-namespace epinax {
-
 // A file path as the user should read it inside a message: paths are bytes
-// of the file system (UTF-8 here); what Windows-1253 cannot show becomes "?".
+// of the file system (UTF-8 here); bytes that are no UTF-8 become "?".
 inline std::string DisplayPath(const std::string& path)
 {
-    if (auto text = cp1253::FromUtf8(path)) return *text;
+    if (IsValidUtf8(path)) return path;
     std::string shown;
     for (unsigned char c : path) shown += c < 0x80 ? static_cast<char>(c) : '?';
     return shown;

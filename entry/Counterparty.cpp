@@ -3,8 +3,8 @@
 
 #include <utility>
 
+#include "common/Cp1253.h"
 #include "common/Errors.h"
-#include "common/Greek.h"
 #include "common/Numbers.h"
 #include "entry/RecordLayout.h"
 #include "entry/TaxNumber.h"
@@ -29,16 +29,16 @@ std::vector<TGridColumn> GridColumns(TSide side)
     // The supplier grid's titles of the tax number and value end with a blank.
     std::string tail = IsCustomers(side) ? "" : " ";
     return {
-        {field::Afm, G("ΑΦΜ (*)") + tail, 0},
-        {field::Name, G("ΕΠΩΝΥΜΙΑ"), IsCustomers(side) ? 141 : 140},
-        {field::Prof, G("ΕΠΑΓΓΕΛΜΑ"), IsCustomers(side) ? 92 : 103},
-        {field::Ypovolh, G("ΥΠΟΧΡΕΟΣ (*)"), 74},
-        {field::City, G("ΠΟΛΗ"), 0},
-        {field::Street, G("ΟΔΟΣ"), 0},
-        {field::StreetNo, G("ΑΡΙΘΜΟΣ"), 0},
+        {field::Afm, "ΑΦΜ (*)" + tail, 0},
+        {field::Name, "ΕΠΩΝΥΜΙΑ", IsCustomers(side) ? 141 : 140},
+        {field::Prof, "ΕΠΑΓΓΕΛΜΑ", IsCustomers(side) ? 92 : 103},
+        {field::Ypovolh, "ΥΠΟΧΡΕΟΣ (*)", 74},
+        {field::City, "ΠΟΛΗ", 0},
+        {field::Street, "ΟΔΟΣ", 0},
+        {field::StreetNo, "ΑΡΙΘΜΟΣ", 0},
         {field::TK, "TK", 0},
-        {field::NoTimologion, G("ΑΡΙΘΜΟΣ ΤΙΜΟΛΟΓΙΩΝ (*)"), 125},
-        {field::Value, G("ΑΞΙΑ (*)") + tail, 0},
+        {field::NoTimologion, "ΑΡΙΘΜΟΣ ΤΙΜΟΛΟΓΙΩΝ (*)", 125},
+        {field::Value, "ΑΞΙΑ (*)" + tail, 0},
     };
 }
 
@@ -56,20 +56,20 @@ std::optional<char> GridColumnKeyFilter(int column, char key, std::string_view e
 Decimal StrToFloat(const std::string& text)
 {
     if (auto value = Decimal::Parse(text)) return *value;
-    throw EConvertError("'" + text + "' is not a valid floating point value");
+    throw EConvertError("'" + cp1253::ToUtf8(text) + "' is not a valid floating point value");
 }
 
 int StrToInt(const std::string& text)
 {
     if (auto value = ParseInteger(text)) return *value;
-    throw EConvertError("'" + text + "' is not a valid integer value");
+    throw EConvertError("'" + cp1253::ToUtf8(text) + "' is not a valid integer value");
 }
 
-std::string SameAsOwnAfmMessage() { return G("O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."); }
+std::string SameAsOwnAfmMessage() { return "O ΑΦΜ που εισάγατε είναι ίδιος με τον ΑΦΜ υπόχρεου."; }
 
 std::string DuplicateAfmMessage(TSide side, const std::string& afm)
 {
-    return G("Ο ΑΦΜ: ") + afm + G(" έχει εισαχθεί 2 φορές ") + G(SideInfo(side).inTheList);
+    return "Ο ΑΦΜ: " + cp1253::ToUtf8(afm) + " έχει εισαχθεί 2 φορές " + SideInfo(side).inTheList;
 }
 
 std::optional<TRowRefusal> RowRuleProblem(TSide side, const TRowValues& row)
@@ -80,15 +80,15 @@ std::optional<TRowRefusal> RowRuleProblem(TSide side, const TRowValues& row)
                                                            {&row.value, kValueColumn}};
     for (const auto& [text, column] : required)
         if (text->empty())
-            return TRowRefusal{G("Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία"), column};
+            return TRowRefusal{"Πρέπει να συμπληρώσετε τα πεδία ΑΦΜ, Υπόχρεος, Αριθ. τιμολογίων, Αξία", column};
     if (row.ypovolh == "0" && !CheckAfm(row.afm))
-        return TRowRefusal{G(IsCustomers(side) ? "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"
-                                               : "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή"),
+        return TRowRefusal{IsCustomers(side) ? "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή πελάτη"
+                                             : "Έχετε συμπληρώσει μη αποδεκτό ΑΦΜ στην εγγραφή προμηθευτή",
                            kAfmColumn};
     if (StrToFloat(row.value).IsZero() && StrToInt(row.noTimologion) < 2)
-        return TRowRefusal{G("Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 "), kInvoicesColumn};
+        return TRowRefusal{"Εφόσον η αξία είναι 0, ο αριθμός τιμολογίων πρέπει να είναι >1 ", kInvoicesColumn};
     if (IsCustomers(side) && StrToFloat(row.noTimologion) < Decimal::FromInteger(1))
-        return TRowRefusal{G("Ο αριθμός τιμολογίων πρέπει να είναι >0 "), kInvoicesColumn};
+        return TRowRefusal{"Ο αριθμός τιμολογίων πρέπει να είναι >0 ", kInvoicesColumn};
     return std::nullopt;
 }
 

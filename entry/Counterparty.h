@@ -24,7 +24,7 @@ std::vector<int> CounterpartySchema();
 // width in pixels (0: the view's own).
 struct TGridColumn {
     std::size_t field;
-    std::string title;  // Windows-1253
+    std::string title;
     int width;
 };
 std::vector<TGridColumn> GridColumns(TSide side);
@@ -39,7 +39,7 @@ struct TRowValues {
 };
 
 // The verdict of the row rules that look at one row alone: nothing when the
-// row passes, else the refusal message (Windows-1253). A value or invoice
+// row passes, else the refusal message. A value or invoice
 // count that is no number throws EConvertError, as the conversion does.
 std::optional<std::string> RowRuleRefusal(TSide side, const TRowValues& row);
 

@@ -6,7 +6,6 @@
 
 #include "common/Errors.h"
 #include "common/Files.h"
-#include "common/Greek.h"
 #include "common/Text.h"
 #include "entry/RecordLayout.h"
 
@@ -101,7 +100,7 @@ void RewriteListFiles(TFixedFormatDataSet& list, const std::string& workingFile,
     ReplaceWithCopy(list.FileName(), scratchFile);
 }
 
-std::string CountLabel(TSide side, int count) { return std::to_string(count) + G(SideInfo(side).countLabel); }
+std::string CountLabel(TSide side, int count) { return std::to_string(count) + SideInfo(side).countLabel; }
 
 // Every number keeps its value, a single digit too (a declared 7 must not
 // become 0 in the file); only a text that is no number becomes "0".

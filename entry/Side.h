@@ -16,7 +16,7 @@ struct TSideInfo {
     char lineType;            // of the rows in the statement file
     char totalsLineType;      // of the totals line
     const char* totalsCode;   // positions 1-10 of the totals line
-    // Greek words, UTF-8 (G() gives the bytes).
+    // Greek words.
     const char* countLabel;  // after the row count: " Εγγραφές (Πελάτες)"
     const char* inTheList;   // "στους πελάτες"
     const char* ofTheList;   // "των πελατών"

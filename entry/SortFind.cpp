@@ -39,8 +39,8 @@ std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::st
     auto failed = [&](int error) {
         sorted.reset();
         if (!list.Active()) list.Open();
-        return G("Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
-               DisplayPath(list.FileName()) + " (" + SystemReason(error) + G("). Η λίστα έμεινε όπως ήταν.");
+        return "Η ταξινόμηση απέτυχε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας " + DisplayPath(list.FileName()) +
+               " (" + SystemReason(error) + "). Η λίστα έμεινε όπως ήταν.";
     };
     try {
         sorted = std::make_unique<FileReplacer>(list.FileName());
@@ -74,6 +74,6 @@ bool FindRow(TFixedFormatDataSet& list, const std::string& text, bool byAfm, boo
     return false;
 }
 
-std::string NotFoundMessage(bool byAfm) { return G(byAfm ? "Δεν βρέθηκε ο ΑΦΜ" : "Δεν βρέθηκε η Επωνυμία"); }
+std::string NotFoundMessage(bool byAfm) { return byAfm ? "Δεν βρέθηκε ο ΑΦΜ" : "Δεν βρέθηκε η Επωνυμία"; }
 
 }  // namespace epinax

@@ -2,6 +2,7 @@
 // in double quotes may hold separators, line breaks and doubled quotes.
 #include <optional>
 
+#include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Files.h"
 #include "import/WorkbookParts.h"
@@ -149,8 +150,8 @@ std::vector<std::string> CsvSheetNames(const std::string& path)
     workbook::EnsureReadable(path);
     std::string name = path.substr(path.rfind('/') + 1);
     if (const std::size_t dot = name.rfind('.'); dot != std::string::npos && dot > 0) name.resize(dot);
-    const bool utf8 = workbook::IsValidUtf8(name);
-    return {utf8 ? workbook::SheetName(name) : name};
+    // A name in the Greek code page of older systems is read as such.
+    return {IsValidUtf8(name) ? name : cp1253::ToUtf8(name)};
 }
 
 }  // namespace epinax

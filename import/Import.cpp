@@ -9,7 +9,6 @@
 #include <variant>
 
 #include "common/Errors.h"
-#include "common/Greek.h"
 #include "common/Text.h"
 #include "entry/RecordLayout.h"
 #include "entry/RowValidation.h"
@@ -42,7 +41,7 @@ constexpr const char* kOwnAfmEnding =
     " του αρχείου: Το ΑΦΜ (στήλη Νο 1) είναι ίδιο με το ΑΦΜ του Υπόχρεου. "
     "Διορθώστε το για να προχωρήσετε στην εισαγωγή.";
 
-std::string RowMessage(int row, const char* ending) { return G("Λάθος στη γραμμή ") + std::to_string(row) + G(ending); }
+std::string RowMessage(int row, const char* ending) { return "Λάθος στη γραμμή " + std::to_string(row) + ending; }
 
 // A refused row's message, with the field (the column of the usual layout,
 // from 0) it is to be corrected in.
@@ -186,7 +185,7 @@ TFindings CheckRows(TStatement& statement, const TSheetBlock& block, int firstRo
 {
     std::vector<TFound> found;
     for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Έλεγχος γραμμών"), row, block.rows)) return std::nullopt;
+        if (!statement.UI().Progress("Έλεγχος γραμμών", row, block.rows)) return std::nullopt;
         if (auto problem = RowProblem(block, row, firstRow + row, statement.Header().TaxNumber)) {
             found.push_back({row, std::move(*problem), false});
             refused[static_cast<std::size_t>(row)] = true;
@@ -207,7 +206,7 @@ TFindings TryRows(TStatement& statement, TSide side, const TSheetBlock& block, i
     const TPostedRow posted{statement.Header().TaxNumber, true, &index};
     std::vector<TFound> found;
     for (int row = 0; row < block.rows; ++row) {
-        if (!ui.Progress(G("Έλεγχος γραμμών"), row, block.rows)) return std::nullopt;
+        if (!ui.Progress("Έλεγχος γραμμών", row, block.rows)) return std::nullopt;
         if (refused[static_cast<std::size_t>(row)]) continue;
         const TRowTexts texts = RowTexts(block, row);
         bool postRefused = false;
@@ -344,9 +343,9 @@ TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
     TFixedFormatDataSet& list = statement.List(side);
     const std::vector<TField*> fields = RowFields(list);
     for (int row = 0; row < block.rows; ++row) {
-        if (!statement.UI().Progress(G("Εισαγωγή γραμμών"), row, block.rows))
+        if (!statement.UI().Progress("Εισαγωγή γραμμών", row, block.rows))
             return TImportOutcome{
-                TImportResult::Stopped, {G("Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή.")}, false, {}, false};
+                TImportResult::Stopped, {"Η εισαγωγή διακόπηκε· δεν προστέθηκε καμία γραμμή."}, false, {}, false};
         list.Append();
         AssignRow(fields, RowTexts(block, row));
         // Refused here, a row the trial took: the refusal, then that the import stopped.
@@ -391,15 +390,15 @@ std::variant<TSheetBlock, TImportOutcome> ReadBlock(const std::string& path, con
         if (layout && block.rows > layout->headingRows) return ApplyLayout(block, *layout);
         if (layout)
             reason = layout->headingRows == 0
-                         ? G("Το φύλλο του αρχείου δεν έχει καμία γραμμή.")
-                         : G("Το φύλλο του αρχείου δεν έχει καμία γραμμή κάτω από τις γραμμές επικεφαλίδας.");
+                         ? "Το φύλλο του αρχείου δεν έχει καμία γραμμή."
+                         : "Το φύλλο του αρχείου δεν έχει καμία γραμμή κάτω από τις γραμμές επικεφαλίδας.";
         else if (block.rows >= 1 && block.columns >= kColumnsRead)
             return block;
         else
             reason = block.rows < 1
-                         ? G("Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή.")
-                         : G("Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη ") +
-                               SheetColumnName(block.columns - 1) + G("· κάθε γραμμή χρειάζεται τις στήλες A έως J.");
+                         ? "Το πρώτο φύλλο του αρχείου δεν έχει καμία γραμμή."
+                         : "Το πρώτο φύλλο του αρχείου φτάνει μόνο ως τη στήλη " + SheetColumnName(block.columns - 1) +
+                               "· κάθε γραμμή χρειάζεται τις στήλες A έως J.";
     } catch (const EWorkbookReadingStopped&) {
         return TImportOutcome{};
     } catch (const EWorkbookError& error) {
@@ -456,12 +455,12 @@ TRowProblems AllRowProblems(TStatement& statement, TSide side, const TSheetBlock
 
 std::string ImportOpenFailureMessage(const std::string& reason)
 {
-    return G("Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου.") + "\r\n" + reason;
+    return "Υπήρξε πρόβλημα κατά το άνοιγμα του αρχείου.\r\n" + reason;
 }
 
 std::string ImportInsertFailureMessage()
 {
-    return G("Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε");
+    return "Παρουσιάστηκαν σφάλματα κατά την εισαγωγή των στοιχείων. Η εισαγωγή διακόπηκε";
 }
 
 namespace {

@@ -29,7 +29,7 @@ enum class TImportResult {
 
 // A row the import refuses: its row in the sheet (from 1), the sheet column
 // it is to be corrected in ("A", "AA"; empty when the field comes from no
-// column) and the message (Windows-1253).
+// column) and the message.
 struct TRowProblem {
     int row = 0;
     std::string column;
@@ -45,7 +45,7 @@ struct TRowProblems {
     std::size_t more = 0;
 };
 
-// The end of an import and what to tell the user, in order (Windows-1253):
+// The end of an import and what to tell the user, in order:
 // why the workbook was not read, why a row was refused, that nothing went
 // in. `beep`: the first message is a refused post's, which comes with a beep.
 // When rows were refused, `problems` lists every one of them.
@@ -88,7 +88,7 @@ std::string TaxNumberOfCell(const TCell& cell);
 // number counted from 1; nothing when every row passes.
 std::optional<std::string> FirstRowProblem(const TSheetBlock& block, const std::string& ownAfm);
 
-// The messages of the import (Windows-1253). The open failure's second line
+// The messages of the import. The open failure's second line
 // says why the workbook could not be read.
 std::string ImportOpenFailureMessage(const std::string& reason);
 std::string ImportInsertFailureMessage();

@@ -212,10 +212,9 @@ pid_t Spawn(const std::string& helper, const std::vector<std::string>& request, 
 
 [[noreturn]] void ThrowNoHelper(const std::string& helper, int systemError)
 {
-    throw EWorkbookError(G("Δεν ήταν δυνατό να ξεκινήσει το πρόγραμμα ανάγνωσης βιβλίων εργασίας ") +
-                         DisplayPath(helper) + " (" +
-                         (systemError == ENOENT ? G("δεν βρέθηκε") : SystemReason(systemError)) +
-                         G("). Εγκαταστήστε ξανά την εφαρμογή."));
+    throw EWorkbookError("Δεν ήταν δυνατό να ξεκινήσει το πρόγραμμα ανάγνωσης βιβλίων εργασίας " + DisplayPath(helper) +
+                         " (" + (systemError == ENOENT ? "δεν βρέθηκε" : SystemReason(systemError)) +
+                         "). Εγκαταστήστε ξανά την εφαρμογή.");
 }
 
 struct TDescriptor {
@@ -287,8 +286,8 @@ TCollected Collect(int in, std::string& bytes, int seconds, const std::function<
 
 std::string UnreadableMessage(const std::string& path)
 {
-    return G("Το αρχείο ") + DisplayPath(path.substr(path.rfind('/') + 1)) +
-           G(" δεν διαβάζεται: είναι κατεστραμμένο ή δεν είναι βιβλίο εργασίας.");
+    return "Το αρχείο " + DisplayPath(path.substr(path.rfind('/') + 1)) +
+           " δεν διαβάζεται: είναι κατεστραμμένο ή δεν είναι βιβλίο εργασίας.";
 }
 
 void Limit(int resource, rlim_t value)

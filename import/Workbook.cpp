@@ -151,26 +151,15 @@ std::size_t ChosenSheet(const std::vector<std::string>& names, const TSheetChoic
     if (!sheet.name.empty()) {
         for (std::size_t i = 0; i < names.size(); ++i)
             if (names[i] == sheet.name) return i;
-        throw EWorkbookError(G("Το αρχείο δεν έχει φύλλο με το όνομα «") + sheet.name + G("»."));
+        throw EWorkbookError("Το αρχείο δεν έχει φύλλο με το όνομα «" + sheet.name + "».");
     }
     if (sheet.position >= 1 && static_cast<std::size_t>(sheet.position) <= names.size())
         return static_cast<std::size_t>(sheet.position - 1);
-    throw EWorkbookError(G("Το αρχείο δεν έχει φύλλο με αριθμό ") + std::to_string(sheet.position) +
-                         G("· τα φύλλα του είναι ") + std::to_string(names.size()) + ".");
+    throw EWorkbookError("Το αρχείο δεν έχει φύλλο με αριθμό " + std::to_string(sheet.position) +
+                         "· τα φύλλα του είναι " + std::to_string(names.size()) + ".");
 }
 
-std::string SheetName(std::string_view utf8)
-{
-    std::string name;
-    for (std::size_t at = 0; at < utf8.size();) {
-        const auto lead = static_cast<unsigned char>(utf8[at]);
-        const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
-        const auto character = cp1253::FromUtf8(utf8.substr(at, length));
-        name += character && character->size() == 1 ? *character : std::string("?");
-        at += length;
-    }
-    return name;
-}
+std::string SheetName(std::string_view utf8) { return DisplayPath(std::string(utf8)); }
 
 namespace {
 
@@ -186,10 +175,10 @@ std::string OpenReason(int systemError)
 {
     switch (systemError) {
     case ENOENT:
-    case ENOTDIR: return G("το αρχείο δεν υπάρχει");
+    case ENOTDIR: return "το αρχείο δεν υπάρχει";
     case EACCES:
-    case EPERM: return G("δεν έχετε δικαίωμα ανάγνωσης");
-    case EISDIR: return G("είναι φάκελος");
+    case EPERM: return "δεν έχετε δικαίωμα ανάγνωσης";
+    case EISDIR: return "είναι φάκελος";
     default: return SystemReason(systemError);
     }
 }
@@ -197,26 +186,26 @@ std::string OpenReason(int systemError)
 // The sheet as the messages name it: the first, as ever, or the one chosen.
 std::string SheetWords(bool first, const char* firstWords, const char* chosenWords)
 {
-    return G(first ? firstWords : chosenWords);
+    return first ? firstWords : chosenWords;
 }
 
 [[noreturn]] void ThrowTooManyRows(bool first)
 {
-    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + G(" του αρχείου έχει περισσότερες από ") +
+    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + " του αρχείου έχει περισσότερες από " +
                          std::to_string(TSheetBlock::kMaxRows) +
-                         G(" γραμμές, όσες το πολύ χωράει μια λίστα. Χωρίστε το σε μικρότερα αρχεία."));
+                         " γραμμές, όσες το πολύ χωράει μια λίστα. Χωρίστε το σε μικρότερα αρχεία.");
 }
 
 [[noreturn]] void ThrowTooManyColumns(bool first)
 {
-    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + G(" του αρχείου έχει περισσότερες από ") +
-                         std::to_string(TSheetBlock::kMaxColumns) + G(" στήλες."));
+    throw EWorkbookError(SheetWords(first, "Το πρώτο φύλλο", "Το φύλλο") + " του αρχείου έχει περισσότερες από " +
+                         std::to_string(TSheetBlock::kMaxColumns) + " στήλες.");
 }
 
 [[noreturn]] void ThrowTooMuchText(bool first)
 {
-    throw EWorkbookError(G("Τα κείμενα ") + SheetWords(first, "του πρώτου φύλλου", "του φύλλου") +
-                         G(" του αρχείου είναι πάρα πολλά για να εισαχθούν."));
+    throw EWorkbookError("Τα κείμενα " + SheetWords(first, "του πρώτου φύλλου", "του φύλλου") +
+                         " του αρχείου είναι πάρα πολλά για να εισαχθούν.");
 }
 
 std::optional<int> Digits(std::string_view text, std::size_t count)
@@ -350,28 +339,28 @@ void EnsureReadable(const std::string& path)
 
 void ThrowCannotOpen(const std::string& path, int systemError)
 {
-    throw EWorkbookError(G("Δεν ήταν δυνατό να ανοίξει το αρχείο ") + FileName(path) + " (" + OpenReason(systemError) +
+    throw EWorkbookError("Δεν ήταν δυνατό να ανοίξει το αρχείο " + FileName(path) + " (" + OpenReason(systemError) +
                          ").");
 }
 
 void ThrowNotWorkbook(const std::string& path, std::string_view kind)
 {
     if (kind.empty())
-        throw EWorkbookError(G("Το αρχείο ") + FileName(path) +
-                             G(" δεν είναι βιβλίο εργασίας (.xls, .xlsx, .ods) ή αρχείο κειμένου .csv."));
-    throw EWorkbookError(G("Το αρχείο ") + FileName(path) + G(" δεν είναι έγκυρο αρχείο ") + std::string(kind) +
-                         G(" ή είναι κατεστραμμένο."));
+        throw EWorkbookError("Το αρχείο " + FileName(path) +
+                             " δεν είναι βιβλίο εργασίας (.xls, .xlsx, .ods) ή αρχείο κειμένου .csv.");
+    throw EWorkbookError("Το αρχείο " + FileName(path) + " δεν είναι έγκυρο αρχείο " + std::string(kind) +
+                         " ή είναι κατεστραμμένο.");
 }
 
 void ThrowTooLarge(const std::string& path)
 {
-    throw EWorkbookError(G("Το αρχείο ") + FileName(path) + G(" είναι πολύ μεγάλο για να εισαχθεί."));
+    throw EWorkbookError("Το αρχείο " + FileName(path) + " είναι πολύ μεγάλο για να εισαχθεί.");
 }
 
 void ThrowPasswordProtected(const std::string& path)
 {
-    throw EWorkbookError(G("Το αρχείο ") + FileName(path) +
-                         G(" προστατεύεται με κωδικό. Αποθηκεύστε το χωρίς κωδικό για να το εισαγάγετε."));
+    throw EWorkbookError("Το αρχείο " + FileName(path) +
+                         " προστατεύεται με κωδικό. Αποθηκεύστε το χωρίς κωδικό για να το εισαγάγετε.");
 }
 
 void ThrowUnsupportedCharacter(std::int64_t row, std::int64_t column, std::string_view utf8Text)
@@ -381,34 +370,34 @@ void ThrowUnsupportedCharacter(std::int64_t row, std::int64_t column, std::strin
     cp1253::FromUtf8(utf8Text, &bad);
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(FirstCodePoint(bad)));
-    throw EWorkbookError(G("Το κελί ") + Cell(row, column) + G(" περιέχει χαρακτήρα που δεν υποστηρίζεται (") + code +
-                         G("). Χρησιμοποιήστε μόνο ελληνικούς και λατινικούς χαρακτήρες."));
+    throw EWorkbookError("Το κελί " + Cell(row, column) + " περιέχει χαρακτήρα που δεν υποστηρίζεται (" + code +
+                         "). Χρησιμοποιήστε μόνο ελληνικούς και λατινικούς χαρακτήρες.");
 }
 
 void ThrowDamagedCell(std::int64_t row, std::int64_t column)
 {
-    throw EWorkbookError(G("Το κελί ") + Cell(row, column) +
-                         G(" δεν ήταν δυνατό να διαβαστεί: το αρχείο είναι κατεστραμμένο."));
+    throw EWorkbookError("Το κελί " + Cell(row, column) +
+                         " δεν ήταν δυνατό να διαβαστεί: το αρχείο είναι κατεστραμμένο.");
 }
 
 void ThrowErrorValue(std::int64_t row, std::int64_t column, std::string_view shown)
 {
-    throw EWorkbookError(G("Το κελί ") + Cell(row, column) + G(" περιέχει σφάλμα τύπου (") +
+    throw EWorkbookError("Το κελί " + Cell(row, column) + " περιέχει σφάλμα τύπου (" +
                          DisplayPath(std::string(shown.substr(0, 32))) +
-                         G(") αντί για τιμή. Διορθώστε το για να προχωρήσετε στην εισαγωγή."));
+                         ") αντί για τιμή. Διορθώστε το για να προχωρήσετε στην εισαγωγή.");
 }
 
 void ThrowFormulaWithoutValue(std::int64_t row, std::int64_t column)
 {
-    throw EWorkbookError(G("Το κελί ") + Cell(row, column) +
-                         G(" περιέχει τύπο χωρίς αποθηκευμένη τιμή. Ανοίξτε το αρχείο με το πρόγραμμα "
-                           "λογιστικών φύλλων και αποθηκεύστε το ξανά, ή επικολλήστε τιμές στη θέση των τύπων."));
+    throw EWorkbookError("Το κελί " + Cell(row, column) +
+                         " περιέχει τύπο χωρίς αποθηκευμένη τιμή. Ανοίξτε το αρχείο με το πρόγραμμα "
+                         "λογιστικών φύλλων και αποθηκεύστε το ξανά, ή επικολλήστε τιμές στη θέση των τύπων.");
 }
 
 void ThrowTextTooLong(std::int64_t row, std::int64_t column)
 {
-    throw EWorkbookError(G("Το κελί ") + Cell(row, column) + G(" έχει κείμενο μεγαλύτερο από ") +
-                         std::to_string(kMaxCellText) + G(" χαρακτήρες."));
+    throw EWorkbookError("Το κελί " + Cell(row, column) + " έχει κείμενο μεγαλύτερο από " +
+                         std::to_string(kMaxCellText) + " χαρακτήρες.");
 }
 
 TCell TextCell(std::int64_t row, std::int64_t column, std::string_view utf8Text)
@@ -448,29 +437,6 @@ std::optional<double> DateSerial(std::string_view text)
     const auto time = TimeFraction(rest.substr(1));
     if (!time) return std::nullopt;
     return serial + *time;
-}
-
-bool IsValidUtf8(std::string_view bytes)
-{
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = lead < 0x80                    ? 1
-                             : lead >= 0xC2 && lead <= 0xDF ? 2
-                             : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                            : 0;
-        if (length == 0 || i + length > bytes.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        const auto second = static_cast<unsigned char>(bytes[i + 1 < bytes.size() ? i + 1 : i]);
-        // Overlong forms, surrogates and code points past U+10FFFF.
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-            (lead == 0xF4 && second > 0x8F))
-            return false;
-        i += length;
-    }
-    return true;
 }
 
 }  // namespace workbook

@@ -14,7 +14,7 @@
 namespace epinax {
 
 // The file could not be opened, is no workbook, or holds a cell that cannot be
-// read faithfully. The message is Greek (Windows-1253) and meant for the user.
+// read faithfully. The message is Greek and meant for the user.
 class EWorkbookError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
@@ -66,7 +66,7 @@ struct TSheetBlock {
 
 // Which worksheet a reader reads, and how many of its columns it keeps.
 struct TSheetChoice {
-    std::string name;                               // the sheet of this name (Windows-1253, exact), when not empty
+    std::string name;                               // the sheet of this name (exact), when not empty
     int position = 1;                               // otherwise the sheet at this position, from 1
     int keptColumns = TSheetBlock::kStoredColumns;  // from 1 to kMaxKeptColumns
     friend bool operator==(const TSheetChoice&, const TSheetChoice&) = default;
@@ -92,8 +92,7 @@ inline constexpr TReadFirstSheet ReadFirstSheet{};
 // The chosen sheet, read in the confined helper as ReadFirstSheet reads the
 // first; a sheet the workbook does not have is an EWorkbookError.
 TSheetBlock ReadSheet(const std::string& path, const TSheetChoice& sheet, const std::function<bool()>& keepReading);
-// The names of the workbook's sheets in their order (Windows-1253; a
-// character the code page lacks is a '?'), read in the confined helper. A
+// The names of the workbook's sheets in their order, read in the confined helper. A
 // .csv file is one sheet named after the file.
 std::vector<std::string> ReadSheetNames(const std::string& path);
 

@@ -28,7 +28,7 @@ std::vector<std::string> SheetNamesHere(const std::string& path);
 
 // The index from 0 of the chosen sheet among `names`, or the refusal naming it.
 std::size_t ChosenSheet(const std::vector<std::string>& names, const TSheetChoice& sheet);
-// A sheet's name as a reader finds it in UTF-8, in Windows-1253.
+// A sheet's name as a reader finds it, in UTF-8; bytes that are no UTF-8 become "?".
 std::string SheetName(std::string_view utf8);
 
 // Collects cells in any order and makes the block from A1 to the last used
@@ -84,7 +84,5 @@ std::optional<double> ParseXmlNumber(std::string_view text);
 // " HH:MM:SS", as Excel's serial number (1900 date system). A time alone
 // "HH:MM:SS" is the fraction of a day.
 std::optional<double> DateSerial(std::string_view text);
-
-bool IsValidUtf8(std::string_view bytes);
 
 }  // namespace epinax::workbook

@@ -153,16 +153,16 @@ void TZipArchive::ThrowDamaged() const { ThrowNotWorkbook(path_, kind_); }
 
 void TZipArchive::ThrowTooDeep() const
 {
-    throw EWorkbookError(G("Το αρχείο ") + DisplayPath(path_.substr(path_.rfind('/') + 1)) +
-                         G(" έχει στοιχεία XML το ένα μέσα στο άλλο σε βάθος μεγαλύτερο από ") +
-                         std::to_string(kMaxDepth) + G(", όσο δεν χρειάζεται κανένα φύλλο."));
+    throw EWorkbookError("Το αρχείο " + DisplayPath(path_.substr(path_.rfind('/') + 1)) +
+                         " έχει στοιχεία XML το ένα μέσα στο άλλο σε βάθος μεγαλύτερο από " +
+                         std::to_string(kMaxDepth) + ", όσο δεν χρειάζεται κανένα φύλλο.");
 }
 
 void TZipArchive::ThrowTokenTooLarge() const
 {
-    throw EWorkbookError(G("Το αρχείο ") + DisplayPath(path_.substr(path_.rfind('/') + 1)) +
-                         G(" έχει ετικέτα XML μεγαλύτερη από ") + std::to_string(kMaxToken >> 20) +
-                         G(" MB, όσο δεν χρειάζεται κανένα φύλλο."));
+    throw EWorkbookError("Το αρχείο " + DisplayPath(path_.substr(path_.rfind('/') + 1)) +
+                         " έχει ετικέτα XML μεγαλύτερη από " + std::to_string(kMaxToken >> 20) +
+                         " MB, όσο δεν χρειάζεται κανένα φύλλο.");
 }
 
 zip_file_t* TZipArchive::OpenMember(const std::string& member, std::uint64_t limit) const

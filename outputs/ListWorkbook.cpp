@@ -158,15 +158,12 @@ private:
     int done_ = 0;
 };
 
-std::string Utf8(const std::string& cp1253Text) { return cp1253::ToUtf8(cp1253Text); }
-
 // ------------------------------------------------------------- errors
 
 [[noreturn]] void ExportFailed(const std::string& path, int error)
 {
     throw EFileError(
-        G("Δεν ήταν δυνατό να γραφτεί το λογιστικό φύλλο ") + DisplayPath(path) + " (" + SystemReason(error) + ")",
-        error);
+        "Δεν ήταν δυνατό να γραφτεί το λογιστικό φύλλο " + DisplayPath(path) + " (" + SystemReason(error) + ")", error);
 }
 
 // The bytes of a finished workbook into `path`, replaced whole and synced as
@@ -203,7 +200,7 @@ bool WriteCsv(const TWorkbookList& list, const std::string& path, TRowsDone& pro
     std::string out = "\xEF\xBB\xBF";
     for (int i = 0; i < kWorkbookColumns; ++i) {
         if (i > 0) out += ';';
-        PutCsvField(out, Utf8(WorkbookHeadings()[static_cast<size_t>(i)]));
+        PutCsvField(out, WorkbookHeadings()[static_cast<size_t>(i)]);
     }
     out += "\r\n";
     const TRowReader reader(*list.list);
@@ -255,14 +252,14 @@ bool WriteXlsx(const std::vector<TWorkbookList>& lists, const std::string& path,
     lxw_format* text = workbook_add_format(workbook.get());
     format_set_num_format(text, "@");
     for (const TWorkbookList& list : lists) {
-        lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), Utf8(WorkbookSheetName(list.side)).c_str());
+        lxw_worksheet* sheet = workbook_add_worksheet(workbook.get(), WorkbookSheetName(list.side).c_str());
         if (!sheet) ExportFailed(path, EINVAL);
         worksheet_set_column(sheet, 0, 0, 11, text);
         worksheet_set_column(sheet, 1, 2, 30, nullptr);
         worksheet_set_column(sheet, 8, 9, 16, nullptr);
         for (int i = 0; i < kWorkbookColumns; ++i)
             worksheet_write_string(sheet, 0, static_cast<lxw_col_t>(i),
-                                   Utf8(WorkbookHeadings()[static_cast<size_t>(i)]).c_str(), heading);
+                                   WorkbookHeadings()[static_cast<size_t>(i)].c_str(), heading);
         const TRowReader reader(*list.list);
         TOutRow row;
         for (int r = 0; r < reader.Count(); ++r) {
@@ -390,12 +387,12 @@ bool OdsContent(const std::vector<TWorkbookList>& lists, TRowsDone& progress, st
     PutOdsStyles(xml);
     xml.Open("office:body").Open("office:spreadsheet");
     for (const TWorkbookList& list : lists) {
-        xml.Open("table:table").Attribute("table:name", Utf8(WorkbookSheetName(list.side)).c_str());
+        xml.Open("table:table").Attribute("table:name", WorkbookSheetName(list.side).c_str());
         xml.Open("table:table-column").Attribute("table:number-columns-repeated", "10").Close();
         xml.Open("table:table-row");
         for (const std::string& heading : WorkbookHeadings()) {
             xml.Open("table:table-cell").Attribute("table:style-name", "heading");
-            xml.Attribute("office:value-type", "string").Open("text:p").Text(Utf8(heading)).Close().Close();
+            xml.Attribute("office:value-type", "string").Open("text:p").Text(heading).Close().Close();
         }
         xml.Close();
         const TRowReader reader(*list.list);
@@ -508,20 +505,19 @@ std::optional<TWorkbookFormat> WorkbookFormatOf(const std::string& path)
     return std::nullopt;
 }
 
-std::string WorkbookSheetName(TSide side) { return side == TSide::Customers ? G("Πελάτες") : G("Προμηθευτές"); }
+std::string WorkbookSheetName(TSide side) { return side == TSide::Customers ? "Πελάτες" : "Προμηθευτές"; }
 
 const std::array<std::string, kWorkbookColumns>& WorkbookHeadings()
 {
     static const std::array<std::string, kWorkbookColumns> headings{
-        G("ΑΦΜ"),  G("Επωνυμία"), G("Επάγγελμα"), G("Υπόχρεος"),           G("Πόλη"),
-        G("Οδός"), G("Αριθμός"),  G("Τ.Κ."),      G("Αριθμός τιμολογίων"), G("Αξία"),
+        "ΑΦΜ", "Επωνυμία", "Επάγγελμα", "Υπόχρεος", "Πόλη", "Οδός", "Αριθμός", "Τ.Κ.", "Αριθμός τιμολογίων", "Αξία",
     };
     return headings;
 }
 
 std::string CsvHoldsOneListMessage()
 {
-    return G("Ένα αρχείο CSV χωράει μία μόνο λίστα· διαλέξτε Πελάτες ή Προμηθευτές, ή γράψτε .xlsx ή .ods");
+    return "Ένα αρχείο CSV χωράει μία μόνο λίστα· διαλέξτε Πελάτες ή Προμηθευτές, ή γράψτε .xlsx ή .ods";
 }
 
 bool WriteListWorkbook(const std::vector<TWorkbookList>& lists, const std::string& path, TWorkbookFormat format,

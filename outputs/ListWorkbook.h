@@ -34,9 +34,9 @@ struct TWorkbookList {
 // export.
 using TExportProgress = std::function<bool(int done, int total)>;
 
-// "Πελάτες", "Προμηθευτές" (Windows-1253).
+// "Πελάτες", "Προμηθευτές".
 std::string WorkbookSheetName(TSide side);
-// The heading row, in the lists' column order (Windows-1253).
+// The heading row, in the lists' column order.
 inline constexpr int kWorkbookColumns = 10;
 const std::array<std::string, kWorkbookColumns>& WorkbookHeadings();
 

@@ -454,11 +454,11 @@ TClosingRows ClosingRowsOf(const TReportInput& input)
 
 std::string ReportFileName(TSide side) { return IsCustomers(side) ? "Pelates.htm" : "Promitheftes.htm"; }
 
-std::string PrintFailureMessage() { return G("Υπήρξε κάποιο πρόβλημα κατά την προετοιμασία της εκτύπωσης"); }
+std::string PrintFailureMessage() { return "Υπήρξε κάποιο πρόβλημα κατά την προετοιμασία της εκτύπωσης"; }
 
 std::string PrinterFailureMessage()
 {
-    return G("Υπήρξε ένα πρόβλημα κατά την εκτύπωση. Βεβαιωθείτε ότι έχετε ορίσει κάποιον εκτυπωτή");
+    return "Υπήρξε ένα πρόβλημα κατά την εκτύπωση. Βεβαιωθείτε ότι έχετε ορίσει κάποιον εκτυπωτή";
 }
 
 }  // namespace epinax

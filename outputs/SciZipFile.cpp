@@ -9,7 +9,6 @@
 
 #include "common/Errors.h"
 #include "common/Files.h"
-#include "common/Greek.h"
 
 namespace epinax {
 
@@ -23,10 +22,10 @@ void PutLittleEndian(std::string& out, std::uint64_t value, int bytes)
 void Put16(std::string& out, std::uint16_t value) { PutLittleEndian(out, value, 2); }
 void Put32(std::string& out, std::uint32_t value) { PutLittleEndian(out, value, 4); }
 
-// `what` is Windows-1253; the reason is the same for every refusal.
-[[noreturn]] void TooLarge(const std::string& what, const char* limitUtf8)
+// The reason is the same for every refusal.
+[[noreturn]] void TooLarge(const std::string& what, const char* limit)
 {
-    throw EZipError(what + G("· ένα αρχείο zip δέχεται ") + G(limitUtf8) + ".");
+    throw EZipError(what + "· ένα αρχείο zip δέχεται " + limit + ".");
 }
 
 std::string Count(std::size_t n) { return std::to_string(n); }
@@ -93,10 +92,9 @@ TZipFile::TCentralRecord TZipFile::CentralRecordOf(const TMember& member, std::u
 void TZipFile::AddMember(std::string name, std::uint32_t externalAttributes)
 {
     if (members_.size() >= kZipMostMembers)
-        TooLarge(G("Το αρχείο zip έχει ήδη ") + Count(members_.size()) + G(" αρχεία"), "έως 65.535 αρχεία");
+        TooLarge("Το αρχείο zip έχει ήδη " + Count(members_.size()) + " αρχεία", "έως 65.535 αρχεία");
     if (name.size() > kZipLargestName)
-        TooLarge(G("Το όνομα του αρχείου έχει ") + Count(name.size()) + G(" χαρακτήρες"),
-                 "ονόματα έως 65.535 χαρακτήρες");
+        TooLarge("Το όνομα του αρχείου έχει " + Count(name.size()) + " χαρακτήρες", "ονόματα έως 65.535 χαρακτήρες");
     TMember member;
     member.fields.dosDateTime = DosDateTime(clock_());
     member.fields.nameLength = static_cast<std::uint16_t>(name.size());
@@ -108,12 +106,12 @@ void TZipFile::AddMember(std::string name, std::uint32_t externalAttributes)
 void TZipFile::SetMemberData(std::size_t index, std::string_view data)
 {
     if (index >= members_.size()) throw std::out_of_range("Index out of range.");
-    if (data.size() > kZipLargestSize) TooLarge(G("Το αρχείο είναι 4 GiB ή μεγαλύτερο"), "αρχεία μικρότερα από 4 GiB");
+    if (data.size() > kZipLargestSize) TooLarge("Το αρχείο είναι 4 GiB ή μεγαλύτερο", "αρχεία μικρότερα από 4 GiB");
     std::string compressed = RawDeflate(data);
     // Data that does not compress grows a little, past the field's width
     // when it was just under 4 GiB.
     if (compressed.size() > kZipLargestSize)
-        TooLarge(G("Το αρχείο συμπιεσμένο φτάνει τα 4 GiB"), "αρχεία μικρότερα από 4 GiB");
+        TooLarge("Το αρχείο συμπιεσμένο φτάνει τα 4 GiB", "αρχεία μικρότερα από 4 GiB");
     TMember& member = members_[index];
     member.compressed = std::move(compressed);
     member.signature = 0x04034B50;
@@ -132,7 +130,7 @@ void TZipFile::SetMemberData(std::size_t index, std::string_view data)
 void TZipFile::SetComment(std::string comment)
 {
     if (comment.size() > kZipLargestName)
-        TooLarge(G("Το σχόλιο έχει ") + Count(comment.size()) + G(" χαρακτήρες"), "σχόλια έως 65.535 χαρακτήρες");
+        TooLarge("Το σχόλιο έχει " + Count(comment.size()) + " χαρακτήρες", "σχόλια έως 65.535 χαρακτήρες");
     comment_ = std::move(comment);
 }
 
@@ -176,7 +174,7 @@ void TZipFile::CheckFitsFrom(std::uint64_t start) const
             kCentralHeaderBytes + central_[i].name.size() + central_[i].extra.size() + central_[i].comment.size();
     }
     if (centralStart > kZipLargestSize || centralSize > kZipLargestSize)
-        TooLarge(G("Το αρχείο zip θα έφτανε τα 4 GiB"), "έως 4 GiB συνολικά");
+        TooLarge("Το αρχείο zip θα έφτανε τα 4 GiB", "έως 4 GiB συνολικά");
 }
 
 void TZipFile::WriteArchive(std::uint64_t start, const TSink& write)
@@ -231,7 +229,7 @@ void TZipFile::WriteToStream(std::ostream& out)
     std::streamoff start = out.tellp();
     WriteArchive(start < 0 ? 0 : static_cast<std::uint64_t>(start), [&out](std::string_view bytes) {
         if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())))
-            throw EFileError(G("Η εγγραφή του αρχείου zip απέτυχε."));
+            throw EFileError("Η εγγραφή του αρχείου zip απέτυχε.");
     });
 }
 

@@ -18,17 +18,16 @@ std::string FileNameOf(const std::string& path) { return path.substr(path.rfind(
 // SystemReason speaks of writing; these are the reasons a read fails.
 std::string ReadReason(int error)
 {
-    if (error == ENOENT) return G("το αρχείο δεν υπάρχει");
-    if (error == EACCES || error == EPERM) return G("δεν έχετε δικαίωμα ανάγνωσης");
-    if (error == EISDIR) return G("είναι φάκελος, όχι αρχείο");
-    if (error == EINVAL) return G("δεν είναι κανονικό αρχείο (είναι σωλήνωση ή συσκευή)");
+    if (error == ENOENT) return "το αρχείο δεν υπάρχει";
+    if (error == EACCES || error == EPERM) return "δεν έχετε δικαίωμα ανάγνωσης";
+    if (error == EISDIR) return "είναι φάκελος, όχι αρχείο";
+    if (error == EINVAL) return "δεν είναι κανονικό αρχείο (είναι σωλήνωση ή συσκευή)";
     return SystemReason(error);
 }
 
 [[noreturn]] void Unreadable(const std::string& path, int error)
 {
-    throw EFileError(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path) + ": " + ReadReason(error),
-                     error);
+    throw EFileError("Δεν ήταν δυνατό να διαβαστεί το αρχείο " + DisplayPath(path) + ": " + ReadReason(error), error);
 }
 
 // A file that no archive can hold is refused before it is read into memory;
@@ -43,8 +42,8 @@ std::string ReadSource(const std::string& path)
         Unreadable(path, error.SystemError());
     }
     if (!bytes)
-        throw EZipError(G("Το αρχείο ") + DisplayPath(path) +
-                        G(" είναι 4 GiB ή μεγαλύτερο· ένα αρχείο zip δέχεται αρχεία μικρότερα από 4 GiB."));
+        throw EZipError("Το αρχείο " + DisplayPath(path) +
+                        " είναι 4 GiB ή μεγαλύτερο· ένα αρχείο zip δέχεται αρχεία μικρότερα από 4 GiB.");
     return std::move(*bytes);
 }
 
@@ -78,12 +77,12 @@ bool ArchiveNameTaken(const std::string& archivePath)
 std::string MemberNameFor(const std::string& sourcePath)
 {
     std::string name = PlainMemberName(FileNameOf(sourcePath));
-    if (name.empty()) throw EZipError(G("Το ") + DisplayPath(sourcePath) + G(" δεν είναι όνομα αρχείου."));
+    if (name.empty()) throw EZipError("Το " + DisplayPath(sourcePath) + " δεν είναι όνομα αρχείου.");
     std::optional<std::string> stored = cp1253::FromUtf8(name);
     if (!stored)
-        throw EZipError(G("Το όνομα του αρχείου ") + DisplayPath(name) +
-                        G(" έχει χαρακτήρες που δεν γράφονται με ελληνικά Windows (1253)· "
-                          "μετονομάστε το αρχείο και ξαναδοκιμάστε."));
+        throw EZipError("Το όνομα του αρχείου " + DisplayPath(name) +
+                        " έχει χαρακτήρες που δεν γράφονται με ελληνικά Windows (1253)· "
+                        "μετονομάστε το αρχείο και ξαναδοκιμάστε.");
     return *stored;
 }
 
@@ -98,7 +97,7 @@ void ZipOneFile(const std::string& sourcePath, const std::string& archivePath, c
     try {
         archive.WriteToFile(archivePath);
     } catch (const EFileError& error) {
-        throw EFileError(G("Δεν ήταν δυνατό να γραφτεί το αρχείο ") + DisplayPath(archivePath) + ": " +
+        throw EFileError("Δεν ήταν δυνατό να γραφτεί το αρχείο " + DisplayPath(archivePath) + ": " +
                              SystemReason(error.SystemError()),
                          error.SystemError());
     }

@@ -5,7 +5,6 @@
 #include <unordered_map>
 
 #include "common/Cp1253.h"
-#include "common/Greek.h"
 #include "common/Numbers.h"
 #include "entry/RecordLayout.h"
 #include "entry/TaxNumber.h"
@@ -21,7 +20,7 @@ const char* const kRepeat = " Διορθώστε το και επαναλάβε�
 
 std::string ListMessage(const std::string& afm, const char* ending)
 {
-    return G(kPrefix) + G("Ο ΑΦΜ: ") + afm + G(ending);
+    return kPrefix + ("Ο ΑΦΜ: " + cp1253::ToUtf8(afm)) + ending;
 }
 
 }  // namespace
@@ -53,8 +52,8 @@ std::string ControlCharacterMessage(TStatementField control, char c)
 {
     char code[16];
     std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp1253::ToUnicode(static_cast<unsigned char>(c))));
-    return G(kPrefix) + G("Γενικά στοιχεία, πεδίο «") + G(HeaderFieldLabel(control)) + G("»: ο χαρακτήρας ελέγχου ") +
-           code + G(" δεν επιτρέπεται σε πεδίο.") + G(kRepeat);
+    return kPrefix + ("Γενικά στοιχεία, πεδίο «" + std::string(HeaderFieldLabel(control))) +
+           "»: ο χαρακτήρας ελέγχου " + code + " δεν επιτρέπεται σε πεδίο." + kRepeat;
 }
 
 }  // namespace
@@ -69,7 +68,7 @@ std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int c
 {
     std::vector<THeaderRefusal> refusals;
     auto refuse = [&](const char* message, TStatementField control, bool beep) {
-        refusals.push_back({G(kPrefix) + G(message), control, beep});
+        refusals.push_back({kPrefix + std::string(message), control, beep});
     };
     if (!YearAccepted(header.Year, currentYear))
         refuse("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία και επαναλάβετε την αποθήκευση.",
@@ -198,7 +197,7 @@ std::optional<std::string> ListAfmRefusal(const TFixedFormatDataSet& list, TSide
                                                  : " στους προμηθευτές είναι ίδιος με τον ΑΦΜ Υπόχρεου. ")
                                     : (customers ? " έχει εισαχθεί 2 φορές στους πελάτες."
                                                  : " έχει εισαχθεί 2 φορές στους προμηθευτές.");
-    return ListMessage(std::string(afmOf(row)), ending) + G(kRepeat);
+    return ListMessage(std::string(afmOf(row)), ending) + kRepeat;
 }
 
 std::optional<TNotice> TStatement::CheckListAfms(TSide side)

@@ -12,7 +12,7 @@
 namespace epinax {
 
 struct THeaderRefusal {
-    std::string message;      // Windows-1253, the whole text the user sees
+    std::string message;      // the whole text the user sees
     TStatementField control;  // where the focus goes
     bool beep;
 };
@@ -30,7 +30,7 @@ bool IsControlCharacter(char c);
 // the save reports the first.
 std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int currentYear);
 
-// The save check of a list's tax numbers: the whole message (Windows-1253)
+// The save check of a list's tax numbers: the whole message
 // when a stored row repeats the business's own number or an earlier row's,
 // naming the earliest such row.
 std::optional<std::string> ListAfmRefusal(const TFixedFormatDataSet& list, TSide side, const std::string& ownAfm);

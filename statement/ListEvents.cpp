@@ -67,10 +67,10 @@ void TStatement::Refresh(TSide side, const TRowChange* change)
         SetCountLabel(side);
         UpdateTotals(side);
         Changed();
-        throw EListNotWritten(TNotice::Error(G("Η αλλαγή ") + G(SideInfo(side).inTheList) +
-                                             G(" δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
+        throw EListNotWritten(TNotice::Error("Η αλλαγή " + std::string(SideInfo(side).inTheList) +
+                                             " δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας " +
                                              DisplayPath(workingFile) + " (" + SystemReason(error.SystemError()) +
-                                             G("). Η λίστα έμεινε όπως ήταν πριν από την αλλαγή.")));
+                                             "). Η λίστα έμεινε όπως ήταν πριν από την αλλαγή."));
     }
     SetCountLabel(side);
     UpdateTotals(side, change);

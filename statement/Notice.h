@@ -28,7 +28,7 @@ struct TNotice {
         Error,    // the application's general error display
     };
     TKind kind = TKind::Message;
-    std::string text;  // Windows-1253
+    std::string text;
     bool beep = false;
     std::optional<TListCell> cell;         // the refused row's field the user corrects
     std::optional<TStatementField> focus;  // the field the focus goes back to

@@ -132,13 +132,13 @@ TOutcome TStatement::RecoverWorkingFiles()
         customers = ReadWorkingFile(WorkingFile("record2"));
         suppliers = ReadWorkingFile(WorkingFile("record4"));
     } catch (const EFileError& error) {
-        return MoveWorkingFilesAside(G(" δεν ήταν δυνατό να διαβαστούν (") + SystemReason(error.SystemError()) +
-                                     G(") και δεν ανακτήθηκαν."));
+        return MoveWorkingFilesAside(" δεν ήταν δυνατό να διαβαστούν (" + SystemReason(error.SystemError()) +
+                                     ") και δεν ανακτήθηκαν.");
     }
     std::optional<TGeneralData> data = general ? ParseGeneralData(*general) : std::nullopt;
     if (!data || !HeaderAsTyped(data->header) || !customers || !suppliers ||
         !ListFileSound(*customers, TSide::Customers) || !ListFileSound(*suppliers, TSide::Suppliers))
-        return MoveWorkingFilesAside(G(" είναι κατεστραμμένα και δεν ανακτήθηκαν."));
+        return MoveWorkingFilesAside(" είναι κατεστραμμένα και δεν ανακτήθηκαν.");
     try {
         // A list file missing after a crash is an empty list.
         for (const char* name : {"record2", "record4"})
@@ -178,9 +178,9 @@ TOutcome TStatement::MoveWorkingFilesAside(const std::string& why)
     for (int n = 2; ::mkdir(folder.c_str(), 0700) != 0; ++n) {
         if (errno != EEXIST || n > 100)
             return {false,
-                    {TNotice::Error(G("Τα στοιχεία που βρέθηκαν στον φάκελο ") + DisplayPath(workingDirectory_) +
-                                    G(" δεν μετακινήθηκαν (") + SystemReason(errno) +
-                                    G("). Μένουν εκεί μέχρι να ξεκινήσετε νέα κατάσταση ή να ανοίξετε αρχείο."))}};
+                    {TNotice::Error("Τα στοιχεία που βρέθηκαν στον φάκελο " + DisplayPath(workingDirectory_) +
+                                    " δεν μετακινήθηκαν (" + SystemReason(errno) +
+                                    "). Μένουν εκεί μέχρι να ξεκινήσετε νέα κατάσταση ή να ανοίξετε αρχείο.")}};
         folder = workingDirectory_ + "recovered-" + stamp + "-" + std::to_string(n);
     }
     for (const char* name : kLeftFiles) ::rename(WorkingFile(name).c_str(), (folder + "/" + name).c_str());
@@ -188,7 +188,7 @@ TOutcome TStatement::MoveWorkingFilesAside(const std::string& why)
         ::rename((workingDirectory_ + piece).c_str(), (folder + "/" + piece).c_str());
     if (why.empty()) return {};
     return {false,
-            {TNotice::Message(G("Τα στοιχεία κατάστασης που βρέθηκαν") + why + G(" Φυλάχτηκαν όπως ήταν στον φάκελο ") +
+            {TNotice::Message("Τα στοιχεία κατάστασης που βρέθηκαν" + why + " Φυλάχτηκαν όπως ήταν στον φάκελο " +
                               DisplayPath(folder) + ".")}};
 }
 

@@ -28,7 +28,7 @@ std::string SuccessText()
         "\"Εργαλεία\" -> \"Ηλεκτρονική υποβολή αρχείου Συγκεντρωτικής Κατάστασης\".",
     };
     std::string text;
-    for (const char* line : lines) text += (text.empty() ? "" : "\r\n") + G(line);
+    for (const char* line : lines) text += (text.empty() ? "" : "\r\n") + std::string(line);
     return text;
 }
 
@@ -36,9 +36,9 @@ std::string SuccessText()
 // know that the disk is full rather than the folder unwritable.
 std::string CannotWriteMessage(const std::string& path, int error)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου ") + DisplayPath(path) + " (" +
+    return "Η αποθήκευση σε αρχείο απέτυχε: Δεν ήταν δυνατή η εγγραφή του αρχείου " + DisplayPath(path) + " (" +
            SystemReason(error) +
-           G("). Ελέγξτε ότι ο φάκελος υπάρχει, ότι έχετε δικαίωμα εγγραφής και ότι υπάρχει ελεύθερος χώρος.");
+           "). Ελέγξτε ότι ο φάκελος υπάρχει, ότι έχετε δικαίωμα εγγραφής και ότι υπάρχει ελεύθερος χώρος.";
 }
 
 }  // namespace
@@ -109,7 +109,7 @@ TOutcome TStatement::Open(const std::string& path)
     try {
         bytes = ReadFileUpTo(path, kLargestStatementFileBytes);
     } catch (const EFileError& error) {
-        return refused(TNotice::Error(G("Δεν ήταν δυνατό να διαβαστεί το αρχείο ") + DisplayPath(path) + " (" +
+        return refused(TNotice::Error("Δεν ήταν δυνατό να διαβαστεί το αρχείο " + DisplayPath(path) + " (" +
                                       SystemReason(error.SystemError()) + ")."));
     }
     if (!bytes) return refused(TNotice::Message(InvalidFileMessage()));
@@ -156,9 +156,9 @@ TOutcome TStatement::LoadStatement(TStatementContents&& contents)
     } catch (const EFileError& error) {
         return {
             false,
-            {TNotice::Error(G("Δεν ήταν δυνατό να ανοίξει η κατάσταση: τα αρχεία εργασίας δεν γράφτηκαν στον φάκελο ") +
+            {TNotice::Error("Δεν ήταν δυνατό να ανοίξει η κατάσταση: τα αρχεία εργασίας δεν γράφτηκαν στον φάκελο " +
                             DisplayPath(workingDirectory_) + " (" + SystemReason(error.SystemError()) +
-                            G("). Η κατάσταση που επεξεργάζεστε δεν άλλαξε."))}};
+                            "). Η κατάσταση που επεξεργάζεστε δεν άλλαξε.")}};
     }
     customers_.Close();
     suppliers_.Close();

@@ -95,7 +95,7 @@ std::optional<TNotice> TStatement::LoadHeader()
         customerPublicValue_ = std::move(data->customerPublicValue);
         supplierPublicValue_ = std::move(data->supplierPublicValue);
     } else {
-        problem = TNotice::Message(G("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων"), true);
+        problem = TNotice::Message("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων", true);
     }
     Changed();
     return problem;
@@ -209,9 +209,9 @@ std::optional<TNotice> TStatement::KeepGeneralData()
         return std::nullopt;
     } catch (const EFileError& error) {
         return TNotice::Error(
-            G("Η αλλαγή των γενικών στοιχείων δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας ") +
+            "Η αλλαγή των γενικών στοιχείων δεν κρατήθηκε: δεν ήταν δυνατή η εγγραφή του αρχείου εργασίας " +
             DisplayPath(path) + " (" + SystemReason(error.SystemError()) +
-            G("). Τα γενικά στοιχεία έμειναν όπως ήταν πριν από την αλλαγή."));
+            "). Τα γενικά στοιχεία έμειναν όπως ήταν πριν από την αλλαγή.");
     }
 }
 
@@ -242,13 +242,13 @@ void TStatement::ChooseKind(bool credit)
 std::optional<THeaderRefusal> TStatement::LeaveYear() const
 {
     if (YearAccepted(header_.Year, Today().year)) return std::nullopt;
-    return THeaderRefusal{G("Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία"), TStatementField::Year, true};
+    return THeaderRefusal{"Γράψτε το έτος που αφορούν τα στοιχεία, με τέσσερα ψηφία", TStatementField::Year, true};
 }
 
 std::optional<THeaderRefusal> TStatement::LeaveTaxNumber() const
 {
     if (CheckAfm(header_.TaxNumber)) return std::nullopt;
-    return THeaderRefusal{G("Λάθος ΑΦΜ Υπόχρεου"), TStatementField::TaxNumber, false};
+    return THeaderRefusal{"Λάθος ΑΦΜ Υπόχρεου", TStatementField::TaxNumber, false};
 }
 
 // --------------------------------------------------------------- closing
@@ -273,9 +273,9 @@ std::optional<std::string> TStatement::WorkingDirectoryProblem() const
     struct stat info {};
     if (::lstat(directory.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid())
         return std::nullopt;
-    return G("Ο φάκελος εργασίας ") + DisplayPath(directory) +
-           G(" δεν είναι φάκελος του προγράμματος (είναι σύνδεσμος, αρχείο ή φάκελος άλλου χρήστη). "
-             "Δεν έγινε καμία αλλαγή. Μετονομάστε τον ή μετακινήστε τον και ξεκινήστε ξανά το πρόγραμμα.");
+    return "Ο φάκελος εργασίας " + DisplayPath(directory) +
+           " δεν είναι φάκελος του προγράμματος (είναι σύνδεσμος, αρχείο ή φάκελος άλλου χρήστη). "
+           "Δεν έγινε καμία αλλαγή. Μετονομάστε τον ή μετακινήστε τον και ξεκινήστε ξανά το πρόγραμμα.";
 }
 
 std::optional<TNotice> TStatement::WorkingDirectoryRefusal()

@@ -3,7 +3,6 @@
 #include <unordered_set>
 
 #include "common/Errors.h"
-#include "common/Greek.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "entry/RecordLayout.h"
@@ -18,13 +17,14 @@ namespace {
 std::string HeaderFieldCaption(TStatementField control)
 {
     switch (control) {
-    case TStatementField::Year: return G("Έτος");
-    case TStatementField::TaxNumber: return G("ΑΦΜ");
-    case TStatementField::Installation: return G("Είδος Εγκατάστασης");
-    case TStatementField::TaxOffice: return G("ΔΟΥ");
+    case TStatementField::Year: return "Έτος";
+    case TStatementField::TaxNumber: return "ΑΦΜ";
+    case TStatementField::Installation: return "Είδος Εγκατάστασης";
+    case TStatementField::TaxOffice: return "ΔΟΥ";
     case TStatementField::CustomerPublicValue:
-    case TStatementField::SupplierPublicValue: return G("Αξία Δημοσίου");
-    default: return *HeaderFieldLabel(control) ? G(HeaderFieldLabel(control)) : std::string(FieldHandle(control));
+    case TStatementField::SupplierPublicValue: return "Αξία Δημοσίου";
+    default:
+        return *HeaderFieldLabel(control) ? std::string(HeaderFieldLabel(control)) : std::string(FieldHandle(control));
     }
 }
 

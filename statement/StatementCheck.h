@@ -25,8 +25,8 @@ struct TStatementProblem {
     TSide side = TSide::Customers;
     int row = -1;         // 0-based index of the stored row
     int column = -1;      // grid column, in the order of GridColumns
-    std::string field;    // the field's caption, Windows-1253
-    std::string message;  // the program's own message, Windows-1253
+    std::string field;    // the field's caption
+    std::string message;  // the program's own message
 };
 
 using TProblemSink = std::function<void(TStatementProblem&&)>;

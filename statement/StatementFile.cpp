@@ -6,7 +6,6 @@
 #include <stdexcept>
 
 #include "common/Cp1253.h"
-#include "common/Greek.h"
 #include "common/Lines.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
@@ -39,18 +38,18 @@ std::optional<std::string> WholeNumber(const Decimal& number, size_t width)
     return ZeroFilled(std::to_string(*whole), width);
 }
 
-std::string SideWord(TSide side) { return G(SideInfo(side).inTheList); }
+std::string SideWord(TSide side) { return SideInfo(side).inTheList; }
 
 std::string RowProblem(TSide side, int position, const char* what)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + G(" της εγγραφής ") + std::to_string(position) + " " +
+    return "Η αποθήκευση σε αρχείο απέτυχε: " + std::string(what) + " της εγγραφής " + std::to_string(position) + " " +
            SideWord(side) + ".";
 }
 
 std::string TotalsProblem(TSide side, const char* what)
 {
-    return G("Η αποθήκευση σε αρχείο απέτυχε: ") + G(what) + " " + G(SideInfo(side).ofTheList) +
-           G(" δεν χωράει στο αρχείο.");
+    return "Η αποθήκευση σε αρχείο απέτυχε: " + std::string(what) + " " + SideInfo(side).ofTheList +
+           " δεν χωράει στο αρχείο.";
 }
 
 }  // namespace
@@ -182,8 +181,8 @@ bool PutPlainCounterpartyLine(char* line, TSide side, int position, std::string_
 bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::string_view record, std::string& problem)
 {
     if (position > kMaxRowsPerList) {
-        problem = G("Η αποθήκευση σε αρχείο απέτυχε: Η λίστα ") + G(SideInfo(side).ofTheList) +
-                  G(" έχει περισσότερες από 99999 εγγραφές.");
+        problem = std::string("Η αποθήκευση σε αρχείο απέτυχε: Η λίστα ") + SideInfo(side).ofTheList +
+                  " έχει περισσότερες από 99999 εγγραφές.";
         return false;
     }
     return AppendPlainCounterpartyLine(out, side, position, record) ||
@@ -211,7 +210,7 @@ bool AppendGeneralCounterpartyLine(std::string& out, TSide side, int position, s
     auto refuse = [&](const char* what, const char* ending) {
         out.resize(start);
         problem = RowProblem(side, position, what);
-        problem.replace(problem.size() - 1, 1, G(ending));
+        problem.replace(problem.size() - 1, 1, ending);
         return false;
     };
     line[0] = SideInfo(side).lineType;
@@ -322,11 +321,11 @@ std::optional<std::string> WriteStatementText(const TStatementHeader& header, TD
 
 // ---------------------------------------------------------------- reader
 
-std::string InvalidFileMessage() { return G("Μη έγκυρο αρχείο"); }
-std::string OpenProblemMessage() { return G("Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"); }
+std::string InvalidFileMessage() { return "Μη έγκυρο αρχείο"; }
+std::string OpenProblemMessage() { return "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου"; }
 std::string LineLengthMessage()
 {
-    return G("Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο");
+    return "Παρουσιάστηκε πρόβλημα κατά το άνοιγμα του αρχείου. Το μήκος της γραμμής είναι λανθασμένο";
 }
 
 bool IsStatementFormLine(std::string_view line)

@@ -28,7 +28,7 @@ constexpr std::size_t kLargestStatementFileBytes = (2 + 2 * (kMaxRowsPerList + 1
 std::string FormCodeLine(bool credit, TDate date);
 
 // Line type 2 or 4 from a stored counterparty record, or nothing with the
-// reason in `problem` (Windows-1253) when the row cannot be written.
+// reason in `problem` when the row cannot be written.
 std::optional<std::string> CounterpartyLine(TSide side, int position, std::string_view record, std::string& problem);
 // The same, appended to `out`; false with the reason in `problem`.
 bool AppendCounterpartyLine(std::string& out, TSide side, int position, std::string_view record, std::string& problem);
@@ -58,7 +58,7 @@ struct TListToWrite {
 
 // The whole file, lines 0 to 5 each ended by CR LF, handed to `write` a
 // large piece at a time; a list without rows has a totals line only when it
-// declares a public-sector value. The problem (Windows-1253) when a row or a
+// declares a public-sector value. The problem when a row or a
 // totals line cannot be written; the pieces handed until then are no file.
 std::optional<std::string> WriteStatementText(const TStatementHeader& header, TDate date, const TListToWrite& customers,
                                               const TListToWrite& suppliers,
@@ -72,8 +72,8 @@ bool IsStatementFormLine(std::string_view firstLine);
 bool IsCreditForm(std::string_view firstLine);
 
 struct TLineProblem {
-    int lineNumber;       // 1-based
-    std::string message;  // Windows-1253
+    int lineNumber;  // 1-based
+    std::string message;
 };
 
 // What an Open takes from a statement file.

@@ -3,8 +3,7 @@
 // that the statement changed. The main window implements it, the
 // command-line tool and the tests by recording or ignoring it. The core asks
 // nothing (its callers ask first and pass the answers) and tells nothing: what
-// the user must be told it returns (statement/Notice.h). All texts are
-// Windows-1253 bytes.
+// the user must be told it returns (statement/Notice.h). All texts are UTF-8.
 #pragma once
 
 #include <string>

@@ -22,7 +22,7 @@ public:
     {
         static const char* const kKinds[] = {"message: ", "warning: ", "error: "};
         if (notice.beep) log.push_back("beep");
-        log.push_back(kKinds[static_cast<int>(notice.kind)] + cp1253::ToUtf8(notice.text));
+        log.push_back(kKinds[static_cast<int>(notice.kind)] + notice.text);
         if (notice.focus) log.push_back("focus: " + std::string(FieldHandle(*notice.focus)));
     }
     void Tell(const std::optional<TNotice>& notice)

@@ -165,7 +165,7 @@ TEST(FileReplace, FinishShowsAFullDiskBeforeAnythingIsReplaced)
         }
     }
     EXPECT_EQ(reason, EFBIG);
-    EXPECT_EQ(SystemReason(reason), G("το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος"));
+    EXPECT_EQ(SystemReason(reason), "το αρχείο ξεπερνά το επιτρεπόμενο μέγεθος");
     EXPECT_EQ(ReadBytes(dir.File("f")), "old");
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }

@@ -60,7 +60,7 @@ void ExpectSheet(const TSheetBlock& block, const std::vector<TestRow>& rows, boo
     ASSERT_EQ(block.rows, static_cast<int>(rows.size()) + 1);
     ASSERT_EQ(block.columns, kWorkbookColumns);
     for (int c = 0; c < kWorkbookColumns; ++c)
-        EXPECT_EQ(block.At(0, c), TCell::Text(WorkbookHeadings()[static_cast<size_t>(c)])) << "heading " << c;
+        EXPECT_EQ(block.At(0, c), Text(WorkbookHeadings()[static_cast<size_t>(c)])) << "heading " << c;
     for (size_t r = 0; r < rows.size(); ++r) {
         const std::vector<TCell> expected = Expected(rows[r], csv);
         for (int c = 0; c < kWorkbookColumns; ++c)

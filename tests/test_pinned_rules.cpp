@@ -130,8 +130,7 @@ TEST_F(PinnedWriter, RowLimitOnBothSides)
     record.replace(92, 7, "1      ");
     record.replace(99, 16, "5               ");
     EXPECT_FALSE(CounterpartyLine(TSide::Suppliers, 100000, record, problem));
-    EXPECT_EQ(cp1253::ToUtf8(problem),
-              "Η αποθήκευση σε αρχείο απέτυχε: Η λίστα των προμηθευτών έχει περισσότερες από 99999 εγγραφές.");
+    EXPECT_EQ(problem, "Η αποθήκευση σε αρχείο απέτυχε: Η λίστα των προμηθευτών έχει περισσότερες από 99999 εγγραφές.");
     std::string out = "kept";
     EXPECT_FALSE(AppendCounterpartyLine(out, TSide::Customers, 100000, record, problem));
     EXPECT_EQ(out, "kept");

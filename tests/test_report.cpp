@@ -390,7 +390,7 @@ TEST(ListReportFile, NamesAndMessages)
 {
     EXPECT_EQ(ReportFileName(TSide::Customers), "Pelates.htm");
     EXPECT_EQ(ReportFileName(TSide::Suppliers), "Promitheftes.htm");
-    EXPECT_EQ(cp1253::ToUtf8(PrintFailureMessage()), "Υπήρξε κάποιο πρόβλημα κατά την προετοιμασία της εκτύπωσης");
-    EXPECT_EQ(cp1253::ToUtf8(PrinterFailureMessage()),
+    EXPECT_EQ(PrintFailureMessage(), "Υπήρξε κάποιο πρόβλημα κατά την προετοιμασία της εκτύπωσης");
+    EXPECT_EQ(PrinterFailureMessage(),
               "Υπήρξε ένα πρόβλημα κατά την εκτύπωση. Βεβαιωθείτε ότι έχετε ορίσει κάποιον εκτυπωτή");
 }

@@ -27,7 +27,7 @@ std::vector<Seen> Described(const TStatementCheck& check)
                                 ? std::string(FieldHandle(*problem.control))
                                 : std::string(problem.side == TSide::Customers ? "customers " : "suppliers ") +
                                       std::to_string(problem.row) + "/" + std::to_string(problem.column);
-        seen.push_back({where, cp1253::ToUtf8(problem.field), cp1253::ToUtf8(problem.message)});
+        seen.push_back({where, problem.field, problem.message});
     }
     return seen;
 }

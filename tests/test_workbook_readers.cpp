@@ -62,7 +62,7 @@ std::string Refusal(const std::string& path)
     try {
         ReadFirstSheet(path);
     } catch (const EWorkbookError& error) {
-        return cp1253::ToUtf8(error.what());
+        return error.what();
     }
     ADD_FAILURE() << path << " was read";
     return {};
@@ -328,7 +328,7 @@ TEST(ReadingHelper, HangingFailingOrBabblingGivesTheUnreadableRefusal)
                 helper, argument, [] { return true; }, 1);
             ADD_FAILURE() << helper << " gave a block";
         } catch (const EWorkbookError& error) {
-            EXPECT_NE(cp1253::ToUtf8(error.what()).find("δεν διαβάζεται"), std::string::npos) << helper;
+            EXPECT_NE(std::string(error.what()).find("δεν διαβάζεται"), std::string::npos) << helper;
         }
     }
 }
@@ -397,6 +397,6 @@ TEST(WorkbookDamaged, CellsOutsideAnyRowAreRefused)
         epinax::ReadFirstSheet(std::string(EPINAX_TEST_DATA) + "/workbooks/cell-outside-rows.xlsx");
         ADD_FAILURE() << "read";
     } catch (const epinax::EWorkbookError& error) {
-        EXPECT_NE(std::string(error.what()).find(epinax::G("κατεστραμμένο")), std::string::npos) << error.what();
+        EXPECT_NE(std::string(error.what()).find("κατεστραμμένο"), std::string::npos) << error.what();
     }
 }

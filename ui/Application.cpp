@@ -23,7 +23,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event)
         TellFrom(activeWindow(), told.Notice());
     } catch (const EAbort&) {
     } catch (const std::exception& error) {
-        TDialogs::ShowError(activeWindow(), FromCp1253(error.what()));
+        TDialogs::ShowError(activeWindow(), QString::fromUtf8(error.what()));
     }
     return false;
 }

@@ -5,7 +5,6 @@
 #include <QScreen>
 #include <QTabWidget>
 
-#include "common/Greek.h"
 #include "ui/CheckListDialog.h"
 #include "ui/CounterpartyGrid.h"
 #include "ui/MainWindow.h"
@@ -60,7 +59,7 @@ void MainWindow::checkStatement()
     if (!check) return;
     if (check->problems.empty()) {
         if (checkListDialog_) checkListDialog_->hide();
-        ShowMessage(G("Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση."));
+        ShowMessage("Ο έλεγχος δεν βρήκε κανένα πρόβλημα στην κατάσταση.");
         return;
     }
     ShowCheckList().ShowProblems(std::move(*check));

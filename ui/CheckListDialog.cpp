@@ -90,7 +90,7 @@ void CheckListDialog::ShowProblems(TStatementCheck check)
     QList<QStringList> rows;
     for (const TStatementProblem& problem : check_.problems)
         rows.push_back({ListOf(problem), problem.control ? QString() : QString::number(problem.row + 1),
-                        FromCp1253(problem.field), FromCp1253(problem.message)});
+                        QString::fromStdString(problem.field), QString::fromStdString(problem.message)});
     Fill(Summary(check_), StatementHeads(), rows);
 }
 
@@ -100,8 +100,8 @@ void CheckListDialog::ShowImportProblems(const TRowProblems& problems, const QSt
     importRows_.clear();
     QList<QStringList> rows;
     for (const TRowProblem& problem : problems.listed) {
-        rows.push_back(
-            {workbook, QString::number(problem.row), FromCp1253(problem.column), FromCp1253(problem.message)});
+        rows.push_back({workbook, QString::number(problem.row), QString::fromStdString(problem.column),
+                        QString::fromStdString(problem.message)});
         importRows_.push_back(problem.row);
     }
     Fill(ImportSummary(problems),

@@ -112,7 +112,7 @@ CounterpartyGrid::CounterpartyGrid(TStatement& statement, TSide side, QWidget* p
     const auto columns = GridColumns(side);
     QFontMetrics metrics(small);
     for (int c = 0; c < static_cast<int>(columns.size()); ++c) {
-        int title = metrics.horizontalAdvance(FromCp1253(columns[c].title)) + 14;
+        int title = metrics.horizontalAdvance(QString::fromStdString(columns[c].title)) + 14;
         int fieldSize = static_cast<int>(FieldWidth(columns[c].field));
         int width = columns[c].width ? columns[c].width
                                      : metrics.horizontalAdvance(QLatin1Char('0')) * std::min(fieldSize, 12) + 10;

@@ -18,7 +18,7 @@ namespace epinax::ui {
 
 namespace {
 
-std::string ListName(TSide side) { return side == TSide::Customers ? G("Πελάτες") : G("Προμηθευτές"); }
+std::string ListName(TSide side) { return side == TSide::Customers ? "Πελάτες" : "Προμηθευτές"; }
 
 // "Pelates.xlsx", "Promitheftes.xlsx", or both names for both lists.
 QString ProposedName(const std::vector<TSide>& sides)
@@ -44,9 +44,9 @@ void MainWindow::exportWorkbook()
         const TSide shown = tabs->currentIndex() == 0 ? TSide::Customers : TSide::Suppliers;
         const TSide other = shown == TSide::Customers ? TSide::Suppliers : TSide::Customers;
         const int answer =
-            AskConfirmation(G("Ποια λίστα θέλετε να εξαγάγετε σε λογιστικό φύλλο;"),
+            AskConfirmation("Ποια λίστα θέλετε να εξαγάγετε σε λογιστικό φύλλο;",
                             {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbOK, TMsgDlgBtn::mbCancel},
-                            {ListName(shown), ListName(other), G("Και τις δύο"), G("Ακύρωση")});
+                            {ListName(shown), ListName(other), "Και τις δύο", "Ακύρωση"});
         std::vector<TSide> sides;
         if (answer == mrYes)
             sides = {shown};
@@ -65,12 +65,11 @@ void MainWindow::exportWorkbook()
         }
         const std::string path = QFile::encodeName(*chosen).toStdString();
         const std::optional<TWorkbookFormat> format = WorkbookFormatOf(path);
-        if (!format) return ShowMessage(G("Διαλέξτε αρχείο .xlsx, .ods ή .csv"));
+        if (!format) return ShowMessage("Διαλέξτε αρχείο .xlsx, .ods ή .csv");
         if (*format == TWorkbookFormat::Csv && sides.size() > 1) return ShowMessage(CsvHoldsOneListMessage());
         const std::string shownName = DisplayPath(QFileInfo(*chosen).fileName().toStdString()) + ";";
-        if (FileExists(path) &&
-            AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + shownName,
-                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
+        if (FileExists(path) && AskConfirmation("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + shownName,
+                                                {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {"Ναι", "Όχι"}) != mrYes)
             return;
         std::vector<TWorkbookList> lists;
         for (TSide side : sides) lists.push_back({side, &statement_->List(side)});
@@ -80,7 +79,7 @@ void MainWindow::exportWorkbook()
             MainWindow* form;
             ~TClose() { form->ProgressDone(); }
         } closeProgress{this};
-        const std::string what = G("Εξαγωγή σε λογιστικό φύλλο");
+        const std::string what = "Εξαγωγή σε λογιστικό φύλλο";
         const bool written = WriteListWorkbook(lists, path, *format, [this, &what](int done, int total) {
             return Progress(what, done, total > 0 ? total : 1);
         });

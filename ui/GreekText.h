@@ -1,5 +1,6 @@
 // The boundary between Qt's Unicode texts and the Windows-1253 bytes of the
-// core. Every text crosses here and only here.
+// records and the header the core keeps. What the core says is UTF-8 and
+// needs no crossing.
 #pragma once
 
 #include <QString>

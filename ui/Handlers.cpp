@@ -22,7 +22,7 @@ bool RunHandler(QWidget* parent, const std::function<void()>& handler)
     } catch (const std::bad_alloc&) {
         TDialogs::ShowError(parent, QStringLiteral(u"Δεν υπάρχει αρκετή μνήμη για αυτή την εργασία."));
     } catch (const std::exception& error) {
-        TDialogs::ShowError(parent, FromCp1253(error.what()));
+        TDialogs::ShowError(parent, QString::fromUtf8(error.what()));
     }
     return false;
 }
@@ -32,7 +32,7 @@ void TellFrom(QWidget* from, const TNotice& notice)
     for (QWidget* widget = from; widget; widget = widget->parentWidget())
         if (auto* window = qobject_cast<MainWindow*>(widget)) return window->Tell(notice);
     // Outside the main window there is no cell or field to show: the text is said all the same.
-    TDialogs::ShowError(from, FromCp1253(notice.text));
+    TDialogs::ShowError(from, QString::fromStdString(notice.text));
 }
 
 }  // namespace epinax::ui

@@ -3,7 +3,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "common/Greek.h"
 #include "import/Import.h"
 #include "ui/CheckListDialog.h"
 #include "ui/CounterpartyGrid.h"
@@ -26,7 +25,7 @@ TSheetBlock ReadShowingProgress(MainWindow& window, const std::function<TSheetBl
         MainWindow& window;
         ~TClose() { window.ProgressDone(); }
     } closeProgress{window};
-    return read([&window] { return window.Progress(G("Ανάγνωση του αρχείου"), 0, 0); });
+    return read([&window] { return window.Progress("Ανάγνωση του αρχείου", 0, 0); });
 }
 
 QString WorkbookName(const std::string& path)
@@ -38,9 +37,9 @@ QString WorkbookName(const std::string& path)
 
 std::optional<TSide> MainWindow::AskImportSide()
 {
-    const int answer = AskConfirmation(G("Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;"),
+    const int answer = AskConfirmation("Θέλετε να εισάγετε τιμολόγια Πελατών ή Προμηθευτών;",
                                        {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel},
-                                       {G("Πελατών"), G("Προμ/τών"), G("Ακύρωση")});
+                                       {"Πελατών", "Προμ/τών", "Ακύρωση"});
     if (answer == mrCancel) return std::nullopt;
     return answer == mrYes ? TSide::Customers : TSide::Suppliers;
 }
@@ -60,9 +59,9 @@ void MainWindow::importWorkbook()
         ShowImportOutcome(outcome, *side, *path,
                           outcome.looksLikeHeadings ? std::nullopt : std::optional<TImportLayout>(TImportLayout{}));
         if (outcome.looksLikeHeadings &&
-            AskConfirmation(G("Η γραμμή μοιάζει με επικεφαλίδες. Θέλετε να ορίσετε ποιες γραμμές και στήλες θα "
-                              "εισαχθούν;"),
-                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrYes)
+            AskConfirmation("Η γραμμή μοιάζει με επικεφαλίδες. Θέλετε να ορίσετε ποιες γραμμές και στήλες θα "
+                            "εισαχθούν;",
+                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {"Ναι", "Όχι"}) == mrYes)
             ImportWithLayout(*side, *path);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();

@@ -101,7 +101,7 @@ ImportPreviewDialog::ImportPreviewDialog(QWidget* parent, const std::vector<std:
 
     sheetCombo = new QComboBox(this);
     sheetCombo->setObjectName(QStringLiteral("sheetCombo"));
-    for (const std::string& name : sheetNames) sheetCombo->addItem(FromCp1253(name));
+    for (const std::string& name : sheetNames) sheetCombo->addItem(QString::fromStdString(name));
     addChoice(QStringLiteral(u"&Φύλλο:"), sheetCombo, 0, 0);
     headingRowsSpin = new QSpinBox(this);
     headingRowsSpin->setObjectName(QStringLiteral("headingRowsSpin"));

@@ -520,8 +520,8 @@ void MainWindow::ReadFromStatement()
     show("EditPub2", s.PublicValue(TSide::Suppliers));
     if (taxOfficeCombo->currentIndex() != s.Header().TaxOffice) taxOfficeCombo->setCurrentIndex(s.Header().TaxOffice);
     (s.Header().Credit ? creditButton : debitButton)->setChecked(true);
-    customerCountLabel->setText(FromCp1253(s.CountText(TSide::Customers)));
-    supplierCountLabel->setText(FromCp1253(s.CountText(TSide::Suppliers)));
+    customerCountLabel->setText(QString::fromStdString(s.CountText(TSide::Customers)));
+    supplierCountLabel->setText(QString::fromStdString(s.CountText(TSide::Suppliers)));
     if (tabs->currentIndex() != s.ActivePage()) {
         QSignalBlocker block(tabs);
         tabs->setCurrentIndex(s.ActivePage());
@@ -614,8 +614,8 @@ void MainWindow::newStatement()
     bool begun = false;
     // Only a clear Yes starts afresh: the close box is no answer.
     const auto askNew = [this] {
-        return AskConfirmation(G("Δημιουργία νέου αρχείου;"), {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo},
-                               {G("Ναι"), G("Όχι")}) == mrYes;
+        return AskConfirmation("Δημιουργία νέου αρχείου;", {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {"Ναι", "Όχι"}) ==
+               mrYes;
     };
     if (!Run([&] { begun = MayReplaceStatement() && askNew() && Completed(statement_->New()); }) || !begun) return;
     NameStatementFile({});
@@ -637,11 +637,10 @@ void MainWindow::OfferRecovery()
         const auto left = statement_->LeftWork();
         if (!left) return;
         const QString changed = QDateTime::fromSecsSinceEpoch(*left).toString(QStringLiteral("dd/MM/yyyy HH:mm"));
-        const std::string question = G("Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (") + changed.toStdString() +
-                                     G("). Θέλετε να τα ανακτήσετε;");
+        const std::string question = "Βρέθηκαν στοιχεία κατάστασης που δεν αποθηκεύτηκαν (" + changed.toStdString() +
+                                     "). Θέλετε να τα ανακτήσετε;";
         // Only a clear Yes takes them back; any other answer keeps them aside.
-        const bool takeBack =
-            AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) == mrYes;
+        const bool takeBack = AskConfirmation(question, {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {"Ναι", "Όχι"}) == mrYes;
         Completed(statement_->Recover(takeBack));
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
@@ -674,8 +673,8 @@ bool MainWindow::SaveAsAsked()
     if (!path) return false;
     const std::string name = DisplayPath(path->substr(path->rfind('/') + 1));
     // Only a clear Yes replaces a file: the close box is no answer.
-    if (FileExists(*path) && AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + name + ";",
-                                             {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
+    if (FileExists(*path) && AskConfirmation("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + name + ";",
+                                             {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {"Ναι", "Όχι"}) != mrYes)
         return false;
     return Completed(statement_->SaveAs(*path, true));
 }
@@ -688,8 +687,8 @@ bool MainWindow::MayReplaceStatement()
 {
     if (!statement_->UnsavedChanges()) return true;
     const int answer =
-        AskConfirmation(G("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;"),
-                        {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel}, {G("Ναι"), G("Όχι"), G("Άκυρο")});
+        AskConfirmation("Έχετε κάνει αλλαγές. Θέλετε να αποθηκευτούν σε αρχείο;",
+                        {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo, TMsgDlgBtn::mbCancel}, {"Ναι", "Όχι", "Άκυρο"});
     if (answer == mrCancel) return false;
     return answer != mrYes || SaveAsAsked();
 }
@@ -933,7 +932,7 @@ void MainWindow::Tell(const TNotice& notice)
     // A progress window left open would show itself above the box a second
     // into its wait and take the keys meant for the box: it goes first.
     ProgressDone();
-    const QString text = FromCp1253(notice.text);
+    const QString text = QString::fromStdString(notice.text);
     switch (notice.kind) {
     case TNotice::TKind::Message: TDialogs::ShowMessage(this, text); break;
     case TNotice::TKind::Warning: TDialogs::ShowWarning(this, text); break;
@@ -967,8 +966,8 @@ int MainWindow::AskConfirmation(const std::string& text, const std::vector<TMsgD
 {
     ProgressDone();
     QStringList shown;
-    for (const auto& caption : captions) shown << FromCp1253(caption);
-    return TDialogs::AskConfirmation(this, FromCp1253(text), buttons, shown);
+    for (const auto& caption : captions) shown << QString::fromStdString(caption);
+    return TDialogs::AskConfirmation(this, QString::fromStdString(text), buttons, shown);
 }
 
 void MainWindow::SetFocus(TStatementField control)
@@ -1013,7 +1012,7 @@ bool MainWindow::Progress(const std::string& what, int done, int total)
             progress_->setRange(0, 0);
             progress_->setValue(0);  // starts the timer that shows the dialog
         }
-        progress_->setLabelText(FromCp1253(what));
+        progress_->setLabelText(QString::fromStdString(what));
         QCoreApplication::processEvents(progress_->isVisible() ? QEventLoop::AllEvents
                                                                : QEventLoop::ExcludeUserInputEvents);
         // What ran meanwhile may have closed it (a message box closes it
@@ -1022,7 +1021,7 @@ bool MainWindow::Progress(const std::string& what, int done, int total)
     }
     if (done % 256 != 0 && done + 1 != total) return !progress_->wasCanceled();
     progress_->setMaximum(total);
-    progress_->setLabelText(FromCp1253(what) + QStringLiteral(u": %1 από %2").arg(done).arg(total));
+    progress_->setLabelText(QString::fromStdString(what) + QStringLiteral(u": %1 από %2").arg(done).arg(total));
     progress_->setValue(done);  // runs the window's events, as the wait above does
     return !progress_ || !progress_->wasCanceled();
 }

@@ -55,7 +55,7 @@ void MainWindow::PrintListReport(TSide side)
     ReadFromStatement();
     if (!settled) return;
     Grid(side)->FollowStore();
-    if (!WriteAndShowReport(side)) TDialogs::ShowMessage(this, FromCp1253(PrintFailureMessage()));
+    if (!WriteAndShowReport(side)) TDialogs::ShowMessage(this, QString::fromStdString(PrintFailureMessage()));
 }
 
 // The HTML file as ever, and the window's pages from the same input.

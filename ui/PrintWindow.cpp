@@ -146,7 +146,7 @@ bool PrintWithDialog(QWidget* parent, const QTextDocument& document)
     if (!TDialogs::ChoosePrinter(parent, printer)) return false;
     bool printed = PrintDocument(document, printer);
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    if (!printed) TDialogs::ShowMessage(parent, FromCp1253(PrinterFailureMessage()));
+    if (!printed) TDialogs::ShowMessage(parent, QString::fromStdString(PrinterFailureMessage()));
     return printed;
 }
 
@@ -386,7 +386,7 @@ void PrintWindow::print()
         printed = false;
     }
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    if (!printed) TDialogs::ShowMessage(this, FromCp1253(PrinterFailureMessage()));
+    if (!printed) TDialogs::ShowMessage(this, QString::fromStdString(PrinterFailureMessage()));
 }
 
 void PrintWindow::savePdf()

@@ -101,7 +101,7 @@ QVariant TRecordStoreModel::headerData(int section, Qt::Orientation orientation,
     if (role != Qt::DisplayRole) return {};
     if (orientation == Qt::Vertical) return section == CurrentRow() ? QStringLiteral(u"▶") : QString();
     if (section < 0 || section >= static_cast<int>(columns_.size())) return {};
-    return FromCp1253(columns_[section].title);
+    return QString::fromStdString(columns_[section].title);
 }
 
 Qt::ItemFlags TRecordStoreModel::flags(const QModelIndex& index) const

@@ -63,8 +63,8 @@ void MainWindow::makeZip()
         const std::string archive = DefaultArchivePath(FileSystemPath(*chosen));
         const std::string shownName = DisplayPath(QFileInfo(*chosen).fileName().toStdString()) + ".zip;";
         if (ArchiveNameTaken(archive) &&
-            AskConfirmation(G("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο ") + shownName,
-                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {G("Ναι"), G("Όχι")}) != mrYes)
+            AskConfirmation("Είστε σίγουρος ότι θέλετε να αντικαταστήσετε το αρχείο " + shownName,
+                            {TMsgDlgBtn::mbYes, TMsgDlgBtn::mbNo}, {"Ναι", "Όχι"}) != mrYes)
             return;
         // Its errors name the file and reach the general error display.
         ZipOneFile(FileSystemPath(*source), archive);
@@ -85,7 +85,7 @@ void MainWindow::makeDesktopShortcut()
         ReportWritten(QStringLiteral(u"Η συντόμευση δημιουργήθηκε: "),
                       QDir(desktop).filePath(QString::fromUtf8(kLauncherFileName)));
     } catch (const EFileError&) {
-        ShowMessage(G("Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης"));
+        ShowMessage("Υπήρξε κάποιο πρόβλημα κατά τη δημιουργία της συντόμευσης");
     }
 }
 

@@ -97,7 +97,7 @@ inline bool HasGreekLetters(const std::string& utf8)
 // A message in Greek that says the disk is full.
 inline bool SaysTheDiskIsFull(const std::string& entry)
 {
-    return HasGreekLetters(entry) && entry.find(cp1253::ToUtf8(SystemReason(ENOSPC))) != std::string::npos &&
+    return HasGreekLetters(entry) && entry.find(SystemReason(ENOSPC)) != std::string::npos &&
            entry.find("Cannot") == std::string::npos;
 }
 

@@ -221,7 +221,8 @@ private slots:
 
         TDialogs::SetNextFileName(Path(QStringLiteral("no/such/folder/x.pdf")));
         print->click();
-        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrinterFailureMessage())});
+        QCOMPARE(TakeShown(),
+                 QStringList{QStringLiteral("message: ") + QString::fromStdString(PrinterFailureMessage())});
         QVERIFY(window->isVisible());
 
         TDialogs::SetNextFileName(std::nullopt);  // the dialog cancelled
@@ -262,7 +263,7 @@ private slots:
         TypeHeader();
         QVERIFY(QDir(dir_->path()).mkdir(QStringLiteral("Pelates.htm")));
         Form().printCustomerReport();
-        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrintFailureMessage())});
+        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + QString::fromStdString(PrintFailureMessage())});
         QVERIFY(!Form().printWindow()->isVisible());
     }
 
@@ -336,7 +337,8 @@ private slots:
         UserManualWindow* manual = Form().manualWindow();
         TDialogs::SetNextFileName(Path(QStringLiteral("no/such/folder/x.pdf")));
         manual->findChild<QPushButton*>(QStringLiteral("Button1"))->click();
-        QCOMPARE(TakeShown(), QStringList{QStringLiteral("message: ") + FromCp1253(PrinterFailureMessage())});
+        QCOMPARE(TakeShown(),
+                 QStringList{QStringLiteral("message: ") + QString::fromStdString(PrinterFailureMessage())});
         QVERIFY(manual->isVisible());
     }
 
