@@ -19,7 +19,6 @@
 #include "cli/JsonIo.h"
 #include "cli/Report.h"
 #include "cli/Show.h"
-#include "cli/Workspace.h"
 #include "common/Cp1253.h"
 #include "common/Errors.h"
 #include "common/Files.h"
@@ -130,8 +129,7 @@ epinax-cli: customer and supplier statements from the command line
    "suppliers": [...]}
 
 Έξοδος / Exit codes: 0 επιτυχία / success, 1 απορρίφθηκε από κανόνα / refused by a rule,
-2 λάθος χρήση, αρχείο που δεν διαβάζεται ή φάκελος εργασίας (TMPDIR) που δεν χρησιμοποιείται /
-bad usage, unreadable input or an unusable working directory (TMPDIR).
+2 λάθος χρήση ή αρχείο που δεν διαβάζεται / bad usage or unreadable input.
 Το stdout έχει μόνο JSON· τα μηνύματα πάνε στο stderr.
 stdout carries only JSON; messages go to stderr.
 )";
@@ -370,7 +368,6 @@ int Dispatch(const TArguments& a)
 
 int Run(int argc, char** argv)
 {
-    RemoveWorkspaceOnSignals();
     // A write past the user's file size limit then fails, with its message,
     // instead of ending the program without a word.
     std::signal(SIGXFSZ, SIG_IGN);

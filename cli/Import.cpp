@@ -5,9 +5,9 @@
 #include "cli/CliError.h"
 #include "cli/Dates.h"
 #include "cli/InputFile.h"
-#include "cli/Workspace.h"
 #include "common/Cp1253.h"
 #include "import/Import.h"
+#include "statement/Statement.h"
 
 namespace epinax::cli {
 
@@ -120,19 +120,20 @@ std::string Joined(const std::vector<TNotice>& notices)
     throw CliError(exitCode, text.empty() ? otherwise : text);
 }
 
-// The import posts into the lists of a statement with working files, so the
-// file is opened as Open opens it, from a copy in the private directory; the
-// bytes are let go before Open reads them again.
-void OpenStatement(Workspace& workspace, std::string bytes)
+// What the statement reports while it works has no one to see it; what it
+// tells, it returns.
+class SilentUi : public IUserInterface {
+public:
+    void ShowHourglass() override {}
+    void BeginLongWork() override {}
+    void EndLongWork() override {}
+};
+
+// The file is opened as Open opens it, into a statement without working
+// files; its bytes go as soon as the lists hold them.
+void OpenStatement(TStatement& statement, const std::string& path)
 {
-    const std::string path = workspace.Write("statement", bytes);
-    std::string().swap(bytes);
-    TStatement& statement = workspace.Statement();
-    const TOutcome opened = statement.Open(path);
-    // Open failing on a copy of its own (an error) is the working space's
-    // failure; a refusal of the file (a message) is the file's.
-    for (const TNotice& notice : opened.notices)
-        if (notice.kind == TNotice::TKind::Error) workspace.Failed();
+    const TOutcome opened = statement.OpenBytes(ReadStatementInput(path));
     if (!statement.StatementLoaded()) {
         const std::string message = Joined(opened.notices);
         throw CliError(kExitRefused, message.empty() ? "Το αρχείο δεν άνοιξε" : message);
@@ -164,28 +165,23 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
                          const std::string& outPath, bool force, std::optional<TDate> date,
                          const std::optional<TImportLayout>& layout)
 {
-    Workspace workspace(date ? FixedClock(*date) : TClock(LocalToday));
-    TStatement& statement = workspace.Statement();
-    OpenStatement(workspace, ReadStatementInput(statementPath));
+    SilentUi ui;
+    TStatement statement(ui, date ? FixedClock(*date) : TClock(LocalToday));
+    OpenStatement(statement, statementPath);
+    const TImportOutcome outcome =
+        layout
+            ? ImportWorkbook(
+                  statement, side, workbookPath,
+                  [&](const std::string& path) { return ReadSheet(path, layout->sheet, [] { return true; }); }, *layout)
+            : ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
     std::vector<TNotice> told;
-    TImportResult result = TImportResult::Refused;
-    std::string problems;
-    try {
-        const TImportOutcome outcome =
-            layout ? ImportWorkbook(
-                         statement, side, workbookPath,
-                         [&](const std::string& path) { return ReadSheet(path, layout->sheet, [] { return true; }); },
-                         *layout)
-                   : ImportWorkbook(statement, side, workbookPath, ReadFirstSheet);
-        for (const std::string& message : outcome.messages) told.push_back(TNotice::Message(message));
-        result = outcome.result;
-        if (layout) problems = ProblemLines(outcome.problems);  // without options, the messages as they always were
-    } catch (const EListNotWritten&) {
-        workspace.Failed();
-    }
-    if (result == TImportResult::Unreadable) RefuseWith(told, kExitUsage, "Το " + workbookPath + " δεν διαβάστηκε");
-    if (result != TImportResult::Imported)
-        RefuseWith(told, kExitRefused, "Η εισαγωγή από το " + workbookPath + " διακόπηκε", problems);
+    for (const std::string& message : outcome.messages) told.push_back(TNotice::Message(message));
+    if (outcome.result == TImportResult::Unreadable)
+        RefuseWith(told, kExitUsage, "Το " + workbookPath + " δεν διαβάστηκε");
+    // Without options, the messages as they always were.
+    if (outcome.result != TImportResult::Imported)
+        RefuseWith(told, kExitRefused, "Η εισαγωγή από το " + workbookPath + " διακόπηκε",
+                   layout ? ProblemLines(outcome.problems) : std::string());
     const std::string notWritten = "Το αρχείο " + outPath + " δεν γράφτηκε";
     if (auto refusal = statement.CheckBeforeSave()) RefuseWith({*refusal}, kExitRefused, notWritten);
     const TOutcome saved = statement.SaveAs(outPath, force);

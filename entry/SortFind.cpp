@@ -67,6 +67,15 @@ std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::st
     return std::nullopt;
 }
 
+void SortListInMemory(TFixedFormatDataSet& list)
+{
+    std::string sorted;
+    for (int index : SortedOrder(list)) sorted.append(FullWidth(list.RecordTextAt(index))).append("\r\n");
+    list.Close();
+    list.OpenWithText(std::move(sorted));
+    list.First();
+}
+
 bool FindRow(TFixedFormatDataSet& list, const std::string& text, bool byAfm, bool partialMatch)
 {
     if (list.FindRecord(list.Field(byAfm ? field::Afm : field::Name), {text}, false, partialMatch)) return true;

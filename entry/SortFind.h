@@ -15,6 +15,8 @@ namespace epinax {
 // before the list lets go of it, so a failure leaves list, files and screen
 // as they were: the message that says so.
 std::optional<std::string> SortListFile(TFixedFormatDataSet& list, const std::string& scratchFile);
+// The same order for a list that lives in memory alone, without a file.
+void SortListInMemory(TFixedFormatDataSet& list);
 
 // Moves the list's cursor to the first row whose tax number (or name) matches
 // `text`, whole or as its beginning; false when none does, the cursor then on

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,9 +15,9 @@
 #include "common/Errors.h"
 
 #include "cli/Dates.h"
-#include "cli/Workspace.h"
 #include "common/Files.h"
 #include "entry/TaxNumber.h"
+#include "statement/Statement.h"
 #include "statement/StatementFile.h"
 
 namespace {
@@ -28,6 +29,36 @@ void Require(bool condition)
     if (!condition) std::abort();
 }
 
+// One directory per fuzzing process, for the working files and the saved
+// file, so that parallel jobs never share files.
+struct Directory {
+    std::string path;
+    Directory()
+    {
+        std::string pattern = "/tmp/epinax-fuzz-XXXXXX";
+        Require(::mkdtemp(pattern.data()) != nullptr);
+        path = pattern + "/";
+    }
+    ~Directory()
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+};
+
+const std::string& Dir()
+{
+    static const Directory directory;
+    return directory.path;
+}
+
+class SilentUi : public IUserInterface {
+public:
+    void ShowHourglass() override {}
+    void BeginLongWork() override {}
+    void EndLongWork() override {}
+};
+
 // The header a save accepts, so that the rows decide whether it is written.
 void MakeHeaderAcceptable(TStatement& statement)
 {
@@ -37,10 +68,10 @@ void MakeHeaderAcceptable(TStatement& statement)
     statement.SelectTaxOffice(0);
 }
 
-void SaveAndReadBack(TStatement& statement, cli::Workspace& workspace)
+void SaveAndReadBack(TStatement& statement)
 {
     MakeHeaderAcceptable(statement);
-    const std::string saved = workspace.File("saved");
+    const std::string saved = Dir() + "saved";
     if (statement.CheckBeforeSave() || !statement.SaveAs(saved, true).done) return;
     TReadOutcome again = ReadStatement(ReadWholeFile(saved));
     Require(again.contents.has_value());
@@ -90,15 +121,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     TReadOutcome outcome = ReadStatement(bytes);
     Require(outcome.contents.has_value() != outcome.problem.has_value());
+    SilentUi ui;
     if (!outcome.contents) {
-        cli::Workspace workspace(cli::FixedClock({2024, 3, 15}));
-        TStatement& statement = workspace.Statement();
-        ReplaceFile(workspace.File("edited"), std::string_view(kEdited, sizeof kEdited - 1));
-        statement.Open(workspace.File("edited"));
+        TStatement statement(Dir(), ui, cli::FixedClock({2024, 3, 15}));
+        statement.OpenBytes(std::string_view(kEdited, sizeof kEdited - 1));
         Require(statement.StatementLoaded() && statement.List(TSide::Customers).RecordCount() == 1);
         auto before = Snapshot(statement);
-        ReplaceFile(workspace.File("statement"), bytes);
-        statement.Open(workspace.File("statement"));
+        statement.OpenBytes(bytes);
         Require(Snapshot(statement) == before);
         return 0;
     }
@@ -107,15 +136,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     // Reported; such input is left out until the two agree.
     if (bytes.find('\0') != std::string_view::npos) return 0;
 
-    cli::Workspace workspace(cli::FixedClock({2024, 3, 15}));
-    TStatement& statement = workspace.Statement();
-    ReplaceFile(workspace.File("statement"), bytes);
-    statement.Open(workspace.File("statement"));
+    // Without working files, as the command-line import opens it.
+    TStatement statement(ui, cli::FixedClock({2024, 3, 15}));
+    statement.OpenBytes(bytes);
     Require(statement.StatementLoaded());
     Require(static_cast<size_t>(statement.List(TSide::Customers).RecordCount()) ==
             static_cast<size_t>(outcome.contents->customerCount));
     Require(static_cast<size_t>(statement.List(TSide::Suppliers).RecordCount()) ==
             static_cast<size_t>(outcome.contents->supplierCount));
-    SaveAndReadBack(statement, workspace);
+    SaveAndReadBack(statement);
     return 0;
 }

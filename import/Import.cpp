@@ -127,7 +127,7 @@ std::optional<TFieldRefusal> WidthProblem(const std::vector<TField*>& fields, co
 }
 
 // A copy of a list in memory, where the rows are tried before any goes into
-// the list itself; nothing of it is ever written.
+// the list itself; without a file, nothing of it is ever written.
 class TTrialList : public TFixedFormatDataSet {
 public:
     explicit TTrialList(const TFixedFormatDataSet& list) : TFixedFormatDataSet("Import")
@@ -137,12 +137,6 @@ public:
         for (int i = 0; i < list.RecordCount(); ++i) text.append(list.RecordTextAt(i)).append("\r\n");
         OpenWithText(std::move(text));
     }
-    ~TTrialList() override { Close(); }
-    TTrialList(const TTrialList&) = delete;
-    TTrialList& operator=(const TTrialList&) = delete;
-
-protected:
-    void InternalClose() override {}
 };
 
 // The row posted into the trial list through the row validation, as the

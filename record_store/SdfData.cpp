@@ -48,7 +48,7 @@ void TFixedFormatDataSet::OpenWithText(std::string fileText)
 
 void TFixedFormatDataSet::InternalOpen()
 {
-    TakeRecords(givenText_ ? std::move(*givenText_) : ReadWholeFile(fileName_));
+    TakeRecords(givenText_ ? std::move(*givenText_) : fileName_.empty() ? std::string() : ReadWholeFile(fileName_));
     recordLength_ = 0;
     for (int width : fieldWidths_) recordLength_ += width;
     SetFields(fieldWidths_);
@@ -82,7 +82,7 @@ void TFixedFormatDataSet::Reload()
 
 void TFixedFormatDataSet::InternalClose()
 {
-    if (changed_) WriteRecordFile(fileName_);
+    if (changed_ && !fileName_.empty()) WriteRecordFile(fileName_);
     ClearList();
 }
 

@@ -20,7 +20,8 @@ public:
     ~TFixedFormatDataSet() override;
 
     // Properties; set only while the store is closed. The file must exist
-    // when the store opens.
+    // when the store opens. A store without a file lives in memory alone: it
+    // opens empty (or on the text given to OpenWithText) and closes unwritten.
     const std::string& FileName() const { return fileName_; }
     void SetFileName(std::string path);
     // The widths of the record's fields, in their order in the record.

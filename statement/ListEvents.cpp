@@ -52,7 +52,7 @@ void TStatement::Refresh(TSide side, const TRowChange* change)
     TFixedFormatDataSet& list = List(side);
     const std::string workingFile = WorkingFile(SideInfo(side).workingFile);
     try {
-        RewriteListFiles(list, workingFile, WorkingFile(SideInfo(side).scratchFile));
+        if (KeepsWorkingFiles()) RewriteListFiles(list, workingFile, WorkingFile(SideInfo(side).scratchFile));
     } catch (const EFileError& error) {
         // The working file is replaced in one step, so it still holds the
         // list as it was before the change. The list is read back from it:
@@ -155,7 +155,11 @@ std::optional<TNotice> TStatement::SortList(TSide side)
     if (!list.Active()) return std::nullopt;
     ui_.ShowHourglass();
     TLongWork wait(ui_);
-    auto failure = SortListFile(list, WorkingFile(SideInfo(side).scratchFile));
+    std::optional<std::string> failure;
+    if (KeepsWorkingFiles())
+        failure = SortListFile(list, WorkingFile(SideInfo(side).scratchFile));
+    else
+        SortListInMemory(list);
     wait.End();
     if (failure) return TNotice::Message(std::move(*failure), true);
     unsavedChanges_ = true;

@@ -113,9 +113,13 @@ TOutcome TStatement::Open(const std::string& path)
                                       SystemReason(error.SystemError()) + ")."));
     }
     if (!bytes) return refused(TNotice::Message(InvalidFileMessage()));
-    TReadOutcome outcome = ReadStatement(*bytes);
-    if (outcome.problem) return refused(TNotice::Message(std::move(outcome.problem->message), !outcome.notAStatement));
-    return LoadStatement(std::move(*outcome.contents));
+    return LoadStatement(*bytes);
+}
+
+TOutcome TStatement::OpenBytes(std::string_view bytes)
+{
+    if (auto refusal = WorkingDirectoryRefusal()) return {false, {std::move(*refusal)}};
+    return LoadStatement(bytes);
 }
 
 namespace {
@@ -141,18 +145,26 @@ std::unique_ptr<FileReplacer> Stage(const std::string& path, const std::string& 
 
 }  // namespace
 
-// The new working files and their scratch copies are written in full beside
-// the old ones before any of them replaces its predecessor: a full disk
-// leaves the statement being edited exactly as it was.
-TOutcome TStatement::LoadStatement(TStatementContents&& contents)
+// The new working files and their scratch copies, where the statement keeps
+// any, are written in full beside the old ones before any of them replaces
+// its predecessor: a full disk leaves the statement being edited exactly as
+// it was.
+TOutcome TStatement::LoadStatement(std::string_view bytes)
 {
+    TReadOutcome outcome = ReadStatement(bytes);
+    if (outcome.problem)
+        return {false, {TNotice::Message(std::move(outcome.problem->message), !outcome.notAStatement)}};
+    TStatementContents& contents = *outcome.contents;
     std::string customers = std::move(contents.customers);
     std::string suppliers = std::move(contents.suppliers);
+    TGeneralData general = GeneralDataOf(contents);
     std::vector<std::unique_ptr<FileReplacer>> staged;
     try {
-        staged.push_back(Stage(WorkingFile("generaldata"), GeneralDataText(GeneralDataOf(contents))));
-        staged.push_back(Stage(WorkingFile("record2"), customers));
-        staged.push_back(Stage(WorkingFile("record4"), suppliers));
+        if (KeepsWorkingFiles()) {
+            staged.push_back(Stage(WorkingFile("generaldata"), GeneralDataText(general)));
+            staged.push_back(Stage(WorkingFile("record2"), customers));
+            staged.push_back(Stage(WorkingFile("record4"), suppliers));
+        }
     } catch (const EFileError& error) {
         return {
             false,
@@ -166,15 +178,20 @@ TOutcome TStatement::LoadStatement(TStatementContents&& contents)
     // The scratch copies are made again after every post and delete; one
     // that cannot be made now is no reason to leave the statement half open.
     try {
-        ReplaceWithCopy(WorkingFile("record2"), WorkingFile("record21"));
-        ReplaceWithCopy(WorkingFile("record4"), WorkingFile("record22"));
+        if (KeepsWorkingFiles()) {
+            ReplaceWithCopy(WorkingFile("record2"), WorkingFile("record21"));
+            ReplaceWithCopy(WorkingFile("record4"), WorkingFile("record22"));
+        }
     } catch (const EFileError&) {
     }
 
     // A kind other than the one shown counts as a click on its button.
     if (header_.Credit != contents.credit) unsavedChanges_ = true;
     TOutcome opened{true, {}};
-    if (auto problem = LoadHeader()) opened.notices.push_back(std::move(*problem));
+    if (!KeepsWorkingFiles())
+        SetGeneralData(std::move(general));
+    else if (auto problem = LoadHeader())
+        opened.notices.push_back(std::move(*problem));
     // The lists take the bytes just written rather than reading them back.
     customers_.OpenWithText(std::move(customers));
     suppliers_.OpenWithText(std::move(suppliers));

@@ -31,13 +31,17 @@ TStatement::TStatement(std::string programDirectory, IUserInterface& ui, TClock 
     BindStores();
 }
 
+TStatement::TStatement(IUserInterface& ui, TClock today) : ui_(ui), today_(std::move(today)) { BindStores(); }
+
 TStatement::~TStatement() = default;
 
 void TStatement::BindStores()
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) {
-        List(side).SetFileName(WorkingFile(SideInfo(side).workingFile));
-        Scratch(side).SetFileName(WorkingFile(SideInfo(side).scratchFile));
+        if (KeepsWorkingFiles()) {
+            List(side).SetFileName(WorkingFile(SideInfo(side).workingFile));
+            Scratch(side).SetFileName(WorkingFile(SideInfo(side).scratchFile));
+        }
         List(side).SetSchema(CounterpartySchema());
         Scratch(side).SetSchema(CounterpartySchema());
         // Whether the row being posted is new, for the row rules.
@@ -62,12 +66,16 @@ TOutcome TStatement::New()
     if (auto refusal = WorkingDirectoryRefusal()) return {false, {std::move(*refusal)}};
     customers_.Close();
     suppliers_.Close();
-    // An empty "generaldata" is a statement just begun: no header, the debit
-    // kind, no public-sector values.
-    for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
     const bool wasCredit = header_.Credit;
     TOutcome begun{true, {}};
-    if (auto problem = LoadHeader()) begun.notices.push_back(std::move(*problem));
+    // An empty "generaldata" is a statement just begun: no header, the debit
+    // kind, no public-sector values.
+    if (KeepsWorkingFiles()) {
+        for (const char* name : {"generaldata", "record2", "record4"}) ReplaceFile(WorkingFile(name), {});
+        if (auto problem = LoadHeader()) begun.notices.push_back(std::move(*problem));
+    } else {
+        SetGeneralData({});
+    }
     OpenLists();
     for (TListSum& sum : sums_) sum = {};
     for (bool& shown : totalsShown_) shown = false;
@@ -91,9 +99,7 @@ std::optional<TNotice> TStatement::LoadHeader()
     auto data = ParseGeneralData(ReadWholeFile(WorkingFile("generaldata")));
     std::optional<TNotice> problem;
     if (data) {
-        header_ = std::move(data->header);
-        customerPublicValue_ = std::move(data->customerPublicValue);
-        supplierPublicValue_ = std::move(data->supplierPublicValue);
+        SetGeneralData(std::move(*data));
     } else {
         problem = TNotice::Message("Παρουσιάστηκε πρόβλημα κατά την ανάγνωση των γενικών στοιχείων", true);
     }
@@ -184,6 +190,13 @@ void TStatement::SelectTaxOffice(int index)
 
 TGeneralData TStatement::GeneralData() const { return {header_, customerPublicValue_, supplierPublicValue_}; }
 
+void TStatement::SetGeneralData(TGeneralData data)
+{
+    header_ = std::move(data.header);
+    customerPublicValue_ = std::move(data.customerPublicValue);
+    supplierPublicValue_ = std::move(data.supplierPublicValue);
+}
+
 // The working files hold the whole statement at every moment: a change that
 // cannot be written to them is not made, so that what the window shows is
 // what a crash would leave.
@@ -194,15 +207,14 @@ std::optional<TNotice> TStatement::ChangeGeneralData(const std::function<void()>
     if (!statementLoaded_ || GeneralData() == before) return std::nullopt;
     auto notKept = KeepGeneralData();
     if (!notKept) return std::nullopt;
-    header_ = std::move(before.header);
-    customerPublicValue_ = std::move(before.customerPublicValue);
-    supplierPublicValue_ = std::move(before.supplierPublicValue);
+    SetGeneralData(std::move(before));
     Changed();
     return notKept;
 }
 
 std::optional<TNotice> TStatement::KeepGeneralData()
 {
+    if (!KeepsWorkingFiles()) return std::nullopt;
     const std::string path = WorkingFile("generaldata");
     try {
         ReplaceFile(path, GeneralDataText(GeneralData()));
@@ -280,6 +292,7 @@ std::optional<std::string> TStatement::WorkingDirectoryProblem() const
 
 std::optional<TNotice> TStatement::WorkingDirectoryRefusal()
 {
+    if (!KeepsWorkingFiles()) return std::nullopt;
     ::mkdir(workingDirectory_.c_str(), 0777);  // removed meanwhile: made again
     auto problem = WorkingDirectoryProblem();
     if (!problem) return std::nullopt;
@@ -288,7 +301,7 @@ std::optional<TNotice> TStatement::WorkingDirectoryRefusal()
 
 void TStatement::RemoveWorkingFiles()
 {
-    if (WorkingDirectoryProblem()) return;
+    if (!KeepsWorkingFiles() || WorkingDirectoryProblem()) return;
     for (const char* name : kWorkingFiles) ::unlink(WorkingFile(name).c_str());
     RemoveDiscardedFiles(workingDirectory_);
     ::rmdir(workingDirectory_.c_str());

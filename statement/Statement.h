@@ -1,7 +1,7 @@
 // The statement being edited: the header, the two lists in their record
-// stores over the working files, the totals and the editing state, with the
-// main window's handlers that change them. The window only presents what
-// this class decides.
+// stores over the working files (or in memory alone), the totals and the
+// editing state, with the main window's handlers that change them. The
+// window only presents what this class decides.
 #pragma once
 
 #include <ctime>
@@ -33,8 +33,7 @@ std::string SaveAsSuccessText();
 std::string SaveFailedText(const std::string& path, int systemError);
 
 // A list whose working file could not be written after a change, the list
-// showing again what its file holds; the notice says why. A caller without a
-// window learns from it that its working space failed. One base only, so
+// showing again what its file holds; the notice says why. One base only, so
 // that a handler of std::exception catches it too.
 class EListNotWritten : public ENotice {
 public:
@@ -46,6 +45,10 @@ public:
     // `programDirectory` ends with a separator; the working files live in its
     // "temp/" subdirectory, which is created here.
     TStatement(std::string programDirectory, IUserInterface& ui, TClock today = LocalToday);
+    // A statement without working files, for work without a window: its
+    // lists live in memory alone, and nothing is written but what Save As
+    // writes.
+    explicit TStatement(IUserInterface& ui, TClock today = LocalToday);
     ~TStatement();
     TStatement(const TStatement&) = delete;
     TStatement& operator=(const TStatement&) = delete;
@@ -108,6 +111,8 @@ public:
     // that the core never waits on a window.
     TOutcome New();                          // done: a statement was begun
     TOutcome Open(const std::string& path);  // done: the statement was opened
+    // Open of a statement file's bytes that the caller has read.
+    TOutcome OpenBytes(std::string_view bytes);
     // The name the save dialog proposes: the tax number, ".PIS" for credit.
     std::string ProposedFileName() const;
     // Writes the statement to `path` once CheckBeforeSave has passed; an
@@ -179,6 +184,7 @@ public:
 
 private:
     void BindStores();
+    bool KeepsWorkingFiles() const { return !workingDirectory_.empty(); }
     std::optional<TNotice> WorkingDirectoryRefusal();
     void ValidateRow(TSide side);
     // The refresh after a post or delete, which counts a `change` of one row
@@ -191,6 +197,7 @@ private:
     void SetCountLabel(TSide side);
     std::optional<TNotice> CheckListAfms(TSide side);
     TGeneralData GeneralData() const;
+    void SetGeneralData(TGeneralData data);
     // Each says why the change was not kept, when it was not.
     std::optional<TNotice> ChangeGeneralData(const std::function<void()>& change);
     std::optional<TNotice> KeepGeneralData();
@@ -198,7 +205,7 @@ private:
     TOutcome RecoverWorkingFiles();
     TOutcome MoveWorkingFilesAside(const std::string& why);
     std::optional<std::string> WriteStatementFile(const std::string& path);
-    TOutcome LoadStatement(TStatementContents&& contents);
+    TOutcome LoadStatement(std::string_view bytes);
     void Changed() { ui_.StatementChanged(); }
 
     std::optional<TAfmIndex> afmIndex_[2];  // customers, suppliers; only during a bulk entry
@@ -230,7 +237,7 @@ private:
     }
 
     std::string programDirectory_;
-    std::string workingDirectory_;
+    std::string workingDirectory_;  // empty without working files
     IUserInterface& ui_;
     TClock today_;
 };

@@ -330,6 +330,44 @@ TEST_F(OpenFile, RoundTripGivesTheSameStatementAndBytes)
     EXPECT_EQ(ReadBytes(other.File("again")), saved);
 }
 
+// Without working files (the command-line import): the same work gives the
+// same statement, what the user is told included, and writes nothing but
+// the saved file; nor does New.
+TEST_F(OpenFile, WithoutWorkingFilesTheSameWorkGivesTheSameStatement)
+{
+    RecordingUi memoryUi;
+    TStatement memory(memoryUi, [] { return kToday; });
+    TempDir cwd;  // where a working file without its directory would land
+    const auto before = std::filesystem::current_path();
+    std::filesystem::current_path(cwd.Path());
+    auto work = [&](TStatement& statement, RecordingUi& told, const std::string& savedAs) {
+        told.Completed(statement.OpenBytes(saved));
+        statement.SetHeaderText(TStatementField::Phone, "2109999");
+        TFixedFormatDataSet& suppliers = statement.List(TSide::Suppliers);
+        suppliers.Append();
+        for (auto [at, text] : {std::pair{field::Afm, "000000050"},
+                                {field::Name, "ALFA"},
+                                {field::Ypovolh, "0"},
+                                {field::NoTimologion, "3"},
+                                {field::Value, "7,5"}})
+            suppliers.Field(at).SetAsString(text);
+        suppliers.Post();
+        statement.List(TSide::Customers).Delete();
+        told.Tell(statement.SortList(TSide::Suppliers));
+        told.Completed(statement.SaveAs(dir.File(savedAs), true));
+        return std::vector<std::string>{ReadBytes(dir.File(savedAs)), statement.ValueTotalText(TSide::Suppliers),
+                                        statement.CountText(TSide::Customers)};
+    };
+    EXPECT_EQ(work(memory, memoryUi, "without"), work(doc, ui, "with"));
+    EXPECT_EQ(memoryUi.Take(), ui.Take());
+    EXPECT_EQ(FileLines(ReadBytes(dir.File("without")))[4].substr(15, 4), "ALFA");  // sorted first
+    EXPECT_TRUE(memoryUi.Completed(memory.New()));
+    EXPECT_EQ(memory.Header(), TStatementHeader{});
+    EXPECT_EQ(memory.List(TSide::Suppliers).RecordCount(), 0);
+    EXPECT_TRUE(std::filesystem::is_empty(cwd.Path()));
+    std::filesystem::current_path(before);
+}
+
 TEST_F(OpenFile, FormCodesAndKind)
 {
     auto withFirst = [&](const std::string& first) {
