@@ -1,8 +1,9 @@
-#include "record_store/DataSet.h"
+#include "record_store/SdfData.h"
 
 #include <utility>
 
 #include "common/Errors.h"
+#include "common/Files.h"
 #include "common/Text.h"
 
 namespace epinax {
@@ -28,29 +29,25 @@ bool KeyValueMatches(std::string_view fieldText, std::string_view key, bool case
 
 // ---------------------------------------------------------------- TField
 
-TField::TField(TDataSet& owner, int offset, int size) : owner_(owner), offset_(offset), size_(size) {}
+TField::TField(TFixedFormatDataSet& owner, int offset, int size) : owner_(owner), offset_(offset), size_(size) {}
 
 std::string TField::AsString() const { return std::string(owner_.ReadActiveField(*this)); }
 
 void TField::SetAsString(std::string_view value) { owner_.WriteActiveField(*this, value); }
 
-// ---------------------------------------------------------------- TDataSet
+// -------------------------------------------------------- the record store
 
-TDataSet::TDataSet(std::string name) : name_(std::move(name)) {}
-
-TDataSet::~TDataSet() = default;
-
-void TDataSet::DatabaseError(const std::string& message) const
+void TFixedFormatDataSet::DatabaseError(const std::string& message) const
 {
     throw EDatabaseError(name_.empty() ? message : name_ + ": " + message);
 }
 
-void TDataSet::CheckActive() const
+void TFixedFormatDataSet::CheckActive() const
 {
     if (!Active()) DatabaseError("Cannot perform this operation on a closed dataset");
 }
 
-void TDataSet::CheckInactive() const
+void TFixedFormatDataSet::CheckInactive() const
 {
     if (Active()) DatabaseError("Cannot perform this operation on an open dataset");
 }
@@ -103,41 +100,43 @@ void TDataSubscription::Reset()
     id_ = 0;
 }
 
-TDataSubscription TDataSet::AddDataListener(TDataListener listener)
+TDataSubscription TFixedFormatDataSet::AddDataListener(TDataListener listener)
 {
     return TDataSubscription(listeners_, listeners_->Add(std::move(listener)));
 }
 
-void TDataSet::Notify(TDataEvent event) { listeners_->Notify(event); }
-
-void TDataSet::NotifyDataSetChanged() { Notify(TDataEvent::DataSetChanged); }
-
-void TDataSet::SetFields(const std::vector<int>& widths)
-{
-    fields_.clear();
-    int offset = 0;
-    for (int width : widths) {
-        fields_.push_back(std::make_unique<TField>(*this, offset, width));
-        offset += width;
-    }
-}
-
-void TDataSet::ClearFields() { fields_.clear(); }
-
 // ------------------------------------------------------------ open, close
 
-void TDataSet::Open()
+void TFixedFormatDataSet::Open()
 {
     if (Active()) return;
-    InternalOpen();
+    TakeRecords(fileName_.empty() ? std::string() : ReadWholeFile(fileName_));
+    BeginBrowsing();
+}
+
+void TFixedFormatDataSet::OpenWithText(std::string fileText)
+{
+    if (Active()) return;
+    TakeRecords(std::move(fileText));
+    BeginBrowsing();
+}
+
+void TFixedFormatDataSet::BeginBrowsing()
+{
+    recordLength_ = 0;
+    fields_.clear();
+    for (int width : fieldWidths_) {
+        fields_.push_back(std::make_unique<TField>(*this, recordLength_, width));
+        recordLength_ += width;
+    }
     state_ = TDataSetState::dsBrowse;
     modified_ = false;
     insertIndex_ = -1;
-    current_ = InternalRecordCount() > 0 ? 0 : -1;
+    current_ = RecordCount() > 0 ? 0 : -1;
     Notify(TDataEvent::StateChanged);
 }
 
-void TDataSet::Close()
+void TFixedFormatDataSet::Close()
 {
     if (!Active()) return;
     // A pending record is dropped, never posted.
@@ -146,47 +145,46 @@ void TDataSet::Close()
     insertIndex_ = -1;
     // If the file cannot be written the store stays open with its list, so
     // nothing is lost; the error passes on.
-    InternalClose();
-    ClearFields();
+    if (changed_ && !fileName_.empty()) WriteRecordFile(fileName_);
+    ClearList();
+    fields_.clear();
     state_ = TDataSetState::dsInactive;
     current_ = -1;
     Notify(TDataEvent::StateChanged);
 }
 
-int TDataSet::RecordCount() const { return Active() ? InternalRecordCount() : 0; }
-
 // ----------------------------------------------------------------- cursor
 
-void TDataSet::MoveTo(int index)
+void TFixedFormatDataSet::MoveTo(int index)
 {
     current_ = index;
     Notify(TDataEvent::Scrolled);
 }
 
-void TDataSet::First()
+void TFixedFormatDataSet::First()
 {
     CheckActive();
     CheckBrowseMode();
-    MoveTo(InternalRecordCount() > 0 ? 0 : -1);
+    MoveTo(RecordCount() > 0 ? 0 : -1);
 }
 
-void TDataSet::Last()
+void TFixedFormatDataSet::Last()
 {
     CheckActive();
     CheckBrowseMode();
-    MoveTo(InternalRecordCount() - 1);
+    MoveTo(RecordCount() - 1);
 }
 
-void TDataSet::Resync()
+void TFixedFormatDataSet::Resync()
 {
-    int count = InternalRecordCount();
+    int count = RecordCount();
     if (current_ >= count) current_ = count - 1;
     if (count > 0 && current_ < 0) current_ = 0;
 }
 
 // -------------------------------------------------------------- editing
 
-void TDataSet::CheckBrowseMode()
+void TFixedFormatDataSet::CheckBrowseMode()
 {
     if (!Editing()) return;
     if (FlushEditingControl) FlushEditingControl();
@@ -196,7 +194,7 @@ void TDataSet::CheckBrowseMode()
         Cancel();
 }
 
-void TDataSet::Edit()
+void TFixedFormatDataSet::Edit()
 {
     CheckActive();
     if (Editing()) return;
@@ -205,24 +203,24 @@ void TDataSet::Edit()
         return;
     }
     CheckBrowseMode();
-    editText_ = std::string(InternalRecordText(current_));
+    editText_ = std::string(RecordTextAt(current_));
     state_ = TDataSetState::dsEdit;
     modified_ = false;
     Notify(TDataEvent::StateChanged);
     Fire(AfterEdit);
 }
 
-void TDataSet::Insert() { BeginInsert(false); }
+void TFixedFormatDataSet::Insert() { BeginInsert(false); }
 
-void TDataSet::Append() { BeginInsert(true); }
+void TFixedFormatDataSet::Append() { BeginInsert(true); }
 
-void TDataSet::BeginInsert(bool append)
+void TFixedFormatDataSet::BeginInsert(bool append)
 {
     CheckActive();
     CheckBrowseMode();
     editText_.clear();
     appending_ = append;
-    insertIndex_ = (append || current_ < 0) ? InternalRecordCount() : current_;
+    insertIndex_ = (append || current_ < 0) ? RecordCount() : current_;
     state_ = TDataSetState::dsInsert;
     Notify(TDataEvent::StateChanged);
     try {
@@ -237,19 +235,20 @@ void TDataSet::BeginInsert(bool append)
     modified_ = false;
 }
 
-void TDataSet::Post()
+void TFixedFormatDataSet::Post()
 {
     CheckActive();
     if (!Editing()) DatabaseError(kNotEditing);
     if (FlushEditingControl) FlushEditingControl();
     Fire(BeforePost);
     if (state_ == TDataSetState::dsEdit) {
-        InternalStore(current_, editText_);
+        records_.at(current_).text = Keep(editText_);
     } else {
-        int at = appending_ ? InternalRecordCount() : std::min(insertIndex_, InternalRecordCount());
-        InternalInsertRecord(at, editText_);
+        int at = appending_ ? RecordCount() : std::min(insertIndex_, RecordCount());
+        records_.insert(records_.begin() + at, Entry{Keep(editText_), ++lastId_});
         current_ = at;
     }
+    changed_ = true;
     state_ = TDataSetState::dsBrowse;
     editText_.clear();
     insertIndex_ = -1;
@@ -258,7 +257,7 @@ void TDataSet::Post()
     Fire(AfterPost);
 }
 
-void TDataSet::Cancel()
+void TFixedFormatDataSet::Cancel()
 {
     if (!Editing()) return;
     state_ = TDataSetState::dsBrowse;
@@ -269,7 +268,7 @@ void TDataSet::Cancel()
     Notify(TDataEvent::DataSetChanged);
 }
 
-void TDataSet::Delete()
+void TFixedFormatDataSet::Delete()
 {
     CheckActive();
     if (state_ == TDataSetState::dsInsert) {
@@ -278,7 +277,8 @@ void TDataSet::Delete()
     }
     if (RecordCount() == 0) DatabaseError("Cannot perform this operation on an empty dataset");
     Fire(BeforeDelete);
-    InternalDelete(current_);
+    records_.erase(records_.begin() + current_);
+    changed_ = true;
     state_ = TDataSetState::dsBrowse;
     editText_.clear();
     modified_ = false;
@@ -289,23 +289,26 @@ void TDataSet::Delete()
 
 // --------------------------------------------------------------- fields
 
-TField& TDataSet::Field(std::size_t index)
+TField& TFixedFormatDataSet::Field(std::size_t index)
 {
     if (index >= fields_.size()) DatabaseError("Field index out of range");
     return *fields_[index];
 }
 
-const TField& TDataSet::Field(std::size_t index) const { return const_cast<TDataSet*>(this)->Field(index); }
+const TField& TFixedFormatDataSet::Field(std::size_t index) const
+{
+    return const_cast<TFixedFormatDataSet*>(this)->Field(index);
+}
 
-std::string_view TDataSet::ReadActiveField(const TField& field) const
+std::string_view TFixedFormatDataSet::ReadActiveField(const TField& field) const
 {
     CheckActive();
     if (Editing()) return ReadField(field, editText_);
     if (current_ < 0) return {};
-    return ReadField(field, InternalRecordText(current_));
+    return ReadField(field, RecordTextAt(current_));
 }
 
-void TDataSet::WriteActiveField(const TField& field, std::string_view value)
+void TFixedFormatDataSet::WriteActiveField(const TField& field, std::string_view value)
 {
     CheckActive();
     if (!Editing()) DatabaseError(kNotEditing);
@@ -314,29 +317,29 @@ void TDataSet::WriteActiveField(const TField& field, std::string_view value)
     Notify(TDataEvent::RecordChanged);
 }
 
-std::string TDataSet::FieldTextAt(int index, const TField& field) const
+std::string TFixedFormatDataSet::FieldTextAt(int index, const TField& field) const
 {
     if (index < 0 || index >= RecordCount()) return {};
-    return std::string(ReadField(field, InternalRecordText(index)));
+    return std::string(ReadField(field, RecordTextAt(index)));
 }
 
-std::string_view TDataSet::FieldViewAt(int index, const TField& field) const
+std::string_view TFixedFormatDataSet::FieldViewAt(int index, const TField& field) const
 {
     if (index < 0 || index >= RecordCount()) return {};
-    return ReadField(field, InternalRecordText(index));
+    return ReadField(field, RecordTextAt(index));
 }
 
 // ----------------------------------------------------- lookup, bookmarks
 
-bool TDataSet::FindRecord(const TField& field, std::string_view key, bool caseInsensitive, bool partialKey)
+bool TFixedFormatDataSet::FindRecord(const TField& field, std::string_view key, bool caseInsensitive, bool partialKey)
 {
     CheckActive();
     CheckBrowseMode();
     if (RecordCount() == 0) return false;
     key = TrimBlanksAndControls(key);  // once, not once per record
-    const int count = InternalRecordCount();
+    const int count = RecordCount();
     for (int i = 0; i < count; ++i) {
-        std::string_view text = ReadField(field, InternalRecordText(i));
+        std::string_view text = ReadField(field, RecordTextAt(i));
         // A field shorter than the key cannot match; most records of a miss
         // end here, before any trimming.
         if (text.size() >= key.size() && KeyValueMatches(text, key, caseInsensitive, partialKey)) {
@@ -347,18 +350,18 @@ bool TDataSet::FindRecord(const TField& field, std::string_view key, bool caseIn
     return false;
 }
 
-std::optional<TBookmark> TDataSet::GetBookmark() const
+std::optional<TBookmark> TFixedFormatDataSet::GetBookmark() const
 {
     if (!Active() || current_ < 0) return std::nullopt;
-    return InternalRecordId(current_);
+    return RecordIdAt(current_);
 }
 
-void TDataSet::GotoBookmark(TBookmark bookmark)
+void TFixedFormatDataSet::GotoBookmark(TBookmark bookmark)
 {
     CheckActive();
     CheckBrowseMode();
-    for (int i = 0; i < InternalRecordCount(); ++i) {
-        if (InternalRecordId(i) == bookmark) {
+    for (int i = 0; i < RecordCount(); ++i) {
+        if (RecordIdAt(i) == bookmark) {
             MoveTo(i);
             return;
         }

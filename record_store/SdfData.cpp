@@ -8,7 +8,7 @@
 
 namespace epinax {
 
-TFixedFormatDataSet::TFixedFormatDataSet(std::string name) : TDataSet(std::move(name)) {}
+TFixedFormatDataSet::TFixedFormatDataSet(std::string name) : name_(std::move(name)) {}
 
 TFixedFormatDataSet::~TFixedFormatDataSet()
 {
@@ -33,27 +33,6 @@ void TFixedFormatDataSet::SetSchema(std::vector<int> fieldWidths)
 
 // ------------------------------------------------------------ open, close
 
-void TFixedFormatDataSet::OpenWithText(std::string fileText)
-{
-    if (Active()) return;
-    givenText_ = std::move(fileText);
-    try {
-        Open();
-    } catch (...) {
-        givenText_.reset();
-        throw;
-    }
-    givenText_.reset();
-}
-
-void TFixedFormatDataSet::InternalOpen()
-{
-    TakeRecords(givenText_ ? std::move(*givenText_) : fileName_.empty() ? std::string() : ReadWholeFile(fileName_));
-    recordLength_ = 0;
-    for (int width : fieldWidths_) recordLength_ += width;
-    SetFields(fieldWidths_);
-}
-
 void TFixedFormatDataSet::TakeRecords(std::string fileText)
 {
     ClearList();
@@ -77,13 +56,7 @@ void TFixedFormatDataSet::Reload()
     std::string text = ReadWholeFile(fileName_);
     TakeRecords(std::move(text));
     Resync();
-    NotifyDataSetChanged();
-}
-
-void TFixedFormatDataSet::InternalClose()
-{
-    if (changed_ && !fileName_.empty()) WriteRecordFile(fileName_);
-    ClearList();
+    Notify(TDataEvent::DataSetChanged);
 }
 
 void TFixedFormatDataSet::ClearList()
@@ -122,28 +95,6 @@ std::string_view TFixedFormatDataSet::Keep(std::string_view recordText)
 {
     keptTexts_.emplace_back(recordText.substr(0, recordLength_));
     return keptTexts_.back();
-}
-
-std::string_view TFixedFormatDataSet::InternalRecordText(int index) const { return records_.at(index).text; }
-
-TBookmark TFixedFormatDataSet::InternalRecordId(int index) const { return records_.at(index).id; }
-
-void TFixedFormatDataSet::InternalStore(int index, std::string_view recordText)
-{
-    records_.at(index).text = Keep(recordText);
-    changed_ = true;
-}
-
-void TFixedFormatDataSet::InternalInsertRecord(int index, std::string_view recordText)
-{
-    records_.insert(records_.begin() + index, Entry{Keep(recordText), ++lastId_});
-    changed_ = true;
-}
-
-void TFixedFormatDataSet::InternalDelete(int index)
-{
-    records_.erase(records_.begin() + index);
-    changed_ = true;
 }
 
 // ----------------------------------------------------------------- fields

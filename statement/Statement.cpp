@@ -47,15 +47,15 @@ void TStatement::BindStores()
         // Whether the row being posted is new, for the row rules.
         bool& newRow = side == TSide::Customers ? newCustomerRow_ : newSupplierRow_;
         TFixedFormatDataSet& list = List(side);
-        list.BeforePost = [this, side](TDataSet& posted) {
+        list.BeforePost = [this, side](TFixedFormatDataSet& posted) {
             ValidateRow(side);
             KeepRowBefore(side, posted.State() == TDataSetState::dsEdit);
         };
-        list.BeforeDelete = [this, side](TDataSet&) { KeepRowBefore(side, true); };
-        list.AfterPost = [this, side](TDataSet&) { RowChanged(side, true); };
-        list.AfterDelete = [this, side](TDataSet&) { RowChanged(side, false); };
-        list.OnNewRecord = [&newRow](TDataSet&) { newRow = true; };
-        list.AfterEdit = [&newRow](TDataSet&) { newRow = false; };
+        list.BeforeDelete = [this, side](TFixedFormatDataSet&) { KeepRowBefore(side, true); };
+        list.AfterPost = [this, side](TFixedFormatDataSet&) { RowChanged(side, true); };
+        list.AfterDelete = [this, side](TFixedFormatDataSet&) { RowChanged(side, false); };
+        list.OnNewRecord = [&newRow](TFixedFormatDataSet&) { newRow = true; };
+        list.AfterEdit = [&newRow](TFixedFormatDataSet&) { newRow = false; };
     }
 }
 

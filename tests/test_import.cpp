@@ -235,7 +235,7 @@ TEST_F(Import, AnErrorWhileInsertingPutsTheListBack)
     auto& list = doc.List(TSide::Customers);
     int inserts = 0;
     auto newRecord = list.OnNewRecord;
-    list.OnNewRecord = [&](TDataSet& inserted) {
+    list.OnNewRecord = [&](TFixedFormatDataSet& inserted) {
         newRecord(inserted);
         if (++inserts == 2) throw EFileError("written no more", 28);
     };
@@ -245,7 +245,7 @@ TEST_F(Import, AnErrorWhileInsertingPutsTheListBack)
 
     list.OnNewRecord = newRecord;
     auto validate = list.BeforePost;
-    list.BeforePost = [&](TDataSet& posted) {
+    list.BeforePost = [&](TFixedFormatDataSet& posted) {
         if (list.PendingInsertIndex() == 2) throw EConvertError("'x' is not a valid integer value");
         validate(posted);
     };

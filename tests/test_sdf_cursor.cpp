@@ -20,7 +20,9 @@ struct Recorded {
         WriteBytes(dir.File("record2"), contents);
         data.SetFileName(dir.File("record2"));
         data.SetSchema({5});
-        auto record = [this](const char* name) { return [this, name](TDataSet&) { events.push_back(name); }; };
+        auto record = [this](const char* name) {
+            return [this, name](TFixedFormatDataSet&) { events.push_back(name); };
+        };
         data.AfterEdit = record("AfterEdit");
         data.BeforePost = record("BeforePost");
         data.AfterPost = record("AfterPost");
@@ -94,7 +96,7 @@ TEST(CursorEvents, RefusedPostKeepsThePendingRecordAndTheCursor)
 {
     Recorded r;
     bool refuse = true;
-    r.data.BeforePost = [&](TDataSet&) {
+    r.data.BeforePost = [&](TFixedFormatDataSet&) {
         r.events.push_back("BeforePost");
         if (refuse) throw EAbort();
     };
@@ -172,7 +174,7 @@ TEST(CursorEvents, CloseWhileEditingDropsTheEdit)
 TEST(CursorEvents, NewRecordErrorEndsTheInsert)
 {
     Recorded r;
-    r.data.OnNewRecord = [](TDataSet&) { throw std::runtime_error("no"); };
+    r.data.OnNewRecord = [](TFixedFormatDataSet&) { throw std::runtime_error("no"); };
     EXPECT_THROW(r.data.Append(), std::runtime_error);
     EXPECT_EQ(r.data.State(), TDataSetState::dsBrowse);
     EXPECT_EQ(r.Current(), "A");

@@ -25,7 +25,7 @@ namespace epinax::ui {
 
 namespace {
 
-bool IsEditing(const TDataSet& store)
+bool IsEditing(const TFixedFormatDataSet& store)
 {
     return store.State() == TDataSetState::dsEdit || store.State() == TDataSetState::dsInsert;
 }
@@ -256,7 +256,7 @@ void CounterpartyGrid::DropEditor()
 
 void CounterpartyGrid::LeaveGrid()
 {
-    TDataSet& store = model_->Store();
+    TFixedFormatDataSet& store = model_->Store();
     CommitEditor();
     if (store.State() == TDataSetState::dsInsert && !store.Modified()) store.Cancel();
 }
@@ -302,7 +302,7 @@ void CounterpartyGrid::currentChanged(const QModelIndex& current, const QModelIn
 
 void CounterpartyGrid::MoveStoreToRow(int row)
 {
-    TDataSet& store = model_->Store();
+    TFixedFormatDataSet& store = model_->Store();
     int index = model_->RecordIndexOfRow(row);
     bool moved = index >= 0 && RunHandler(this, [&] { store.GotoBookmark(store.RecordIdAt(index)); });
     if (!moved) FollowStore();  // a refused row keeps the cursor
@@ -314,7 +314,7 @@ void CounterpartyGrid::MoveStoreToRow(int row)
 
 void CounterpartyGrid::AppendAtEnd()
 {
-    TDataSet& store = model_->Store();
+    TFixedFormatDataSet& store = model_->Store();
     // What is typed in the open editor counts as typed into the row: Down
     // then posts it (or tells why not) rather than doing nothing.
     QLineEdit* editor = delegate_->ActiveEditor();
@@ -347,7 +347,7 @@ void CounterpartyGrid::DeleteWithQuestion()
 
 void CounterpartyGrid::keyPressEvent(QKeyEvent* event)
 {
-    TDataSet& store = model_->Store();
+    TFixedFormatDataSet& store = model_->Store();
     if (!store.Active()) return QTableView::keyPressEvent(event);
     bool editing = state() == QAbstractItemView::EditingState;
     if (event->key() == Qt::Key_Down && currentIndex().row() == model_->rowCount() - 1) {

@@ -69,7 +69,7 @@ bool ListNavigator::BeforeAction(TNavigateBtn button)
 
 void ListNavigator::BtnClick(TNavigateBtn button)
 {
-    TDataSet& store = statement_.List(grid_.Side());
+    TFixedFormatDataSet& store = statement_.List(grid_.Side());
     if (!store.Active() || !BeforeAction(button)) return;
     RunHandler(this, [&] {
         switch (button) {
@@ -97,7 +97,7 @@ void ListNavigator::BtnClick(TNavigateBtn button)
 
 void ListNavigator::UpdateButtons()
 {
-    const TDataSet& store = statement_.List(grid_.Side());
+    const TFixedFormatDataSet& store = statement_.List(grid_.Side());
     bool active = store.Active();
     bool editing = active && (store.State() == TDataSetState::dsEdit || store.State() == TDataSetState::dsInsert);
     buttons_[nbFirst]->setEnabled(active);
