@@ -8,6 +8,7 @@
 #include "StatementGenerator.h"
 #include "common/Date.h"
 #include "outputs/Print.h"
+#include "outputs/StatementReport.h"
 #include "statement/Statement.h"
 #include "statement/UserInterface.h"
 
@@ -55,9 +56,7 @@ private:
     {
         TReportInput input;
         input.side = TSide::Customers;
-        input.header.year = doc_.Header().Year;
-        input.header.companyName = doc_.Header().CompanyName;
-        input.header.afm = doc_.Header().TaxNumber;
+        input.header = ReportHeaderOf(doc_.Header());
         input.list = &doc_.List(TSide::Customers);
         input.publicValue = doc_.PublicValue(TSide::Customers);
         input.invoiceTotal = doc_.InvoiceTotalText(TSide::Customers);

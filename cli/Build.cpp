@@ -89,8 +89,8 @@ TStatementHeader TypedHeader(const TStatementInput& input)
     for (const THeaderEdit& edit : HeaderEdits()) {
         auto filter = [&](char key, std::string_view text) { return HeaderKeyFilter(edit.keys, key, text); };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.Name()));
-        header.*edit.text =
-            Typed(value, static_cast<size_t>(edit.maxLength), filter, [&] { return EditNamed(edit.Name()); });
+        header.*edit.text = cp1253::ToUtf8(
+            Typed(value, static_cast<size_t>(edit.maxLength), filter, [&] { return EditNamed(edit.Name()); }));
     }
     // A code the table does not have leaves no office chosen, as an empty one.
     Keys(input.header.at("DOY"), [] { return EditNamed("DOY"); });

@@ -93,7 +93,7 @@ namespace {
 ordered_json HeaderToJson(const TStatementHeader& header)
 {
     ordered_json out = ordered_json::object();
-    for (const THeaderEdit& edit : HeaderEdits()) out[edit.Name()] = cp1253::ToUtf8(header.*edit.text);
+    for (const THeaderEdit& edit : HeaderEdits()) out[edit.Name()] = header.*edit.text;
     bool chosen = header.TaxOffice >= 0 && header.TaxOffice < static_cast<int>(DOYCodes().size());
     out["DOY"] = chosen ? DOYCodes()[header.TaxOffice] : std::string();
     return out;

@@ -1,5 +1,6 @@
 #include "outputs/StatementReport.h"
 
+#include "common/Cp1253.h"
 #include "statement/TaxOffices.h"
 
 namespace epinax {
@@ -18,18 +19,20 @@ void SetTaxOffice(TReportHeader& out, int position)
 
 TReportHeader ReportHeaderOf(const TStatementHeader& header)
 {
+    // The report is written in Windows-1253.
+    auto bytes = [](const std::string& text) { return cp1253::FromUtf8OrThrow(text); };
     TReportHeader out;
-    out.year = header.Year;
+    out.year = bytes(header.Year);
     SetTaxOffice(out, header.TaxOffice);
-    out.folder = header.FolderNumber;
-    out.companyName = header.CompanyName;
-    out.afm = header.TaxNumber;
-    out.profession = header.Activity;
-    out.town = header.Town;
-    out.street = header.Street;
-    out.number = header.StreetNumber;
-    out.tk = header.PostCode;
-    out.tel = header.Phone;
+    out.folder = bytes(header.FolderNumber);
+    out.companyName = bytes(header.CompanyName);
+    out.afm = bytes(header.TaxNumber);
+    out.profession = bytes(header.Activity);
+    out.town = bytes(header.Town);
+    out.street = bytes(header.Street);
+    out.number = bytes(header.StreetNumber);
+    out.tk = bytes(header.PostCode);
+    out.tel = bytes(header.Phone);
     return out;
 }
 

@@ -83,7 +83,7 @@ std::vector<THeaderRefusal> HeaderRefusals(const TStatementHeader& header, int c
         refuse("Επιλέξτε τη ΔΟΥ και επαναλάβετε την αποθήκευση.", TStatementField::TaxOffice, false);
     // Never typed, but a damaged file opened or a paste may bring one in.
     for (const THeaderEdit& edit : HeaderEdits()) {
-        const std::string& text = header.*(edit.text);
+        const std::string text = cp1253::FromUtf8OrThrow(header.*(edit.text));
         auto found = std::find_if(text.begin(), text.end(), IsControlCharacter);
         if (found != text.end())
             refusals.push_back({ControlCharacterMessage(edit.control, *found), edit.control, false});

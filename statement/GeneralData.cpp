@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "common/Cp1253.h"
 #include "common/Lines.h"
 #include "common/Numbers.h"
 #include "entry/TaxNumber.h"
@@ -53,7 +54,7 @@ std::optional<std::string> Unescaped(std::string_view text)
 bool SetValue(TGeneralData& data, std::string_view name, std::string value)
 {
     if (const THeaderEdit* edit = FindHeaderEdit(name)) {
-        data.header.*(edit->text) = std::move(value);
+        data.header.*(edit->text) = cp1253::ToUtf8(value);
     } else if (name == "ComboBox1") {
         auto index = ParseInteger(value);
         if (!index || *index < -1 || *index >= static_cast<int>(DOYCodes().size())) return false;
@@ -86,8 +87,10 @@ bool ValueAsTyped(const THeaderEdit& edit, std::string_view value)
 
 bool HeaderAsTyped(const TStatementHeader& header)
 {
-    for (const THeaderEdit& edit : HeaderEdits())
-        if (!ValueAsTyped(edit, header.*(edit.text))) return false;
+    for (const THeaderEdit& edit : HeaderEdits()) {
+        auto typed = cp1253::FromUtf8(header.*(edit.text));
+        if (!typed || !ValueAsTyped(edit, *typed)) return false;
+    }
     return true;
 }
 
@@ -97,7 +100,7 @@ std::string GeneralDataText(const TGeneralData& data)
     auto line = [&](std::string_view name, std::string_view value) {
         text.append(name).append("=").append(Escaped(value)).append("\r\n");
     };
-    for (const THeaderEdit& edit : HeaderEdits()) line(edit.Name(), data.header.*(edit.text));
+    for (const THeaderEdit& edit : HeaderEdits()) line(edit.Name(), cp1253::FromUtf8OrThrow(data.header.*(edit.text)));
     line("ComboBox1", std::to_string(data.header.TaxOffice));
     line("Credit", data.header.Credit ? "1" : "0");
     line("EditPub1", data.customerPublicValue);

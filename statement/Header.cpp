@@ -1,5 +1,6 @@
 #include "statement/Header.h"
 
+#include "common/Cp1253.h"
 #include "common/Numbers.h"
 #include "common/Text.h"
 #include "entry/TaxNumber.h"
@@ -126,9 +127,9 @@ void FillHeaderFromLine(TStatementHeader& header, std::string_view line)
     header.TaxOffice = IndexOfDOYCode(Slice(line, kTaxOfficeFrom, kTaxOfficeWidth));
     for (const auto& slice : kSlices) {
         std::string_view text = Slice(line, slice.from, slice.width);
-        header.*slice.text = slice.form == TSliceForm::AsIs               ? std::string(text)
-                             : slice.form == TSliceForm::NoTrailingBlanks ? TrimmedRight(text)
-                                                                          : Trimmed(text);
+        header.*slice.text = cp1253::ToUtf8(slice.form == TSliceForm::AsIs               ? std::string(text)
+                                            : slice.form == TSliceForm::NoTrailingBlanks ? TrimmedRight(text)
+                                                                                         : Trimmed(text));
     }
 }
 
@@ -140,7 +141,7 @@ std::string HeaderLine(const TStatementHeader& h)
     line[0] = '1';
     line.replace(kTaxOfficeFrom - 1, kTaxOfficeWidth, Field(code, kTaxOfficeWidth));
     for (const auto& slice : kSlices) {
-        const std::string& text = h.*slice.text;
+        const std::string text = cp1253::FromUtf8OrThrow(h.*slice.text);
         line.replace(slice.from - 1, slice.width,
                      slice.form == TSliceForm::NoBlanksRightAligned ? RightAligned(text, slice.width)
                                                                     : Field(text, slice.width));

@@ -10,6 +10,8 @@
 #include "statement/StatementFields.h"
 namespace epinax {
 
+// The texts are UTF-8; the file's line and the working file hold them in
+// Windows-1253, which every edit limits them to.
 struct TStatementHeader {
     std::string Year, FolderNumber, CompanyName, TaxNumber, Activity, Town, Street, StreetNumber, PostCode, Phone, Fax,
         Email, Installation;
@@ -51,7 +53,8 @@ bool YearAccepted(std::string_view year, int currentYear);
 // Fills the header from a header line. Throws on a slice it cannot take.
 void FillHeaderFromLine(TStatementHeader& header, std::string_view line);
 
-// Line type 1: exactly 150 characters, each field at its width.
+// Line type 1: exactly 150 characters, each field at its width, in
+// Windows-1253.
 std::string HeaderLine(const TStatementHeader& header);
 
 }  // namespace epinax

@@ -405,7 +405,7 @@ TEST_F(PinnedChecks, AHeaderValueHoldingAControlCharacterIsNotSaved)
         {TStatementField::Email, "a@b\x1a", "«Email»: ο χαρακτήρας ελέγχου U+001A"},
         {TStatementField::Activity, "\x01", "«Αντικείμενο Εργασιών (Επάγγελμα)»: ο χαρακτήρας ελέγχου U+0001"},
         {TStatementField::Street, "ODOS\x7f", "«Οδός»: ο χαρακτήρας ελέγχου U+007F"},
-        {TStatementField::StreetNumber, "1\x81", "«Αριθμός»: ο χαρακτήρας ελέγχου U+0081"},
+        {TStatementField::StreetNumber, "1\u0081", "«Αριθμός»: ο χαρακτήρας ελέγχου U+0081"},
     };
     for (const auto& [control, value, problem] : values) {
         doc.SetHeaderText(control, value);

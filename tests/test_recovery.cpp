@@ -21,7 +21,7 @@ TEST(GeneralData, KeepsEveryValueExactly)
 {
     TGeneralData data;
     data.header.Year = "2024";
-    data.header.CompanyName = G("  ΑΚΜΕ \\ Α.Ε.  ");
+    data.header.CompanyName = "  ΑΚΜΕ \\ Α.Ε.  ";
     data.header.TaxNumber = "12345";
     data.header.TaxOffice = 9;
     data.header.Credit = true;

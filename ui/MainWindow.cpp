@@ -508,7 +508,7 @@ void MainWindow::ReadFromStatement()
     const TStatement& s = *statement_;
     auto show = [&](const char* name, const std::string& value) {
         QLineEdit* edit = edits_.value(QString::fromLatin1(name));
-        QString text = FromCp1253(value);
+        QString text = QString::fromStdString(value);
         if (edit && edit->text() != text) edit->setText(text);
     };
     for (const auto& field : HeaderEdits()) show(field.Name().c_str(), s.Header().*(field.text));
@@ -738,17 +738,17 @@ void MainWindow::closeEvent(QCloseEvent* event)
 
 void MainWindow::EditTextEdited(QLineEdit* edit, const QString& text)
 {
-    auto value = ToCp1253(text);
-    if (!value) return;  // the validator holds such texts off
+    if (!ToCp1253(text)) return;  // the validator holds such texts off
+    const std::string value = text.toStdString();
     auto control = FieldWithHandle(edit->objectName().toStdString());
     if (!control) return;
     RunHandler(this, [&] {
         if (*control == TStatementField::CustomerPublicValue)
-            statement_->SetPublicValueText(TSide::Customers, *value);
+            statement_->SetPublicValueText(TSide::Customers, value);
         else if (*control == TStatementField::SupplierPublicValue)
-            statement_->SetPublicValueText(TSide::Suppliers, *value);
+            statement_->SetPublicValueText(TSide::Suppliers, value);
         else
-            statement_->SetHeaderText(*control, *value);
+            statement_->SetHeaderText(*control, value);
     });
 }
 
@@ -982,7 +982,8 @@ void MainWindow::SetFocus(TStatementField control)
 std::optional<std::string> MainWindow::ChooseSaveFile(const std::string& proposedName)
 {
     TCapsLockOff typedNamesAsTyped(keyLed_);
-    return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), FromCp1253(proposedName)), chosenFile_);
+    return Chosen(TDialogs::SaveFileName(this, TDialogs::StartFolder(), QString::fromStdString(proposedName)),
+                  chosenFile_);
 }
 
 std::optional<std::string> MainWindow::ChooseWorkbook()

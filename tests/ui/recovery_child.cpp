@@ -84,8 +84,8 @@ int Recover(MainWindow& form)
     for (const QString& shown : TDialogs::Shown()) Say(QStringLiteral("shown ") + shown);
     TStatement& doc = form.Statement();
     Say(QStringLiteral("unsaved %1").arg(doc.UnsavedChanges() ? 1 : 0));
-    Say(QStringLiteral("afm ") + FromCp1253(doc.Header().TaxNumber));
-    Say(QStringLiteral("name ") + FromCp1253(doc.Header().CompanyName));
+    Say(QStringLiteral("afm ") + QString::fromStdString(doc.Header().TaxNumber));
+    Say(QStringLiteral("name ") + QString::fromStdString(doc.Header().CompanyName));
     Say(QStringLiteral("office %1").arg(doc.Header().TaxOffice));
     Say(QStringLiteral("shown rows %1").arg(form.Grid(TSide::Customers)->model()->rowCount()));
     TFixedFormatDataSet& list = doc.List(TSide::Customers);
