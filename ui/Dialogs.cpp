@@ -12,6 +12,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpacerItem>
 #include <QStandardPaths>
 #include <QVBoxLayout>
@@ -85,6 +86,21 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& title, cons
     box.exec();
 }
 
+// The program's messages are laid out in lines of their own, which a box
+// keeps; only a line wider than most of the screen is wrapped, so that the
+// box never runs past the screen's edge and hides its end.
+void LayOutLines(QLabel& label)
+{
+    const QScreen* screen = label.screen();
+    const int widest = screen ? screen->availableGeometry().width() * 2 / 3 : 800;
+    const QFontMetrics metrics(label.font());
+    int longest = 0;
+    for (const QString& line : label.text().split(QLatin1Char('\n')))
+        longest = std::max(longest, metrics.horizontalAdvance(line));
+    label.setWordWrap(longest > widest);
+    if (longest > widest) label.setFixedWidth(widest);
+}
+
 }  // namespace
 
 QString ApplicationTitle() { return QStringLiteral(u"Συγκεντρωτικές καταστάσεις πελατών-προμηθευτών"); }
@@ -103,7 +119,7 @@ TConfirmDialog::TConfirmDialog(QWidget* parent, const QString& text, const std::
     layout->addSpacerItem(new QSpacerItem(TitleWidth(*this, windowTitle()), 0, QSizePolicy::Fixed, QSizePolicy::Fixed));
     auto* label = new QLabel(Lines(text), this);
     label->setObjectName(QStringLiteral("Message"));
-    label->setWordWrap(false);
+    LayOutLines(*label);
     layout->addWidget(label);
     auto* row = new QHBoxLayout;
     row->addStretch();
@@ -179,8 +195,6 @@ void TDialogs::ShowMessage(QWidget* parent, const QString& text)
 {
     Q().shown << QStringLiteral("message: ") + text;
     if (Q().recordOnly) return;
-    // The program's messages are laid out in lines of their own; a box that
-    // wrapped them again would break them mid-line.
     TConfirmDialog box(parent, text, {TMsgDlgBtn::mbOK}, {QStringLiteral("OK")});
     box.exec();
 }

@@ -227,6 +227,10 @@ private slots:
                  mrNo);
         QCOMPARE(ask({B::mbYes, B::mbNo}, {}, [](TConfirmDialog& box) { QTest::keyClick(&box, Qt::Key_Return); }),
                  mrYes);
+        // A line longer than the screen is wrapped, so the box shows it whole.
+        TConfirmDialog wide(nullptr, QStringLiteral(u"Η αποθήκευση απέτυχε ").repeated(40), {B::mbOK}, {});
+        wide.show();
+        QVERIFY(wide.frameGeometry().width() <= wide.screen()->availableGeometry().width());
     }
 
     void newAnsweredNoThenYes()
