@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <string>
 
-#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "common/Date.h"
 #include "outputs/ListWorkbook.h"
 #include "outputs/Print.h"
 #include "outputs/StatementReport.h"
 #include "statement/Statement.h"
+#include "statement/UserInterface.h"
 
 namespace epinax::bench {
 
@@ -57,7 +57,7 @@ private:
 
     TempDir data_;
     TempDir programDir_;
-    BenchUi ui_;
+    TUnwatched ui_;
     TStatement doc_;
 };
 

@@ -4,7 +4,6 @@
 #include <stdexcept>
 #include <string>
 
-#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "WorkbookGenerator.h"
 #include "common/Date.h"
@@ -64,7 +63,7 @@ public:
 private:
     TempDir data_, programDir_;
     std::string workbook_, emptyFile_, fullFile_;
-    BenchUi ui_;
+    TUnwatched ui_;
     TStatement doc_;
 };
 

@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "common/Date.h"
 #include "outputs/Print.h"
@@ -76,7 +75,7 @@ private:
 
     TempDir data_;
     TempDir programDir_;
-    BenchUi ui_;
+    TUnwatched ui_;
     TStatement doc_;
 };
 

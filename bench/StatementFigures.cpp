@@ -1,6 +1,6 @@
 #include "StatementFigures.h"
 
-#include "BenchUi.h"
+#include "statement/UserInterface.h"
 
 #include <spawn.h>
 #include <sys/wait.h>
@@ -44,7 +44,7 @@ public:
     }
 
     TempDir programDir;
-    BenchUi ui;
+    TUnwatched ui;
     TStatement doc;
 };
 

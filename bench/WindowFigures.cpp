@@ -17,7 +17,6 @@
 #include <memory>
 
 #include "BenchSupport.h"
-#include "BenchUi.h"
 #include "StatementGenerator.h"
 #include "WorkbookGenerator.h"
 #include "entry/RecordLayout.h"
@@ -25,6 +24,7 @@
 #include "outputs/StatementReport.h"
 #include "pages/ReportPages.h"
 #include "statement/Statement.h"
+#include "statement/UserInterface.h"
 #include "ui/CounterpartyGrid.h"
 #include "ui/Dialogs.h"
 #include "ui/ImportPreviewDialog.h"
@@ -260,7 +260,7 @@ private:
     TempDir data_, windowDir_, coreDir_;
     std::string statementFile_, workbook_;
     std::unique_ptr<MainWindow> window_;
-    BenchUi coreUi_;
+    TUnwatched coreUi_;
     std::unique_ptr<TStatement> core_;
 };
 

@@ -5,18 +5,16 @@
 #include <utility>
 
 #include "cli/CliError.h"
+#include "cli/Dates.h"
 #include "common/Cp1253.h"
-#include "common/Errors.h"
 #include "common/Files.h"
-#include "entry/ListRefresh.h"
-#include "entry/RowValidation.h"
-#include "entry/Side.h"
 #include "entry/TaxNumber.h"
+#include "statement/BulkEntry.h"
 #include "statement/Checks.h"
 #include "statement/Header.h"
 #include "statement/Statement.h"
-#include "statement/StatementFile.h"
 #include "statement/TaxOffices.h"
+#include "statement/UserInterface.h"
 
 namespace epinax::cli {
 
@@ -25,8 +23,6 @@ namespace {
 // The name of a field or row in messages, made only when one is refused: a
 // long list would otherwise spend much of its time naming rows.
 using TNamer = std::function<std::string()>;
-
-int IndexOf(TSide side) { return SideInfo(side).index; }
 
 [[noreturn]] void Refuse(const std::string& utf8Message) { throw CliError(kExitRefused, utf8Message); }
 
@@ -83,20 +79,19 @@ std::string WithoutFileFilling(const THeaderEdit& edit, const std::string& value
     return value.substr(0, value.find_last_not_of(' ') + 1);
 }
 
-TStatementHeader TypedHeader(const TStatementInput& input)
+// The header typed edit by edit, the tax office chosen and the kind clicked.
+void EnterHeader(TStatement& statement, const TStatementInput& input)
 {
-    TStatementHeader header;
     for (const THeaderEdit& edit : HeaderEdits()) {
         auto filter = [&](char key, std::string_view text) { return HeaderKeyFilter(edit.keys, key, text); };
         std::string value = WithoutFileFilling(edit, input.header.at(edit.Name()));
-        header.*edit.text = cp1253::ToUtf8(
-            Typed(value, static_cast<size_t>(edit.maxLength), filter, [&] { return EditNamed(edit.Name()); }));
+        statement.SetHeaderText(edit.control, cp1253::ToUtf8(Typed(value, static_cast<size_t>(edit.maxLength), filter,
+                                                                   [&] { return EditNamed(edit.Name()); })));
     }
     // A code the table does not have leaves no office chosen, as an empty one.
     Keys(input.header.at("DOY"), [] { return EditNamed("DOY"); });
-    header.TaxOffice = IndexOfDOYCode(input.header.at("DOY"));
-    header.Credit = input.credit;
-    return header;
+    statement.SelectTaxOffice(IndexOfDOYCode(input.header.at("DOY")));
+    statement.ChooseKind(input.credit);
 }
 
 std::string ListNamed(TSide side) { return side == TSide::Customers ? "Πελάτες" : "Προμηθευτές"; }
@@ -114,100 +109,39 @@ void RefuseTooManyRows(const TStatementInput& input)
     }
 }
 
-// One list in a record store of its own, each row typed into the grid's
-// columns and posted through the row validation of the window's post. The
-// index of tax numbers keeps the check for a repeated one linear.
-class ListEntry {
-public:
-    ListEntry(TSide side, const std::string& ownAfm) : side_(side), ownAfm_(ownAfm)
-    {
-        list_.SetSchema(CounterpartySchema());
-        list_.OpenWithText({});
-        for (const TGridColumn& column : GridColumns(side)) fields_.push_back(&list_.Field(column.field));
-    }
-
-    void Post(const TRowInput& row, size_t number)
-    {
-        auto rowName = [&] { return RowNamed(side_, number); };
-        list_.Append();
-        for (size_t c = 0; c < fields_.size() && c < row.size(); ++c) {
-            auto filter = [c](char key, std::string_view text) {
-                return GridColumnKeyFilter(static_cast<int>(c), key, text);
-            };
-            auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
-            fields_[c]->SetAsString(Typed(row[c], static_cast<size_t>(fields_[c]->Size()), filter, what));
-        }
-        std::optional<TRowRefusal> refusal;
-        try {
-            refusal = ValidatePostedRow(list_, side_, TPostedRow{ownAfm_, true, &afms_});
-        } catch (const EConvertError& error) {
-            Refuse(rowName() + ": " + error.what());
-        }
-        if (refusal) Refuse(rowName() + ": " + refusal->message);
-        list_.Post();
-    }
-
-    TFixedFormatDataSet& List() { return list_; }
-
-private:
-    TSide side_;
-    const std::string& ownAfm_;
-    TFixedFormatDataSet list_;
-    std::vector<TField*> fields_;
-    TAfmIndex afms_;
-};
-
-struct TEnteredList {
-    std::unique_ptr<ListEntry> entry;
-    TListTotals totals;
-    std::string publicValue;
-};
-
-TEnteredList EnterRows(TSide side, const std::string& ownAfm, const std::vector<TRowInput>& rows)
+// Each row typed into the grid's columns and posted as the window posts it.
+// The statement keeps the list's tax numbers in an index meanwhile, so that
+// the check for a repeated one stays linear.
+void EnterRows(TStatement& statement, TSide side, const std::vector<TRowInput>& rows)
 {
-    TEnteredList entered{std::make_unique<ListEntry>(side, ownAfm), {}, {}};
-    for (size_t i = 0; i < rows.size(); ++i) entered.entry->Post(rows[i], i + 1);
-    entered.totals = SumList(entered.entry->List()).totals;
-    return entered;
+    TFixedFormatDataSet& list = statement.List(side);
+    std::vector<TField*> fields;
+    for (const TGridColumn& column : GridColumns(side)) fields.push_back(&list.Field(column.field));
+    {
+        TBulkEntry bulk(statement, side);
+        for (size_t row = 0; row < rows.size(); ++row) {
+            auto rowName = [&] { return RowNamed(side, row + 1); };
+            list.Append();
+            for (size_t c = 0; c < fields.size(); ++c) {
+                auto filter = [c](char key, std::string_view text) {
+                    return GridColumnKeyFilter(static_cast<int>(c), key, text);
+                };
+                auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
+                fields[c]->SetAsString(Typed(rows[row][c], static_cast<size_t>(fields[c]->Size()), filter, what));
+            }
+            if (auto refusal = statement.SettlePendingRow(side, true)) Refuse(rowName() + ": " + refusal->text);
+        }
+    }
+    statement.RefreshList(side);
 }
 
-// Leaving the edit keeps every number in the form "0.##".
-std::string TypedPublicValue(TSide side, const TStatementInput& input)
+// Typed as the window's edit takes it; Save As puts it in the form "0.##".
+void EnterPublicValue(TStatement& statement, TSide side, const TStatementInput& input)
 {
     std::string name = side == TSide::Customers ? "EditPub1" : "EditPub2";
     const std::string& value = side == TSide::Customers ? input.customerPublicValue : input.supplierPublicValue;
-    return NormalisedPublicValue(
-        Typed(value, kEditPubMaxLength, AmountKeyFilter, [&] { return "Πεδίο «" + name + "»"; }));
-}
-
-// The checks Save As makes before it writes, with its first message.
-void CheckBeforeSave(const TStatementHeader& header, int currentYear, TEnteredList (&lists)[2])
-{
-    auto refusals = HeaderRefusals(header, currentYear);
-    if (!refusals.empty()) Refuse(refusals.front().message);
-    for (TSide side : {TSide::Customers, TSide::Suppliers})
-        if (auto refusal = ListAfmRefusal(lists[IndexOf(side)].entry->List(), side, header.TaxNumber)) Refuse(*refusal);
-}
-
-TListToWrite ToWrite(TEnteredList& entered)
-{
-    const TFixedFormatDataSet& list = entered.entry->List();
-    return TListToWrite{list.RecordCount(), [&list](int i) { return list.RecordTextAt(i); }, entered.publicValue,
-                        entered.totals.InvoicesText(), entered.totals.ValueText()};
-}
-
-// Written beside its place and renamed over it, as Save As writes it.
-void WriteFile(const std::string& outPath, const TStatementHeader& header, TDate today, TEnteredList (&lists)[2])
-{
-    try {
-        FileReplacer out(outPath, TDurability::UserFile);
-        auto problem = WriteStatementText(header, today, ToWrite(lists[0]), ToWrite(lists[1]),
-                                          [&](std::string_view piece) { out.Write(piece); });
-        if (problem) Refuse(*problem);
-        out.Commit();
-    } catch (const EFileError& error) {
-        Refuse(SaveFailedText(outPath, error.SystemError()));
-    }
+    statement.SetPublicValueText(
+        side, Typed(value, kEditPubMaxLength, AmountKeyFilter, [&] { return "Πεδίο «" + name + "»"; }));
 }
 
 }  // namespace
@@ -215,16 +149,19 @@ void WriteFile(const std::string& outPath, const TStatementHeader& header, TDate
 void BuildStatement(const TStatementInput& input, const std::string& outPath, bool force)
 {
     RefuseTooManyRows(input);
-    const TDate today = input.date ? *input.date : LocalToday();
-    const TStatementHeader header = TypedHeader(input);
-    TEnteredList lists[2] = {EnterRows(TSide::Customers, header.TaxNumber, input.customers),
-                             EnterRows(TSide::Suppliers, header.TaxNumber, input.suppliers)};
-    for (TSide side : {TSide::Customers, TSide::Suppliers})
-        lists[IndexOf(side)].publicValue = TypedPublicValue(side, input);
-    CheckBeforeSave(header, today.year, lists);
+    TUnwatched ui;
+    TStatement statement(ui, FixedClock(input.date ? *input.date : LocalToday()));
+    statement.New();
+    EnterHeader(statement, input);
+    EnterRows(statement, TSide::Customers, input.customers);
+    EnterRows(statement, TSide::Suppliers, input.suppliers);
+    for (TSide side : {TSide::Customers, TSide::Suppliers}) EnterPublicValue(statement, side, input);
+    if (auto refusal = statement.CheckBeforeSave()) Refuse(refusal->text);
     // Only a clear Yes replaces a file, and without --force none is given.
-    if (!force && FileExists(outPath)) Refuse("Το αρχείο " + outPath + " δεν γράφτηκε");
-    WriteFile(outPath, header, today, lists);
+    const std::string notWritten = "Το αρχείο " + outPath + " δεν γράφτηκε";
+    if (!force && FileExists(outPath)) Refuse(notWritten);
+    const TOutcome saved = statement.SaveAs(outPath, true);
+    if (!saved.done) Refuse(saved.notices.empty() ? notWritten : saved.notices.back().text);
 }
 
 }  // namespace epinax::cli

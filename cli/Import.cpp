@@ -120,15 +120,6 @@ std::string Joined(const std::vector<TNotice>& notices)
     throw CliError(exitCode, text.empty() ? otherwise : text);
 }
 
-// What the statement reports while it works has no one to see it; what it
-// tells, it returns.
-class SilentUi : public IUserInterface {
-public:
-    void ShowHourglass() override {}
-    void BeginLongWork() override {}
-    void EndLongWork() override {}
-};
-
 // The file is opened as Open opens it, into a statement without working
 // files; its bytes go as soon as the lists hold them.
 void OpenStatement(TStatement& statement, const std::string& path)
@@ -165,7 +156,7 @@ void ImportIntoStatement(const std::string& statementPath, const std::string& wo
                          const std::string& outPath, bool force, std::optional<TDate> date,
                          const std::optional<TImportLayout>& layout)
 {
-    SilentUi ui;
+    TUnwatched ui;
     TStatement statement(ui, date ? FixedClock(*date) : TClock(LocalToday));
     OpenStatement(statement, statementPath);
     const TImportOutcome outcome =

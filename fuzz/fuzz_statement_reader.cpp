@@ -52,13 +52,6 @@ const std::string& Dir()
     return directory.path;
 }
 
-class SilentUi : public IUserInterface {
-public:
-    void ShowHourglass() override {}
-    void BeginLongWork() override {}
-    void EndLongWork() override {}
-};
-
 // The header a save accepts, so that the rows decide whether it is written.
 void MakeHeaderAcceptable(TStatement& statement)
 {
@@ -121,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::string_view bytes(reinterpret_cast<const char*>(data), size);
     TReadOutcome outcome = ReadStatement(bytes);
     Require(outcome.contents.has_value() != outcome.problem.has_value());
-    SilentUi ui;
+    TUnwatched ui;
     if (!outcome.contents) {
         TStatement statement(Dir(), ui, cli::FixedClock({2024, 3, 15}));
         statement.OpenBytes(std::string_view(kEdited, sizeof kEdited - 1));

@@ -23,11 +23,11 @@ public:
     virtual ~IUserInterface() = default;
 
     // The hourglass over the whole application.
-    virtual void ShowHourglass() = 0;
+    virtual void ShowHourglass() {}
     // Long work: hide the grids and navigators and show the wait window,
     // painted at once; and back again, with the normal cursor.
-    virtual void BeginLongWork() = 0;
-    virtual void EndLongWork() = 0;
+    virtual void BeginLongWork() {}
+    virtual void EndLongWork() {}
     // The statement's values changed (header, totals, labels, tabs, menus):
     // whatever shows them reads them again.
     virtual void StatementChanged() {}
@@ -36,6 +36,10 @@ public:
     virtual bool Progress(const std::string& /*what*/, int /*done*/, int /*total*/) { return true; }
     virtual void ProgressDone() {}
 };
+
+// A statement no one watches (the command line, benchmarks): what it reports
+// while it works goes nowhere; what it tells, it returns.
+class TUnwatched final : public IUserInterface {};
 
 // The wait window for the life of a scope: hidden again on every way out,
 // or earlier by End() (before a message, which must not sit under it).
