@@ -465,12 +465,29 @@ bool LooksLikeHeadings(const TSheetBlock& block, const TRowProblems& problems)
     return ProposeLayout(block).headingRows >= problems.listed.front().row;
 }
 
+// The statement file holds at most 99,999 rows a list: an import that would
+// take the list past them adds none, rather than leave a list that cannot be
+// saved until rows are deleted again.
+std::optional<TImportOutcome> OverfilledList(const TStatement& statement, TSide side, const TSheetBlock& rows)
+{
+    const int held = statement.List(side).RecordCount();
+    if (held + rows.rows <= kMaxRowsPerList) return std::nullopt;
+    return TImportOutcome{TImportResult::Refused,
+                          {"Η λίστα έχει ήδη " + std::to_string(held) + " εγγραφές και το φύλλο " +
+                           std::to_string(rows.rows) + " γραμμές· μια λίστα χωράει έως " +
+                           std::to_string(kMaxRowsPerList) + " εγγραφές. Δεν προστέθηκε καμία γραμμή."},
+                          false,
+                          {},
+                          false};
+}
+
 TImportOutcome ImportRows(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read,
                           const TImportLayout* layout)
 {
     auto block = ReadBlock(path, read, layout);
     if (auto* end = std::get_if<TImportOutcome>(&block)) return std::move(*end);
     const TSheetBlock& rows = std::get<TSheetBlock>(block);
+    if (auto end = OverfilledList(statement, side, rows)) return std::move(*end);
     TProgressScope progress(statement.UI());
     if (auto end = CheckAndTryRows(statement, side, rows, layout ? *layout : TImportLayout{})) {
         end->looksLikeHeadings = !layout && LooksLikeHeadings(rows, end->problems);

@@ -294,6 +294,17 @@ TEST_F(Import, WhyAWorkbookCannotBeReadIsSaid)
     EXPECT_EQ(doc.List(TSide::Customers).RecordCount(), 0);
 }
 
+TEST_F(Import, ASheetThatWouldOverfillTheListAddsNothing)
+{
+    Run(Block({SheetRow(T("094014201"), "Α", N(0), N(2), N(10))}));
+    const auto before = Customers();
+    const TSheetBlock full = Block(std::vector<Cells>(99999, SheetRow(T("998877665"), "Β", N(0), N(2), N(10))));
+    EXPECT_EQ(Run(full), (std::vector<std::string>{"message: Η λίστα έχει ήδη 1 εγγραφές και το φύλλο 99999 γραμμές· "
+                                                   "μια λίστα χωράει έως 99999 εγγραφές. Δεν προστέθηκε καμία "
+                                                   "γραμμή."}));
+    EXPECT_EQ(Customers(), before);
+}
+
 TEST(ImportCells, NumbersBecomeTheirShortestTextWithTheGreekComma)
 {
     EXPECT_EQ(CellText(N(1)), "1");
