@@ -129,7 +129,7 @@ void EnterRows(TStatement& statement, TSide side, const std::vector<TRowInput>& 
                 auto what = [&] { return rowName() + ", πεδίο «" + kRowKeys[c] + "»"; };
                 fields[c]->SetAsString(Typed(rows[row][c], static_cast<size_t>(fields[c]->Size()), filter, what));
             }
-            if (auto refusal = statement.SettlePendingRow(side, true)) Refuse(rowName() + ": " + refusal->text);
+            if (auto refusal = statement.PostPendingRow(side, true)) Refuse(rowName() + ": " + refusal->text);
         }
     }
     statement.RefreshList(side);

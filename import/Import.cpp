@@ -343,7 +343,7 @@ TPassEnd InsertRows(TStatement& statement, TSide side, const TSheetBlock& block)
         list.Append();
         AssignRow(fields, RowTexts(block, row));
         // Refused here, a row the trial took: the refusal, then that the import stopped.
-        if (auto refusal = statement.SettlePendingRow(side))
+        if (auto refusal = statement.PostPendingRow(side))
             return TImportOutcome{
                 TImportResult::Refused, {refusal->text, ImportInsertFailureMessage()}, refusal->beep, {}, false};
         if (list.State() != TDataSetState::dsBrowse)

@@ -61,7 +61,7 @@ struct TImportOutcome {
 };
 
 // Imports the workbook at `path` into the list the user chose, through the
-// workbook reader `read`; the caller has settled the pending rows. A working
+// workbook reader `read`; the caller has posted the pending rows. A working
 // file that cannot be written ends it with EListNotWritten, the list as its
 // working file holds it.
 TImportOutcome ImportWorkbook(TStatement& statement, TSide side, const std::string& path, const TWorkbookReader& read);

@@ -23,7 +23,7 @@ std::optional<TWorkbookFormat> WorkbookFormatOf(const std::string& path);
 
 // One list to write: its side (the sheet's name, the field names) and its
 // open record store. Only stored records are read; a row still being edited
-// is not among them, so the caller settles it first. Not changed.
+// is not among them, so the caller posts it first. Not changed.
 struct TWorkbookList {
     TSide side = TSide::Customers;
     TFixedFormatDataSet* list = nullptr;

@@ -33,7 +33,7 @@ struct TReportInput {
     // The list's open record store (customer or supplier schema of `side`).
     // Only its stored records are read, in list order, which is the order of
     // its working file; a row still being edited is not among them, so the
-    // caller settles it first. Not changed; non-const only because fields are
+    // caller posts it first. Not changed; non-const only because fields are
     // looked up through it.
     TFixedFormatDataSet* list = nullptr;
     std::string publicValue;   // the public-sector value edit (EditPub1 / EditPub2)
@@ -95,7 +95,7 @@ TClosingRows ClosingRowsOf(const TReportInput& input);
 std::string ReportFileName(TSide side);
 
 // Shown when the report cannot be prepared (any failure after the pending
-// row is settled); Windows-1253.
+// row is posted); Windows-1253.
 std::string PrintFailureMessage();
 
 // Shown when the print window cannot print the page; Windows-1253.

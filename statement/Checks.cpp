@@ -103,7 +103,7 @@ std::optional<TNotice> TStatement::CheckBeforeSave()
     // A row left out for a number that is no number would be missing from a
     // file whose save said it succeeded.
     for (TSide side : {TSide::Customers, TSide::Suppliers})
-        if (auto refusal = SettlePendingRow(side, true)) return refusal;
+        if (auto refusal = PostPendingRow(side, true)) return refusal;
     if (auto refusal = CheckListAfms(TSide::Customers)) return refusal;
     return CheckListAfms(TSide::Suppliers);
 }

@@ -150,7 +150,7 @@ std::optional<TNotice> TStatement::NormalisePublicValue(std::string& text)
 
 std::optional<TNotice> TStatement::SortList(TSide side)
 {
-    if (auto refusal = SettlePendingRow(side)) return refusal;
+    if (auto refusal = PostPendingRow(side)) return refusal;
     TFixedFormatDataSet& list = List(side);
     if (!list.Active()) return std::nullopt;
     ui_.ShowHourglass();
@@ -167,10 +167,10 @@ std::optional<TNotice> TStatement::SortList(TSide side)
     return std::nullopt;
 }
 
-std::optional<TNotice> TStatement::SettlePendingRows()
+std::optional<TNotice> TStatement::PostPendingRows()
 {
-    if (auto refusal = SettlePendingRow(TSide::Customers)) return refusal;
-    return SettlePendingRow(TSide::Suppliers);
+    if (auto refusal = PostPendingRow(TSide::Customers)) return refusal;
+    return PostPendingRow(TSide::Suppliers);
 }
 
 std::optional<TNotice> TStatement::Find(const TFindRequest& request)

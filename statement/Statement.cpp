@@ -109,7 +109,7 @@ std::optional<TNotice> TStatement::LoadHeader()
 
 // ------------------------------------------------------------- switching
 
-std::optional<TNotice> TStatement::SettlePendingRow(TSide side, bool unreadableStops)
+std::optional<TNotice> TStatement::PostPendingRow(TSide side, bool unreadableStops)
 {
     try {
         List(side).Post();
@@ -127,7 +127,7 @@ std::optional<TNotice> TStatement::SettlePendingRow(TSide side, bool unreadableS
 std::optional<TNotice> TStatement::ChangeTab(int newPage)
 {
     TSide leaving = newPage == 0 ? TSide::Suppliers : TSide::Customers;
-    auto refusal = SettlePendingRow(leaving);
+    auto refusal = PostPendingRow(leaving);
     activePage_ = refusal ? 1 - newPage : newPage;
     Changed();
     return refusal;

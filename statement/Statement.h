@@ -157,9 +157,9 @@ public:
     // -------------------------------------------------------- sort, find
     // Each returns what to tell: nothing when there is nothing.
     std::optional<TNotice> SortList(TSide side);
-    // Settles the pending rows of both lists, as the commands that read whole
+    // Posts the pending rows of both lists, as the commands that read whole
     // lists (find, import) do before they ask anything; the refusal.
-    std::optional<TNotice> SettlePendingRows();
+    std::optional<TNotice> PostPendingRows();
     std::optional<TNotice> Find(const TFindRequest& request);  // in the list of the active tab
 
     // ------------------------------------------------------------- checks
@@ -170,7 +170,7 @@ public:
     // refusal of the row, or why the list was not written. A number that is
     // no number leaves the row pending, and stops the caller too when
     // `unreadableStops`.
-    std::optional<TNotice> SettlePendingRow(TSide side, bool unreadableStops = false);
+    std::optional<TNotice> PostPendingRow(TSide side, bool unreadableStops = false);
 
     // While rows are appended by the thousand (the import), the
     // list keeps its rows' tax numbers in an index, so that each post finds a

@@ -128,7 +128,7 @@ TEST_F(SortFind, SettlingBothListsBeforeAFindTellsOfARefusal)
     doc.List(TSide::Suppliers).Append();
     Set(TSide::Suppliers, {"123456780", "Γ", "0", "1", "5"});
     ui.Take();
-    EXPECT_TRUE(ui.Refused(doc.SettlePendingRows()));
+    EXPECT_TRUE(ui.Refused(doc.PostPendingRows()));
     auto log = ui.Take();
     ASSERT_EQ(log.size(), 2u);  // the refusal
     EXPECT_EQ(log[0], "beep");

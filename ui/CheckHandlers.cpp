@@ -51,8 +51,8 @@ void MainWindow::checkStatement()
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     std::optional<TStatementCheck> check;
     Run([&] {
-        if (!Refused(statement_->SettlePendingRow(TSide::Customers)) &&
-            !Refused(statement_->SettlePendingRow(TSide::Suppliers)))
+        if (!Refused(statement_->PostPendingRow(TSide::Customers)) &&
+            !Refused(statement_->PostPendingRow(TSide::Suppliers)))
             check = CheckStatementBeingEdited(*statement_, kProblemsListed);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();

@@ -34,13 +34,13 @@ QString ProposedName(const std::vector<TSide>& sides)
 
 }  // namespace
 
-// The pending rows are settled first, as the commands that read whole lists
+// The pending rows are posted first, as the commands that read whole lists
 // do. The list of the tab shown is the first answer, and the default.
 void MainWindow::exportWorkbook()
 {
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->CommitEditor();
     Run([&] {
-        if (!statement_->StatementLoaded() || Refused(statement_->SettlePendingRows())) return;
+        if (!statement_->StatementLoaded() || Refused(statement_->PostPendingRows())) return;
         const TSide shown = tabs->currentIndex() == 0 ? TSide::Customers : TSide::Suppliers;
         const TSide other = shown == TSide::Customers ? TSide::Suppliers : TSide::Customers;
         const int answer =

@@ -47,7 +47,7 @@ std::optional<TSide> MainWindow::AskImportSide()
 void MainWindow::importWorkbook()
 {
     Run([&] {
-        if (Refused(statement_->SettlePendingRows())) return;
+        if (Refused(statement_->PostPendingRows())) return;
         const std::optional<TSide> side = AskImportSide();
         if (!side) return;
         const auto path = ChooseWorkbook();
@@ -70,7 +70,7 @@ void MainWindow::importWorkbook()
 void MainWindow::importWorkbookWithLayout()
 {
     Run([&] {
-        if (Refused(statement_->SettlePendingRows())) return;
+        if (Refused(statement_->PostPendingRows())) return;
         const std::optional<TSide> side = AskImportSide();
         if (!side) return;
         if (const auto path = ChooseWorkbook()) ImportWithLayout(*side, *path);
@@ -124,8 +124,7 @@ void MainWindow::ShowRefusedImportRow(int row)
     if (!refusedImport_) return;
     const TRefusedImport refused = *refusedImport_;
     Run([&] {
-        if (!Refused(statement_->SettlePendingRows()))
-            ImportWithLayout(refused.side, refused.path, refused.layout, row);
+        if (!Refused(statement_->PostPendingRows())) ImportWithLayout(refused.side, refused.path, refused.layout, row);
     });
     for (TSide side : {TSide::Customers, TSide::Suppliers}) Grid(side)->FollowStore();
 }

@@ -696,7 +696,7 @@ void MainWindow::exitProgram() { close(); }
 void MainWindow::findCounterparty()
 {
     Run([&] {
-        if (Refused(statement_->SettlePendingRows())) return;
+        if (Refused(statement_->PostPendingRows())) return;
         if (const auto request = AskFind()) Tell(statement_->Find(*request));
     });
 }

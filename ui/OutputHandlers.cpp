@@ -51,9 +51,9 @@ void MainWindow::printSupplierReport() { PrintListReport(TSide::Suppliers); }
 void MainWindow::PrintListReport(TSide side)
 {
     Grid(side)->CommitEditor();
-    const bool settled = !Refused(statement_->SettlePendingRow(side));
+    const bool posted = !Refused(statement_->PostPendingRow(side));
     ReadFromStatement();
-    if (!settled) return;
+    if (!posted) return;
     Grid(side)->FollowStore();
     if (!WriteAndShowReport(side)) TDialogs::ShowMessage(this, QString::fromStdString(PrintFailureMessage()));
 }
