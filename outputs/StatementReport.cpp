@@ -11,7 +11,7 @@ namespace {
 void SetTaxOffice(TReportHeader& out, int position)
 {
     if (position < 0 || position >= static_cast<int>(DOYCodes().size())) return;
-    out.taxOfficeName = TaxOfficeNames()[position];
+    out.taxOfficeName = cp1253::FromUtf8OrThrow(TaxOfficeNames()[position]);  // the report is Windows-1253
     out.taxOfficeCode = DOYCodes()[position];
 }
 

@@ -3,15 +3,13 @@
 // the order the users know, not re-sorted.
 #include "statement/TaxOffices.h"
 
-#include "common/Cp1253.h"
-
 namespace epinax {
 
 namespace {
 
 struct Office {
     const char* code;
-    const char* name;  // UTF-8 here, Windows-1253 at run time
+    const char* name;
 };
 
 constexpr Office kOffices[] = {
@@ -307,7 +305,7 @@ const std::vector<std::string>& TaxOfficeNames()
 {
     static const std::vector<std::string> names = [] {
         std::vector<std::string> out;
-        for (const auto& office : kOffices) out.push_back(cp1253::FromUtf8OrThrow(office.name));
+        for (const auto& office : kOffices) out.emplace_back(office.name);
         return out;
     }();
     return names;

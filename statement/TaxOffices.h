@@ -7,7 +7,7 @@
 
 namespace epinax {
 
-// The names, in Windows-1253, in the order shown to the user.
+// The names, in the order shown to the user.
 const std::vector<std::string>& TaxOfficeNames();
 // The four-digit code of each office, at the same position as its name.
 const std::vector<std::string>& DOYCodes();

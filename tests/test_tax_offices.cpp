@@ -19,10 +19,10 @@ TEST(TaxOffices, PairedByPosition)
 {
     ASSERT_EQ(TaxOfficeNames().size(), 285u);
     ASSERT_EQ(DOYCodes().size(), 285u);
-    EXPECT_EQ(cp1253::ToUtf8(TaxOfficeNames()[9]), "ΑΘΗΝΩΝ Α'");
+    EXPECT_EQ(TaxOfficeNames()[9], "ΑΘΗΝΩΝ Α'");
     EXPECT_EQ(DOYCodes()[9], "1101");
-    EXPECT_EQ(cp1253::ToUtf8(TaxOfficeNames()[0]), "ΑΓ. ΑΘΑΝΑΣΙΟΥ");
-    EXPECT_EQ(cp1253::ToUtf8(TaxOfficeNames()[284]), "ΨΥΧΙΚΟΥ");
+    EXPECT_EQ(TaxOfficeNames()[0], "ΑΓ. ΑΘΑΝΑΣΙΟΥ");
+    EXPECT_EQ(TaxOfficeNames()[284], "ΨΥΧΙΚΟΥ");
     EXPECT_EQ(DOYCodes()[284], "1175");
     EXPECT_EQ(IndexOfDOYCode("4234"), 190);
     EXPECT_EQ(IndexOfDOYCode("9999"), -1);

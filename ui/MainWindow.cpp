@@ -288,7 +288,7 @@ QWidget* MainWindow::BuildHeader(QWidget* parent)
     pair(0, 0, u"Έτος που αφορούν\nτα στοιχεία: (*)", edit("YearOfData"));
     taxOfficeCombo = new QComboBox(header);
     taxOfficeCombo->setObjectName(handle::Name(handle::kTaxOfficeCombo));
-    for (const auto& name : TaxOfficeNames()) taxOfficeCombo->addItem(FromCp1253(name));
+    for (const auto& name : TaxOfficeNames()) taxOfficeCombo->addItem(QString::fromStdString(name));
     taxOfficeCombo->setCurrentIndex(-1);
     // A list of about twenty offices at a time, not the whole screen's height
     // that some styles give a drop-down list.
