@@ -19,8 +19,8 @@ struct TCheckOutcome {
     size_t notShown = 0;                 // how many more there are
 };
 
-// The first `problemsShown` problems in line order, messages in
-// Windows-1253, and the count of the rest; `today` gives the current year of
+// The first `problemsShown` problems in line order, and the count of the
+// rest; `today` gives the current year of
 // the year check.
 TCheckOutcome CheckStatement(std::string_view bytes, TDate today, size_t problemsShown = kProblemsShown);
 

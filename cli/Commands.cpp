@@ -288,7 +288,7 @@ int ReportCommand(TArguments a)
     return kExitSuccess;
 }
 
-// Errors of the core are Windows-1253; an unreadable FILE or unwritable
+// An unreadable FILE or unwritable
 // ARCHIVE ends with 2, a file or name the format cannot hold with 1.
 int ZipCommand(const TArguments& a)
 {

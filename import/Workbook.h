@@ -1,8 +1,8 @@
 // Workbook readers: the cells of a workbook's first worksheet, as the import
 // of counterparties reads them. Four kinds of file are read: Excel 97-2003
 // (.xls), Excel 2007 and later (.xlsx), OpenDocument (.ods) and text with
-// separated values (.csv). Texts are Windows-1253 bytes, as everywhere in the
-// core.
+// separated values (.csv). Cell texts are Windows-1253 bytes, as the lists
+// hold them; sheet names and messages are UTF-8.
 #pragma once
 
 #include <functional>

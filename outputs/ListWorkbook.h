@@ -50,13 +50,13 @@ const std::array<std::string, kWorkbookColumns>& WorkbookHeadings();
 // A .csv holds one list: UTF-8 with a byte order mark, ';' between fields,
 // CR LF at line ends, the value with a decimal comma.
 // Returns false when `progress` stopped it. Throws EFileError with a Greek
-// message (Windows-1253) when the file cannot be written,
+// message when the file cannot be written,
 // std::invalid_argument for a .csv of two lists, EDatabaseError when a list
 // lacks a field of its schema.
 bool WriteListWorkbook(const std::vector<TWorkbookList>& lists, const std::string& path, TWorkbookFormat format,
                        const TExportProgress& progress = nullptr);
 
-// "Το λογιστικό φύλλο CSV χωράει μία λίστα· ..." (Windows-1253).
+// "Ένα αρχείο CSV χωράει μία μόνο λίστα· ...".
 std::string CsvHoldsOneListMessage();
 
 }  // namespace epinax

@@ -95,10 +95,10 @@ TClosingRows ClosingRowsOf(const TReportInput& input);
 std::string ReportFileName(TSide side);
 
 // Shown when the report cannot be prepared (any failure after the pending
-// row is posted); Windows-1253.
+// row is posted).
 std::string PrintFailureMessage();
 
-// Shown when the print window cannot print the page; Windows-1253.
+// Shown when the print window cannot print the page.
 std::string PrinterFailureMessage();
 
 }  // namespace epinax

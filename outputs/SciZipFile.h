@@ -20,7 +20,7 @@ namespace epinax {
 // comment over 65,535 bytes, more than 65,535 members, an archive whose
 // central directory would start past 4 GiB) is refused with this error, before
 // anything is written, rather than written as a corrupt archive. The message
-// is Greek, in Windows-1253.
+// is Greek.
 class EZipError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;

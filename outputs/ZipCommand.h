@@ -29,7 +29,7 @@ bool ArchiveNameTaken(const std::string& archivePath);
 
 // Reads `sourcePath` whole and writes, in place of any file at `archivePath`,
 // an archive holding it as its one member (external attributes 0). Errors,
-// all Greek in Windows-1253: EFileError naming the source when it cannot be
+// all Greek: EFileError naming the source when it cannot be
 // read, or the archive when it cannot be written (an earlier archive is then
 // left whole); EZipError when the name or the size does not fit the format.
 // Nothing is written on any error. A source that is not a regular file (a
