@@ -245,23 +245,10 @@ namespace epinax {
 
 bool IsValidUtf8(std::string_view bytes)
 {
-    std::size_t i = 0;
-    while (i < bytes.size()) {
-        const auto lead = static_cast<unsigned char>(bytes[i]);
-        std::size_t length = lead < 0x80                    ? 1
-                             : lead >= 0xC2 && lead <= 0xDF ? 2
-                             : lead >= 0xE0 && lead <= 0xEF ? 3
-                             : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                            : 0;
-        if (length == 0 || i + length > bytes.size()) return false;
-        for (std::size_t k = 1; k < length; ++k)
-            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
-        const auto second = static_cast<unsigned char>(bytes[i + 1 < bytes.size() ? i + 1 : i]);
-        // Overlong forms, surrogates and code points past U+10FFFF.
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) || (lead == 0xF0 && second < 0x90) ||
-            (lead == 0xF4 && second > 0x8F))
-            return false;
-        i += length;
+    for (std::size_t at = 0; at < bytes.size();) {
+        auto decoded = cp1253::DecodeUtf8At(bytes, at);
+        if (!decoded) return false;
+        at += decoded->length;
     }
     return true;
 }
